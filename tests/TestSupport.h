@@ -1,0 +1,51 @@
+#pragma once
+// Helpers shared by the test programs.
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include <unistd.h>
+
+namespace testsupport {
+
+// A folder of its own under the system temporary folder, removed on destruction.
+class TempDir {
+public:
+  TempDir()
+  {
+    std::string tmpl = (std::filesystem::temp_directory_path() / "orbisk-test-XXXXXX").string();
+    path_ = mkdtemp(tmpl.data());
+  }
+  ~TempDir()
+  {
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+  }
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::filesystem::path& path() const { return path_; }
+  std::string file(const std::string& name) const { return (path_ / name).string(); }
+
+private:
+  std::filesystem::path path_;
+};
+
+inline std::string ReadAll(const std::string& path)
+{
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+inline void WriteAll(const std::string& path, const std::string& text)
+{
+  std::ofstream out(path, std::ios::binary);
+  out << text;
+}
+
+inline std::string ExamplePath(const std::string& name) { return std::string(ORBISK_EXAMPLES) + "/" + name; }
+inline std::string FieldPath(const std::string& name) { return std::string(ORBISK_FIELD_DATA) + "/" + name; }
+
+}  // namespace testsupport
