@@ -1,0 +1,13 @@
+#pragma once
+// Point tables: a regular (x, depth, value) table converted to an ".out" model, and the export of
+// every present section as plan points with depth and value.
+#include <string>
+
+struct TProjectState;
+
+// Writes the ".out" model beside the table. False (nothing written) when the table has no line of
+// three numbers, is irregular, has a single x or a single depth, or cannot be written.
+bool ConvertPointTable(const std::string& fileName);
+// Writes the sections of the current display mode; with no entries the file is created empty.
+// A write failure is reported and gives False; the previous file is then untouched.
+bool ExportPointTable(const TProjectState& state, const std::string& fileName);

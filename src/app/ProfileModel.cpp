@@ -1,0 +1,196 @@
+#include "app/ProfileModel.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "app/SceneGeometry.h"
+#include "platform/SysUtils.h"
+#include "platform/TextFile.h"
+
+namespace {
+
+bool StrictlyIncreasing(const arofdouble& v)
+{
+  for (size_t i = 1; i < v.size(); ++i)
+    if (!(v[i] > v[i - 1]))
+      return false;
+  return true;
+}
+
+// Reads Count cell rows of at least Cells numbers each, keeping exactly Cells of them.
+bool ReadCellRows(TTextReader& in, size_t count, size_t cells, ararofdouble& rows)
+{
+  rows.clear();
+  rows.reserve(count);
+  for (size_t i = 0; i < count; ++i) {
+    if (in.Eof())
+      return false;
+    arofdouble row = SplitFloats(in.ReadLn(), 0);
+    if (row.size() < cells)
+      return false;
+    row.resize(cells);
+    rows.push_back(std::move(row));
+  }
+  return true;
+}
+
+void DefaultPlacement(fdata& d)
+{
+  d.X0 = d.X.front();
+  d.Y0 = 0.0;
+  d.X1 = d.X.back();
+  d.Y1 = 0.0;
+  d.st = d.XFirst = d.X.front();
+  d.en = d.XLast = d.X.back();
+  PlaceSection(d);
+}
+
+}  // namespace
+
+ararofdouble CellsToNodes(const ararofdouble& cells, size_t nx, size_t nz, bool geometric)
+{
+  ararofdouble nodes(nx, arofdouble(nz, 0.0));
+  if (cells.empty() || cells.front().empty())
+    return nodes;
+  const long rows = static_cast<long>(cells.size());
+  auto cell = [&](long i, long j) {
+    i = std::clamp(i, 0L, rows - 1);
+    const arofdouble& row = cells[i];
+    j = std::clamp(j, 0L, static_cast<long>(row.size()) - 1);
+    return row[j];
+  };
+  for (size_t i = 0; i < nx; ++i) {
+    for (size_t j = 0; j < nz; ++j) {
+      const long li = static_cast<long>(i), lj = static_cast<long>(j);
+      const double c[4] = {cell(li - 1, lj - 1), cell(li - 1, lj), cell(li, lj - 1), cell(li, lj)};
+      if (geometric) {
+        double sumLog = 0.0;
+        int positive = 0;
+        for (double v : c)
+          if (v > 0.0) {
+            sumLog += std::log(v);
+            ++positive;
+          }
+        if (positive > 0) {
+          nodes[i][j] = std::exp(sumLog / positive);
+          continue;
+        }
+      }
+      nodes[i][j] = (c[0] + c[1] + c[2] + c[3]) / 4.0;
+    }
+  }
+  return nodes;
+}
+
+bool ReadModelFile(const std::string& fileName, fdata& resOut, fdata& polOut)
+{
+  std::vector<std::string> lines;
+  if (!FileExists(fileName) || !ReadTextLines(fileName, lines))
+    return false;
+  TTextReader in(std::move(lines));
+  fdata res, pol;
+
+  // The first line names "eta" when the file carries polarizability values.
+  const bool eta = ContainsText(in.ReadLn(), "eta");
+
+  std::string line;
+  for (;;) {
+    line = in.ReadLn();
+    if (in.Eof())
+      return false;
+    if (ContainsText(line, "topo") || ContainsText(line, "model"))
+      break;
+  }
+  if (ContainsText(line, "topo")) {
+    for (;;) {
+      if (in.Eof())
+        return false;
+      line = in.ReadLn();
+      if (ContainsText(line, "model"))
+        break;
+      arofdouble p = SplitFloats(line, 0);
+      if (p.size() == 2)
+        res.Relief.push_back(MakePair(p[0], -p[1]));
+    }
+  }
+
+  res.Shown = pol.Shown = 1;
+  res.Present = 1;
+  pol.Present = eta ? 1 : 0;
+
+  const std::string ext = LowerCase(ExtractFileExt(fileName));
+  auto kFrom = [](const arofdouble& numbers) { return numbers.size() >= 4 ? numbers[3] : 0.0; };
+  if (ext == ".k2d" || ext == ".out" || ext == ".m2d") {
+    res.K = kFrom(SplitFloats(in.ReadLn(), 0));
+    res.X = SplitFloats(in.ReadLn(), 0);
+    res.Z = SplitFloats(in.ReadLn(), 0);
+    in.ReadLn();
+  } else if (ext == ".cht") {
+    res.X = SplitFloats(in.ReadLn(), 0);
+    res.Z = SplitFloats(in.ReadLn(), 0);
+    res.K = kFrom(SplitFloats(in.ReadLn(), 0));
+  } else {
+    return false;
+  }
+  if (res.X.size() < 2 || res.Z.size() < 2 || !StrictlyIncreasing(res.X) || !StrictlyIncreasing(res.Z) ||
+      res.Z.back() == 0.0 || !std::isfinite(res.K))
+    return false;
+
+  const size_t nx = res.X.size(), nz = res.Z.size();
+  ararofdouble resCells;
+  if (!ReadCellRows(in, nx - 1, nz - 1, resCells))
+    return false;
+  res.Nodes = CellsToNodes(resCells, nx, nz, true);
+  DefaultPlacement(res);
+
+  ararofdouble polCells;
+  pol.Relief = res.Relief;
+  pol.X = res.X;
+  pol.Z = res.Z;
+  pol.K = res.K;
+  if (eta) {
+    // A separating line and the rows of another block come before the eta rows.
+    bool complete = true;
+    for (size_t i = 0; i < nx && complete; ++i) {
+      if (in.Eof())
+        complete = false;
+      else
+        in.ReadLn();
+    }
+    if (complete)
+      complete = ReadCellRows(in, nx - 1, nz - 1, polCells);
+    if (complete)
+      pol.Nodes = CellsToNodes(polCells, nx, nz, false);
+    else
+      pol.Present = 0;
+  }
+  DefaultPlacement(pol);
+
+  if (res.Relief.size() < 2) {
+    res.ReliefAtX.assign(nx, 0.0);
+  } else {
+    res.ReliefAtX.resize(nx);
+    for (size_t i = 0; i < nx; ++i)
+      res.ReliefAtX[i] = TableInterpolate(res.Relief, res.X[i]);
+  }
+  res.MaxRelief = MaxValueMode(res.ReliefAtX, 0);
+  pol.ReliefAtX = res.ReliefAtX;
+  pol.MaxRelief = res.MaxRelief;
+
+  res.LogScale = ext == ".out" ? 0 : 1;
+  pol.LogScale = 0;
+
+  res.Values = CellsToNodes(resCells, nx, nz, res.LogScale == 1);
+  res.MinValue = MinValue2D(res.Values, 0);
+  res.MaxValue = MaxValue2D(res.Values, 0);
+  if (pol.Present) {
+    pol.Values = CellsToNodes(polCells, nx, nz, false);
+    pol.MinValue = MinValue2D(pol.Values, 0);
+    pol.MaxValue = MaxValue2D(pol.Values, 0);
+  }
+
+  res.FileName = fileName;
+  resOut = std::move(res);
+  polOut = std::move(pol);
+  return true;
+}

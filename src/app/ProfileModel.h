@@ -1,0 +1,55 @@
+#pragma once
+// Section models (one grid of cell boundaries with node values, relief and placement) and the
+// reader of the model text files ".k2d", ".cht", ".m2d" and ".out".
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "app/Supermath2d.h"
+
+class TMetafile;
+class TBitmap;
+
+// One section model. Copying copies the arrays; Picture and Texture are shared handles.
+struct fdata {
+  uint8_t Shown = 0;            // drawn (grid column "v")
+  std::string FileName;         // model file path (resistivity half only)
+  ararofdouble Values;          // Length(X) rows of Length(Z) node values (mean by LogScale)
+  ararofdouble Nodes;           // the same node grid by the fixed mean of the half
+  arofdouble X;                 // cell boundaries along the profile, ascending
+  arofdouble Z;                 // cell boundaries in depth below the relief, ascending
+  arofdouble ReliefAtX;         // relief height at each X (zeros without relief)
+  arofcomplex Relief;           // relief points (x, -z) as read
+  double PlanX0 = 0, PlanY0 = 0, PlanX1 = 0, PlanY1 = 0;  // plan position of the first and last X
+  double X0 = 0, Y0 = 0, X1 = 0, Y1 = 0;                  // plan ends of the profile
+  double st = 0, en = 0;        // stretch of the profile mapped onto the ends
+  double XFirst = 0, XLast = 0; // first and last X
+  uint8_t Present = 0;          // a model is loaded into this half
+  std::shared_ptr<TMetafile> Picture;  // contoured picture of the section
+  double MinValue = 0, MaxValue = 0;   // extremes of Values
+  arp3d Outline;                // outline in scene coordinates
+  arp3d Frame;                  // four-corner frame in scene coordinates
+  arofcomplex TexCoords;        // texture coordinates of Outline
+  std::shared_ptr<TBitmap> Texture;    // texture made from Picture, empty until first drawn
+  double K = 0;                 // relief-stretch factor
+  double MaxRelief = 0;         // largest ReliefAtX
+  uint8_t LogScale = 0;         // contoured on a logarithmic scale
+
+  // en - st; always derived, so it follows every change of st or en.
+  double Span() const { return en - st; }
+};
+
+// [0] resistivity model, [1] polarizability model of the same file.
+using TProfileEntry = std::array<fdata, 2>;
+
+// Reads a model file into the two halves. False (halves untouched) for a missing file, a missing
+// keyword, an unknown extension, bad boundaries or missing/short cell rows. An eta block that is
+// incomplete leaves the polarizability half not Present while the resistivity half loads.
+bool ReadModelFile(const std::string& fileName, fdata& res, fdata& pol);
+
+// Node grid of Length(X) x Length(Z) values from a cell grid of (Length(X) - 1) rows of at least
+// Length(Z) - 1 cells: each node the mean of its four surrounding cells (indices clamped).
+// Geometric: mean of the positive cells' logarithms; a node whose four cells are all 0 or below
+// takes their arithmetic mean instead, so no NaN or infinity comes out.
+ararofdouble CellsToNodes(const ararofdouble& cells, size_t nx, size_t nz, bool geometric);

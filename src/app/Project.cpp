@@ -1,0 +1,225 @@
+#include "app/Project.h"
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+
+#include "app/SceneGeometry.h"
+#include "app/SceneHost.h"
+#include "platform/FileAssociation.h"
+#include "platform/MessageBox.h"
+#include "platform/SysUtils.h"
+#include "platform/TextFile.h"
+
+namespace {
+
+const std::array<const char*, 9> kHeaders = {"N", "File Name", "X0", "Y0", "X1", "Y1", "v", "st", "en"};
+
+// The file name of a stored path, whichever machine's separator it uses.
+std::string StoredFileName(const std::string& path)
+{
+  size_t cut = path.find_last_of("/\\");
+  return cut == std::string::npos ? path : path.substr(cut + 1);
+}
+
+std::string AbsolutePath(const std::string& path)
+{
+  std::error_code ec;
+  std::filesystem::path p = std::filesystem::absolute(path, ec);
+  return ec ? path : p.lexically_normal().string();
+}
+
+// The view numbers, each rounded to the nearest integer; one that does not fit keeps the old value.
+void ReadView(const std::string& line, int32_t& zoom, int32_t& rotation, int32_t& elevation)
+{
+  arofdouble v = SplitFloats(line, 0);
+  int32_t* target[3] = {&zoom, &rotation, &elevation};
+  for (size_t i = 0; i < 3 && i < v.size(); ++i) {
+    try {
+      *target[i] = Round32(v[i]);
+    } catch (const Exception&) {
+    }
+  }
+}
+
+}  // namespace
+
+TGridTable::TGridTable()
+{
+  rows_.resize(2);
+  for (int c = 0; c < ColCount; ++c)
+    rows_[0].Cells[c] = kHeaders[c];
+}
+
+void TGridTable::SetRowCount(int count) { rows_.resize(static_cast<size_t>(std::max(count, 1))); }
+
+const std::string& TGridTable::Cell(int col, int row) const
+{
+  static const std::string empty;
+  const TGridRow* r = Row(row);
+  return (r && col >= 0 && col < ColCount) ? r->Cells[col] : empty;
+}
+
+void TGridTable::SetCell(int col, int row, const std::string& text)
+{
+  TGridRow* r = Row(row);
+  if (r && col >= 0 && col < ColCount)
+    r->Cells[col] = text;
+}
+
+TGridRow* TGridTable::Row(int row)
+{
+  return row >= 0 && row < RowCount() ? &rows_[static_cast<size_t>(row)] : nullptr;
+}
+
+const TGridRow* TGridTable::Row(int row) const
+{
+  return row >= 0 && row < RowCount() ? &rows_[static_cast<size_t>(row)] : nullptr;
+}
+
+void TGridTable::ClearRow(int row)
+{
+  if (TGridRow* r = Row(row))
+    *r = TGridRow{};
+}
+
+TProjectState::TProjectState()
+{
+  Profiles.resize(1);
+  Loaded.assign(1, 0);
+  Grid.SetCell(0, 1, "1");
+  Profiles[0][0].Shown = 1;
+}
+
+bool LoadProject(TProjectState& state, ISceneHost* host, const std::string& fileName)
+{
+  std::vector<std::string> lines;
+  if (!ReadTextLines(fileName, lines)) {
+    ShowMessage("File not found " + ExtractFileName(fileName));
+    return false;
+  }
+  TTextReader in(std::move(lines));
+
+  state.SettingsLines[0] = in.ReadLn();
+  state.SettingsLines[1] = in.ReadLn();
+  int32_t mode = 0;
+  if (!TryStrToInt(in.ReadLn(), mode) || (mode != 0 && mode != 1))
+    mode = 0;
+  ReadView(in.ReadLn(), state.Zoom, state.Rotation, state.Elevation);
+  if (host)
+    host->SetView3D(state.Zoom, state.Rotation, state.Elevation);
+  int32_t last = -1;
+  if (!TryStrToInt(in.ReadLn(), last))
+    last = -1;
+
+  state.Profiles.clear();
+  state.Loaded.clear();
+  state.Grid.SetRowCount(2);
+  state.Grid.ClearRow(1);
+
+  const std::string folder = ExtractFilePath(fileName);
+  // Entries end with the lines present, whatever the count says.
+  for (int64_t entry = 0; entry <= static_cast<int64_t>(last) && !in.Eof(); ++entry) {
+    const std::string path = in.ReadLn();
+    std::string found = path;
+    if (!FileExists(found))
+      found = folder + StoredFileName(path);
+    fdata res, pol;
+    if (!FileExists(found) || !ReadModelFile(found, res, pol)) {
+      ShowMessage("File not found " + StoredFileName(path));
+      in.ReadLn();
+      continue;
+    }
+    res.FileName = AbsolutePath(found);
+    state.Profiles.push_back(TProfileEntry{std::move(res), std::move(pol)});
+    state.Loaded.push_back(1);
+    const int row = static_cast<int>(state.Profiles.size());
+    if (row > 1)
+      state.Grid.SetRowCount(row + 1);
+    state.Grid.ClearRow(row);
+    TGridRow& cells = *state.Grid.Row(row);
+    fdata& d = state.Profiles.back()[0];
+    cells.Cells[0] = IntToStr(row);
+    cells.Cells[1] = ExtractFileName(d.FileName);
+    cells.HasCheckBox = true;
+    cells.Checked = true;
+
+    const arofdouble v = SplitFloats(in.ReadLn(), 0);
+    if (v.size() >= 4) {
+      d.X0 = v[0];
+      d.Y0 = v[1];
+      d.X1 = v[2];
+      d.Y1 = v[3];
+      if (v.size() >= 6) {
+        d.st = v[4];
+        d.en = v[5];
+      }
+    }
+    cells.Cells[2] = FloatToStrDec(0, true, d.X0);
+    cells.Cells[3] = FloatToStrDec(0, true, d.Y0);
+    cells.Cells[4] = FloatToStrDec(0, true, d.X1);
+    cells.Cells[5] = FloatToStrDec(0, true, d.Y1);
+    cells.Cells[7] = FloatToStrDec(0, true, d.st);
+    cells.Cells[8] = FloatToStrDec(0, true, d.en);
+    PlaceSection(d);
+  }
+
+  if (state.Profiles.empty()) {
+    state.DisplayMode = 0;
+  } else {
+    state.DisplayMode = mode;
+    if (host)
+      host->SetSectionSettings(state.SettingsLines[mode]);
+  }
+  if (host) {
+    host->GridChanged();
+    host->DisplayModeChanged();
+  }
+  ReleaseSceneTextures(state, host);
+  UpdateSceneBounds(state, host);
+  BuildSectionOutlines(state);
+  if (host) {
+    host->BuildSectionPictures();
+    host->Repaint();
+  }
+  return true;
+}
+
+bool SaveProject(TProjectState& state, ISceneHost* host, const std::string& fileName)
+{
+  const int mode = state.DisplayMode == 1 ? 1 : 0;
+  if (host) {
+    state.SettingsLines[mode] = host->GetSectionSettings();
+    int zoom = state.Zoom, rotation = state.Rotation, elevation = state.Elevation;
+    host->GetView3D(zoom, rotation, elevation);
+    state.Zoom = zoom;
+    state.Rotation = rotation;
+    state.Elevation = elevation;
+  }
+  std::vector<std::string> lines;
+  lines.push_back(state.SettingsLines[0]);
+  lines.push_back(state.SettingsLines[1]);
+  lines.push_back(IntToStr(state.DisplayMode));
+  lines.push_back(IntToStr(state.Zoom) + " " + IntToStr(state.Rotation) + " " + IntToStr(state.Elevation));
+  lines.push_back(IntToStr(static_cast<int64_t>(state.Profiles.size()) - 1));
+  for (const TProfileEntry& e : state.Profiles) {
+    const fdata& d = e[0];
+    lines.push_back(d.FileName.empty() ? std::string() : AbsolutePath(d.FileName));
+    lines.push_back(FloatToStrSci(d.X0) + " " + FloatToStrSci(d.Y0) + " " + FloatToStrSci(d.X1) + " " +
+                    FloatToStrSci(d.Y1) + " " + FloatToStrSci(d.st) + " " + FloatToStrSci(d.en));
+  }
+  std::string error;
+  if (!WriteTextLines(fileName, lines, &error)) {
+    ShowMessage("The project was not saved: " + error);
+    return false;
+  }
+  return true;
+}
+
+void RegisterFileAssociation(const std::string& ext, const std::string& description, const std::string& iconValue,
+                             const std::string& exePath)
+{
+  // The icon value names an icon inside a Windows program; a desktop entry has no use for it.
+  (void)iconValue;
+  WriteFileAssociation(ext, ext + "KelFile", description, exePath);
+}

@@ -1,0 +1,84 @@
+#pragma once
+// Project state of the viewer, project files (".prj") and the file association.
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/ProfileModel.h"
+#include "app/Supermath2d.h"
+
+class ISceneHost;
+class TMetafile;
+class TBitmap;
+
+// The section list's cells: a header row and one row per section, 9 columns
+// ("N", "File Name", "X0", "Y0", "X1", "Y1", "v", "st", "en"); column 6 may hold a check box.
+struct TGridRow {
+  std::array<std::string, 9> Cells;
+  bool HasCheckBox = false;
+  bool Checked = false;
+};
+
+class TGridTable {
+public:
+  static constexpr int ColCount = 9;
+  TGridTable();  // header row and one empty data row
+  int RowCount() const { return static_cast<int>(rows_.size()); }
+  // Adds or drops rows at the end; at least the header row stays.
+  void SetRowCount(int count);
+  // Cells(col, row); an index outside the table reads "" and writes nothing.
+  const std::string& Cell(int col, int row) const;
+  void SetCell(int col, int row, const std::string& text);
+  TGridRow* Row(int row);
+  const TGridRow* Row(int row) const;
+  // Empties every cell and check box of a data row.
+  void ClearRow(int row);
+
+private:
+  std::vector<TGridRow> rows_;
+};
+
+// Everything the main window keeps about the open project, usable without a window.
+struct TProjectState {
+  TProjectState();  // as at start: one empty entry, Loaded 0, grid cell (0, 1) "1"
+
+  uint8_t CellMode = 0;
+  std::vector<TProfileEntry> Profiles;
+  // Horizontal slice.
+  uint8_t PlaneReady = 0;
+  std::shared_ptr<TMetafile> PlanePicture;
+  arp3d PlanePolygon;
+  arofcomplex PlaneTexCoords;
+  std::shared_ptr<TBitmap> PlaneTexture;
+
+  std::vector<uint8_t> Loaded;
+  int32_t DisplayMode = 0;  // 0 resistivity, 1 polarizability
+  double XMin = 0, XMax = 0, YMin = 0, YMax = 0, DepthMin = 0, DepthMax = 0, ValueMin = 0, ValueMax = 0;
+  std::array<std::string, 2> SettingsLines;
+  uint8_t EqualScale = 0;
+  double PlaneDepth = 0.0;
+  uint8_t PlaneShown = 0;
+  double ScaleRatio = 1.0;
+  int32_t SelectedRow = 0;
+
+  // 3-D view as last loaded or saved.
+  int32_t Zoom = 42, Rotation = 360, Elevation = 360;
+
+  TGridTable Grid;
+};
+
+// Reads a project and rebuilds the scene. Missing model files are reported one message each
+// ("File not found " + name) and skipped. False when the project file itself cannot be read
+// (reported too; the state is then unchanged). Host may be null.
+bool LoadProject(TProjectState& state, ISceneHost* host, const std::string& fileName);
+// Stores the section chart's settings line of the current mode and the 3-D view, then writes the
+// project through a temporary file renamed over the old one. A failure is reported and gives False;
+// the previous file is then untouched. Host may be null.
+bool SaveProject(TProjectState& state, ISceneHost* host, const std::string& fileName);
+
+// Associates files "*.<Ext>" with the program: a desktop entry and a shared MIME type named
+// Ext + "KelFile" in the user's data folder. Idempotent; fails silently.
+void RegisterFileAssociation(const std::string& ext, const std::string& description, const std::string& iconValue,
+                             const std::string& exePath);

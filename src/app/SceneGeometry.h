@@ -1,0 +1,34 @@
+#pragma once
+// Scene geometry: placement in plan, depth below relief, outlines and frames, scene bounds,
+// orientation and normals.
+#include "app/ProfileModel.h"
+#include "app/Supermath2d.h"
+
+struct TProjectState;
+class ISceneHost;
+
+// PlanX0, PlanY0, PlanX1, PlanY1 from X0..Y1, st, en, XFirst, XLast.
+// A zero or non-finite span places the first and last X on the ends themselves.
+void PlaceSection(fdata& d);
+// Plan position of the profile coordinate x on the section.
+TComplex SectionPlanPoint(const fdata& d, double x);
+// Scene depth of a point at model depth z under relief height r.
+double SectionDepthToScene(const fdata& d, double r, double z);
+// Outline, TexCoords and Frame of a Present half (left alone otherwise).
+void BuildSectionOutline(fdata& d);
+// BuildSectionOutline for the resistivity half of every entry.
+void BuildSectionOutlines(TProjectState& state);
+// Scene bounds of the state and the three axis ranges of the host (host may be null).
+void UpdateSceneBounds(TProjectState& state, ISceneHost* host);
+// Clears the host's texture cache and drops every section texture and the slice texture.
+void ReleaseSceneTextures(TProjectState& state, ISceneHost* host);
+// Some entry's resistivity half is Present.
+bool AnySectionPresent(const TProjectState& state);
+
+// Unit normal of (A - B) x (C - B); the zero vector when the three points are on one line.
+TPoint3D TriangleNormal(const TPoint3D& a, const TPoint3D& b, const TPoint3D& c);
+// Orientation on screen: the sign of the last non-degenerate cross product, searched from the end.
+// False for fewer than three points or when every cross product is below 1e-10 (seen edge-on).
+bool PolygonOrientation(const arofcomplex& points);
+bool PolygonOrientation(const std::vector<TPoint>& points);
+TPoint3D MakePoint3D(double x, double y, double z);

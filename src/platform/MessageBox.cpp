@@ -1,0 +1,55 @@
+#include "platform/MessageBox.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QString>
+
+namespace {
+TMessageCapture* g_capture = nullptr;
+}
+
+TMessageCapture::TMessageCapture() : previous_(g_capture) { g_capture = this; }
+
+TMessageCapture::~TMessageCapture() { g_capture = previous_; }
+
+int TMessageCapture::Record(const std::string& text)
+{
+  messages_.push_back(text);
+  return Answer;
+}
+
+int MessageDlg(const std::string& text, TMsgDlgType type, TMsgDlgButtons buttons)
+{
+  if (g_capture)
+    return g_capture->Record(text);
+  if (!QApplication::instance())
+    return mrCancel;
+  QMessageBox::Icon icon = QMessageBox::NoIcon;
+  QString title = QApplication::applicationName();
+  switch (type) {
+  case TMsgDlgType::mtWarning: icon = QMessageBox::Warning; title = "Warning"; break;
+  case TMsgDlgType::mtError: icon = QMessageBox::Critical; title = "Error"; break;
+  case TMsgDlgType::mtInformation: icon = QMessageBox::Information; title = "Information"; break;
+  case TMsgDlgType::mtConfirmation: icon = QMessageBox::Question; title = "Confirm"; break;
+  case TMsgDlgType::mtCustom: break;
+  }
+  QMessageBox::StandardButtons qb;
+  if (buttons & mbYes) qb |= QMessageBox::Yes;
+  if (buttons & mbNo) qb |= QMessageBox::No;
+  if (buttons & mbOK) qb |= QMessageBox::Ok;
+  if (buttons & mbCancel) qb |= QMessageBox::Cancel;
+  if (!qb)
+    qb = QMessageBox::Ok;
+  QMessageBox box(icon, title, QString::fromStdString(text), qb);
+  switch (box.exec()) {
+  case QMessageBox::Yes: return mrYes;
+  case QMessageBox::No: return mrNo;
+  case QMessageBox::Ok: return mrOk;
+  default: return mrCancel;
+  }
+}
+
+void ShowMessage(const std::string& text)
+{
+  MessageDlg(text, TMsgDlgType::mtCustom, mbOK);
+}

@@ -1,0 +1,98 @@
+#include "platform/TextFile.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+bool ReadTextLines(const std::string& fileName, std::vector<std::string>& lines)
+{
+  lines.clear();
+  std::ifstream in(fileName, std::ios::binary);
+  if (!in)
+    return false;
+  std::ostringstream ss;
+  ss << in.rdbuf();
+  if (in.bad())
+    return false;
+  const std::string text = ss.str();
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t nl = text.find('\n', start);
+    size_t end = nl == std::string::npos ? text.size() : nl;
+    size_t stop = end;
+    if (stop > start && text[stop - 1] == '\r')
+      --stop;
+    lines.emplace_back(text, start, stop - start);
+    if (nl == std::string::npos)
+      break;
+    start = nl + 1;
+  }
+  return true;
+}
+
+bool WriteTextLines(const std::string& fileName, const std::vector<std::string>& lines, std::string* error)
+{
+  auto fail = [&](const std::string& what) {
+    if (error)
+      *error = what + ": " + std::strerror(errno);
+    return false;
+  };
+  std::string text;
+  for (const std::string& line : lines) {
+    text += line;
+    text += "\r\n";
+  }
+  std::string tmpl = fileName + ".tmp-XXXXXX";
+  int fd = mkstemp(tmpl.data());
+  if (fd < 0)
+    return fail("cannot create a file beside " + fileName);
+  // Keep the permissions of the file being replaced; a new file gets the usual ones.
+  struct stat st {};
+  if (stat(fileName.c_str(), &st) == 0)
+    fchmod(fd, st.st_mode & 07777);
+  else {
+    mode_t mask = umask(0);
+    umask(mask);
+    fchmod(fd, 0666 & ~mask);
+  }
+  size_t done = 0;
+  while (done < text.size()) {
+    ssize_t n = write(fd, text.data() + done, text.size() - done);
+    if (n < 0) {
+      if (errno == EINTR)
+        continue;
+      int saved = errno;
+      close(fd);
+      unlink(tmpl.c_str());
+      errno = saved;
+      return fail("cannot write " + fileName);
+    }
+    done += static_cast<size_t>(n);
+  }
+  if (fsync(fd) != 0 || close(fd) != 0) {
+    int saved = errno;
+    unlink(tmpl.c_str());
+    errno = saved;
+    return fail("cannot write " + fileName);
+  }
+  if (std::rename(tmpl.c_str(), fileName.c_str()) != 0) {
+    int saved = errno;
+    unlink(tmpl.c_str());
+    errno = saved;
+    return fail("cannot replace " + fileName);
+  }
+  return true;
+}
+
+std::string TTextReader::ReadLn()
+{
+  if (pos_ >= lines_.size())
+    return "";
+  return lines_[pos_++];
+}
