@@ -3,6 +3,7 @@
 // aliased drawing, filled shapes exclude the right and bottom edge, text placed by its cell's
 // top-left, 96 logical pixels per inch. Implemented over Qt's painter on images.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -219,6 +220,12 @@ public:
   QPainter* Painter();
   QImage* Image() const { return image_; }
   void SetDevice(QPaintDevice* device, QImage* image);
+  // Device-context state beyond the above (clip region, open path, brush origin); platform only.
+  struct TGdiState;
+  TGdiState* GdiState() const { return state_.get(); }
+  // Runs a drawing with the pen mode: pmCopy paints straight, other modes go through a layer
+  // merged with the raster operation. Does nothing without a device.
+  void Paint(const std::function<void(QPainter&)>& draw);
 
 protected:
   void PreparePen();
@@ -227,6 +234,8 @@ protected:
   bool HasDevice() const { return device_ != nullptr; }
 
 private:
+  std::unique_ptr<TGdiState> state_;
+  bool brushDirty_ = true;
   std::unique_ptr<TPen> pen_;
   std::unique_ptr<TBrush> brush_;
   std::unique_ptr<TFont> font_;

@@ -1,0 +1,1410 @@
+#include "platform/Graphics.h"
+
+#include <QFontMetrics>
+#include <QTransform>
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+
+#include "platform/GraphicsPrivate.h"
+
+// ---------------------------------------------------------------------------------------------
+// Pens, brushes, fonts
+
+void TGraphicsObject::Changed()
+{
+  if (OnChange) OnChange(this);
+}
+
+void TPen::SetColor(TColor v)
+{
+  if (color_ == v) return;
+  color_ = v;
+  Changed();
+}
+
+void TPen::SetWidth(int32_t v)
+{
+  if (width_ == v) return;
+  width_ = v;
+  Changed();
+}
+
+void TPen::SetStyle(TPenStyle v)
+{
+  if (style_ == v) return;
+  style_ = v;
+  Changed();
+}
+
+void TPen::SetMode(TPenMode v)
+{
+  if (mode_ == v) return;
+  mode_ = v;
+  Changed();
+}
+
+void TPen::SetEndCap(TPenEndCap v)
+{
+  if (endCap_ == v) return;
+  endCap_ = v;
+  Changed();
+}
+
+void TPen::SetJoin(TPenJoin v)
+{
+  if (join_ == v) return;
+  join_ = v;
+  Changed();
+}
+
+void TPen::SetGeometric(bool v)
+{
+  if (geometric_ == v) return;
+  geometric_ = v;
+  Changed();
+}
+
+void TPen::SetUserStyle(const std::vector<uint32_t>& v)
+{
+  if (userStyle_ == v) return;
+  userStyle_ = v;
+  Changed();
+}
+
+void TPen::Assign(const TPersistent* source)
+{
+  if (auto* p = dynamic_cast<const TPen*>(source)) {
+    color_ = p->color_;
+    width_ = p->width_;
+    style_ = p->style_;
+    mode_ = p->mode_;
+    endCap_ = p->endCap_;
+    join_ = p->join_;
+    geometric_ = p->geometric_;
+    userStyle_ = p->userStyle_;
+    Changed();
+    return;
+  }
+  TPersistent::Assign(source);
+}
+
+TBrush::TBrush() = default;
+TBrush::~TBrush() = default;
+
+void TBrush::SetColor(TColor v)
+{
+  if (color_ == v && !bitmap_) return;
+  color_ = v;
+  // Choosing a colour gives up a pattern bitmap, and a clear brush becomes solid.
+  bitmap_ = nullptr;
+  if (style_ == bsClear) style_ = bsSolid;
+  Changed();
+}
+
+void TBrush::SetStyle(TBrushStyle v)
+{
+  if (style_ == v && !bitmap_) return;
+  style_ = v;
+  bitmap_ = nullptr;
+  Changed();
+}
+
+void TBrush::SetBitmap(TBitmap* v)
+{
+  if (bitmap_ == v) return;
+  bitmap_ = v;
+  Changed();
+}
+
+void TBrush::Assign(const TPersistent* source)
+{
+  if (auto* b = dynamic_cast<const TBrush*>(source)) {
+    color_ = b->color_;
+    style_ = b->style_;
+    bitmap_ = b->bitmap_;
+    Changed();
+    return;
+  }
+  TPersistent::Assign(source);
+}
+
+namespace {
+// Multiplies and divides with rounding half away from zero, as the system's MulDiv.
+int32_t MulDiv(int32_t a, int32_t b, int32_t c)
+{
+  return RoundAway32(static_cast<double>(a) * b / c);
+}
+}  // namespace
+
+void TFont::SetName(const std::string& v)
+{
+  if (name_ == v) return;
+  name_ = v;
+  Changed();
+}
+
+int32_t TFont::GetSize() const { return -MulDiv(height_, 72, PixelsPerInch); }
+
+void TFont::SetSize(int32_t v) { SetHeight(-MulDiv(v, PixelsPerInch, 72)); }
+
+void TFont::SetHeight(int32_t v)
+{
+  if (height_ == v) return;
+  height_ = v;
+  Changed();
+}
+
+void TFont::SetColor(TColor v)
+{
+  if (color_ == v) return;
+  color_ = v;
+  Changed();
+}
+
+void TFont::SetStyle(TFontStyles v)
+{
+  if (style_ == v) return;
+  style_ = v;
+  Changed();
+}
+
+void TFont::SetOrientation(int32_t v)
+{
+  if (orientation_ == v) return;
+  orientation_ = v;
+  Changed();
+}
+
+void TFont::SetPitch(TFontPitch v)
+{
+  if (pitch_ == v) return;
+  pitch_ = v;
+  Changed();
+}
+
+void TFont::SetCharset(uint8_t v)
+{
+  if (charset_ == v) return;
+  charset_ = v;
+  Changed();
+}
+
+void TFont::SetQuality(TFontQuality v)
+{
+  if (quality_ == v) return;
+  quality_ = v;
+  Changed();
+}
+
+void TFont::Assign(const TPersistent* source)
+{
+  if (auto* f = dynamic_cast<const TFont*>(source)) {
+    name_ = f->name_;
+    height_ = f->height_;
+    color_ = f->color_;
+    style_ = f->style_;
+    orientation_ = f->orientation_;
+    pitch_ = f->pitch_;
+    charset_ = f->charset_;
+    quality_ = f->quality_;
+    Changed();
+    return;
+  }
+  TPersistent::Assign(source);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Helpers
+
+namespace gfx {
+
+QColor ToQColor(TColor c)
+{
+  c = ColorToRGB(c);
+  return QColor(GetRValue(c), GetGValue(c), GetBValue(c));
+}
+
+TColor FromQRgb(QRgb rgb) { return RGB(qRed(rgb), qGreen(rgb), qBlue(rgb)); }
+
+int Rop2OfMode(TPenMode mode)
+{
+  static constexpr int codes[] = {1, 16, 11, 6, 13, 4, 14, 5, 12, 3, 15, 2, 9, 8, 7, 10};
+  return codes[mode];
+}
+
+TPenMode ModeOfRop2(int rop2)
+{
+  for (int m = pmBlack; m <= pmNotXor; ++m)
+    if (Rop2OfMode(static_cast<TPenMode>(m)) == rop2) return static_cast<TPenMode>(m);
+  return pmCopy;
+}
+
+uint32_t ApplyRop2(int rop2, uint32_t pen, uint32_t dest)
+{
+  // Bit (P << 1 | D) of code - 1 gives each result bit.
+  unsigned t = static_cast<unsigned>(rop2 - 1) & 15u;
+  uint32_t r = 0;
+  if (t & 1) r |= ~pen & ~dest;
+  if (t & 2) r |= ~pen & dest;
+  if (t & 4) r |= pen & ~dest;
+  if (t & 8) r |= pen & dest;
+  return r & 0xFFFFFFu;
+}
+
+uint32_t ApplyRop3(uint8_t index, uint32_t pat, uint32_t src, uint32_t dest)
+{
+  uint32_t r = 0;
+  for (int i = 0; i < 8; ++i) {
+    if (!(index & (1u << i))) continue;
+    uint32_t p = (i & 4) ? pat : ~pat;
+    uint32_t s = (i & 2) ? src : ~src;
+    uint32_t d = (i & 1) ? dest : ~dest;
+    r |= p & s & d;
+  }
+  return r & 0xFFFFFFu;
+}
+
+uint32_t ReadRgb(const QImage& img, int x, int y)
+{
+  if (img.format() == QImage::Format_BGR888) {
+    const uchar* p = img.constScanLine(y) + 3 * x;
+    return (uint32_t(p[2]) << 16) | (uint32_t(p[1]) << 8) | p[0];
+  }
+  if (img.format() == QImage::Format_RGB32 || img.format() == QImage::Format_ARGB32 ||
+      img.format() == QImage::Format_ARGB32_Premultiplied)
+    return reinterpret_cast<const QRgb*>(img.constScanLine(y))[x] & 0xFFFFFFu;
+  return img.pixel(x, y) & 0xFFFFFFu;
+}
+
+void WriteRgb(QImage& img, int x, int y, uint32_t rgb)
+{
+  if (img.format() == QImage::Format_BGR888) {
+    uchar* p = img.scanLine(y) + 3 * x;
+    p[0] = rgb & 0xFF;
+    p[1] = (rgb >> 8) & 0xFF;
+    p[2] = (rgb >> 16) & 0xFF;
+    return;
+  }
+  if (img.format() == QImage::Format_RGB32 || img.format() == QImage::Format_ARGB32 ||
+      img.format() == QImage::Format_ARGB32_Premultiplied) {
+    reinterpret_cast<QRgb*>(img.scanLine(y))[x] = 0xFF000000u | rgb;
+    return;
+  }
+  img.setPixel(x, y, 0xFF000000u | rgb);
+}
+
+int PenWidth(const TPen& pen) { return std::max(1, pen.GetWidth()); }
+
+bool PenVisible(const TPen& pen) { return pen.GetStyle() != psClear && pen.GetMode() != pmNop; }
+
+namespace {
+// Dash lengths of the cosmetic styles, in pixels.
+QList<qreal> DashesOf(const TPen& pen)
+{
+  switch (pen.GetStyle()) {
+    case psDash: return {18, 6};
+    case psDot: return {3, 3};
+    case psDashDot: return {9, 6, 3, 6};
+    case psDashDotDot: return {9, 3, 3, 3, 3, 3};
+    case psAlternate: return {1, 1};
+    case psUserStyle: {
+      QList<qreal> d;
+      for (uint32_t v : pen.GetUserStyle()) d.append(std::max<qreal>(v, 0.0001));
+      if (d.isEmpty()) return {};
+      if (d.size() % 2) d += d;
+      return d;
+    }
+    default: return {};
+  }
+}
+}  // namespace
+
+bool PenDashed(const TPen& pen)
+{
+  if (pen.GetStyle() == psSolid || pen.GetStyle() == psInsideFrame || pen.GetStyle() == psClear) return false;
+  // A simple pen wider than one pixel draws solid; only geometric pens dash when wide.
+  if (PenWidth(pen) > 1 && !pen.GetGeometric()) return false;
+  return !DashesOf(pen).isEmpty();
+}
+
+QPen MakeQPen(const TPen& pen)
+{
+  if (!PenVisible(pen)) return QPen(Qt::NoPen);
+  int w = PenWidth(pen);
+  QPen q(ToQColor(pen.GetColor()));
+  q.setWidth(w);
+  q.setCosmetic(false);
+  if (w <= 1) {
+    // One-pixel lines leave out their last pixel.
+    q.setCapStyle(Qt::FlatCap);
+    q.setJoinStyle(Qt::MiterJoin);
+  } else if (pen.GetGeometric()) {
+    q.setCapStyle(pen.GetEndCap() == pecRound ? Qt::RoundCap : pen.GetEndCap() == pecSquare ? Qt::SquareCap : Qt::FlatCap);
+    q.setJoinStyle(pen.GetJoin() == pjRound ? Qt::RoundJoin : pen.GetJoin() == pjBevel ? Qt::BevelJoin : Qt::MiterJoin);
+  } else {
+    q.setCapStyle(Qt::RoundCap);
+    q.setJoinStyle(Qt::RoundJoin);
+  }
+  if (PenDashed(pen)) {
+    QList<qreal> d = DashesOf(pen);
+    // Qt measures dashes in pen widths; the pen's lengths are pixels.
+    for (auto& v : d) v /= w;
+    q.setDashPattern(d);
+  }
+  return q;
+}
+
+QString MapFamily(const std::string& name)
+{
+  QString n = QString::fromStdString(name).trimmed();
+  QString l = n.toLower();
+  if (l == "arial" || l == "helvetica" || l == "arial narrow") return QStringLiteral("Liberation Sans");
+  if (l == "times new roman" || l == "times") return QStringLiteral("Liberation Serif");
+  if (l == "courier new" || l == "courier") return QStringLiteral("Liberation Mono");
+  if (l == "tahoma" || l == "verdana" || l == "ms sans serif" || l == "small fonts" || l == "microsoft sans serif" ||
+      l == "segoe ui" || l.isEmpty() || l == "default")
+    return QStringLiteral("DejaVu Sans");
+  return n;
+}
+
+QFont MakeQFont(const TFont& font)
+{
+  QFont f(MapFamily(font.GetName()));
+  f.setStyleStrategy(QFont::StyleStrategy(QFont::NoAntialias | QFont::NoSubpixelAntialias));
+  f.setHintingPreference(QFont::PreferFullHinting);
+  f.setKerning(false);
+  f.setBold(font.GetStyle() & fsBold);
+  f.setItalic(font.GetStyle() & fsItalic);
+  f.setUnderline(font.GetStyle() & fsUnderline);
+  f.setStrikeOut(font.GetStyle() & fsStrikeOut);
+  if (font.GetPitch() == fpFixed) f.setFixedPitch(true);
+  int h = font.GetHeight();
+  if (h < 0) {
+    f.setPixelSize(std::max(1, -h));
+  } else {
+    // Positive height: the cell height (ascent + descent) in pixels.
+    int cell = h == 0 ? 16 : h;
+    f.setPixelSize(std::max(1, cell));
+    for (int i = 0; i < 8; ++i) {
+      QFontMetrics fm(f);
+      int got = fm.ascent() + fm.descent();
+      if (got <= cell || f.pixelSize() <= 1) break;
+      f.setPixelSize(std::max(1, f.pixelSize() - std::max(1, (got - cell) * f.pixelSize() / got)));
+    }
+  }
+  return f;
+}
+
+QBrush MakeQBrush(TCanvas& canvas)
+{
+  TBrush* b = canvas.Brush();
+  if (TBitmap* bmp = b->GetBitmap()) {
+    QImage img = bmp->Image().convertToFormat(QImage::Format_RGB32);
+    if (bmp->GetMonochrome()) {
+      // A two-colour pattern draws its black bits in the text colour and white bits in the background colour.
+      QRgb fg = ToQColor(canvas.Font()->GetColor()).rgb();
+      QRgb bg = ToQColor(canvas.GetBkColor()).rgb();
+      for (int y = 0; y < img.height(); ++y) {
+        auto* row = reinterpret_cast<QRgb*>(img.scanLine(y));
+        for (int x = 0; x < img.width(); ++x) row[x] = (row[x] & 0xFFFFFF) ? bg : fg;
+      }
+    }
+    return QBrush(img);
+  }
+  QColor c = ToQColor(b->GetColor());
+  switch (b->GetStyle()) {
+    case bsClear: return QBrush(Qt::NoBrush);
+    case bsSolid: return QBrush(c);
+    case bsHorizontal: return QBrush(c, Qt::HorPattern);
+    case bsVertical: return QBrush(c, Qt::VerPattern);
+    case bsFDiagonal: return QBrush(c, Qt::FDiagPattern);
+    case bsBDiagonal: return QBrush(c, Qt::BDiagPattern);
+    case bsCross: return QBrush(c, Qt::CrossPattern);
+    case bsDiagCross: return QBrush(c, Qt::DiagCrossPattern);
+  }
+  return QBrush(c);
+}
+
+void FillWithBrush(TCanvas& canvas, QPainter& p, const QPainterPath& path)
+{
+  TBrush* b = canvas.Brush();
+  if (!b->GetBitmap() && b->GetStyle() == bsClear) return;
+  QBrush brush = MakeQBrush(canvas);
+  bool hatch = !b->GetBitmap() && b->GetStyle() != bsSolid;
+  TPoint o = canvas.GdiState()->brushOrigin;
+  p.setBrushOrigin(o.x, o.y);
+  if (hatch && canvas.GetBkMode() == OPAQUE) p.fillPath(path, ToQColor(canvas.GetBkColor()));
+  p.fillPath(path, brush);
+}
+
+void StrokeWithPen(TCanvas& canvas, QPainter& p, const QPainterPath& path, bool centred)
+{
+  TPen* pen = canvas.Pen();
+  if (!PenVisible(*pen)) return;
+  QPen q = MakeQPen(*pen);
+  p.setBrush(Qt::NoBrush);
+  // Figures run through pixel indices; a one-pixel pen lights the pixel at each index, while a
+  // wide pen is a filled outline sampled at pixel centres, so it is centred by half a pixel.
+  if (q.width() > 1 && !centred) p.translate(0.5, 0.5);
+  if (PenDashed(*pen) && canvas.GetBkMode() == OPAQUE) {
+    QPen back = q;
+    back.setStyle(Qt::SolidLine);
+    back.setColor(ToQColor(canvas.GetBkColor()));
+    p.strokePath(path, back);
+  }
+  p.strokePath(path, q);
+}
+
+void BlockTransfer(TCanvas& dest, const TRect& destRect, const QImage* source, const TRect& srcRect, uint32_t rop)
+{
+  QImage* img = dest.Image();
+  if (!img || img->isNull()) return;
+  int dw = destRect.Width(), dh = destRect.Height();
+  if (dw == 0 || dh == 0) return;
+  uint8_t index = (rop >> 16) & 0xFF;
+  bool usesSrc = ((index >> 2) & 0x33) != (index & 0x33);
+  bool usesPat = ((index >> 4) & 0x0F) != (index & 0x0F);
+  // Source block at the destination size (nearest pixel), mirrored by negative extents.
+  QImage src;
+  if (usesSrc) {
+    if (!source || source->isNull()) return;
+    int sx = std::min(srcRect.Left, srcRect.Right), sy = std::min(srcRect.Top, srcRect.Bottom);
+    int sw = std::abs(srcRect.Width()), sh = std::abs(srcRect.Height());
+    if (sw == 0 || sh == 0) return;
+    QImage part(sw, sh, QImage::Format_RGB32);
+    part.fill(Qt::black);
+    for (int y = 0; y < sh; ++y)
+      for (int x = 0; x < sw; ++x) {
+        int xx = sx + x, yy = sy + y;
+        if (xx >= 0 && yy >= 0 && xx < source->width() && yy < source->height())
+          reinterpret_cast<QRgb*>(part.scanLine(y))[x] = 0xFF000000u | ReadRgb(*source, xx, yy);
+      }
+    bool mx = (srcRect.Width() < 0) != (dw < 0), my = (srcRect.Height() < 0) != (dh < 0);
+    if (mx || my) part = part.mirrored(mx, my);
+    if (part.width() != std::abs(dw) || part.height() != std::abs(dh))
+      part = part.scaled(std::abs(dw), std::abs(dh), Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    src = part;
+  }
+  int x0 = std::min(destRect.Left, destRect.Right), y0 = std::min(destRect.Top, destRect.Bottom);
+  int w = std::abs(dw), h = std::abs(dh);
+  // Pattern: the brush painted over the block, aligned to the brush origin.
+  QImage pat;
+  if (usesPat) {
+    pat = QImage(w, h, QImage::Format_RGB32);
+    pat.fill(ToQColor(dest.GetBkColor()));
+    QPainter pp(&pat);
+    QPainterPath r;
+    r.addRect(0, 0, w, h);
+    pp.translate(-x0, -y0);
+    QPainterPath whole;
+    whole.addRect(x0, y0, w, h);
+    TBrush* b = dest.Brush();
+    if (b->GetBitmap() || b->GetStyle() != bsClear) {
+      TPoint o = dest.GdiState()->brushOrigin;
+      pp.setBrushOrigin(o.x, o.y);
+      pp.fillPath(whole, MakeQBrush(dest));
+    }
+  }
+  dest.Release();
+  QRegion clip = dest.HasClip() ? dest.GdiState()->clip : QRegion(0, 0, img->width(), img->height());
+  clip &= QRegion(x0, y0, w, h);
+  clip &= QRegion(0, 0, img->width(), img->height());
+  for (const QRect& r : clip) {
+    for (int y = r.top(); y <= r.bottom(); ++y)
+      for (int x = r.left(); x <= r.right(); ++x) {
+        uint32_t s = usesSrc ? reinterpret_cast<const QRgb*>(src.constScanLine(y - y0))[x - x0] & 0xFFFFFF : 0;
+        uint32_t p = usesPat ? reinterpret_cast<const QRgb*>(pat.constScanLine(y - y0))[x - x0] & 0xFFFFFF : 0;
+        WriteRgb(*img, x, y, ApplyRop3(index, p, s, ReadRgb(*img, x, y)));
+      }
+  }
+}
+
+}  // namespace gfx
+
+using namespace gfx;
+
+// ---------------------------------------------------------------------------------------------
+// Canvas
+
+TCanvas::TCanvas()
+    : state_(std::make_unique<TGdiState>()), pen_(std::make_unique<TPen>()), brush_(std::make_unique<TBrush>()),
+      font_(std::make_unique<TFont>())
+{
+  brush_->OnChange = [this](TObject*) { brushDirty_ = true; };
+}
+
+TCanvas::~TCanvas() { Release(); }
+
+void TCanvas::SetDevice(QPaintDevice* device, QImage* image)
+{
+  Release();
+  device_ = device;
+  image_ = image;
+}
+
+void TCanvas::Release()
+{
+  if (painter_ && painter_->isActive()) painter_->end();
+}
+
+QPainter* TCanvas::Painter()
+{
+  if (!device_) return nullptr;
+  if (image_ && image_->isNull()) return nullptr;
+  if (!painter_) painter_ = std::make_unique<QPainter>();
+  if (!painter_->isActive()) {
+    if (!painter_->begin(device_)) return nullptr;
+    painter_->setRenderHint(QPainter::Antialiasing, false);
+    painter_->setRenderHint(QPainter::TextAntialiasing, false);
+    painter_->setRenderHint(QPainter::SmoothPixmapTransform, false);
+    if (hasClip_) painter_->setClipRegion(state_->clip);
+  }
+  return painter_.get();
+}
+
+TSize TCanvas::DeviceSize() const
+{
+  if (image_) return {image_->width(), image_->height()};
+  if (device_) return {device_->width(), device_->height()};
+  return {0, 0};
+}
+
+TRect TCanvas::GetClipRect()
+{
+  TSize s = DeviceSize();
+  TRect all = Rect(0, 0, s.cx, s.cy);
+  if (!hasClip_) return all;
+  QRect b = state_->clip.boundingRect();
+  TRect c = Rect(b.left(), b.top(), b.right() + 1, b.bottom() + 1);
+  TRect r;
+  IntersectRect(r, c, all);
+  return r;
+}
+
+void TCanvas::SetClipRect(const TRect& r)
+{
+  hasClip_ = true;
+  clip_ = r;
+  state_->clip = QRegion(r.Left, r.Top, std::max(0, r.Width()), std::max(0, r.Height()));
+  if (painter_ && painter_->isActive()) painter_->setClipRegion(state_->clip);
+}
+
+void TCanvas::ClearClip()
+{
+  hasClip_ = false;
+  clip_ = {};
+  state_->clip = QRegion();
+  if (painter_ && painter_->isActive()) painter_->setClipping(false);
+}
+
+void TCanvas::PreparePen() {}
+
+void TCanvas::PrepareBrush()
+{
+  // Selecting a changed brush sets the background: opaque in its colour when solid, else transparent.
+  if (!brushDirty_) return;
+  brushDirty_ = false;
+  if (brush_->GetStyle() == bsSolid && !brush_->GetBitmap()) {
+    bkColor_ = brush_->GetColor();
+    bkMode_ = OPAQUE;
+  } else {
+    bkMode_ = TRANSPARENT;
+  }
+}
+
+void TCanvas::PrepareFont() { PrepareBrush(); }
+
+void TCanvas::Paint(const std::function<void(QPainter&)>& draw)
+{
+  if (!HasDevice()) return;
+  TPenMode mode = pen_->GetMode();
+  if (mode == pmNop) return;
+  if (mode == pmCopy || !image_) {
+    QPainter* p = Painter();
+    if (!p) return;
+    p->save();
+    draw(*p);
+    p->restore();
+    return;
+  }
+  if (image_->isNull()) return;
+  // Draw onto a clear layer, then merge each covered pixel with the raster operation.
+  QImage layer(image_->size(), QImage::Format_ARGB32);
+  layer.fill(0);
+  {
+    QPainter lp(&layer);
+    lp.setRenderHint(QPainter::Antialiasing, false);
+    lp.setRenderHint(QPainter::TextAntialiasing, false);
+    if (hasClip_) lp.setClipRegion(state_->clip);
+    draw(lp);
+  }
+  Release();
+  int rop = Rop2OfMode(mode);
+  for (int y = 0; y < layer.height(); ++y) {
+    const QRgb* row = reinterpret_cast<const QRgb*>(layer.constScanLine(y));
+    for (int x = 0; x < layer.width(); ++x) {
+      if (qAlpha(row[x]) < 128) continue;
+      WriteRgb(*image_, x, y, ApplyRop2(rop, row[x] & 0xFFFFFF, ReadRgb(*image_, x, y)));
+    }
+  }
+}
+
+namespace {
+// A figure's point: pixel indices.
+QPointF C(int32_t x, int32_t y) { return QPointF(x, y); }
+// A corner of a curved figure's box: curves are traced through pixel centres.
+QPointF CC(int32_t x, int32_t y) { return QPointF(x + 0.5, y + 0.5); }
+
+void Normalize(int32_t& x1, int32_t& y1, int32_t& x2, int32_t& y2)
+{
+  if (x1 > x2) std::swap(x1, x2);
+  if (y1 > y2) std::swap(y1, y2);
+}
+}  // namespace
+
+void TCanvas::MoveTo(int32_t x, int32_t y)
+{
+  penPos_ = {x, y};
+  if (state_->pathOpen) state_->path.moveTo(C(x, y));
+}
+
+void TCanvas::LineTo(int32_t x, int32_t y)
+{
+  TPoint from = penPos_;
+  penPos_ = {x, y};
+  if (state_->pathOpen) {
+    if (state_->path.elementCount() == 0) state_->path.moveTo(C(from.x, from.y));
+    state_->path.lineTo(C(x, y));
+    return;
+  }
+  PreparePen();
+  PrepareBrush();
+  QPainterPath path;
+  path.moveTo(C(from.x, from.y));
+  path.lineTo(C(x, y));
+  Paint([&](QPainter& p) { StrokeWithPen(*this, p, path); });
+}
+
+void TCanvas::Rectangle(int32_t x1, int32_t y1, int32_t x2, int32_t y2)
+{
+  Normalize(x1, y1, x2, y2);
+  if (state_->pathOpen) {
+    state_->path.addRect(QRectF(C(x1, y1), C(x2 - 1, y2 - 1)));
+    return;
+  }
+  PreparePen();
+  PrepareBrush();
+  bool pen = PenVisible(*pen_);
+  Paint([&](QPainter& p) {
+    if (!pen) {
+      // Without an outline the filled area ends one pixel short on the right and bottom.
+      QPainterPath f;
+      f.addRect(x1, y1, x2 - x1 - 1, y2 - y1 - 1);
+      FillWithBrush(*this, p, f);
+      return;
+    }
+    int w = PenWidth(*pen_);
+    double inset = (pen_->GetStyle() == psInsideFrame && w > 1) ? (w - 1) / 2.0 : 0.0;
+    QRectF line(QPointF(x1 + 0.5 + inset, y1 + 0.5 + inset), QPointF(x2 - 0.5 - inset, y2 - 0.5 - inset));
+    QPainterPath f;
+    f.addRect(x1, y1, x2 - x1, y2 - y1);
+    FillWithBrush(*this, p, f);
+    QPainterPath s;
+    s.addRect(line);
+    StrokeWithPen(*this, p, s);
+  });
+}
+
+void TCanvas::FillRect(const TRect& r)
+{
+  TRect n = r;
+  Normalize(n.Left, n.Top, n.Right, n.Bottom);
+  PrepareBrush();
+  QPainterPath f;
+  f.addRect(n.Left, n.Top, n.Width(), n.Height());
+  // FillRect ignores the pen mode.
+  if (!HasDevice()) return;
+  QPainter* p = Painter();
+  if (!p) return;
+  p->save();
+  FillWithBrush(*this, *p, f);
+  p->restore();
+}
+
+void TCanvas::FrameRect(const TRect& r)
+{
+  TRect n = r;
+  Normalize(n.Left, n.Top, n.Right, n.Bottom);
+  if (n.IsEmpty() || !HasDevice()) return;
+  PrepareBrush();
+  // A one-pixel frame in the brush.
+  QPainterPath f;
+  f.addRect(n.Left, n.Top, n.Width(), n.Height());
+  if (n.Width() > 2 && n.Height() > 2) f.addRect(n.Left + 1, n.Top + 1, n.Width() - 2, n.Height() - 2);
+  f.setFillRule(Qt::OddEvenFill);
+  QPainter* p = Painter();
+  if (!p) return;
+  p->save();
+  FillWithBrush(*this, *p, f);
+  p->restore();
+}
+
+namespace {
+QPainterPath EllipsePath(int32_t x1, int32_t y1, int32_t x2, int32_t y2)
+{
+  QPainterPath e;
+  e.addEllipse(QRectF(CC(x1, y1), CC(x2 - 1, y2 - 1)));
+  return e;
+}
+}  // namespace
+
+void TCanvas::Ellipse(int32_t x1, int32_t y1, int32_t x2, int32_t y2)
+{
+  Normalize(x1, y1, x2, y2);
+  if (state_->pathOpen) {
+    state_->path.addPath(EllipsePath(x1, y1, x2, y2));
+    return;
+  }
+  PreparePen();
+  PrepareBrush();
+  bool pen = PenVisible(*pen_);
+  Paint([&](QPainter& p) {
+    if (!pen) {
+      QPainterPath f;
+      f.addEllipse(QRectF(x1, y1, x2 - x1 - 1, y2 - y1 - 1));
+      FillWithBrush(*this, p, f);
+      return;
+    }
+    QPainterPath e = EllipsePath(x1, y1, x2, y2);
+    FillWithBrush(*this, p, e);
+    StrokeWithPen(*this, p, e, true);
+  });
+}
+
+void TCanvas::RoundRect(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x3, int32_t y3)
+{
+  Normalize(x1, y1, x2, y2);
+  QRectF box(CC(x1, y1), CC(x2 - 1, y2 - 1));
+  QPainterPath rr;
+  rr.addRoundedRect(box, std::min<double>(std::abs(x3), box.width()) / 2.0,
+                    std::min<double>(std::abs(y3), box.height()) / 2.0);
+  if (state_->pathOpen) {
+    state_->path.addPath(rr);
+    return;
+  }
+  PreparePen();
+  PrepareBrush();
+  Paint([&](QPainter& p) {
+    FillWithBrush(*this, p, rr);
+    StrokeWithPen(*this, p, rr, true);
+  });
+}
+
+namespace {
+QPainterPath PolyPath(const std::vector<TPoint>& pts, bool close)
+{
+  QPainterPath path;
+  if (pts.empty()) return path;
+  path.moveTo(C(pts[0].x, pts[0].y));
+  for (size_t i = 1; i < pts.size(); ++i) path.lineTo(C(pts[i].x, pts[i].y));
+  if (close) path.closeSubpath();
+  path.setFillRule(Qt::OddEvenFill);
+  return path;
+}
+}  // namespace
+
+void TCanvas::Polygon(const std::vector<TPoint>& points)
+{
+  if (points.size() < 2) return;
+  QPainterPath path = PolyPath(points, true);
+  if (state_->pathOpen) {
+    state_->path.addPath(path);
+    return;
+  }
+  PreparePen();
+  PrepareBrush();
+  Paint([&](QPainter& p) {
+    FillWithBrush(*this, p, path);
+    StrokeWithPen(*this, p, path);
+  });
+}
+
+void TCanvas::Polyline(const std::vector<TPoint>& points)
+{
+  if (points.size() < 2) return;
+  QPainterPath path = PolyPath(points, false);
+  if (state_->pathOpen) {
+    state_->path.addPath(path);
+    return;
+  }
+  PreparePen();
+  PrepareBrush();
+  Paint([&](QPainter& p) { StrokeWithPen(*this, p, path); });
+}
+
+void TCanvas::PolyBezier(const std::vector<TPoint>& points)
+{
+  if (points.size() < 4) return;
+  QPainterPath path;
+  path.moveTo(C(points[0].x, points[0].y));
+  for (size_t i = 1; i + 2 < points.size(); i += 3)
+    path.cubicTo(C(points[i].x, points[i].y), C(points[i + 1].x, points[i + 1].y), C(points[i + 2].x, points[i + 2].y));
+  if (state_->pathOpen) {
+    state_->path.addPath(path);
+    return;
+  }
+  PreparePen();
+  PrepareBrush();
+  Paint([&](QPainter& p) { StrokeWithPen(*this, p, path); });
+}
+
+namespace {
+enum class ArcKind { Arc, Pie, Chord };
+
+QPainterPath ArcPath(ArcKind kind, int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x3, int32_t y3, int32_t x4,
+                     int32_t y4)
+{
+  Normalize(x1, y1, x2, y2);
+  QRectF box(CC(x1, y1), CC(x2 - 1, y2 - 1));
+  QPointF c = box.center();
+  double a = box.width() / 2.0, b = box.height() / 2.0;
+  // Parametric angle of the point where the radial through (x, y) meets the ellipse.
+  auto param = [&](int32_t x, int32_t y) {
+    double dx = x + 0.5 - c.x(), dy = c.y() - (y + 0.5);
+    double t = std::atan2(dy * a, dx * b) * 180.0 / M_PI;
+    return t;
+  };
+  double t1 = param(x3, y3), t2 = param(x4, y4);
+  double sweep = t2 - t1;
+  while (sweep <= 0) sweep += 360.0;
+  while (sweep > 360.0) sweep -= 360.0;
+  QPainterPath path;
+  if (kind == ArcKind::Pie) {
+    path.moveTo(c);
+    path.arcTo(box, t1, sweep);
+    path.closeSubpath();
+  } else {
+    path.arcMoveTo(box, t1);
+    path.arcTo(box, t1, sweep);
+    if (kind == ArcKind::Chord) path.closeSubpath();
+  }
+  return path;
+}
+}  // namespace
+
+void TCanvas::Arc(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x3, int32_t y3, int32_t x4, int32_t y4)
+{
+  QPainterPath path = ArcPath(ArcKind::Arc, x1, y1, x2, y2, x3, y3, x4, y4);
+  if (state_->pathOpen) {
+    state_->path.addPath(path);
+    return;
+  }
+  PreparePen();
+  PrepareBrush();
+  Paint([&](QPainter& p) { StrokeWithPen(*this, p, path, true); });
+}
+
+void TCanvas::Pie(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x3, int32_t y3, int32_t x4, int32_t y4)
+{
+  QPainterPath path = ArcPath(ArcKind::Pie, x1, y1, x2, y2, x3, y3, x4, y4);
+  if (state_->pathOpen) {
+    state_->path.addPath(path);
+    return;
+  }
+  PreparePen();
+  PrepareBrush();
+  Paint([&](QPainter& p) {
+    FillWithBrush(*this, p, path);
+    StrokeWithPen(*this, p, path, true);
+  });
+}
+
+void TCanvas::Chord(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x3, int32_t y3, int32_t x4, int32_t y4)
+{
+  QPainterPath path = ArcPath(ArcKind::Chord, x1, y1, x2, y2, x3, y3, x4, y4);
+  if (state_->pathOpen) {
+    state_->path.addPath(path);
+    return;
+  }
+  PreparePen();
+  PrepareBrush();
+  Paint([&](QPainter& p) {
+    FillWithBrush(*this, p, path);
+    StrokeWithPen(*this, p, path, true);
+  });
+}
+
+// ---------------------------------------------------------------------------------------------
+// Text
+
+namespace {
+int TextAdvance(const QFontMetrics& fm, const QString& s, int extra)
+{
+  return fm.horizontalAdvance(s) + extra * static_cast<int>(s.size());
+}
+}  // namespace
+
+void TCanvas::TextOut(int32_t x, int32_t y, const std::string& text)
+{
+  PrepareFont();
+  QString s = QString::fromStdString(text);
+  QFont qf = MakeQFont(*font_);
+  QFontMetrics fm(qf);
+  int width = TextAdvance(fm, s, charExtra_);
+  int ascent = fm.ascent(), height = fm.ascent() + fm.descent();
+  uint32_t align = textAlign_;
+  bool updateCp = align & TA_UPDATECP;
+  if (updateCp) {
+    x = penPos_.x;
+    y = penPos_.y;
+  }
+  int dx = 0;
+  if ((align & TA_CENTER) == TA_CENTER) dx = -width / 2;
+  else if ((align & TA_CENTER) == TA_RIGHT) dx = -width;
+  int dy = 0;
+  if ((align & TA_BASELINE) == TA_BASELINE) dy = -ascent;
+  else if ((align & TA_BASELINE) == TA_BOTTOM) dy = -height;
+  double angle = font_->GetOrientation() / 10.0;
+  if (updateCp) {
+    int adv = (align & TA_CENTER) == TA_CENTER ? 0 : (align & TA_CENTER) == TA_RIGHT ? -width : width;
+    double rad = angle * M_PI / 180.0;
+    penPos_.x += RoundAway32(adv * std::cos(rad));
+    penPos_.y -= RoundAway32(adv * std::sin(rad));
+  }
+  if (text.empty() || !HasDevice()) return;
+  bool opaque = bkMode_ == OPAQUE;
+  QColor bk = ToQColor(bkColor_);
+  QColor fg = ToQColor(font_->GetColor());
+  int extra = charExtra_;
+  Paint([&](QPainter& p) {
+    p.translate(x, y);
+    if (angle != 0) p.rotate(-angle);
+    if (opaque) p.fillRect(QRect(dx, dy, width, height), bk);
+    p.setFont(qf);
+    p.setPen(fg);
+    if (extra == 0) {
+      p.drawText(QPoint(dx, dy + ascent), s);
+    } else {
+      int cx = dx;
+      for (const QChar ch : s) {
+        p.drawText(QPoint(cx, dy + ascent), QString(ch));
+        cx += fm.horizontalAdvance(ch) + extra;
+      }
+    }
+  });
+}
+
+void TCanvas::TextRect(const TRect& r, int32_t x, int32_t y, const std::string& text)
+{
+  bool had = hasClip_;
+  QRegion old = state_->clip;
+  QRegion rr(r.Left, r.Top, std::max(0, r.Width()), std::max(0, r.Height()));
+  hasClip_ = true;
+  state_->clip = had ? (old & rr) : rr;
+  if (painter_ && painter_->isActive()) painter_->setClipRegion(state_->clip);
+  PrepareFont();
+  if (bkMode_ == OPAQUE && HasDevice()) {
+    QPainter* p = Painter();
+    if (p) p->fillRect(QRect(r.Left, r.Top, r.Width(), r.Height()), ToQColor(bkColor_));
+  }
+  TextOut(x, y, text);
+  hasClip_ = had;
+  state_->clip = old;
+  if (painter_ && painter_->isActive()) {
+    if (had) painter_->setClipRegion(old);
+    else painter_->setClipping(false);
+  }
+}
+
+TSize TCanvas::TextExtent(const std::string& text)
+{
+  QString s = QString::fromStdString(text);
+  QFontMetrics fm(MakeQFont(*font_));
+  return {TextAdvance(fm, s, charExtra_), fm.ascent() + fm.descent()};
+}
+
+// ---------------------------------------------------------------------------------------------
+// Images
+
+void TCanvas::Draw(int32_t x, int32_t y, TGraphic* graphic)
+{
+  if (!graphic || graphic->Empty()) return;
+  graphic->Draw(this, Rect(x, y, x + graphic->GetWidth(), y + graphic->GetHeight()));
+}
+
+void TCanvas::StretchDraw(const TRect& r, TGraphic* graphic)
+{
+  if (!graphic || graphic->Empty()) return;
+  graphic->Draw(this, r);
+}
+
+void TCanvas::CopyRect(const TRect& dest, TCanvas* source, const TRect& src)
+{
+  if (!HasDevice()) return;
+  const QImage* img = source ? source->Image() : nullptr;
+  QImage copy;
+  if (img && img == image_) {
+    copy = img->copy();
+    img = &copy;
+  }
+  if (!image_) {
+    // A device without pixels of its own (a printer page): copy the source straight.
+    QPainter* p = Painter();
+    if (p && img) p->drawImage(QRect(dest.Left, dest.Top, dest.Width(), dest.Height()), *img,
+                               QRect(src.Left, src.Top, src.Width(), src.Height()));
+    return;
+  }
+  BlockTransfer(*this, dest, img, src, copyMode_);
+}
+
+TColor TCanvas::GetPixel(int32_t x, int32_t y)
+{
+  if (!image_ || image_->isNull() || x < 0 || y < 0 || x >= image_->width() || y >= image_->height())
+    return 0xFFFFFFFFu;
+  if (hasClip_ && !state_->clip.contains(QPoint(x, y))) return 0xFFFFFFFFu;
+  uint32_t rgb = ReadRgb(*image_, x, y);
+  return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
+}
+
+void TCanvas::SetPixel(int32_t x, int32_t y, TColor color)
+{
+  if (!HasDevice()) return;
+  if (hasClip_ && !state_->clip.contains(QPoint(x, y))) return;
+  if (image_) {
+    if (image_->isNull() || x < 0 || y < 0 || x >= image_->width() || y >= image_->height()) return;
+    Release();
+    TColor c = ColorToRGB(color);
+    WriteRgb(*image_, x, y, (uint32_t(GetRValue(c)) << 16) | (uint32_t(GetGValue(c)) << 8) | GetBValue(c));
+    return;
+  }
+  if (QPainter* p = Painter()) p->fillRect(QRect(x, y, 1, 1), ToQColor(color));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Graphics
+
+void TGraphic::Changed()
+{
+  if (OnChange) OnChange(this);
+}
+
+namespace {
+std::atomic<uint64_t> nextBitmapId{1};
+
+QImage::Format QtFormat(TPixelFormat f) { return f == pf24bit ? QImage::Format_BGR888 : QImage::Format_RGB32; }
+}  // namespace
+
+TBitmap::TBitmap() : image_(std::make_unique<QImage>()), canvas_(std::make_unique<TCanvas>()), id_(nextBitmapId++)
+{
+  canvas_->SetDevice(image_.get(), image_.get());
+}
+
+TBitmap::~TBitmap() { canvas_->Release(); }
+
+int32_t TBitmap::GetWidth() const { return image_->width(); }
+int32_t TBitmap::GetHeight() const { return image_->height(); }
+
+void TBitmap::SetWidth(int32_t w) { SetSize(w, GetHeight()); }
+void TBitmap::SetHeight(int32_t h) { SetSize(GetWidth(), h); }
+
+void TBitmap::SetSize(int32_t w, int32_t h)
+{
+  w = std::max(0, w);
+  h = std::max(0, h);
+  if (w == GetWidth() && h == GetHeight()) return;
+  canvas_->Release();
+  if (w == 0 || h == 0) {
+    *image_ = QImage();
+  } else {
+    QImage next(w, h, QtFormat(format_));
+    if (next.isNull()) throw Exception("Out of system resources");
+    next.fill(Qt::white);
+    if (!image_->isNull()) {
+      int cw = std::min(w, image_->width()), ch = std::min(h, image_->height());
+      int bpp = image_->depth() / 8;
+      for (int y = 0; y < ch; ++y) std::copy_n(image_->constScanLine(y), cw * bpp, next.scanLine(y));
+    }
+    *image_ = next;
+  }
+  Changed();
+}
+
+void TBitmap::SetPixelFormat(TPixelFormat f)
+{
+  if (f == format_) return;
+  canvas_->Release();
+  format_ = f;
+  if (!image_->isNull()) {
+    QImage next = image_->convertToFormat(QtFormat(f));
+    if (f == pf1bit) {
+      // Two colours: dark pixels black, the rest white.
+      for (int y = 0; y < next.height(); ++y) {
+        auto* row = reinterpret_cast<QRgb*>(next.scanLine(y));
+        for (int x = 0; x < next.width(); ++x) row[x] = qGray(row[x]) < 128 ? 0xFF000000u : 0xFFFFFFFFu;
+      }
+    }
+    *image_ = next;
+  }
+  Changed();
+}
+
+void TBitmap::SetMonochrome(bool v)
+{
+  if (v) SetPixelFormat(pf1bit);
+  else if (format_ == pf1bit) SetPixelFormat(pfDevice);
+}
+
+TCanvas* TBitmap::Canvas() { return canvas_.get(); }
+
+uint8_t* TBitmap::ScanLine(int32_t row)
+{
+  if (row < 0 || row >= GetHeight()) throw EInvalidGraphic("Scan line index out of range");
+  canvas_->Release();
+  return image_->scanLine(row);
+}
+
+TColor TBitmap::GetTransparentColor() const
+{
+  if (transparentMode_ == tmFixed && transparentColor_ != clDefault) return transparentColor_;
+  if (image_->isNull()) return clDefault;
+  uint32_t rgb = ReadRgb(*image_, 0, image_->height() - 1);
+  return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
+}
+
+void TBitmap::SetTransparentColor(TColor c)
+{
+  transparentColor_ = c;
+  transparentMode_ = c == clDefault ? tmAuto : tmFixed;
+  Changed();
+}
+
+QImage& TBitmap::Image()
+{
+  canvas_->Release();
+  return *image_;
+}
+
+const QImage& TBitmap::Image() const { return *image_; }
+
+void TBitmap::Draw(TCanvas* canvas, const TRect& r)
+{
+  if (!canvas || Empty()) return;
+  canvas_->Release();
+  QImage img = image_->convertToFormat(QImage::Format_ARGB32);
+  if (GetTransparent()) {
+    TColor tc = ColorToRGB(GetTransparentColor());
+    QRgb key = ToQColor(tc).rgb() & 0xFFFFFF;
+    for (int y = 0; y < img.height(); ++y) {
+      auto* row = reinterpret_cast<QRgb*>(img.scanLine(y));
+      for (int x = 0; x < img.width(); ++x)
+        if ((row[x] & 0xFFFFFF) == key) row[x] = 0;
+    }
+  }
+  if (!GetTransparent()) {
+    QImage* target = canvas->Image();
+    if (target) {
+      QImage self;
+      const QImage* src = image_.get();
+      if (target == image_.get()) {
+        self = image_->copy();
+        src = &self;
+      }
+      gfx::BlockTransfer(*canvas, r, src, Rect(0, 0, GetWidth(), GetHeight()), canvas->GetCopyMode());
+      return;
+    }
+  }
+  canvas->Paint([&](QPainter& p) {
+    QRect dr(std::min(r.Left, r.Right), std::min(r.Top, r.Bottom), std::abs(r.Width()), std::abs(r.Height()));
+    QImage src = img.mirrored(r.Width() < 0, r.Height() < 0);
+    p.drawImage(dr, src);
+  });
+}
+
+namespace {
+void Put16(std::string& s, uint16_t v)
+{
+  s.push_back(char(v & 0xFF));
+  s.push_back(char(v >> 8));
+}
+void Put32(std::string& s, uint32_t v)
+{
+  for (int i = 0; i < 4; ++i) s.push_back(char((v >> (8 * i)) & 0xFF));
+}
+uint32_t Get32(const std::string& s, size_t at)
+{
+  uint32_t v = 0;
+  for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<uint8_t>(s[at + i]);
+  return v;
+}
+uint16_t Get16(const std::string& s, size_t at)
+{
+  return static_cast<uint16_t>(static_cast<uint8_t>(s[at]) | (static_cast<uint8_t>(s[at + 1]) << 8));
+}
+}  // namespace
+
+void TBitmap::SaveToFile(const std::string& fileName)
+{
+  canvas_->Release();
+  int w = GetWidth(), h = GetHeight();
+  int bits = format_ == pf24bit ? 24 : format_ == pf1bit ? 1 : 32;
+  uint32_t stride = ((static_cast<uint32_t>(w) * bits + 31) / 32) * 4;
+  uint32_t palette = bits == 1 ? 8 : 0;
+  uint32_t offset = 14 + 40 + palette;
+  uint32_t imageSize = stride * static_cast<uint32_t>(h);
+  std::string out;
+  out.reserve(offset + imageSize);
+  out += "BM";
+  Put32(out, offset + imageSize);
+  Put32(out, 0);
+  Put32(out, offset);
+  Put32(out, 40);
+  Put32(out, static_cast<uint32_t>(w));
+  Put32(out, static_cast<uint32_t>(h));  // positive height: rows stored bottom-up
+  Put16(out, 1);
+  Put16(out, static_cast<uint16_t>(bits));
+  Put32(out, 0);  // uncompressed
+  Put32(out, imageSize);
+  Put32(out, 3780);  // 96 pixels per inch in pixels per metre
+  Put32(out, 3780);
+  Put32(out, bits == 1 ? 2 : 0);
+  Put32(out, 0);
+  if (bits == 1) {
+    Put32(out, 0x00000000);
+    Put32(out, 0x00FFFFFF);
+  }
+  for (int y = h - 1; y >= 0; --y) {
+    std::string row(stride, '\0');
+    for (int x = 0; x < w; ++x) {
+      uint32_t rgb = ReadRgb(*image_, x, y);
+      if (bits == 1) {
+        if (rgb & 0xFFFFFF) row[x / 8] = char(row[x / 8] | (0x80 >> (x % 8)));
+      } else {
+        size_t at = static_cast<size_t>(x) * (bits / 8);
+        row[at] = char(rgb & 0xFF);
+        row[at + 1] = char((rgb >> 8) & 0xFF);
+        row[at + 2] = char((rgb >> 16) & 0xFF);
+      }
+    }
+    out += row;
+  }
+  FILE* f = std::fopen(fileName.c_str(), "wb");
+  if (!f) throw EInOutError("Cannot create file \"" + fileName + "\"");
+  size_t n = std::fwrite(out.data(), 1, out.size(), f);
+  bool ok = std::fclose(f) == 0 && n == out.size();
+  if (!ok) throw EInOutError("Cannot write file \"" + fileName + "\"");
+}
+
+void TBitmap::LoadFromFile(const std::string& fileName)
+{
+  FILE* f = std::fopen(fileName.c_str(), "rb");
+  if (!f) throw EInOutError("Cannot open file \"" + fileName + "\"");
+  std::string data;
+  char buf[65536];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) data.append(buf, n);
+  std::fclose(f);
+  QImage img;
+  TPixelFormat fmt = pfDevice;
+  if (data.size() >= 30 && data[0] == 'B' && data[1] == 'M') {
+    uint16_t bits = Get16(data, 28);
+    fmt = bits == 1 ? pf1bit : bits == 24 ? pf24bit : bits == 32 ? pf32bit : bits == 8 ? pf8bit : bits == 4 ? pf4bit : pfDevice;
+    // The size fields must agree with the data before the decoder sees them.
+    uint32_t offset = Get32(data, 10);
+    if (offset > data.size()) throw EInvalidGraphic("Bitmap image is not valid");
+    img.loadFromData(reinterpret_cast<const uchar*>(data.data()), static_cast<int>(data.size()), "BMP");
+  } else {
+    img.loadFromData(reinterpret_cast<const uchar*>(data.data()), static_cast<int>(data.size()));
+    if (!img.isNull()) fmt = img.hasAlphaChannel() ? pf32bit : pf24bit;
+  }
+  if (img.isNull()) throw EInvalidGraphic("Bitmap image is not valid");
+  canvas_->Release();
+  format_ = fmt;
+  *image_ = img.convertToFormat(QtFormat(fmt));
+  Changed();
+}
+
+void TBitmap::Assign(const TPersistent* source)
+{
+  if (!source) {
+    SetSize(0, 0);
+    return;
+  }
+  if (auto* b = dynamic_cast<const TBitmap*>(source)) {
+    if (b == this) return;
+    canvas_->Release();
+    b->canvas_->Release();
+    format_ = b->format_;
+    *image_ = b->image_->copy();
+    transparentColor_ = b->transparentColor_;
+    transparentMode_ = b->transparentMode_;
+    SetTransparent(b->GetTransparent());
+    Changed();
+    return;
+  }
+  TGraphic::Assign(source);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Picture
+
+TPicture::TPicture() = default;
+TPicture::~TPicture() = default;
+
+void TPicture::Changed()
+{
+  if (OnChange) OnChange(this);
+}
+
+void TPicture::SetGraphic(std::unique_ptr<TGraphic> graphic)
+{
+  graphic_ = std::move(graphic);
+  if (graphic_) graphic_->OnChange = [this](TObject*) { Changed(); };
+  Changed();
+}
+
+TBitmap* TPicture::Bitmap()
+{
+  if (auto* b = dynamic_cast<TBitmap*>(graphic_.get())) return b;
+  SetGraphic(std::make_unique<TBitmap>());
+  return static_cast<TBitmap*>(graphic_.get());
+}
+
+void TPicture::LoadFromFile(const std::string& fileName)
+{
+  auto b = std::make_unique<TBitmap>();
+  b->LoadFromFile(fileName);
+  SetGraphic(std::move(b));
+}
+
+void TPicture::SaveToFile(const std::string& fileName)
+{
+  if (graphic_) graphic_->SaveToFile(fileName);
+}
+
+void TPicture::Assign(const TPersistent* source)
+{
+  if (!source) {
+    SetGraphic(nullptr);
+    return;
+  }
+  if (auto* p = dynamic_cast<const TPicture*>(source)) {
+    if (p == this) return;
+    if (auto* b = dynamic_cast<const TBitmap*>(p->graphic_.get())) {
+      auto copy = std::make_unique<TBitmap>();
+      copy->Assign(b);
+      SetGraphic(std::move(copy));
+    } else {
+      SetGraphic(nullptr);
+    }
+    return;
+  }
+  if (auto* g = dynamic_cast<const TBitmap*>(source)) {
+    auto copy = std::make_unique<TBitmap>();
+    copy->Assign(g);
+    SetGraphic(std::move(copy));
+    return;
+  }
+  TPersistent::Assign(source);
+}

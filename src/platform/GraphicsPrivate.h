@@ -1,0 +1,61 @@
+#pragma once
+// Inside of the graphics layer, shared by its .cpp files only (includes Qt).
+#include <QColor>
+#include <QFont>
+#include <QImage>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPen>
+#include <QRegion>
+
+#include "platform/Graphics.h"
+
+struct TCanvas::TGdiState {
+  // Clip region in device pixels; used when the canvas HasClip().
+  QRegion clip;
+  // Path bracket: while open, figures are recorded instead of drawn.
+  bool pathOpen = false;
+  bool pathReady = false;
+  QPainterPath path;
+  TPoint brushOrigin;
+};
+
+namespace gfx {
+
+QColor ToQColor(TColor c);
+TColor FromQRgb(QRgb rgb);
+
+// GDI ROP2 code (1..16) of a pen mode.
+int Rop2OfMode(TPenMode mode);
+TPenMode ModeOfRop2(int rop2);
+// Applies a ROP2 code to two 24-bit values.
+uint32_t ApplyRop2(int rop2, uint32_t pen, uint32_t dest);
+// Applies the ternary raster operation (its index byte) to pattern, source and destination.
+uint32_t ApplyRop3(uint8_t index, uint32_t pat, uint32_t src, uint32_t dest);
+
+// Effective pen width in pixels (at least 1).
+int PenWidth(const TPen& pen);
+bool PenVisible(const TPen& pen);
+QPen MakeQPen(const TPen& pen);
+bool PenDashed(const TPen& pen);
+
+// Qt font for a font at 96 pixels per inch, aliased and mapped to an installed family.
+QFont MakeQFont(const TFont& font);
+QString MapFamily(const std::string& name);
+
+// Fills path with the canvas's brush (hatch background by the background mode and colour).
+void FillWithBrush(TCanvas& canvas, QPainter& p, const QPainterPath& path);
+// Strokes path with the canvas's pen (dash gaps filled when the background mode is OPAQUE).
+// Points of path are pixel indices, or pixel centres when centred.
+void StrokeWithPen(TCanvas& canvas, QPainter& p, const QPainterPath& path, bool centred = false);
+// The brush as a Qt brush (solid, hatch or pattern); background not included.
+QBrush MakeQBrush(TCanvas& canvas);
+
+// Reads and writes a pixel of an RGB32 or BGR888 image as 0x00RRGGBB.
+uint32_t ReadRgb(const QImage& img, int x, int y);
+void WriteRgb(QImage& img, int x, int y, uint32_t rgb);
+
+// Block transfer with a raster operation from an image (or none) into the canvas.
+void BlockTransfer(TCanvas& dest, const TRect& destRect, const QImage* source, const TRect& srcRect, uint32_t rop);
+
+}  // namespace gfx
