@@ -17,6 +17,7 @@
 #include <exception>
 
 #include "platform/ControlsQt.h"
+#include "platform/Cursors.h"
 
 namespace ctlqt {
 
@@ -405,7 +406,7 @@ void TControl::SetShowHint(bool v) { showHint_ = v; }
 void TControl::SetCursor(TCursor v)
 {
   cursor_ = v;
-  widget_->setCursor(QCursor(CursorShapeFrom(v)));
+  widget_->setCursor(CursorToQCursor(v));
 }
 
 void TControl::SetCaption(const std::string& v)

@@ -1,0 +1,93 @@
+#include "platform/Dialogs.h"
+
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QStringList>
+
+#include "platform/ControlsQt.h"
+
+using namespace ctlqt;
+
+std::function<bool(TOpenDialog*)> TOpenDialog::TestAnswer;
+std::function<bool(TColorDialog*)> TColorDialog::TestAnswer;
+
+namespace {
+std::vector<std::string> SplitAt(const std::string& s, char sep)
+{
+  std::vector<std::string> parts;
+  std::string cur;
+  for (char c : s) {
+    if (c == sep) {
+      parts.push_back(cur);
+      cur.clear();
+    } else {
+      cur += c;
+    }
+  }
+  parts.push_back(cur);
+  return parts;
+}
+
+std::string Trim(const std::string& s)
+{
+  const auto b = s.find_first_not_of(" \t");
+  if (b == std::string::npos) return {};
+  const auto e = s.find_last_not_of(" \t");
+  return s.substr(b, e - b + 1);
+}
+}  // namespace
+
+std::vector<std::pair<std::string, std::vector<std::string>>> ParseDialogFilter(const std::string& filter)
+{
+  std::vector<std::pair<std::string, std::vector<std::string>>> result;
+  if (filter.empty()) return result;
+  const auto parts = SplitAt(filter, '|');
+  for (size_t i = 0; i + 1 < parts.size(); i += 2) {
+    std::vector<std::string> patterns;
+    for (const auto& p : SplitAt(parts[i + 1], ';')) {
+      const std::string t = Trim(p);
+      if (!t.empty()) patterns.push_back(t);
+    }
+    result.emplace_back(parts[i], patterns);
+  }
+  return result;
+}
+
+std::string DialogFilterToNative(const std::string& filter)
+{
+  std::string out;
+  for (const auto& [desc, patterns] : ParseDialogFilter(filter)) {
+    if (!out.empty()) out += ";;";
+    out += desc + " (";
+    for (size_t i = 0; i < patterns.size(); ++i) out += (i ? " " : "") + patterns[i];
+    out += ")";
+  }
+  return out;
+}
+
+bool TOpenDialog::Execute()
+{
+  if (TestAnswer) return TestAnswer(this);
+  const QString native = Q(DialogFilterToNative(Filter));
+  const QStringList filters = native.split(";;", Qt::SkipEmptyParts);
+  QString selected;
+  if (FilterIndex >= 1 && FilterIndex <= filters.size()) selected = filters.at(FilterIndex - 1);
+  QString dir = Q(FileName.empty() ? InitialDir : FileName);
+  const QString caption = Q(Title);
+  const QString chosen = IsSave() ? QFileDialog::getSaveFileName(nullptr, caption, dir, native, &selected)
+                                  : QFileDialog::getOpenFileName(nullptr, caption, dir, native, &selected);
+  if (chosen.isEmpty()) return false;
+  FileName = S(chosen);
+  const int idx = filters.indexOf(selected);
+  if (idx >= 0) FilterIndex = idx + 1;
+  return true;
+}
+
+bool TColorDialog::Execute()
+{
+  if (TestAnswer) return TestAnswer(this);
+  const QColor c = QColorDialog::getColor(ToQColor(Color));
+  if (!c.isValid()) return false;
+  Color = RGB(static_cast<uint8_t>(c.red()), static_cast<uint8_t>(c.green()), static_cast<uint8_t>(c.blue()));
+  return true;
+}

@@ -1,0 +1,54 @@
+#pragma once
+// File and colour dialogs. Filters are written "Description|*.ext;*.ext2|Description 2|*.ext3";
+// FilterIndex counts the filters from 1.
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/Classes.h"
+#include "platform/Types.h"
+
+class TOpenDialog : public TComponent {
+public:
+  explicit TOpenDialog(TComponent* owner) : TComponent(owner) {}
+
+  std::string FileName;
+  std::string Filter;
+  int FilterIndex = 1;
+  std::string InitialDir;
+  std::string DefaultExt;
+  std::string Title;
+
+  // Shows the dialog; true when the user chose a file (FileName and FilterIndex then hold the choice).
+  virtual bool Execute();
+
+  // Tests answer every file dialog with this instead of showing one: it may set FileName and
+  // FilterIndex and returns what Execute returns.
+  static std::function<bool(TOpenDialog*)> TestAnswer;
+
+protected:
+  virtual bool IsSave() const { return false; }
+};
+
+class TSaveDialog : public TOpenDialog {
+public:
+  explicit TSaveDialog(TComponent* owner) : TOpenDialog(owner) {}
+
+protected:
+  bool IsSave() const override { return true; }
+};
+
+class TColorDialog : public TComponent {
+public:
+  explicit TColorDialog(TComponent* owner) : TComponent(owner) {}
+  TColor Color = clBlack;
+  bool Execute();
+  // Tests answer colour dialogs with this: it may set Color and returns what Execute returns.
+  static std::function<bool(TColorDialog*)> TestAnswer;
+};
+
+// "Desc|*.a;*.b|Desc2|*.c" as the list of (description, patterns) pairs; a trailing description
+// without patterns is dropped.
+std::vector<std::pair<std::string, std::vector<std::string>>> ParseDialogFilter(const std::string& filter);
+// The same filter in the window system's notation: "Desc (*.a *.b);;Desc2 (*.c)".
+std::string DialogFilterToNative(const std::string& filter);
