@@ -23,7 +23,7 @@ int MessageDlg(const std::string& text, TMsgDlgType type, TMsgDlgButtons buttons
   if (g_capture)
     return g_capture->Record(text);
   if (!QApplication::instance())
-    return mrCancel;
+    return 2;
   QMessageBox::Icon icon = QMessageBox::NoIcon;
   QString title = QApplication::applicationName();
   switch (type) {
@@ -42,10 +42,10 @@ int MessageDlg(const std::string& text, TMsgDlgType type, TMsgDlgButtons buttons
     qb = QMessageBox::Ok;
   QMessageBox box(icon, title, QString::fromStdString(text), qb);
   switch (box.exec()) {
-  case QMessageBox::Yes: return mrYes;
-  case QMessageBox::No: return mrNo;
-  case QMessageBox::Ok: return mrOk;
-  default: return mrCancel;
+  case QMessageBox::Yes: return 6;
+  case QMessageBox::No: return 7;
+  case QMessageBox::Ok: return 1;
+  default: return 2;
   }
 }
 

@@ -6,11 +6,11 @@
 enum class TMsgDlgType { mtWarning, mtError, mtInformation, mtConfirmation, mtCustom };
 enum TMsgDlgBtn : unsigned { mbYes = 1, mbNo = 2, mbOK = 4, mbCancel = 8 };
 using TMsgDlgButtons = unsigned;
-enum TModalResult : int { mrNone = 0, mrOk = 1, mrCancel = 2, mrYes = 6, mrNo = 7 };
 
 // Shows Text with an OK button and waits.
 void ShowMessage(const std::string& text);
-// Shows Text with the given buttons and waits; the result names the button pressed.
+// Shows Text with the given buttons and waits; the result is the modal result of the button pressed
+// (1 OK, 2 Cancel, 6 Yes, 7 No, the values of mrOk, mrCancel, mrYes, mrNo).
 int MessageDlg(const std::string& text, TMsgDlgType type, TMsgDlgButtons buttons);
 
 // While alive, every message is recorded here and answered with Answer; nothing is shown.
@@ -22,7 +22,7 @@ public:
   TMessageCapture& operator=(const TMessageCapture&) = delete;
   const std::vector<std::string>& Messages() const { return messages_; }
   void Clear() { messages_.clear(); }
-  int Answer = mrOk;
+  int Answer = 1;  // mrOk
   // Records a text and returns Answer (called by the message functions).
   int Record(const std::string& text);
 

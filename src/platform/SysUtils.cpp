@@ -1,5 +1,6 @@
 #include "platform/SysUtils.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -163,19 +164,62 @@ std::string FloatToStrFixed(double value, int decimals)
 {
   if (!std::isfinite(value))
     return std::isnan(value) ? "NAN" : (value > 0 ? "INF" : "-INF");
-  if (decimals < 0)
-    decimals = 0;
-  if (decimals > 400)
-    decimals = 400;
-  std::string buf(400 + decimals, '\0');
-  auto [ptr, ec] = std::to_chars(buf.data(), buf.data() + buf.size(), value, std::chars_format::fixed, decimals);
+  decimals = std::clamp(decimals, 0, 400);
+  // Fifteen significant digits, then rounded half away from zero at the wanted decimal.
+  char buf[64];
+  auto [ptr, ec] = std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::scientific, 14);
   if (ec != std::errc())
     return "";
-  std::string s(buf.data(), ptr);
+  std::string sci(buf, ptr);
+  const size_t e = sci.find('e');
+  std::string digits = sci.substr(0, 1) + sci.substr(2, e - 2);  // 15 digits d.ddd -> dddd
+  int exponent = std::stoi(sci.substr(e + 1));
+  // The value is 0.<digits> * 10^(exponent + 1).
+  long keep = static_cast<long>(exponent) + 1 + decimals;  // digits kept after rounding
+  if (keep < 0) {
+    digits = "0";
+    exponent = 0;
+  } else if (keep < static_cast<long>(digits.size())) {
+    bool up = digits[static_cast<size_t>(keep)] >= '5';
+    digits.resize(static_cast<size_t>(keep));
+    if (up) {
+      long i = keep - 1;
+      while (i >= 0 && digits[static_cast<size_t>(i)] == '9') {
+        digits[static_cast<size_t>(i)] = '0';
+        --i;
+      }
+      if (i >= 0) {
+        ++digits[static_cast<size_t>(i)];
+      } else {
+        digits.insert(digits.begin(), '1');
+        ++exponent;
+      }
+    }
+  }
+  // Integer part: digits before the point; the rest are decimals (padded with zeros).
+  const long intCount = static_cast<long>(exponent) + 1;
+  std::string intPart, fracPart;
+  if (intCount <= 0) {
+    intPart = "0";
+    fracPart = std::string(static_cast<size_t>(-intCount), '0') + digits;
+  } else if (intCount >= static_cast<long>(digits.size())) {
+    intPart = digits + std::string(static_cast<size_t>(intCount) - digits.size(), '0');
+  } else {
+    intPart = digits.substr(0, static_cast<size_t>(intCount));
+    fracPart = digits.substr(static_cast<size_t>(intCount));
+  }
+  if (fracPart.size() < static_cast<size_t>(decimals))
+    fracPart += std::string(static_cast<size_t>(decimals) - fracPart.size(), '0');
+  fracPart.resize(static_cast<size_t>(decimals));
+  size_t nz = intPart.find_first_not_of('0');
+  intPart = nz == std::string::npos ? "0" : intPart.substr(nz);
+  std::string r = intPart;
+  if (decimals > 0)
+    r += "." + fracPart;
   // No negative zero in print.
-  if (s[0] == '-' && s.find_first_not_of("-0.") == std::string::npos)
-    s.erase(0, 1);
-  return s;
+  if (std::signbit(value) && r.find_first_not_of("0.") != std::string::npos)
+    r.insert(r.begin(), '-');
+  return r;
 }
 
 std::string Trim(const std::string& s)

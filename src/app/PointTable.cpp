@@ -1,0 +1,113 @@
+#include "app/PointTable.h"
+
+#include <algorithm>
+
+#include "app/Project.h"
+#include "app/SceneGeometry.h"
+#include "platform/MessageBox.h"
+#include "platform/SysUtils.h"
+#include "platform/TextFile.h"
+
+namespace {
+
+struct TTablePoint {
+  double x, depth, value;
+};
+
+}  // namespace
+
+bool ConvertPointTable(const std::string& fileName)
+{
+  std::vector<std::string> lines;
+  if (!ReadTextLines(fileName, lines))
+    return false;
+  std::vector<TTablePoint> points;
+  for (const std::string& line : lines) {
+    const arofdouble v = SplitFloats(line, 0);
+    if (v.size() >= 3)
+      points.push_back({v[0], v[1], v[2]});
+  }
+  if (points.empty())
+    return false;
+  // Ascending by x, ties by depth; equal points keep their order.
+  std::stable_sort(points.begin(), points.end(), [](const TTablePoint& a, const TTablePoint& b) {
+    return a.x < b.x || (a.x == b.x && a.depth < b.depth);
+  });
+
+  // Columns of equal x; every column must hold as many depths as the first.
+  arofdouble xs, tops, depths;
+  std::vector<arofdouble> grid;
+  for (size_t i = 0; i < points.size(); ++i) {
+    const TTablePoint& p = points[i];
+    if (i == 0 || p.x != points[i - 1].x) {
+      xs.push_back(p.x);
+      tops.push_back(p.depth);
+      grid.emplace_back();
+    }
+    if (grid.size() == 1)
+      depths.push_back(p.depth);
+    grid.back().push_back(p.value);
+  }
+  const size_t n = depths.size();
+  if (xs.size() < 2 || n < 2)
+    return false;
+  for (const arofdouble& column : grid)
+    if (column.size() != n)
+      return false;
+
+  std::vector<std::string> out;
+  out.emplace_back();
+  out.emplace_back("topo");
+  for (size_t c = 0; c < xs.size(); ++c)
+    out.push_back(FloatToStrSci(xs[c]) + " " + FloatToStrSci(tops[c]));
+  out.emplace_back("model");
+  out.emplace_back();
+  out.push_back(JoinFloats(xs, "", 2, true));
+  arofdouble z(n);
+  for (size_t k = 0; k < n; ++k)
+    z[k] = depths[k] - depths[0];
+  out.push_back(JoinFloats(z, "", 2, true));
+  out.emplace_back();
+  for (size_t c = 0; c + 1 < xs.size(); ++c) {
+    arofdouble cells(n - 1);
+    for (size_t k = 0; k + 1 < n; ++k)
+      cells[k] = (grid[c][k] + grid[c + 1][k] + grid[c][k + 1] + grid[c + 1][k + 1]) / 4.0;
+    out.push_back(JoinFloats(cells, "", 2, true));
+  }
+  return WriteTextLines(ChangeFileExt(fileName, ".out"), out);
+}
+
+bool ExportPointTable(const TProjectState& state, const std::string& fileName)
+{
+  const int mode = state.DisplayMode == 1 ? 1 : 0;
+  std::vector<std::string> out;
+  for (const TProfileEntry& e : state.Profiles) {
+    if (!e[mode].Present)
+      continue;
+    const fdata& r = e[0];
+    const fdata& p = e[1];
+    out.push_back(r.FileName);
+    const size_t nx = r.X.size(), nz = r.Z.size();
+    for (size_t j = 0; j < nx; ++j) {
+      const TComplex plan = SectionPlanPoint(r, r.X[j]);
+      const double relief = j < r.ReliefAtX.size() ? r.ReliefAtX[j] : 0.0;
+      for (size_t k = 0; k < nz; ++k) {
+        std::string line = FloatToStrSci(plan.x) + " " + FloatToStrSci(plan.y) + " " +
+                           FloatToStrSci(SectionDepthToScene(r, relief, r.Z[k]));
+        auto value = [&](const fdata& d) {
+          return j < d.Values.size() && k < d.Values[j].size() ? d.Values[j][k] : NoValue;
+        };
+        line += " " + FloatToStrSci(value(r));
+        if (p.Present)
+          line += " " + FloatToStrSci(value(p));
+        out.push_back(std::move(line));
+      }
+    }
+  }
+  std::string error;
+  if (!WriteTextLines(fileName, out, &error)) {
+    ShowMessage("The table was not saved: " + error);
+    return false;
+  }
+  return true;
+}

@@ -1,0 +1,140 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "TestSupport.h"
+#include "platform/MessageBox.h"
+#include "platform/SysUtils.h"
+#include "platform/TextFile.h"
+#include "platform/Types.h"
+
+using testsupport::ReadAll;
+using testsupport::TempDir;
+using testsupport::WriteAll;
+
+TEST(TextFile, WritesCrLfAndReadsEitherLineEnd)
+{
+  TempDir dir;
+  const std::string f = dir.file("a.txt");
+  ASSERT_TRUE(WriteTextLines(f, {"one", "", "three"}));
+  EXPECT_EQ(ReadAll(f), "one\r\n\r\nthree\r\n");
+  std::vector<std::string> lines;
+  ASSERT_TRUE(ReadTextLines(f, lines));
+  EXPECT_EQ(lines, (std::vector<std::string>{"one", "", "three"}));
+
+  WriteAll(f, "a\nb\r\nc");
+  ASSERT_TRUE(ReadTextLines(f, lines));
+  EXPECT_EQ(lines, (std::vector<std::string>{"a", "b", "c"}));
+  WriteAll(f, "");
+  ASSERT_TRUE(ReadTextLines(f, lines));
+  EXPECT_TRUE(lines.empty());
+  EXPECT_FALSE(ReadTextLines(dir.file("missing.txt"), lines));
+}
+
+TEST(TextFile, FailedWriteKeepsTheFolderClean)
+{
+  TempDir dir;
+  // The target is a folder: the rename fails, the error is reported and no temporary file stays.
+  std::filesystem::create_directory(dir.file("target"));
+  WriteAll(dir.file("target/inside.txt"), "x");
+  std::string error;
+  EXPECT_FALSE(WriteTextLines(dir.file("target"), {"x"}, &error));
+  EXPECT_FALSE(error.empty());
+  int count = 0;
+  for (auto& e : std::filesystem::directory_iterator(dir.path())) {
+    (void)e;
+    ++count;
+  }
+  EXPECT_EQ(count, 1);
+  EXPECT_FALSE(WriteTextLines(dir.file("no/such/folder.txt"), {"x"}, &error));
+}
+
+TEST(TextFile, ReaderEofAfterLastLine)
+{
+  TTextReader r({"a", "b"});
+  EXPECT_FALSE(r.Eof());
+  EXPECT_EQ(r.ReadLn(), "a");
+  EXPECT_EQ(r.ReadLn(), "b");
+  EXPECT_TRUE(r.Eof());
+  EXPECT_EQ(r.ReadLn(), "");
+}
+
+TEST(SysUtils, DefaultScientificForm)
+{
+  EXPECT_EQ(FloatToStrSci(1250), " 1.25000000000000E+0003");
+  EXPECT_EQ(FloatToStrSci(-0.5), "-5.00000000000000E-0001");
+  EXPECT_EQ(FloatToStrSci(0), " 0.00000000000000E+0000");
+  EXPECT_EQ(FloatToStrSci(6.53737e5), " 6.53737000000000E+0005");
+  EXPECT_EQ(FloatToStrSci(1e-300).size(), 23u);
+  double back = 0;
+  ASSERT_TRUE(TryStrToFloat(FloatToStrSci(0.1), back));
+  EXPECT_EQ(back, 0.1);
+  ASSERT_TRUE(TryStrToFloat(FloatToStrSci(123456.789012345), back));
+  EXPECT_EQ(back, 123456.789012345);
+}
+
+TEST(SysUtils, NumberTextForms)
+{
+  double v = 0;
+  EXPECT_TRUE(TryStrToFloat("1.", v));
+  EXPECT_EQ(v, 1.0);
+  EXPECT_TRUE(TryStrToFloat(".5", v));
+  EXPECT_EQ(v, 0.5);
+  EXPECT_TRUE(TryStrToFloat("+2e3", v));
+  EXPECT_EQ(v, 2000.0);
+  EXPECT_TRUE(TryStrToFloat("1e-400", v));
+  EXPECT_EQ(v, 0.0);
+  for (const char* bad : {"", ".", "-", "1e", "0x10", "inf", "nan", "1,5", "1 2", "1e400", "--1"})
+    EXPECT_FALSE(TryStrToFloat(bad, v)) << bad;
+  EXPECT_THROW(StrToFloat("x"), EConvertError);
+  int32_t i = 0;
+  EXPECT_TRUE(TryStrToInt(" -12 ", i));
+  EXPECT_EQ(i, -12);
+  EXPECT_FALSE(TryStrToInt("99999999999", i));
+  EXPECT_FALSE(TryStrToInt("1.5", i));
+}
+
+TEST(SysUtils, FixedPointRoundsHalfAwayOnFifteenDigits)
+{
+  EXPECT_EQ(FloatToStrFixed(-0.001, 2), "0.00");
+  EXPECT_EQ(FloatToStrFixed(0.5, 0), "1");
+  EXPECT_EQ(FloatToStrFixed(-2.5, 0), "-3");
+  EXPECT_EQ(FloatToStrFixed(2.675, 2), "2.68");
+  EXPECT_EQ(FloatToStrFixed(9.995, 2), "10.00");
+  EXPECT_EQ(FloatToStrFixed(0.0004, 3), "0.000");
+  EXPECT_EQ(FloatToStrFixed(0.0005, 3), "0.001");
+  EXPECT_EQ(FloatToStrFixed(123456789.0, 1), "123456789.0");
+  EXPECT_EQ(FloatToStrFixed(1e20, 0), "100000000000000000000");
+  EXPECT_EQ(FloatToStrFixed(0.0, 2), "0.00");
+  EXPECT_EQ(FloatToStrFixed(653737.0, 0), "653737");
+}
+
+TEST(SysUtils, FileNames)
+{
+  EXPECT_EQ(ExtractFileExt("/a.b/c"), "");
+  EXPECT_EQ(ExtractFileExt("/a/line.K2D"), ".K2D");
+  EXPECT_EQ(ChangeFileExt("/a/t.dat", ".out"), "/a/t.out");
+  EXPECT_EQ(ChangeFileExt("/a.b/t", ".out"), "/a.b/t.out");
+  EXPECT_EQ(ExtractFilePath("/a/b/c.prj"), "/a/b/");
+  EXPECT_EQ(ExtractFilePath("c.prj"), "");
+  EXPECT_EQ(ExtractFileName("/a/b/c.prj"), "c.prj");
+  TempDir dir;
+  EXPECT_FALSE(FileExists(dir.path().string()));
+  EXPECT_FALSE(FileExists(""));
+  WriteAll(dir.file("x"), "1");
+  EXPECT_TRUE(FileExists(dir.file("x")));
+}
+
+TEST(MessageBox, CaptureRecordsAndAnswers)
+{
+  TMessageCapture outer;
+  ShowMessage("first");
+  {
+    TMessageCapture inner;
+    inner.Answer = 7;
+    EXPECT_EQ(MessageDlg("question", TMsgDlgType::mtConfirmation, mbYes | mbNo), 7);
+    EXPECT_EQ(inner.Messages(), (std::vector<std::string>{"question"}));
+  }
+  ShowMessage("second");
+  EXPECT_EQ(outer.Messages(), (std::vector<std::string>{"first", "second"}));
+}
