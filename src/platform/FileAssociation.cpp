@@ -97,6 +97,18 @@ bool WriteIfChanged(const fs::path& p, const std::string& text, bool& changed)
   return true;
 }
 
+// Runs a helper program on a folder and waits a little for it; failures are ignored.
+void RunTool(const char* program, const std::string& folder)
+{
+  QProcess process;
+  process.setProcessChannelMode(QProcess::MergedChannels);
+  process.start(QString::fromLatin1(program), QStringList{QString::fromStdString(folder)});
+  if (process.waitForStarted(2000) && !process.waitForFinished(10000)) {
+    process.kill();
+    process.waitForFinished(1000);
+  }
+}
+
 }  // namespace
 
 std::string UserDataFolder()
@@ -146,11 +158,10 @@ bool WriteFileAssociation(const std::string& ext, const std::string& progId, con
   const fs::path root(data);
   bool ok = WriteIfChanged(root / "mime" / "packages" / (progId + ".xml"), xml, mimeChanged);
   ok = WriteIfChanged(root / "applications" / (progId + ".desktop"), desktop, desktopChanged) && ok;
-  // The shared MIME database is rebuilt only when the type changed; a missing tool is no error.
+  // The desktop's caches are rebuilt only when something changed; a missing tool is no error.
   if (mimeChanged)
-    QProcess::startDetached("update-mime-database", QStringList{QString::fromStdString((root / "mime").string())});
+    RunTool("update-mime-database", (root / "mime").string());
   if (desktopChanged)
-    QProcess::startDetached("update-desktop-database",
-                            QStringList{QString::fromStdString((root / "applications").string())});
+    RunTool("update-desktop-database", (root / "applications").string());
   return ok;
 }

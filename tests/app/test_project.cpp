@@ -1,0 +1,292 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "FakeSceneHost.h"
+#include "TestSupport.h"
+#include "app/Project.h"
+#include "app/SceneGeometry.h"
+#include "platform/MessageBox.h"
+#include "platform/SysUtils.h"
+#include "platform/TextFile.h"
+
+namespace fs = std::filesystem;
+using testsupport::ExamplePath;
+using testsupport::FieldPath;
+using testsupport::ReadAll;
+using testsupport::TempDir;
+using testsupport::WriteAll;
+
+namespace {
+
+const std::string kModel = "x\r\ntopo\r\n0 10\r\n100 20\r\nmodel\r\n\r\n0 50 100\r\n0 10\r\n\r\n1\r\n2\r\n";
+
+std::string Project(const std::string& count, const std::vector<std::string>& entries,
+                    const std::string& mode = "0", const std::string& view = "42 360 360")
+{
+  std::string s = "res line\r\npol line\r\n" + mode + "\r\n" + view + "\r\n" + count + "\r\n";
+  for (const std::string& e : entries)
+    s += e + "\r\n";
+  return s;
+}
+
+std::vector<std::string> Lines(const std::string& file)
+{
+  std::vector<std::string> lines;
+  ReadTextLines(file, lines);
+  return lines;
+}
+
+}  // namespace
+
+TEST(LoadProject, FieldProjectWithPathsOfAnotherMachine)
+{
+  TMessageCapture messages;
+  TProjectState s;
+  FakeSceneHost host;
+  ASSERT_TRUE(LoadProject(s, &host, FieldPath("field.prj")));
+  EXPECT_TRUE(messages.Messages().empty());
+  ASSERT_EQ(s.Profiles.size(), 3u);
+  EXPECT_EQ(s.Loaded, (std::vector<uint8_t>{1, 1, 1}));
+  for (const TProfileEntry& e : s.Profiles) {
+    EXPECT_EQ(e[0].Present, 1);
+    EXPECT_EQ(e[1].Present, 1);
+    EXPECT_GT(e[0].Relief.size(), 1u);
+    EXPECT_FALSE(e[0].Outline.empty());
+  }
+  const fdata& l1 = s.Profiles[0][0];
+  EXPECT_EQ(fs::path(l1.FileName), fs::path(FieldPath("line1.k2d")).lexically_normal());
+  EXPECT_DOUBLE_EQ(l1.X0, 653737);
+  EXPECT_DOUBLE_EQ(l1.Y0, 5547507);
+  EXPECT_DOUBLE_EQ(l1.X1, 653964);
+  EXPECT_DOUBLE_EQ(l1.Y1, 5547580);
+  EXPECT_DOUBLE_EQ(l1.st, 0);
+  EXPECT_DOUBLE_EQ(l1.en, 239);
+  EXPECT_DOUBLE_EQ(s.Profiles[2][0].en, 66);
+  EXPECT_EQ(s.Profiles[1][0].X.size(), 52u);
+  // Scene depth runs from about -520 to -445.
+  EXPECT_NEAR(s.DepthMin, -520, 2);
+  EXPECT_NEAR(s.DepthMax, -445, 5);
+  EXPECT_GE(s.XMin, 653700);
+  EXPECT_LE(s.XMax, 654000);
+  // Grid rows, settings, mode and view.
+  ASSERT_EQ(s.Grid.RowCount(), 4);
+  EXPECT_EQ(s.Grid.Cell(0, 3), "3");
+  EXPECT_EQ(s.Grid.Cell(1, 2), "line2.m2d");
+  EXPECT_EQ(s.Grid.Cell(2, 1), "653737.0");
+  EXPECT_EQ(s.Grid.Cell(8, 1), "239.0");
+  EXPECT_TRUE(s.Grid.Row(1)->HasCheckBox && s.Grid.Row(1)->Checked);
+  EXPECT_EQ(s.DisplayMode, 0);
+  EXPECT_EQ(host.settings, s.SettingsLines[0]);
+  EXPECT_EQ(s.SettingsLines[1].substr(0, 4), " 255");
+  EXPECT_EQ(host.zoom, 42);
+  EXPECT_EQ(host.calls, (std::vector<std::string>{"view", "settings", "grid", "mode", "clearcache", "ranges",
+                                                  "pictures", "repaint"}));
+}
+
+TEST(LoadProject, ExampleProjectCrossesInPlan)
+{
+  TMessageCapture messages;
+  TProjectState s;
+  ASSERT_TRUE(LoadProject(s, nullptr, ExamplePath("demo.prj")));
+  EXPECT_TRUE(messages.Messages().empty());
+  ASSERT_EQ(s.Profiles.size(), 3u);
+  EXPECT_EQ(s.Profiles[0][1].Present, 1);
+  EXPECT_EQ(s.Profiles[1][1].Present, 0);
+  EXPECT_EQ(s.Profiles[2][0].PlanX1, 198);
+  for (const TProfileEntry& e : s.Profiles)
+    EXPECT_GT(e[0].Relief.size(), 1u);
+  EXPECT_EQ(s.Rotation, 20);
+}
+
+TEST(LoadProject, MissingFilesAreLookedForBesideTheProject)
+{
+  TMessageCapture messages;
+  TempDir dir;
+  WriteAll(dir.file("a.k2d"), kModel);
+  WriteAll(dir.file("b.k2d"), kModel);
+  WriteAll(dir.file("p.prj"), Project("2", {"/elsewhere/a.k2d", "0 0 1000 0", "C:\\survey\\b.k2d",
+                                            "1 2 3 4 10 90", "/elsewhere/gone.k2d", "0 0 1 1"}));
+  TProjectState s;
+  ASSERT_TRUE(LoadProject(s, nullptr, dir.file("p.prj")));
+  EXPECT_EQ(messages.Messages(), (std::vector<std::string>{"File not found gone.k2d"}));
+  ASSERT_EQ(s.Profiles.size(), 2u);
+  EXPECT_EQ(s.Profiles[0][0].FileName, dir.file("a.k2d"));
+  // Four numbers: placed from (0, 0) to (1000, 0), the model's own st and en stay.
+  const fdata& a = s.Profiles[0][0];
+  EXPECT_DOUBLE_EQ(a.PlanX1, 1000);
+  EXPECT_DOUBLE_EQ(a.st, 0);
+  EXPECT_DOUBLE_EQ(a.en, 100);
+  const fdata& b = s.Profiles[1][0];
+  EXPECT_DOUBLE_EQ(b.st, 10);
+  EXPECT_DOUBLE_EQ(b.Span(), 80);
+  EXPECT_EQ(s.Grid.RowCount(), 3);
+}
+
+TEST(LoadProject, UntrustedHeaderAndCounts)
+{
+  TempDir dir;
+  WriteAll(dir.file("a.k2d"), kModel);
+  const std::string entry = dir.file("a.k2d");
+  struct Case {
+    std::string text;
+    size_t entries;
+    size_t messages;
+  } cases[] = {
+      {Project("0", {entry, "0 0 50 0"}, "7", "5"), 1, 0},
+      {Project("-5", {entry, "0 0 50 0"}), 0, 0},
+      {Project("2147483647", {entry, "0 0 50 0", "", "0 0 1 1", "/gone.k2d"}), 1, 2},
+      {Project("12", {entry}), 1, 0},
+      {Project("many", {entry, "1 2 3"}), 0, 0},
+      {"", 0, 0},
+      {"only one line", 0, 0},
+  };
+  for (const Case& c : cases) {
+    TMessageCapture messages;
+    WriteAll(dir.file("p.prj"), c.text);
+    TProjectState s;
+    ASSERT_TRUE(LoadProject(s, nullptr, dir.file("p.prj")));
+    EXPECT_EQ(s.Profiles.size(), c.entries) << c.text;
+    EXPECT_EQ(s.Loaded.size(), c.entries);
+    EXPECT_EQ(messages.Messages().size(), c.messages) << c.text;
+    EXPECT_TRUE(s.DisplayMode == 0 || s.DisplayMode == 1);
+    EXPECT_EQ(s.Grid.RowCount(), static_cast<int>(std::max<size_t>(c.entries, 1)) + 1);
+    if (c.entries == 0)
+      EXPECT_EQ(s.Grid.Cell(0, 1), "");
+  }
+  // A display mode of 7 and a view line of one number: mode 0, only the zoom taken.
+  WriteAll(dir.file("p.prj"), cases[0].text);
+  TProjectState s;
+  s.Rotation = 11;
+  LoadProject(s, nullptr, dir.file("p.prj"));
+  EXPECT_EQ(s.DisplayMode, 0);
+  EXPECT_EQ(s.Zoom, 5);
+  EXPECT_EQ(s.Rotation, 11);
+  // Fewer than four position numbers keep the model's own placement.
+  WriteAll(dir.file("p.prj"), Project("0", {entry, "7 8 9"}));
+  LoadProject(s, nullptr, dir.file("p.prj"));
+  EXPECT_DOUBLE_EQ(s.Profiles[0][0].X0, 0);
+  EXPECT_DOUBLE_EQ(s.Profiles[0][0].X1, 100);
+  EXPECT_DOUBLE_EQ(s.Profiles[0][0].Y1, 0);
+}
+
+TEST(LoadProject, MissingProjectChangesNothing)
+{
+  TMessageCapture messages;
+  TProjectState s;
+  s.SettingsLines[0] = "keep";
+  EXPECT_FALSE(LoadProject(s, nullptr, "/no/such/project.prj"));
+  EXPECT_EQ(messages.Messages().size(), 1u);
+  EXPECT_EQ(s.SettingsLines[0], "keep");
+  EXPECT_EQ(s.Profiles.size(), 1u);
+}
+
+TEST(SaveProject, SaveThenLoadGivesBackEveryNumber)
+{
+  TMessageCapture messages;
+  TempDir dir;
+  WriteAll(dir.file("a.k2d"), kModel);
+  WriteAll(dir.file("p.prj"), Project("0", {dir.file("a.k2d"), "0 0 1 0"}));
+  TProjectState s;
+  FakeSceneHost host;
+  ASSERT_TRUE(LoadProject(s, &host, dir.file("p.prj")));
+  fdata& d = s.Profiles[0][0];
+  d.X0 = 653737.123456789;
+  d.Y0 = -5547507.5;
+  d.X1 = 1e-7;
+  d.Y1 = 0.1;
+  d.st = 12.25;
+  d.en = 1.0 / 3.0;
+  s.SettingsLines[0] = "resistivity settings";
+  s.DisplayMode = 1;
+  host.settings = "current polarizability settings";
+  host.zoom = 37;
+  host.rotation = -15;
+  host.elevation = 300;
+  const fdata kept = d;
+  s.Profiles.emplace_back();  // an appended row with no file
+  s.Loaded.push_back(0);
+  ASSERT_TRUE(SaveProject(s, &host, dir.file("saved.prj")));
+
+  const std::string text = ReadAll(dir.file("saved.prj"));
+  const auto lines = Lines(dir.file("saved.prj"));
+  ASSERT_EQ(lines.size(), 9u);
+  EXPECT_NE(text.find("\r\n1\r\n37 -15 300\r\n1\r\n"), std::string::npos);
+  EXPECT_EQ(lines[0], "resistivity settings");
+  EXPECT_EQ(lines[1], "current polarizability settings");  // the active mode's current line
+  EXPECT_EQ(lines[5], dir.file("a.k2d"));
+  EXPECT_EQ(lines[6].substr(0, 24), " 6.53737123456789E+0005 ");
+  EXPECT_EQ(lines[6].size(), 6u * 23 + 5);
+  EXPECT_EQ(lines[7], "");
+
+  TProjectState t;
+  FakeSceneHost other;
+  ASSERT_TRUE(LoadProject(t, &other, dir.file("saved.prj")));
+  EXPECT_EQ(messages.Messages(), (std::vector<std::string>{"File not found "}));
+  ASSERT_EQ(t.Profiles.size(), 1u);
+  const fdata& e = t.Profiles[0][0];
+  EXPECT_EQ(e.X0, kept.X0);
+  EXPECT_EQ(e.Y0, kept.Y0);
+  EXPECT_EQ(e.X1, kept.X1);
+  EXPECT_EQ(e.Y1, kept.Y1);
+  EXPECT_EQ(e.st, kept.st);
+  // The stored form keeps fifteen significant digits: exact for numbers that have no more.
+  EXPECT_NEAR(e.en, kept.en, 1e-15 * kept.en);
+  EXPECT_EQ(t.DisplayMode, 1);
+  EXPECT_EQ(other.settings, "current polarizability settings");
+  EXPECT_EQ(t.SettingsLines[0], "resistivity settings");
+  EXPECT_EQ(other.zoom, 37);
+  EXPECT_EQ(other.rotation, -15);
+  EXPECT_EQ(other.elevation, 300);
+}
+
+TEST(SaveProject, FailureIsReportedAndKeepsTheOldFile)
+{
+  TMessageCapture messages;
+  TempDir dir;
+  TProjectState s;
+  fs::create_directory(dir.file("taken.prj"));
+  WriteAll(dir.file("taken.prj/old"), "old");
+  EXPECT_FALSE(SaveProject(s, nullptr, dir.file("taken.prj")));
+  ASSERT_EQ(messages.Messages().size(), 1u);
+  EXPECT_EQ(ReadAll(dir.file("taken.prj/old")), "old");
+  EXPECT_FALSE(SaveProject(s, nullptr, dir.file("missing/p.prj")));
+  EXPECT_EQ(messages.Messages().size(), 2u);
+  // A good save replaces the file as a whole.
+  WriteAll(dir.file("p.prj"), std::string(5000, 'x'));
+  ASSERT_TRUE(SaveProject(s, nullptr, dir.file("p.prj")));
+  EXPECT_EQ(Lines(dir.file("p.prj")).size(), 7u);
+}
+
+TEST(FileAssociation, DesktopEntryAndMimeTypeInTheDataFolder)
+{
+  TempDir dir;
+  const char* old = std::getenv("XDG_DATA_HOME");
+  const std::string saved = old ? old : "";
+  setenv("XDG_DATA_HOME", dir.path().c_str(), 1);
+  RegisterFileAssociation("prj", "Quon 3d data", "/opt/my app/orbisk,0", "/opt/my app/orbisk");
+  const std::string desktop = dir.file("applications/prjKelFile.desktop");
+  const std::string mime = dir.file("mime/packages/prjKelFile.xml");
+  ASSERT_TRUE(FileExists(desktop));
+  ASSERT_TRUE(FileExists(mime));
+  const std::string entry = ReadAll(desktop);
+  EXPECT_NE(entry.find("Exec=\"/opt/my app/orbisk\" %f\n"), std::string::npos);
+  EXPECT_NE(entry.find("MimeType=application/x-prjKelFile;\n"), std::string::npos);
+  const std::string type = ReadAll(mime);
+  EXPECT_NE(type.find("<comment>Quon 3d data</comment>"), std::string::npos);
+  EXPECT_NE(type.find("<glob pattern=\"*.prj\"/>"), std::string::npos);
+  // Again: nothing is rewritten.
+  const auto before = fs::last_write_time(desktop);
+  RegisterFileAssociation("prj", "Quon 3d data", "/opt/my app/orbisk,0", "/opt/my app/orbisk");
+  EXPECT_EQ(fs::last_write_time(desktop), before);
+  // A program path that would break the entry writes nothing and raises nothing.
+  TempDir other;
+  setenv("XDG_DATA_HOME", other.path().c_str(), 1);
+  RegisterFileAssociation("prj", "Quon 3d data", "", "/opt/bad\npath");
+  EXPECT_FALSE(fs::exists(other.file("applications")));
+  if (old)
+    setenv("XDG_DATA_HOME", saved.c_str(), 1);
+  else
+    unsetenv("XDG_DATA_HOME");
+}
