@@ -1,0 +1,157 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "TestSupport.h"
+#include "app/PointTable.h"
+#include "app/ProfileModel.h"
+#include "app/Project.h"
+#include "app/SceneGeometry.h"
+#include "platform/MessageBox.h"
+#include "platform/SysUtils.h"
+#include "platform/TextFile.h"
+
+namespace fs = std::filesystem;
+using testsupport::ExamplePath;
+using testsupport::FieldPath;
+using testsupport::ReadAll;
+using testsupport::TempDir;
+using testsupport::WriteAll;
+
+namespace {
+
+std::vector<std::string> Lines(const std::string& file)
+{
+  std::vector<std::string> lines;
+  ReadTextLines(file, lines);
+  return lines;
+}
+
+}  // namespace
+
+TEST(ConvertPointTable, FourPointsInAnyOrderGiveOneCell)
+{
+  TempDir dir;
+  WriteAll(dir.file("t.dat"), "x depth value\n100 10 7\n0 10 3\n1 2\n100 0 5\n0 0 1 99\n");
+  ASSERT_TRUE(ConvertPointTable(dir.file("t.dat")));
+  const auto lines = Lines(dir.file("t.out"));
+  ASSERT_EQ(lines.size(), 10u);
+  EXPECT_EQ(lines[0], "");
+  EXPECT_EQ(lines[1], "topo");
+  EXPECT_EQ(lines[2], " 0.00000000000000E+0000  0.00000000000000E+0000");
+  EXPECT_EQ(lines[3], " 1.00000000000000E+0002  0.00000000000000E+0000");
+  EXPECT_EQ(lines[4], "model");
+  EXPECT_EQ(lines[5], "");
+  EXPECT_EQ(lines[6], "0.000 100.000");
+  EXPECT_EQ(lines[7], "0.000 10.000");
+  EXPECT_EQ(lines[8], "");
+  EXPECT_EQ(lines[9], "4.000");
+  EXPECT_NE(ReadAll(dir.file("t.out")).find("topo\r\n"), std::string::npos);
+
+  fdata res, pol;
+  ASSERT_TRUE(ReadModelFile(dir.file("t.out"), res, pol));
+  EXPECT_EQ(res.X, (arofdouble{0, 100}));
+  EXPECT_EQ(res.Z, (arofdouble{0, 10}));
+  EXPECT_EQ(res.LogScale, 0);
+  EXPECT_DOUBLE_EQ(res.Values[0][0], 4.0);
+}
+
+TEST(ConvertPointTable, DepthsStartAtZeroAndTopsBecomeRelief)
+{
+  TempDir dir;
+  // Three x, three depths starting at 2; sorted with ties by depth.
+  std::string t;
+  for (int x : {20, 0, 10})
+    for (int z : {8, 2, 4})
+      t += std::to_string(x) + "\t" + std::to_string(z) + "\t" + std::to_string(x + z) + "\n";
+  WriteAll(dir.file("g.dat"), t);
+  ASSERT_TRUE(ConvertPointTable(dir.file("g.dat")));
+  fdata res, pol;
+  ASSERT_TRUE(ReadModelFile(dir.file("g.out"), res, pol));
+  EXPECT_EQ(res.X, (arofdouble{0, 10, 20}));
+  EXPECT_EQ(res.Z, (arofdouble{0, 2, 6}));
+  EXPECT_EQ(res.Relief, (arofcomplex{{0, -2}, {10, -2}, {20, -2}}));
+  // Column 1 (x 10 to 20): corners at depths 2 and 4 hold 12, 22, 14, 24; at 4 and 8 hold 14, 24, 18, 28.
+  const auto lines = Lines(dir.file("g.out"));
+  EXPECT_EQ(lines.back(), "18.000 21.000");
+}
+
+TEST(ConvertPointTable, RefusesTablesWithoutAGrid)
+{
+  TempDir dir;
+  const std::pair<const char*, const char*> refused[] = {
+      {"empty.dat", "x depth value\n1 2\n"},
+      {"irregular.dat", "0 0 1\n0 10 2\n100 0 3\n100 10 4\n100 20 5\n"},
+      {"onex.dat", "0 0 1\n0 10 2\n"},
+      {"onedepth.dat", "0 0 1\n10 0 2\n"},
+  };
+  for (const auto& [name, text] : refused) {
+    WriteAll(dir.file(name), text);
+    EXPECT_FALSE(ConvertPointTable(dir.file(name))) << name;
+    EXPECT_FALSE(fs::exists(ChangeFileExt(dir.file(name), ".out"))) << name;
+  }
+  EXPECT_FALSE(ConvertPointTable(dir.file("missing.dat")));
+}
+
+TEST(ConvertPointTable, FieldAndExampleTablesConvertAndLoad)
+{
+  TempDir dir;
+  for (const std::string& src : {FieldPath("line1-points.dat"), ExamplePath("demo-points.dat")}) {
+    const std::string copy = dir.file(ExtractFileName(src));
+    fs::copy_file(src, copy);
+    ASSERT_TRUE(ConvertPointTable(copy)) << src;
+    fdata res, pol;
+    ASSERT_TRUE(ReadModelFile(ChangeFileExt(copy, ".out"), res, pol)) << src;
+    EXPECT_EQ(res.Present, 1);
+    EXPECT_EQ(res.Z.front(), 0.0);
+  }
+  fdata res, pol;
+  ASSERT_TRUE(ReadModelFile(dir.file("line1-points.out"), res, pol));
+  EXPECT_EQ(res.X.size(), 117u);
+  EXPECT_EQ(res.Z.size(), 24u);
+  EXPECT_DOUBLE_EQ(res.X.front(), 3);
+  EXPECT_DOUBLE_EQ(res.X.back(), 235);
+  EXPECT_NEAR(res.Z.back(), 57.44 - 0.34, 1e-9);
+  EXPECT_DOUBLE_EQ(res.ReliefAtX.front(), -0.34);
+}
+
+TEST(ExportPointTable, SectionsOfTheDisplayMode)
+{
+  TMessageCapture messages;
+  TempDir dir;
+  TProjectState s;
+  ASSERT_TRUE(LoadProject(s, nullptr, ExamplePath("demo.prj")));
+  ASSERT_TRUE(ExportPointTable(s, dir.file("r.dat")));
+  const auto lines = Lines(dir.file("r.dat"));
+  // Every present section: a path line and one line per node.
+  size_t expected = 0;
+  for (const TProfileEntry& e : s.Profiles)
+    expected += 1 + e[0].X.size() * e[0].Z.size();
+  ASSERT_EQ(lines.size(), expected);
+  EXPECT_EQ(lines[0], s.Profiles[0][0].FileName);
+  // With polarizability five numbers, without four.
+  EXPECT_EQ(SplitFloats(lines[1], 0).size(), 5u);
+  const size_t second = 1 + s.Profiles[0][0].X.size() * s.Profiles[0][0].Z.size();
+  EXPECT_EQ(lines[second], s.Profiles[1][0].FileName);
+  EXPECT_EQ(SplitFloats(lines[second + 1], 0).size(), 4u);
+  // First node of the first section: plan start, relief depth, its node values; k varies fastest.
+  const fdata& r = s.Profiles[0][0];
+  arofdouble v = SplitFloats(lines[2], 0);
+  EXPECT_EQ(v[0], r.PlanX0);
+  EXPECT_EQ(v[1], r.PlanY0);
+  EXPECT_NEAR(v[2], r.ReliefAtX[0] + r.Z[1], 1e-9);
+  EXPECT_NEAR(v[3], r.Values[0][1], 1e-9 * r.Values[0][1]);
+  EXPECT_NEAR(v[4], s.Profiles[0][1].Values[0][1], 1e-9);
+
+  s.DisplayMode = 1;
+  ASSERT_TRUE(ExportPointTable(s, dir.file("p.dat")));
+  EXPECT_EQ(Lines(dir.file("p.dat")).size(), 1 + r.X.size() * r.Z.size());
+
+  TProjectState none;
+  none.Profiles.clear();
+  ASSERT_TRUE(ExportPointTable(none, dir.file("e.dat")));
+  EXPECT_TRUE(fs::exists(dir.file("e.dat")));
+  EXPECT_EQ(ReadAll(dir.file("e.dat")), "");
+  EXPECT_FALSE(ExportPointTable(none, dir.file("no/folder/e.dat")));
+  EXPECT_EQ(messages.Messages().size(), 1u);
+}
