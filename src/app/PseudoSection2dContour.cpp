@@ -1,0 +1,481 @@
+// Nodes, triangulation, gridded input and the level range of a section.
+#include "app/PseudoSection2dContour.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <unordered_map>
+
+#include "platform/Metafile.h"
+
+namespace {
+
+constexpr size_t MinNodeEntries = 8001;      // node numbers 0..8000
+constexpr size_t MinTriangleEntries = 8002;  // triangle numbers 0..8001
+
+// The empty-circumcircle test of three points, prepared once so that many points can be tested
+// against one triangle with exactly the arithmetic of InCircle.
+struct CircleTest {
+  enum Kind : uint8_t { Circle, BelowY, LeftOfX } kind = Circle;
+  double xc = 0.0, yc = 0.0, r2 = 0.0;  // Circle; BelowY: yc is the bound; LeftOfX: xc is the bound
+
+  static CircleTest Make(double x1, double y1, double x2, double y2, double x3, double y3)
+  {
+    constexpr double eps = 1e-9;
+    CircleTest c;
+    double xc, yc;
+    if (std::fabs(y1 - y2) <= eps && std::fabs(y2 - y3) <= eps) {
+      c.kind = BelowY;
+      c.yc = y1;
+      return c;
+    }
+    if (std::fabs(y2 - y1) <= eps) {
+      double m2 = -(x3 - x2) / (y3 - y2);
+      xc = (x1 + x2) / 2.0;
+      yc = m2 * (xc - (x2 + x3) / 2.0) + (y2 + y3) / 2.0;
+    } else if (std::fabs(y3 - y2) <= eps) {
+      double m1 = -(x2 - x1) / (y2 - y1);
+      xc = (x2 + x3) / 2.0;
+      yc = m1 * (xc - (x1 + x2) / 2.0) + (y1 + y2) / 2.0;
+    } else {
+      double m1 = -(x2 - x1) / (y2 - y1);
+      double m2 = -(x3 - x2) / (y3 - y2);
+      double mx1 = (x1 + x2) / 2.0, mx2 = (x2 + x3) / 2.0;
+      double my1 = (y1 + y2) / 2.0, my2 = (y2 + y3) / 2.0;
+      if (std::fabs(m1 - m2) <= eps) {
+        if ((y1 < y2 && y2 < y3) || (y3 < y2 && y2 < y1)) {
+          c.kind = LeftOfX;
+          c.xc = x1;
+          return c;
+        }
+        xc = x1;
+        yc = (y1 + y3) / 2.0;
+      } else {
+        xc = (m1 * mx1 - m2 * mx2 + my2 - my1) / (m1 - m2);
+        yc = m1 * (xc - mx1) + my1;
+      }
+    }
+    c.xc = xc;
+    c.yc = yc;
+    c.r2 = (x2 - xc) * (x2 - xc) + (y2 - yc) * (y2 - yc);
+    return c;
+  }
+
+  bool Inside(double xp, double yp) const
+  {
+    switch (kind) {
+    case BelowY: return yp <= yc;
+    case LeftOfX: return xp <= xc;
+    default: {
+      double dx = xp - xc, dy = yp - yc;
+      return dx * dx + dy * dy <= r2;
+    }
+    }
+  }
+};
+
+uint64_t EdgeKey(int32_t p, int32_t q)
+{
+  uint32_t lo = static_cast<uint32_t>(std::min(p, q)), hi = static_cast<uint32_t>(std::max(p, q));
+  return (static_cast<uint64_t>(hi) << 32) | lo;
+}
+
+}  // namespace
+
+TPseudoSectionContour::TPseudoSectionContour(int32_t pictureWidth, int32_t pictureHeight)
+    : PictureWidth(std::max(pictureWidth, 1)), PictureHeight(std::max(pictureHeight, 1)),
+      sectionPicture_(std::make_unique<TMetafile>())
+{
+  NodeTable.resize(MinNodeEntries);
+  TriangleTable.resize(MinTriangleEntries);
+  LabelFont = std::make_unique<TFont>();
+  LabelFont->SetName("Small fonts");
+  LabelFont->SetSize(7);
+  sectionPicture_->SetSize(PictureWidth, PictureHeight);
+}
+
+TPseudoSectionContour::~TPseudoSectionContour() = default;
+
+void TPseudoSectionContour::EnsureNodeCapacity(size_t entries)
+{
+  if (NodeTable.size() < entries) NodeTable.resize(entries);
+}
+
+void TPseudoSectionContour::EnsureTriangleCapacity(size_t entries)
+{
+  if (TriangleTable.size() < entries) TriangleTable.resize(entries);
+}
+
+void TPseudoSectionContour::AddNode(uint8_t flag, double x, double y, double value)
+{
+  if (NextNode < 1) NextNode = 1;
+  if (NextNode == MaxNodes && OnMessage) OnMessage("The number of nodes is exceed maximal value");
+  if (NextNode > MaxNodes) return;
+  EnsureNodeCapacity(static_cast<size_t>(NextNode) + 4);
+  dVertex3d& n = NodeTable[NextNode];
+  n.x = x;
+  n.y = y;
+  n.value = value;
+  n.flag = flag;
+  n.inputX = x;
+  n.inputY = y;
+  n.label = FloatToStrDec(0, true, value);
+  ++NextNode;
+}
+
+void TPseudoSectionContour::BuildSection(bool retriangulate)
+{
+  if (GridMode) {
+    SetGridData(GridX, GridDepths, GridRelief, GridValues, retriangulate);
+    return;
+  }
+  if (NextNode - 1 < 3) return;
+  int32_t count = Triangulate(NextNode - 1, retriangulate);
+  if (retriangulate) {
+    TriangleCount = count;
+    BuildAdjacency(count);
+  }
+}
+
+// Level range from the user limits or the data extremes; an empty range is widened around it.
+void TPseudoSectionContour::ChooseLevelRange()
+{
+  if ((UserMin <= 0 && LogData) || UserMax <= UserMin || UserMin == NoValueMark || !UserLimits) {
+    RangeMax = DataMax;
+    RangeMin = DataMin;
+    UserMax = DataMax;
+    UserMin = DataMin;
+  } else {
+    RangeMax = UserMax;
+    RangeMin = UserMin;
+  }
+  if (RangeMin == RangeMax) {
+    RangeMin = RangeMin / 100.0;
+    RangeMax = RangeMax * 100.0;
+    // Negative values would come out inverted.
+    if (RangeMin > RangeMax) std::swap(RangeMin, RangeMax);
+  }
+}
+
+bool TPseudoSectionContour::InCircle(double xp, double yp, double x1, double y1, double x2, double y2, double x3,
+                                     double y3)
+{
+  return CircleTest::Make(x1, y1, x2, y2, x3, y3).Inside(xp, yp);
+}
+
+int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
+{
+  n = std::min(n, NextNode - 1);
+  if (n < 1) return 0;
+  DataMax = -std::numeric_limits<double>::max();
+  DataMin = std::numeric_limits<double>::max();
+  double xmin = NodeTable[1].x, xmax = xmin, ymin = NodeTable[1].y, ymax = ymin;
+  for (int32_t i = 1; i <= n; ++i) {
+    const dVertex3d& v = NodeTable[i];
+    DataMax = std::max(DataMax, v.value);
+    DataMin = std::min(DataMin, v.value);
+    xmin = std::min(xmin, v.x);
+    xmax = std::max(xmax, v.x);
+    ymin = std::min(ymin, v.y);
+    ymax = std::max(ymax, v.y);
+  }
+  ChooseLevelRange();
+  if (!retriangulate) return TriangleCount;
+
+  PlotXMax = xmax;
+  PlotXMin = xmin;
+  PlotXSpan = xmax - xmin;
+  PlotYMin = ymin;
+  PlotYMax = ymax;
+  PlotYSpan = ymax - ymin;
+  YScale = PlotYSpan != 0.0 ? PictureHeight / PlotYSpan : 0.0;
+  XScale = PlotXSpan != 0.0 ? PictureWidth / PlotXSpan : 0.0;
+  // Nodes on one line in x or y span nothing.
+  if (!(PlotXSpan > 0.0) || !(PlotYSpan > 0.0) || !std::isfinite(XScale) || !std::isfinite(YScale)) return 0;
+
+  EnsureNodeCapacity(static_cast<size_t>(n) + 4);
+  double xmid = (xmax + xmin) / 2.0, ymid = (ymax + ymin) / 2.0, dx = PlotXSpan, dy = PlotYSpan;
+  auto setSuper = [&](int32_t k, double x, double y) {
+    dVertex3d& v = NodeTable[k];
+    v.x = x;
+    v.y = y;
+    v.value = 0.0;
+    v.flag = 0;
+  };
+  setSuper(n + 1, xmid - 2 * dx, ymid - 2 * dy);
+  setSuper(n + 2, xmid, ymid + 2 * dy);
+  setSuper(n + 3, xmid + 2 * dx, ymid - 2 * dy);
+
+  // The circle test runs with y mapped onto the x range.
+  std::vector<double> my(static_cast<size_t>(n) + 4);
+  for (int32_t k = 1; k <= n + 3; ++k)
+    my[k] = (xmax - xmin) * (NodeTable[k].y - ymin) / (ymax - ymin) + xmin;
+
+  // Working triangles with their circle tests, slot 0 unused.
+  struct Tri {
+    int32_t a, b, c;
+  };
+  std::vector<Tri> tris;
+  std::vector<CircleTest> circles;
+  tris.reserve(2 * static_cast<size_t>(n) + 8);
+  circles.reserve(2 * static_cast<size_t>(n) + 8);
+  tris.push_back({0, 0, 0});
+  circles.push_back({});
+  auto addTri = [&](int32_t a, int32_t b, int32_t c) {
+    tris.push_back({a, b, c});
+    circles.push_back(CircleTest::Make(NodeTable[a].x, my[a], NodeTable[b].x, my[b], NodeTable[c].x, my[c]));
+  };
+  addTri(n + 1, n + 2, n + 3);
+
+  struct Edge {
+    int32_t p, q;
+    bool present;
+  };
+  std::vector<Edge> edges;
+  std::unordered_map<uint64_t, std::vector<size_t>> byKey;
+  for (int32_t i = 1; i <= n; ++i) {
+    const double xp = NodeTable[i].x, yp = my[i];
+    edges.clear();
+    size_t count = tris.size() - 1;
+    for (size_t j = 1; j <= count;) {
+      if (circles[j].Inside(xp, yp)) {
+        const Tri t = tris[j];
+        edges.push_back({t.a, t.b, true});
+        edges.push_back({t.b, t.c, true});
+        edges.push_back({t.c, t.a, true});
+        tris[j] = tris[count];
+        circles[j] = circles[count];
+        tris.pop_back();
+        circles.pop_back();
+        --count;
+      } else {
+        ++j;
+      }
+    }
+    // Each edge drops together with the first later reversed copy still present.
+    if (edges.size() <= 48) {
+      for (size_t a = 0; a < edges.size(); ++a) {
+        if (!edges[a].present) continue;
+        for (size_t b = a + 1; b < edges.size(); ++b) {
+          if (edges[b].present && edges[a].p == edges[b].q && edges[a].q == edges[b].p) {
+            edges[a].present = edges[b].present = false;
+            break;
+          }
+        }
+      }
+    } else {
+      byKey.clear();
+      for (size_t a = 0; a < edges.size(); ++a)
+        byKey[(static_cast<uint64_t>(static_cast<uint32_t>(edges[a].p)) << 32) | static_cast<uint32_t>(edges[a].q)]
+            .push_back(a);
+      std::unordered_map<uint64_t, size_t> cursor;
+      for (size_t a = 0; a < edges.size(); ++a) {
+        if (!edges[a].present) continue;
+        uint64_t rev = (static_cast<uint64_t>(static_cast<uint32_t>(edges[a].q)) << 32) |
+                       static_cast<uint32_t>(edges[a].p);
+        auto it = byKey.find(rev);
+        if (it == byKey.end()) continue;
+        size_t& c = cursor[rev];
+        const std::vector<size_t>& list = it->second;
+        while (c < list.size() && (list[c] <= a || !edges[list[c]].present)) ++c;
+        if (c < list.size()) {
+          edges[a].present = edges[list[c]].present = false;
+          ++c;
+        }
+      }
+    }
+    const bool flaggedI = NodeTable[i].flag != 0;
+    for (const Edge& e : edges) {
+      if (!e.present) continue;
+      if (flaggedI && NodeTable[e.p].flag != 0 && NodeTable[e.q].flag != 0) continue;
+      addTri(e.p, e.q, i);
+    }
+  }
+  // Drop the triangles of the super-triangle nodes.
+  size_t count = tris.size() - 1;
+  for (size_t j = 1; j <= count;) {
+    const Tri& t = tris[j];
+    if (t.a > n || t.b > n || t.c > n) {
+      tris[j] = tris[count];
+      tris.pop_back();
+      --count;
+    } else {
+      ++j;
+    }
+  }
+  EnsureTriangleCapacity(count + 1);
+  for (size_t j = 1; j <= count; ++j) {
+    dTriangle& t = TriangleTable[j];
+    t = dTriangle{};
+    t.vertices[0] = tris[j].a;
+    t.vertices[1] = tris[j].b;
+    t.vertices[2] = tris[j].c;
+  }
+  return static_cast<int32_t>(count);
+}
+
+void TPseudoSectionContour::SetBorderFlags(int32_t count)
+{
+  for (int32_t i = 1; i <= count; ++i)
+    for (int e = 0; e < 3; ++e) TriangleTable[i].border[e] = TriangleTable[i].neighbours[e] == 0 ? 1 : 0;
+}
+
+// Neighbours through a map of edges. Where more than two triangles share an edge the result is the
+// one of linking every pair in order (i < j), later pairs overwriting: every triangle but the last
+// links to the last, the last to the one before it.
+void TPseudoSectionContour::BuildAdjacency(int32_t count)
+{
+  count = std::min<int32_t>(count, static_cast<int32_t>(TriangleTable.size()) - 1);
+  if (count < 1) return;
+  struct Occ {
+    uint64_t key;
+    int32_t tri;
+    int32_t edge;
+  };
+  std::vector<Occ> occ;
+  occ.reserve(3 * static_cast<size_t>(count));
+  for (int32_t i = 1; i <= count; ++i) {
+    dTriangle& t = TriangleTable[i];
+    for (int e = 0; e < 3; ++e) {
+      t.neighbours[e] = 0;
+      t.shared[e] = 255;
+      occ.push_back({EdgeKey(t.vertices[e], t.vertices[(e + 1) % 3]), i, e});
+    }
+  }
+  std::stable_sort(occ.begin(), occ.end(), [](const Occ& a, const Occ& b) { return a.key < b.key; });
+  size_t s = 0;
+  while (s < occ.size()) {
+    size_t e = s + 1;
+    while (e < occ.size() && occ[e].key == occ[s].key) ++e;
+    // Occurrences s..e-1 are in triangle order (edges of one triangle never share a key unless
+    // the triangle repeats a node; such a triangle links no edge to itself).
+    if (e - s >= 2) {
+      // Collapse same-triangle duplicates: the brute-force rule pairs only different triangles,
+      // and of one triangle the first matching edge in the rule's order.
+      std::vector<size_t> idx;
+      for (size_t k = s; k < e; ++k)
+        if (idx.empty() || occ[idx.back()].tri != occ[k].tri) idx.push_back(k);
+      if (idx.size() >= 2) {
+        const Occ& last = occ[idx.back()];
+        const Occ& prev = occ[idx[idx.size() - 2]];
+        for (size_t m = 0; m + 1 < idx.size(); ++m) {
+          const Occ& o = occ[idx[m]];
+          TriangleTable[o.tri].neighbours[o.edge] = last.tri;
+          TriangleTable[o.tri].shared[o.edge] = static_cast<uint8_t>(last.edge);
+        }
+        TriangleTable[last.tri].neighbours[last.edge] = prev.tri;
+        TriangleTable[last.tri].shared[last.edge] = static_cast<uint8_t>(prev.edge);
+      }
+    }
+    s = e;
+  }
+  SetBorderFlags(count);
+}
+
+void TPseudoSectionContour::UpdatePlotTransform()
+{
+  if (NextNode - 1 < 2) return;
+  double xmin = NodeTable[1].x, xmax = xmin, ymin = NodeTable[1].y, ymax = ymin;
+  for (int32_t i = 2; i < NextNode; ++i) {
+    xmin = std::min(xmin, NodeTable[i].x);
+    xmax = std::max(xmax, NodeTable[i].x);
+    ymin = std::min(ymin, NodeTable[i].y);
+    ymax = std::max(ymax, NodeTable[i].y);
+  }
+  PlotXMax = xmax;
+  PlotXMin = xmin;
+  PlotXSpan = xmax - xmin;
+  PlotYMin = ymin;
+  PlotYMax = ymax;
+  PlotYSpan = ymax - ymin;
+  YScale = PlotYSpan != 0.0 ? PictureHeight / PlotYSpan : 0.0;
+  XScale = PlotXSpan != 0.0 ? PictureWidth / PlotXSpan : 0.0;
+}
+
+void TPseudoSectionContour::SetGridData(const std::vector<double>& xIn, const std::vector<double>& depthsIn,
+                                        const std::vector<double>& reliefIn,
+                                        const std::vector<std::vector<double>>& values, bool retriangulate)
+{
+  std::vector<double> x = xIn, depths = depthsIn, relief = reliefIn;
+  if (relief.size() != x.size()) relief.assign(x.size(), 0.0);
+  const size_t total0 = x.size() * depths.size();
+  while (x.size() * depths.size() > static_cast<size_t>(MaxGridNodes) && depths.size() > 1) depths.pop_back();
+  if (total0 > static_cast<size_t>(MaxGridNodes) && OnMessage) OnMessage("Very large nodes number!");
+
+  const size_t nx = x.size(), nd = depths.size();
+  const size_t nodes = nx * nd;
+  const double relMax = MaxValueMode(relief, 0), relMin = MinValueMode(relief, 0);
+  EnsureNodeCapacity(std::max(nodes + 1, MinNodeEntries));
+  EnsureTriangleCapacity(std::max(2 * nodes + 1, MinTriangleEntries));
+
+  const double k = ReliefFactor;
+  const double lastDepth = nd > 0 ? depths[nd - 1] : 0.0;
+  DataMax = -std::numeric_limits<double>::max();
+  DataMin = std::numeric_limits<double>::max();
+  for (size_t i = 0; i < nx; ++i) {
+    // Without a last depth there is nothing to stretch.
+    const double stretch = lastDepth != 0.0 ? 1.0 + k * (relMax - relief[i]) / lastDepth : 1.0;
+    for (size_t j = 0; j < nd; ++j) {
+      dVertex3d& v = NodeTable[i * nd + j + 1];
+      v.x = v.inputX = x[i];
+      v.y = v.inputY = std::min(relief[i] + depths[j] * stretch, relMax + depths[j]);
+      v.value = (i < values.size() && j < values[i].size()) ? values[i][j] : 0.0;
+      v.flag = 0;
+      v.label = FloatToStrDec(0, true, v.value);
+      DataMax = std::max(DataMax, v.value);
+      DataMin = std::min(DataMin, v.value);
+    }
+  }
+  NextNode = static_cast<int32_t>(nodes) + 1;
+  if (nodes == 0) DataMax = DataMin = 0.0;
+  ChooseLevelRange();
+  if (!retriangulate) return;
+
+  if (nx < 2 || nd < 2) {
+    PlotXMin = PlotXMax = PlotYMin = PlotYMax = PlotXSpan = PlotYSpan = XScale = YScale = 0.0;
+    if (nx > 0) PlotXMin = x[0], PlotXMax = x[nx - 1];
+    TriangleCount = 0;
+    return;
+  }
+  PlotXMin = x[0];
+  PlotXMax = x[nx - 1];
+  PlotYMin = depths[0] + relMin;
+  PlotYMax = depths[nd - 1] + relMax;
+  PlotXSpan = PlotXMax - PlotXMin;
+  PlotYSpan = PlotYMax - PlotYMin;
+  YScale = PlotYSpan != 0.0 ? PictureHeight / PlotYSpan : 0.0;
+  XScale = PlotXSpan != 0.0 ? PictureWidth / PlotXSpan : 0.0;
+  if (!(PlotXSpan > 0.0) || !(PlotYSpan > 0.0) || !std::isfinite(XScale) || !std::isfinite(YScale)) {
+    TriangleCount = 0;
+    return;
+  }
+
+  const int32_t ndi = static_cast<int32_t>(nd), nxi = static_cast<int32_t>(nx);
+  auto N = [ndi](int32_t i, int32_t j) { return i * ndi + j + 1; };
+  int32_t t = 1;
+  for (int32_t i = 0; i + 1 < nxi; ++i) {
+    for (int32_t j = 0; j + 1 < ndi; ++j, t += 2) {
+      const int32_t a = N(i, j), b = N(i, j + 1), c = N(i + 1, j), d = N(i + 1, j + 1);
+      dTriangle& t1 = TriangleTable[t];
+      dTriangle& t2 = TriangleTable[t + 1];
+      t1 = dTriangle{};
+      t2 = dTriangle{};
+      t1.vertices[0] = a, t1.vertices[1] = b, t1.vertices[2] = d;
+      t1.neighbours[0] = i > 0 ? t - 2 * (ndi - 1) + 1 : 0;
+      t1.neighbours[1] = j + 1 < ndi - 1 ? t + 3 : 0;
+      t1.neighbours[2] = t + 1;
+      const uint8_t s1[3] = {1, 2, 0};
+      t2.vertices[0] = a, t2.vertices[1] = d, t2.vertices[2] = c;
+      t2.neighbours[0] = t;
+      t2.neighbours[1] = i + 1 < nxi - 1 ? t + 2 * (ndi - 1) : 0;
+      t2.neighbours[2] = j > 0 ? t - 2 : 0;
+      const uint8_t s2[3] = {2, 0, 1};
+      for (int e = 0; e < 3; ++e) {
+        t1.shared[e] = t1.neighbours[e] != 0 ? s1[e] : 255;
+        t2.shared[e] = t2.neighbours[e] != 0 ? s2[e] : 255;
+      }
+    }
+  }
+  TriangleCount = 2 * (nxi - 1) * (ndi - 1);
+  SetBorderFlags(TriangleCount);
+}

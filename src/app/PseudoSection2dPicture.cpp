@@ -1,0 +1,360 @@
+// The section picture: contour bands per triangle, isolines traced through the mesh, colour bar.
+#include <algorithm>
+#include <cmath>
+
+#include "app/PseudoSection2dContour.h"
+#include "platform/Metafile.h"
+
+namespace {
+
+int32_t ToPixel(double v)
+{
+  if (!std::isfinite(v)) return 0;
+  return Round32(std::clamp(v, -1e9, 1e9));
+}
+
+TComplex Mid(const TComplex& a, const TComplex& b) { return {(a.x + b.x) / 2.0, (a.y + b.y) / 2.0}; }
+
+}  // namespace
+
+int32_t TPseudoSectionContour::XToPixel(double x) const { return ToPixel((x - PlotXMin) * XScale); }
+int32_t TPseudoSectionContour::YToPixel(double y) const { return ToPixel((y - PlotYMin) * YScale); }
+
+double TPseudoSectionContour::InterpolateAt(double level, double value2, double coord2, double value1, double coord1)
+{
+  if (value2 == value1) return coord1;
+  return coord1 + (level - value1) * (coord2 - coord1) / (value2 - value1);
+}
+
+bool TPseudoSectionContour::StrictlyBetween(double v, double a, double b)
+{
+  return std::min(a, b) < v && v < std::max(a, b);
+}
+
+void TPseudoSectionContour::LevelIndexRange(double va, double vb, double vc, int32_t& lo, int32_t& hi) const
+{
+  const double vmin = std::min({va, vb, vc}), vmax = std::max({va, vb, vc});
+  lo = LevelCount;
+  for (int32_t i = 0; i < LevelCount; ++i)
+    if (LevelValues[i] >= vmin) {
+      lo = i;
+      break;
+    }
+  hi = 0;
+  for (int32_t i = LevelCount - 1; i >= 1; --i)
+    if (LevelValues[i] <= vmax) {
+      hi = i;
+      break;
+    }
+}
+
+// Middle vertex: the far end of the new uncrossed edge seen from m; top: the remaining vertex;
+// flag 1 when the middle vertex follows m in the order a, b, c, a.
+void TPseudoSectionContour::CornerPoints(int32_t m, int32_t newUncrossedEdge, int32_t& middle, int32_t& top,
+                                         int32_t& flag)
+{
+  // Edge e joins vertices e and (e + 1) mod 3.
+  const int32_t e0 = newUncrossedEdge, e1 = (newUncrossedEdge + 1) % 3;
+  middle = e0 == m ? e1 : e0;
+  top = 3 - m - middle;
+  flag = middle == (m + 1) % 3 ? 1 : 0;
+}
+
+bool TPseudoSectionContour::EdgeCrossed(const dTriangle& t, int32_t edge, double level) const
+{
+  return StrictlyBetween(level, NodeTable[t.vertices[edge]].value, NodeTable[t.vertices[(edge + 1) % 3]].value);
+}
+
+// The crossing point of a level on an edge, computed from the lower-numbered node so that both
+// triangles of an edge get the very same point.
+TComplex TPseudoSectionContour::EdgeCrossing(const dTriangle& t, int32_t edge, double level) const
+{
+  int32_t p = t.vertices[edge], q = t.vertices[(edge + 1) % 3];
+  if (q < p) std::swap(p, q);
+  const dVertex3d& n1 = NodeTable[p];
+  const dVertex3d& n2 = NodeTable[q];
+  return {InterpolateAt(level, n2.value, n2.x, n1.value, n1.x), InterpolateAt(level, n2.value, n2.y, n1.value, n1.y)};
+}
+
+bool TPseudoSectionContour::NeighbourCrossing(int32_t triangle, int32_t edge, double level, TComplex& point) const
+{
+  const dTriangle& t = TriangleTable[triangle];
+  const int32_t nb = t.neighbours[edge];
+  const int32_t s = t.shared[edge];
+  if (nb <= 0 || nb >= static_cast<int32_t>(TriangleTable.size()) || s > 2) return false;
+  const dTriangle& n = TriangleTable[nb];
+  int32_t e;
+  switch (s) {
+  case 0: e = EdgeCrossed(n, 1, level) ? 1 : 2; break;
+  case 1: e = EdgeCrossed(n, 0, level) ? 0 : 2; break;
+  default: e = EdgeCrossed(n, 0, level) ? 0 : 1; break;
+  }
+  point = EdgeCrossing(n, e, level);
+  return true;
+}
+
+void TPseudoSectionContour::SmoothedCrossingCurve(int32_t triangle, int32_t firstEdge, int32_t secondEdge,
+                                                  double level, std::vector<TPoint>& out) const
+{
+  const dTriangle& t = TriangleTable[triangle];
+  const TComplex c1 = EdgeCrossing(t, firstEdge, level);
+  const TComplex c2 = EdgeCrossing(t, secondEdge, level);
+  TComplex p0, p3;
+  const bool has0 = NeighbourCrossing(triangle, firstEdge, level, p0);
+  const bool has3 = NeighbourCrossing(triangle, secondEdge, level, p3);
+  const TComplex m0 = has0 ? Mid(p0, c1) : c1;
+  const TComplex m1 = Mid(c1, c2);
+  const TComplex m2 = has3 ? Mid(c2, p3) : c2;
+  static constexpr double wa[4] = {0.25, 0.09, 0.04, 0.0}, wb[4] = {0.25, 0.49, 0.64, 1.0};
+  static constexpr double wc[4] = {1.0, 0.64, 0.49, 0.25}, wd[4] = {0.0, 0.04, 0.09, 0.25};
+  out.clear();
+  for (int k = 0; k < 4; ++k) {
+    TComplex p{c1.x + wa[k] * (m0.x - c1.x) + wb[k] * (m1.x - c1.x),
+               c1.y + wa[k] * (m0.y - c1.y) + wb[k] * (m1.y - c1.y)};
+    if (k == 0 && !has0) p = c1;
+    out.push_back({XToPixel(p.x), YToPixel(p.y)});
+  }
+  for (int k = 0; k < 4; ++k) {
+    TComplex p{c2.x + wc[k] * (m1.x - c2.x) + wd[k] * (m2.x - c2.x),
+               c2.y + wc[k] * (m1.y - c2.y) + wd[k] * (m2.y - c2.y)};
+    if (k == 3 && !has3) p = c2;
+    out.push_back({XToPixel(p.x), YToPixel(p.y)});
+  }
+}
+
+void TPseudoSectionContour::FillTriangleBands(int32_t triangle)
+{
+  const dTriangle& t = TriangleTable[triangle];
+  for (int32_t v : t.vertices)
+    if (v < 1 || v >= NextNode) return;
+  TCanvas* cv = PictureCanvas;
+  const double val[3] = {NodeTable[t.vertices[0]].value, NodeTable[t.vertices[1]].value,
+                         NodeTable[t.vertices[2]].value};
+  TPoint corner[3];
+  for (int i = 0; i < 3; ++i)
+    corner[i] = {XToPixel(NodeTable[t.vertices[i]].x), YToPixel(NodeTable[t.vertices[i]].y)};
+  auto fill = [cv](const std::vector<TPoint>& poly, TColor color) {
+    cv->Brush()->SetStyle(bsSolid);
+    cv->Brush()->SetColor(color);
+    cv->Polygon(poly);
+  };
+  cv->Pen()->SetStyle(psClear);
+  const double first = LevelValues.front(), last = LevelValues.back();
+  int32_t lo, hi;
+  LevelIndexRange(val[0], val[1], val[2], lo, hi);
+  std::vector<TPoint> whole{corner[0], corner[1], corner[2]};
+  if (val[0] < first && val[1] < first && val[2] < first) {
+    fill(whole, BandColors[0]);
+  } else if (val[0] > last && val[1] > last && val[2] > last) {
+    fill(whole, BandColors[LevelCount]);
+  } else if (val[0] == val[1] && val[1] == val[2]) {
+    fill(whole, BandColors[std::min(lo, LevelCount)]);
+  } else {
+    int32_t m = 0;
+    if (val[1] < val[m]) m = 1;
+    if (val[2] < val[m]) m = 2;
+    int32_t u = (m + 1) % 3;  // the edge opposite m
+    std::vector<TPoint> p{corner[m]}, band, curve;
+    bool passed = false;
+    int32_t top = 0;
+    for (int32_t k = lo; k <= hi; ++k) {
+      const double level = LevelValues[k];
+      int32_t u2 = 0;
+      while (u2 < 2 && EdgeCrossed(t, u2, level)) ++u2;
+      SmoothedCrossingCurve(triangle, (u2 + 1) % 3, (u2 + 2) % 3, level, curve);
+      band = p;
+      if (u2 == u) {
+        band.insert(band.end(), curve.rbegin(), curve.rend());
+      } else {
+        int32_t middle, flag;
+        CornerPoints(m, u2, middle, top, flag);
+        passed = true;
+        if (flag == 1) {
+          band.push_back(corner[middle]);
+          band.insert(band.end(), curve.begin(), curve.end());
+        } else {
+          band.insert(band.end(), curve.begin(), curve.end());
+          band.push_back(corner[middle]);
+        }
+      }
+      fill(band, BandColors[k]);
+      p = curve;
+      u = u2;
+    }
+    if (passed) {
+      p.push_back(corner[top]);
+    } else {
+      p.push_back(corner[(m + 1) % 3]);
+      p.push_back(corner[(m + 2) % 3]);
+    }
+    fill(p, BandColors[std::min(hi + 1, LevelCount)]);
+  }
+  cv->Pen()->SetStyle(psSolid);
+}
+
+void TPseudoSectionContour::FillAllTriangles()
+{
+  for (int32_t t = 1; t <= TriangleCount; ++t) FillTriangleBands(t);
+}
+
+bool TPseudoSectionContour::TraceIsoline(int32_t& triangle, int32_t& entryEdge, double level, TComplex& point)
+{
+  dTriangle& t = TriangleTable[triangle];
+  t.visited[entryEdge] = 1;
+  static constexpr int32_t order[3][2] = {{1, 2}, {0, 2}, {0, 1}};
+  for (int32_t e : order[entryEdge]) {
+    if (t.visited[e] || !EdgeCrossed(t, e, level)) continue;
+    point = EdgeCrossing(t, e, level);
+    t.visited[e] = 1;
+    const int32_t nb = t.neighbours[e];
+    const int32_t s = t.shared[e];
+    if (nb <= 0 || nb > TriangleCount || s > 2) return false;
+    triangle = nb;
+    entryEdge = s;
+    return true;
+  }
+  return false;
+}
+
+void TPseudoSectionContour::SmoothPolyline(const std::vector<TComplex>& pointsIn, bool closed)
+{
+  std::vector<TPoint> out;
+  auto add = [&](const TComplex& p) {
+    TPoint q{XToPixel(p.x), YToPixel(p.y)};
+    if (out.empty() || out.back().x != q.x || out.back().y != q.y) out.push_back(q);
+  };
+  static constexpr double wm0[6] = {1, 0.64, 0.25, 0.09, 0.04, 0}, wm1[6] = {0, 0.04, 0.25, 0.49, 0.64, 1};
+  static constexpr double wp[6] = {0, 0.32, 0.5, 0.42, 0.32, 0};
+  std::vector<TComplex> pts = pointsIn;
+  const size_t n = pts.size();
+  auto piece = [&](const TComplex& ma, const TComplex& ctrl, const TComplex& mb) {
+    for (int k = 0; k < 6; ++k)
+      add({wm0[k] * ma.x + wp[k] * ctrl.x + wm1[k] * mb.x, wm0[k] * ma.y + wp[k] * ctrl.y + wm1[k] * mb.y});
+  };
+  if (n < 2) return;
+  if (n < 3) {
+    add(pts[0]);
+    add(pts[1]);
+  } else if (!closed) {
+    add(pts[0]);
+    for (size_t i = 0; i + 3 <= n; ++i) piece(Mid(pts[i], pts[i + 1]), pts[i + 1], Mid(pts[i + 1], pts[i + 2]));
+    add(pts[n - 1]);
+  } else {
+    pts[n - 1] = pts[1];
+    for (size_t i = 0; i + 3 <= n; ++i) piece(Mid(pts[i], pts[i + 1]), pts[i + 1], Mid(pts[i + 1], pts[i + 2]));
+  }
+  if (out.size() == 1) out.push_back(out[0]);
+  PictureCanvas->Polyline(out);
+}
+
+void TPseudoSectionContour::DrawIsolines()
+{
+  std::vector<TComplex> line;
+  for (int32_t k = 0; k < LevelCount; ++k) {
+    const double level = LevelValues[k];
+    PictureCanvas->Pen()->SetColor(IsolineColors[k]);
+    for (int32_t t = 1; t <= TriangleCount; ++t) std::fill_n(TriangleTable[t].visited, 3, 0);
+    for (int pass = 0; pass < 2; ++pass) {
+      const int32_t wantBorder = pass == 0 ? 1 : 0;
+      for (int32_t t = 1; t <= TriangleCount; ++t) {
+        for (int32_t e = 0; e < 3; ++e) {
+          dTriangle& tr = TriangleTable[t];
+          if (tr.border[e] != wantBorder || tr.visited[e] || !EdgeCrossed(tr, e, level)) continue;
+          line.clear();
+          TComplex point = EdgeCrossing(tr, e, level);
+          line.push_back(point);
+          tr.visited[e] = 1;
+          int32_t tri = t, edge = e;
+          for (;;) {
+            const bool more = TraceIsoline(tri, edge, level, point);
+            line.push_back(point);
+            if (!more) break;
+          }
+          SmoothPolyline(line, pass == 1);
+        }
+      }
+    }
+  }
+}
+
+bool TPseudoSectionContour::PictureUsable() const
+{
+  return LevelCount > 0 && TriangleCount >= 3 && LevelValues.size() == static_cast<size_t>(LevelCount) &&
+         BandColors.size() == static_cast<size_t>(LevelCount) + 1 &&
+         IsolineColors.size() == static_cast<size_t>(LevelCount) && PlotXSpan > 0 && PlotYSpan > 0 &&
+         std::isfinite(XScale) && std::isfinite(YScale) && XScale > 0 && YScale > 0 &&
+         TriangleCount < static_cast<int32_t>(TriangleTable.size());
+}
+
+void TPseudoSectionContour::RenderPicture()
+{
+  sectionPicture_->Clear();
+  sectionPicture_->SetSize(PictureWidth, PictureHeight);
+  // A section that cannot be drawn leaves an empty picture, never the previous one.
+  if (!PictureUsable()) return;
+  TMetafileCanvas canvas(sectionPicture_.get());
+  PictureCanvas = &canvas;
+  try {
+    FillAllTriangles();
+    if (ShowIsolines) DrawIsolines();
+  } catch (...) {
+    PictureCanvas = nullptr;
+    throw;
+  }
+  canvas.Finish();
+  PictureCanvas = nullptr;
+}
+
+void TPseudoSectionContour::DrawColorBar(int32_t left, int32_t top, int32_t width, int32_t height, int32_t,
+                                         int32_t, const std::string& title, TCanvas* canvas)
+{
+  if (BandColors.empty() || !canvas) return;
+  const int32_t n = LevelCount;
+  if (n <= 0 || BandColors.size() != static_cast<size_t>(n) + 1 || IsolineColors.size() != static_cast<size_t>(n) ||
+      LevelValues.size() != static_cast<size_t>(n))
+    return;
+  canvas->Pen()->SetMode(pmCopy);
+  canvas->Font()->Assign(LabelFont.get());
+  canvas->Pen()->SetColor(clBlack);
+  double h = std::abs(canvas->TextHeight("123"));
+  const int32_t right = left + width;
+  const double step = static_cast<double>(height) / (n + 1);
+  double lastBottom = -10.0;
+  for (int32_t i = 0; i <= n; ++i) {
+    canvas->Brush()->SetStyle(bsSolid);
+    canvas->Brush()->SetColor(BandColors[n - i]);
+    canvas->FillRect(TRect{left, Round32(top + i * step), right, Round32(top + (i + 1) * step)});
+    if (i < 1) continue;
+    const int32_t j = n - i;
+    canvas->Pen()->SetColor(IsolineColors[j]);
+    const int32_t y = Round32(top + i * step);
+    canvas->MoveTo(right, y);
+    canvas->LineTo(right + 3, y);
+    const double value = LevelValues[j];
+    int32_t d = 0;
+    if (value != 0.0) {
+      double spacing = 0.0;
+      if (n >= 2) spacing = j == 0 ? LevelValues[1] - LevelValues[0] : LevelValues[j] - LevelValues[j - 1];
+      double lg = std::log10(std::fabs(value));
+      if (n >= 2) lg = spacing > 0 ? std::min(std::log10(spacing), lg) : NAN;
+      if (std::isfinite(lg)) d = std::clamp(-static_cast<int32_t>(std::floor(lg)), 0, 15);
+    }
+    const double textTop = y - h / 2.0;
+    if (textTop >= lastBottom) {
+      canvas->Brush()->SetStyle(bsClear);
+      canvas->TextOut(right + 6, Round32(textTop), FloatToStrDec(d, false, value));
+      lastBottom = y + h / 2.0;
+    }
+  }
+  canvas->Brush()->SetStyle(bsClear);
+  TFont titleFont;
+  titleFont.Assign(LabelFont.get());
+  titleFont.SetSize(LabelFont->GetSize() + 2);
+  canvas->Font()->Assign(&titleFont);
+  h = std::abs(canvas->TextHeight("123"));
+  canvas->TextOut(left, Round32(top - h - 3), title);
+  canvas->Pen()->SetStyle(psSolid);
+  canvas->Pen()->SetColor(clBlack);
+  canvas->Brush()->SetStyle(bsClear);
+  canvas->Rectangle(left, top, left + width, top + height);
+}

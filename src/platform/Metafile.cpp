@@ -1,0 +1,1425 @@
+// Recorded pictures: recording canvas, stretched replay and the enhanced metafile format.
+#include "platform/Metafile.h"
+
+#include <QFontMetrics>
+#include <QPolygonF>
+#include <QString>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <map>
+
+#include "platform/GraphicsPrivate.h"
+
+namespace {
+
+enum class RecKind : uint8_t {
+  Polygon, Polyline, PolyBezier, Rectangle, FillRect, FrameRect, Ellipse, RoundRect, Arc, Pie, Chord,
+  Text, Picture, Pixel
+};
+
+struct FontState {
+  std::string name = "Tahoma";
+  int32_t height = -11;
+  TColor color = clBlack;
+  TFontStyles style = 0;
+  int32_t orientation = 0;
+  uint8_t charset = 1;
+  TFontQuality quality = fqDefault;
+};
+
+struct MetaRecord {
+  RecKind kind = RecKind::Polygon;
+  std::vector<TPoint> pts;  // figure points; box-like figures: corners first, then the extra points
+  TColor penColor = clBlack;
+  int32_t penWidth = 1;
+  TPenStyle penStyle = psSolid;
+  TPenMode penMode = pmCopy;
+  TColor brushColor = clWhite;
+  TBrushStyle brushStyle = bsSolid;
+  // Text
+  std::string text;
+  FontState font;
+  uint32_t textAlign = 0;
+  bool opaqueText = false;  // background filled in bkColor
+  TColor bkColor = clWhite;
+  bool textClipped = false;
+  TRect textRect;
+  // Pictures and pixels
+  std::shared_ptr<TGraphic> graphic;
+  TColor pixelColor = clBlack;
+  // Clip rectangle in force
+  bool hasClip = false;
+  TRect clip;
+};
+
+}  // namespace
+
+struct TMetafileData {
+  std::vector<MetaRecord> records;
+};
+
+// ---------------------------------------------------------------------------------------------
+// TMetafile
+
+TMetafile::TMetafile() : data_(std::make_shared<TMetafileData>()) {}
+TMetafile::~TMetafile() = default;
+
+void TMetafile::SetWidth(int32_t w) { SetSize(w, height_); }
+void TMetafile::SetHeight(int32_t h) { SetSize(width_, h); }
+
+void TMetafile::SetSize(int32_t w, int32_t h)
+{
+  w = std::max(w, 0);
+  h = std::max(h, 0);
+  if (w == width_ && h == height_) return;
+  width_ = w;
+  height_ = h;
+  Changed();
+}
+
+void TMetafile::Clear()
+{
+  data_ = std::make_shared<TMetafileData>();
+  Changed();
+}
+
+size_t TMetafile::RecordCount() const { return data_->records.size(); }
+
+void TMetafile::Assign(const TPersistent* source)
+{
+  if (auto* m = dynamic_cast<const TMetafile*>(source)) {
+    if (m == this) return;
+    width_ = m->width_;
+    height_ = m->height_;
+    data_ = m->data_;  // records are never changed in place
+    SetTransparent(m->GetTransparent());
+    Changed();
+    return;
+  }
+  if (!source) {
+    width_ = height_ = 0;
+    Clear();
+    return;
+  }
+  TPersistent::Assign(source);
+}
+
+namespace {
+
+// Maps recorded coordinates into the destination rectangle.
+struct Mapper {
+  double sx, sy;
+  int32_t ox, oy;
+  double X(int32_t x) const { return ox + x * sx; }
+  double Y(int32_t y) const { return oy + y * sy; }
+  int32_t IX(int32_t x) const { return RoundAway32(X(x)); }
+  int32_t IY(int32_t y) const { return RoundAway32(Y(y)); }
+  TPoint P(const TPoint& p) const { return {IX(p.x), IY(p.y)}; }
+  int32_t W(int32_t w) const { return std::max(1, RoundAway32(w * std::min(sx, sy))); }
+};
+
+// Solid fills and plain lines straight onto the painter, at sub-pixel precision.
+bool FastDraw(QPainter& p, const MetaRecord& r, const Mapper& m)
+{
+  if (r.penMode != pmCopy) return false;
+  switch (r.kind) {
+  case RecKind::Polygon: {
+    if (r.penStyle != psClear || r.brushStyle != bsSolid) return false;
+    QPolygonF poly;
+    poly.reserve(static_cast<int>(r.pts.size()));
+    // Vertices lie on pixel corners, as the canvas's own fills take them.
+    for (const TPoint& q : r.pts) poly.append(QPointF(m.X(q.x), m.Y(q.y)));
+    p.setPen(Qt::NoPen);
+    p.setBrush(gfx::ToQColor(r.brushColor));
+    p.drawPolygon(poly, Qt::OddEvenFill);
+    return true;
+  }
+  case RecKind::Polyline: {
+    if (r.penStyle != psSolid && r.penStyle != psInsideFrame) return false;
+    if (r.pts.size() < 2) return true;
+    QPolygonF line;
+    line.reserve(static_cast<int>(r.pts.size()));
+    for (const TPoint& q : r.pts)
+      line.append(QPointF(std::floor(m.X(q.x) + 0.5 * m.sx) + 0.5, std::floor(m.Y(q.y) + 0.5 * m.sy) + 0.5));
+    QPen pen(gfx::ToQColor(r.penColor));
+    pen.setWidth(m.W(r.penWidth));
+    pen.setCapStyle(Qt::FlatCap);
+    pen.setJoinStyle(Qt::MiterJoin);
+    p.setPen(pen);
+    p.setBrush(Qt::NoBrush);
+    p.drawPolyline(line);
+    return true;
+  }
+  case RecKind::FillRect: {
+    if (r.brushStyle != bsSolid) return false;
+    TPoint a = m.P(r.pts[0]), b = m.P(r.pts[1]);
+    p.fillRect(QRect(std::min(a.x, b.x), std::min(a.y, b.y), std::abs(b.x - a.x), std::abs(b.y - a.y)),
+               gfx::ToQColor(r.brushColor));
+    return true;
+  }
+  default: return false;
+  }
+}
+
+void ApplyPenBrush(TCanvas* c, const MetaRecord& r, const Mapper& m)
+{
+  c->Pen()->SetColor(r.penColor);
+  c->Pen()->SetWidth(r.penWidth <= 1 ? r.penWidth : m.W(r.penWidth));
+  c->Pen()->SetStyle(r.penStyle);
+  c->Pen()->SetMode(r.penMode);
+  c->Brush()->SetColor(r.brushColor);
+  c->Brush()->SetStyle(r.brushStyle);
+}
+
+void SlowDraw(TCanvas* c, const MetaRecord& r, const Mapper& m)
+{
+  std::vector<TPoint> pts;
+  pts.reserve(r.pts.size());
+  for (const TPoint& q : r.pts) pts.push_back(m.P(q));
+  switch (r.kind) {
+  case RecKind::Polygon: ApplyPenBrush(c, r, m); c->Polygon(pts); break;
+  case RecKind::Polyline: ApplyPenBrush(c, r, m); c->Polyline(pts); break;
+  case RecKind::PolyBezier: ApplyPenBrush(c, r, m); c->PolyBezier(pts); break;
+  case RecKind::Rectangle: ApplyPenBrush(c, r, m); c->Rectangle(pts[0].x, pts[0].y, pts[1].x, pts[1].y); break;
+  case RecKind::FillRect:
+    c->Brush()->SetColor(r.brushColor);
+    c->Brush()->SetStyle(r.brushStyle);
+    c->FillRect(TRect{pts[0].x, pts[0].y, pts[1].x, pts[1].y});
+    break;
+  case RecKind::FrameRect:
+    c->Brush()->SetColor(r.brushColor);
+    c->Brush()->SetStyle(r.brushStyle);
+    c->FrameRect(TRect{pts[0].x, pts[0].y, pts[1].x, pts[1].y});
+    break;
+  case RecKind::Ellipse: ApplyPenBrush(c, r, m); c->Ellipse(pts[0].x, pts[0].y, pts[1].x, pts[1].y); break;
+  case RecKind::RoundRect:
+    ApplyPenBrush(c, r, m);
+    c->RoundRect(pts[0].x, pts[0].y, pts[1].x, pts[1].y, RoundAway32(r.pts[2].x * m.sx), RoundAway32(r.pts[2].y * m.sy));
+    break;
+  case RecKind::Arc:
+  case RecKind::Pie:
+  case RecKind::Chord: {
+    ApplyPenBrush(c, r, m);
+    auto f = r.kind == RecKind::Arc ? &TCanvas::Arc : r.kind == RecKind::Pie ? &TCanvas::Pie : &TCanvas::Chord;
+    (c->*f)(pts[0].x, pts[0].y, pts[1].x, pts[1].y, pts[2].x, pts[2].y, pts[3].x, pts[3].y);
+    break;
+  }
+  case RecKind::Text: {
+    TFont* f = c->Font();
+    f->SetName(r.font.name);
+    int32_t h = RoundAway32(r.font.height * m.sy);
+    if (h == 0) h = r.font.height < 0 ? -1 : 1;
+    f->SetHeight(h);
+    f->SetColor(r.font.color);
+    f->SetStyle(r.font.style);
+    f->SetOrientation(r.font.orientation);
+    f->SetCharset(r.font.charset);
+    f->SetQuality(r.font.quality);
+    c->Brush()->SetStyle(r.opaqueText ? bsSolid : bsClear);
+    if (r.opaqueText) c->Brush()->SetColor(r.bkColor);
+    c->SetTextAlign(r.textAlign);
+    if (r.textClipped) {
+      TRect tr{m.IX(r.textRect.Left), m.IY(r.textRect.Top), m.IX(r.textRect.Right), m.IY(r.textRect.Bottom)};
+      c->TextRect(tr, pts[0].x, pts[0].y, r.text);
+    } else {
+      c->TextOut(pts[0].x, pts[0].y, r.text);
+    }
+    break;
+  }
+  case RecKind::Picture:
+    if (r.graphic) c->StretchDraw(TRect{pts[0].x, pts[0].y, pts[1].x, pts[1].y}, r.graphic.get());
+    break;
+  case RecKind::Pixel: {
+    // A recorded pixel covers its stretched cell.
+    TPoint b = m.P({r.pts[0].x + 1, r.pts[0].y + 1});
+    if (b.x - pts[0].x <= 1 && b.y - pts[0].y <= 1) {
+      c->SetPixel(pts[0].x, pts[0].y, r.pixelColor);
+    } else {
+      c->Brush()->SetStyle(bsSolid);
+      c->Brush()->SetColor(r.pixelColor);
+      c->FillRect(TRect{pts[0].x, pts[0].y, std::max(b.x, pts[0].x + 1), std::max(b.y, pts[0].y + 1)});
+    }
+    break;
+  }
+  }
+}
+
+}  // namespace
+
+void TMetafile::Draw(TCanvas* canvas, const TRect& r)
+{
+  if (!canvas || width_ <= 0 || height_ <= 0 || r.Width() == 0 || r.Height() == 0) return;
+  Mapper m{static_cast<double>(r.Width()) / width_, static_cast<double>(r.Height()) / height_, r.Left, r.Top};
+  const std::shared_ptr<TMetafileData> data = data_;  // stays alive while drawing
+  // Keep the canvas's own state.
+  TPen pen;
+  pen.Assign(canvas->Pen());
+  TBrush brush;
+  brush.Assign(canvas->Brush());
+  TFont font;
+  font.Assign(canvas->Font());
+  const uint32_t align = canvas->GetTextAlign();
+  const bool hadClip = canvas->HasClip();
+  const TRect oldClip = hadClip ? canvas->GetClipRect() : TRect{};
+  bool clipSet = false;
+  TRect clipNow;
+
+  QPainter* painter = canvas->Painter();
+  for (const MetaRecord& rec : data->records) {
+    if (rec.hasClip != clipSet || (rec.hasClip && !(rec.clip == clipNow))) {
+      if (rec.hasClip) {
+        TRect c{m.IX(rec.clip.Left), m.IY(rec.clip.Top), m.IX(rec.clip.Right), m.IY(rec.clip.Bottom)};
+        if (hadClip) {
+          c.Left = std::max(c.Left, oldClip.Left);
+          c.Top = std::max(c.Top, oldClip.Top);
+          c.Right = std::min(c.Right, oldClip.Right);
+          c.Bottom = std::min(c.Bottom, oldClip.Bottom);
+        }
+        canvas->SetClipRect(c);
+      } else if (hadClip) {
+        canvas->SetClipRect(oldClip);
+      } else {
+        canvas->ClearClip();
+      }
+      clipSet = rec.hasClip;
+      clipNow = rec.clip;
+    }
+    if (painter && FastDraw(*painter, rec, m)) continue;
+    SlowDraw(canvas, rec, m);
+  }
+  if (clipSet) {
+    if (hadClip)
+      canvas->SetClipRect(oldClip);
+    else
+      canvas->ClearClip();
+  }
+  canvas->Pen()->Assign(&pen);
+  canvas->Brush()->Assign(&brush);
+  canvas->Font()->Assign(&font);
+  canvas->SetTextAlign(align);
+}
+
+// ---------------------------------------------------------------------------------------------
+// TMetafileCanvas
+
+struct TMetafileCanvas::Impl {
+  std::shared_ptr<TMetafileData> data = std::make_shared<TMetafileData>();
+  bool finished = false;
+};
+
+TMetafileCanvas::TMetafileCanvas(TMetafile* metafile) : metafile_(metafile), impl_(std::make_unique<Impl>()) {}
+
+TMetafileCanvas::~TMetafileCanvas() { Finish(); }
+
+void TMetafileCanvas::Finish()
+{
+  if (impl_->finished) return;
+  impl_->finished = true;
+  if (metafile_) {
+    metafile_->data_ = impl_->data;
+    metafile_->Changed();
+  }
+}
+
+namespace {
+
+MetaRecord StartRecord(TCanvas& c, RecKind kind)
+{
+  MetaRecord r;
+  r.kind = kind;
+  r.penColor = c.Pen()->GetColor();
+  r.penWidth = c.Pen()->GetWidth();
+  r.penStyle = c.Pen()->GetStyle();
+  r.penMode = c.Pen()->GetMode();
+  r.brushColor = c.Brush()->GetColor();
+  r.brushStyle = c.Brush()->GetStyle();
+  if (c.HasClip()) {
+    r.hasClip = true;
+    r.clip = c.GetClipRect();
+  }
+  return r;
+}
+
+}  // namespace
+
+#define RECORD_GUARD \
+  if (impl_->finished) return
+
+void TMetafileCanvas::MoveTo(int32_t x, int32_t y) { SetPenPos({x, y}); }
+
+void TMetafileCanvas::LineTo(int32_t x, int32_t y)
+{
+  TPoint from = GetPenPos();
+  SetPenPos({x, y});
+  RECORD_GUARD;
+  MetaRecord r = StartRecord(*this, RecKind::Polyline);
+  r.pts = {from, {x, y}};
+  impl_->data->records.push_back(std::move(r));
+}
+
+void TMetafileCanvas::Rectangle(int32_t x1, int32_t y1, int32_t x2, int32_t y2)
+{
+  RECORD_GUARD;
+  MetaRecord r = StartRecord(*this, RecKind::Rectangle);
+  r.pts = {{x1, y1}, {x2, y2}};
+  impl_->data->records.push_back(std::move(r));
+}
+
+void TMetafileCanvas::FillRect(const TRect& rc)
+{
+  RECORD_GUARD;
+  MetaRecord r = StartRecord(*this, RecKind::FillRect);
+  r.pts = {{rc.Left, rc.Top}, {rc.Right, rc.Bottom}};
+  impl_->data->records.push_back(std::move(r));
+}
+
+void TMetafileCanvas::FrameRect(const TRect& rc)
+{
+  RECORD_GUARD;
+  MetaRecord r = StartRecord(*this, RecKind::FrameRect);
+  r.pts = {{rc.Left, rc.Top}, {rc.Right, rc.Bottom}};
+  impl_->data->records.push_back(std::move(r));
+}
+
+void TMetafileCanvas::Ellipse(int32_t x1, int32_t y1, int32_t x2, int32_t y2)
+{
+  RECORD_GUARD;
+  MetaRecord r = StartRecord(*this, RecKind::Ellipse);
+  r.pts = {{x1, y1}, {x2, y2}};
+  impl_->data->records.push_back(std::move(r));
+}
+
+void TMetafileCanvas::RoundRect(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x3, int32_t y3)
+{
+  RECORD_GUARD;
+  MetaRecord r = StartRecord(*this, RecKind::RoundRect);
+  r.pts = {{x1, y1}, {x2, y2}, {x3, y3}};
+  impl_->data->records.push_back(std::move(r));
+}
+
+void TMetafileCanvas::Polygon(const std::vector<TPoint>& points)
+{
+  RECORD_GUARD;
+  if (points.size() < 2) return;
+  MetaRecord r = StartRecord(*this, RecKind::Polygon);
+  r.pts = points;
+  impl_->data->records.push_back(std::move(r));
+}
+
+void TMetafileCanvas::Polyline(const std::vector<TPoint>& points)
+{
+  RECORD_GUARD;
+  if (points.size() < 2) return;
+  MetaRecord r = StartRecord(*this, RecKind::Polyline);
+  r.pts = points;
+  impl_->data->records.push_back(std::move(r));
+}
+
+void TMetafileCanvas::PolyBezier(const std::vector<TPoint>& points)
+{
+  RECORD_GUARD;
+  if (points.size() < 4) return;
+  MetaRecord r = StartRecord(*this, RecKind::PolyBezier);
+  r.pts.assign(points.begin(), points.begin() + static_cast<std::ptrdiff_t>(1 + (points.size() - 1) / 3 * 3));
+  impl_->data->records.push_back(std::move(r));
+}
+
+void TMetafileCanvas::Arc(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x3, int32_t y3, int32_t x4,
+                          int32_t y4)
+{
+  RECORD_GUARD;
+  MetaRecord r = StartRecord(*this, RecKind::Arc);
+  r.pts = {{x1, y1}, {x2, y2}, {x3, y3}, {x4, y4}};
+  impl_->data->records.push_back(std::move(r));
+}
+
+void TMetafileCanvas::Pie(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x3, int32_t y3, int32_t x4,
+                          int32_t y4)
+{
+  RECORD_GUARD;
+  MetaRecord r = StartRecord(*this, RecKind::Pie);
+  r.pts = {{x1, y1}, {x2, y2}, {x3, y3}, {x4, y4}};
+  impl_->data->records.push_back(std::move(r));
+}
+
+void TMetafileCanvas::Chord(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x3, int32_t y3, int32_t x4,
+                            int32_t y4)
+{
+  RECORD_GUARD;
+  MetaRecord r = StartRecord(*this, RecKind::Chord);
+  r.pts = {{x1, y1}, {x2, y2}, {x3, y3}, {x4, y4}};
+  impl_->data->records.push_back(std::move(r));
+}
+
+namespace {
+
+MetaRecord TextRecord(TCanvas& c, int32_t x, int32_t y, const std::string& text)
+{
+  MetaRecord r = StartRecord(c, RecKind::Text);
+  const TFont* f = c.Font();
+  r.font.name = f->GetName();
+  r.font.height = f->GetHeight();
+  r.font.color = f->GetColor();
+  r.font.style = f->GetStyle();
+  r.font.orientation = f->GetOrientation();
+  r.font.charset = f->GetCharset();
+  r.font.quality = f->GetQuality();
+  r.textAlign = c.GetTextAlign() & ~TA_UPDATECP;
+  r.opaqueText = c.Brush()->GetStyle() != bsClear;
+  r.bkColor = c.Brush()->GetColor();
+  r.text = text;
+  r.pts = {{x, y}};
+  return r;
+}
+
+}  // namespace
+
+void TMetafileCanvas::TextOut(int32_t x, int32_t y, const std::string& text)
+{
+  if (GetTextAlign() & TA_UPDATECP) {
+    x = GetPenPos().x;
+    y = GetPenPos().y;
+    if ((GetTextAlign() & TA_CENTER) != TA_CENTER) {
+      const int32_t w = TextWidth(text);
+      SetPenPos({x + ((GetTextAlign() & TA_CENTER) == TA_RIGHT ? -w : w), y});
+    }
+  }
+  RECORD_GUARD;
+  impl_->data->records.push_back(TextRecord(*this, x, y, text));
+}
+
+void TMetafileCanvas::TextRect(const TRect& rc, int32_t x, int32_t y, const std::string& text)
+{
+  RECORD_GUARD;
+  MetaRecord r = TextRecord(*this, x, y, text);
+  r.textClipped = true;
+  r.textRect = rc;
+  impl_->data->records.push_back(std::move(r));
+}
+
+TSize TMetafileCanvas::TextExtent(const std::string& text) { return TCanvas::TextExtent(text); }
+
+void TMetafileCanvas::Draw(int32_t x, int32_t y, TGraphic* graphic)
+{
+  if (!graphic || graphic->Empty()) return;
+  StretchDraw(TRect{x, y, x + graphic->GetWidth(), y + graphic->GetHeight()}, graphic);
+}
+
+void TMetafileCanvas::StretchDraw(const TRect& rc, TGraphic* graphic)
+{
+  RECORD_GUARD;
+  if (!graphic || graphic->Empty()) return;
+  if (auto* meta = dynamic_cast<TMetafile*>(graphic)) {
+    // A picture inside a picture: its records are taken over, stretched.
+    meta->Draw(this, rc);
+    return;
+  }
+  std::shared_ptr<TGraphic> copy;
+  if (dynamic_cast<TBitmap*>(graphic)) {
+    auto b = std::make_shared<TBitmap>();
+    b->Assign(graphic);
+    copy = b;
+  } else {
+    return;
+  }
+  MetaRecord r = StartRecord(*this, RecKind::Picture);
+  r.pts = {{rc.Left, rc.Top}, {rc.Right, rc.Bottom}};
+  r.graphic = std::move(copy);
+  impl_->data->records.push_back(std::move(r));
+}
+
+TColor TMetafileCanvas::GetPixel(int32_t, int32_t) { return clNone; }
+
+void TMetafileCanvas::SetPixel(int32_t x, int32_t y, TColor color)
+{
+  RECORD_GUARD;
+  MetaRecord r = StartRecord(*this, RecKind::Pixel);
+  r.pts = {{x, y}};
+  r.pixelColor = color;
+  impl_->data->records.push_back(std::move(r));
+}
+
+TRect TMetafileCanvas::GetClipRect() { return TCanvas::GetClipRect(); }
+
+TSize TMetafileCanvas::DeviceSize() const
+{
+  return metafile_ ? TSize{metafile_->GetWidth(), metafile_->GetHeight()} : TSize{0, 0};
+}
+
+// ---------------------------------------------------------------------------------------------
+// Enhanced metafile format
+
+namespace {
+
+enum : uint32_t {
+  EMR_HEADER = 1, EMR_POLYBEZIER = 2, EMR_POLYGON = 3, EMR_POLYLINE = 4, EMR_EOF = 14, EMR_SETPIXELV = 15,
+  EMR_SETBKMODE = 18, EMR_SETPOLYFILLMODE = 19, EMR_SETROP2 = 20, EMR_SETTEXTALIGN = 22, EMR_SETTEXTCOLOR = 24,
+  EMR_SETBKCOLOR = 25, EMR_MOVETOEX = 27, EMR_INTERSECTCLIPRECT = 30, EMR_SELECTOBJECT = 37, EMR_CREATEPEN = 38,
+  EMR_CREATEBRUSHINDIRECT = 39, EMR_DELETEOBJECT = 40, EMR_ELLIPSE = 42, EMR_RECTANGLE = 43, EMR_ROUNDRECT = 44,
+  EMR_ARC = 45, EMR_CHORD = 46, EMR_PIE = 47, EMR_LINETO = 54, EMR_SELECTCLIPRGN = 67, EMR_STRETCHDIBITS = 81,
+  EMR_EXTCREATEFONTINDIRECTW = 82, EMR_EXTTEXTOUTW = 84, EMR_POLYBEZIER16 = 85, EMR_POLYGON16 = 86,
+  EMR_POLYLINE16 = 87
+};
+constexpr uint32_t EmfSignature = 0x464D4520;  // " EMF"
+constexpr uint32_t StockObject = 0x80000000;
+constexpr uint32_t WHITE_BRUSH = 0, BLACK_BRUSH = 4, NULL_BRUSH = 5, WHITE_PEN = 6, BLACK_PEN = 7, NULL_PEN = 8,
+                   SYSTEM_FONT = 13;
+constexpr uint32_t ETO_CLIPPED = 4;
+constexpr double HundredthMmPerPixel = 2540.0 / 96.0;
+
+uint32_t Rgb(TColor c) { return static_cast<uint32_t>(ColorToRGB(c)) & 0xFFFFFF; }
+
+class Writer {
+public:
+  std::string bytes;
+  uint32_t records = 0;
+
+  void U32(uint32_t v) { bytes.append(reinterpret_cast<const char*>(&v), 4); }
+  void I32(int32_t v) { U32(static_cast<uint32_t>(v)); }
+  void U16(uint16_t v) { bytes.append(reinterpret_cast<const char*>(&v), 2); }
+  void I16(int16_t v) { U16(static_cast<uint16_t>(v)); }
+  void F32(float v)
+  {
+    uint32_t u;
+    std::memcpy(&u, &v, 4);
+    U32(u);
+  }
+  // Starts a record; End patches its size.
+  size_t Begin(uint32_t type)
+  {
+    size_t at = bytes.size();
+    U32(type);
+    U32(0);
+    return at;
+  }
+  void End(size_t at)
+  {
+    while ((bytes.size() - at) % 4) bytes.push_back('\0');
+    uint32_t size = static_cast<uint32_t>(bytes.size() - at);
+    std::memcpy(&bytes[at + 4], &size, 4);
+    ++records;
+  }
+  void Simple(uint32_t type, uint32_t v)
+  {
+    size_t at = Begin(type);
+    U32(v);
+    End(at);
+  }
+  void Rect(const TRect& r)
+  {
+    I32(r.Left);
+    I32(r.Top);
+    I32(r.Right);
+    I32(r.Bottom);
+  }
+};
+
+TRect BoundsOf(const std::vector<TPoint>& pts)
+{
+  TRect b{INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN};
+  for (const TPoint& p : pts) {
+    b.Left = std::min(b.Left, p.x);
+    b.Top = std::min(b.Top, p.y);
+    b.Right = std::max(b.Right, p.x);
+    b.Bottom = std::max(b.Bottom, p.y);
+  }
+  return pts.empty() ? TRect{} : b;
+}
+
+struct PenDesc {
+  uint32_t style;
+  int32_t width;
+  uint32_t color;
+  bool operator==(const PenDesc&) const = default;
+};
+struct BrushDesc {
+  uint32_t style, color, hatch;
+  bool operator==(const BrushDesc&) const = default;
+};
+
+uint32_t PenStyleCode(TPenStyle s)
+{
+  switch (s) {
+  case psDash: return 1;
+  case psDot: return 2;
+  case psDashDot: return 3;
+  case psDashDotDot: return 4;
+  case psClear: return 5;
+  case psInsideFrame: return 6;
+  default: return 0;
+  }
+}
+
+TPenStyle PenStyleOf(uint32_t code)
+{
+  switch (code & 0xF) {
+  case 1: return psDash;
+  case 2: return psDot;
+  case 3: return psDashDot;
+  case 4: return psDashDotDot;
+  case 5: return psClear;
+  case 6: return psInsideFrame;
+  default: return psSolid;
+  }
+}
+
+BrushDesc BrushOf(TBrushStyle s, TColor c)
+{
+  switch (s) {
+  case bsSolid: return {0, Rgb(c), 0};
+  case bsClear: return {1, 0, 0};
+  default: return {2, Rgb(c), static_cast<uint32_t>(s - bsHorizontal)};
+  }
+}
+
+// Writes records with the drawing state selected only when it changes.
+class EmfEncoder {
+public:
+  explicit EmfEncoder(Writer& w) : w_(w) {}
+
+  void SelectPen(const PenDesc& p)
+  {
+    if (havePen_ && p == pen_) return;
+    if (p.style == 5) {
+      Select(StockObject | NULL_PEN);
+    } else {
+      uint32_t h = penSlot_ == 1 ? 2 : 1;
+      size_t at = w_.Begin(EMR_CREATEPEN);
+      w_.U32(h);
+      w_.U32(p.style);
+      w_.I32(p.width);
+      w_.I32(0);
+      w_.U32(p.color);
+      w_.End(at);
+      Select(h);
+      if (penSlot_) w_.Simple(EMR_DELETEOBJECT, penSlot_);
+      penSlot_ = h;
+    }
+    pen_ = p;
+    havePen_ = true;
+  }
+
+  void SelectBrush(const BrushDesc& b)
+  {
+    if (haveBrush_ && b == brush_) return;
+    if (b.style == 1) {
+      Select(StockObject | NULL_BRUSH);
+    } else {
+      uint32_t h = brushSlot_ == 3 ? 4 : 3;
+      size_t at = w_.Begin(EMR_CREATEBRUSHINDIRECT);
+      w_.U32(h);
+      w_.U32(b.style);
+      w_.U32(b.color);
+      w_.U32(b.hatch);
+      w_.End(at);
+      Select(h);
+      if (brushSlot_) w_.Simple(EMR_DELETEOBJECT, brushSlot_);
+      brushSlot_ = h;
+    }
+    brush_ = b;
+    haveBrush_ = true;
+  }
+
+  void SelectFont(const FontState& f)
+  {
+    if (haveFont_ && f.name == font_.name && f.height == font_.height && f.style == font_.style &&
+        f.orientation == font_.orientation && f.charset == font_.charset && f.quality == font_.quality)
+      return;
+    uint32_t h = fontSlot_ == 5 ? 6 : 5;
+    size_t at = w_.Begin(EMR_EXTCREATEFONTINDIRECTW);
+    w_.U32(h);
+    w_.I32(f.height);
+    w_.I32(0);
+    w_.I32(f.orientation);
+    w_.I32(f.orientation);
+    w_.I32(f.style & fsBold ? 700 : 400);
+    w_.bytes.push_back(static_cast<char>(f.style & fsItalic ? 1 : 0));
+    w_.bytes.push_back(static_cast<char>(f.style & fsUnderline ? 1 : 0));
+    w_.bytes.push_back(static_cast<char>(f.style & fsStrikeOut ? 1 : 0));
+    w_.bytes.push_back(static_cast<char>(f.charset));
+    w_.bytes.push_back(0);  // out precision
+    w_.bytes.push_back(0);  // clip precision
+    w_.bytes.push_back(static_cast<char>(f.quality));
+    w_.bytes.push_back(0);  // pitch and family
+    std::u16string face = QString::fromStdString(f.name).left(31).toStdU16String();
+    face.resize(32, u'\0');
+    for (char16_t ch : face) w_.U16(static_cast<uint16_t>(ch));
+    w_.End(at);
+    Select(h);
+    if (fontSlot_) w_.Simple(EMR_DELETEOBJECT, fontSlot_);
+    fontSlot_ = h;
+    font_ = f;
+    haveFont_ = true;
+  }
+
+  void Rop2(TPenMode mode)
+  {
+    int code = gfx::Rop2OfMode(mode);
+    if (code == rop2_) return;
+    rop2_ = code;
+    w_.Simple(EMR_SETROP2, static_cast<uint32_t>(code));
+  }
+
+  void TextState(uint32_t color, bool opaque, uint32_t bk, uint32_t align)
+  {
+    if (color != textColor_) w_.Simple(EMR_SETTEXTCOLOR, textColor_ = color);
+    const uint32_t mode = opaque ? 2 : 1;
+    if (mode != bkMode_) w_.Simple(EMR_SETBKMODE, bkMode_ = mode);
+    if (opaque && bk != bkColor_) w_.Simple(EMR_SETBKCOLOR, bkColor_ = bk);
+    if (align != align_) w_.Simple(EMR_SETTEXTALIGN, align_ = align);
+  }
+
+  void Clip(bool has, const TRect& r)
+  {
+    if (has == hasClip_ && (!has || r == clip_)) return;
+    size_t at = w_.Begin(EMR_SELECTCLIPRGN);
+    w_.U32(0);
+    w_.U32(5);  // RGN_COPY with no region: no clip
+    w_.End(at);
+    if (has) {
+      at = w_.Begin(EMR_INTERSECTCLIPRECT);
+      w_.Rect(r);
+      w_.End(at);
+    }
+    hasClip_ = has;
+    clip_ = r;
+  }
+
+  void Finish()
+  {
+    // Leave nothing of ours selected, then free it.
+    if (penSlot_) {
+      Select(StockObject | BLACK_PEN);
+      w_.Simple(EMR_DELETEOBJECT, penSlot_);
+    }
+    if (brushSlot_) {
+      Select(StockObject | WHITE_BRUSH);
+      w_.Simple(EMR_DELETEOBJECT, brushSlot_);
+    }
+    if (fontSlot_) {
+      Select(StockObject | SYSTEM_FONT);
+      w_.Simple(EMR_DELETEOBJECT, fontSlot_);
+    }
+  }
+
+private:
+  void Select(uint32_t h) { w_.Simple(EMR_SELECTOBJECT, h); }
+  Writer& w_;
+  PenDesc pen_{};
+  BrushDesc brush_{};
+  FontState font_;
+  bool havePen_ = false, haveBrush_ = false, haveFont_ = false;
+  uint32_t penSlot_ = 0, brushSlot_ = 0, fontSlot_ = 0;
+  int rop2_ = 13;
+  uint32_t textColor_ = 0, bkMode_ = 2, bkColor_ = 0xFFFFFF, align_ = 0;
+  bool hasClip_ = false;
+  TRect clip_;
+};
+
+bool Fits16(const std::vector<TPoint>& pts)
+{
+  for (const TPoint& p : pts)
+    if (p.x < INT16_MIN || p.x > INT16_MAX || p.y < INT16_MIN || p.y > INT16_MAX) return false;
+  return true;
+}
+
+void WritePoly(Writer& w, uint32_t type16, uint32_t type32, const std::vector<TPoint>& pts)
+{
+  const bool small = Fits16(pts);
+  size_t at = w.Begin(small ? type16 : type32);
+  w.Rect(BoundsOf(pts));
+  w.U32(static_cast<uint32_t>(pts.size()));
+  for (const TPoint& p : pts) {
+    if (small) {
+      w.I16(static_cast<int16_t>(p.x));
+      w.I16(static_cast<int16_t>(p.y));
+    } else {
+      w.I32(p.x);
+      w.I32(p.y);
+    }
+  }
+  w.End(at);
+}
+
+void WriteBox(Writer& w, uint32_t type, const std::vector<TPoint>& pts, size_t extra)
+{
+  size_t at = w.Begin(type);
+  w.Rect(TRect{pts[0].x, pts[0].y, pts[1].x, pts[1].y});
+  for (size_t i = 2; i < 2 + extra; ++i) {
+    w.I32(pts[i].x);
+    w.I32(pts[i].y);
+  }
+  w.End(at);
+}
+
+void WriteText(Writer& w, const MetaRecord& r)
+{
+  std::u16string text = QString::fromStdString(r.text).toStdU16String();
+  TFont f;
+  f.SetName(r.font.name);
+  f.SetHeight(r.font.height);
+  f.SetStyle(r.font.style);
+  QFontMetrics fm(gfx::MakeQFont(f));
+  std::vector<int32_t> dx;
+  int32_t total = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    int32_t adv = 0;
+    if (QChar::isHighSurrogate(text[i]) && i + 1 < text.size()) {
+      adv = fm.horizontalAdvance(QString::fromStdU16String(text.substr(i, 2)));
+    } else if (!QChar::isLowSurrogate(text[i])) {
+      adv = fm.horizontalAdvance(QChar(text[i]));
+    }
+    dx.push_back(adv);
+    total += adv;
+  }
+  const TPoint p = r.pts[0];
+  size_t at = w.Begin(EMR_EXTTEXTOUTW);
+  w.Rect(TRect{p.x, p.y, p.x + total, p.y + fm.height()});
+  w.U32(1);  // compatible graphics mode
+  w.F32(static_cast<float>(HundredthMmPerPixel));
+  w.F32(static_cast<float>(HundredthMmPerPixel));
+  w.I32(p.x);
+  w.I32(p.y);
+  w.U32(static_cast<uint32_t>(text.size()));
+  const uint32_t offString = 76;
+  const uint32_t stringBytes = static_cast<uint32_t>((text.size() * 2 + 3) / 4 * 4);
+  w.U32(offString);
+  w.U32(r.textClipped ? ETO_CLIPPED : 0);
+  w.Rect(r.textClipped ? r.textRect : TRect{});
+  w.U32(offString + stringBytes);
+  for (char16_t ch : text) w.U16(static_cast<uint16_t>(ch));
+  while ((w.bytes.size() - at) % 4) w.bytes.push_back('\0');
+  for (int32_t d : dx) w.I32(d);
+  w.End(at);
+}
+
+void WriteBitmap(Writer& w, const MetaRecord& r)
+{
+  auto* bmp = dynamic_cast<TBitmap*>(r.graphic.get());
+  if (!bmp || bmp->Empty()) return;
+  QImage img = bmp->Image().convertToFormat(QImage::Format_RGB32);
+  const int32_t bw = img.width(), bh = img.height();
+  const uint32_t stride = static_cast<uint32_t>((bw * 3 + 3) / 4 * 4);
+  const uint32_t bitsSize = stride * static_cast<uint32_t>(bh);
+  size_t at = w.Begin(EMR_STRETCHDIBITS);
+  TRect dest{r.pts[0].x, r.pts[0].y, r.pts[1].x, r.pts[1].y};
+  w.Rect(dest);
+  w.I32(dest.Left);
+  w.I32(dest.Top);
+  w.I32(0);
+  w.I32(0);
+  w.I32(bw);
+  w.I32(bh);
+  w.U32(80);       // header offset
+  w.U32(40);       // header size
+  w.U32(120);      // bits offset
+  w.U32(bitsSize);
+  w.U32(0);           // RGB colours
+  w.U32(cmSrcCopy);
+  w.I32(dest.Width());
+  w.I32(dest.Height());
+  w.U32(40);
+  w.I32(bw);
+  w.I32(bh);  // bottom-up
+  w.U16(1);
+  w.U16(24);
+  w.U32(0);
+  w.U32(bitsSize);
+  w.I32(3780);
+  w.I32(3780);
+  w.U32(0);
+  w.U32(0);
+  for (int32_t y = bh - 1; y >= 0; --y) {
+    const QRgb* row = reinterpret_cast<const QRgb*>(img.constScanLine(y));
+    size_t start = w.bytes.size();
+    for (int32_t x = 0; x < bw; ++x) {
+      w.bytes.push_back(static_cast<char>(qBlue(row[x])));
+      w.bytes.push_back(static_cast<char>(qGreen(row[x])));
+      w.bytes.push_back(static_cast<char>(qRed(row[x])));
+    }
+    while (w.bytes.size() - start < stride) w.bytes.push_back('\0');
+  }
+  w.End(at);
+}
+
+}  // namespace
+
+std::string TMetafile::SaveToBytes() const
+{
+  Writer w;
+  // Header: bounds in pixels, frame in hundredths of a millimetre at 96 pixels per inch.
+  const int32_t wd = std::max(width_, 1), ht = std::max(height_, 1);
+  size_t at = w.Begin(EMR_HEADER);
+  w.Rect(TRect{0, 0, wd - 1, ht - 1});
+  w.Rect(TRect{0, 0, RoundAway32(wd * HundredthMmPerPixel) - 1, RoundAway32(ht * HundredthMmPerPixel) - 1});
+  w.U32(EmfSignature);
+  w.U32(0x10000);
+  w.U32(0);  // file size, patched below
+  w.U32(0);  // record count, patched below
+  w.U16(7);  // handles: slot 0 and six objects
+  w.U16(0);
+  w.U32(0);  // no description
+  w.U32(0);
+  w.U32(0);  // no palette
+  w.I32(wd);
+  w.I32(ht);
+  w.I32(RoundAway32(wd * 25.4 / 96.0));
+  w.I32(RoundAway32(ht * 25.4 / 96.0));
+  w.U32(0);  // no pixel format
+  w.U32(0);
+  w.U32(0);  // no OpenGL
+  w.U32(static_cast<uint32_t>(RoundAway32(wd * 25400.0 / 96.0)));
+  w.U32(static_cast<uint32_t>(RoundAway32(ht * 25400.0 / 96.0)));
+  w.End(at);
+
+  EmfEncoder enc(w);
+  w.Simple(EMR_SETPOLYFILLMODE, 1);  // alternate
+  w.Simple(EMR_SETBKMODE, 2);
+  for (const MetaRecord& r : data_->records) {
+    enc.Clip(r.hasClip, r.clip);
+    const PenDesc pen{PenStyleCode(r.penStyle), std::max(r.penWidth, 0), Rgb(r.penColor)};
+    const BrushDesc brush = BrushOf(r.brushStyle, r.brushColor);
+    switch (r.kind) {
+    case RecKind::Polygon:
+    case RecKind::Polyline:
+    case RecKind::PolyBezier:
+    case RecKind::Rectangle:
+    case RecKind::Ellipse:
+    case RecKind::RoundRect:
+    case RecKind::Arc:
+    case RecKind::Pie:
+    case RecKind::Chord:
+      enc.SelectPen(pen);
+      if (r.kind != RecKind::Polyline && r.kind != RecKind::PolyBezier && r.kind != RecKind::Arc)
+        enc.SelectBrush(brush);
+      enc.Rop2(r.penMode);
+      break;
+    default: break;
+    }
+    switch (r.kind) {
+    case RecKind::Polygon: WritePoly(w, EMR_POLYGON16, EMR_POLYGON, r.pts); break;
+    case RecKind::Polyline: WritePoly(w, EMR_POLYLINE16, EMR_POLYLINE, r.pts); break;
+    case RecKind::PolyBezier: WritePoly(w, EMR_POLYBEZIER16, EMR_POLYBEZIER, r.pts); break;
+    case RecKind::Rectangle: WriteBox(w, EMR_RECTANGLE, r.pts, 0); break;
+    case RecKind::Ellipse: WriteBox(w, EMR_ELLIPSE, r.pts, 0); break;
+    case RecKind::RoundRect: WriteBox(w, EMR_ROUNDRECT, r.pts, 1); break;
+    case RecKind::Arc: WriteBox(w, EMR_ARC, r.pts, 2); break;
+    case RecKind::Pie: WriteBox(w, EMR_PIE, r.pts, 2); break;
+    case RecKind::Chord: WriteBox(w, EMR_CHORD, r.pts, 2); break;
+    case RecKind::FillRect: {
+      // A rectangle without outline fills one pixel less to the right and bottom.
+      enc.SelectPen({5, 0, 0});
+      enc.SelectBrush(brush);
+      enc.Rop2(pmCopy);
+      std::vector<TPoint> box{r.pts[0], {r.pts[1].x + 1, r.pts[1].y + 1}};
+      WriteBox(w, EMR_RECTANGLE, box, 0);
+      break;
+    }
+    case RecKind::FrameRect: {
+      if (r.brushStyle == bsClear) break;
+      enc.SelectPen({0, 1, Rgb(r.brushColor)});
+      enc.SelectBrush({1, 0, 0});
+      enc.Rop2(pmCopy);
+      WriteBox(w, EMR_RECTANGLE, r.pts, 0);
+      break;
+    }
+    case RecKind::Text:
+      enc.SelectFont(r.font);
+      enc.TextState(Rgb(r.font.color), r.opaqueText, Rgb(r.bkColor), r.textAlign);
+      WriteText(w, r);
+      break;
+    case RecKind::Picture: WriteBitmap(w, r); break;
+    case RecKind::Pixel: {
+      size_t p = w.Begin(EMR_SETPIXELV);
+      w.I32(r.pts[0].x);
+      w.I32(r.pts[0].y);
+      w.U32(Rgb(r.pixelColor));
+      w.End(p);
+      break;
+    }
+    }
+  }
+  enc.Finish();
+  at = w.Begin(EMR_EOF);
+  w.U32(0);   // no palette entries
+  w.U32(16);  // palette offset
+  w.U32(20);  // size of this record
+  w.End(at);
+
+  const uint32_t total = static_cast<uint32_t>(w.bytes.size());
+  std::memcpy(&w.bytes[48], &total, 4);
+  std::memcpy(&w.bytes[52], &w.records, 4);
+  return w.bytes;
+}
+
+void TMetafile::SaveToFile(const std::string& fileName)
+{
+  const std::string bytes = SaveToBytes();
+  std::ofstream out(fileName, std::ios::binary | std::ios::trunc);
+  if (!out) throw EInOutError("Cannot create file \"" + fileName + "\"");
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  if (!out) throw EInOutError("Cannot write file \"" + fileName + "\"");
+}
+
+void TMetafile::LoadFromFile(const std::string& fileName)
+{
+  std::ifstream in(fileName, std::ios::binary);
+  if (!in) throw EInOutError("Cannot open file \"" + fileName + "\"");
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  LoadFromBytes(bytes);
+}
+
+namespace {
+
+class Reader {
+public:
+  Reader(const std::string& b, size_t start, size_t end) : b_(b), pos_(start), end_(end) {}
+  bool Has(size_t n) const { return pos_ + n <= end_; }
+  uint32_t U32()
+  {
+    uint32_t v = 0;
+    if (Has(4)) std::memcpy(&v, b_.data() + pos_, 4);
+    pos_ += 4;
+    return v;
+  }
+  int32_t I32() { return static_cast<int32_t>(U32()); }
+  uint16_t U16()
+  {
+    uint16_t v = 0;
+    if (Has(2)) std::memcpy(&v, b_.data() + pos_, 2);
+    pos_ += 2;
+    return v;
+  }
+  int16_t I16() { return static_cast<int16_t>(U16()); }
+  uint8_t U8()
+  {
+    uint8_t v = Has(1) ? static_cast<uint8_t>(b_[pos_]) : 0;
+    pos_ += 1;
+    return v;
+  }
+  TRect Rect()
+  {
+    TRect r;
+    r.Left = I32();
+    r.Top = I32();
+    r.Right = I32();
+    r.Bottom = I32();
+    return r;
+  }
+  void Seek(size_t p) { pos_ = p; }
+  size_t Pos() const { return pos_; }
+
+private:
+  const std::string& b_;
+  size_t pos_, end_;
+};
+
+struct EmfObject {
+  enum Kind { None, Pen, Brush, Font } kind = None;
+  TPenStyle penStyle = psSolid;
+  int32_t penWidth = 1;
+  TColor penColor = clBlack;
+  TBrushStyle brushStyle = bsSolid;
+  TColor brushColor = clWhite;
+  FontState font;
+};
+
+TColor FromColorRef(uint32_t c) { return static_cast<TColor>(c & 0xFFFFFF); }
+
+}  // namespace
+
+void TMetafile::LoadFromBytes(const std::string& bytes)
+{
+  if (bytes.size() < 88) throw EInvalidGraphic("Not an enhanced metafile");
+  Reader head(bytes, 0, bytes.size());
+  if (head.U32() != EMR_HEADER) throw EInvalidGraphic("Not an enhanced metafile");
+  const uint32_t headerSize = head.U32();
+  const TRect bounds = head.Rect();
+  head.Rect();
+  if (head.U32() != EmfSignature || headerSize < 88 || headerSize > bytes.size())
+    throw EInvalidGraphic("Not an enhanced metafile");
+
+  auto data = std::make_shared<TMetafileData>();
+  std::map<uint32_t, EmfObject> objects;
+  EmfObject pen, brush, font;
+  pen.kind = EmfObject::Pen;
+  brush.kind = EmfObject::Brush;
+  font.kind = EmfObject::Font;
+  TPenMode mode = pmCopy;
+  TColor textColor = clBlack, bkColor = clWhite;
+  bool opaque = true;
+  uint32_t align = 0;
+  bool hasClip = false;
+  TRect clip;
+  TPoint position;
+
+  auto start = [&](RecKind kind) {
+    MetaRecord r;
+    r.kind = kind;
+    r.penStyle = pen.penStyle;
+    r.penWidth = pen.penWidth;
+    r.penColor = pen.penColor;
+    r.penMode = mode;
+    r.brushStyle = brush.brushStyle;
+    r.brushColor = brush.brushColor;
+    r.hasClip = hasClip;
+    r.clip = clip;
+    return r;
+  };
+
+  size_t pos = headerSize;
+  bool ended = false;
+  while (!ended && pos + 8 <= bytes.size()) {
+    Reader rd(bytes, pos, bytes.size());
+    const uint32_t type = rd.U32();
+    const uint32_t size = rd.U32();
+    if (size < 8 || size % 4 || pos + size > bytes.size()) throw EInvalidGraphic("Damaged enhanced metafile");
+    Reader r(bytes, pos + 8, pos + size);
+    switch (type) {
+    case EMR_EOF: ended = true; break;
+    case EMR_POLYGON16:
+    case EMR_POLYLINE16:
+    case EMR_POLYBEZIER16:
+    case EMR_POLYGON:
+    case EMR_POLYLINE:
+    case EMR_POLYBEZIER: {
+      const bool small = type >= EMR_POLYBEZIER16;
+      r.Rect();
+      const uint32_t n = r.U32();
+      if (static_cast<uint64_t>(n) * (small ? 4 : 8) > size) throw EInvalidGraphic("Damaged enhanced metafile");
+      RecKind kind = (type == EMR_POLYGON16 || type == EMR_POLYGON)     ? RecKind::Polygon
+                     : (type == EMR_POLYLINE16 || type == EMR_POLYLINE) ? RecKind::Polyline
+                                                                        : RecKind::PolyBezier;
+      MetaRecord m = start(kind);
+      m.pts.reserve(n);
+      for (uint32_t i = 0; i < n; ++i) {
+        if (small) {
+          int16_t x = r.I16(), y = r.I16();
+          m.pts.push_back({x, y});
+        } else {
+          int32_t x = r.I32(), y = r.I32();
+          m.pts.push_back({x, y});
+        }
+      }
+      data->records.push_back(std::move(m));
+      break;
+    }
+    case EMR_RECTANGLE:
+    case EMR_ELLIPSE:
+    case EMR_ROUNDRECT:
+    case EMR_ARC:
+    case EMR_PIE:
+    case EMR_CHORD: {
+      TRect b = r.Rect();
+      RecKind kind = type == EMR_RECTANGLE ? RecKind::Rectangle
+                     : type == EMR_ELLIPSE ? RecKind::Ellipse
+                     : type == EMR_ROUNDRECT ? RecKind::RoundRect
+                     : type == EMR_ARC       ? RecKind::Arc
+                     : type == EMR_PIE       ? RecKind::Pie
+                                             : RecKind::Chord;
+      MetaRecord m = start(kind);
+      m.pts = {{b.Left, b.Top}, {b.Right, b.Bottom}};
+      const int extra = kind == RecKind::RoundRect ? 1 : (kind == RecKind::Rectangle || kind == RecKind::Ellipse) ? 0 : 2;
+      for (int i = 0; i < extra; ++i) {
+        int32_t x = r.I32(), y = r.I32();
+        m.pts.push_back({x, y});
+      }
+      if (kind == RecKind::Rectangle && m.penStyle == psClear) {
+        // An outline-free rectangle is a fill of one pixel less.
+        m.kind = RecKind::FillRect;
+        m.pts[1] = {b.Right - 1, b.Bottom - 1};
+        if (m.brushStyle == bsClear) break;
+      }
+      data->records.push_back(std::move(m));
+      break;
+    }
+    case EMR_MOVETOEX: {
+      int32_t x = r.I32(), y = r.I32();
+      position = {x, y};
+      break;
+    }
+    case EMR_LINETO: {
+      int32_t x = r.I32(), y = r.I32();
+      MetaRecord m = start(RecKind::Polyline);
+      m.pts = {position, {x, y}};
+      position = {x, y};
+      data->records.push_back(std::move(m));
+      break;
+    }
+    case EMR_SETPIXELV: {
+      int32_t x = r.I32(), y = r.I32();
+      MetaRecord m = start(RecKind::Pixel);
+      m.pts = {{x, y}};
+      m.pixelColor = FromColorRef(r.U32());
+      data->records.push_back(std::move(m));
+      break;
+    }
+    case EMR_CREATEPEN: {
+      uint32_t h = r.U32();
+      EmfObject o;
+      o.kind = EmfObject::Pen;
+      o.penStyle = PenStyleOf(r.U32());
+      o.penWidth = r.I32();
+      r.I32();
+      o.penColor = FromColorRef(r.U32());
+      objects[h] = o;
+      break;
+    }
+    case EMR_CREATEBRUSHINDIRECT: {
+      uint32_t h = r.U32();
+      EmfObject o;
+      o.kind = EmfObject::Brush;
+      uint32_t style = r.U32();
+      o.brushColor = FromColorRef(r.U32());
+      uint32_t hatch = r.U32();
+      o.brushStyle = style == 1 ? bsClear : style == 2 ? static_cast<TBrushStyle>(bsHorizontal + std::min(hatch, 5u)) : bsSolid;
+      objects[h] = o;
+      break;
+    }
+    case EMR_EXTCREATEFONTINDIRECTW: {
+      uint32_t h = r.U32();
+      EmfObject o;
+      o.kind = EmfObject::Font;
+      o.font.height = r.I32();
+      r.I32();
+      o.font.orientation = r.I32();
+      r.I32();
+      const int32_t weight = r.I32();
+      const uint8_t italic = r.U8(), underline = r.U8(), strike = r.U8();
+      o.font.charset = r.U8();
+      r.U8();
+      r.U8();
+      o.font.quality = static_cast<TFontQuality>(std::min<uint8_t>(r.U8(), fqClearType));
+      r.U8();
+      std::u16string face;
+      for (int i = 0; i < 32; ++i) {
+        char16_t ch = static_cast<char16_t>(r.U16());
+        if (ch == 0) break;
+        face.push_back(ch);
+      }
+      o.font.name = QString::fromStdU16String(face).toStdString();
+      o.font.style = static_cast<TFontStyles>((weight >= 600 ? fsBold : 0) | (italic ? fsItalic : 0) |
+                                              (underline ? fsUnderline : 0) | (strike ? fsStrikeOut : 0));
+      objects[h] = o;
+      break;
+    }
+    case EMR_SELECTOBJECT: {
+      uint32_t h = r.U32();
+      if (h & StockObject) {
+        switch (h & 0xFF) {
+        case NULL_PEN: pen.penStyle = psClear; break;
+        case BLACK_PEN: pen.penStyle = psSolid, pen.penWidth = 1, pen.penColor = clBlack; break;
+        case WHITE_PEN: pen.penStyle = psSolid, pen.penWidth = 1, pen.penColor = clWhite; break;
+        case NULL_BRUSH: brush.brushStyle = bsClear; break;
+        case WHITE_BRUSH: brush.brushStyle = bsSolid, brush.brushColor = clWhite; break;
+        case BLACK_BRUSH: brush.brushStyle = bsSolid, brush.brushColor = clBlack; break;
+        case 1: brush.brushStyle = bsSolid, brush.brushColor = 0xC0C0C0; break;
+        case 2: brush.brushStyle = bsSolid, brush.brushColor = 0x808080; break;
+        case 3: brush.brushStyle = bsSolid, brush.brushColor = 0x404040; break;
+        default: break;
+        }
+      } else if (auto it = objects.find(h); it != objects.end()) {
+        const EmfObject& o = it->second;
+        if (o.kind == EmfObject::Pen) pen = o;
+        if (o.kind == EmfObject::Brush) brush = o;
+        if (o.kind == EmfObject::Font) font = o;
+      }
+      break;
+    }
+    case EMR_DELETEOBJECT: objects.erase(r.U32()); break;
+    case EMR_SETROP2: mode = gfx::ModeOfRop2(static_cast<int>(r.U32())); break;
+    case EMR_SETTEXTCOLOR: textColor = FromColorRef(r.U32()); break;
+    case EMR_SETBKCOLOR: bkColor = FromColorRef(r.U32()); break;
+    case EMR_SETBKMODE: opaque = r.U32() == 2; break;
+    case EMR_SETTEXTALIGN: align = r.U32(); break;
+    case EMR_SELECTCLIPRGN:
+      if (r.U32() == 0) hasClip = false;
+      break;
+    case EMR_INTERSECTCLIPRECT: {
+      TRect c = r.Rect();
+      if (hasClip) {
+        c.Left = std::max(c.Left, clip.Left);
+        c.Top = std::max(c.Top, clip.Top);
+        c.Right = std::min(c.Right, clip.Right);
+        c.Bottom = std::min(c.Bottom, clip.Bottom);
+      }
+      hasClip = true;
+      clip = c;
+      break;
+    }
+    case EMR_EXTTEXTOUTW: {
+      r.Rect();
+      r.U32();
+      r.U32();
+      r.U32();
+      const int32_t x = r.I32(), y = r.I32();
+      const uint32_t n = r.U32(), off = r.U32(), options = r.U32();
+      const TRect rc = r.Rect();
+      if (off < 8 || static_cast<uint64_t>(off) + 2ull * n > size) throw EInvalidGraphic("Damaged enhanced metafile");
+      Reader s(bytes, pos + off, pos + size);
+      std::u16string text;
+      for (uint32_t i = 0; i < n; ++i) text.push_back(static_cast<char16_t>(s.U16()));
+      MetaRecord m = start(RecKind::Text);
+      m.font = font.font;
+      m.font.color = textColor;
+      m.textAlign = align & ~TA_UPDATECP;
+      m.opaqueText = opaque;
+      m.bkColor = bkColor;
+      m.text = QString::fromStdU16String(text).toStdString();
+      m.pts = {{x, y}};
+      m.textClipped = (options & ETO_CLIPPED) != 0;
+      m.textRect = rc;
+      data->records.push_back(std::move(m));
+      break;
+    }
+    case EMR_STRETCHDIBITS: {
+      r.Rect();
+      const int32_t xd = r.I32(), yd = r.I32();
+      r.I32();
+      r.I32();
+      r.I32();
+      r.I32();
+      const uint32_t offBmi = r.U32();
+      r.U32();
+      const uint32_t offBits = r.U32(), cbBits = r.U32();
+      r.U32();
+      r.U32();
+      const int32_t cxd = r.I32(), cyd = r.I32();
+      if (static_cast<uint64_t>(offBmi) + 40 > size) throw EInvalidGraphic("Damaged enhanced metafile");
+      Reader h(bytes, pos + offBmi, pos + size);
+      h.U32();
+      const int32_t bw = h.I32(), bhSigned = h.I32();
+      h.U16();
+      const uint16_t bits = h.U16();
+      const uint32_t compression = h.U32();
+      const int32_t bh = std::abs(bhSigned);
+      if (bits != 24 || compression != 0 || bw <= 0 || bh <= 0 || bw > 65536 || bh > 65536) break;
+      const uint64_t stride = (static_cast<uint64_t>(bw) * 3 + 3) / 4 * 4;
+      if (stride * bh > cbBits || static_cast<uint64_t>(offBits) + stride * bh > size)
+        throw EInvalidGraphic("Damaged enhanced metafile");
+      auto bmp = std::make_shared<TBitmap>();
+      bmp->SetPixelFormat(pf24bit);
+      bmp->SetSize(bw, bh);
+      for (int32_t y = 0; y < bh; ++y) {
+        const int32_t srcRow = bhSigned > 0 ? bh - 1 - y : y;
+        std::memcpy(bmp->ScanLine(y), bytes.data() + pos + offBits + stride * srcRow, static_cast<size_t>(bw) * 3);
+      }
+      MetaRecord m = start(RecKind::Picture);
+      m.pts = {{xd, yd}, {xd + cxd, yd + cyd}};
+      m.graphic = bmp;
+      data->records.push_back(std::move(m));
+      break;
+    }
+    default: break;
+    }
+    pos += size;
+  }
+  width_ = std::max(0, bounds.Right - bounds.Left + 1);
+  height_ = std::max(0, bounds.Bottom - bounds.Top + 1);
+  data_ = data;
+  Changed();
+}
