@@ -348,9 +348,21 @@ QPen MakeQPen(const TPen& pen)
     q.setJoinStyle(Qt::RoundJoin);
   }
   if (PenDashed(pen)) {
-    QList<qreal> d = DashesOf(pen);
-    // Qt measures dashes in pen widths; the pen's lengths are pixels.
-    for (auto& v : d) v /= w;
+    QList<qreal> d;
+    bool widthUnits = pen.GetGeometric() && pen.GetStyle() >= psDash && pen.GetStyle() <= psDashDotDot;
+    if (widthUnits) {
+      // Dashes of a geometric pen grow with its width.
+      switch (pen.GetStyle()) {
+        case psDash: d = {3, 1}; break;
+        case psDot: d = {1, 1}; break;
+        case psDashDot: d = {3, 1, 1, 1}; break;
+        default: d = {3, 1, 1, 1, 1, 1}; break;
+      }
+    } else {
+      // Qt measures dashes in pen widths; the pen's lengths are pixels.
+      d = DashesOf(pen);
+      for (auto& v : d) v /= w;
+    }
     q.setDashPattern(d);
   }
   return q;
@@ -404,7 +416,7 @@ QBrush MakeQBrush(TCanvas& canvas)
     QImage img = bmp->Image().convertToFormat(QImage::Format_RGB32);
     if (bmp->GetMonochrome()) {
       // A two-colour pattern draws its black bits in the text colour and white bits in the background colour.
-      QRgb fg = ToQColor(canvas.Font()->GetColor()).rgb();
+      QRgb fg = ToQColor(canvas.GetTextColor()).rgb();
       QRgb bg = ToQColor(canvas.GetBkColor()).rgb();
       for (int y = 0; y < img.height(); ++y) {
         auto* row = reinterpret_cast<QRgb*>(img.scanLine(y));
@@ -532,7 +544,8 @@ TCanvas::TCanvas()
     : state_(std::make_unique<TGdiState>()), pen_(std::make_unique<TPen>()), brush_(std::make_unique<TBrush>()),
       font_(std::make_unique<TFont>())
 {
-  brush_->OnChange = [this](TObject*) { brushDirty_ = true; };
+  state_->textColor = font_->GetColor();
+  state_->seen.fontColor = font_->GetColor();
 }
 
 TCanvas::~TCanvas() { Release(); }
@@ -542,6 +555,17 @@ void TCanvas::SetDevice(QPaintDevice* device, QImage* image)
   Release();
   device_ = device;
   image_ = image;
+}
+
+QTransform TCanvas::TGdiState::Mapping() const
+{
+  double sx = 1.0, sy = 1.0;
+  if (mapMode != 1 && windowExt.cx != 0 && windowExt.cy != 0) {
+    sx = static_cast<double>(viewportExt.cx) / windowExt.cx;
+    sy = static_cast<double>(viewportExt.cy) / windowExt.cy;
+  }
+  // device = (logical - window origin) * scale + viewport origin
+  return QTransform(sx, 0, 0, sy, viewportOrg.x - windowOrg.x * sx, viewportOrg.y - windowOrg.y * sy);
 }
 
 void TCanvas::Release()
@@ -560,6 +584,7 @@ QPainter* TCanvas::Painter()
     painter_->setRenderHint(QPainter::TextAntialiasing, false);
     painter_->setRenderHint(QPainter::SmoothPixmapTransform, false);
     if (hasClip_) painter_->setClipRegion(state_->clip);
+    painter_->setWorldTransform(state_->Mapping());
   }
   return painter_.get();
 }
@@ -588,7 +613,7 @@ void TCanvas::SetClipRect(const TRect& r)
   hasClip_ = true;
   clip_ = r;
   state_->clip = QRegion(r.Left, r.Top, std::max(0, r.Width()), std::max(0, r.Height()));
-  if (painter_ && painter_->isActive()) painter_->setClipRegion(state_->clip);
+  ApplyDeviceState();
 }
 
 void TCanvas::ClearClip()
@@ -596,32 +621,106 @@ void TCanvas::ClearClip()
   hasClip_ = false;
   clip_ = {};
   state_->clip = QRegion();
-  if (painter_ && painter_->isActive()) painter_->setClipping(false);
+  ApplyDeviceState();
 }
 
-void TCanvas::PreparePen() {}
-
-void TCanvas::PrepareBrush()
+void TCanvas::ApplyDeviceState()
 {
-  // Selecting a changed brush sets the background: opaque in its colour when solid, else transparent.
-  if (!brushDirty_) return;
-  brushDirty_ = false;
-  if (brush_->GetStyle() == bsSolid && !brush_->GetBitmap()) {
-    bkColor_ = brush_->GetColor();
-    bkMode_ = OPAQUE;
-  } else {
-    bkMode_ = TRANSPARENT;
+  if (!painter_ || !painter_->isActive()) return;
+  // The clip region is in device pixels: set it before the mapping.
+  painter_->setWorldTransform(QTransform());
+  if (hasClip_) painter_->setClipRegion(state_->clip);
+  else painter_->setClipping(false);
+  painter_->setWorldTransform(state_->Mapping());
+}
+
+void TCanvas::SyncState() const
+{
+  auto& seen = state_->seen;
+  if (brush_->GetStyle() != seen.brushStyle || brush_->GetColor() != seen.brushColor ||
+      brush_->GetBitmap() != seen.brushBitmap) {
+    seen.brushStyle = brush_->GetStyle();
+    seen.brushColor = brush_->GetColor();
+    seen.brushBitmap = brush_->GetBitmap();
+    // Selecting a changed brush: opaque background in its colour when solid, else transparent.
+    if (seen.brushStyle == bsSolid && !seen.brushBitmap) {
+      bkColor_ = seen.brushColor;
+      bkMode_ = OPAQUE;
+    } else {
+      bkMode_ = TRANSPARENT;
+    }
+  }
+  if (font_->GetColor() != seen.fontColor) {
+    seen.fontColor = font_->GetColor();
+    state_->textColor = seen.fontColor;
+  }
+  if (pen_->GetMode() != seen.penMode) {
+    seen.penMode = pen_->GetMode();
+    state_->rop2 = Rop2OfMode(seen.penMode);
   }
 }
 
-void TCanvas::PrepareFont() { PrepareBrush(); }
+int TCanvas::GetBkMode() const
+{
+  SyncState();
+  return bkMode_;
+}
+
+void TCanvas::SetBkMode(int mode)
+{
+  SyncState();
+  bkMode_ = mode;
+}
+
+TColor TCanvas::GetBkColor() const
+{
+  SyncState();
+  return bkColor_;
+}
+
+void TCanvas::SetBkColor(TColor c)
+{
+  SyncState();
+  bkColor_ = c;
+}
+
+TColor TCanvas::GetTextColor() const
+{
+  SyncState();
+  return state_->textColor;
+}
+
+void TCanvas::SetTextColor(TColor c)
+{
+  SyncState();
+  state_->textColor = c;
+}
+
+int TCanvas::GetROP2() const
+{
+  SyncState();
+  return state_->rop2;
+}
+
+void TCanvas::SetROP2(int rop2)
+{
+  SyncState();
+  if (rop2 >= 1 && rop2 <= 16) state_->rop2 = rop2;
+}
+
+void TCanvas::PreparePen() { SyncState(); }
+
+void TCanvas::PrepareBrush() { SyncState(); }
+
+void TCanvas::PrepareFont() { SyncState(); }
 
 void TCanvas::Paint(const std::function<void(QPainter&)>& draw)
 {
   if (!HasDevice()) return;
-  TPenMode mode = pen_->GetMode();
-  if (mode == pmNop) return;
-  if (mode == pmCopy || !image_) {
+  SyncState();
+  int rop = state_->rop2;
+  if (rop == 11) return;  // no operation
+  if (rop == 13 || !image_) {
     QPainter* p = Painter();
     if (!p) return;
     p->save();
@@ -638,10 +737,10 @@ void TCanvas::Paint(const std::function<void(QPainter&)>& draw)
     lp.setRenderHint(QPainter::Antialiasing, false);
     lp.setRenderHint(QPainter::TextAntialiasing, false);
     if (hasClip_) lp.setClipRegion(state_->clip);
+    lp.setWorldTransform(state_->Mapping());
     draw(lp);
   }
   Release();
-  int rop = Rop2OfMode(mode);
   for (int y = 0; y < layer.height(); ++y) {
     const QRgb* row = reinterpret_cast<const QRgb*>(layer.constScanLine(y));
     for (int x = 0; x < layer.width(); ++x) {
@@ -860,14 +959,13 @@ void TCanvas::PolyBezier(const std::vector<TPoint>& points)
   Paint([&](QPainter& p) { StrokeWithPen(*this, p, path); });
 }
 
-namespace {
-enum class ArcKind { Arc, Pie, Chord };
-
+namespace gfx {
 QPainterPath ArcPath(ArcKind kind, int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x3, int32_t y3, int32_t x4,
-                     int32_t y4)
+                     int32_t y4, bool clockwise)
 {
-  Normalize(x1, y1, x2, y2);
-  QRectF box(CC(x1, y1), CC(x2 - 1, y2 - 1));
+  if (x1 > x2) std::swap(x1, x2);
+  if (y1 > y2) std::swap(y1, y2);
+  QRectF box(QPointF(x1 + 0.5, y1 + 0.5), QPointF(x2 - 0.5, y2 - 0.5));
   QPointF c = box.center();
   double a = box.width() / 2.0, b = box.height() / 2.0;
   // Parametric angle of the point where the radial through (x, y) meets the ellipse.
@@ -880,6 +978,7 @@ QPainterPath ArcPath(ArcKind kind, int32_t x1, int32_t y1, int32_t x2, int32_t y
   double sweep = t2 - t1;
   while (sweep <= 0) sweep += 360.0;
   while (sweep > 360.0) sweep -= 360.0;
+  if (clockwise) sweep = sweep >= 360.0 ? -360.0 : sweep - 360.0;
   QPainterPath path;
   if (kind == ArcKind::Pie) {
     path.moveTo(c);
@@ -892,11 +991,11 @@ QPainterPath ArcPath(ArcKind kind, int32_t x1, int32_t y1, int32_t x2, int32_t y
   }
   return path;
 }
-}  // namespace
+}  // namespace gfx
 
 void TCanvas::Arc(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x3, int32_t y3, int32_t x4, int32_t y4)
 {
-  QPainterPath path = ArcPath(ArcKind::Arc, x1, y1, x2, y2, x3, y3, x4, y4);
+  QPainterPath path = ArcPath(ArcKind::Arc, x1, y1, x2, y2, x3, y3, x4, y4, state_->arcDirection == 2);
   if (state_->pathOpen) {
     state_->path.addPath(path);
     return;
@@ -908,7 +1007,7 @@ void TCanvas::Arc(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x3, in
 
 void TCanvas::Pie(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x3, int32_t y3, int32_t x4, int32_t y4)
 {
-  QPainterPath path = ArcPath(ArcKind::Pie, x1, y1, x2, y2, x3, y3, x4, y4);
+  QPainterPath path = ArcPath(ArcKind::Pie, x1, y1, x2, y2, x3, y3, x4, y4, state_->arcDirection == 2);
   if (state_->pathOpen) {
     state_->path.addPath(path);
     return;
@@ -923,7 +1022,7 @@ void TCanvas::Pie(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x3, in
 
 void TCanvas::Chord(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x3, int32_t y3, int32_t x4, int32_t y4)
 {
-  QPainterPath path = ArcPath(ArcKind::Chord, x1, y1, x2, y2, x3, y3, x4, y4);
+  QPainterPath path = ArcPath(ArcKind::Chord, x1, y1, x2, y2, x3, y3, x4, y4, state_->arcDirection == 2);
   if (state_->pathOpen) {
     state_->path.addPath(path);
     return;
@@ -973,12 +1072,35 @@ void TCanvas::TextOut(int32_t x, int32_t y, const std::string& text)
     penPos_.x += RoundAway32(adv * std::cos(rad));
     penPos_.y -= RoundAway32(adv * std::sin(rad));
   }
-  if (text.empty() || !HasDevice()) return;
+  if (text.empty()) return;
+  if (state_->pathOpen) {
+    // Inside a path bracket the glyph outlines join the path.
+    QPainterPath glyphs;
+    if (charExtra_ == 0) {
+      glyphs.addText(QPointF(dx, dy + ascent), qf, s);
+    } else {
+      int cx = dx;
+      for (const QChar ch : s) {
+        glyphs.addText(QPointF(cx, dy + ascent), qf, QString(ch));
+        cx += fm.horizontalAdvance(ch) + charExtra_;
+      }
+    }
+    QTransform t;
+    t.translate(x, y);
+    t.rotate(-angle);
+    state_->path.addPath(t.map(glyphs));
+    return;
+  }
+  if (!HasDevice()) return;
   bool opaque = bkMode_ == OPAQUE;
   QColor bk = ToQColor(bkColor_);
-  QColor fg = ToQColor(font_->GetColor());
+  QColor fg = ToQColor(state_->textColor);
   int extra = charExtra_;
-  Paint([&](QPainter& p) {
+  // Text ignores the raster operation.
+  QPainter* painter = Painter();
+  if (!painter) return;
+  painter->save();
+  [&](QPainter& p) {
     p.translate(x, y);
     if (angle != 0) p.rotate(-angle);
     if (opaque) p.fillRect(QRect(dx, dy, width, height), bk);
@@ -993,7 +1115,8 @@ void TCanvas::TextOut(int32_t x, int32_t y, const std::string& text)
         cx += fm.horizontalAdvance(ch) + extra;
       }
     }
-  });
+  }(*painter);
+  painter->restore();
 }
 
 void TCanvas::TextRect(const TRect& r, int32_t x, int32_t y, const std::string& text)
@@ -1003,7 +1126,7 @@ void TCanvas::TextRect(const TRect& r, int32_t x, int32_t y, const std::string& 
   QRegion rr(r.Left, r.Top, std::max(0, r.Width()), std::max(0, r.Height()));
   hasClip_ = true;
   state_->clip = had ? (old & rr) : rr;
-  if (painter_ && painter_->isActive()) painter_->setClipRegion(state_->clip);
+  ApplyDeviceState();
   PrepareFont();
   if (bkMode_ == OPAQUE && HasDevice()) {
     QPainter* p = Painter();
@@ -1012,10 +1135,7 @@ void TCanvas::TextRect(const TRect& r, int32_t x, int32_t y, const std::string& 
   TextOut(x, y, text);
   hasClip_ = had;
   state_->clip = old;
-  if (painter_ && painter_->isActive()) {
-    if (had) painter_->setClipRegion(old);
-    else painter_->setClipping(false);
-  }
+  ApplyDeviceState();
 }
 
 TSize TCanvas::TextExtent(const std::string& text)
@@ -1059,8 +1179,20 @@ void TCanvas::CopyRect(const TRect& dest, TCanvas* source, const TRect& src)
   BlockTransfer(*this, dest, img, src, copyMode_);
 }
 
+namespace {
+TPoint ToDevice(const TCanvas::TGdiState& s, int32_t x, int32_t y)
+{
+  if (s.mapMode == 1 && s.windowOrg == TPoint{} && s.viewportOrg == TPoint{}) return {x, y};
+  QPointF p = s.Mapping().map(QPointF(x, y));
+  return {RoundAway32(p.x()), RoundAway32(p.y())};
+}
+}  // namespace
+
 TColor TCanvas::GetPixel(int32_t x, int32_t y)
 {
+  TPoint d = ToDevice(*state_, x, y);
+  x = d.x;
+  y = d.y;
   if (!image_ || image_->isNull() || x < 0 || y < 0 || x >= image_->width() || y >= image_->height())
     return 0xFFFFFFFFu;
   if (hasClip_ && !state_->clip.contains(QPoint(x, y))) return 0xFFFFFFFFu;
@@ -1071,8 +1203,11 @@ TColor TCanvas::GetPixel(int32_t x, int32_t y)
 void TCanvas::SetPixel(int32_t x, int32_t y, TColor color)
 {
   if (!HasDevice()) return;
-  if (hasClip_ && !state_->clip.contains(QPoint(x, y))) return;
+  TPoint d = ToDevice(*state_, x, y);
+  if (hasClip_ && !state_->clip.contains(QPoint(d.x, d.y))) return;
   if (image_) {
+    x = d.x;
+    y = d.y;
     if (image_->isNull() || x < 0 || y < 0 || x >= image_->width() || y >= image_->height()) return;
     Release();
     TColor c = ColorToRGB(color);
@@ -1215,11 +1350,10 @@ void TBitmap::Draw(TCanvas* canvas, const TRect& r)
       return;
     }
   }
-  canvas->Paint([&](QPainter& p) {
-    QRect dr(std::min(r.Left, r.Right), std::min(r.Top, r.Bottom), std::abs(r.Width()), std::abs(r.Height()));
-    QImage src = img.mirrored(r.Width() < 0, r.Height() < 0);
-    p.drawImage(dr, src);
-  });
+  QPainter* p = canvas->Painter();
+  if (!p) return;
+  QRect dr(std::min(r.Left, r.Right), std::min(r.Top, r.Bottom), std::abs(r.Width()), std::abs(r.Height()));
+  p->drawImage(dr, img.mirrored(r.Width() < 0, r.Height() < 0));
 }
 
 namespace {

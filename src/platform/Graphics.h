@@ -195,15 +195,23 @@ public:
   virtual TColor GetPixel(int32_t x, int32_t y);
   virtual void SetPixel(int32_t x, int32_t y, TColor color);
 
-  // GDI state of the device context.
+  // GDI state of the device context. A change of the brush sets the background as selecting it
+  // does (solid: opaque in the brush colour; otherwise transparent), a change of the font colour
+  // sets the text colour and a change of the pen mode sets the raster operation; an explicit
+  // setting made afterwards wins until the next such change.
   uint32_t GetTextAlign() const { return textAlign_; }
   void SetTextAlign(uint32_t flags) { textAlign_ = flags; }
-  int GetBkMode() const { return bkMode_; }
-  void SetBkMode(int mode) { bkMode_ = mode; }
-  TColor GetBkColor() const { return bkColor_; }
-  void SetBkColor(TColor c) { bkColor_ = c; }
+  int GetBkMode() const;
+  void SetBkMode(int mode);
+  TColor GetBkColor() const;
+  void SetBkColor(TColor c);
   int32_t GetTextCharacterExtra() const { return charExtra_; }
   void SetTextCharacterExtra(int32_t v) { charExtra_ = v; }
+  TColor GetTextColor() const;
+  void SetTextColor(TColor c);
+  // Raster operation of lines and fills: an R2 code 1..16 (13 = copy, 7 = xor).
+  int GetROP2() const;
+  void SetROP2(int rop2);
 
   // Clip rectangle of the canvas (the whole surface when no clip is set).
   virtual TRect GetClipRect();
@@ -220,6 +228,9 @@ public:
   QPainter* Painter();
   QImage* Image() const { return image_; }
   void SetDevice(QPaintDevice* device, QImage* image);
+  QPaintDevice* Device() const { return device_; }
+  // Pushes the clip region and the coordinate mapping to an active painter.
+  void ApplyDeviceState();
   // Device-context state beyond the above (clip region, open path, brush origin); platform only.
   struct TGdiState;
   TGdiState* GdiState() const { return state_.get(); }
@@ -235,15 +246,15 @@ protected:
 
 private:
   std::unique_ptr<TGdiState> state_;
-  bool brushDirty_ = true;
+  void SyncState() const;
   std::unique_ptr<TPen> pen_;
   std::unique_ptr<TBrush> brush_;
   std::unique_ptr<TFont> font_;
   TPoint penPos_;
   uint32_t copyMode_ = cmSrcCopy;
   uint32_t textAlign_ = TA_LEFT | TA_TOP;
-  int bkMode_ = OPAQUE;
-  TColor bkColor_ = clWhite;
+  mutable int bkMode_ = OPAQUE;
+  mutable TColor bkColor_ = clWhite;
   int32_t charExtra_ = 0;
   bool hasClip_ = false;
   TRect clip_;

@@ -7,6 +7,7 @@
 #include <QPainterPath>
 #include <QPen>
 #include <QRegion>
+#include <QTransform>
 
 #include "platform/Graphics.h"
 
@@ -18,6 +19,23 @@ struct TCanvas::TGdiState {
   bool pathReady = false;
   QPainterPath path;
   TPoint brushOrigin;
+  // Device-context values that follow the pen, brush and font when those change.
+  TColor textColor = clBlack;
+  int rop2 = 13;
+  struct Seen {
+    TBrushStyle brushStyle = bsSolid;
+    TColor brushColor = clWhite;
+    const TBitmap* brushBitmap = nullptr;
+    TColor fontColor = clWindowText;
+    TPenMode penMode = pmCopy;
+  } seen;
+  // Logical to device mapping.
+  int mapMode = 1;  // MM_TEXT
+  TPoint windowOrg, viewportOrg;
+  TSize windowExt{1, 1}, viewportExt{1, 1};
+  int arcDirection = 1;  // counter-clockwise
+  int polyFillMode = 1;  // alternate
+  QTransform Mapping() const;
 };
 
 namespace gfx {
@@ -54,6 +72,11 @@ QBrush MakeQBrush(TCanvas& canvas);
 // Reads and writes a pixel of an RGB32 or BGR888 image as 0x00RRGGBB.
 uint32_t ReadRgb(const QImage& img, int x, int y);
 void WriteRgb(QImage& img, int x, int y, uint32_t rgb);
+
+enum class ArcKind { Arc, Pie, Chord };
+// Arc, pie or chord of the ellipse in the box from the radial through (x3, y3) to that through (x4, y4).
+QPainterPath ArcPath(ArcKind kind, int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x3, int32_t y3, int32_t x4,
+                     int32_t y4, bool clockwise);
 
 // Block transfer with a raster operation from an image (or none) into the canvas.
 void BlockTransfer(TCanvas& dest, const TRect& destRect, const QImage* source, const TRect& srcRect, uint32_t rop);
