@@ -50,12 +50,14 @@ void DefaultPlacement(fdata& d)
 ararofdouble CellsToNodes(const ararofdouble& cells, size_t nx, size_t nz, bool geometric)
 {
   ararofdouble nodes(nx, arofdouble(nz, 0.0));
-  if (cells.empty() || cells.front().empty())
+  if (cells.empty())
     return nodes;
   const long rows = static_cast<long>(cells.size());
   auto cell = [&](long i, long j) {
     i = std::clamp(i, 0L, rows - 1);
     const arofdouble& row = cells[i];
+    if (row.empty())
+      return 0.0;
     j = std::clamp(j, 0L, static_cast<long>(row.size()) - 1);
     return row[j];
   };
