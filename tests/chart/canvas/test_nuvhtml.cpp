@@ -1,0 +1,207 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "chart/canvas/NuvHtml.h"
+#include "chart/canvas/NvCanvas.h"
+
+namespace {
+
+// A GDI chart canvas drawing straight on a white bitmap.
+struct Surface {
+  TBitmap bitmap;
+  TNuvCanvas3D canvas;
+  explicit Surface(int w = 300, int h = 120)
+  {
+    bitmap.SetSize(w, h);
+    canvas.AttachCanvas(bitmap.Canvas());
+    canvas.Font()->SetName("Arial");
+    canvas.Font()->SetSize(12);
+    canvas.Font()->SetColor(clBlack);
+    canvas.SetBackMode(cbmTransparent);
+  }
+  int32_t Width(const std::string& s, int32_t size, TFontStyles style = 0)
+  {
+    TFont saved;
+    saved.Assign(canvas.Font());
+    canvas.Font()->SetSize(size);
+    canvas.Font()->SetStyle(style);
+    int32_t w = canvas.TextWidth(s);
+    canvas.Font()->Assign(&saved);
+    return w;
+  }
+  // Topmost and bottommost rows with a non-white pixel in columns [x0, x1).
+  std::pair<int, int> InkRows(int x0, int x1)
+  {
+    int top = -1, bottom = -1;
+    for (int y = 0; y < bitmap.GetHeight(); ++y)
+      for (int x = x0; x < x1; ++x)
+        if ((bitmap.Canvas()->GetPixel(x, y) & 0xFFFFFF) != clWhite) {
+          if (top < 0) top = y;
+          bottom = y;
+        }
+    return {top, bottom};
+  }
+  bool HasColor(TColor c)
+  {
+    for (int y = 0; y < bitmap.GetHeight(); ++y)
+      for (int x = 0; x < bitmap.GetWidth(); ++x)
+        if ((bitmap.Canvas()->GetPixel(x, y) & 0xFFFFFF) == c) return true;
+    return false;
+  }
+};
+
+}  // namespace
+
+TEST(NuvHtmlMeasure, RunsAddUpOnOneLine)
+{
+  Surface s;
+  const int32_t fh = s.canvas.FontHeight();
+  TSize size = HtmlTextExtent(&s.canvas, "a<B>b</B>c");
+  EXPECT_EQ(size.cx, s.Width("a", 12) + s.Width("b", 12, fsBold) + s.Width("c", 12));
+  EXPECT_EQ(size.cy, fh);
+
+  // Closing the last tag: a heading restores its font, bold goes through the tag stack.
+  size = HtmlTextExtent(&s.canvas, "<H1>T</>x");
+  EXPECT_EQ(size.cx, s.Width("T", 48) + s.Width("x", 12));
+  size = HtmlTextExtent(&s.canvas, "<B>b</>c");
+  EXPECT_EQ(size.cx, s.Width("b", 12, fsBold) + s.Width("c", 12));
+
+  // Entities become their characters; unknown closing tags are text.
+  EXPECT_EQ(HtmlTextExtent(&s.canvas, "&lt;&amp;&quot;").cx, s.Width("<&\"", 12));
+  EXPECT_EQ(HtmlTextExtent(&s.canvas, "x</BIG>").cx, s.Width("x</BIG>", 12));
+  EXPECT_EQ(HtmlTextExtent(&s.canvas, "<FONT SIZE=+4>x</FONT>y").cx, s.Width("x", 16) + s.Width("y", 12));
+  EXPECT_EQ(HtmlTextExtent(&s.canvas, "<SMALL>x</>").cx, s.Width("x", 10));
+
+  // The measured height is the tallest line, not the sum of the lines.
+  size = HtmlTextExtent(&s.canvas, "ab<BR>c");
+  EXPECT_EQ(size.cx, s.Width("ab", 12));
+  EXPECT_EQ(size.cy, fh);
+  EXPECT_EQ(s.canvas.Font()->GetSize(), 12);
+  EXPECT_EQ(s.canvas.Font()->GetStyle(), 0);
+}
+
+TEST(NuvHtmlDraw, EntitiesDrawAsCharacters)
+{
+  Surface a, b;
+  HtmlTextOut(&a.canvas, 10, 10, "&lt;b&gt;");
+  b.canvas.TextOut(10, 10 + b.canvas.FontHeight() * 0, "<b>");
+  // The first run keeps the pen line: both draw the same pixels.
+  for (int y = 0; y < 120; ++y)
+    for (int x = 0; x < 300; ++x)
+      ASSERT_EQ(a.bitmap.Canvas()->GetPixel(x, y), b.bitmap.Canvas()->GetPixel(x, y)) << x << "," << y;
+}
+
+TEST(NuvHtmlDraw, FontTagColours)
+{
+  Surface s;
+  HtmlTextOut(&s.canvas, 5, 5, "<FONT COLOR=#FF0000 SIZE=20>W</FONT>");
+  EXPECT_TRUE(s.HasColor(clRed));
+  EXPECT_EQ(s.canvas.Font()->GetColor(), clBlack);
+
+  Surface t;
+  HtmlTextOut(&t.canvas, 5, 5, "<FONT color=Lime size=20>W</FONT><FONT color=clBlue size=20>W</FONT>");
+  EXPECT_TRUE(t.HasColor(clLime));
+  EXPECT_TRUE(t.HasColor(clBlue));
+}
+
+TEST(NuvHtmlDraw, SubscriptBelowSuperscript)
+{
+  Surface sub, sup;
+  HtmlTextOut(&sub.canvas, 0, 30, "<SUB>x</SUB>");
+  HtmlTextOut(&sup.canvas, 0, 30, "<SUPER>x</SUPER>");
+  auto subRows = sub.InkRows(0, 40);
+  auto supRows = sup.InkRows(0, 40);
+  ASSERT_GE(subRows.first, 0);
+  ASSERT_GE(supRows.first, 0);
+  EXPECT_GT(subRows.first, supRows.first);
+  // Both runs are drawn at half size.
+  EXPECT_EQ(HtmlTextExtent(&sub.canvas, "<SUB>x</SUB>").cx, sub.Width("x", 6));
+}
+
+TEST(NuvHtmlErrors, ReportedAndFontRestored)
+{
+  Surface s;
+  s.canvas.Font()->SetStyle(fsItalic);
+  try {
+    HtmlTextOut(&s.canvas, 0, 0, "a<B>b<c");
+    FAIL() << "no exception";
+  } catch (const HtmlParserException& e) {
+    EXPECT_EQ(e.Message(), "Missing > at c");
+  }
+  EXPECT_EQ(s.canvas.Font()->GetStyle(), fsItalic);
+  EXPECT_EQ(s.canvas.Font()->GetSize(), 12);
+
+  try {
+    HtmlTextExtent(&s.canvas, "<FONT FACE=Arial SIZE=30>x");
+    FAIL() << "no exception";
+  } catch (const Exception& e) {
+    EXPECT_EQ(e.Message(), "Unknown field in FONT: FACE");
+  }
+  EXPECT_EQ(s.canvas.Font()->GetSize(), 12);
+  try {
+    HtmlTextExtent(&s.canvas, "<FONT WEIGHT=BOLD, HEAVY>x");
+    FAIL() << "no exception";
+  } catch (const Exception& e) {
+    EXPECT_EQ(e.Message(), "Unknown field in FONT WEIGHT=BOLD, HEAVY");
+  }
+  // A colour text too short for its form is refused, not read past.
+  EXPECT_THROW(HtmlTextExtent(&s.canvas, "<FONT COLOR=#FF>x"), EConvertError);
+  EXPECT_EQ(s.canvas.Font()->GetColor(), clBlack);
+
+  // Through the canvas's formatted output a markup error draws the plain text.
+  InstallHtmlRenderer();
+  EXPECT_NO_THROW(s.canvas.TextOutFormatted(0, 0, "a<b", true));
+  EXPECT_TRUE(s.HasColor(clBlack));
+}
+
+TEST(NuvHtmlFonts, SavedTagsRoundTrip)
+{
+  TFont f;
+  f.SetName("Courier New");
+  f.SetSize(11);
+  f.SetColor(clRed);
+  f.SetStyle(fsBold | fsItalic);
+  const std::string tag = FontToTag(f);
+  EXPECT_NE(tag.find("weight=BOLD, ITALIC>"), std::string::npos) << tag;
+  TFont g;
+  ApplyFontTag(g, tag);
+  EXPECT_EQ(g.GetName(), "Courier New");
+  EXPECT_EQ(g.GetSize(), 11);
+  EXPECT_EQ(g.GetColor(), clRed);
+  EXPECT_EQ(g.GetStyle(), fsBold | fsItalic);
+
+  // A system colour is written as a negative number and read back.
+  f.SetColor(clBtnFace);
+  f.SetStyle(0);
+  ApplyFontTag(g, FontToTag(f));
+  EXPECT_EQ(g.GetColor(), clBtnFace);
+  EXPECT_EQ(g.GetStyle(), 0);
+
+  // Sizes never drop below one point.
+  ApplyFontTag(g, "<FONT size=-50>");
+  EXPECT_EQ(g.GetSize(), 1);
+  Surface s;
+  s.canvas.Font()->SetSize(2);
+  EXPECT_NO_THROW(HtmlTextExtent(&s.canvas, "<SUB><SUB><SUB>x</SUB></SUB></SUB><SMALL><SMALL>y"));
+  EXPECT_EQ(s.canvas.Font()->GetSize(), 2);
+}
+
+TEST(NuvHtmlImages, PlaceholderWhenNoSource)
+{
+  Surface s;
+  HtmlTextOut(&s.canvas, 10, 10, "<IMG SRC=\"picture.png\">");
+  // 40 x 40 white box, red frame and diagonals.
+  auto px = [&](int x, int y) { return s.bitmap.Canvas()->GetPixel(x, y) & 0xFFFFFF; };
+  EXPECT_EQ(px(10, 10), clRed);
+  EXPECT_EQ(px(49, 10), clRed);
+  EXPECT_EQ(px(30, 30), clRed);
+  EXPECT_EQ(px(20, 30), clWhite);
+  EXPECT_EQ(px(10, 49), clRed);
+  EXPECT_EQ(px(51, 51), clWhite);
+
+  // Without SRC nothing is drawn.
+  Surface t;
+  HtmlTextOut(&t.canvas, 10, 10, "<IMG WIDTH=20>");
+  EXPECT_FALSE(t.HasColor(clRed));
+}

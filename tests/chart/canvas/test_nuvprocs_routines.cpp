@@ -1,0 +1,230 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+
+#include "TestSupport.h"
+#include "chart/canvas/NuvProcsRoutines.h"
+#include "platform/Cursors.h"
+#include "platform/Registry.h"
+
+namespace {
+
+TDateTime DateTime(int y, int m, int d, double hours = 0) { return EncodeDate(y, m, d) + hours / 24.0; }
+
+std::string DateText(TDateTime v)
+{
+  int32_t y, m, d;
+  DecodeDate(v, y, m, d);
+  return std::to_string(y) + "-" + std::to_string(m) + "-" + std::to_string(d);
+}
+
+}  // namespace
+
+TEST(NuvProcsPalette, WrapsAroundAndRestores)
+{
+  EXPECT_EQ(GetDefaultColor(0), clRed);
+  EXPECT_EQ(GetDefaultColor(20), clRed);
+  EXPECT_EQ(GetDefaultColor(15), clBlack);
+  EXPECT_EQ(GetDefaultColor(19), clMedGray);
+  EXPECT_THROW(GetDefaultColor(-1), ERangeError);
+
+  SetDefaultColorPalette({clBlue, clLime, clAqua}, 2);
+  EXPECT_EQ(GetDefaultColor(4), clLime);
+  SetDefaultColorPalette({}, 0);
+  EXPECT_EQ(GetDefaultColor(1), clGreen);
+  EXPECT_EQ(DefaultPalette.size(), 20u);
+  EXPECT_THROW(SetDefaultColorPalette({clBlue}, -1), ERangeError);
+}
+
+TEST(NuvProcsDates, StepsSearchAndIndex)
+{
+  EXPECT_DOUBLE_EQ(FindDateTimeStep(1.0), 2.0);
+  EXPECT_DOUBLE_EQ(FindDateTimeStep(400.0), 365.0);
+  EXPECT_DOUBLE_EQ(FindDateTimeStep(0.0), 365.0);
+  EXPECT_EQ(DateTimeStepIndex(1.0), 16);
+  EXPECT_EQ(DateTimeStepIndex(15.0), 20);
+  EXPECT_EQ(DateTimeStepIndex(365.0), 26);
+  EXPECT_EQ(DateTimeStepIndex(0.4), NumDateTimeSteps);
+  EXPECT_EQ(DateTimeDefaultFormat(2.0), "dd/mm/yyyy");
+  EXPECT_EQ(DateTimeDefaultFormat(1.0), "hh:nn:ss");
+}
+
+TEST(NuvProcsDates, RoundToStep)
+{
+  const TDateTime v = DateTime(2005, 3, 20, 14);
+  EXPECT_DOUBLE_EQ(RoundDateToStep(20, v), DateTime(2005, 3, 15));
+  EXPECT_DOUBLE_EQ(RoundDateToStep(20, DateTime(2005, 3, 14, 3)), DateTime(2005, 3, 1));
+  EXPECT_DOUBLE_EQ(RoundDateToStep(23, v), DateTime(2005, 3, 1));
+  EXPECT_DOUBLE_EQ(RoundDateToStep(26, v), DateTime(2005, 1, 1));
+  EXPECT_DOUBLE_EQ(RoundDateToStep(16, v), DateTime(2005, 3, 20));
+  // On or before the origin nothing changes.
+  EXPECT_DOUBLE_EQ(RoundDateToStep(26, 1.5), 1.5);
+}
+
+TEST(NuvProcsDates, CalendarIncrements)
+{
+  double v = DateTime(2005, 3, 1);
+  IncrementDateTime(true, false, v, 15, 20);
+  EXPECT_EQ(DateText(v), "2005-2-15");
+  IncrementDateTime(true, false, v, 15, 20);
+  EXPECT_EQ(DateText(v), "2005-2-1");
+
+  v = DateTime(2005, 3, 15, 6);
+  IncrementDateTime(true, true, v, 15, 20);
+  EXPECT_DOUBLE_EQ(v, DateTime(2005, 4, 1));
+
+  v = DateTime(2005, 12, 9);
+  IncrementDateTime(true, true, v, 30, 21);
+  EXPECT_EQ(DateText(v), "2006-1-1");
+  v = DateTime(2005, 3, 9);
+  IncrementDateTime(true, false, v, 182, 25);
+  EXPECT_EQ(DateText(v), "2004-9-1");
+  v = DateTime(2005, 6, 9);
+  IncrementDateTime(true, false, v, 182, 25);
+  EXPECT_EQ(DateText(v), "2004-12-1");
+
+  // A year after 29 February: the last day of February, not an invalid date.
+  v = DateTime(2008, 2, 29);
+  IncrementDateTime(true, true, v, 365, 26);
+  EXPECT_EQ(DateText(v), "2009-2-28");
+
+  // Plain values and the small steps move by the step, time of day kept.
+  v = 10.25;
+  IncrementDateTime(false, true, v, 30, 21);
+  EXPECT_DOUBLE_EQ(v, 40.25);
+  v = 10.25;
+  IncrementDateTime(true, false, v, 1, 16);
+  EXPECT_DOUBLE_EQ(v, 9.25);
+}
+
+TEST(NuvProcsGeometry, LineTolerance)
+{
+  // Tolerance 0 accepts points up to one pixel away from the segment.
+  EXPECT_TRUE(PointInLine(Point(5, 1), 0, 0, 10, 0));
+  EXPECT_FALSE(PointInLine(Point(5, 2), 0, 0, 10, 0));
+  EXPECT_TRUE(PointInLineTolerance(Point(5, 3), 0, 0, 10, 0, 2));
+  // Beyond the end the distance is to the end point, not to the infinite line.
+  EXPECT_FALSE(PointInLine(Point(15, 0), 0, 0, 10, 0));
+  EXPECT_TRUE(PointInLine(Point(11, 0), 0, 0, 10, 0));
+  EXPECT_TRUE(PointInLine(Point(3, 3), 3, 3, 3, 3));
+
+  EXPECT_TRUE(PointInLinePoints(Point(2, 0), Point(0, 0), Point(10, 0), 0));
+  EXPECT_TRUE(NearFirstPoint);
+  EXPECT_TRUE(PointInLine(Point(9, 1), 0, 0, 10, 0));
+  EXPECT_FALSE(NearFirstPoint);
+}
+
+TEST(NuvProcsGeometry, PolygonsTrianglesEllipses)
+{
+  std::vector<TPoint> square = {Point(0, 0), Point(10, 0), Point(10, 10), Point(0, 10)};
+  EXPECT_TRUE(PointInPolygon(Point(5, 5), square, 3));
+  EXPECT_FALSE(PointInPolygon(Point(15, 5), square, 3));
+  EXPECT_FALSE(PointInPolygon(Point(5, 5), square, -1));
+
+  EXPECT_TRUE(PointInTriangle(Point(10, 8), 0, 20, 0, 10));
+  EXPECT_FALSE(PointInTriangle(Point(1, 1), 0, 20, 0, 10));
+  EXPECT_TRUE(PointInHorizTriangle(Point(8, 10), 0, 20, 0, 10));
+  EXPECT_FALSE(PointInHorizTriangle(Point(1, 1), 0, 20, 0, 10));
+
+  EXPECT_TRUE(PointInEllipse(Point(10, 5), 0, 0, 20, 10));
+  EXPECT_TRUE(PointInEllipse(Point(20, 5), 0, 0, 20, 10));
+  EXPECT_FALSE(PointInEllipse(Point(19, 9), 0, 0, 20, 10));
+  EXPECT_FALSE(PointInEllipse(Point(0, 0), 0, 0, 0, 10));
+}
+
+TEST(NuvProcsSort, QuickSortMatchesStandardSort)
+{
+  std::mt19937 rng(7);
+  for (int n : {1, 2, 3, 17, 500}) {
+    std::vector<int> data(n);
+    for (int& x : data) x = static_cast<int>(rng() % 20);
+    std::vector<int> expected = data;
+    std::sort(expected.begin(), expected.end());
+    QuickSort(
+        0, n - 1, [&](int32_t a, int32_t b) { return data[a] - data[b]; },
+        [&](int32_t a, int32_t b) { std::swap(data[a], data[b]); });
+    EXPECT_EQ(data, expected) << "n = " << n;
+  }
+}
+
+TEST(NuvProcsTexts, LinesAndCharacters)
+{
+  EXPECT_EQ(CountTextLines(""), 0);
+  EXPECT_EQ(CountTextLines("a;b;"), 3);
+  EXPECT_EQ(CountTextLines("a|b", "|"), 2);
+  EXPECT_EQ(LineSeparator, ";");
+  EXPECT_EQ(ExtractTextLine("one;two;three", 2), "two");
+  EXPECT_EQ(ExtractTextLine("one;two;three", 3), "three");
+  EXPECT_EQ(ExtractTextLine("one;two", 3), "");
+  EXPECT_EQ(ExtractTextLine("one||two", 2, "||"), "two");
+  EXPECT_EQ(LineSeparator, ";");
+  EXPECT_EQ(ReplaceChar("a,b,c", ',', '.'), "a.b.c");
+  EXPECT_EQ(ReplaceChar("a,b,c", ',', '\0'), "abc");
+  EXPECT_EQ(IntegerToString(-42), "-42");
+
+  TComponent owner;
+  auto* a = new TComponent(&owner);
+  a->SetName("Series1");
+  auto* b = new TComponent(&owner);
+  b->SetName("Series2");
+  EXPECT_EQ(GetUniqueComponentName(&owner, "Series"), "Series3");
+  EXPECT_EQ(GetUniqueComponentName(&owner, "Tool"), "Tool1");
+  EXPECT_EQ(GetUniqueComponentName(nullptr, "Series"), "Series1");
+}
+
+TEST(NuvProcsEditorOptions, StoredInRegistryWithDefaults)
+{
+  testsupport::TempDir dir;
+  TRegistry::SetStoreFile(dir.file("registry.conf"));
+  EXPECT_FALSE(ReadEditorBool("SmoothGallery", false));
+  EXPECT_TRUE(ReadEditorBool("RememberSize", true));
+  EXPECT_EQ(ReadEditorInteger("GalleryMode", 0), 0);
+
+  WriteEditorBool("SmoothGallery", true);
+  EXPECT_TRUE(ReadEditorBool("SmoothGallery", false));
+  {
+    TRegistry reg;
+    ASSERT_TRUE(reg.OpenKey("SOFTWARE\\Brenik Software\\NuvChart Pro\\Editor", false));
+    reg.WriteInteger("GalleryMode", 2);
+    reg.WriteString("TreeMode", "yes");
+    auto names = reg.GetValueNames();
+    EXPECT_EQ(names.size(), 3u);
+  }
+  EXPECT_EQ(ReadEditorInteger("GalleryMode", 0), 2);
+  // A value of another kind falls back to the default.
+  EXPECT_FALSE(ReadEditorBool("TreeMode", false));
+
+  TRegistry reg;
+  EXPECT_FALSE(reg.OpenKey("SOFTWARE\\Nothing", false));
+  EXPECT_TRUE(reg.KeyExists("\\SOFTWARE\\Brenik Software"));
+  ASSERT_TRUE(reg.OpenKeyReadOnly("SOFTWARE\\Brenik Software\\NuvChart Pro\\Editor"));
+  EXPECT_THROW(reg.WriteBool("X", true), ERegistryException);
+  EXPECT_THROW(reg.ReadInteger("Missing"), ERegistryException);
+  TRegistry::SetStoreFile("");
+}
+
+TEST(NuvProcsExportData, SavesTextExactly)
+{
+  struct Export : TNuvExportData {
+    std::string AsString() override { return "x;y\r\n1;2\r\n"; }
+  } exp;
+  testsupport::TempDir dir;
+  const std::string file = dir.file("data.txt");
+  testsupport::WriteAll(file, "an older and much longer content of the file");
+  exp.SaveToFile(file);
+  EXPECT_EQ(testsupport::ReadAll(file), "x;y\r\n1;2\r\n");
+  TNuvExportData empty;
+  empty.SaveToFile(file);
+  EXPECT_EQ(testsupport::ReadAll(file), "");
+  EXPECT_THROW(exp.SaveToFile(dir.file("no/such/folder.txt")), EInOutError);
+}
+
+TEST(NuvProcsCursor, HandCursorRegistered)
+{
+  const TCursorImage* img = ScreenCursors().Image(crNuvHand);
+  ASSERT_NE(img, nullptr);
+  ASSERT_EQ(img->Pixels.size(), static_cast<size_t>(img->Width * img->Height));
+  // The hot spot is on the drawn finger tip, not on a transparent pixel.
+  EXPECT_NE(img->Pixels[img->HotY * img->Width + img->HotX] >> 24, 0u);
+}
