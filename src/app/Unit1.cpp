@@ -1,0 +1,701 @@
+#include "app/Unit1.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "app/ChartPlaceholders.h"
+#include "app/PointTable.h"
+#include "app/ProfileModel.h"
+#include "app/SceneGeometry.h"
+#include "app/Supermath2d.h"
+#include "app/ToolbarGlyphs.h"
+#include "platform/Application.h"
+#include "platform/SysUtils.h"
+
+namespace {
+constexpr int kColCount = 9;
+const char* const kHeaders[kColCount] = {"N", "File Name", "X0", "Y0", "X1", "Y1", "v", "st", "en"};
+const int32_t kColWidths[kColCount] = {20, 133, 40, 40, 40, 37, 31, 40, 40};
+
+// "Setup" form shown by the graphics options command until the section chart's own setup
+// dialog takes its place: Apply and Cancel.
+class TSetupPlaceholderForm : public TForm {
+public:
+  explicit TSetupPlaceholderForm(TComponent* owner) : TForm(owner)
+  {
+    SetCaption("Graphics options");
+    SetBorderStyle(bsDialog);
+    SetPosition(poScreenCenter);
+    SetBounds(0, 0, 240, 90);
+    auto* apply = new TkwPicBtn(this);
+    apply->SetParent(this);
+    apply->SetCaption("Apply");
+    apply->SetBounds(30, 40, 80, 25);
+    apply->ModalResult = mrOk;
+    auto* cancel = new TkwPicBtn(this);
+    cancel->SetParent(this);
+    cancel->SetCaption("Cancel");
+    cancel->SetBounds(130, 40, 80, 25);
+    cancel->ModalResult = mrCancel;
+  }
+};
+}  // namespace
+
+TForm1* Form1 = nullptr;
+
+std::string JoinArgumentsReversed(const std::vector<std::string>& args)
+{
+  std::string joined;
+  for (auto it = args.rbegin(); it != args.rend(); ++it) joined += *it;
+  return joined;
+}
+
+// What the project and scene code calls back: forwarded to the window and its charts.
+class TForm1::SceneHost : public ISceneHost {
+public:
+  explicit SceneHost(TForm1& form) : f_(form) {}
+  void SetSceneAxisRanges(double xMin, double xMax, double yMin, double yMax, double depthMin,
+                          double depthMax) override
+  {
+    f_.SceneChart()->SetAxisRanges(xMin, xMax, yMin, yMax, depthMin, depthMax);
+  }
+  void ClearTextureCache() override { f_.SceneChart()->ClearTextureCache(); }
+  void GetView3D(int& zoom, int& rotation, int& elevation) override
+  {
+    f_.SceneChart()->GetView3D(zoom, rotation, elevation);
+  }
+  void SetView3D(int zoom, int rotation, int elevation) override
+  {
+    f_.SceneChart()->SetView3D(zoom, rotation, elevation);
+  }
+  std::string GetSectionSettings() override { return f_.SectionChart()->GetSettings(); }
+  void SetSectionSettings(const std::string& line) override { f_.SectionChart()->SetSettings(line); }
+  void GridChanged() override { f_.GridChanged(); }
+  void DisplayModeChanged() override { f_.ShowModeButtons(); }
+  void BuildSectionPictures() override { f_.BuildSectionPictures(); }
+  void Repaint() override { f_.RepaintScene(); }
+
+private:
+  TForm1& f_;
+};
+
+TForm1::TForm1(TComponent* owner, std::vector<std::string> args)
+    : TForm(owner), host_(std::make_unique<SceneHost>(*this)), args_(std::move(args))
+{
+  CreateComponents();
+  OnCreate = [this](TObject*) { FormCreate(); };
+  DoCreate();
+}
+
+TForm1::~TForm1()
+{
+  // The timers must not tick into a half-destroyed window.
+  Timer1->SetEnabled(false);
+  Timer2->SetEnabled(false);
+}
+
+ISceneChart* TForm1::SceneChart() const { return Chart3; }
+ISectionChart* TForm1::SectionChart() const { return PseudoSection2d1; }
+
+void TForm1::CreateComponents()
+{
+  SetName("Form1");
+  SetCaption("Orbisk");
+  SetPosition(poDesktopCenter);
+  SetBounds(94, 38, 1022, 570);
+  SetWindowState(wsMaximized);
+  Font()->SetName("MS Sans Serif");
+  Font()->SetSize(8);
+
+  ImageList1 = new TImageList(this);
+  ImageList1->SetSize(23, 23);
+  ImageList1->Add(MakeGlyph(TGlyphKind::TextureMode, 23).get());
+  ImageList1->Add(MakeGlyph(TGlyphKind::CellMode, 23).get());
+
+  ToolBar1 = new TToolBar(this);
+  ToolBar1->SetName("ToolBar1");
+  ToolBar1->SetHeight(33);
+  ToolBar1->SetButtonHeight(24);
+  ToolBar1->SetParent(this);
+
+  auto button = [this](const char* name, const std::string& hint, bool flat, TGlyphKind glyph, bool twoGlyphs) {
+    auto* b = new TSpeedButton(this);
+    b->SetName(name);
+    b->SetWidth(24);
+    b->SetHint(hint);
+    b->SetShowHint(!hint.empty());
+    b->SetFlat(flat);
+    if (twoGlyphs) {
+      b->SetGlyph(MakeTwoGlyphs(glyph).get());
+      b->SetNumGlyphs(2);
+    } else {
+      b->SetGlyph(MakeGlyph(glyph).get());
+    }
+    b->SetParent(ToolBar1);
+    return b;
+  };
+  SpeedButton4 = button("SpeedButton4", "Open data", true, TGlyphKind::OpenProject, false);
+  SpeedButton5 = button("SpeedButton5", "Save data", true, TGlyphKind::SaveProject, false);
+  ToolBar1->AddSeparator();
+  SpeedButton1 = button("SpeedButton1", "", true, TGlyphKind::AppendRow, true);
+  SpeedButton6 = button("SpeedButton6", "", true, TGlyphKind::DropRow, true);
+  ToolBar1->AddSeparator();
+  SpeedButton3 = button("SpeedButton3", "Resistivity mode", true, TGlyphKind::Resistivity, false);
+  SpeedButton7 = button("SpeedButton7", "Polarizability mode", false, TGlyphKind::Polarizability, false);
+  ToolBar1->AddSeparator();
+  SpeedButton2 = button("SpeedButton2", "Graphics options", true, TGlyphKind::Options, false);
+  ToolBar1->AddSeparator();
+  SpeedButton8 = new TkwToolbarButton(this);
+  SpeedButton8->SetName("SpeedButton8");
+  SpeedButton8->SetWidth(28);
+  SpeedButton8->SetImages(ImageList1);
+  SpeedButton8->SetImageIndex(0);
+  SpeedButton8->SetParent(ToolBar1);
+  SpeedButton11 = button("SpeedButton11", "", true, TGlyphKind::Rotation, false);
+  ToolBar1->AddSeparator();
+  SpeedButton9 = button("SpeedButton9", "XY plane", true, TGlyphKind::Plane, false);
+  SpinButton1 = new TSpinButton(this);
+  SpinButton1->SetName("SpinButton1");
+  SpinButton1->SetBounds(0, 0, 15, 24);
+  SpinButton1->SetParent(ToolBar1);
+  Edit1 = new TEdit(this);
+  Edit1->SetName("Edit1");
+  Edit1->SetBounds(0, 0, 48, 21);
+  Edit1->SetParent(ToolBar1);
+  ToolBar1->AddSeparator();
+  SpeedButton10 = button("SpeedButton10", "Equal scale", false, TGlyphKind::EqualScale, false);
+  Edit2 = new TEdit(this);
+  Edit2->SetName("Edit2");
+  Edit2->SetBounds(0, 0, 48, 21);
+  Edit2->SetText("1:1");
+  Edit2->SetVisible(false);
+  Edit2->SetParent(ToolBar1);
+  ToolBar1->ArrangeControls();
+
+  StatusBar1 = new TStatusBar(this);
+  StatusBar1->SetName("StatusBar1");
+  StatusBar1->Panels().resize(2);
+  StatusBar1->Panels()[0].Width = 100;
+  StatusBar1->Panels()[1].Width = 100;
+  StatusBar1->SetVisible(false);
+  StatusBar1->SetParent(this);
+
+  kwBiSplit1 = new TkwBiSplit(this);
+  kwBiSplit1->SetName("kwBiSplit1");
+  kwBiSplit1->SetAlign(alClient);
+  kwBiSplit1->SetParent(this);
+  kwBiSplit1->SetPosition(366);
+
+  RichStringGrid1 = new TRichStringGrid(this);
+  RichStringGrid1->SetName("RichStringGrid1");
+  RichStringGrid1->SetColCount(kColCount);
+  RichStringGrid1->SetRowCount(2);
+  RichStringGrid1->SetFixedCols(1);
+  RichStringGrid1->SetFixedRows(1);
+  RichStringGrid1->SetDefaultRowHeight(21);
+  for (int c = 0; c < kColCount; ++c) {
+    RichStringGrid1->SetColWidth(c, kColWidths[c]);
+    RichStringGrid1->SetCells(c, 0, kHeaders[c]);
+  }
+  RichStringGrid1->Font()->SetName("Tahoma");
+  RichStringGrid1->Font()->SetSize(8);
+  RichStringGrid1->SetOptions(goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine | goRangeSelect |
+                              goEditing | goColSizing);
+  RichStringGrid1->Bands.Active = true;
+  RichStringGrid1->Bands.PrimaryColor = clInfoBk;
+  RichStringGrid1->Bands.SecondaryColor = clWindow;
+  RichStringGrid1->FloatFormat = "%.2f";
+  RichStringGrid1->SetAlign(alClient);
+  RichStringGrid1->SetParent(kwBiSplit1->Pane1());
+
+  PseudoSection2d1 = new TSectionChartPlaceholder(this);
+  PseudoSection2d1->SetName("PseudoSection2d1");
+
+  Chart3 = new TSceneChartPlaceholder(this);
+  Chart3->SetName("Chart3");
+  Chart3->SetAlign(alClient);
+  Chart3->SetParent(kwBiSplit1->Pane2());
+
+  OpenDialog1 = new TOpenDialog(this);
+  OpenDialog1->Filter = "Pelvatra data files|*.k2d;*.cht|Data files|*.dat|Skarnel data files|*.m2d";
+  OpenDialog1->FilterIndex = 1;
+  SaveDialog1 = new TSaveDialog(this);
+  SaveDialog1->Filter = "Project file|*.prj|Picture|*.bmp|Base|*.dat";
+  OpenDialog2 = new TOpenDialog(this);
+  OpenDialog2->Filter = "Project file|*.prj";
+
+  Timer1 = new TTimer(this);
+  Timer1->SetInterval(1000);
+  Timer1->SetEnabled(true);
+  Timer2 = new TTimer(this);
+  Timer2->SetEnabled(false);
+  Timer2->SetInterval(100);
+
+  // Events.
+  Timer1->OnTimer = [this](TObject*) { Timer1Timer(); };
+  Timer2->OnTimer = [this](TObject*) { Timer2Timer(); };
+  SpeedButton4->OnClick = [this](TObject*) { OpenDataClick(); };
+  SpeedButton5->OnClick = [this](TObject*) { SaveDataClick(); };
+  SpeedButton1->OnClick = [this](TObject*) { AppendRowClick(); };
+  SpeedButton6->OnClick = [this](TObject*) { DropRowClick(); };
+  SpeedButton3->OnClick = [this](TObject*) { ResistivityModeClick(); };
+  SpeedButton7->OnClick = [this](TObject*) { PolarizabilityModeClick(); };
+  SpeedButton2->OnClick = [this](TObject*) { GraphicsOptionsClick(); };
+  SpeedButton8->OnClick = [this](TObject*) { CellModeClick(); };
+  SpeedButton11->OnClick = [this](TObject*) { AutoRotationClick(); };
+  SpeedButton9->OnClick = [this](TObject*) { PlaneClick(); };
+  SpinButton1->OnDownClick = [this](TObject*) { SpinDownClick(); };
+  SpinButton1->OnUpClick = [this](TObject*) { SpinUpClick(); };
+  Edit1->OnChange = [this](TObject*) { Edit1Change(); };
+  SpeedButton10->OnClick = [this](TObject*) { EqualScaleClick(); };
+  Edit2->OnChange = [this](TObject*) { Edit2Change(); };
+  Chart3->OnMouseMove = [this](TObject*, TShiftState, int32_t, int32_t) { Chart3->SetFocus(); };
+  Chart3->OnMouseWheelDown = [this](TObject*, TShiftState, TPoint, bool& handled) {
+    int zoom, rotation, elevation;
+    SceneChart()->GetView3D(zoom, rotation, elevation);
+    SceneChart()->SetView3D(zoom - 2, rotation, elevation);
+    SceneChart()->Repaint();
+    handled = true;
+  };
+  Chart3->OnMouseWheelUp = [this](TObject*, TShiftState, TPoint, bool& handled) {
+    int zoom, rotation, elevation;
+    SceneChart()->GetView3D(zoom, rotation, elevation);
+    SceneChart()->SetView3D(zoom + 2, rotation, elevation);
+    SceneChart()->Repaint();
+    handled = true;
+  };
+  Chart3->OnAfterDraw = [this](TObject*) { ShowPlaneDepth(); };
+  RichStringGrid1->OnCanEditCell = [this](TObject*, int32_t c, int32_t r, bool& can) { GridCanEditCell(c, r, can); };
+  RichStringGrid1->OnGetAlignment = [this](TObject*, int32_t c, int32_t r, THorzAlign& h, TVertAlign& v) {
+    GridGetAlignment(c, r, h, v);
+  };
+  RichStringGrid1->OnCellValidate = [this](TObject*, int32_t c, int32_t r, std::string& text, bool& valid) {
+    GridCellValidate(c, r, text, valid);
+  };
+  RichStringGrid1->OnCheckBoxClick = [this](TObject*, int32_t c, int32_t r, bool state) {
+    GridCheckBoxClick(c, r, state);
+  };
+  RichStringGrid1->OnSelectCell = [this](TObject*, int32_t c, int32_t r, bool& can) { GridSelectCell(c, r, can); };
+  RichStringGrid1->OnMouseDown = [this](TObject*, TMouseButton b, TShiftState s, int32_t x, int32_t y) {
+    GridMouseDown(b, s, x, y);
+  };
+}
+
+void TForm1::FormCreate()
+{
+  // 1. The wheel zooms the scene instead of scrolling it.
+  SceneChart()->SetWheelScrolls(false);
+  // 2. The project association, at every start.
+  const std::string exe = Application_ExeName();
+  RegisterFileAssociation("prj", "Quon 3d data", exe + ",0", exe);
+  // 3.
+  State.PlaneDepth = 0.0;
+  State.PlaneShown = 0;
+  State.CellMode = 0;
+  // 5.
+  State.ScaleRatio = 1.0;
+  // 6. One empty entry.
+  State.Profiles.assign(1, TProfileEntry{});
+  State.Loaded.assign(1, 0);
+  State.PlaneReady = 0;
+  State.Grid.SetCell(0, 1, "1");
+  RichStringGrid1->SetCells(0, 1, "1");
+  State.DisplayMode = 0;
+  for (fdata& half : State.Profiles[0]) {
+    half.Texture.reset();
+    half.Present = 0;
+  }
+  State.Profiles[0][0].Shown = 1;
+  // 7. Resistivity starts without isolines; polarizability without isolines on a linear scale.
+  SectionChart()->SetShowIsolines(false);
+  State.SettingsLines[0] = SectionChart()->GetSettings();
+  SectionChart()->SetLogData(false);
+  State.SettingsLines[1] = SectionChart()->GetSettings();
+  SectionChart()->SetLogData(true);
+  // 8. The left axis shows depth as positive numbers.
+  SceneChart()->SetLeftAxisLabelFactor(-1.0);
+  ShowPlaneDepth();
+}
+
+void TForm1::Timer1Timer()
+{
+  Timer1->SetEnabled(false);
+  const std::string joined = JoinArgumentsReversed(args_);
+  if (joined.empty()) return;
+  if (LowerCase(ExtractFileExt(joined)) == ".prj") OpenProject(joined);
+}
+
+void TForm1::Timer2Timer()
+{
+  int zoom, rotation, elevation;
+  SceneChart()->GetView3D(zoom, rotation, elevation);
+  rotation += 4;
+  if (rotation >= 360) rotation = 0;
+  SceneChart()->SetView3D(zoom, rotation, elevation);
+  SceneChart()->Repaint();
+}
+
+bool TForm1::SectionPresent() const { return AnySectionPresent(State); }
+
+void TForm1::OpenProject(const std::string& fileName)
+{
+  ++loading_;
+  try {
+    LoadProject(State, host_.get(), fileName);
+  } catch (...) {
+    --loading_;
+    throw;
+  }
+  --loading_;
+  RepaintScene();
+}
+
+void TForm1::RepaintScene()
+{
+  if (SceneLocked()) return;
+  SceneChart()->Repaint();
+}
+
+void TForm1::Rebuild()
+{
+  ReleaseSceneTextures(State, host_.get());
+  UpdateSceneBounds(State, host_.get());
+  BuildSectionOutlines(State);
+  BuildSectionPictures();
+  RepaintScene();
+}
+
+void TForm1::BuildSectionPictures()
+{
+  // The section chart that contours each present section into its picture is not part of this
+  // window yet; the pictures stay as they are. The slice follows the sections.
+  BuildPlaneSlice();
+}
+
+void TForm1::BuildPlaneSlice()
+{
+  if (!State.PlaneShown || State.CellMode != 0 || State.Profiles.empty()) return;
+  // Without the section chart there is nothing to contour the cut points with.
+  State.PlanePicture.reset();
+  State.PlaneTexture.reset();
+  State.PlanePolygon.clear();
+  State.PlaneTexCoords.clear();
+  State.PlaneReady = 0;
+}
+
+void TForm1::ShowPlaneDepth()
+{
+  if (Edit1->Focused()) return;
+  const std::string text = FloatToStrDec(0, true, State.PlaneDepth);
+  const double shown = StrToFloatRange(Edit1->GetText(), true, 0, 0);
+  if (shown == NoValue || shown != State.PlaneDepth || Edit1->GetText().empty()) Edit1->SetText(text);
+}
+
+// ---------------------------------------------------------------- commands
+
+void TForm1::OpenDataClick()
+{
+  if (!OpenDialog2->Execute()) return;
+  OpenProject(OpenDialog2->FileName);
+}
+
+void TForm1::SaveDataClick()
+{
+  if (!SectionPresent()) return;
+  if (!SaveDialog1->Execute()) return;
+  switch (SaveDialog1->FilterIndex) {
+    case 1:
+      SaveDialog1->FileName = ChangeFileExt(SaveDialog1->FileName, ".prj");
+      SaveProject(State, host_.get(), SaveDialog1->FileName);
+      break;
+    case 2:
+      SaveDialog1->FileName = ChangeFileExt(SaveDialog1->FileName, ".bmp");
+      SceneChart()->SaveToBitmapFile(SaveDialog1->FileName);
+      break;
+    case 3:
+      SaveDialog1->FileName = ChangeFileExt(SaveDialog1->FileName, ".dat");
+      ExportPointTable(State, SaveDialog1->FileName);
+      break;
+    default: break;
+  }
+}
+
+void TForm1::AppendRowClick()
+{
+  State.Profiles.push_back(TProfileEntry{});
+  State.Loaded.push_back(0);
+  const int32_t row = RichStringGrid1->GetRowCount();
+  RichStringGrid1->SetRowCount(row + 1);
+  State.Grid.SetRowCount(row + 1);
+  State.Grid.ClearRow(row);
+  RichStringGrid1->SetCells(0, row, IntToStr(row));
+  State.Grid.SetCell(0, row, IntToStr(row));
+  for (int c = 1; c <= 6; ++c) RichStringGrid1->SetCells(c, row, "");
+  RepaintScene();
+}
+
+void TForm1::DropRowClick()
+{
+  const int32_t rows = RichStringGrid1->GetRowCount();
+  if (rows <= 2) return;
+  if (!State.Profiles.empty() && static_cast<int32_t>(State.Profiles.size()) >= rows - 1) {
+    State.Profiles.pop_back();
+    State.Loaded.pop_back();
+  }
+  RichStringGrid1->SetRowCount(rows - 1);
+  State.Grid.SetRowCount(rows - 1);
+  if (State.SelectedRow >= rows - 1) State.SelectedRow = 0;
+  // The dropped section leaves the bounds and outlines too: the full rebuild.
+  Rebuild();
+}
+
+void TForm1::SwitchMode(int mode)
+{
+  if (!SectionPresent()) return;
+  if (State.DisplayMode != mode) {
+    State.SettingsLines[State.DisplayMode == 1 ? 1 : 0] = SectionChart()->GetSettings();
+    State.DisplayMode = mode;
+    SectionChart()->SetSettings(State.SettingsLines[mode]);
+    Rebuild();
+  }
+  ShowModeButtons();
+}
+
+void TForm1::ShowModeButtons()
+{
+  SpeedButton3->SetFlat(State.DisplayMode == 0);
+  SpeedButton7->SetFlat(State.DisplayMode == 1);
+}
+
+void TForm1::ResistivityModeClick() { SwitchMode(0); }
+
+void TForm1::PolarizabilityModeClick() { SwitchMode(1); }
+
+void TForm1::GraphicsOptionsClick()
+{
+  if (!SectionPresent()) return;
+  if (!SetupForm) SetupForm = new TSetupPlaceholderForm(ApplicationOwner());
+  SetupForm->ShowModal();
+  Rebuild();
+}
+
+void TForm1::CellModeClick()
+{
+  State.CellMode = State.CellMode ? 0 : 1;
+  if (State.CellMode == 1) {
+    SceneChart()->ClearTextureCache();
+    SpeedButton8->SetImageIndex(1);
+  } else {
+    SpeedButton8->SetImageIndex(0);
+    Rebuild();
+  }
+  RepaintScene();
+}
+
+void TForm1::AutoRotationClick() { Timer2->SetEnabled(!Timer2->GetEnabled()); }
+
+void TForm1::PlaneClick()
+{
+  SpeedButton9->SetFlat(!SpeedButton9->GetFlat());
+  State.PlaneShown = State.PlaneShown ? 0 : 1;
+  if (State.PlaneShown) BuildPlaneSlice();
+  RepaintScene();
+}
+
+void TForm1::ChangePlaneDepth(double delta)
+{
+  // The slice cuts at model depth -PlaneDepth: keep it between the deepest and the highest point.
+  const double lo = -State.DepthMax, hi = -State.DepthMin;
+  State.PlaneDepth = std::max(std::min(lo, hi), std::min(std::max(lo, hi), State.PlaneDepth + delta));
+  BuildPlaneSlice();
+  ShowPlaneDepth();
+  RepaintScene();
+}
+
+void TForm1::SpinDownClick()
+{
+  if (!SectionPresent()) return;
+  ChangePlaneDepth(-std::abs(State.DepthMin - State.DepthMax) / 20.0);
+}
+
+void TForm1::SpinUpClick()
+{
+  if (!SectionPresent()) return;
+  ChangePlaneDepth(std::abs(State.DepthMin - State.DepthMax) / 20.0);
+}
+
+void TForm1::Edit1Change()
+{
+  if (!Edit1->Focused() || !SectionPresent()) return;
+  const std::string text = Edit1->GetText();
+  const double v = StrToFloatRange(text, true, 0, 0);
+  if (v == NoValue) return;
+  if (text == FloatToStrDec(0, true, State.PlaneDepth)) return;
+  State.PlaneDepth = v;
+  BuildPlaneSlice();
+  RepaintScene();
+}
+
+void TForm1::EqualScaleClick()
+{
+  if (!SectionPresent()) return;
+  State.EqualScale = State.EqualScale ? 0 : 1;
+  SpeedButton10->SetFlat(State.EqualScale != 0);
+  Edit2->SetVisible(State.EqualScale != 0);
+  ToolBar1->ArrangeControls();
+  if (!State.EqualScale) UpdateSceneBounds(State, host_.get());
+  RepaintScene();
+}
+
+void TForm1::Edit2Change()
+{
+  if (!Edit2->Focused()) return;
+  std::string text = Edit2->GetText();
+  std::replace(text.begin(), text.end(), ':', ' ');
+  const arofdouble v = SplitFloats(text, 0);
+  if (v.size() == 2 && v[0] > 0 && v[1] > 0) {
+    State.ScaleRatio = v[0] / v[1];
+    RepaintScene();
+  } else {
+    State.ScaleRatio = 1.0;
+  }
+}
+
+// ---------------------------------------------------------------- grid
+
+TProfileEntry* TForm1::EntryOfRow(int32_t row)
+{
+  if (row < 1 || row > static_cast<int32_t>(State.Profiles.size())) return nullptr;
+  return &State.Profiles[static_cast<size_t>(row - 1)];
+}
+
+bool TForm1::RowLoaded(int32_t row) const
+{
+  return row >= 1 && row <= static_cast<int32_t>(State.Loaded.size()) &&
+         row <= static_cast<int32_t>(State.Profiles.size()) && State.Loaded[static_cast<size_t>(row - 1)] == 1;
+}
+
+void TForm1::GridCanEditCell(int32_t col, int32_t, bool& canEdit) { canEdit = col >= 2 && col <= 8; }
+
+void TForm1::GridGetAlignment(int32_t, int32_t, THorzAlign& horz, TVertAlign& vert)
+{
+  horz = haCenter;
+  vert = vaCenter;
+}
+
+void TForm1::GridCellValidate(int32_t col, int32_t row, std::string& text, bool& valid)
+{
+  if (!RowLoaded(row)) {
+    valid = false;
+    return;
+  }
+  fdata& d = (*EntryOfRow(row))[0];
+  const double v = StrToFloatRange(text, true, 0, 0);
+  if (v != NoValue) {
+    // An equal start and end would leave the section without length.
+    if ((col == 7 && v == d.en) || (col == 8 && v == d.st)) {
+      valid = false;
+      return;
+    }
+    switch (col) {
+      case 2: d.X0 = v; break;
+      case 3: d.Y0 = v; break;
+      case 4: d.X1 = v; break;
+      case 5: d.Y1 = v; break;
+      case 7: d.st = v; break;
+      case 8: d.en = v; break;
+      default: break;
+    }
+  }
+  valid = true;
+  State.Grid.SetCell(col, row, text);
+  PlaceSection(d);
+  UpdateSceneBounds(State, host_.get());
+  BuildSectionOutlines(State);
+  if (State.PlaneShown) {
+    ReleaseSceneTextures(State, host_.get());
+    BuildPlaneSlice();
+  }
+  RepaintScene();
+}
+
+void TForm1::GridCheckBoxClick(int32_t col, int32_t row, bool state)
+{
+  if (TGridRow* r = State.Grid.Row(row); r && col == 6) r->Checked = state;
+  TProfileEntry* e = EntryOfRow(row);
+  if (!e) return;
+  (*e)[0].Shown = state ? 1 : 0;
+  RepaintScene();
+}
+
+void TForm1::GridSelectCell(int32_t, int32_t row, bool&)
+{
+  State.SelectedRow = row;
+  RepaintScene();
+}
+
+void TForm1::GridMouseDown(TMouseButton button, TShiftState, int32_t x, int32_t y)
+{
+  if (button != mbRight) return;
+  int32_t col, row;
+  if (!RichStringGrid1->MouseToCell(x, y, col, row)) return;
+  if (col == 1 && row >= 1) LoadFileIntoRow(row);
+}
+
+void TForm1::LoadFileIntoRow(int32_t row)
+{
+  if (row < 1 || row >= RichStringGrid1->GetRowCount()) return;
+  if (!OpenDialog1->Execute()) return;
+  const bool table = OpenDialog1->FilterIndex == 2;
+  if (table) {
+    if (!ConvertPointTable(OpenDialog1->FileName)) return;
+    OpenDialog1->FileName = ChangeFileExt(OpenDialog1->FileName, ".out");
+  }
+  fdata res, pol;
+  if (!ReadModelFile(OpenDialog1->FileName, res, pol)) return;
+  if (table) OpenDialog1->FileName = ChangeFileExt(OpenDialog1->FileName, ".dat");
+  // A row may have no entry behind it (a project that kept none): make the entries up to it.
+  while (static_cast<int32_t>(State.Profiles.size()) < row) {
+    State.Profiles.push_back(TProfileEntry{});
+    State.Loaded.push_back(0);
+  }
+  TProfileEntry& e = State.Profiles[static_cast<size_t>(row - 1)];
+  e[0] = std::move(res);
+  e[1] = std::move(pol);
+  State.Loaded[static_cast<size_t>(row - 1)] = 1;
+  const fdata& d = e[0];
+  const std::string cells[kColCount] = {IntToStr(row),
+                                        ExtractFileName(OpenDialog1->FileName),
+                                        FloatToStrDec(1, true, d.X0),
+                                        FloatToStrDec(1, true, d.Y0),
+                                        FloatToStrDec(1, true, d.X1),
+                                        FloatToStrDec(1, true, d.Y1),
+                                        "",
+                                        FloatToStrDec(1, true, d.st),
+                                        FloatToStrDec(1, true, d.en)};
+  for (int c = 1; c < kColCount; ++c) {
+    if (c == 6) continue;
+    RichStringGrid1->SetCells(c, row, cells[c]);
+    State.Grid.SetCell(c, row, cells[c]);
+  }
+  RichStringGrid1->AddCheckBox(6, row, d.Shown != 0, false);
+  if (TGridRow* r = State.Grid.Row(row)) {
+    r->HasCheckBox = true;
+    r->Checked = d.Shown != 0;
+  }
+  Rebuild();
+}
+
+void TForm1::GridChanged()
+{
+  const int rows = State.Grid.RowCount();
+  RichStringGrid1->SetRowCount(std::max(2, rows));
+  for (int r = 0; r < rows; ++r) {
+    const TGridRow* row = State.Grid.Row(r);
+    for (int c = 0; c < kColCount; ++c) RichStringGrid1->SetCells(c, r, row->Cells[c]);
+    if (row->HasCheckBox)
+      RichStringGrid1->AddCheckBox(6, r, row->Checked, false);
+    else
+      RichStringGrid1->RemoveCheckBox(6, r);
+  }
+}
