@@ -49,16 +49,6 @@ TEST(TextFile, FailedWriteKeepsTheFolderClean)
   EXPECT_FALSE(WriteTextLines(dir.file("no/such/folder.txt"), {"x"}, &error));
 }
 
-TEST(TextFile, ReaderEofAfterLastLine)
-{
-  TTextReader r({"a", "b"});
-  EXPECT_FALSE(r.Eof());
-  EXPECT_EQ(r.ReadLn(), "a");
-  EXPECT_EQ(r.ReadLn(), "b");
-  EXPECT_TRUE(r.Eof());
-  EXPECT_EQ(r.ReadLn(), "");
-}
-
 TEST(SysUtils, DefaultScientificForm)
 {
   EXPECT_EQ(FloatToStrSci(1250), " 1.25000000000000E+0003");
@@ -117,7 +107,6 @@ TEST(SysUtils, FileNames)
   EXPECT_EQ(ChangeFileExt("/a.b/t", ".out"), "/a.b/t.out");
   EXPECT_EQ(ExtractFilePath("/a/b/c.prj"), "/a/b/");
   EXPECT_EQ(ExtractFilePath("c.prj"), "");
-  EXPECT_EQ(ExtractFileName("/a/b/c.prj"), "c.prj");
   TempDir dir;
   EXPECT_FALSE(FileExists(dir.path().string()));
   EXPECT_FALSE(FileExists(""));
