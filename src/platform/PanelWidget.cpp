@@ -9,7 +9,6 @@
 #include <QTransform>
 #include <QWidget>
 
-#include <map>
 
 void SetControlRoundRegion(TControl* control, int32_t width, int32_t height, int32_t radius)
 {
@@ -44,44 +43,3 @@ TPoint ControlCursorPos(TControl* control)
   return Point(g.x(), g.y());
 }
 
-TDeviceCaps CanvasDeviceCaps(TCanvas* canvas)
-{
-  TDeviceCaps caps;
-  QPainter* p = canvas ? canvas->Painter() : nullptr;
-  QPaintDevice* d = p ? p->device() : nullptr;
-  if (!d) return caps;
-  caps.LogPixelsX = d->logicalDpiX();
-  caps.LogPixelsY = d->logicalDpiY();
-  caps.HorzSizeMM = d->widthMM();
-  caps.VertSizeMM = d->heightMM();
-  return caps;
-}
-
-namespace {
-std::map<const TCanvas*, TCanvasMapping>& Mappings()
-{
-  static std::map<const TCanvas*, TCanvasMapping> m;
-  return m;
-}
-}  // namespace
-
-TCanvasMapping GetCanvasMapping(TCanvas* canvas)
-{
-  auto it = Mappings().find(canvas);
-  return it == Mappings().end() ? TCanvasMapping() : it->second;
-}
-
-void SetCanvasMapping(TCanvas* canvas, const TCanvasMapping& mapping)
-{
-  if (!canvas) return;
-  QPainter* p = canvas->Painter();
-  if (!mapping.Anisotropic || mapping.WindowExtX == 0 || mapping.WindowExtY == 0) {
-    Mappings().erase(canvas);
-    if (p) p->setWorldTransform(QTransform());
-    return;
-  }
-  Mappings()[canvas] = mapping;
-  if (p)
-    p->setWorldTransform(QTransform::fromScale(static_cast<double>(mapping.ViewportExtX) / mapping.WindowExtX,
-                                               static_cast<double>(mapping.ViewportExtY) / mapping.WindowExtY));
-}

@@ -1,7 +1,6 @@
 #pragma once
 // What chart panels need from the window system beyond the control base: rounded window
-// regions, the mouse position, device capabilities of a canvas and the anisotropic mapping
-// used to print a panel into a page rectangle.
+// regions and the mouse position.
 #include <cstdint>
 
 #include "platform/Controls.h"
@@ -15,17 +14,3 @@ bool ControlRegionBounds(TControl* control, TRect& bounds);
 // The mouse position in the control's client coordinates.
 TPoint ControlCursorPos(TControl* control);
 
-// Device capabilities of the device a canvas draws on.
-struct TDeviceCaps {
-  int32_t LogPixelsX = 96, LogPixelsY = 96;
-  int32_t HorzSizeMM = 0, VertSizeMM = 0;
-};
-TDeviceCaps CanvasDeviceCaps(TCanvas* canvas);
-
-// Anisotropic mapping: logical (window) extent mapped onto a viewport extent, both origins 0.
-struct TCanvasMapping {
-  bool Anisotropic = false;
-  int32_t WindowExtX = 1, WindowExtY = 1, ViewportExtX = 1, ViewportExtY = 1;
-};
-TCanvasMapping GetCanvasMapping(TCanvas* canvas);
-void SetCanvasMapping(TCanvas* canvas, const TCanvasMapping& mapping);

@@ -4,6 +4,7 @@
 #include "chart/canvas/NuvHtml.h"
 #include "chart/canvas/NuvProcs.h"
 #include "platform/Forms.h"
+#include "platform/Gdi.h"
 #include "platform/Metafile.h"
 #include "platform/PanelWidget.h"
 #include "platform/Printers.h"
@@ -107,9 +108,9 @@ void PaintBevel(TCanvas3D* canvas, TBevelCut bevel, TRect& rect, int32_t roundSi
 
 double DeviceAspectRatio(TCanvas* canvas)
 {
-  TDeviceCaps caps = CanvasDeviceCaps(canvas);
-  if (caps.VertSizeMM == 0) return 0;
-  return static_cast<double>(caps.HorzSizeMM) / caps.VertSizeMM;
+  const int vert = GetDeviceCaps(canvas, VERTSIZE);
+  if (vert == 0) return 0;
+  return static_cast<double>(GetDeviceCaps(canvas, HORZSIZE)) / vert;
 }
 
 // ---- Panel ----
@@ -594,28 +595,36 @@ void TCustomNuvPanel::PrintPartialCanvas(TCanvas* canvas, const TRect& rect)
   r.Right = MulDiv(r.Right, pw2, w);
   r.Top = MulDiv(r.Top, ph2, h);
   r.Bottom = MulDiv(r.Bottom, ph2, h);
-  const TCanvasMapping saved = GetCanvasMapping(canvas);
-  TCanvasMapping m;
-  m.Anisotropic = true;
-  m.WindowExtX = pw2;
-  m.WindowExtY = ph2;
-  m.ViewportExtX = w;
-  m.ViewportExtY = h;
-  SetCanvasMapping(canvas, m);
+  // Logical drawing size (PW', PH') onto the device rectangle's size.
+  const int oldMode = GetMapMode(canvas);
+  TPoint oldWindowOrg, oldViewportOrg;
+  TSize oldWindowExt, oldViewportExt;
+  SetMapMode(canvas, MM_ANISOTROPIC);
+  SetWindowOrgEx(canvas, 0, 0, &oldWindowOrg);
+  SetWindowExtEx(canvas, pw2, ph2, &oldWindowExt);
+  SetViewportExtEx(canvas, w, h, &oldViewportExt);
+  SetViewportOrgEx(canvas, 0, 0, &oldViewportOrg);
+  auto restoreMapping = [&]() {
+    SelectClipRgn(canvas, nullptr);
+    SetMapMode(canvas, oldMode);
+    SetWindowExtEx(canvas, oldWindowExt.cx, oldWindowExt.cy, nullptr);
+    SetViewportExtEx(canvas, oldViewportExt.cx, oldViewportExt.cy, nullptr);
+    SetWindowOrgEx(canvas, oldWindowOrg.x, oldWindowOrg.y, nullptr);
+    SetViewportOrgEx(canvas, oldViewportOrg.x, oldViewportOrg.y, nullptr);
+  };
   Printing = true;
   try {
-    if (CanClip()) canvas->SetClipRect(r);
+    if (CanClip()) IntersectClipRect(canvas, r.Left, r.Top, r.Right, r.Bottom);
     if (OnBeforePrint) OnBeforePrint(this, canvas, r);
     DrawToMetaCanvas(canvas, r);
-    canvas->ClearClip();
+    SelectClipRgn(canvas, nullptr);
   } catch (...) {
     Printing = false;
-    canvas->ClearClip();
-    SetCanvasMapping(canvas, saved);
+    restoreMapping();
     throw;
   }
   Printing = false;
-  SetCanvasMapping(canvas, saved);
+  restoreMapping();
 }
 
 void TCustomNuvPanel::PrintPartial(const TRect& rect) { PrintPartialCanvas(Printer()->Canvas(), rect); }
