@@ -280,6 +280,10 @@ TEST(FileAssociation, DesktopEntryAndMimeTypeInTheDataFolder)
   const auto before = fs::last_write_time(desktop);
   RegisterFileAssociation("prj", "Quon 3d data", "/opt/my app/orbisk,0", "/opt/my app/orbisk");
   EXPECT_EQ(fs::last_write_time(desktop), before);
+  // Quoting of characters the Exec key treats specially.
+  RegisterFileAssociation("prj", "Quon 3d data", "", "/opt/a$b\"c\\d%e");
+  EXPECT_NE(ReadAll(desktop).find("Exec=\"/opt/a\\\\$b\\\\\"c\\\\\\\\d%%e\" %f\n"), std::string::npos)
+      << ReadAll(desktop);
   // A program path that would break the entry writes nothing and raises nothing.
   TempDir other;
   setenv("XDG_DATA_HOME", other.path().c_str(), 1);
