@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <unordered_map>
 #include <cmath>
 
 #include "platform/GraphicsPrivate.h"
@@ -381,7 +382,26 @@ QString MapFamily(const std::string& name)
   return n;
 }
 
+namespace {
+QFont ResolveQFont(const TFont& font);
+}  // namespace
+
 QFont MakeQFont(const TFont& font)
+{
+  // Resolving a font (and a positive cell height) costs font-database work: keep the answers.
+  thread_local std::unordered_map<std::string, QFont> cache;
+  std::string key = font.GetName() + '\x1f' + std::to_string(font.GetHeight()) + '\x1f' +
+                    std::to_string(font.GetStyle()) + '\x1f' + std::to_string(font.GetPitch());
+  auto it = cache.find(key);
+  if (it != cache.end()) return it->second;
+  if (cache.size() > 512) cache.clear();
+  QFont f = ResolveQFont(font);
+  cache.emplace(key, f);
+  return f;
+}
+
+namespace {
+QFont ResolveQFont(const TFont& font)
 {
   QFont f(MapFamily(font.GetName()));
   f.setStyleStrategy(QFont::StyleStrategy(QFont::NoAntialias | QFont::NoSubpixelAntialias));
@@ -408,6 +428,7 @@ QFont MakeQFont(const TFont& font)
   }
   return f;
 }
+}  // namespace
 
 QBrush MakeQBrush(TCanvas& canvas)
 {
