@@ -419,12 +419,17 @@ void TNuvCanvas3D::Calculate2DPosition(int32_t& x, int32_t& y, int32_t z)
     return;
   }
   if (!is3D_ || d2_ == 0 || d1_ == 0) return;
-  const double zs = double(z) - zCenter_;
-  const double u = double(x) - xCenterOffset_;
-  const int32_t xOld = x;
-  x = AddChecked(Round32((u * inv - zs * d4_ - (double(y) - yCenter_) * d0_) / d2_), xCenter_);
-  y = AddChecked(Round32(((double(y) - yCenterOffset_) * inv - zs * d5_ - (double(xOld) - xCenter_) * d3_) / d1_),
-                 yCenter_);
+  // The exact inverse of the projection without perspective: undo the tilt, then solve the
+  // rotation for x and the elevation for y at the known depth.
+  const long double cR = cosR_, sR = sinR_, cE = cosE_, sE = sinE_;
+  if (std::fabs(double(cR)) < 1e-5 || std::fabs(double(cE)) < 1e-5) return;
+  const long double u = (double(x) - xCenterOffset_) * inv, v = (double(y) - yCenterOffset_) * inv;
+  const long double a = cosT_ * u + sinT_ * v, b = cosT_ * v - sinT_ * u;
+  const long double zs = double(z) - zCenter_;
+  const long double xs = (a - zs * sR) / cR;
+  const long double ys = (b - sE * sR * xs + sE * cR * zs) / cE;
+  x = AddChecked(Round32(double(xs)), xCenter_);
+  y = AddChecked(Round32(double(ys)), yCenter_);
 }
 
 void TNuvCanvas3D::ShowImage(TCanvas* destCanvas, TCanvas* defaultCanvas, const TRect& rect)
