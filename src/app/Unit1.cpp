@@ -207,6 +207,7 @@ void TForm1::CreateComponents()
   RichStringGrid1->FloatFormat = "%.2f";
   RichStringGrid1->SetAlign(alClient);
   RichStringGrid1->SetParent(kwBiSplit1->Pane1());
+  ActiveControl = RichStringGrid1;
 
   PseudoSection2d1 = new TSectionChartPlaceholder(this);
   PseudoSection2d1->SetName("PseudoSection2d1");

@@ -95,6 +95,7 @@ void TForm::SetVisible(bool v)
       widget_->showMaximized();
     else
       widget_->show();
+    if (ActiveControl && ActiveControl->CanFocus()) ActiveControl->SetFocus();
     if (!was && OnShow) OnShow(this);
   } else {
     widget_->hide();

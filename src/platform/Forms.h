@@ -37,6 +37,8 @@ public:
   // Asks the form to close (OnClose decides what happens).
   void Close();
   bool IsModal() const { return modal_; }
+  // The control that gets the focus when the form is shown.
+  TWinControl* ActiveControl = nullptr;
 
   TNotifyEvent OnCreate;
   TNotifyEvent OnShow;

@@ -72,6 +72,7 @@ void TStringGrid::ResizeStore()
   col_ = std::clamp(col_, std::min(fixedCols_, colCount_ - 1), std::max(0, colCount_ - 1));
   row_ = std::clamp(row_, std::min(fixedRows_, rowCount_ - 1), std::max(0, rowCount_ - 1));
   topRow_ = std::clamp(topRow_, fixedRows_, std::max(fixedRows_, rowCount_ - 1));
+  leftCol_ = std::clamp(leftCol_, fixedCols_, std::max(fixedCols_, colCount_ - 1));
 }
 
 void TStringGrid::SetColCount(int32_t v)
@@ -177,6 +178,9 @@ bool TStringGrid::MoveTo(int32_t col, int32_t row)
   const int32_t visibleRows = std::max(1, (GetHeight() - fixedRows_ * step) / step);
   if (row_ < topRow_) topRow_ = row_;
   if (row_ >= topRow_ + visibleRows) topRow_ = row_ - visibleRows + 1;
+  // Keep the current column in view.
+  if (col_ < leftCol_) leftCol_ = col_;
+  while (leftCol_ < col_ && ColLeft(col_) + GetColWidth(col_) > GetWidth()) ++leftCol_;
   Invalidate();
   return true;
 }
@@ -190,11 +194,33 @@ void TStringGrid::SetTopRow(int32_t v)
   Invalidate();
 }
 
+std::vector<int32_t> TStringGrid::ShownCols() const
+{
+  std::vector<int32_t> cols;
+  for (int32_t c = 0; c < std::min(fixedCols_, colCount_); ++c) cols.push_back(c);
+  for (int32_t c = std::max(leftCol_, fixedCols_); c < colCount_; ++c) cols.push_back(c);
+  return cols;
+}
+
 int32_t TStringGrid::ColLeft(int32_t col) const
 {
+  // Scrolled-out columns have no place.
+  if (col >= fixedCols_ && col < leftCol_) return -1;
   int32_t x = 0;
-  for (int32_t c = 0; c < col && c < colCount_; ++c) x += colWidths_[static_cast<size_t>(c)] + 1;
+  for (int32_t c : ShownCols()) {
+    if (c == col) return x;
+    x += colWidths_[static_cast<size_t>(c)] + 1;
+  }
   return x;
+}
+
+void TStringGrid::SetLeftCol(int32_t v)
+{
+  v = std::clamp(v, fixedCols_, std::max(fixedCols_, colCount_ - 1));
+  if (v == leftCol_) return;
+  leftCol_ = v;
+  PlaceEditor();
+  Invalidate();
 }
 
 int32_t TStringGrid::RowTop(int32_t row) const
@@ -208,6 +234,7 @@ TRect TStringGrid::CellRect(int32_t col, int32_t row) const
 {
   if (col < 0 || row < 0 || col >= colCount_ || row >= rowCount_) return {};
   if (row >= fixedRows_ && row < topRow_) return {};
+  if (col >= fixedCols_ && col < leftCol_) return {};
   const int32_t x = ColLeft(col), y = RowTop(row);
   return Rect(x, y, x + colWidths_[static_cast<size_t>(col)], y + defaultRowHeight_);
 }
@@ -217,7 +244,8 @@ bool TStringGrid::MouseToCell(int32_t x, int32_t y, int32_t& col, int32_t& row) 
   col = row = -1;
   if (x < 0 || y < 0) return false;
   int32_t c = -1;
-  for (int32_t i = 0, left = 0; i < colCount_; ++i) {
+  int32_t left = 0;
+  for (int32_t i : ShownCols()) {
     const int32_t right = left + colWidths_[static_cast<size_t>(i)] + 1;
     if (x < right) {
       c = i;
@@ -242,7 +270,7 @@ bool TStringGrid::MouseToCell(int32_t x, int32_t y, int32_t& col, int32_t& row) 
 int32_t TStringGrid::SizingBorderAt(int32_t x, int32_t y) const
 {
   if (!(options_ & goColSizing) || y >= fixedRows_ * (defaultRowHeight_ + 1)) return -1;
-  for (int32_t c = 0; c < colCount_; ++c) {
+  for (int32_t c : ShownCols()) {
     const int32_t right = ColLeft(c) + colWidths_[static_cast<size_t>(c)];
     if (x >= right - 2 && x <= right + 2) return c;
   }
@@ -390,14 +418,20 @@ void TStringGrid::KeyPress(char& key)
 bool TStringGrid::DoMouseWheelDown(TShiftState shift, TPoint mousePos)
 {
   if (TCustomControl::DoMouseWheelDown(shift, mousePos)) return true;
-  SetTopRow(topRow_ + 1);
+  if (shift & ssShift)
+    SetLeftCol(leftCol_ + 1);
+  else
+    SetTopRow(topRow_ + 1);
   return true;
 }
 
 bool TStringGrid::DoMouseWheelUp(TShiftState shift, TPoint mousePos)
 {
   if (TCustomControl::DoMouseWheelUp(shift, mousePos)) return true;
-  SetTopRow(topRow_ - 1);
+  if (shift & ssShift)
+    SetLeftCol(leftCol_ - 1);
+  else
+    SetTopRow(topRow_ - 1);
   return true;
 }
 
@@ -446,14 +480,15 @@ void TStringGrid::Paint()
   c->Brush()->SetColor(GetColor());
   c->FillRect(client);
   const int32_t step = defaultRowHeight_ + 1;
+  const std::vector<int32_t> shown = ShownCols();
   int32_t right = 0;
-  for (int32_t col = 0; col < colCount_; ++col) right = ColLeft(col) + colWidths_[static_cast<size_t>(col)];
+  for (int32_t col : shown) right = ColLeft(col) + colWidths_[static_cast<size_t>(col)];
   int32_t bottom = 0;
   auto paintRow = [&](int32_t row) {
     const int32_t y = RowTop(row);
     if (y >= client.Bottom) return;
     bottom = y + defaultRowHeight_;
-    for (int32_t col = 0; col < colCount_; ++col) {
+    for (int32_t col : shown) {
       const TRect r = CellRect(col, row);
       if (r.Left >= client.Right) break;
       TGridDrawState st = 0;
@@ -469,7 +504,7 @@ void TStringGrid::Paint()
   // Grid lines one pixel wide to the right and below each cell.
   c->Pen()->SetColor(clBlack);
   c->Pen()->SetWidth(1);
-  for (int32_t col = 0; col < colCount_; ++col) {
+  for (int32_t col : shown) {
     const int32_t x = ColLeft(col) + colWidths_[static_cast<size_t>(col)];
     c->MoveTo(x, 0);
     c->LineTo(x, bottom + 1);

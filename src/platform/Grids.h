@@ -63,6 +63,9 @@ public:
   bool MoveTo(int32_t col, int32_t row);
   int32_t GetTopRow() const { return topRow_; }
   void SetTopRow(int32_t v);
+  // First non-fixed column shown.
+  int32_t GetLeftCol() const { return leftCol_; }
+  void SetLeftCol(int32_t v);
 
   // The cell's rectangle in client coordinates (empty when scrolled out).
   TRect CellRect(int32_t col, int32_t row) const;
@@ -106,6 +109,8 @@ private:
   void ResizeStore();
   void PlaceEditor();
   int32_t ColLeft(int32_t col) const;
+  // Columns in the order shown: the fixed ones, then from LeftCol on.
+  std::vector<int32_t> ShownCols() const;
   int32_t RowTop(int32_t row) const;
   int32_t SizingBorderAt(int32_t x, int32_t y) const;
 
@@ -115,7 +120,7 @@ private:
   std::vector<std::vector<std::string>> cells_;  // [row][col]
   TGridOptions options_ = goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine | goRangeSelect;
   TColor fixedColor_ = clBtnFace;
-  int32_t col_ = 1, row_ = 1, topRow_ = 1;
+  int32_t col_ = 1, row_ = 1, topRow_ = 1, leftCol_ = 1;
   bool editing_ = false;
   int32_t editCol_ = -1, editRow_ = -1;
   QLineEdit* editor_ = nullptr;

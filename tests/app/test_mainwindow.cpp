@@ -1,0 +1,559 @@
+// The main window driven through its real controls: start-up, opening by argument, the section
+// list, the toolbar commands and the timers.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+
+#include "TestSupport.h"
+#include "app/ChartPlaceholders.h"
+#include "app/SceneGeometry.h"
+#include "app/Supermath2d.h"
+#include "app/Unit1.h"
+#include "platform/MessageBox.h"
+#include "platform/TestInput.h"
+
+namespace fs = std::filesystem;
+using testsupport::TempDir;
+
+namespace {
+
+// The example project and its model files, copied into a folder of the test's own.
+void CopyExamples(const TempDir& dir)
+{
+  for (const char* name : {"demo.prj", "demo-east.k2d", "demo-north.cht", "demo-diagonal.m2d", "demo-points.dat"})
+    fs::copy_file(testsupport::ExamplePath(name), dir.file(name), fs::copy_options::overwrite_existing);
+}
+
+class MainWindow : public ::testing::Test {
+protected:
+  void SetUp() override
+  {
+    // The association written at start goes to the test's folder, not the user's.
+    setenv("XDG_DATA_HOME", dir.path().c_str(), 1);
+    CopyExamples(dir);
+  }
+  void TearDown() override
+  {
+    TOpenDialog::TestAnswer = nullptr;
+    TForm::ModalAnswer = nullptr;
+  }
+
+  TForm1& Make(std::vector<std::string> args = {})
+  {
+    form = std::make_unique<TForm1>(nullptr, std::move(args));
+    form->SetWindowState(wsNormal);
+    testinput::ShowWindow(form.get());
+    return *form;
+  }
+
+  TForm1& Loaded()
+  {
+    TForm1& f = Make();
+    f.OpenProject(dir.file("demo.prj"));
+    return f;
+  }
+
+  // Clicks the middle of a grid cell.
+  void ClickCell(int col, int row, TMouseButton button = mbLeft)
+  {
+    TRichStringGrid* g = form->RichStringGrid1;
+    // Scrolled out of view: scroll back first.
+    if (g->CellRect(col, row).IsEmpty() && col >= 1) g->SetLeftCol(col);
+    const TRect r = g->CellRect(col, row);
+    ASSERT_FALSE(r.IsEmpty());
+    testinput::Click(form->RichStringGrid1, (r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2, button);
+  }
+
+  // Edits a cell as a user does: select it, click it again to open the editor, type, Enter.
+  void EditCell(int col, int row, const std::string& text)
+  {
+    TRichStringGrid* g = form->RichStringGrid1;
+    ClickCell(col, row);
+    if (!g->GetEditorMode()) ClickCell(col, row);
+    ASSERT_TRUE(g->GetEditorMode());
+    g->SetEditorText("");
+    testinput::Type(g, text);
+    testinput::Key(g, VK_RETURN);
+  }
+
+  void TypeInto(TEdit* edit, const std::string& text)
+  {
+    testinput::Focus(edit);
+    ASSERT_TRUE(edit->Focused());
+    edit->SetText("");
+    testinput::Type(edit, text);
+  }
+
+  std::string Cell(int col, int row) { return form->RichStringGrid1->GetCells(col, row); }
+
+  TempDir dir;
+  TMessageCapture messages;
+  std::unique_ptr<TForm1> form;
+};
+
+TEST_F(MainWindow, StartsWithOneEmptyRowAndPerModeSettings)
+{
+  TForm1& f = Make();
+  EXPECT_EQ(f.GetCaption(), "Orbisk");
+  TRichStringGrid* g = f.RichStringGrid1;
+  EXPECT_EQ(g->GetRowCount(), 2);
+  EXPECT_EQ(g->GetColCount(), 9);
+  const char* headers[] = {"N", "File Name", "X0", "Y0", "X1", "Y1", "v", "st", "en"};
+  for (int c = 0; c < 9; ++c) EXPECT_EQ(Cell(c, 0), headers[c]);
+  EXPECT_EQ(Cell(0, 1), "1");
+  ASSERT_EQ(f.State.Profiles.size(), 1u);
+  EXPECT_EQ(f.State.Profiles[0][0].Shown, 1);
+  EXPECT_EQ(f.State.Profiles[0][0].Present, 0);
+  EXPECT_EQ(f.State.Loaded, std::vector<uint8_t>{0});
+  EXPECT_EQ(f.State.ScaleRatio, 1.0);
+  EXPECT_EQ(f.kwBiSplit1->Pane1()->GetWidth(), 366);
+  // Resistivity: no isolines; polarizability: no isolines, linear scale; the chart itself ends on log scale.
+  const auto res = SplitWords(f.State.SettingsLines[0], 0), pol = SplitWords(f.State.SettingsLines[1], 0);
+  ASSERT_EQ(res.size(), 18u);
+  ASSERT_EQ(pol.size(), 18u);
+  EXPECT_EQ(res[12], "0");
+  EXPECT_EQ(pol[12], "0");
+  EXPECT_EQ(pol[13], "0");
+  EXPECT_TRUE(f.PseudoSection2d1->GetLogData());
+  EXPECT_EQ(f.Chart3->GetLeftAxisLabelFactor(), -1.0);
+  EXPECT_FALSE(f.Chart3->WheelScrolls());
+  EXPECT_TRUE(f.SpeedButton3->GetFlat());
+  EXPECT_FALSE(f.SpeedButton7->GetFlat());
+  EXPECT_FALSE(f.Edit2->GetVisible());
+  EXPECT_FALSE(f.Timer2->GetEnabled());
+  // The association was written at start.
+  EXPECT_TRUE(fs::exists(dir.path() / "applications" / "prjKelFile.desktop"));
+}
+
+TEST_F(MainWindow, OpensTheArgumentProjectAfterOneSecondAndListsItsSections)
+{
+  TForm1& f = Make({dir.file("demo.prj")});
+  testinput::Wait(400);
+  EXPECT_EQ(f.RichStringGrid1->GetRowCount(), 2) << "opened before the timer";
+  testinput::Wait(1100);
+  EXPECT_FALSE(f.Timer1->GetEnabled());
+  TRichStringGrid* g = f.RichStringGrid1;
+  ASSERT_EQ(g->GetRowCount(), 4);
+  EXPECT_EQ(f.State.Profiles.size(), 3u);
+  const std::vector<std::vector<std::string>> rows = {
+      {"1", "demo-east.k2d", "0.0", "100.0", "200.0", "100.0", "", "0.0", "200.0"},
+      {"2", "demo-north.cht", "100.0", "0.0", "100.0", "200.0", "", "0.0", "200.0"},
+      {"3", "demo-diagonal.m2d", "0.0", "0.0", "198.0", "198.0", "", "0.0", "280.0"}};
+  for (int r = 0; r < 3; ++r) {
+    for (int c = 0; c < 9; ++c) EXPECT_EQ(Cell(c, r + 1), rows[r][c]) << "cell " << c << ", " << r + 1;
+    EXPECT_TRUE(g->HasCheckBox(6, r + 1));
+    EXPECT_TRUE(g->GetCheckBoxState(6, r + 1));
+  }
+  // The stored view reached the scene chart.
+  int zoom, rotation, elevation;
+  f.Chart3->GetView3D(zoom, rotation, elevation);
+  EXPECT_EQ(zoom, 42);
+  EXPECT_EQ(rotation, 20);
+  EXPECT_EQ(elevation, 340);
+}
+
+TEST_F(MainWindow, ArgumentsJoinLastToFirstAndTheExtensionTestIgnoresCase)
+{
+  EXPECT_EQ(JoinArgumentsReversed({"A", "B"}), "BA");
+  EXPECT_EQ(JoinArgumentsReversed({}), "");
+  fs::copy_file(dir.file("demo.prj"), dir.file("My Demo.PRJ"));
+  // A path with a blank arrives as two arguments.
+  TForm1& f = Make({"Demo.PRJ", dir.file("My ")});
+  f.Timer1Timer();
+  EXPECT_EQ(f.State.Profiles.size(), 3u);
+  EXPECT_FALSE(f.Timer1->GetEnabled());
+  // Another extension opens nothing, and the timer still stops.
+  form.reset();
+  TForm1& g = Make({dir.file("demo-east.k2d")});
+  g.Timer1Timer();
+  EXPECT_EQ(g.RichStringGrid1->GetRowCount(), 2);
+  EXPECT_FALSE(g.Timer1->GetEnabled());
+}
+
+TEST_F(MainWindow, CommandsThatNeedASectionAreInertBeforeOne)
+{
+  TForm1& f = Make();
+  int dialogs = 0, modals = 0;
+  TOpenDialog::TestAnswer = [&](TOpenDialog*) {
+    ++dialogs;
+    return false;
+  };
+  TForm::ModalAnswer = [&](TForm*) {
+    ++modals;
+    return mrOk;
+  };
+  const std::string line = f.PseudoSection2d1->GetSettings();
+  testinput::ClickCenter(f.SpeedButton5);  // save
+  testinput::ClickCenter(f.SpeedButton7);  // polarizability
+  testinput::ClickCenter(f.SpeedButton3);  // resistivity
+  testinput::ClickCenter(f.SpeedButton2);  // options
+  testinput::ClickCenter(f.SpeedButton10);  // equal scale
+  testinput::Click(f.SpinButton1, 5, 2);
+  testinput::Click(f.SpinButton1, 5, f.SpinButton1->GetHeight() - 2);
+  TypeInto(f.Edit1, "25");
+  EXPECT_EQ(dialogs, 0);
+  EXPECT_EQ(modals, 0);
+  EXPECT_EQ(f.State.DisplayMode, 0);
+  EXPECT_TRUE(f.SpeedButton3->GetFlat());
+  EXPECT_FALSE(f.SpeedButton7->GetFlat());
+  EXPECT_EQ(f.PseudoSection2d1->GetSettings(), line);
+  EXPECT_EQ(f.State.EqualScale, 0);
+  EXPECT_FALSE(f.Edit2->GetVisible());
+  EXPECT_EQ(f.State.PlaneDepth, 0.0);
+  EXPECT_EQ(f.SetupForm, nullptr);
+  // Dropping with one data row leaves the grid as it is.
+  testinput::ClickCenter(f.SpeedButton6);
+  EXPECT_EQ(f.RichStringGrid1->GetRowCount(), 2);
+  EXPECT_EQ(f.State.Profiles.size(), 1u);
+}
+
+TEST_F(MainWindow, CellEditsMoveTheSectionAndRefuseWhatTheyMust)
+{
+  TForm1& f = Loaded();
+  fdata& d = f.State.Profiles[0][0];
+  EditCell(2, 1, "50");
+  EXPECT_EQ(d.X0, 50.0);
+  EXPECT_EQ(Cell(2, 1), "50");
+  EXPECT_EQ(f.State.Grid.Cell(2, 1), "50");
+  // PlaceSection ran: the first X lies on the new start.
+  EXPECT_DOUBLE_EQ(d.PlanX0, 50.0);
+  // Text that does not parse stays in the cell; the value stays.
+  EditCell(3, 1, "abc");
+  EXPECT_EQ(Cell(3, 1), "abc");
+  EXPECT_EQ(d.Y0, 100.0);
+  // st and en: a change recomputes the span; st equal to en is refused.
+  EditCell(8, 1, "300");
+  EXPECT_EQ(d.en, 300.0);
+  EXPECT_EQ(d.Span(), 300.0);
+  EditCell(7, 1, "300");
+  EXPECT_EQ(d.st, 0.0);
+  EXPECT_EQ(Cell(7, 1), "0.0");
+  // Columns N and File Name are not editable.
+  ClickCell(1, 1);
+  ClickCell(1, 1);
+  EXPECT_FALSE(f.RichStringGrid1->GetEditorMode());
+  // A row into which nothing was loaded refuses edits.
+  testinput::ClickCenter(f.SpeedButton1);
+  EditCell(2, 4, "7");
+  EXPECT_EQ(Cell(2, 4), "");
+}
+
+TEST_F(MainWindow, CheckBoxAndSelectionReachTheEntries)
+{
+  TForm1& f = Loaded();
+  ClickCell(6, 2);
+  EXPECT_EQ(f.State.Profiles[1][0].Shown, 0);
+  EXPECT_FALSE(f.RichStringGrid1->GetCheckBoxState(6, 2));
+  ClickCell(6, 2);
+  EXPECT_EQ(f.State.Profiles[1][0].Shown, 1);
+  ClickCell(3, 3);
+  EXPECT_EQ(f.State.SelectedRow, 3);
+}
+
+TEST_F(MainWindow, AppendAndDropRows)
+{
+  TForm1& f = Loaded();
+  const int clears = f.Chart3->CacheClears();
+  testinput::ClickCenter(f.SpeedButton1);
+  ASSERT_EQ(f.RichStringGrid1->GetRowCount(), 5);
+  EXPECT_EQ(Cell(0, 4), "4");
+  for (int c = 1; c <= 6; ++c) EXPECT_EQ(Cell(c, 4), "");
+  EXPECT_FALSE(f.RichStringGrid1->HasCheckBox(6, 4));
+  EXPECT_EQ(f.State.Profiles.size(), 4u);
+  EXPECT_EQ(f.State.Loaded.back(), 0);
+  EXPECT_EQ(f.State.Profiles.back()[0].Present, 0);
+  EXPECT_EQ(f.State.Profiles.back()[1].Present, 0);
+  testinput::ClickCenter(f.SpeedButton6);
+  testinput::ClickCenter(f.SpeedButton6);
+  EXPECT_EQ(f.RichStringGrid1->GetRowCount(), 3);
+  EXPECT_EQ(f.State.Profiles.size(), 2u);
+  EXPECT_EQ(f.State.Loaded.size(), 2u);
+  // The dropped section leaves the scene bounds: the full rebuild ran.
+  EXPECT_GT(f.Chart3->CacheClears(), clears);
+  double x0, x1, y0, y1, z0, z1;
+  f.Chart3->GetAxisRanges(x0, x1, y0, y1, z0, z1);
+  TProjectState two = f.State;
+  UpdateSceneBounds(two, nullptr);
+  EXPECT_EQ(x0, two.XMin);
+  EXPECT_EQ(x1, two.XMax);
+  testinput::ClickCenter(f.SpeedButton6);
+  testinput::ClickCenter(f.SpeedButton6);
+  EXPECT_EQ(f.RichStringGrid1->GetRowCount(), 2);
+  EXPECT_EQ(f.State.Profiles.size(), 1u);
+}
+
+TEST_F(MainWindow, ModeSwitchesKeepEachModesSettingsLine)
+{
+  TForm1& f = Loaded();
+  const std::string resLine = f.PseudoSection2d1->GetSettings();
+  EXPECT_EQ(resLine, f.State.SettingsLines[0]);
+  f.PseudoSection2d1->SetShowIsolines(true);  // the user changes the resistivity look
+  const std::string changed = f.PseudoSection2d1->GetSettings();
+  testinput::ClickCenter(f.SpeedButton7);
+  EXPECT_EQ(f.State.DisplayMode, 1);
+  EXPECT_EQ(f.State.SettingsLines[0], changed);
+  EXPECT_EQ(f.PseudoSection2d1->GetSettings(), f.State.SettingsLines[1]);
+  EXPECT_FALSE(f.SpeedButton3->GetFlat());
+  EXPECT_TRUE(f.SpeedButton7->GetFlat());
+  // Pressing the active mode again changes nothing.
+  testinput::ClickCenter(f.SpeedButton7);
+  EXPECT_EQ(f.State.DisplayMode, 1);
+  testinput::ClickCenter(f.SpeedButton3);
+  EXPECT_EQ(f.State.DisplayMode, 0);
+  EXPECT_EQ(f.PseudoSection2d1->GetSettings(), changed);
+  EXPECT_TRUE(f.SpeedButton3->GetFlat());
+  EXPECT_FALSE(f.SpeedButton7->GetFlat());
+}
+
+TEST_F(MainWindow, EqualScaleShowsTheRatioEditAndParsesRatios)
+{
+  TForm1& f = Loaded();
+  testinput::ClickCenter(f.SpeedButton10);
+  EXPECT_EQ(f.State.EqualScale, 1);
+  EXPECT_TRUE(f.SpeedButton10->GetFlat());
+  ASSERT_TRUE(f.Edit2->GetVisible());
+  const std::pair<const char*, double> cases[] = {{"2:1", 2.0}, {"2:0", 1.0}, {"0:1", 1.0}, {"3", 1.0},
+                                                  {"ab", 1.0},  {"1:4", 0.25}, {"2:1:1", 1.0}};
+  for (const auto& [text, ratio] : cases) {
+    TypeInto(f.Edit2, text);
+    EXPECT_EQ(f.State.ScaleRatio, ratio) << text;
+  }
+  // Not focused: the text is not read.
+  f.State.ScaleRatio = 3.0;
+  f.Edit1->SetFocus();
+  testinput::ProcessEvents();
+  f.Edit2->SetText("5:1");
+  EXPECT_EQ(f.State.ScaleRatio, 3.0);
+  // Off again: the ratio edit hides and the axis ranges come back from the bounds.
+  f.Chart3->SetAxisRanges(0, 1, 0, 1, 0, 1);
+  testinput::ClickCenter(f.SpeedButton10);
+  EXPECT_EQ(f.State.EqualScale, 0);
+  EXPECT_FALSE(f.Edit2->GetVisible());
+  double x0, x1, y0, y1, z0, z1;
+  f.Chart3->GetAxisRanges(x0, x1, y0, y1, z0, z1);
+  EXPECT_EQ(x1, f.State.XMax);
+  EXPECT_EQ(z1, f.State.DepthMax);
+}
+
+TEST_F(MainWindow, SpinMovesTheSliceWithinTheSectionsDepth)
+{
+  TForm1& f = Loaded();
+  const double lo = -f.State.DepthMax, hi = -f.State.DepthMin;
+  const double step = std::abs(f.State.DepthMax - f.State.DepthMin) / 20;
+  ASSERT_GT(step, 0.0);
+  ASSERT_LT(lo, hi);
+  TSpinButton* spin = f.SpinButton1;
+  const double start = (lo + hi) / 2;
+  f.State.PlaneDepth = start;
+  testinput::Click(spin, 5, spin->GetHeight() - 2);  // down lowers the slice
+  EXPECT_NEAR(f.State.PlaneDepth, start - step, 1e-9);
+  testinput::Click(spin, 5, 2);
+  EXPECT_NEAR(f.State.PlaneDepth, start, 1e-9);
+  for (int i = 0; i < 40; ++i) testinput::Click(spin, 5, spin->GetHeight() - 2);
+  EXPECT_DOUBLE_EQ(f.State.PlaneDepth, lo);
+  EXPECT_EQ(f.Edit1->GetText(), FloatToStrDec(0, true, lo));
+  for (int i = 0; i < 40; ++i) testinput::Click(spin, 5, 2);
+  EXPECT_DOUBLE_EQ(f.State.PlaneDepth, hi);
+  // Typing a depth sets it; the text is not overwritten while the edit has the focus.
+  TypeInto(f.Edit1, "-12");
+  EXPECT_EQ(f.State.PlaneDepth, -12.0);
+  f.Chart3->PaintBuffer();
+  EXPECT_EQ(f.Edit1->GetText(), "-12");
+  TypeInto(f.Edit1, "x");
+  EXPECT_EQ(f.State.PlaneDepth, -12.0);
+  // Away from the edit, the next paint shows the stored depth again.
+  f.Chart3->SetFocus();
+  testinput::ProcessEvents();
+  f.Chart3->PaintBuffer();
+  EXPECT_EQ(f.Edit1->GetText(), FloatToStrDec(0, true, -12.0));
+}
+
+TEST_F(MainWindow, RotationTimerWrapsFrom356ToZeroAndWheelZooms)
+{
+  TForm1& f = Loaded();
+  testinput::ClickCenter(f.SpeedButton11);
+  EXPECT_TRUE(f.Timer2->GetEnabled());
+  f.Chart3->SetView3D(42, 352, 340);
+  int zoom, rotation, elevation;
+  f.Timer2->Tick();
+  f.Chart3->GetView3D(zoom, rotation, elevation);
+  EXPECT_EQ(rotation, 356);
+  f.Timer2->Tick();
+  f.Chart3->GetView3D(zoom, rotation, elevation);
+  EXPECT_EQ(rotation, 0);
+  f.Timer2->Tick();
+  f.Chart3->GetView3D(zoom, rotation, elevation);
+  EXPECT_EQ(rotation, 4);
+  testinput::ClickCenter(f.SpeedButton11);
+  EXPECT_FALSE(f.Timer2->GetEnabled());
+  // Wheel: down zooms out by 2, up in by 2.
+  testinput::Wheel(f.Chart3, -120, 20, 20);
+  f.Chart3->GetView3D(zoom, rotation, elevation);
+  EXPECT_EQ(zoom, 40);
+  testinput::Wheel(f.Chart3, 120, 20, 20);
+  testinput::Wheel(f.Chart3, 120, 20, 20);
+  f.Chart3->GetView3D(zoom, rotation, elevation);
+  EXPECT_EQ(zoom, 44);
+}
+
+TEST_F(MainWindow, CellModeSwitchesTheButtonImage)
+{
+  TForm1& f = Loaded();
+  const int clears = f.Chart3->CacheClears();
+  testinput::ClickCenter(f.SpeedButton8);
+  EXPECT_EQ(f.State.CellMode, 1);
+  EXPECT_EQ(f.SpeedButton8->GetImageIndex(), 1);
+  EXPECT_EQ(f.Chart3->CacheClears(), clears + 1);
+  testinput::ClickCenter(f.SpeedButton8);
+  EXPECT_EQ(f.State.CellMode, 0);
+  EXPECT_EQ(f.SpeedButton8->GetImageIndex(), 0);
+  // The slice button flips its look and the slice.
+  testinput::ClickCenter(f.SpeedButton9);
+  EXPECT_EQ(f.State.PlaneShown, 1);
+  EXPECT_FALSE(f.SpeedButton9->GetFlat());
+  testinput::ClickCenter(f.SpeedButton9);
+  EXPECT_EQ(f.State.PlaneShown, 0);
+  EXPECT_TRUE(f.SpeedButton9->GetFlat());
+}
+
+TEST_F(MainWindow, RightClickOnFileNameLoadsAModelOrAPointTableIntoTheRow)
+{
+  TForm1& f = Make();
+  TOpenDialog::TestAnswer = [&](TOpenDialog* d) {
+    EXPECT_EQ(d, f.OpenDialog1);
+    d->FileName = dir.file("demo-east.k2d");
+    d->FilterIndex = 1;
+    return true;
+  };
+  ClickCell(1, 1, mbRight);
+  const fdata& d = f.State.Profiles[0][0];
+  EXPECT_EQ(f.State.Loaded[0], 1);
+  EXPECT_EQ(d.Present, 1);
+  EXPECT_EQ(Cell(1, 1), "demo-east.k2d");
+  EXPECT_EQ(Cell(2, 1), FloatToStrDec(1, true, d.X0));
+  EXPECT_EQ(Cell(8, 1), FloatToStrDec(1, true, d.en));
+  EXPECT_TRUE(f.RichStringGrid1->HasCheckBox(6, 1));
+  // A point table is converted first and listed under its own name.
+  testinput::ClickCenter(f.SpeedButton1);
+  TOpenDialog::TestAnswer = [&](TOpenDialog* dlg) {
+    dlg->FileName = dir.file("demo-points.dat");
+    dlg->FilterIndex = 2;
+    return true;
+  };
+  ClickCell(1, 2, mbRight);
+  EXPECT_EQ(Cell(1, 2), "demo-points.dat");
+  EXPECT_EQ(f.State.Loaded[1], 1);
+  EXPECT_TRUE(fs::exists(dir.file("demo-points.out")));
+  // A file that does not read changes nothing.
+  testinput::ClickCenter(f.SpeedButton1);
+  testsupport::WriteAll(dir.file("bad.k2d"), "nothing here\r\n");
+  TOpenDialog::TestAnswer = [&](TOpenDialog* dlg) {
+    dlg->FileName = dir.file("bad.k2d");
+    dlg->FilterIndex = 1;
+    return true;
+  };
+  ClickCell(1, 3, mbRight);
+  EXPECT_EQ(Cell(1, 3), "");
+  EXPECT_EQ(f.State.Loaded[2], 0);
+  // A left click or another column loads nothing.
+  int asked = 0;
+  TOpenDialog::TestAnswer = [&](TOpenDialog*) {
+    ++asked;
+    return false;
+  };
+  ClickCell(1, 3);
+  ClickCell(2, 3, mbRight);
+  EXPECT_EQ(asked, 0);
+}
+
+TEST_F(MainWindow, AProjectThatKeptNoEntryLeavesAnEmptyRowThatStillWorks)
+{
+  testsupport::WriteAll(dir.file("gone.prj"),
+                        " a\r\n b\r\n0\r\n42 360 360\r\n0\r\n/nowhere/missing.k2d\r\n 0 0 1 1 0 1\r\n");
+  TForm1& f = Make();
+  f.OpenProject(dir.file("gone.prj"));
+  EXPECT_TRUE(f.State.Profiles.empty());
+  EXPECT_EQ(messages.Messages().size(), 1u);
+  ASSERT_EQ(f.RichStringGrid1->GetRowCount(), 2);
+  // Every handler on the row leaves the missing entry alone.
+  ClickCell(6, 1);
+  EditCell(2, 1, "5");
+  ClickCell(4, 1);
+  testinput::ClickCenter(f.SpeedButton6);
+  EXPECT_TRUE(f.State.Profiles.empty());
+  // Loading a file into the row makes its entry.
+  TOpenDialog::TestAnswer = [&](TOpenDialog* d) {
+    d->FileName = dir.file("demo-north.cht");
+    d->FilterIndex = 1;
+    return true;
+  };
+  ClickCell(1, 1, mbRight);
+  ASSERT_EQ(f.State.Profiles.size(), 1u);
+  EXPECT_EQ(f.State.Profiles[0][0].Present, 1);
+  EXPECT_EQ(Cell(1, 1), "demo-north.cht");
+}
+
+TEST_F(MainWindow, SaveWritesTheChosenKindWithItsExtension)
+{
+  TForm1& f = Loaded();
+  int index = 1;
+  TOpenDialog::TestAnswer = [&](TOpenDialog* d) {
+    EXPECT_EQ(d, f.SaveDialog1);
+    d->FileName = dir.file("saved");
+    d->FilterIndex = index;
+    return true;
+  };
+  testinput::ClickCenter(f.SpeedButton5);
+  EXPECT_TRUE(fs::exists(dir.file("saved.prj")));
+  index = 2;
+  testinput::ClickCenter(f.SpeedButton5);
+  EXPECT_TRUE(fs::exists(dir.file("saved.bmp")));
+  index = 3;
+  testinput::ClickCenter(f.SpeedButton5);
+  EXPECT_TRUE(fs::exists(dir.file("saved.dat")));
+  // The saved project opens to the same list.
+  form.reset();
+  TForm1& g = Make();
+  g.OpenProject(dir.file("saved.prj"));
+  EXPECT_EQ(g.State.Profiles.size(), 3u);
+  EXPECT_EQ(g.RichStringGrid1->GetCells(1, 3), "demo-diagonal.m2d");
+}
+
+TEST_F(MainWindow, OptionsShowTheSetupFormOnceMadeAndRebuild)
+{
+  TForm1& f = Loaded();
+  int shown = 0;
+  TForm::ModalAnswer = [&](TForm*) {
+    ++shown;
+    return mrOk;
+  };
+  const int clears = f.Chart3->CacheClears();
+  testinput::ClickCenter(f.SpeedButton2);
+  ASSERT_NE(f.SetupForm, nullptr);
+  TForm* first = f.SetupForm;
+  testinput::ClickCenter(f.SpeedButton2);
+  EXPECT_EQ(f.SetupForm, first);
+  EXPECT_EQ(shown, 2);
+  EXPECT_EQ(f.Chart3->CacheClears(), clears + 2);
+}
+
+TEST_F(MainWindow, MessagesDuringALoadDoNotPaintTheHalfLoadedScene)
+{
+  std::string prj = testsupport::ReadAll(dir.file("demo.prj"));
+  // The second file is missing: its message comes while the list is half read.
+  const auto at = prj.find("demo-north.cht");
+  prj.replace(at, 14, "missing-n.cht");
+  testsupport::WriteAll(dir.file("half.prj"), prj);
+  TForm1& f = Make();
+  const int before = f.Chart3->Repaints();
+  f.OpenProject(dir.file("half.prj"));
+  EXPECT_EQ(messages.Messages().size(), 1u);
+  EXPECT_EQ(f.State.Profiles.size(), 2u);
+  // One repaint, after the load finished.
+  EXPECT_EQ(f.Chart3->Repaints(), before + 1);
+  EXPECT_FALSE(f.SceneLocked());
+}
+
+}  // namespace
