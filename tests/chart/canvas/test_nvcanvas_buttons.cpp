@@ -1,0 +1,67 @@
+// Colour button: sample swatch, linked colour property and the colour dialog.
+#include <gtest/gtest.h>
+
+#include "chart/canvas/NvCanvasButtons.h"
+#include "platform/Dialogs.h"
+
+namespace {
+
+TColor Pixel(TButtonColor& b, int x, int y) { return b.GetCanvas()->GetPixel(x, y) & 0xFFFFFF; }
+
+TEST(ColorButton, SwatchShowsTheLinkedColour)
+{
+  TButtonColor b(nullptr);
+  EXPECT_EQ(b.GetWidth(), 75);
+  EXPECT_EQ(b.GetHeight(), 25);
+  EXPECT_EQ(b.GetSampleRect(), (TRect{56, 7, 69, 19}));
+
+  TChartPen pen;
+  pen.SetColor(clRed);
+  b.LinkProperty(&pen, "Color");
+  EXPECT_TRUE(b.HasProperty());
+  EXPECT_EQ(b.GetSymbolColor(), clRed);
+  b.PaintBuffer();
+  EXPECT_EQ(Pixel(b, 62, 12), clRed);
+
+  b.SetSymbolColor(clLime);
+  EXPECT_EQ(pen.GetColor(), clLime);
+  b.LinkProperty(&pen, "NoSuchProperty");
+  EXPECT_FALSE(b.HasProperty());
+
+  // No swatch for clNone.
+  TButtonColor n(nullptr);
+  n.SetSymbolColor(clNone);
+  n.PaintBuffer();
+  TColor face = Pixel(n, 40, 3);
+  EXPECT_EQ(Pixel(n, 62, 12), face);
+}
+
+TEST(ColorButton, ClickEditsThroughTheDialog)
+{
+  TButtonColor b(nullptr);
+  TNuvGradient g;
+  b.LinkProperty(&g, "EndColor");
+  int clicks = 0;
+  b.OnClick = [&](TObject*) { ++clicks; };
+  TColor offered = 0;
+  TColorDialog::TestAnswer = [&](TColorDialog* d) {
+    offered = d->Color;
+    d->Color = clBlue;
+    return true;
+  };
+  b.Click();
+  EXPECT_EQ(offered, TColor(0x00FFFF));
+  EXPECT_EQ(g.GetEndColor(), clBlue);
+  EXPECT_EQ(clicks, 1);
+  b.Click();  // same colour again: no change, no click
+  EXPECT_EQ(clicks, 1);
+  TColorDialog::TestAnswer = [](TColorDialog*) { return false; };
+  TColor c = clRed;
+  EXPECT_FALSE(EditColor(nullptr, c));
+  EXPECT_EQ(c, clRed);
+  TColorDialog::TestAnswer = nullptr;
+  ASSERT_FALSE(NuvCustomColors().empty());
+  EXPECT_EQ(NuvCustomColors().front(), "ColorA=00C0C0C1");
+}
+
+}  // namespace
