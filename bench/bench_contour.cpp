@@ -1,0 +1,97 @@
+// Triangulation of scattered nodes and the picture of one field section.
+#include <benchmark/benchmark.h>
+
+#include <random>
+
+#include "app/ProfileModel.h"
+#include "app/PseudoSection2dContour.h"
+#include "platform/Application.h"
+#include "platform/Metafile.h"
+
+namespace {
+
+void BM_Triangulate4000ScatteredNodes(benchmark::State& state)
+{
+  TPseudoSectionContour c(5 * 1024, 5 * 768);
+  std::mt19937 rng(3);
+  std::uniform_real_distribution<double> ux(0, 1000), uy(0, 80), uv(1, 5000);
+  for (int i = 0; i < 4000; ++i) c.AddNode(0, ux(rng), uy(rng), uv(rng));
+  for (auto _ : state) {
+    c.BuildSection(true);
+    benchmark::DoNotOptimize(c.TriangleCount);
+  }
+  state.counters["triangles"] = c.TriangleCount;
+}
+BENCHMARK(BM_Triangulate4000ScatteredNodes)->Unit(benchmark::kMillisecond);
+
+struct FieldSection {
+  fdata res, pol;
+  bool ok = false;
+  FieldSection() { ok = ReadModelFile(std::string(ORBISK_FIELD_DATA) + "/line1.k2d", res, pol); }
+  void Feed(TPseudoSectionContour& c) const
+  {
+    c.GridMode = true;
+    c.LogData = res.LogScale != 0;
+    c.GridX = res.X;
+    c.GridDepths = res.Z;
+    c.GridRelief = res.ReliefAtX;
+    c.GridValues = res.Values;
+    c.ReliefFactor = res.K;
+  }
+};
+
+// Gridded input, levels, bands and isolines recorded at five times a 1024 x 768 screen.
+void BM_FieldSectionPicture(benchmark::State& state)
+{
+  FieldSection f;
+  if (!f.ok) {
+    state.SkipWithError("line1.k2d not readable");
+    return;
+  }
+  TPseudoSectionContour c(5 * 1024, 5 * 768);
+  f.Feed(c);
+  c.LevelCount = 15;
+  for (auto _ : state) {
+    c.BuildSection(true);
+    c.UpdateLevels();
+    c.RenderPicture();
+    benchmark::DoNotOptimize(c.SectionPicture()->RecordCount());
+  }
+  state.counters["records"] = static_cast<double>(c.SectionPicture()->RecordCount());
+}
+BENCHMARK(BM_FieldSectionPicture)->Unit(benchmark::kMillisecond);
+
+// The recorded picture stretched into a 512 x 512 texture bitmap.
+void BM_FieldSectionReplay512(benchmark::State& state)
+{
+  FieldSection f;
+  if (!f.ok) {
+    state.SkipWithError("line1.k2d not readable");
+    return;
+  }
+  TPseudoSectionContour c(5 * 1024, 5 * 768);
+  f.Feed(c);
+  c.BuildSection(true);
+  c.UpdateLevels();
+  c.RenderPicture();
+  TBitmap bmp;
+  bmp.SetPixelFormat(pf24bit);
+  bmp.SetSize(512, 512);
+  for (auto _ : state) {
+    bmp.Canvas()->StretchDraw(TRect{0, 0, 512, 512}, c.SectionPicture());
+    benchmark::DoNotOptimize(bmp.ScanLine(0));
+  }
+}
+BENCHMARK(BM_FieldSectionReplay512)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+  setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  Application_Initialize(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
