@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "chart/canvas/NuvHtml.h"
@@ -204,4 +205,38 @@ TEST(NuvHtmlImages, PlaceholderWhenNoSource)
   Surface t;
   HtmlTextOut(&t.canvas, 10, 10, "<IMG WIDTH=20>");
   EXPECT_FALSE(t.HasColor(clRed));
+}
+
+TEST(NuvHtmlDraw, RuleCentreAndLineBreaks)
+{
+  Surface s;
+  s.canvas.SetBufferedDisplay(false);
+  s.canvas.InitWindow(s.bitmap.Canvas(), nullptr, clWhite, false, Rect(0, 0, 300, 120));
+  const int32_t fh = s.canvas.FontHeight();
+  HtmlTextOut(&s.canvas, 20, 10, "<HR>");
+  // A grey rule 100 pixels long at the pen line.
+  EXPECT_EQ(s.bitmap.Canvas()->GetPixel(20, 10) & 0xFFFFFF, 0x808080u);
+  EXPECT_EQ(s.bitmap.Canvas()->GetPixel(119, 10) & 0xFFFFFF, 0x808080u);
+  EXPECT_EQ(s.bitmap.Canvas()->GetPixel(20, 11) & 0xFFFFFF, clWhite);
+
+  Surface c;
+  c.canvas.SetBufferedDisplay(false);
+  c.canvas.InitWindow(c.bitmap.Canvas(), nullptr, clWhite, false, Rect(0, 0, 300, 120));
+  HtmlTextOut(&c.canvas, 0, 0, "<CENTER>WWW</CENTER>");
+  auto [top, bottom] = c.InkRows(0, 300);
+  ASSERT_GE(top, 0);
+  int left = 300, right = -1;
+  for (int y = top; y <= bottom; ++y)
+    for (int x = 0; x < 300; ++x)
+      if ((c.bitmap.Canvas()->GetPixel(x, y) & 0xFFFFFF) != clWhite) {
+        left = std::min(left, x);
+        right = std::max(right, x);
+      }
+  EXPECT_NEAR((left + right) / 2.0, 150.0, 3.0);
+
+  // A text ending in CR LF starts the next run at the start x, one line lower.
+  Surface l;
+  TSize size = HtmlTextExtent(&l.canvas, "abc\r\n<B>d</B>");
+  EXPECT_EQ(size.cx, l.Width("abc", 12));
+  EXPECT_EQ(size.cy, fh);
 }

@@ -271,6 +271,8 @@ TEST(PanelPrint, PdfPageKeepsProportions)
   panel.SetMarginUnits(muPixels);
   for (int i = 0; i < 4; ++i) panel.SetMargin(i, 0);
   panel.block = clBlack;
+  bool printingSeen = false;
+  panel.OnBeforePrint = [&](TObject*, TCanvas*, const TRect&) { printingSeen = panel.Printing; };
   TPrinter* printer = Printer();
   printer->SetOutputFileName(pdf);
   printer->BeginDoc();
@@ -279,6 +281,7 @@ TEST(PanelPrint, PdfPageKeepsProportions)
   printer->EndDoc();
   printer->SetOutputFileName("");
   EXPECT_FALSE(panel.Printing);
+  EXPECT_TRUE(printingSeen);
 
   // Wider than high: left and right margins 15, the printed rectangle two to one.
   EXPECT_EQ(panel.PrintMargins.Left, 15);
@@ -330,6 +333,10 @@ TEST(PanelPrint, PdfPageKeepsProportions)
 
 TEST(PanelPrint, MarginsFollowTheShape)
 {
+  TBitmap wide;
+  wide.SetSize(400, 200);
+  EXPECT_NEAR(DeviceAspectRatio(wide.Canvas()), 2.0, 0.05);
+
   TestPanel panel;
   TPrinter* printer = Printer();
   printer->SetOutputFileName("/tmp/unused-orbisk.pdf");
