@@ -506,14 +506,8 @@ void BlockTransfer(TCanvas& dest, const TRect& destRect, const QImage* source, c
     int sx = std::min(srcRect.Left, srcRect.Right), sy = std::min(srcRect.Top, srcRect.Bottom);
     int sw = std::abs(srcRect.Width()), sh = std::abs(srcRect.Height());
     if (sw == 0 || sh == 0) return;
-    QImage part(sw, sh, QImage::Format_RGB32);
-    part.fill(Qt::black);
-    for (int y = 0; y < sh; ++y)
-      for (int x = 0; x < sw; ++x) {
-        int xx = sx + x, yy = sy + y;
-        if (xx >= 0 && yy >= 0 && xx < source->width() && yy < source->height())
-          reinterpret_cast<QRgb*>(part.scanLine(y))[x] = 0xFF000000u | ReadRgb(*source, xx, yy);
-      }
+    // Pixels outside the source read as black.
+    QImage part = source->copy(sx, sy, sw, sh).convertToFormat(QImage::Format_RGB32);
     bool mx = (srcRect.Width() < 0) != (dw < 0), my = (srcRect.Height() < 0) != (dh < 0);
     if (mx || my) part = part.mirrored(mx, my);
     if (part.width() != std::abs(dw) || part.height() != std::abs(dh))
@@ -522,6 +516,29 @@ void BlockTransfer(TCanvas& dest, const TRect& destRect, const QImage* source, c
   }
   int x0 = std::min(destRect.Left, destRect.Right), y0 = std::min(destRect.Top, destRect.Bottom);
   int w = std::abs(dw), h = std::abs(dh);
+  if (rop == 0x00CC0020 || rop == 0x00F00021) {
+    // Plain copies of the source or the brush go through the painter.
+    QPainter* p = dest.Painter();
+    if (!p) return;
+    p->save();
+    p->resetTransform();
+    p->setCompositionMode(QPainter::CompositionMode_Source);
+    if (rop == 0x00CC0020) {
+      p->drawImage(x0, y0, src);
+    } else {
+      TPoint o = dest.GdiState()->brushOrigin;
+      p->setBrushOrigin(o.x, o.y);
+      TBrush* b = dest.Brush();
+      QRect r(x0, y0, w, h);
+      if (!b->GetBitmap() && b->GetStyle() != bsSolid) p->fillRect(r, ToQColor(dest.GetBkColor()));
+      if (b->GetBitmap() || b->GetStyle() != bsClear) {
+        p->setCompositionMode(QPainter::CompositionMode_SourceOver);
+        p->fillRect(r, MakeQBrush(dest));
+      }
+    }
+    p->restore();
+    return;
+  }
   // Pattern: the brush painted over the block, aligned to the brush origin.
   QImage pat;
   if (usesPat) {

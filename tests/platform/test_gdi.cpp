@@ -264,6 +264,18 @@ TEST(Blocks, PatternSourceAndDestinationOperations)
   EXPECT_EQ(GetPixel(m->Canvas(), 7, 0), clRed);
   EXPECT_EQ(GetPixel(m->Canvas(), 6, 1), clRed);
   EXPECT_EQ(GetPixel(m->Canvas(), 0, 3), clBlue);
+  // Copies keep to the clip region.
+  auto k = MakeBitmap(10, 10, clGray);
+  IntersectClipRect(k->Canvas(), 0, 0, 2, 10);
+  BitBlt(k->Canvas(), 0, 0, 4, 2, src->Canvas(), 0, 0, SRCCOPY);
+  SetDCBrushColor(k->Canvas(), clRed);
+  PatBlt(k->Canvas(), 0, 5, 10, 2, PATCOPY);
+  SelectClipRgn(k->Canvas(), nullptr);
+  EXPECT_EQ(GetPixel(k->Canvas(), 0, 0), clRed);
+  EXPECT_EQ(GetPixel(k->Canvas(), 1, 0), clWhite);
+  EXPECT_EQ(GetPixel(k->Canvas(), 2, 0), clGray);
+  EXPECT_EQ(GetPixel(k->Canvas(), 1, 5), clRed);
+  EXPECT_EQ(GetPixel(k->Canvas(), 2, 5), clGray);
   // A block moved within one surface reads the pixels as they were.
   auto s = MakeBitmap(6, 1);
   s->Canvas()->SetPixel(0, 0, clRed);
