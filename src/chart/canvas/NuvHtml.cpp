@@ -457,6 +457,7 @@ private:
 
 TSize Render(TNuvCanvas* canvas, int32_t x, int32_t y, const std::string& text, bool draw)
 {
+  if (!canvas || !canvas->Font()) return TSize();
   FontGuard guard(canvas->Font());
   // Tags left open by an earlier text must not reach into this one.
   TagStack.clear();

@@ -135,6 +135,9 @@ TCustomNuvPanel::~TCustomNuvPanel()
 {
   destroying_ = true;
   autoRepaint_ = false;
+  // Owned components (tools, series) go first, in reverse order of creation, while the
+  // listener list and the surface they may still call are there.
+  while (ComponentCount() > 0) delete Components(ComponentCount() - 1);
   canvas_.reset();
   border_.reset();
   shadow_.reset();
@@ -362,7 +365,10 @@ void TCustomNuvPanel::SetCanvas(std::unique_ptr<TCanvas3D> newCanvas)
   if (autoRepaint_) Repaint();
 }
 
-void TCustomNuvPanel::RemoveListener(INuvEventListener* listener) { listeners_->Remove(listener); }
+void TCustomNuvPanel::RemoveListener(INuvEventListener* listener)
+{
+  if (listeners_) listeners_->Remove(listener);
+}
 
 TNuvEvent* TCustomNuvPanel::BroadcastEvent(TNuvEvent* event)
 {

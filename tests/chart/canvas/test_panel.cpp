@@ -211,6 +211,24 @@ TEST(PanelEvents, ListenersInOrderAndCancelMouse)
   EXPECT_FALSE(panel.ZoomPanning()->Active);
 }
 
+TEST(PanelEvents, OwnedListenerLeavesOnDestruction)
+{
+  // A tool owned by the panel takes itself off the listener list when it is freed.
+  struct Tool : TComponent, INuvEventListener {
+    TCustomNuvPanel* panel;
+    int* seen;
+    Tool(TCustomNuvPanel* p, int* s) : TComponent(p), panel(p), seen(s) { panel->Listeners()->Add(this); }
+    ~Tool() override { panel->RemoveListener(this); }
+    void HandleEvent(TNuvEvent*) override { ++*seen; }
+  };
+  int seen = 0;
+  auto* panel = new TestPanel();
+  new Tool(panel, &seen);
+  panel->MouseDown(mbLeft, 0, 1, 1);
+  EXPECT_EQ(seen, 1);
+  delete panel;
+}
+
 TEST(PanelExport, BitmapOpensInIndependentReader)
 {
   testsupport::TempDir dir;
