@@ -139,14 +139,16 @@ bool FastDraw(QPainter& p, const MetaRecord& r, const Mapper& m)
     return true;
   }
   case RecKind::Polyline: {
-    if (r.penStyle != psSolid && r.penStyle != psInsideFrame) return false;
+    if ((r.penStyle != psSolid && r.penStyle != psInsideFrame) || m.W(r.penWidth) != 1) return false;
     if (r.pts.size() < 2) return true;
+    // Each point on the pixel under the centre of its stretched source pixel, given as the
+    // canvas's own lines take pixel indices.
     QPolygonF line;
     line.reserve(static_cast<int>(r.pts.size()));
     for (const TPoint& q : r.pts)
-      line.append(QPointF(std::floor(m.X(q.x) + 0.5 * m.sx) + 0.5, std::floor(m.Y(q.y) + 0.5 * m.sy) + 0.5));
+      line.append(QPointF(std::floor(m.X(q.x) + 0.5 * m.sx), std::floor(m.Y(q.y) + 0.5 * m.sy)));
     QPen pen(gfx::ToQColor(r.penColor));
-    pen.setWidth(m.W(r.penWidth));
+    pen.setWidth(1);
     pen.setCapStyle(Qt::FlatCap);
     pen.setJoinStyle(Qt::MiterJoin);
     p.setPen(pen);
@@ -268,7 +270,6 @@ void TMetafile::Draw(TCanvas* canvas, const TRect& r)
   bool clipSet = false;
   TRect clipNow;
 
-  QPainter* painter = canvas->Painter();
   for (const MetaRecord& rec : data->records) {
     if (rec.hasClip != clipSet || (rec.hasClip && !(rec.clip == clipNow))) {
       if (rec.hasClip) {
@@ -288,6 +289,8 @@ void TMetafile::Draw(TCanvas* canvas, const TRect& r)
       clipSet = rec.hasClip;
       clipNow = rec.clip;
     }
+    // The canvas may end its painter in between (raster operations), so ask each time.
+    QPainter* painter = rec.penMode == pmCopy ? canvas->Painter() : nullptr;
     if (painter && FastDraw(*painter, rec, m)) continue;
     SlowDraw(canvas, rec, m);
   }

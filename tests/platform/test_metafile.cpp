@@ -77,7 +77,7 @@ TEST(Metafile, ReplaysLikeDirectDrawing)
   EXPECT_EQ(m.RecordCount(), 7u);
   auto replayed = White(200, 200);
   replayed->Canvas()->Draw(0, 0, &m);
-  EXPECT_LT(Difference(*direct, *replayed), 0.005);
+  EXPECT_EQ(Difference(*direct, *replayed), 0.0);
   EXPECT_EQ(PixelAt(*replayed, 60, 40), 0x3366CCu);
   EXPECT_EQ(PixelAt(*replayed, 150, 60), 0x22AA44u);
   EXPECT_EQ(PixelAt(*replayed, 170, 25), clYellow);
