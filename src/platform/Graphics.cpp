@@ -481,6 +481,17 @@ void StrokeWithPen(TCanvas& canvas, QPainter& p, const QPainterPath& path, bool 
   // Figures run through pixel indices; a one-pixel pen lights the pixel at each index, while a
   // wide pen is a filled outline sampled at pixel centres, so it is centred by half a pixel.
   if (q.width() > 1 && !centred) p.translate(0.5, 0.5);
+  // (A path drops a line to its own end point, leaving a lone move.)
+  if (q.width() > 1 && q.capStyle() != Qt::FlatCap && path.elementCount() == 1) {
+    // A line of no length still shows the wide pen's end cap: a dot.
+    QPointF c = path.elementAt(0);
+    double r = q.width() / 2.0;
+    QPainterPath dot;
+    if (q.capStyle() == Qt::RoundCap) dot.addEllipse(c, r, r);
+    else dot.addRect(QRectF(c.x() - r, c.y() - r, 2 * r, 2 * r));
+    p.fillPath(dot, q.color());
+    return;
+  }
   if (PenDashed(*pen) && canvas.GetBkMode() == OPAQUE) {
     QPen back = q;
     back.setStyle(Qt::SolidLine);

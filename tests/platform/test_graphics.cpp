@@ -226,6 +226,16 @@ TEST(Lines, LineToLeavesOutTheLastPixel)
   Box ink = InkBox(*w);
   EXPECT_EQ(ink.top, 4);
   EXPECT_EQ(ink.bottom, 6);
+  // A wide line of no length is a dot of the pen's width.
+  auto d = MakeBitmap(20, 20);
+  d->Canvas()->Pen()->SetWidth(5);
+  d->Canvas()->MoveTo(10, 10);
+  d->Canvas()->LineTo(10, 10);
+  ink = InkBox(*d);
+  EXPECT_EQ(ink.left, 8);
+  EXPECT_EQ(ink.right, 12);
+  EXPECT_EQ(ink.top, 8);
+  EXPECT_EQ(ink.bottom, 12);
 }
 
 TEST(Lines, DashPatternsAndBackgroundMode)
