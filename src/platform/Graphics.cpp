@@ -6,9 +6,11 @@
 #include <algorithm>
 #include <atomic>
 #include <unordered_map>
+#include <cctype>
 #include <cmath>
 
 #include "platform/GraphicsPrivate.h"
+#include "platform/Metafile.h"
 
 // ---------------------------------------------------------------------------------------------
 // Pens, brushes, fonts
@@ -1554,11 +1556,43 @@ TBitmap* TPicture::Bitmap()
   return static_cast<TBitmap*>(graphic_.get());
 }
 
+namespace {
+// A copy of a graphic of a kind this picture knows, or nullptr.
+std::unique_ptr<TGraphic> CopyGraphic(const TGraphic* g)
+{
+  if (auto* b = dynamic_cast<const TBitmap*>(g)) {
+    auto copy = std::make_unique<TBitmap>();
+    copy->Assign(b);
+    return copy;
+  }
+  if (auto* m = dynamic_cast<const TMetafile*>(g)) {
+    auto copy = std::make_unique<TMetafile>();
+    copy->Assign(m);
+    return copy;
+  }
+  return nullptr;
+}
+
+std::string LowerExtension(const std::string& fileName)
+{
+  size_t dot = fileName.find_last_of('.');
+  size_t slash = fileName.find_last_of("/\\");
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return "";
+  std::string ext = fileName.substr(dot);
+  for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return ext;
+}
+}  // namespace
+
 void TPicture::LoadFromFile(const std::string& fileName)
 {
-  auto b = std::make_unique<TBitmap>();
-  b->LoadFromFile(fileName);
-  SetGraphic(std::move(b));
+  // Metafiles by their extension; everything else is read as a bitmap.
+  std::string ext = LowerExtension(fileName);
+  std::unique_ptr<TGraphic> g;
+  if (ext == ".emf" || ext == ".wmf") g = std::make_unique<TMetafile>();
+  else g = std::make_unique<TBitmap>();
+  g->LoadFromFile(fileName);
+  SetGraphic(std::move(g));
 }
 
 void TPicture::SaveToFile(const std::string& fileName)
@@ -1574,18 +1608,12 @@ void TPicture::Assign(const TPersistent* source)
   }
   if (auto* p = dynamic_cast<const TPicture*>(source)) {
     if (p == this) return;
-    if (auto* b = dynamic_cast<const TBitmap*>(p->graphic_.get())) {
-      auto copy = std::make_unique<TBitmap>();
-      copy->Assign(b);
-      SetGraphic(std::move(copy));
-    } else {
-      SetGraphic(nullptr);
-    }
+    SetGraphic(CopyGraphic(p->graphic_.get()));
     return;
   }
-  if (auto* g = dynamic_cast<const TBitmap*>(source)) {
-    auto copy = std::make_unique<TBitmap>();
-    copy->Assign(g);
+  if (auto* g = dynamic_cast<const TGraphic*>(source)) {
+    auto copy = CopyGraphic(g);
+    if (!copy) throw EConvertError("Cannot assign a graphic of this kind to a picture");
     SetGraphic(std::move(copy));
     return;
   }

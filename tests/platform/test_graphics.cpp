@@ -4,6 +4,7 @@
 
 #include "TestSupport.h"
 #include "platform/Graphics.h"
+#include "platform/Metafile.h"
 
 namespace {
 struct Box {
@@ -539,4 +540,43 @@ TEST(Images, DrawCopyRectAndTransparency)
   dst->Canvas()->CopyRect(Rect(0, 0, 8, 8), src->Canvas(), Rect(0, 0, 4, 4));
   EXPECT_EQ(dst->Canvas()->GetPixel(0, 0), clBlue);
   EXPECT_EQ(dst->Canvas()->GetPixel(7, 7), clRed);
+}
+
+TEST(Pictures, LoadByExtensionAndCopyOnAssign)
+{
+  testsupport::TempDir dir;
+  auto b = MakeBitmap(3, 3);
+  b->Canvas()->SetPixel(1, 1, clRed);
+  b->SaveToFile(dir.file("p.bmp"));
+  TPicture pic;
+  int changes = 0;
+  pic.OnChange = [&](TObject*) { ++changes; };
+  pic.LoadFromFile(dir.file("p.bmp"));
+  EXPECT_GE(changes, 1);
+  ASSERT_NE(dynamic_cast<TBitmap*>(pic.GetGraphic()), nullptr);
+  TPicture copy;
+  copy.Assign(&pic);
+  copy.Bitmap()->Canvas()->SetPixel(1, 1, clBlue);
+  EXPECT_EQ(pic.Bitmap()->Canvas()->GetPixel(1, 1), clRed);  // a deep copy
+  // Changing the held graphic tells the picture.
+  int before = changes;
+  pic.Bitmap()->SetSize(5, 5);
+  EXPECT_GT(changes, before);
+
+  TMetafile meta;
+  meta.SetSize(10, 10);
+  {
+    TMetafileCanvas mc(&meta);
+    mc.Rectangle(0, 0, 5, 5);
+  }
+  meta.SaveToFile(dir.file("m.EMF"));
+  TPicture mp;
+  mp.LoadFromFile(dir.file("m.EMF"));
+  EXPECT_NE(dynamic_cast<TMetafile*>(mp.GetGraphic()), nullptr);
+  TPicture mcopy;
+  mcopy.Assign(&mp);
+  EXPECT_NE(dynamic_cast<TMetafile*>(mcopy.GetGraphic()), nullptr);
+  EXPECT_EQ(mcopy.GetWidth(), mp.GetWidth());
+  // Asking for the bitmap of a metafile picture replaces it by an empty bitmap.
+  EXPECT_EQ(mcopy.Bitmap()->GetWidth(), 0);
 }
