@@ -24,9 +24,15 @@ TBitmap* PatternBitmap()
 
 TNuvCanvas::TNuvCanvas() = default;
 
-TNuvCanvas::~TNuvCanvas()
+TNuvCanvas::~TNuvCanvas() { SetCurrentFont(nullptr); }
+
+void TNuvCanvas::SetCurrentFont(TNuvFont* f)
 {
-  if (currentFont_ && currentFont_->GetCanvas() == this) currentFont_->SetCanvas(nullptr);
+  if (currentFont_ == f) return;
+  TNuvFont* old = currentFont_;
+  currentFont_ = f;
+  if (old) old->DetachCanvas(this);
+  if (f) f->SetCanvas(this);
 }
 
 void TNuvCanvas::AttachCanvas(TCanvas* canvas)
@@ -108,8 +114,7 @@ void TNuvCanvas::AssignFont(TNuvFont* font)
   if (GetMonochrome()) font_->SetColor(clBlack);
   if (referenceCanvas_ && referenceCanvas_->GetTextCharacterExtra() != font->GetInterCharSize())
     referenceCanvas_->SetTextCharacterExtra(font->GetInterCharSize());
-  if (currentFont_ && currentFont_ != font && currentFont_->GetCanvas() == this) currentFont_->SetCanvas(nullptr);
-  currentFont_ = font;
+  SetCurrentFont(font);
   font->SetCanvas(this);
 }
 

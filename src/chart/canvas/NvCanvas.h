@@ -126,7 +126,7 @@ public:
   TNuvTransparency GetBlendTransparency() const { return blendTransparency_; }
   const TRect& GetBounds() const { return bounds_; }
   TNuvFont* GetCurrentFont() const { return currentFont_; }
-  void SetCurrentFont(TNuvFont* f) { currentFont_ = f; }
+  void SetCurrentFont(TNuvFont* f);
   double GetFontZoom() const { return fontZoom_; }
   void SetFontZoom(double v) { fontZoom_ = v; }
 

@@ -342,7 +342,23 @@ TNuvFont::TNuvFont(TNotifyEvent onChange)
 
 TNuvFont::~TNuvFont()
 {
-  if (canvas_ && canvas_->GetCurrentFont() == this) canvas_->SetCurrentFont(nullptr);
+  const std::vector<TNuvCanvas*> holders = std::move(canvases_);
+  canvases_.clear();
+  canvas_ = nullptr;
+  for (TNuvCanvas* c : holders)
+    if (c->GetCurrentFont() == this) c->SetCurrentFont(nullptr);
+}
+
+void TNuvFont::SetCanvas(TNuvCanvas* c)
+{
+  canvas_ = c;
+  if (c && std::find(canvases_.begin(), canvases_.end(), c) == canvases_.end()) canvases_.push_back(c);
+}
+
+void TNuvFont::DetachCanvas(TNuvCanvas* c)
+{
+  canvases_.erase(std::remove(canvases_.begin(), canvases_.end(), c), canvases_.end());
+  if (canvas_ == c) canvas_ = nullptr;
 }
 
 void TNuvFont::SubChanged(TObject*) { Changed(); }

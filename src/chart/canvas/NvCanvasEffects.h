@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "chart/canvas/NvCanvasAttributes.h"
 #include "platform/Graphics.h"
@@ -179,9 +180,11 @@ public:
   bool IsNameStored() const { return GetName() != NuvDefaultFontName(); }
   bool IsStyleStored() const { return GetStyle() != defaultStyle_; }
 
-  // The canvas this font was last selected into (cleared when that canvas goes away).
+  // The canvas this font was last selected into (cleared when that canvas goes away). Every
+  // canvas that holds the font as its current font is told when the font is destroyed.
   TNuvCanvas* GetCanvas() const { return canvas_; }
-  void SetCanvas(TNuvCanvas* c) { canvas_ = c; }
+  void SetCanvas(TNuvCanvas* c);
+  void DetachCanvas(TNuvCanvas* c);
 
 private:
   void SubChanged(TObject*);
@@ -193,4 +196,5 @@ private:
   std::unique_ptr<TNuvShadow> shadow_;
   TNuvCanvas* canvas_ = nullptr;
   TFontStyles defaultStyle_ = 0;
+  std::vector<TNuvCanvas*> canvases_;
 };

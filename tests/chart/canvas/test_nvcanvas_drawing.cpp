@@ -656,4 +656,93 @@ TEST(CanvasBuffering, OffScreenBitmapShownAndReused)
   EXPECT_EQ(c.GetBitmap(), nullptr);
 }
 
+TEST(CanvasText, ChartFontLifetimeAndZoom)
+{
+  Surface a(50, 50), b(50, 50);
+  {
+    TNuvFont font;
+    font.GetShadow()->SetHorizSize(5);
+    a.c.AssignFont(&font);
+    b.c.AssignFont(&font);
+    EXPECT_EQ(a.c.GetCurrentFont(), &font);
+    EXPECT_EQ(b.c.GetCurrentFont(), &font);
+  }
+  // Both canvases forgot the destroyed font: measuring no longer adds its shadow.
+  EXPECT_EQ(a.c.GetCurrentFont(), nullptr);
+  EXPECT_EQ(b.c.GetCurrentFont(), nullptr);
+  EXPECT_EQ(a.c.TextWidth("W"), a.bmp.Canvas()->TextWidth("W"));
+
+  // Font zoom scales the selected size.
+  TNuvFont f;
+  f.SetSize(10);
+  a.c.SetFontZoom(200);
+  a.c.AssignFont(&f);
+  EXPECT_EQ(a.c.Font()->GetSize(), 20);
+  a.c.SetMonochrome(true);
+  f.SetColor(clRed);
+  a.c.AssignFont(&f);
+  EXPECT_EQ(a.c.Font()->GetColor(), clBlack);
+
+  // Projected text is scaled by the zoom and the font comes back afterwards.
+  TView3DOptions v(nullptr);
+  v.SetOrthogonal(true);
+  v.SetZoom(200);
+  Surface z(200, 100, &v, true);
+  TNuvFont g;
+  g.SetSize(10);
+  z.c.AssignFont(&g);
+  const int32_t h = z.c.Font()->GetHeight();
+  z.c.TextOut3D(60, 40, 0, "Zoomed");  // projected to (20, 30)
+  EXPECT_EQ(z.c.Font()->GetHeight(), h);
+  int black = z.Count(clBlack);
+  Surface n(200, 100);
+  n.c.AssignFont(&g);
+  n.c.TextOut(10, 10, "Zoomed");
+  EXPECT_GT(black, 2 * n.Count(clBlack));
+}
+
+TEST(CanvasShapes, ClearCubeOutlinesAndPicturesAtDepth)
+{
+  // A clear brush draws every face as an outline.
+  TView3DOptions v(nullptr);
+  Surface s(200, 200, &v, true);
+  s.c.Brush()->SetStyle(bsClear);
+  s.c.Pen()->SetColor(clRed);
+  s.c.Cube(60, 140, 60, 140, 0, 60);
+  TPoint backCorner = s.c.Calculate3DPosition(60, 140, 60);  // hidden behind a solid cube
+  EXPECT_EQ(s.At(backCorner.x, backCorner.y), clRed);
+  EXPECT_EQ(s.Count(clWhite) + s.Count(clRed), 40000);
+
+  // A bitmap drawn pixel by pixel at a depth, in a front view.
+  TBitmap pic;
+  pic.SetPixelFormat(pf24bit);
+  pic.SetSize(2, 2);
+  pic.Canvas()->SetPixel(0, 0, clRed);
+  pic.Canvas()->SetPixel(1, 0, clLime);
+  pic.Canvas()->SetPixel(0, 1, clBlue);
+  pic.Canvas()->SetPixel(1, 1, clYellow);
+  TView3DOptions front(nullptr);
+  front.SetOrthogonal(false);
+  front.SetElevation(0);
+  front.SetRotation(0);
+  front.SetPerspective(0);
+  Surface p(100, 100, &front, true);
+  p.c.StretchDraw3D({10, 10, 50, 50}, &pic, 20);
+  EXPECT_EQ(p.At(20, 20), clRed);
+  EXPECT_EQ(p.At(40, 20), clLime);
+  EXPECT_EQ(p.At(20, 40), clBlue);
+  EXPECT_EQ(p.At(40, 40), clYellow);
+  EXPECT_EQ(p.At(60, 60), clWhite);
+
+  // Pie shadow: a radial gradient, darkest in the middle, inside the moved ellipse.
+  Surface e(100, 100);
+  TNuvShadow sh;
+  sh.SetColor(clGray);
+  sh.SetSize(10);
+  sh.DrawEllipse(&e.c, {10, 10, 70, 70}, 0);
+  EXPECT_LT(Lum(e.At(50, 50)), Lum(e.At(25, 50)));
+  EXPECT_EQ(e.At(12, 12), clWhite);
+  EXPECT_EQ(e.At(5, 5), clWhite);
+}
+
 }  // namespace
