@@ -12,6 +12,17 @@ TNuvHtmlTextOut NuvHtmlTextOut;
 namespace {
 constexpr double DegToRad = 0.017453292519943295;
 
+// The image of a brush as a bitmap; another kind of graphic is drawn into a shared bitmap, so the
+// brush's own picture is left as it is.
+TBitmap* ImageBitmap(TGraphic* graphic)
+{
+  if (auto* b = dynamic_cast<TBitmap*>(graphic)) return b;
+  static TBitmap* drawn = new TBitmap;
+  drawn->SetSize(graphic->GetWidth(), graphic->GetHeight());
+  graphic->Draw(drawn->Canvas(), {0, 0, graphic->GetWidth(), graphic->GetHeight()});
+  return drawn;
+}
+
 // The one pattern bitmap shared by every canvas.
 TBitmap* PatternBitmap()
 {
@@ -71,7 +82,7 @@ void TNuvCanvas::AssignBrushColor(TChartBrush* brush, TColor color, TColor backC
   if (style < FirstPatternStyle) {
     TPicture* image = brush->HasImage() ? brush->GetImage() : nullptr;
     if (image && image->GetGraphic() && !image->GetGraphic()->Empty()) {
-      brush_->SetBitmap(image->Bitmap());
+      brush_->SetBitmap(ImageBitmap(image->GetGraphic()));
       GdiExtra::SetTextColor(dc, fill);
       SetBackMode(cbmOpaque);
       SetBackColor(backColor);

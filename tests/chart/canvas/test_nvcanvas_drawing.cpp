@@ -198,6 +198,34 @@ TEST(CanvasBrushes, PatternBrushesColouredByFillAndBack)
   EXPECT_EQ(b.GetTransparentColor() & 0xFFFFFF, clWhite);
 }
 
+TEST(CanvasBrushes, ImageBrushTilesThePicture)
+{
+  TChartBrush brush;
+  TPicture pic;
+  TBitmap* tile = pic.Bitmap();
+  tile->SetPixelFormat(pf24bit);
+  tile->SetSize(2, 1);
+  tile->Canvas()->SetPixel(0, 0, clRed);
+  tile->Canvas()->SetPixel(1, 0, clBlue);
+  brush.SetImage(&pic);
+  Surface s(20, 20);
+  s.c.Pen()->SetStyle(psClear);
+  s.c.AssignBrush(&brush, clBlack);
+  s.c.Rectangle(0, 0, 21, 21);
+  EXPECT_EQ(s.Count(clRed), 200);
+  EXPECT_EQ(s.Count(clBlue), 200);
+  EXPECT_NE(s.At(0, 5), s.At(1, 5));
+
+  // A monochrome canvas draws gradients in greys.
+  Surface m(20, 20);
+  m.c.SetMonochrome(true);
+  TNuvGradient g;
+  g.SetStartColor(clRed);
+  g.SetEndColor(clRed);
+  g.Draw(&m.c, {0, 0, 20, 20});
+  EXPECT_EQ(m.At(10, 10), RGB(85, 85, 85));
+}
+
 TEST(CanvasGradients, DirectionsMidColourAndBalance)
 {
   Surface s(100, 100);
