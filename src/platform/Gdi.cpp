@@ -5,6 +5,7 @@
 #include <QPaintDevice>
 #include <QPainterPathStroker>
 #include <QPolygon>
+#include <QRawFont>
 
 #include <algorithm>
 #include <cmath>
@@ -655,6 +656,23 @@ bool AlphaBlend(HDC dest, int32_t x, int32_t y, int32_t w, int32_t h, HDC src, i
 // ---------------------------------------------------------------------------------------------
 // Text
 
+namespace {
+// The font's own average character width (its OS/2 table) scaled to the pixel size, as the GDI
+// reports it; the measured average when the table is missing.
+int AverageCharWidth(const QFont& qf, const QFontMetrics& fm)
+{
+  QRawFont raw = QRawFont::fromFont(qf);
+  if (raw.isValid()) {
+    QByteArray os2 = raw.fontTable("OS/2");
+    if (os2.size() >= 4 && raw.unitsPerEm() > 0) {
+      auto avg = static_cast<int16_t>((static_cast<uint8_t>(os2[2]) << 8) | static_cast<uint8_t>(os2[3]));
+      if (avg > 0) return std::max(1, RoundAway32(avg * raw.pixelSize() / raw.unitsPerEm()));
+    }
+  }
+  return fm.averageCharWidth();
+}
+}  // namespace
+
 bool GetTextMetrics(HDC dc, TTextMetric& tm)
 {
   if (!dc) return false;
@@ -667,7 +685,7 @@ bool GetTextMetrics(HDC dc, TTextMetric& tm)
   tm.tmHeight = tm.tmAscent + tm.tmDescent;
   tm.tmInternalLeading = std::max(0, tm.tmHeight - qf.pixelSize());
   tm.tmExternalLeading = std::max(0, fm.leading());
-  tm.tmAveCharWidth = fm.averageCharWidth();
+  tm.tmAveCharWidth = AverageCharWidth(qf, fm);
   tm.tmMaxCharWidth = fm.maxWidth();
   tm.tmWeight = (f->GetStyle() & fsBold) ? 700 : 400;
   tm.tmItalic = (f->GetStyle() & fsItalic) ? 1 : 0;

@@ -857,7 +857,7 @@ void TCanvas::Rectangle(int32_t x1, int32_t y1, int32_t x2, int32_t y2)
     }
     int w = PenWidth(*pen_);
     double inset = (pen_->GetStyle() == psInsideFrame && w > 1) ? (w - 1) / 2.0 : 0.0;
-    QRectF line(QPointF(x1 + 0.5 + inset, y1 + 0.5 + inset), QPointF(x2 - 0.5 - inset, y2 - 0.5 - inset));
+    QRectF line(QPointF(x1 + inset, y1 + inset), QPointF(x2 - 1 - inset, y2 - 1 - inset));
     QPainterPath f;
     f.addRect(x1, y1, x2 - x1, y2 - y1);
     FillWithBrush(*this, p, f);
@@ -927,7 +927,14 @@ void TCanvas::Ellipse(int32_t x1, int32_t y1, int32_t x2, int32_t y2)
       FillWithBrush(*this, p, f);
       return;
     }
+    int w = PenWidth(*pen_);
     QPainterPath e = EllipsePath(x1, y1, x2, y2);
+    if (pen_->GetStyle() == psInsideFrame && w > 1) {
+      // The whole pen stays inside the box.
+      double inset = (w - 1) / 2.0;
+      e = QPainterPath();
+      e.addEllipse(QRectF(CC(x1, y1), CC(x2 - 1, y2 - 1)).adjusted(inset, inset, -inset, -inset));
+    }
     FillWithBrush(*this, p, e);
     StrokeWithPen(*this, p, e, true);
   });

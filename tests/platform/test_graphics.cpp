@@ -151,6 +151,26 @@ TEST(Shapes, RectangleExcludesRightAndBottomEdge)
   EXPECT_EQ(c->GetPixel(5, 9), clBlack);
   EXPECT_EQ(c->GetPixel(5, 5), clRed);
 
+  // An inside-frame pen of width 3 covers three pixels inwards from the box.
+  auto i = MakeBitmap(20, 20);
+  i->Canvas()->Pen()->SetWidth(3);
+  i->Canvas()->Pen()->SetStyle(psInsideFrame);
+  i->Canvas()->Brush()->SetColor(clRed);
+  i->Canvas()->Rectangle(2, 3, 12, 13);
+  ink = InkBox(*i);
+  EXPECT_EQ(ink.left, 2);
+  EXPECT_EQ(ink.right, 11);
+  EXPECT_EQ(i->Canvas()->GetPixel(4, 7), clBlack);
+  EXPECT_EQ(i->Canvas()->GetPixel(5, 7), clRed);
+  // A wide plain pen is centred on the outline.
+  auto c3 = MakeBitmap(20, 20);
+  c3->Canvas()->Pen()->SetWidth(3);
+  c3->Canvas()->Rectangle(2, 3, 12, 13);
+  ink = InkBox(*c3);
+  EXPECT_EQ(ink.left, 1);
+  EXPECT_EQ(ink.right, 12);
+  EXPECT_EQ(ink.top, 2);
+  EXPECT_EQ(ink.bottom, 13);
   // Without an outline the filled area ends one pixel short.
   auto n = MakeBitmap(20, 20);
   n->Canvas()->Brush()->SetColor(clRed);
@@ -188,6 +208,19 @@ TEST(Shapes, EllipsesAndRoundRectsStayInsideTheirBox)
     EXPECT_EQ(ink.left, 3) << size;
     EXPECT_EQ(ink.right, 3 + size - 1) << size;
     EXPECT_EQ(ink.bottom, 4 + size - 1) << size;
+  }
+  // A wide inside-frame pen keeps to the box; a wide plain pen is centred on its edge.
+  for (TPenStyle style : {psInsideFrame, psSolid}) {
+    auto f = MakeBitmap(40, 40);
+    f->Canvas()->Pen()->SetWidth(5);
+    f->Canvas()->Pen()->SetStyle(style);
+    f->Canvas()->Ellipse(10, 10, 30, 30);
+    Box ink = InkBox(*f);
+    int out = style == psInsideFrame ? 0 : 2;
+    EXPECT_EQ(ink.left, 10 - out);
+    EXPECT_EQ(ink.right, 29 + out);
+    f->Canvas()->Brush()->SetColor(clRed);
+    f->Canvas()->Rectangle(5, 5, 8, 8);
   }
   // The brush fills the inside.
   auto b = MakeBitmap(40, 40);
