@@ -265,7 +265,10 @@ void TForm1::CreateComponents()
     SceneChart()->Repaint();
     handled = true;
   };
-  Chart3->OnAfterDraw = [this](TObject*) { ShowPlaneDepth(); };
+  Chart3->OnAfterDraw = [this](TObject*) {
+    if (SceneLocked()) return;
+    ShowPlaneDepth();
+  };
   RichStringGrid1->OnCanEditCell = [this](TObject*, int32_t c, int32_t r, bool& can) { GridCanEditCell(c, r, can); };
   RichStringGrid1->OnGetAlignment = [this](TObject*, int32_t c, int32_t r, THorzAlign& h, TVertAlign& v) {
     GridGetAlignment(c, r, h, v);
@@ -423,9 +426,15 @@ void TForm1::SaveDataClick()
 
 void TForm1::AppendRowClick()
 {
+  const int32_t row = RichStringGrid1->GetRowCount();
+  // Rows above without an entry (a project that kept none) get theirs first, so that row and
+  // entry stay paired.
+  while (static_cast<int32_t>(State.Profiles.size()) < row - 1) {
+    State.Profiles.push_back(TProfileEntry{});
+    State.Loaded.push_back(0);
+  }
   State.Profiles.push_back(TProfileEntry{});
   State.Loaded.push_back(0);
-  const int32_t row = RichStringGrid1->GetRowCount();
   RichStringGrid1->SetRowCount(row + 1);
   State.Grid.SetRowCount(row + 1);
   State.Grid.ClearRow(row);

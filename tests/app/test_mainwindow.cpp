@@ -483,7 +483,14 @@ TEST_F(MainWindow, AProjectThatKeptNoEntryLeavesAnEmptyRowThatStillWorks)
   ClickCell(4, 1);
   testinput::ClickCenter(f.SpeedButton6);
   EXPECT_TRUE(f.State.Profiles.empty());
-  // Loading a file into the row makes its entry.
+  // Appending pairs every row with an entry again; dropping keeps them paired.
+  testinput::ClickCenter(f.SpeedButton1);
+  EXPECT_EQ(f.State.Profiles.size(), 2u);
+  EXPECT_EQ(f.State.Loaded.size(), 2u);
+  testinput::ClickCenter(f.SpeedButton6);
+  EXPECT_EQ(f.State.Profiles.size(), 1u);
+  EXPECT_EQ(f.RichStringGrid1->GetRowCount(), 2);
+  // Loading a file into the row fills its entry.
   TOpenDialog::TestAnswer = [&](TOpenDialog* d) {
     d->FileName = dir.file("demo-north.cht");
     d->FilterIndex = 1;
