@@ -133,6 +133,13 @@ TEST(Bitmap, BmpFilesAreBottomUpWindowsBitmaps)
   testsupport::WriteAll(dir.file("bad.bmp"), "BMnonsense");
   EXPECT_THROW(bad.LoadFromFile(dir.file("bad.bmp")), EInvalidGraphic);
   EXPECT_THROW(bad.LoadFromFile(dir.file("missing.bmp")), EInOutError);
+  // A header that claims a huge picture over a few bytes of data is refused, not allocated.
+  std::string huge = testsupport::ReadAll(dir.file("a24.bmp"));
+  huge[18] = huge[19] = huge[20] = 0;
+  huge[21] = 0x7F;
+  testsupport::WriteAll(dir.file("huge.bmp"), huge);
+  EXPECT_THROW(bad.LoadFromFile(dir.file("huge.bmp")), EInvalidGraphic);
+  EXPECT_EQ(bad.GetWidth(), 0);
 }
 
 TEST(Shapes, RectangleExcludesRightAndBottomEdge)
