@@ -431,7 +431,8 @@ void TPseudoSectionContour::SetGridData(const std::vector<double>& xIn, const st
   ChooseLevelRange();
   if (!retriangulate) return;
 
-  if (nx < 2 || nd < 2) {
+  // Too few positions or depths, or no last depth to stretch by: nothing to triangulate.
+  if (nx < 2 || nd < 2 || lastDepth == 0.0) {
     PlotXMin = PlotXMax = PlotYMin = PlotYMax = PlotXSpan = PlotYSpan = XScale = YScale = 0.0;
     if (nx > 0) PlotXMin = x[0], PlotXMax = x[nx - 1];
     TriangleCount = 0;

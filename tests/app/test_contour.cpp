@@ -409,10 +409,11 @@ TEST(ContourGrid, DegenerateInputGivesNoTrianglesAndAnEmptyPicture)
     c.RenderPicture();
     EXPECT_EQ(c.SectionPicture()->RecordCount(), 0u);
   }
-  // A zero last depth with relief: no division by zero.
+  // A zero last depth with relief: no division by zero, no triangles.
   c.ReliefFactor = 1;
   c.SetGridData({0, 1, 2}, {-2, -1, 0}, {1, 2, 3}, v, true);
   for (int32_t i = 1; i < c.NextNode; ++i) EXPECT_TRUE(std::isfinite(c.NodeTable[i].y));
+  EXPECT_EQ(c.TriangleCount, 0);
 
   // Scattered nodes on one line.
   TPseudoSectionContour s(500, 500);

@@ -337,11 +337,18 @@ TEST(ContourPicture, ColourBarSkipsOverlappingLabels)
   EXPECT_EQ(canvas.texts.front().text, "94");
   EXPECT_EQ(canvas.texts.front().x, 10 + 15 + 6);
 
-  // Equal neighbouring levels: no NaN decimals.
-  c->LevelValues[3] = c->LevelValues[4];
+  // Equal neighbouring levels: that label gets 0 decimals, the others their own.
+  c->LevelCount = 3;
+  c->LevelValues = {0.25, 0.5, 0.5};
+  c->BandColors.resize(4);
+  c->IsolineColors.resize(3);
   CaptureCanvas again(&m);
-  c->DrawColorBar(10, 50, 15, 150, 0, 0, "", &again);
-  for (const auto& t : again.texts) EXPECT_EQ(t.text.find("nan"), std::string::npos) << t.text;
+  c->DrawColorBar(10, 50, 15, 300, 0, 0, "", &again);
+  ASSERT_EQ(again.texts.size(), 4u);
+  EXPECT_EQ(again.texts[0].text.find('.'), std::string::npos) << again.texts[0].text;
+  EXPECT_EQ(again.texts[1].text, "0.5");
+  EXPECT_EQ(again.texts[2].text.substr(0, 2), "0.");  // the lowest level measures its spacing upwards
+  EXPECT_EQ(again.texts[2].text.size(), 3u);
 
   // Nothing without colours.
   c->BandColors.clear();
