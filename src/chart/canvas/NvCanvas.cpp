@@ -5,7 +5,7 @@
 
 #include "chart/canvas/NuvResources.h"
 #include "chart/canvas/NvCanvasBlend.h"
-#include "platform/GdiExtra.h"
+#include "platform/Gdi.h"
 
 TNuvHtmlTextOut NuvHtmlTextOut;
 
@@ -83,7 +83,7 @@ void TNuvCanvas::AssignBrushColor(TChartBrush* brush, TColor color, TColor backC
     TPicture* image = brush->HasImage() ? brush->GetImage() : nullptr;
     if (image && image->GetGraphic() && !image->GetGraphic()->Empty()) {
       brush_->SetBitmap(ImageBitmap(image->GetGraphic()));
-      GdiExtra::SetTextColor(dc, fill);
+      ::SetTextColor(dc, fill);
       SetBackMode(cbmOpaque);
       SetBackColor(backColor);
     } else {
@@ -112,9 +112,9 @@ void TNuvCanvas::AssignBrushColor(TChartBrush* brush, TColor color, TColor backC
     else {
       // Mask: white bits leave the picture as it is.
       SetBackColor(clWhite);
-      GdiExtra::SetRop2(dc, 9);
+      ::SetROP2(dc, R2_MASKPEN);
     }
-    GdiExtra::SetTextColor(dc, fill);
+    ::SetTextColor(dc, fill);
   }
 }
 

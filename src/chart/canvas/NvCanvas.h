@@ -14,7 +14,7 @@
 #include "platform/Graphics.h"
 
 class TNuvBlend;
-class TGdiRegion;
+class TRegion;
 
 struct TPoint3D {
   int32_t x = 0, y = 0, z = 0;
@@ -411,6 +411,6 @@ private:
   bool keepBitmap_ = false;
   TFourPoints iPoints_{};
   // The clip region in force before the last clip (one per canvas).
-  std::unique_ptr<TGdiRegion> savedClip_;
+  std::unique_ptr<TRegion> savedClip_;
   bool hasSavedClip_ = false;
 };

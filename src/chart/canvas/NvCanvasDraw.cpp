@@ -6,7 +6,7 @@
 
 #include "chart/canvas/NvCanvas.h"
 #include "chart/canvas/NvCanvasBlend.h"
-#include "platform/GdiExtra.h"
+#include "platform/Gdi.h"
 
 namespace {
 
@@ -101,9 +101,9 @@ void TNuvCanvas3D::TextOutChartFont(int32_t x, int32_t y, const std::string& tex
   TCanvas* dc = referenceCanvas_;
 
   auto buildPath = [&] {
-    GdiExtra::BeginPath(dc);
-    GdiExtra::TextOutPath(dc, x, y, text);
-    GdiExtra::EndPath(dc);
+    ::BeginPath(dc);
+    ::TextOut(dc, x, y, text);
+    ::EndPath(dc);
   };
   if (hasOutline)
     AssignVisiblePen(outline);
@@ -115,9 +115,9 @@ void TNuvCanvas3D::TextOutChartFont(int32_t x, int32_t y, const std::string& tex
   SetBackMode(cbmTransparent);
   buildPath();
   if (hasGradient) {
-    if (gradient->GetOutline()) GdiExtra::WidenPath(dc);
+    if (gradient->GetOutline()) ::WidenPath(dc);
     SaveClip();
-    GdiExtra::SelectClipPath(dc, rcAnd);
+    ::SelectClipPath(dc, RGN_AND);
     gradient->Draw(this, TextRectAt(x, y, text));
     UnClipRectangle();
     if (gradient->GetOutline()) return;
@@ -128,9 +128,9 @@ void TNuvCanvas3D::TextOutChartFont(int32_t x, int32_t y, const std::string& tex
   }
   if (hasOutline) {
     if (color != clNone)
-      GdiExtra::StrokeAndFillPath(dc);
+      ::StrokeAndFillPath(dc);
     else
-      GdiExtra::StrokePath(dc);
+      ::StrokePath(dc);
   }
 }
 
@@ -210,44 +210,62 @@ void TNuvCanvas3D::TextOut3D(int32_t x, int32_t y, int32_t z, const std::string&
 
 void TNuvCanvas3D::SaveClip()
 {
-  if (!savedClip_) savedClip_ = std::make_unique<TGdiRegion>();
-  hasSavedClip_ = GdiExtra::GetClipRegion(referenceCanvas_, *savedClip_);
+  if (!savedClip_) savedClip_ = std::make_unique<TRegion>();
+  hasSavedClip_ = ::GetClipRgn(referenceCanvas_, *savedClip_) == 1;
 }
+
+namespace {
+// The rectangle in device coordinates.
+TRect ToDevice(TCanvas* dc, const TRect& r)
+{
+  TPoint p[2] = {{r.Left, r.Top}, {r.Right, r.Bottom}};
+  ::LPtoDP(dc, p, 2);
+  return {p[0].x, p[0].y, p[1].x, p[1].y};
+}
+}  // namespace
 
 void TNuvCanvas3D::ClipRectangle(const TRect& rect)
 {
   SaveClip();
-  GdiExtra::CombineClipRegion(referenceCanvas_, TGdiRegion::FromRect(rect), rcAnd);
+  TRegion r = ::CreateRectRgnIndirect(ToDevice(referenceCanvas_, rect));
+  ::ExtSelectClipRgn(referenceCanvas_, &r, RGN_AND);
 }
 
 void TNuvCanvas3D::ClipRoundRectangle(const TRect& rect, int32_t roundSize)
 {
   SaveClip();
-  GdiExtra::CombineClipRegion(referenceCanvas_, TGdiRegion::FromRoundRect(rect, roundSize, roundSize), rcAnd);
+  const TRect d = ToDevice(referenceCanvas_, rect);
+  TRegion r = ::CreateRoundRectRgn(d.Left, d.Top, d.Right, d.Bottom, roundSize, roundSize);
+  ::ExtSelectClipRgn(referenceCanvas_, &r, RGN_AND);
 }
 
 void TNuvCanvas3D::ClipEllipse(const TRect& rect, bool inverted)
 {
   if (inverted) {
-    GdiExtra::CombineClipRegion(referenceCanvas_, TGdiRegion::FromEllipse(rect), rcXor);
+    TRegion r = ::CreateEllipticRgnIndirect(rect);
+    ::ExtSelectClipRgn(referenceCanvas_, &r, RGN_XOR);
     return;
   }
   SaveClip();
-  GdiExtra::CombineClipRegion(referenceCanvas_, TGdiRegion::FromEllipse(rect), rcAnd);
+  TRegion r = ::CreateEllipticRgnIndirect(ToDevice(referenceCanvas_, rect));
+  ::ExtSelectClipRgn(referenceCanvas_, &r, RGN_AND);
 }
 
 void TNuvCanvas3D::ClipPolygon(std::span<const TPoint> points)
 {
   SaveClip();
-  GdiExtra::CombineClipRegion(referenceCanvas_, TGdiRegion::FromPolygon(points), rcAnd);
+  std::vector<TPoint> p(points.begin(), points.end());
+  ::LPtoDP(referenceCanvas_, p.data(), static_cast<int>(p.size()));
+  TRegion r = ::CreatePolygonRgn(p.data(), static_cast<int>(p.size()), ALTERNATE);
+  ::ExtSelectClipRgn(referenceCanvas_, &r, RGN_AND);
 }
 
 void TNuvCanvas3D::UnClipRectangle()
 {
   if (hasSavedClip_ && savedClip_)
-    GdiExtra::SelectClipRegion(referenceCanvas_, savedClip_.get());
+    ::SelectClipRgn(referenceCanvas_, savedClip_.get());
   else
-    GdiExtra::SelectClipRegion(referenceCanvas_, nullptr);
+    ::SelectClipRgn(referenceCanvas_, nullptr);
   hasSavedClip_ = false;
 }
 

@@ -8,6 +8,7 @@
 
 #include "chart/canvas/NuvConst.h"
 #include "chart/canvas/NvCanvasEffects.h"
+#include "platform/Gdi.h"
 
 TPoint MakePoint(int32_t x, int32_t y) { return {x, y}; }
 TRect MakeRect(int32_t left, int32_t top, int32_t right, int32_t bottom) { return {left, top, right, bottom}; }
@@ -251,14 +252,9 @@ void PlatformAlphaBlend(TBitmap* dest, int32_t x, int32_t y, TBitmap* source, ui
   }
 }
 
-void PlatformSetBrushColor(TCanvas* canvas, TColor color)
-{
-  canvas->Brush()->SetBitmap(nullptr);
-  canvas->Brush()->SetStyle(bsSolid);
-  canvas->Brush()->SetColor(color);
-}
+void PlatformSetBrushColor(TCanvas* canvas, TColor color) { ::SetDCBrushColor(canvas, color); }
 
-void PlatformSetPenColor(TCanvas* canvas, TColor color) { canvas->Pen()->SetColor(color); }
+void PlatformSetPenColor(TCanvas* canvas, TColor color) { ::SetDCPenColor(canvas, color); }
 
 int startupCount = 0;
 
