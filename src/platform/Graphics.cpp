@@ -726,7 +726,7 @@ void TCanvas::SetBkMode(int mode)
 TColor TCanvas::GetBkColor() const
 {
   SyncState();
-  return bkColor_;
+  return ColorToRGB(bkColor_);
 }
 
 void TCanvas::SetBkColor(TColor c)
@@ -738,7 +738,7 @@ void TCanvas::SetBkColor(TColor c)
 TColor TCanvas::GetTextColor() const
 {
   SyncState();
-  return state_->textColor;
+  return ColorToRGB(state_->textColor);
 }
 
 void TCanvas::SetTextColor(TColor c)
@@ -775,6 +775,8 @@ void TCanvas::Paint(const std::function<void(QPainter&)>& draw)
     QPainter* p = Painter();
     if (!p) return;
     p->save();
+    p->setCompositionMode(QPainter::CompositionMode_SourceOver);
+    p->setOpacity(1.0);
     draw(*p);
     p->restore();
     return;
@@ -879,6 +881,8 @@ void TCanvas::FillRect(const TRect& r)
   QPainter* p = Painter();
   if (!p) return;
   p->save();
+  p->setCompositionMode(QPainter::CompositionMode_SourceOver);
+  p->setOpacity(1.0);
   FillWithBrush(*this, *p, f);
   p->restore();
 }
@@ -897,6 +901,8 @@ void TCanvas::FrameRect(const TRect& r)
   QPainter* p = Painter();
   if (!p) return;
   p->save();
+  p->setCompositionMode(QPainter::CompositionMode_SourceOver);
+  p->setOpacity(1.0);
   FillWithBrush(*this, *p, f);
   p->restore();
 }
@@ -1158,6 +1164,8 @@ void TCanvas::TextOut(int32_t x, int32_t y, const std::string& text)
   QPainter* painter = Painter();
   if (!painter) return;
   painter->save();
+  painter->setCompositionMode(QPainter::CompositionMode_SourceOver);
+  painter->setOpacity(1.0);
   [&](QPainter& p) {
     p.translate(x, y);
     if (angle != 0) p.rotate(-angle);
