@@ -66,18 +66,17 @@ void TNuvCanvas3D::TextOutPlain(int32_t x, int32_t y, const std::string& text)
 void TNuvCanvas3D::TextOut(int32_t x, int32_t y, const std::string& text)
 {
   TNuvFont* f = currentFont_;
-  const TColor textColor = font_->GetColor();
   if (TNuvShadow* sh = f ? f->ShadowOrNull() : nullptr; sh && (sh->GetHorizSize() != 0 || sh->GetVertSize() != 0)) {
     int32_t sx = x, sy = y;
     if (sh->GetHorizSize() >= 0) sx = AddChecked(x, sh->GetHorizSize()); else x = SubChecked(x, sh->GetHorizSize());
     if (sh->GetVertSize() >= 0) sy = AddChecked(y, sh->GetVertSize()); else y = SubChecked(y, sh->GetVertSize());
     TNuvBlend* blend = nullptr;
     if (sh->GetTransparency() > 0) blend = BeginBlending(TextRectAt(sx, sy, text), sh->GetTransparency());
-    font_->SetColor(sh->GetColor());
+    ::SetTextColor(referenceCanvas_, sh->GetColor());
     TextOutPlain(sx, sy, text);
     if (blend) EndBlending(blend);
   }
-  font_->SetColor(textColor);
+  ::SetTextColor(referenceCanvas_, font_->GetColor());
 
   TChartHiddenPen* outline = f ? f->OutLineOrNull() : nullptr;
   TNuvFontGradient* gradient = f ? f->GradientOrNull() : nullptr;

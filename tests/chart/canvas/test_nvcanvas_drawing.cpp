@@ -447,6 +447,22 @@ TEST(CanvasText, ShadowOffsetsAndRotation)
   EXPECT_EQ(r.c.Font()->GetOrientation(), 0);  // the temporary font is gone
 }
 
+TEST(CanvasText, TextTakesTheFontColourAfterAPatternBrush)
+{
+  Surface s(100, 40);
+  TNuvFont font;
+  font.SetSize(16);
+  font.SetColor(clRed);
+  s.c.AssignFont(&font);
+  TChartBrush pattern;
+  pattern.SetStyleValue(FirstPatternStyle + 1);
+  s.c.AssignBrushColor(&pattern, clBlue, clYellow);  // the text colour becomes blue here
+  s.c.SetBackMode(cbmTransparent);
+  s.c.TextOut(5, 5, "Text");
+  EXPECT_GT(s.Count(clRed), 20);
+  EXPECT_EQ(s.Count(clBlue), 0);
+}
+
 TEST(CanvasText, GradientOutlineFillsOnlyTheWidenedOutline)
 {
   Surface s(200, 80);
