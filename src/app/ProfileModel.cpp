@@ -17,8 +17,10 @@ bool StrictlyIncreasing(const arofdouble& v)
   return true;
 }
 
-// Reads Count cell rows of at least Cells numbers each, keeping exactly Cells of them.
-bool ReadCellRows(TTextReader& in, size_t count, size_t cells, ararofdouble& rows)
+// Reads Count cell rows as they stand. The first row sets the width of the cell grid and must
+// cover the Z intervals (MinCells); a later row shorter than the first fails, a longer one is cut
+// to the first row's width.
+bool ReadCellRows(TTextReader& in, size_t count, size_t minCells, ararofdouble& rows)
 {
   rows.clear();
   rows.reserve(count);
@@ -26,12 +28,20 @@ bool ReadCellRows(TTextReader& in, size_t count, size_t cells, ararofdouble& row
     if (in.Eof())
       return false;
     arofdouble row = SplitFloats(in.ReadLn(), 0);
-    if (row.size() < cells)
+    const size_t width = rows.empty() ? std::max<size_t>(minCells, 1) : rows.front().size();
+    if (row.size() < width)
       return false;
-    row.resize(cells);
+    if (!rows.empty())
+      row.resize(width);
     rows.push_back(std::move(row));
   }
   return true;
+}
+
+// The fixed-mean node grid of a cell grid: one node more than there are cells each way.
+ararofdouble NodeGrid(const ararofdouble& cells, bool geometric)
+{
+  return CellsToNodes(cells, cells.size() + 1, cells.front().size() + 1, geometric);
 }
 
 void DefaultPlacement(fdata& d)
@@ -142,7 +152,7 @@ bool ReadModelFile(const std::string& fileName, fdata& resOut, fdata& polOut)
   ararofdouble resCells;
   if (!ReadCellRows(in, nx - 1, nz - 1, resCells))
     return false;
-  res.Nodes = CellsToNodes(resCells, nx, nz, true);
+  res.Nodes = NodeGrid(resCells, true);
   DefaultPlacement(res);
 
   ararofdouble polCells;
@@ -162,7 +172,7 @@ bool ReadModelFile(const std::string& fileName, fdata& resOut, fdata& polOut)
     if (complete)
       complete = ReadCellRows(in, nx - 1, nz - 1, polCells);
     if (complete)
-      pol.Nodes = CellsToNodes(polCells, nx, nz, false);
+      pol.Nodes = NodeGrid(polCells, false);
     else
       pol.Present = 0;
   }

@@ -16,7 +16,8 @@ struct fdata {
   uint8_t Shown = 0;            // drawn (grid column "v")
   std::string FileName;         // model file path (resistivity half only)
   ararofdouble Values;          // Length(X) rows of Length(Z) node values (mean by LogScale)
-  ararofdouble Nodes;           // the same node grid by the fixed mean of the half
+  ararofdouble Nodes;           // node grid of the cells by the fixed mean of the half: one node more
+                                // than cells each way, so at least Length(X) x Length(Z)
   arofdouble X;                 // cell boundaries along the profile, ascending
   arofdouble Z;                 // cell boundaries in depth below the relief, ascending
   arofdouble ReliefAtX;         // relief height at each X (zeros without relief)
@@ -44,12 +45,13 @@ struct fdata {
 using TProfileEntry = std::array<fdata, 2>;
 
 // Reads a model file into the two halves. False (halves untouched) for a missing file, a missing
-// keyword, an unknown extension, bad boundaries or missing/short cell rows. An eta block that is
+// keyword, an unknown extension, bad boundaries, missing cell rows, a first row with fewer cells
+// than Z intervals or a later row shorter than the first. An eta block that is
 // incomplete leaves the polarizability half not Present while the resistivity half loads.
 bool ReadModelFile(const std::string& fileName, fdata& res, fdata& pol);
 
-// Node grid of Length(X) x Length(Z) values from a cell grid of (Length(X) - 1) rows of at least
-// Length(Z) - 1 cells: each node the mean of its four surrounding cells (indices clamped).
+// Node grid of nx x nz values from a cell grid: each node the mean of its four surrounding cells,
+// indices clamped into the grid (so edge nodes repeat their nearest cells).
 // Geometric: mean of the positive cells' logarithms; a node whose four cells are all 0 or below
 // takes their arithmetic mean instead, so no NaN or infinity comes out.
 ararofdouble CellsToNodes(const ararofdouble& cells, size_t nx, size_t nz, bool geometric);

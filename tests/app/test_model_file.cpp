@@ -89,6 +89,22 @@ TEST(ModelFile, MeansGeometricForLogScaleArithmeticOtherwise)
   EXPECT_EQ(k.res.ReliefAtX, (arofdouble{0, 0, 0}));
 }
 
+TEST(ModelFile, CellRowsAreKeptAsWideAsTheFirst)
+{
+  TempDir dir;
+  // One Z interval but two cells per row: the bottom nodes take the second cell as well.
+  Loaded l = Read(dir, "w.out", "x\r\nmodel\r\n\r\n0 10 20\r\n0 5\r\nskip\r\n4 100\r\n16 100 7\r\n");
+  ASSERT_TRUE(l.ok);
+  ASSERT_EQ(l.res.Values.size(), 3u);
+  ASSERT_EQ(l.res.Values[1].size(), 2u);
+  EXPECT_DOUBLE_EQ(l.res.Values[1][0], 10.0);
+  EXPECT_DOUBLE_EQ(l.res.Values[1][1], 55.0);
+  EXPECT_DOUBLE_EQ(l.res.MaxValue, 58.0);
+  // The fixed-mean grid has one node more than cells each way.
+  ASSERT_EQ(l.res.Nodes.size(), 3u);
+  EXPECT_EQ(l.res.Nodes[0].size(), 3u);
+}
+
 TEST(ModelFile, ChtHeaderAndSingleReliefPoint)
 {
   TempDir dir;
@@ -127,6 +143,7 @@ TEST(ModelFile, RefusesBrokenFiles)
       {"ext.txt", K2d("x", "", "", "1\r\n2\r\n")},
       {"missingrow.k2d", K2d("x", "", "", "1\r\n")},
       {"shortrow.k2d", "x\r\nmodel\r\n\r\n0 1 2\r\n0 5 9\r\n\r\n1 2\r\n3\r\n"},
+      {"shorterthanfirst.k2d", "x\r\nmodel\r\n\r\n0 1 2\r\n0 5\r\n\r\n1 2\r\n3\r\n"},
       {"onex.k2d", "x\r\nmodel\r\n\r\n0\r\n0 5\r\n\r\n1\r\n"},
       {"onez.k2d", "x\r\nmodel\r\n\r\n0 1\r\n5\r\n\r\n1\r\n"},
       {"xdown.k2d", "x\r\nmodel\r\n\r\n2 1\r\n0 5\r\n\r\n1\r\n"},
