@@ -255,14 +255,14 @@ void TForm1::CreateComponents()
     int zoom, rotation, elevation;
     SceneChart()->GetView3D(zoom, rotation, elevation);
     SceneChart()->SetView3D(zoom - 2, rotation, elevation);
-    SceneChart()->Repaint();
+    RepaintScene();
     handled = true;
   };
   Chart3->OnMouseWheelUp = [this](TObject*, TShiftState, TPoint, bool& handled) {
     int zoom, rotation, elevation;
     SceneChart()->GetView3D(zoom, rotation, elevation);
     SceneChart()->SetView3D(zoom + 2, rotation, elevation);
-    SceneChart()->Repaint();
+    RepaintScene();
     handled = true;
   };
   Chart3->OnAfterDraw = [this](TObject*) {
@@ -336,7 +336,7 @@ void TForm1::Timer2Timer()
   rotation += 4;
   if (rotation >= 360) rotation = 0;
   SceneChart()->SetView3D(zoom, rotation, elevation);
-  SceneChart()->Repaint();
+  RepaintScene();
 }
 
 bool TForm1::SectionPresent() const { return AnySectionPresent(State); }

@@ -561,6 +561,11 @@ TEST_F(MainWindow, MessagesDuringALoadDoNotPaintTheHalfLoadedScene)
   // One repaint, after the load finished.
   EXPECT_EQ(f.Chart3->Repaints(), before + 1);
   EXPECT_FALSE(f.SceneLocked());
+  const int repaints = f.Chart3->Repaints();
+  // A project that cannot be read leaves the lock released.
+  f.OpenProject(dir.file("none.prj"));
+  EXPECT_FALSE(f.SceneLocked());
+  EXPECT_EQ(f.Chart3->Repaints(), repaints + 1);
 }
 
 }  // namespace
