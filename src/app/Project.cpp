@@ -105,6 +105,14 @@ bool LoadProject(TProjectState& state, ISceneHost* host, const std::string& file
   int32_t mode = 0;
   if (!TryStrToInt(in.ReadLn(), mode) || (mode != 0 && mode != 1))
     mode = 0;
+  // A number missing from the view line leaves the chart's current value, not a stale copy.
+  if (host) {
+    int zoom = state.Zoom, rotation = state.Rotation, elevation = state.Elevation;
+    host->GetView3D(zoom, rotation, elevation);
+    state.Zoom = zoom;
+    state.Rotation = rotation;
+    state.Elevation = elevation;
+  }
   ReadView(in.ReadLn(), state.Zoom, state.Rotation, state.Elevation);
   if (host)
     host->SetView3D(state.Zoom, state.Rotation, state.Elevation);

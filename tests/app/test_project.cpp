@@ -163,6 +163,14 @@ TEST(LoadProject, UntrustedHeaderAndCounts)
   EXPECT_EQ(s.DisplayMode, 0);
   EXPECT_EQ(s.Zoom, 5);
   EXPECT_EQ(s.Rotation, 11);
+  // With a chart, the missing numbers keep the chart's current view.
+  FakeSceneHost host;
+  host.rotation = 90;
+  host.elevation = 300;
+  LoadProject(s, &host, dir.file("p.prj"));
+  EXPECT_EQ(host.zoom, 5);
+  EXPECT_EQ(host.rotation, 90);
+  EXPECT_EQ(host.elevation, 300);
   // Fewer than four position numbers keep the model's own placement.
   WriteAll(dir.file("p.prj"), Project("0", {entry, "7 8 9"}));
   LoadProject(s, nullptr, dir.file("p.prj"));
