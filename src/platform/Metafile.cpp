@@ -123,19 +123,30 @@ struct Mapper {
 };
 
 // Solid fills and plain lines straight onto the painter, at sub-pixel precision.
-bool FastDraw(QPainter& p, const MetaRecord& r, const Mapper& m)
+// What was last set on the painter by the fast path, so that runs of records set nothing twice.
+struct FastState {
+  QPolygonF points;
+  bool filling = false, stroking = false;
+  TColor color = clNone;
+};
+
+bool FastDraw(QPainter& p, const MetaRecord& r, const Mapper& m, FastState& st)
 {
   if (r.penMode != pmCopy) return false;
   switch (r.kind) {
   case RecKind::Polygon: {
     if (r.penStyle != psClear || r.brushStyle != bsSolid) return false;
-    QPolygonF poly;
-    poly.reserve(static_cast<int>(r.pts.size()));
+    st.points.resize(static_cast<qsizetype>(r.pts.size()));
     // Vertices lie on pixel corners, as the canvas's own fills take them.
-    for (const TPoint& q : r.pts) poly.append(QPointF(m.X(q.x), m.Y(q.y)));
-    p.setPen(Qt::NoPen);
-    p.setBrush(gfx::ToQColor(r.brushColor));
-    p.drawPolygon(poly, Qt::OddEvenFill);
+    for (size_t i = 0; i < r.pts.size(); ++i) st.points[i] = QPointF(m.X(r.pts[i].x), m.Y(r.pts[i].y));
+    if (!st.filling || st.color != r.brushColor) {
+      p.setPen(Qt::NoPen);
+      p.setBrush(gfx::ToQColor(r.brushColor));
+      st.filling = true;
+      st.stroking = false;
+      st.color = r.brushColor;
+    }
+    p.drawPolygon(st.points, Qt::OddEvenFill);
     return true;
   }
   case RecKind::Polyline: {
@@ -143,17 +154,21 @@ bool FastDraw(QPainter& p, const MetaRecord& r, const Mapper& m)
     if (r.pts.size() < 2) return true;
     // Each point on the pixel under the centre of its stretched source pixel, given as the
     // canvas's own lines take pixel indices.
-    QPolygonF line;
-    line.reserve(static_cast<int>(r.pts.size()));
-    for (const TPoint& q : r.pts)
-      line.append(QPointF(std::floor(m.X(q.x) + 0.5 * m.sx), std::floor(m.Y(q.y) + 0.5 * m.sy)));
-    QPen pen(gfx::ToQColor(r.penColor));
-    pen.setWidth(1);
-    pen.setCapStyle(Qt::FlatCap);
-    pen.setJoinStyle(Qt::MiterJoin);
-    p.setPen(pen);
-    p.setBrush(Qt::NoBrush);
-    p.drawPolyline(line);
+    st.points.resize(static_cast<qsizetype>(r.pts.size()));
+    for (size_t i = 0; i < r.pts.size(); ++i)
+      st.points[i] = QPointF(std::floor(m.X(r.pts[i].x) + 0.5 * m.sx), std::floor(m.Y(r.pts[i].y) + 0.5 * m.sy));
+    if (!st.stroking || st.color != r.penColor) {
+      QPen pen(gfx::ToQColor(r.penColor));
+      pen.setWidth(1);
+      pen.setCapStyle(Qt::FlatCap);
+      pen.setJoinStyle(Qt::MiterJoin);
+      p.setPen(pen);
+      p.setBrush(Qt::NoBrush);
+      st.stroking = true;
+      st.filling = false;
+      st.color = r.penColor;
+    }
+    p.drawPolyline(st.points);
     return true;
   }
   case RecKind::FillRect: {
@@ -270,6 +285,8 @@ void TMetafile::Draw(TCanvas* canvas, const TRect& r)
   bool clipSet = false;
   TRect clipNow;
 
+  FastState fast;
+  QPainter* fastPainter = nullptr;
   for (const MetaRecord& rec : data->records) {
     if (rec.hasClip != clipSet || (rec.hasClip && !(rec.clip == clipNow))) {
       if (rec.hasClip) {
@@ -291,8 +308,13 @@ void TMetafile::Draw(TCanvas* canvas, const TRect& r)
     }
     // The canvas may end its painter in between (raster operations), so ask each time.
     QPainter* painter = rec.penMode == pmCopy ? canvas->Painter() : nullptr;
-    if (painter && FastDraw(*painter, rec, m)) continue;
+    if (painter != fastPainter) {
+      fastPainter = painter;
+      fast = FastState{};
+    }
+    if (painter && FastDraw(*painter, rec, m, fast)) continue;
     SlowDraw(canvas, rec, m);
+    fast = FastState{};  // the canvas has set its own pen and brush
   }
   if (clipSet) {
     if (hadClip)
