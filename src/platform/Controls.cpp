@@ -566,8 +566,6 @@ bool TWinControl::CanFocus() const { return Showing() && GetEnabled(); }
 void TWinControl::SetFocus()
 {
   if (widget_->focusPolicy() == Qt::NoFocus) widget_->setFocusPolicy(Qt::StrongFocus);
-  QWidget* window = widget_->window();
-  if (window && window->isVisible() && !window->isActiveWindow()) window->activateWindow();
   widget_->setFocus(Qt::OtherFocusReason);
 }
 

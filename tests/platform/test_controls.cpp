@@ -282,6 +282,57 @@ TEST(Grid, CellsMouseMappingSelectionAndEditing)
   EXPECT_EQ(g->GetCell(2, 2), "");
 }
 
+TEST(Forms, ModalLoopEndsWithTheButtonsModalResult)
+{
+  TForm dialog(nullptr);
+  dialog.SetBounds(0, 0, 200, 100);
+  auto* ok = new TButton(&dialog);
+  ok->SetParent(&dialog);
+  ok->ModalResult = mrOk;
+  int shows = 0;
+  dialog.OnShow = [&](TObject*) { ++shows; };
+  // The click arrives from inside the modal loop.
+  TTimer clicker(nullptr);
+  clicker.SetInterval(20);
+  clicker.OnTimer = [&](TObject*) {
+    clicker.SetEnabled(false);
+    EXPECT_TRUE(dialog.IsModal());
+    testinput::ClickCenter(ok);
+  };
+  EXPECT_EQ(dialog.ShowModal(), mrOk);
+  EXPECT_FALSE(dialog.IsModal());
+  EXPECT_FALSE(dialog.GetVisible());
+  EXPECT_EQ(shows, 1);
+  // Closed by the window system: Cancel.
+  clicker.OnTimer = [&](TObject*) {
+    clicker.SetEnabled(false);
+    dialog.Close();
+  };
+  clicker.SetEnabled(true);
+  EXPECT_EQ(dialog.ShowModal(), mrCancel);
+}
+
+TEST(Forms, CloseAskTheHandlerWhichMayRefuse)
+{
+  TForm form(nullptr);
+  TCloseAction answer = caNone;
+  int asked = 0;
+  form.OnClose = [&](TObject*, TCloseAction& action) {
+    ++asked;
+    action = answer;
+  };
+  testinput::ShowWindow(&form);
+  form.Close();
+  testinput::ProcessEvents();
+  EXPECT_EQ(asked, 1);
+  EXPECT_TRUE(form.GetVisible());
+  answer = caHide;
+  form.Close();
+  testinput::ProcessEvents();
+  EXPECT_EQ(asked, 2);
+  EXPECT_FALSE(form.GetVisible());
+}
+
 TEST(Forms, ModalAnswerStandsInForTheModalLoop)
 {
   TForm form(nullptr);
