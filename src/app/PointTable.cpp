@@ -74,7 +74,12 @@ bool ConvertPointTable(const std::string& fileName)
       cells[k] = (grid[c][k] + grid[c + 1][k] + grid[c][k + 1] + grid[c + 1][k + 1]) / 4.0;
     out.push_back(JoinFloats(cells, "", 2, true));
   }
-  return WriteTextLines(ChangeFileExt(fileName, ".out"), out);
+  std::string error;
+  if (!WriteTextLines(ChangeFileExt(fileName, ".out"), out, &error)) {
+    ShowMessage("The table was not converted: " + error);
+    return false;
+  }
+  return true;
 }
 
 bool ExportPointTable(const TProjectState& state, const std::string& fileName)

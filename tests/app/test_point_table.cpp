@@ -91,6 +91,13 @@ TEST(ConvertPointTable, RefusesTablesWithoutAGrid)
     EXPECT_FALSE(fs::exists(ChangeFileExt(dir.file(name), ".out"))) << name;
   }
   EXPECT_FALSE(ConvertPointTable(dir.file("missing.dat")));
+
+  // The model cannot be written: reported, not swallowed.
+  TMessageCapture messages;
+  WriteAll(dir.file("blocked.dat"), "0 0 1\n0 10 3\n100 0 5\n100 10 7\n");
+  fs::create_directory(dir.file("blocked.out"));
+  EXPECT_FALSE(ConvertPointTable(dir.file("blocked.dat")));
+  EXPECT_EQ(messages.Messages().size(), 1u);
 }
 
 TEST(ConvertPointTable, FieldAndExampleTablesConvertAndLoad)
