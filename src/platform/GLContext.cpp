@@ -220,6 +220,7 @@ struct TEglContext {
   GLuint fbo = 0, colorRb = 0, depthRb = 0;
   bool packedDepth = false;
   int32_t width = 0, height = 0;
+  std::vector<uint32_t> readBack;  // kept between frames
 };
 
 bool EglAvailable() { return LoadEgl() != nullptr; }
@@ -360,7 +361,8 @@ bool EglSwapBuffers(TCanvas* target)
   const int32_t w = std::min<int32_t>(rc->width, image->width());
   const int32_t h = std::min<int32_t>(rc->height, image->height());
   if (w <= 0 || h <= 0) return false;
-  std::vector<uint32_t> pixels(static_cast<size_t>(rc->width) * rc->height);
+  std::vector<uint32_t>& pixels = rc->readBack;
+  pixels.resize(static_cast<size_t>(rc->width) * rc->height);
   if (g.PixelStorei) g.PixelStorei(GL_PACK_ALIGNMENT, 4);
   // GL's bottom row is read first; it lands on the image row that the frame's height puts there.
   g.ReadPixels(0, 0, rc->width, rc->height, kBgra, GL_UNSIGNED_BYTE, pixels.data());

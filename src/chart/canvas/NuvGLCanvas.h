@@ -269,13 +269,18 @@ private:
   // Texture target enabled by SetTexture for the bitmap bound last.
   GLenum boundTarget_ = 0;
   // Quads of TexturedQuad1D waiting to be drawn as one vertex array.
+  // Equal corners of neighbouring quads are sent once and shared by index.
+  struct TBatchVertex {
+    float x, y, z, nx, ny, nz, r, g, b, a, s;
+  };
   struct TQuadBatch {
-    std::vector<float> vertices, normals, colors, coords;
+    std::vector<TBatchVertex> vertices;
+    std::vector<GLuint> indices;
   } batch_;
   // Draws the waiting quads; false when the canvas is inert (nothing may be called).
   bool Ready()
   {
-    if (!batch_.coords.empty()) FlushBatch();
+    if (!batch_.indices.empty()) FlushBatch();
     return Active();
   }
   void FlushBatch();

@@ -1,5 +1,6 @@
 // The OpenGL canvas: texture cache, binding of brush bitmaps, and the textured shapes of the viewer.
 #include <algorithm>
+#include <cstring>
 #include <cmath>
 #include <memory>
 #include <unordered_map>
@@ -377,47 +378,63 @@ void TGLCanvas::TexturedQuad1D(const TPoint3DFloat& p0, const TPoint3DFloat& p1,
                                const std::array<TTexCoord1D, 4>& tex)
 {
   if (!Active()) return;
-  // Gathered and drawn as one vertex array by the next other operation: the same quads, the same
-  // per-vertex normal, colour and coordinate as one glBegin/glEnd pair each.
+  // Gathered and drawn as one indexed vertex array by the next other operation: the same quads
+  // with the same per-vertex normal, colour and coordinate as one glBegin/glEnd pair each.
   const TPoint3DFloat* p[4] = {&p0, &p1, &p2, &p3};
+  TBatchVertex v[4];
   for (int k = 0; k < 4; ++k) {
-    batch_.vertices.insert(batch_.vertices.end(),
-                           {static_cast<float>(p[k]->x), static_cast<float>(-p[k]->y), static_cast<float>(-p[k]->z)});
-    batch_.normals.insert(batch_.normals.end(),
-                          {static_cast<float>(normal.x), static_cast<float>(normal.y), static_cast<float>(normal.z)});
     const float a = tex[k].Alpha >= 0 ? static_cast<float>(tex[k].Alpha) : alpha_;
-    batch_.colors.insert(batch_.colors.end(), {1.0f, 1.0f, 1.0f, a});
-    batch_.coords.push_back(static_cast<float>(tex[k].Coord));
+    v[k] = {static_cast<float>(p[k]->x), static_cast<float>(-p[k]->y), static_cast<float>(-p[k]->z),
+            static_cast<float>(normal.x), static_cast<float>(normal.y), static_cast<float>(normal.z),
+            1.0f, 1.0f, 1.0f, a, static_cast<float>(tex[k].Coord)};
   }
+  // A cell next to the previous one along its column shares that cell's far edge.
+  auto& idx = batch_.indices;
+  const size_t n = idx.size();
+  GLuint i0, i1;
+  if (n >= 4 && std::memcmp(&batch_.vertices[idx[n - 1]], &v[0], sizeof v[0]) == 0 &&
+      std::memcmp(&batch_.vertices[idx[n - 2]], &v[1], sizeof v[1]) == 0) {
+    i0 = idx[n - 1];
+    i1 = idx[n - 2];
+  } else {
+    i0 = static_cast<GLuint>(batch_.vertices.size());
+    batch_.vertices.push_back(v[0]);
+    i1 = i0 + 1;
+    batch_.vertices.push_back(v[1]);
+  }
+  const auto i2 = static_cast<GLuint>(batch_.vertices.size());
+  batch_.vertices.push_back(v[2]);
+  batch_.vertices.push_back(v[3]);
+  idx.insert(idx.end(), {i0, i1, i2, i2 + 1});
 }
 
 void TGLCanvas::FlushBatch()
 {
-  if (batch_.coords.empty()) return;
+  if (batch_.indices.empty()) return;
   auto& gl = OpenGLEntries();
   if (Active()) {
+    const auto stride = static_cast<GLsizei>(sizeof(TBatchVertex));
+    const TBatchVertex* base = batch_.vertices.data();
     gl.glEnableClientState(GL_VERTEX_ARRAY);
     gl.glEnableClientState(GL_NORMAL_ARRAY);
     gl.glEnableClientState(GL_COLOR_ARRAY);
     gl.glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-    gl.glVertexPointer(3, GL_FLOAT, 0, batch_.vertices.data());
-    gl.glNormalPointer(GL_FLOAT, 0, batch_.normals.data());
-    gl.glColorPointer(4, GL_FLOAT, 0, batch_.colors.data());
-    gl.glTexCoordPointer(1, GL_FLOAT, 0, batch_.coords.data());
-    gl.glDrawArrays(GL_QUADS, 0, static_cast<GLsizei>(batch_.coords.size()));
+    gl.glVertexPointer(3, GL_FLOAT, stride, &base->x);
+    gl.glNormalPointer(GL_FLOAT, stride, &base->nx);
+    gl.glColorPointer(4, GL_FLOAT, stride, &base->r);
+    gl.glTexCoordPointer(1, GL_FLOAT, stride, &base->s);
+    gl.glDrawElements(GL_QUADS, static_cast<GLsizei>(batch_.indices.size()), GL_UNSIGNED_INT, batch_.indices.data());
     gl.glDisableClientState(GL_VERTEX_ARRAY);
     gl.glDisableClientState(GL_NORMAL_ARRAY);
     gl.glDisableClientState(GL_COLOR_ARRAY);
     gl.glDisableClientState(GL_TEXTURE_COORD_ARRAY);
     // The current attributes are those of the last vertex, as after immediate mode.
-    const size_t last = batch_.coords.size() - 1;
-    gl.glColor4fv(&batch_.colors[last * 4]);
-    gl.glNormal3fv(&batch_.normals[last * 3]);
-    gl.glTexCoord1f(batch_.coords[last]);
+    const TBatchVertex& last = batch_.vertices[batch_.indices.back()];
+    gl.glColor4f(last.r, last.g, last.b, last.a);
+    gl.glNormal3f(last.nx, last.ny, last.nz);
+    gl.glTexCoord1f(last.s);
   }
   batch_.vertices.clear();
-  batch_.normals.clear();
-  batch_.colors.clear();
-  batch_.coords.clear();
+  batch_.indices.clear();
   GL_CHECK("Polygon3D");
 }
