@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -13,6 +14,10 @@
 bool ReadTextLines(const std::string& fileName, std::vector<std::string>& lines)
 {
   lines.clear();
+  // A folder opens as a stream but reads as empty; it is no text file.
+  std::error_code ec;
+  if (std::filesystem::is_directory(fileName, ec))
+    return false;
   std::ifstream in(fileName, std::ios::binary);
   if (!in)
     return false;

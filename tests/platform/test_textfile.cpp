@@ -29,6 +29,7 @@ TEST(TextFile, WritesCrLfAndReadsEitherLineEnd)
   ASSERT_TRUE(ReadTextLines(f, lines));
   EXPECT_TRUE(lines.empty());
   EXPECT_FALSE(ReadTextLines(dir.file("missing.txt"), lines));
+  EXPECT_FALSE(ReadTextLines(dir.path().string(), lines));  // a folder is not an empty file
 }
 
 TEST(TextFile, FailedWriteKeepsTheFolderClean)
