@@ -398,10 +398,14 @@ void TControl::SetColor(TColor v)
 void TControl::SetHint(const std::string& v)
 {
   hint_ = v;
-  widget_->setToolTip(Q(v));
+  widget_->setToolTip(showHint_ ? Q(v) : QString());
 }
 
-void TControl::SetShowHint(bool v) { showHint_ = v; }
+void TControl::SetShowHint(bool v)
+{
+  showHint_ = v;
+  widget_->setToolTip(showHint_ ? Q(hint_) : QString());
+}
 
 void TControl::SetCursor(TCursor v)
 {

@@ -388,6 +388,12 @@ TEST_F(MainWindow, RotationTimerWrapsFrom356ToZeroAndWheelZooms)
   EXPECT_EQ(rotation, 4);
   testinput::ClickCenter(f.SpeedButton11);
   EXPECT_FALSE(f.Timer2->GetEnabled());
+  // Moving the mouse over the scene gives it the focus, so that the wheel reaches it.
+  testinput::Focus(f.Edit1);
+  ASSERT_TRUE(f.Edit1->Focused());
+  testinput::MouseMove(f.Chart3, 30, 30);
+  EXPECT_TRUE(f.Chart3->Focused());
+  EXPECT_FALSE(f.Edit1->Focused());
   // Wheel: down zooms out by 2, up in by 2.
   testinput::Wheel(f.Chart3, -120, 20, 20);
   f.Chart3->GetView3D(zoom, rotation, elevation);
