@@ -179,4 +179,21 @@ TEST_F(RichGrid, MouseMapsToCellsAndKeysScrollColumnsIntoView)
   EXPECT_EQ(grid->GetRow(), 1) << "a right click does not move the current cell";
 }
 
+TEST_F(RichGrid, HeaderBordersDragToSizeColumns)
+{
+  grid->SetOptions(grid->GetOptions() | goColSizing);
+  const TRect h = grid->CellRect(1, 0);
+  testinput::MouseDown(grid, mbLeft, h.Right, 5);
+  testinput::MouseMove(grid, h.Right + 25, 5, ssLeft);
+  testinput::MouseUp(grid, mbLeft, h.Right + 25, 5);
+  EXPECT_EQ(grid->GetColWidth(1), 85);
+  EXPECT_EQ(grid->CellRect(2, 1).Left, h.Right + 25 + 1);
+  // Without the option the same drag changes nothing.
+  grid->SetOptions(grid->GetOptions() & ~goColSizing);
+  testinput::MouseDown(grid, mbLeft, h.Right + 25, 5);
+  testinput::MouseMove(grid, h.Right + 60, 5, ssLeft);
+  testinput::MouseUp(grid, mbLeft, h.Right + 60, 5);
+  EXPECT_EQ(grid->GetColWidth(1), 85);
+}
+
 }  // namespace
