@@ -710,21 +710,44 @@ bool TextOut(HDC dc, int32_t x, int32_t y, const std::string& text)
 }
 
 namespace {
-// Removes the '&' prefix marks ("&&" is one '&').
+constexpr char kUnderlineMark = '\x01';
+
+// Removes the '&' prefix marks ("&&" is one '&'); the character after the last single mark is
+// preceded by kUnderlineMark.
 std::string StripPrefix(const std::string& s)
 {
   std::string out;
+  size_t mark = std::string::npos;
   for (size_t i = 0; i < s.size(); ++i) {
     if (s[i] == '&') {
       if (i + 1 < s.size() && s[i + 1] == '&') {
         out += '&';
         ++i;
+      } else if (i + 1 < s.size()) {
+        mark = out.size();
       }
       continue;
     }
     out += s[i];
   }
+  if (mark != std::string::npos) out.insert(mark, 1, kUnderlineMark);
   return out;
+}
+
+// Takes the underline mark out of line; returns its byte position or npos.
+size_t TakeMark(std::string& line)
+{
+  size_t at = line.find(kUnderlineMark);
+  if (at != std::string::npos) line.erase(at, 1);
+  return at;
+}
+
+// Byte length of the UTF-8 character starting at s[at].
+size_t CharLength(const std::string& s, size_t at)
+{
+  size_t n = 1;
+  while (at + n < s.size() && (static_cast<unsigned char>(s[at + n]) & 0xC0) == 0x80) ++n;
+  return n;
 }
 
 std::vector<std::string> SplitLines(const std::string& s)
@@ -786,6 +809,7 @@ int DrawText(HDC dc, const std::string& text, TRect& r, uint32_t format)
 {
   if (!dc) return 0;
   std::string s = (format & DT_NOPREFIX) ? text : StripPrefix(text);
+  if (format & DT_WORDBREAK) s.erase(std::remove(s.begin(), s.end(), kUnderlineMark), s.end());
   std::vector<std::string> lines;
   if (format & DT_SINGLELINE) {
     std::string one;
@@ -798,8 +822,14 @@ int DrawText(HDC dc, const std::string& text, TRect& r, uint32_t format)
       else lines.push_back(l);
     }
   }
+  std::vector<size_t> marks(lines.size(), std::string::npos);
+  for (size_t i = 0; i < lines.size(); ++i) marks[i] = TakeMark(lines[i]);
   if (format & DT_END_ELLIPSIS)
-    for (auto& l : lines) l = Ellipsize(dc, l, r.Width());
+    for (size_t i = 0; i < lines.size(); ++i) {
+      std::string e = Ellipsize(dc, lines[i], r.Width());
+      if (e != lines[i]) marks[i] = std::string::npos;
+      lines[i] = e;
+    }
   TTextMetric tm;
   GetTextMetrics(dc, tm);
   int lineHeight = tm.tmHeight + ((format & DT_EXTERNALLEADING) ? tm.tmExternalLeading : 0);
@@ -823,12 +853,20 @@ int DrawText(HDC dc, const std::string& text, TRect& r, uint32_t format)
   if (!(format & DT_NOCLIP)) IntersectClipRect(dc, r.Left, r.Top, r.Right, r.Bottom);
   uint32_t align = dc->GetTextAlign();
   dc->SetTextAlign(TA_LEFT | TA_TOP);
-  for (const auto& l : lines) {
+  for (size_t i = 0; i < lines.size(); ++i) {
+    const std::string& l = lines[i];
     int w = dc->TextWidth(l);
     int x = r.Left;
     if (format & DT_CENTER) x = r.Left + (r.Width() - w) / 2;
     else if (format & DT_RIGHT) x = r.Right - w;
     dc->TextOut(x, y, l);
+    if (marks[i] != std::string::npos && marks[i] < l.size()) {
+      // The marked character is underlined in the text colour, below the baseline.
+      int from = x + dc->TextWidth(l.substr(0, marks[i]));
+      int to = from + dc->TextWidth(l.substr(marks[i], CharLength(l, marks[i]))) - dc->GetTextCharacterExtra();
+      QPainter* p = dc->Painter();
+      if (p && to > from) p->fillRect(QRect(from, y + tm.tmAscent + 1, to - from, 1), ToQColor(dc->GetTextColor()));
+    }
     y += lineHeight;
   }
   dc->SetTextAlign(align);

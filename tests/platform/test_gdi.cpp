@@ -366,6 +366,21 @@ TEST(Text, DrawTextMeasuresWrapsAndAligns)
   EXPECT_NEAR((miny + maxy) / 2.0, 50, 4);
   TRegion clip;
   EXPECT_EQ(GetClipRgn(dc, clip), 0);  // clip put back
+  // The character after '&' is underlined just below the baseline; "&&" shows one '&'.
+  auto u = MakeBitmap(100, 40);
+  HDC uc = u->Canvas();
+  uc->Font()->Assign(dc->Font());
+  TRect ur = Rect(0, 0, 100, 40);
+  DrawText(uc, "&Wx", ur, DT_SINGLELINE | DT_NOCLIP);
+  int wWidth = uc->TextWidth("W");
+  int underlined = 0;
+  for (int x = 0; x < 100; ++x) underlined += GetPixel(uc, x, tm.tmAscent + 1) != clWhite;
+  EXPECT_GE(underlined, wWidth - 1);
+  EXPECT_EQ(GetPixel(uc, wWidth + 2, tm.tmAscent + 1), clWhite);
+  auto nu = MakeBitmap(100, 40);
+  nu->Canvas()->Font()->Assign(dc->Font());
+  DrawText(nu->Canvas(), "&Wx", ur, DT_SINGLELINE | DT_NOPREFIX);
+  EXPECT_GT(nu->Canvas()->TextWidth("&Wx"), wWidth);
   auto c = MakeBitmap(100, 40);
   c->Canvas()->Font()->Assign(dc->Font());
   TRect narrow = Rect(0, 0, 10, 40);
