@@ -22,6 +22,17 @@ int64_t Cross(TPoint a, TPoint b, TPoint c)
   return (int64_t{a.x} - b.x) * (int64_t{c.y} - b.y) - (int64_t{c.x} - b.x) * (int64_t{a.y} - b.y);
 }
 
+// Twice the signed area of a projected polygon (screen coordinates, Y down).
+int64_t Shoelace(std::span<const TPoint> p)
+{
+  int64_t sum = 0;
+  for (size_t i = 0; i < p.size(); ++i) {
+    const TPoint a = p[i], b = p[(i + 1) % p.size()];
+    sum += int64_t{a.x} * b.y - int64_t{b.x} * a.y;
+  }
+  return sum;
+}
+
 // A quadrilateral faces the viewer: (P3 - P2) x (P1 - P2) > 0.
 bool Facing(const TFourPoints& p) { return Cross(p[3], p[2], p[1]) > 0; }
 
@@ -556,10 +567,23 @@ void TNuvCanvas3D::ConeBody(bool vertical, int32_t left, int32_t top, int32_t ri
       Polygon(q);
     }
   }
+  // End covers: only the one seen from the viewer (both as outlines with a clear brush).
   if (dark3D && solid) ApplyDarkColor(base, DarkerColorQuantity);
+  const bool clear = brush_->GetStyle() == bsClear && !brush_->GetBitmap();
   std::vector<TPoint> coverA(ringA.begin(), ringA.end() - 1), coverB(ringB.begin(), ringB.end() - 1);
-  Polygon(coverA);
-  Polygon(coverB);
+  // The faces of the bounding cube at the two ends decide which cover is seen.
+  auto P = [this](int32_t x, int32_t y, int32_t z) { return Calculate3DPosition(x, y, z); };
+  bool seenA, seenB;
+  if (vertical) {
+    seenB = Cross(P(left, top, z0), P(right, top, z0), P(right, top, z1)) > 0;
+    TFourPoints bq{P(left, bottom, z0), P(left, bottom, z1), P(right, bottom, z1), P(right, bottom, z0)};
+    seenA = Cross(bq[3], bq[2], bq[1]) < 0;
+  } else {
+    seenB = Facing({P(right, top, z0), P(right, top, z1), P(right, bottom, z1), P(right, bottom, z0)});
+    seenA = Cross(P(left, bottom, z0), P(left, top, z0), P(left, top, z1)) > 0;
+  }
+  if (clear || seenA) Polygon(coverA);
+  if (clear || seenB) Polygon(coverB);
   if (solid) brush_->SetColor(base);
 }
 
@@ -654,32 +678,40 @@ void TNuvCanvas3D::Pie3D(int32_t xCenter, int32_t yCenter, int32_t xRadius, int3
     i1[k] = Calculate3DPositionFloat(xCenter + ixr * c, yCenter - iyr * s, z1);
   }
   const int32_t shade = darkSides ? PieSideColorQuantity : 0;
+  const bool clear = brush_->GetStyle() == bsClear && !brush_->GetBitmap();
+  // Faces are drawn only when they face the viewer, judged by the turn of their projected corners.
   if (donutPercent > 0) {
     ApplyDarkColor(base, shade);
-    std::vector<TPoint> band(i0.begin(), i0.end());
-    band.insert(band.end(), i1.rbegin(), i1.rend());
-    Polygon(band);
+    for (int32_t k = 0; k + 1 < count; ++k) {
+      TPoint q[4] = {i0[k], i0[k + 1], i1[k + 1], i1[k]};
+      if (clear || Shoelace(q) < 0) Polygon(q);
+    }
   }
   if (drawSides) {
     const TPoint c0 = Calculate3DPosition(xCenter, yCenter, z0), c1 = Calculate3DPosition(xCenter, yCenter, z1);
     auto sideFace = [&](int32_t k, bool startSide) {
       const TPoint in0 = donutPercent > 0 ? i0[k] : c0, in1 = donutPercent > 0 ? i1[k] : c1;
-      // The start side is seen when its outer point lies right of the centre, the end side when left.
-      const bool seen = startSide ? o0[k].x >= xCenterOffset_ : o0[k].x <= xCenterOffset_;
-      if (!seen) return;
-      ApplyDarkColor(base, shade);
       TPoint q[4] = {in0, o0[k], o1[k], in1};
+      const int64_t turn = Shoelace(q);
+      if (!clear && (startSide ? turn <= 0 : turn >= 0)) return;
+      ApplyDarkColor(base, shade);
       Polygon(q);
     };
-    sideFace(0, true);
-    sideFace(count - 1, false);
+    sideFace(0, endAngle >= startAngle);
+    sideFace(count - 1, endAngle < startAngle);
   }
-  // Cover.
-  std::vector<TPoint> cover(o0.begin(), o0.end());
-  if (donutPercent > 0)
-    cover.insert(cover.end(), i0.rbegin(), i0.rend());
-  else
-    cover.push_back(Calculate3DPosition(xCenter, yCenter, z0));
+  // Cover: the front one when it faces the viewer, else the back one.
+  auto coverAt = [&](const std::vector<TPoint>& outer, const std::vector<TPoint>& inner, int32_t z) {
+    std::vector<TPoint> cover(outer.begin(), outer.end());
+    if (donutPercent > 0)
+      cover.insert(cover.end(), inner.rbegin(), inner.rend());
+    else
+      cover.push_back(Calculate3DPosition(xCenter, yCenter, z));
+    return cover;
+  };
+  std::vector<TPoint> cover = coverAt(o0, i0, z0);
+  const bool ccw = endAngle >= startAngle;
+  if (!clear && (Shoelace(cover) < 0) != ccw) cover = coverAt(o1, i1, z1);
   ApplyDarkColor(base, 0);
   if (gradient) {
     ClipPolygon(cover);
@@ -697,10 +729,8 @@ void TNuvCanvas3D::Pie3D(int32_t xCenter, int32_t yCenter, int32_t xRadius, int3
   // Outer band over the part of the arc facing the viewer.
   ApplyDarkColor(base, shade);
   for (int32_t k = 0; k + 1 < count; ++k) {
-    if (o0[k].x < o0[k + 1].x) {
-      TPoint q[4] = {o0[k], o0[k + 1], o1[k + 1], o1[k]};
-      Polygon(q);
-    }
+    TPoint q[4] = {o0[k], o0[k + 1], o1[k + 1], o1[k]};
+    if (clear || (Shoelace(q) > 0) == ccw) Polygon(q);
   }
   if (brush_->GetStyle() == bsSolid) brush_->SetColor(base);
 }

@@ -639,6 +639,33 @@ TEST(CanvasShapes, SolidsDrawInsideTheirProjection)
   EXPECT_EQ(none.Count(clWhite), 2500);
 }
 
+TEST(CanvasShapes, RoundSolidsHideTheirFarFaces)
+{
+  // Seen from above: a pie's far rim shows as a darker band, the near rim does not.
+  TView3DOptions v(nullptr);
+  v.SetOrthogonal(false);
+  v.SetPerspective(0);
+  Surface s(200, 200, &v, true);
+  s.c.Pen()->SetStyle(psClear);
+  s.c.Brush()->SetColor(RGB(200, 100, 200));
+  s.c.Pie3D(100, 100, 60, 60, 0, 30, 0, 2 * 3.14159265358979, true, true);
+  const TPoint nearFront = s.c.Calculate3DPosition(100, 160, 0), farFront = s.c.Calculate3DPosition(100, 40, 0);
+  const TPoint farBack = s.c.Calculate3DPosition(100, 40, 30);
+  ASSERT_LT(farBack.y, farFront.y - 2);
+  EXPECT_EQ(s.At(farFront.x, (farFront.y + farBack.y) / 2), RGB(168, 68, 168));  // band, darkened by 32
+  EXPECT_EQ(s.At(nearFront.x, nearFront.y + 3), clWhite);
+  EXPECT_EQ(s.At(100, 100), RGB(200, 100, 200));
+
+  // A cylinder seen from above shows its top cover, darkened by 64, and not its bottom one.
+  Surface c(200, 200, &v, true);
+  c.c.Pen()->SetStyle(psClear);
+  c.c.Brush()->SetColor(RGB(100, 200, 100));
+  c.c.Cylinder(true, 60, 40, 140, 160, 20, 80, true);
+  const TPoint top = c.c.Calculate3DPosition(100, 40, 50), bottom = c.c.Calculate3DPosition(100, 160, 50);
+  EXPECT_EQ(c.At(top.x, top.y), RGB(36, 136, 36));
+  EXPECT_NE(c.At(bottom.x, bottom.y - 3), RGB(36, 136, 36));
+}
+
 TEST(CanvasBlend, ZeroKeepsAndHundredRestores)
 {
   for (bool buffered : {false, true}) {
