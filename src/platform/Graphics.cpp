@@ -98,26 +98,32 @@ TBrush::~TBrush() = default;
 
 void TBrush::SetColor(TColor v)
 {
-  if (color_ == v && !bitmap_) return;
+  if (color_ == v && style_ != bsClear) return;
   color_ = v;
-  // Choosing a colour gives up a pattern bitmap, and a clear brush becomes solid.
-  bitmap_ = nullptr;
+  // A clear brush given a colour becomes solid.
   if (style_ == bsClear) style_ = bsSolid;
   Changed();
 }
 
 void TBrush::SetStyle(TBrushStyle v)
 {
-  if (style_ == v && !bitmap_) return;
+  if (style_ == v) return;
   style_ = v;
-  bitmap_ = nullptr;
   Changed();
 }
 
 void TBrush::SetBitmap(TBitmap* v)
 {
-  if (bitmap_ == v) return;
+  if (!v && !bitmap_) return;
   bitmap_ = v;
+  // Setting the same bitmap again takes its current pixels.
+  if (v) {
+    auto copy = std::make_shared<TBitmap>();
+    copy->Assign(v);
+    pattern_ = std::move(copy);
+  } else {
+    pattern_.reset();
+  }
   Changed();
 }
 
@@ -127,6 +133,7 @@ void TBrush::Assign(const TPersistent* source)
     color_ = b->color_;
     style_ = b->style_;
     bitmap_ = b->bitmap_;
+    pattern_ = b->pattern_;
     Changed();
     return;
   }
@@ -435,7 +442,7 @@ QFont ResolveQFont(const TFont& font)
 QBrush MakeQBrush(TCanvas& canvas)
 {
   TBrush* b = canvas.Brush();
-  if (TBitmap* bmp = b->GetBitmap()) {
+  if (const TBitmap* bmp = b->GetBitmap() ? b->Pattern() : nullptr) {
     QImage img = bmp->Image().convertToFormat(QImage::Format_RGB32);
     if (bmp->GetMonochrome()) {
       // A two-colour pattern draws its black bits in the text colour and white bits in the background colour.

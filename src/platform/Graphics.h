@@ -77,15 +77,18 @@ public:
   void SetColor(TColor v);
   TBrushStyle GetStyle() const { return style_; }
   void SetStyle(TBrushStyle v);
-  // Pattern bitmap; when set it replaces the style. Not owned.
+  // Pattern bitmap; when set it replaces the style. Not owned: the brush draws with a copy taken
+  // when it is set, so the bitmap may change or go away afterwards.
   TBitmap* GetBitmap() const { return bitmap_; }
   void SetBitmap(TBitmap* v);
+  const TBitmap* Pattern() const { return pattern_.get(); }
   void Assign(const TPersistent* source) override;
 
 private:
   TColor color_ = clWhite;
   TBrushStyle style_ = bsSolid;
   TBitmap* bitmap_ = nullptr;
+  std::shared_ptr<const TBitmap> pattern_;
 };
 
 enum TFontStyle : uint8_t { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };

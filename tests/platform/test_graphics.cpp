@@ -365,6 +365,24 @@ TEST(Brushes, TwoColourPatternsUseTextAndBackgroundColours)
   EXPECT_EQ(c->GetPixel(5, 1), clLime);
   EXPECT_EQ(c->GetPixel(9, 3), clRed);
   EXPECT_EQ(c->GetPixel(14, 3), clLime);
+  // The brush keeps its own copy: the bitmap may change or be freed after it was set.
+  {
+    auto gone = std::make_unique<TBitmap>();
+    gone->SetSize(8, 8);
+    gone->SetMonochrome(true);  // all white: background colour
+    c->Brush()->SetBitmap(gone.get());
+    gone->Canvas()->Brush()->SetColor(clBlack);
+    gone->Canvas()->FillRect(Rect(0, 0, 8, 8));
+  }
+  c->FillRect(Rect(0, 0, 16, 8));
+  EXPECT_EQ(c->GetPixel(1, 1), clLime);
+  // Setting the same bitmap again takes its new pixels.
+  pattern.Canvas()->Brush()->SetColor(clBlack);
+  pattern.Canvas()->FillRect(Rect(0, 0, 8, 8));
+  c->Brush()->SetBitmap(&pattern);
+  c->Brush()->SetBitmap(&pattern);
+  c->FillRect(Rect(0, 0, 16, 8));
+  EXPECT_EQ(c->GetPixel(5, 1), clRed);
 }
 
 TEST(PenModes, AllSixteenCombinePenAndDestination)
