@@ -612,8 +612,10 @@ void TNuvCanvas3D::Pyramid(bool vertical, int32_t left, int32_t top, int32_t rig
       side({right, bottom, z0}, {right, bottom, z1}, apex, false, inv, darkSides ? DarkColorQuantity : 0);
       side({left, bottom, z1}, {left, bottom, z0}, apex, false, inv, darkSides ? DarkColorQuantity : 0);
     }
+    // The base faces down, away from an apex above it.
     SetFour({left, bottom, z0}, {right, bottom, z0}, {right, bottom, z1}, {left, bottom, z1});
-    if (top == bottom || Cross(iPoints_[3], iPoints_[2], iPoints_[1]) < 0 || top > bottom) {
+    const int64_t turn = Shoelace(iPoints_);
+    if (top == bottom || (top < bottom ? turn > 0 : turn < 0)) {
       ApplyDarkColor(base, darkSides ? DarkerColorQuantity : 0);
       PolygonFour();
     }
@@ -628,7 +630,8 @@ void TNuvCanvas3D::Pyramid(bool vertical, int32_t left, int32_t top, int32_t rig
       side({left, bottom, z1}, {left, bottom, z0}, apex, false, inv, darkSides ? DarkerColorQuantity : 0);
     }
     SetFour({left, top, z0}, {left, top, z1}, {left, bottom, z1}, {left, bottom, z0});
-    if (left == right || !Facing(iPoints_)) {
+    const int64_t turn = Shoelace(iPoints_);
+    if (left == right || (left < right ? turn < 0 : turn > 0)) {
       ApplyDarkColor(base, darkSides ? DarkColorQuantity : 0);
       PolygonFour();
     }
@@ -645,17 +648,23 @@ void TNuvCanvas3D::PyramidTrunc(const TRect& r, int32_t startZ, int32_t endZ, in
       b3{r.Left, r.Bottom, endZ};
   const TPoint3D t0{xm - truncX, r.Top, zm - truncZ}, t1{xm + truncX, r.Top, zm - truncZ},
       t2{xm + truncX, r.Top, zm + truncZ}, t3{xm - truncX, r.Top, zm + truncZ};
-  auto face = [&](TPoint3D a, TPoint3D b, TPoint3D c, TPoint3D d) {
+  // Each face listed bottom-left, bottom-right, top-right, top-left as seen from outside: it is
+  // seen when its projection turns that way round.
+  const bool clear = brush_->GetStyle() == bsClear && !brush_->GetBitmap();
+  const bool flat = truncX == 0 && startZ == endZ;
+  auto face = [&](TPoint3D a, TPoint3D b, TPoint3D c, TPoint3D d, bool always = false) {
     SetFour(a, b, c, d);
-    PolygonFour();
+    if (always || clear || Shoelace(iPoints_) < 0) PolygonFour();
   };
-  face(b0, b1, b2, b3);
-  face(b0, b1, t1, t0);
-  if (!(truncX == 0 && startZ == endZ)) {
-    face(b3, b0, t0, t3);
-    face(b2, b3, t3, t2);
-    face(b1, b2, t2, t1);
+  if (flat) {
+    face(b0, b1, t1, t0, true);
+    return;
   }
+  face(b0, b3, b2, b1);
+  face(b0, b1, t1, t0);
+  face(b3, b0, t0, t3);
+  face(b2, b3, t3, t2);
+  face(b1, b2, t2, t1);
   face(t0, t1, t2, t3);
 }
 
