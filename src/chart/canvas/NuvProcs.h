@@ -197,7 +197,7 @@ public:
   void DrawToCanvas(TCanvas* canvas, const TRect& rect);
   std::unique_ptr<TMetafile> CreateMetafile(bool enhanced, const TRect& rect);
   void SaveToMetafileRect(bool enhanced, const std::string& fileName, const TRect& rect);
-  // An enhanced metafile for ".emf"; other names get the plain kind.
+  // An enhanced metafile for ".emf"; any other name gets a placeable Windows metafile.
   void SaveToMetafile(const std::string& fileName);
   void SaveToMetafileEnh(const std::string& fileName) { SaveToMetafileRect(true, fileName, GetRectangle()); }
   std::unique_ptr<TBitmap> CreateBitmap(TColor backColor, const TRect& rect, TPixelFormat pixelFormat);

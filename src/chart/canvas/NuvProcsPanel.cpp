@@ -7,6 +7,7 @@
 #include "platform/Gdi.h"
 #include "platform/Metafile.h"
 #include "platform/PanelWidget.h"
+#include "platform/PlaceableMetafile.h"
 #include "platform/Printers.h"
 #include "platform/SysUtils.h"
 
@@ -529,8 +530,8 @@ void TCustomNuvPanel::DrawToCanvas(TCanvas* canvas, const TRect& rect)
 
 std::unique_ptr<TMetafile> TCustomNuvPanel::CreateMetafile(bool enhanced, const TRect& rect)
 {
-  (void)enhanced;  // every metafile made here is of the enhanced kind
-  auto metafile = std::make_unique<TMetafile>();
+  auto metafile = std::make_unique<TFormatMetafile>();
+  metafile->SetEnhanced(enhanced);
   metafile->SetSize(std::max(1, rect.Width()), std::max(1, rect.Height()));
   {
     TMetafileCanvas metaCanvas(metafile.get());

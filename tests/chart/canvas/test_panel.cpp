@@ -486,3 +486,29 @@ TEST(PanelBackground, ShadowStripBackImageAndRegion)
   EXPECT_FALSE(ControlRegionBounds(&panel, bounds));
   panel.SetParent(nullptr);
 }
+
+TEST(PanelExport, PlainMetafileOpensInIndependentReader)
+{
+  testsupport::TempDir dir;
+  TestPanel panel;
+  panel.SetBounds(0, 0, 160, 100);
+  panel.SetColor(clBlue);
+  panel.SetBevelOuter(bvNone);
+  const std::string file = dir.file("panel.wmf");
+  panel.SaveToMetafile(file);
+  const std::string bytes = testsupport::ReadAll(file);
+  ASSERT_GE(bytes.size(), 40u);
+  EXPECT_EQ(U32(bytes, 0), 0x9AC6CDD7u);  // placement key
+  uint16_t sum = 0;
+  for (size_t i = 0; i < 20; i += 2) sum ^= static_cast<uint16_t>(static_cast<uint8_t>(bytes[i]) | (static_cast<uint8_t>(bytes[i + 1]) << 8));
+  EXPECT_EQ(sum, static_cast<uint16_t>(static_cast<uint8_t>(bytes[20]) | (static_cast<uint8_t>(bytes[21]) << 8)));
+  // The size in the header counts every word after the placement header.
+  EXPECT_EQ(static_cast<size_t>(U32(bytes, 22 + 6)) * 2, bytes.size() - 22);
+
+  std::vector<TColor> pixels;
+  const std::string png = dir.file("wmf.png");
+  ASSERT_EQ(std::system(("convert -density 96 '" + file + "' '" + png + "' 2>/dev/null").c_str()), 0);
+  ASSERT_TRUE(ReadWithImageMagick(png, 160, 100, pixels));
+  EXPECT_EQ(pixels[static_cast<size_t>(50 * 160 + 80)], clRed);
+  EXPECT_EQ(pixels[static_cast<size_t>(2 * 160 + 3)], clBlue);
+}
