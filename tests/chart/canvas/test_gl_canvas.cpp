@@ -1,0 +1,418 @@
+// Pixels of frames drawn headless by the OpenGL canvas into memory bitmaps.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <memory>
+#include <numbers>
+#include <vector>
+
+#include "chart/canvas/NuvGLCanvas.h"
+
+namespace {
+
+int R(TColor c) { return GetRValue(c); }
+int G(TColor c) { return GetGValue(c); }
+int B(TColor c) { return GetBValue(c); }
+
+bool Near(TColor a, TColor b, int tolerance = 8)
+{
+  return std::abs(R(a) - R(b)) <= tolerance && std::abs(G(a) - G(b)) <= tolerance && std::abs(B(a) - B(b)) <= tolerance;
+}
+
+bool NearColor(TColor a, TColor b) { return Near(a, b); }
+
+std::string Hex(TColor c)
+{
+  char s[16];
+  std::snprintf(s, sizeof s, "%06X", static_cast<unsigned>(c & 0xFFFFFF));
+  return s;
+}
+
+#define EXPECT_COLOR(actual, expected) EXPECT_PRED2(NearColor, actual, expected) << Hex(actual) << " vs " << Hex(expected)
+
+// A bitmap with four coloured quadrants: red top-left, green top-right, blue bottom-left,
+// yellow bottom-right.
+std::unique_ptr<TBitmap> Quadrants(int size)
+{
+  auto b = std::make_unique<TBitmap>();
+  b->SetSize(size, size);
+  TCanvas* c = b->Canvas();
+  c->Pen()->SetStyle(psClear);
+  const TColor colours[4] = {clRed, clLime, clBlue, clYellow};
+  for (int q = 0; q < 4; ++q) {
+    c->Brush()->SetColor(colours[q]);
+    const int x = (q % 2) * size / 2, y = (q / 2) * size / 2;
+    c->FillRect(Rect(x, y, x + size / 2, y + size / 2));
+  }
+  return b;
+}
+
+// One frame into a memory bitmap.
+struct Frame {
+  TBitmap bmp;
+  TGLCanvas canvas;
+  TRect rect;
+  TView3DOptions* options = nullptr;
+  bool is3D = false;
+
+  Frame(int w, int h, TView3DOptions* o = nullptr, bool threeD = false) : rect(Rect(0, 0, w, h)), options(o), is3D(threeD)
+  {
+    bmp.SetSize(w, h);
+  }
+  void Begin(TColor back = clWhite, int depth = 0)
+  {
+    canvas.InitWindow(bmp.Canvas(), options, back, is3D, rect);
+    ASSERT_TRUE(canvas.Active()) << "no OpenGL context";
+    canvas.ViewPort(depth, rect, rect);
+  }
+  void End() { canvas.ShowImage(bmp.Canvas(), bmp.Canvas(), rect); }
+  TColor At(int x, int y) { return bmp.Canvas()->GetPixel(x, y); }
+};
+
+}  // namespace
+
+TEST(GLCanvasPixels, TexturedPolygonAndStripShowTheirPictureTheRightWayUp)
+{
+  auto picture = Quadrants(64);
+  Frame f(200, 200);
+  f.Begin();
+  f.canvas.DisableRotation();  // chart pixels are window pixels
+  f.canvas.Pen()->SetStyle(psClear);
+  f.canvas.Brush()->SetColor(clWhite);
+  // Points in OpenGL orientation (X, -Y, -Z), texture (0, 0) at the picture's top-left.
+  const std::vector<TPoint3DFloat> square = {{20, -20, 0}, {100, -20, 0}, {100, -100, 0}, {20, -100, 0}};
+  const std::vector<TFloatPoint> tex = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
+  f.canvas.Polygon3DTextured(square, tex, picture.get(), true, {0, 0, 1});
+  // Strip: top edge then bottom edge, both left to right.
+  const std::vector<TPoint3DFloat> strip = {{110, -20, 0}, {190, -20, 0}, {110, -100, 0}, {190, -100, 0}};
+  const std::vector<TFloatPoint> stripTex = {{0, 0}, {1, 0}, {0, 1}, {1, 1}};
+  f.canvas.QuadStrip3DTextured(strip, stripTex, picture.get(), false, {0, 0, 1});
+  f.canvas.EnableRotation();
+  f.End();
+  for (int x0 : {20, 110}) {
+    EXPECT_COLOR(f.At(x0 + 20, 40), clRed);
+    EXPECT_COLOR(f.At(x0 + 60, 40), clLime);
+    EXPECT_COLOR(f.At(x0 + 20, 80), clBlue);
+    EXPECT_COLOR(f.At(x0 + 60, 80), clYellow);
+  }
+  EXPECT_COLOR(f.At(60, 150), clWhite);
+  // The brush does not keep the picture after the call.
+  EXPECT_EQ(f.canvas.Brush()->GetBitmap(), nullptr);
+}
+
+TEST(GLCanvasPixels, FillRectAndStretchDrawKeepThePictureUpright)
+{
+  auto picture = Quadrants(32);
+  Frame f(200, 120);
+  f.Begin();
+  f.canvas.DisableRotation();
+  f.canvas.StretchDraw(Rect(10, 10, 90, 90), picture.get());
+  f.canvas.Brush()->SetBitmap(picture.get());
+  f.canvas.Brush()->SetColor(clWhite);
+  f.canvas.Pen()->SetStyle(psClear);
+  f.canvas.FillRect(Rect(110, 10, 190, 90));
+  f.canvas.Brush()->SetBitmap(nullptr);
+  f.canvas.EnableRotation();
+  f.End();
+  for (int x0 : {10, 110}) {
+    EXPECT_COLOR(f.At(x0 + 20, 30), clRed);
+    EXPECT_COLOR(f.At(x0 + 60, 30), clLime);
+    EXPECT_COLOR(f.At(x0 + 20, 70), clBlue);
+    EXPECT_COLOR(f.At(x0 + 60, 70), clYellow);
+  }
+}
+
+TEST(GLCanvasPixels, OneDimensionalQuadsShowTheStripColoursAtTheirCoordinates)
+{
+  // Four bands of 128 texels each.
+  TBitmap strip;
+  strip.SetSize(512, 1);
+  const TColor bands[4] = {clRed, clLime, clBlue, clFuchsia};
+  for (int x = 0; x < 512; ++x) strip.Canvas()->SetPixel(x, 0, bands[x / 128]);
+  Frame f(200, 100);
+  f.Begin();
+  f.canvas.DisableRotation();
+  f.canvas.Brush()->SetBitmap(&strip);
+  f.canvas.EnableBrushTexture();
+  // Chart points (Y down); one quad per band, all corners at the band's middle.
+  for (int b = 0; b < 4; ++b) {
+    const double c = (b * 128 + 64) / 512.0, x = 10 + b * 40;
+    f.canvas.TexturedQuad1D({x, 10, 0}, {x + 30, 10, 0}, {x + 30, 40, 0}, {x, 40, 0}, {0, 0, 1},
+                            {{{c, 1}, {c, 1}, {c, 1}, {c, 1}}});
+  }
+  // A ramp: coordinate 0 on the left edge, 1 on the right.
+  f.canvas.TexturedQuad1D({10, 60, 0}, {170, 60, 0}, {170, 90, 0}, {10, 90, 0}, {0, 0, 1},
+                          {{{0, 1}, {0.999, 1}, {0.999, 1}, {0, 1}}});
+  f.canvas.DisableBrushTexture();
+  f.canvas.Brush()->SetBitmap(nullptr);
+  f.canvas.EnableRotation();
+  f.End();
+  for (int b = 0; b < 4; ++b) EXPECT_COLOR(f.At(25 + b * 40, 25), bands[b]) << "band " << b;
+  for (int b = 0; b < 4; ++b) EXPECT_COLOR(f.At(10 + 20 + b * 40, 75), bands[b]) << "ramp " << b;
+  EXPECT_COLOR(f.At(185, 75), clWhite);
+}
+
+TEST(GLCanvasPixels, LightingShadesAndTheSelectionPenOutlinesAPanel)
+{
+  auto picture = Quadrants(64);
+  TBitmap white;
+  white.SetSize(8, 8);
+  Frame f(200, 100);
+  f.Begin();
+  f.canvas.DisableRotation();
+  f.canvas.Brush()->SetColor(clWhite);
+  // Left panel unlit, outlined with the red selection pen.
+  f.canvas.Pen()->SetColor(clRed);
+  f.canvas.Pen()->SetStyle(psSolid);
+  const std::vector<TPoint3DFloat> left = {{10, -10, 0}, {90, -10, 0}, {10, -90, 0}, {90, -90, 0}};
+  const std::vector<TFloatPoint> tex = {{0, 0}, {1, 0}, {0, 1}, {1, 1}};
+  f.canvas.QuadStrip3DTextured(left, tex, &white, false, {0, 0, 1});
+  // Right panel lit by 30 % ambient light only: a third of white.
+  f.canvas.SetAmbientLight(30);
+  f.canvas.Pen()->SetStyle(psClear);
+  const std::vector<TPoint3DFloat> right = {{110, -10, 0}, {190, -10, 0}, {110, -90, 0}, {190, -90, 0}};
+  f.canvas.QuadStrip3DTextured(right, tex, &white, false, {0, 0, 1});
+  f.canvas.EnableRotation();
+  f.End();
+  EXPECT_COLOR(f.At(50, 50), clWhite);
+  // The outline runs along the panel's edges (within a pixel of them).
+  auto redNear = [&](int x, int y) {
+    for (int dy = -1; dy <= 1; ++dy)
+      for (int dx = -1; dx <= 1; ++dx)
+        if (Near(f.At(x + dx, y + dy), clRed)) return true;
+    return false;
+  };
+  EXPECT_TRUE(redNear(50, 10));
+  EXPECT_TRUE(redNear(50, 89));
+  EXPECT_TRUE(redNear(10, 50));
+  EXPECT_TRUE(redNear(89, 50));
+  EXPECT_FALSE(redNear(50, 50));
+  const TColor lit = f.At(150, 50);
+  EXPECT_NEAR(R(lit), 77, 6);
+  EXPECT_NEAR(G(lit), 77, 6);
+  EXPECT_NEAR(B(lit), 77, 6);
+}
+
+TEST(GLCanvasPixels, ALightFacingThePanelBrightensIt)
+{
+  TBitmap white;
+  white.SetSize(8, 8);
+  std::vector<TColor> seen;
+  for (bool withLight : {false, true}) {
+    Frame f(100, 100);
+    f.Begin();
+    f.canvas.DisableRotation();
+    f.canvas.SetAmbientLight(20);
+    if (withLight)
+      f.canvas.SetLight(GL_LIGHT0, {0.0f, 0.0f, 0.0f, 1.0f}, 180, false, {0, 0, 0}, {50, 50, -500});
+    f.canvas.Pen()->SetStyle(psClear);
+    f.canvas.Brush()->SetColor(clWhite);
+    const std::vector<TPoint3DFloat> pts = {{10, -10, 0}, {90, -10, 0}, {10, -90, 0}, {90, -90, 0}};
+    const std::vector<TFloatPoint> tex = {{0, 0}, {1, 0}, {0, 1}, {1, 1}};
+    f.canvas.QuadStrip3DTextured(pts, tex, &white, false, {0, 0, 1});
+    f.canvas.EnableRotation();
+    f.End();
+    seen.push_back(f.At(50, 50));
+  }
+  EXPECT_NEAR(R(seen[0]), 51, 6);
+  // Diffuse 0.8 of the light straight on adds most of white.
+  EXPECT_GT(R(seen[1]), 200);
+}
+
+TEST(GLCanvasPixels, DepthTestHidesTheFartherPanel)
+{
+  TView3DOptions options(nullptr);
+  options.SetOrthogonal(false);
+  options.SetPerspective(15);
+  options.SetElevation(0);
+  options.SetRotation(0);
+  options.SetZoom(100);
+  Frame f(200, 200, &options, true);
+  f.Begin(clWhite, 100);
+  f.canvas.Pen()->SetStyle(psClear);
+  // The near panel first, then a farther one over the same place: the near one stays in front.
+  f.canvas.Brush()->SetColor(clRed);
+  f.canvas.RectangleWithZ(Rect(60, 60, 140, 140), 10);
+  f.canvas.Brush()->SetColor(clBlue);
+  f.canvas.RectangleWithZ(Rect(40, 40, 160, 160), 90);
+  f.End();
+  EXPECT_COLOR(f.At(100, 100), clRed);
+  // Outside the near panel the far one shows.
+  TPoint p;
+  f.canvas.ProjectPoint(p, 45, -45, -90);
+  EXPECT_COLOR(f.At(p.x + 2, p.y + 2), clBlue);
+}
+
+namespace {
+// 4 x 4 matrices, column-major as OpenGL keeps them.
+using Mat = std::array<double, 16>;
+Mat Identity() { return {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}; }
+Mat Mul(const Mat& a, const Mat& b)
+{
+  Mat r{};
+  for (int c = 0; c < 4; ++c)
+    for (int rr = 0; rr < 4; ++rr) {
+      double s = 0;
+      for (int k = 0; k < 4; ++k) s += a[k * 4 + rr] * b[c * 4 + k];
+      r[c * 4 + rr] = s;
+    }
+  return r;
+}
+Mat Translate(double x, double y, double z)
+{
+  Mat m = Identity();
+  m[12] = x, m[13] = y, m[14] = z;
+  return m;
+}
+Mat Rotate(double deg, double x, double y, double z)
+{
+  const double a = deg * std::numbers::pi / 180, c = std::cos(a), s = std::sin(a), t = 1 - c;
+  return {t * x * x + c,     t * x * y + s * z, t * x * z - s * y, 0, t * x * y - s * z, t * y * y + c,
+          t * y * z + s * x, 0,                 t * x * z + s * y, t * y * z - s * x, t * z * z + c, 0,
+          0,                 0,                 0,                 1};
+}
+Mat Perspective(double fovy, double aspect, double n, double f)
+{
+  const double ct = 1 / std::tan(fovy * std::numbers::pi / 360);
+  return {ct / aspect, 0, 0, 0, 0, ct, 0, 0, 0, 0, (f + n) / (n - f), -1, 0, 0, 2 * f * n / (n - f), 0};
+}
+Mat Ortho(double l, double r, double b, double t, double n, double f)
+{
+  return {2 / (r - l), 0, 0, 0, 0, 2 / (t - b), 0, 0, 0, 0, -2 / (f - n), 0,
+          -(r + l) / (r - l), -(t + b) / (t - b), -(f + n) / (f - n), 1};
+}
+// Window position (Y down) of a point through projection and model view into a W x H viewport.
+std::array<double, 2> Project(const Mat& proj, const Mat& model, double x, double y, double z, int w, int h)
+{
+  const Mat pm = Mul(proj, model);
+  double v[4];
+  for (int r = 0; r < 4; ++r) v[r] = pm[r] * x + pm[4 + r] * y + pm[8 + r] * z + pm[12 + r];
+  const double nx = v[0] / v[3], ny = v[1] / v[3];
+  return {(nx + 1) * w / 2, h - (ny + 1) * h / 2};
+}
+}  // namespace
+
+TEST(GLCanvasProjection, ProjectPointAgreesWithTheViewOptions)
+{
+  const int w = 320, h = 240, depth = 120;
+  const TRect chartRect = Rect(20, 10, 300, 230);
+  struct Case {
+    bool orthogonal;
+    int perspective, zoom, elevation, rotation, tilt, hOffset, vOffset;
+  };
+  for (const Case& k : {Case{false, 15, 100, 345, 345, 0, 0, 0}, Case{false, 3, 80, 20, 40, 10, 15, -7},
+                        Case{false, 50, 250, 300, 10, 0, 0, 0}, Case{true, 15, 100, 345, 345, 0, 5, 5}}) {
+    TView3DOptions options(nullptr);
+    options.SetOrthogonal(k.orthogonal);
+    options.SetPerspective(k.perspective);
+    options.SetZoom(k.zoom);
+    options.SetElevation(k.elevation);
+    options.SetRotation(k.rotation);
+    options.SetTilt(k.tilt);
+    options.SetHorizOffset(k.hOffset);
+    options.SetVertOffset(k.vOffset);
+    TBitmap bmp;
+    bmp.SetSize(w, h);
+    TGLCanvas c;
+    c.InitWindow(bmp.Canvas(), &options, clWhite, true, Rect(0, 0, w, h));
+    ASSERT_TRUE(c.Active());
+    c.ViewPort(depth, Rect(0, 0, w, h), chartRect);
+
+    // The projection and model view as the view options define them.
+    const double P = k.orthogonal ? 1.0 : 0.01 * std::max(6, k.perspective);
+    const double F = std::max(1, k.zoom) * 2 * P;
+    const double farPlane = (depth + 1) * 400;
+    Mat proj;
+    if (k.orthogonal) {
+      const double f = 100 / F;
+      proj = Ortho(-w * 0.5 * f, w * 0.5 * f, -h * 0.5 * f, h * 0.5 * f, -0.1, 2 * f * farPlane);
+    } else {
+      const double f = std::max(1.0, 100 / F);
+      proj = Perspective(std::max(6, k.perspective) * 0.5, double(w) / h, 10.1, 0.5 * f * farPlane);
+    }
+    const int xc = (chartRect.Left + chartRect.Right) / 2, yc = (chartRect.Top + chartRect.Bottom) / 2;
+    Mat model = Translate(k.hOffset, -k.vOffset, -80000 / F);
+    model = Mul(model, Rotate(k.tilt, 0, 0, 1));
+    model = Mul(model, Rotate(-k.elevation, 1, 0, 0));
+    model = Mul(model, Rotate(k.rotation, 0, 1, 0));
+    model = Mul(model, Translate(-xc, yc, depth * 0.5));
+
+    for (const auto& pt : std::vector<std::array<double, 3>>{{160, -120, -60}, {20, -10, 0}, {300, -230, -120}, {77, -150, -33}}) {
+      TPoint got;
+      c.ProjectPoint(got, pt[0], pt[1], pt[2]);
+      const auto want = Project(proj, model, pt[0], pt[1], pt[2], w, h);
+      EXPECT_NEAR(got.x, want[0], 1.0) << "zoom " << k.zoom << " point " << pt[0];
+      EXPECT_NEAR(got.y, want[1], 1.0) << "zoom " << k.zoom << " point " << pt[0];
+      std::vector<TPoint3DFloat> many;
+      c.ProjectPoints(std::vector<TPoint3DFloat>{{pt[0], pt[1], pt[2]}}, many);
+      ASSERT_EQ(many.size(), 1u);
+      EXPECT_NEAR(many[0].x, want[0], 0.01);
+      EXPECT_NEAR(many[0].y, want[1], 0.01);
+      EXPECT_GE(many[0].z, 0.0);
+      EXPECT_LE(many[0].z, 1.0);
+    }
+    c.ShowImage(bmp.Canvas(), bmp.Canvas(), Rect(0, 0, w, h));
+  }
+}
+
+TEST(GLCanvasProjection, Calculate3DPositionOnlyFlipsY)
+{
+  TBitmap bmp;
+  bmp.SetSize(400, 300);
+  TGLCanvas c;
+  c.InitWindow(bmp.Canvas(), nullptr, clWhite, false, Rect(0, 0, 400, 300));
+  EXPECT_EQ(c.Calculate3DPosition(10, 20, 99), (TPoint{10, 280}));
+}
+
+TEST(GLCanvasPixels, TextIsDrawnWhereItWasPlaced)
+{
+  Frame f(300, 120);
+  f.Begin();
+  f.canvas.DisableRotation();
+  f.canvas.Font()->SetName("DejaVu Sans");
+  f.canvas.Font()->SetSize(10);
+  f.canvas.Font()->SetColor(clBlack);
+  f.canvas.SetTextAlign(TA_LEFT);
+  f.canvas.TextOut(100, 40, "HEH");
+  f.canvas.SetTextAlign(TA_CENTER);
+  f.canvas.TextOut(150, 80, "H");
+  f.canvas.EnableRotation();
+  f.End();
+  // Bounds of the dark pixels of each text.
+  auto bounds = [&](int x0, int x1, int y0, int y1) {
+    TRect b{10000, 10000, -1, -1};
+    for (int y = y0; y < y1; ++y)
+      for (int x = x0; x < x1; ++x)
+        if (R(f.At(x, y)) < 128) {
+          b.Left = std::min(b.Left, x), b.Top = std::min(b.Top, y);
+          b.Right = std::max(b.Right, x + 1), b.Bottom = std::max(b.Bottom, y + 1);
+        }
+    return b;
+  };
+  const TRect first = bounds(0, 300, 0, 60);
+  ASSERT_GT(first.Right, 0) << "no text drawn";
+  EXPECT_NEAR(first.Left, 102, 4);
+  EXPECT_GT(first.Top, 35);
+  EXPECT_LT(first.Bottom, 60);
+  EXPECT_GT(first.Width(), 20);
+  // Centred: the glyph straddles the given X.
+  const TRect second = bounds(0, 300, 62, 120);
+  ASSERT_GT(second.Right, 0);
+  EXPECT_LT(second.Left, 150);
+  EXPECT_GT(second.Right, 146);
+}
+
+TEST(GLCanvasPixels, AnOpenGLErrorRaisesAnAssertionNamingTheStep)
+{
+  Frame f(50, 50);
+  f.Begin();
+  // Restoring a flat drawing that was never started pops empty matrix stacks.
+  try {
+    f.canvas.EnableRotation();
+    FAIL() << "no assertion";
+  } catch (const EAssertionFailed& e) {
+    EXPECT_EQ(std::string(e.what()).rfind("EnableRotation (", 0), 0u) << e.what();
+    EXPECT_NE(f.canvas.GetLastError(), 0u);
+  }
+}
