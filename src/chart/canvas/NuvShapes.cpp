@@ -210,7 +210,7 @@ void TNuvCustomShape::DrawRectRotated(const TRect& rect, int32_t angle, int32_t 
     blend = c->BeginBlending(br, transparency_);
   }
   // Shadow.
-  if (shadow_ && (shadow_->GetHorizSize() != 0 || shadow_->GetVertSize() != 0) && brush_->GetStyle() != bsClear) {
+  if (shadow_ && shadow_->GetSize() != 0 && brush_->GetStyle() != bsClear) {
     if (angle == 0 && shapeStyle_ == fosRectangle) {
       const bool flat = !c->SupportsFullRotation();
       if (flat) c->FrontPlaneBegin();
