@@ -247,9 +247,8 @@ void TCustomNuvPanelExtended::DrawBackImage(TRect rect, int32_t z)
       if (backImage_->GetMode() == pbmCustom) {
         target = Bounds(rect.Left + backImage_->GetLeft(), rect.Top + backImage_->GetTop(), gw, gh);
       } else {
-        TRect shrunk = rect;
-        InflateRect(shrunk, -((w - gw) / 2), -((h - gh) / 2));
-        target = Bounds(shrunk.Left, shrunk.Top, gw, gh);
+        target = rect;
+        InflateRect(target, -((w - gw) / 2), -((h - gh) / 2));
       }
       if (z < 1 || ortho) c->Draw(target.Left, target.Top, g);
       else c->StretchDraw3D(target, g, z);
