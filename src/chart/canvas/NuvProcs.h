@@ -229,6 +229,7 @@ protected:
 
 private:
   bool destroying_ = false;
+  bool dblClickAborted_ = false;
   bool autoRepaint_ = false;
   std::unique_ptr<TChartHiddenPen> border_;
   int32_t borderRound_ = 0;

@@ -406,6 +406,11 @@ bool TCustomNuvPanel::CanClip()
 // ---- Mouse ----
 void TCustomNuvPanel::MouseDown(TMouseButton button, TShiftState shift, int32_t x, int32_t y)
 {
+  // The press that comes with a double click a listener cancelled is dropped.
+  if (dblClickAborted_) {
+    dblClickAborted_ = false;
+    if (shift & ssDouble) return;
+  }
   CancelMouse = false;
   TCustomPanelNoCaption::MouseDown(button, shift, x, y);
   if (listeners_->Count() > 0) {
@@ -451,8 +456,10 @@ void TCustomNuvPanel::MouseMove(TShiftState shift, int32_t x, int32_t y)
 void TCustomNuvPanel::DblClick()
 {
   CancelMouse = false;
+  dblClickAborted_ = false;
   TCustomPanelNoCaption::DblClick();
-  // A listener that set CancelMouse ends the click here; nothing else is done for it.
+  // A listener that set CancelMouse meanwhile ends the click processing here.
+  if (CancelMouse) dblClickAborted_ = true;
 }
 
 void TCustomNuvPanel::MouseLeave()

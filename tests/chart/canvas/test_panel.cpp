@@ -512,3 +512,26 @@ TEST(PanelExport, PlainMetafileOpensInIndependentReader)
   EXPECT_EQ(pixels[static_cast<size_t>(50 * 160 + 80)], clRed);
   EXPECT_EQ(pixels[static_cast<size_t>(2 * 160 + 3)], clBlue);
 }
+
+TEST(PanelEvents, CancelledDoubleClickDropsItsPress)
+{
+  Log log;
+  TestPanel panel;
+  Listener a(&log, "a");
+  panel.Listeners()->Add(&a);
+  bool cancel = true;
+  panel.OnDblClick = [&](TObject*) {
+    log.push_back("OnDblClick");
+    if (cancel) panel.CancelMouse = true;
+  };
+  panel.DispatchMouseDown(mbLeft, 0, 4, 5, true);
+  EXPECT_EQ(log, (Log{"OnDblClick"}));
+  // The next press is an ordinary one again.
+  log.clear();
+  panel.DispatchMouseDown(mbLeft, 0, 6, 7, false);
+  EXPECT_EQ(log, (Log{"a:mouse0@6,7"}));
+  log.clear();
+  cancel = false;
+  panel.DispatchMouseDown(mbLeft, 0, 8, 9, true);
+  EXPECT_EQ(log, (Log{"OnDblClick", "a:mouse0@8,9"}));
+}
