@@ -2,6 +2,8 @@
 
 #include <QBitmap>
 #include <QCursor>
+#include <QEvent>
+#include <QObject>
 #include <QPaintDevice>
 #include <QPainter>
 #include <QPainterPath>
@@ -43,3 +45,30 @@ TPoint ControlCursorPos(TControl* control)
   return Point(g.x(), g.y());
 }
 
+
+namespace {
+// Lives as a child of the watched widget and goes with it.
+class SystemColourWatcher : public QObject {
+public:
+  SystemColourWatcher(QWidget* widget, std::function<void()> onChange)
+      : QObject(widget), onChange_(std::move(onChange))
+  {
+    widget->installEventFilter(this);
+  }
+
+  bool eventFilter(QObject* watched, QEvent* event) override
+  {
+    if (watched == parent() && event->type() == QEvent::ApplicationPaletteChange && onChange_) onChange_();
+    return false;
+  }
+
+private:
+  std::function<void()> onChange_;
+};
+}  // namespace
+
+void WatchSystemColours(TControl* control, std::function<void()> onChange)
+{
+  QWidget* w = control ? control->Widget() : nullptr;
+  if (w) new SystemColourWatcher(w, std::move(onChange));
+}

@@ -2,6 +2,7 @@
 // What chart panels need from the window system beyond the control base: rounded window
 // regions and the mouse position.
 #include <cstdint>
+#include <functional>
 
 #include "platform/Controls.h"
 #include "platform/Graphics.h"
@@ -14,3 +15,6 @@ bool ControlRegionBounds(TControl* control, TRect& bounds);
 // The mouse position in the control's client coordinates.
 TPoint ControlCursorPos(TControl* control);
 
+// Calls onChange whenever the system colours (the application palette) change, for as long as
+// the control's window exists.
+void WatchSystemColours(TControl* control, std::function<void()> onChange);

@@ -16,7 +16,7 @@
 class TMetafile;
 class TCustomNuvPanel;
 
-// The bevel kinds of a panel; bvSpace draws nothing but takes its width.
+// The bevel kinds of a panel (bvSpace is drawn as a raised bevel).
 constexpr TBevelCut bvSpace = static_cast<TBevelCut>(3);
 using TBevelWidth = int32_t;
 

@@ -129,6 +129,7 @@ TCustomNuvPanel::TCustomNuvPanel(TComponent* owner) : TCustomPanelNoCaption(owne
   SetBounds(GetLeft(), GetTop(), 400, 250);
   OldCursor = GetCursor();
   InstallHtmlRenderer();
+  WatchSystemColours(this, [this]() { SysColorChange(); });
   autoRepaint_ = true;
 }
 
@@ -390,9 +391,9 @@ TPoint TCustomNuvPanel::GetCursorPos() { return ControlCursorPos(this); }
 
 void TCustomNuvPanel::SetBrushCanvas(TColor color, TChartBrush* brush, TColor backColor)
 {
+  // A hatch in the colour of its background would not show.
+  if (brush->GetStyle() != bsSolid && color == backColor) color = backColor == clBlack ? clWhite : clBlack;
   canvas_->AssignBrushColor(brush, color, backColor);
-  if (brush->GetStyle() != bsSolid && color == backColor)
-    canvas_->Brush()->SetColor(backColor == clBlack ? clWhite : clBlack);
 }
 
 bool TCustomNuvPanel::CanClip()
@@ -485,7 +486,7 @@ void TCustomNuvPanel::Assign(const TPersistent* source)
     return;
   }
   border_->Assign(p->border_.get());
-  borderRound_ = p->borderRound_;
+  SetBorderRound(p->borderRound_);
   canvas_->SetBufferedDisplay(p->canvas_->GetBufferedDisplay());
   PrintMargins = p->PrintMargins;
   PrintProportional = p->PrintProportional;
