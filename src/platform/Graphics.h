@@ -237,8 +237,8 @@ public:
   // Device-context state beyond the above (clip region, open path, brush origin); platform only.
   struct TGdiState;
   TGdiState* GdiState() const { return state_.get(); }
-  // Runs a drawing with the pen mode: pmCopy paints straight, other modes go through a layer
-  // merged with the raster operation. Does nothing without a device.
+  // Runs a drawing under the raster operation (GetROP2): copy paints straight, other operations
+  // go through a layer merged pixel by pixel. Does nothing without a device.
   void Paint(const std::function<void(QPainter&)>& draw);
 
 protected:
