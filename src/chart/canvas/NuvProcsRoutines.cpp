@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <fstream>
-#include <locale>
 
 #include "platform/Controls.h"
 #include "platform/Cursors.h"
@@ -405,18 +404,11 @@ std::string ReplaceChar(const std::string& s, char oldChar, char newChar)
 }
 
 namespace {
-// The user's locale separators; '.' and ',' when the locale cannot be had.
+// The separators of this program's number texts, which are the same in every locale.
 void LocaleSeparators(char& thousand, char& decimal)
 {
   thousand = ',';
   decimal = '.';
-  try {
-    std::locale loc("");
-    const auto& np = std::use_facet<std::numpunct<char>>(loc);
-    decimal = np.decimal_point();
-    thousand = np.thousands_sep();
-  } catch (const std::exception&) {
-  }
 }
 
 std::string SwapSeparators(const std::string& format, char fromThousand, char fromDecimal, char toThousand,
