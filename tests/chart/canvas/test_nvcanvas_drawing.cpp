@@ -1,6 +1,8 @@
 // Pixels drawn by the GDI chart canvas on bitmaps.
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "chart/canvas/NvCanvas.h"
 #include "chart/canvas/NvCanvasBlend.h"
 #include "chart/canvas/NuvResources.h"
@@ -287,6 +289,12 @@ TEST(CanvasGradients, BandsAndOtherDirections)
   Surface t(10, 300);
   t.c.GradientFill({0, 0, 10, 300}, clBlack, clWhite, gdTopBottom);
   for (int y = 1; y < 300; ++y) EXPECT_GE(GetRValue(t.At(5, y - 1)), GetRValue(t.At(5, y)));
+  // 1000 rows: 256 bands, one per grey level.
+  Surface k(4, 1000);
+  k.c.GradientFill({0, 0, 4, 1000}, clBlack, clWhite, gdTopBottom);
+  std::set<TColor> levels;
+  for (int y = 0; y < 1000; ++y) levels.insert(k.At(2, y));
+  EXPECT_EQ(levels.size(), 256u);
 
   Surface c(60, 60);
   c.c.GradientFill({0, 0, 60, 60}, clBlack, clWhite, gdFromCenter);
