@@ -131,25 +131,27 @@ TRect TGLCanvas::InitWindow(TCanvas* destCanvas, TView3DOptions* view3DOptions, 
       DestroyRenderingContext(rc_);
       rc_ = nullptr;
     }
-    if (!rc_) return rect;
-    if (!ActivateRenderingContext(dc_, rc_)) {
+    if (rc_ && !ActivateRenderingContext(dc_, rc_)) {
       DestroyRenderingContext(rc_);
       rc_ = nullptr;
-      return rect;
     }
-    GL_CHECK("ActivateContext");
-    InitFixedState();
+    if (rc_) {
+      GL_CHECK("ActivateContext");
+      InitFixedState();
+    }
   }
   currentX_ = currentY_ = 0;
   is3D_ = is3D;
+  dc_ = destCanvas;
+  // Without a context nothing is drawn, but the chart still sets pen, brush and font: they are
+  // the target's, as with a context.
+  if (destCanvas) AttachCanvas(destCanvas);
+  backColor_ = backColor;
   if (!rc_) return rect;
   // Made current on every paint: another canvas may have drawn in between, and the target's
   // size decides the framebuffer's.
-  dc_ = destCanvas;
   if (!ActivateRenderingContext(dc_, rc_)) return rect;
   glcanvas::PurgeTextures(rc_, false);
-  AttachCanvas(destCanvas);
-  backColor_ = backColor;
   return rect;
 }
 

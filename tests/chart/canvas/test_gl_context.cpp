@@ -1,0 +1,334 @@
+// Loading of the OpenGL libraries, contexts without them, and the texture cache.
+#include <gtest/gtest.h>
+
+#include <dlfcn.h>
+#include <link.h>
+
+#include <filesystem>
+#include <memory>
+#include <vector>
+
+#include "TestSupport.h"
+#include "chart/canvas/NuvGLCanvas.h"
+
+#if defined(__x86_64__)
+#include <xmmintrin.h>
+#endif
+
+namespace {
+
+// Path of the system library a name resolves to.
+std::string SystemLibraryPath(const char* name)
+{
+  void* h = dlopen(name, RTLD_NOW | RTLD_LOCAL | RTLD_NOLOAD);
+  if (!h) h = dlopen(name, RTLD_NOW | RTLD_LOCAL);
+  if (!h) return {};
+  link_map* map = nullptr;
+  std::string path;
+  if (dlinfo(h, RTLD_DI_LINKMAP, &map) == 0 && map && map->l_name) path = map->l_name;
+  dlclose(h);
+  return path;
+}
+
+// Restores the system's library search at the end of a test.
+struct LibraryFolderScope {
+  explicit LibraryFolderScope(const std::string& folder)
+  {
+    CloseOpenGL();
+    SetLibrarySearchFolder(folder);
+  }
+  ~LibraryFolderScope()
+  {
+    CloseOpenGL();
+    SetLibrarySearchFolder("");
+    InitOpenGL();
+  }
+};
+
+struct Frame {
+  TBitmap bmp;
+  TGLCanvas canvas;
+  TRect rect;
+  explicit Frame(int w = 60, int h = 40) : rect(Rect(0, 0, w, h)) { bmp.SetSize(w, h); }
+  void Begin()
+  {
+    canvas.InitWindow(bmp.Canvas(), nullptr, clWhite, false, rect);
+    canvas.ViewPort(0, rect, rect);
+    canvas.DisableRotation();
+  }
+  void End()
+  {
+    canvas.EnableRotation();
+    canvas.ShowImage(bmp.Canvas(), bmp.Canvas(), rect);
+  }
+  TColor At(int x, int y) { return bmp.Canvas()->GetPixel(x, y); }
+};
+
+std::unique_ptr<TBitmap> Solid(TColor colour, int w = 4, int h = 4)
+{
+  auto b = std::make_unique<TBitmap>();
+  b->SetSize(w, h);
+  b->Canvas()->Brush()->SetColor(colour);
+  b->Canvas()->FillRect(Rect(0, 0, w, h));
+  return b;
+}
+
+// A picture that is not a bitmap: a red field.
+class RedPicture : public TGraphic {
+public:
+  int32_t GetWidth() const override { return 8; }
+  int32_t GetHeight() const override { return 8; }
+  void Draw(TCanvas* canvas, const TRect& r) override
+  {
+    canvas->Brush()->SetColor(clRed);
+    canvas->FillRect(r);
+  }
+  void SaveToFile(const std::string&) override {}
+  void LoadFromFile(const std::string&) override {}
+};
+
+void FillWithBrushBitmap(Frame& f, TBitmap* bitmap, TColor brushColour, const TRect& r)
+{
+  f.canvas.Brush()->SetColor(brushColour);
+  f.canvas.Brush()->SetBitmap(bitmap);
+  f.canvas.Pen()->SetStyle(psClear);
+  f.canvas.FillRect(r);
+  f.canvas.Brush()->SetBitmap(nullptr);
+}
+
+}  // namespace
+
+TEST(GLLibraries, PrimaryNamesLoadAndASecondCallKeepsThem)
+{
+  ASSERT_TRUE(InitOpenGL());
+  EXPECT_EQ(LoadedOpenGLName(), "libGL.so.1");
+  EXPECT_EQ(LoadedGLUName(), "libGLU.so.1");
+  EXPECT_NE(OpenGLEntries().glBegin, nullptr);
+  EXPECT_NE(OpenGLEntries().gluProject, nullptr);
+  EXPECT_TRUE(InitOpenGL());
+  EXPECT_EQ(LoadedOpenGLName(), "libGL.so.1");
+  CloseOpenGL();
+  EXPECT_FALSE(OpenGLLoaded());
+  EXPECT_EQ(OpenGLEntries().glBegin, nullptr);
+  EXPECT_TRUE(InitOpenGL());
+}
+
+TEST(GLLibraries, OnlyTheSecondPairPresentStillDraws)
+{
+  const std::string gl = SystemLibraryPath("libOpenGL.so.0"), glu = SystemLibraryPath("libGLU.so.1");
+  ASSERT_FALSE(gl.empty());
+  ASSERT_FALSE(glu.empty());
+  testsupport::TempDir dir;
+  std::filesystem::create_symlink(gl, dir.path() / OpenGLLibraryName2);
+  std::filesystem::create_symlink(glu, dir.path() / GLULibraryName2);
+  LibraryFolderScope scope(dir.path().string());
+  ASSERT_TRUE(InitOpenGL());
+  EXPECT_EQ(LoadedOpenGLName(), OpenGLLibraryName2);
+  EXPECT_EQ(LoadedGLUName(), GLULibraryName2);
+  Frame f;
+  f.Begin();
+  ASSERT_TRUE(f.canvas.Active());
+  f.canvas.Brush()->SetColor(clRed);
+  f.canvas.Pen()->SetStyle(psClear);
+  f.canvas.FillRect(Rect(10, 10, 50, 30));
+  f.End();
+  EXPECT_EQ(f.At(30, 20), clRed);
+}
+
+TEST(GLLibraries, WithoutLibrariesTheCanvasIsInert)
+{
+  testsupport::TempDir empty;
+  LibraryFolderScope scope(empty.path().string());
+  EXPECT_FALSE(InitOpenGL());
+  EXPECT_FALSE(OpenGLLoaded());
+  auto picture = Solid(clBlue);
+  TView3DOptions options(nullptr);
+  options.SetOrthogonal(false);
+  Frame f;
+  const TRect got = f.canvas.InitWindow(f.bmp.Canvas(), &options, clRed, true, f.rect);
+  EXPECT_EQ(got, f.rect);
+  EXPECT_FALSE(f.canvas.Active());
+  // Every kind of operation runs and draws nothing.
+  f.canvas.ViewPort(100, f.rect, f.rect);
+  f.canvas.SetAmbientLight(50);
+  f.canvas.SetLight(GL_LIGHT0, {1, 1, 1, 1}, 180, false, {}, {});
+  f.canvas.SetShininess(0.5);
+  f.canvas.SetAntialias(true);
+  f.canvas.DisableRotation();
+  f.canvas.Brush()->SetBitmap(picture.get());
+  f.canvas.EnableBrushTexture();
+  f.canvas.FillRect(Rect(0, 0, 60, 40));
+  f.canvas.Cube(0, 50, 0, 30, 0, 20);
+  f.canvas.Cylinder(true, 0, 0, 20, 20, 0, 20, false);
+  f.canvas.CircleWithZ(10, 10, 5, 0);
+  f.canvas.TextOut(5, 5, "text");
+  f.canvas.TexturedQuad1D({0, 0, 0}, {10, 0, 0}, {10, 10, 0}, {0, 10, 0}, {0, 0, 1}, {});
+  f.canvas.DisableBrushTexture();
+  f.canvas.Brush()->SetBitmap(nullptr);
+  const std::vector<TPoint3DFloat> pts = {{0, 0, 0}, {10, 0, 0}, {0, -10, 0}, {10, -10, 0}};
+  const std::vector<TFloatPoint> tex = {{0, 0}, {1, 0}, {0, 1}, {1, 1}};
+  f.canvas.QuadStrip3DTextured(pts, tex, picture.get(), false, {0, 0, 1});
+  f.canvas.Polygon3DTextured(pts, tex, picture.get(), false, {0, 0, 1});
+  f.canvas.StretchDraw(Rect(0, 0, 10, 10), picture.get());
+  f.canvas.EnableRotation();
+  bool frameEnded = false;
+  f.canvas.OnFrameEnd = [&](TObject*) { frameEnded = true; };
+  f.canvas.ShowImage(f.bmp.Canvas(), f.bmp.Canvas(), f.rect);
+  EXPECT_FALSE(frameEnded);
+  EXPECT_EQ(f.At(30, 20), clWhite);
+  EXPECT_EQ(TextureCacheCount(), 0);
+  TPoint p;
+  f.canvas.ProjectPoint(p, 10.5, 20.4, 3);
+  EXPECT_EQ(p, (TPoint{10, 20}));
+}
+
+TEST(GLLibraries, AMemoryCanvasDrawsToABitmapAndIsNeverDoubleBuffered)
+{
+  TBitmap window, memory;
+  SetWindowCanvas(window.Canvas(), true);
+  EXPECT_EQ(PixelFormatFlags(memory.Canvas(), coDoubleBuffer) & (PFD_DRAW_TO_BITMAP | PFD_DOUBLEBUFFER | PFD_DRAW_TO_WINDOW),
+            PFD_DRAW_TO_BITMAP);
+  EXPECT_EQ(PixelFormatFlags(window.Canvas(), coDoubleBuffer) & (PFD_DRAW_TO_BITMAP | PFD_DOUBLEBUFFER | PFD_DRAW_TO_WINDOW),
+            PFD_DRAW_TO_WINDOW | PFD_DOUBLEBUFFER);
+  EXPECT_EQ(PixelFormatFlags(window.Canvas(), 0) & PFD_DOUBLEBUFFER, 0u);
+  SetWindowCanvas(window.Canvas(), false);
+}
+
+#if defined(__x86_64__)
+TEST(GLLibraries, FloatingPointExceptionsAreMasked)
+{
+  EXPECT_EQ(_mm_getcsr() & 0x1F80u, 0x1F80u);
+  volatile double zero = 0;
+  EXPECT_TRUE(std::isinf(1.0 / zero));
+}
+#endif
+
+TEST(GLTextureCache, OneTexturePerBitmapObjectAndContext)
+{
+  auto a = Solid(clRed), sameLook = Solid(clRed);
+  Frame f;
+  SetWindowCanvas(f.bmp.Canvas(), true);
+  f.Begin();
+  FillWithBrushBitmap(f, a.get(), clWhite, Rect(0, 0, 20, 20));
+  FillWithBrushBitmap(f, a.get(), clWhite, Rect(20, 0, 40, 20));
+  EXPECT_EQ(TextureCacheCount(f.canvas.GetRC()), 1);
+  FillWithBrushBitmap(f, sameLook.get(), clWhite, Rect(40, 0, 60, 20));
+  EXPECT_EQ(TextureCacheCount(f.canvas.GetRC()), 2);
+  f.End();
+  // A window keeps its textures from frame to frame.
+  EXPECT_EQ(TextureCacheCount(f.canvas.GetRC()), 2);
+
+  // Another canvas has a context of its own and its own texture of the same bitmap.
+  Frame g;
+  SetWindowCanvas(g.bmp.Canvas(), true);
+  g.Begin();
+  FillWithBrushBitmap(g, a.get(), clWhite, Rect(0, 0, 20, 20));
+  g.End();
+  EXPECT_EQ(TextureCacheCount(g.canvas.GetRC()), 1);
+  EXPECT_EQ(TextureCacheCount(), 3);
+  EXPECT_EQ(g.At(10, 10), clRed);
+  SetWindowCanvas(f.bmp.Canvas(), false);
+  SetWindowCanvas(g.bmp.Canvas(), false);
+}
+
+TEST(GLTextureCache, TheFiftyFirstBitmapIsDrawnWithTheBrushColourOnly)
+{
+  std::vector<std::unique_ptr<TBitmap>> bitmaps;
+  for (int i = 0; i < MaxTextureRecords + 1; ++i) bitmaps.push_back(Solid(clBlue));
+  Frame f;
+  SetWindowCanvas(f.bmp.Canvas(), true);
+  f.Begin();
+  for (int i = 0; i < MaxTextureRecords; ++i) FillWithBrushBitmap(f, bitmaps[i].get(), clWhite, Rect(0, 0, 30, 40));
+  EXPECT_EQ(TextureCacheCount(f.canvas.GetRC()), MaxTextureRecords);
+  FillWithBrushBitmap(f, bitmaps.back().get(), clLime, Rect(30, 0, 60, 40));
+  f.End();
+  EXPECT_EQ(TextureCacheCount(f.canvas.GetRC()), MaxTextureRecords);
+  EXPECT_EQ(f.At(15, 20), clBlue);
+  EXPECT_EQ(f.At(45, 20), clLime);
+  SetWindowCanvas(f.bmp.Canvas(), false);
+}
+
+TEST(GLTextureCache, ABitmapThatDiesLosesItsTextureAndItsPlace)
+{
+  Frame f;
+  SetWindowCanvas(f.bmp.Canvas(), true);
+  auto keep = Solid(clRed);
+  {
+    auto gone = Solid(clBlue);
+    f.Begin();
+    FillWithBrushBitmap(f, keep.get(), clWhite, Rect(0, 0, 30, 40));
+    FillWithBrushBitmap(f, gone.get(), clWhite, Rect(30, 0, 60, 40));
+    f.End();
+    EXPECT_EQ(TextureCacheCount(f.canvas.GetRC()), 2);
+  }
+  EXPECT_EQ(TextureCacheCount(f.canvas.GetRC()), 1);
+  // A new bitmap (never the dead one's identity) gets a texture of its own picture.
+  auto next = Solid(clLime);
+  f.Begin();
+  FillWithBrushBitmap(f, keep.get(), clWhite, Rect(0, 0, 30, 40));
+  FillWithBrushBitmap(f, next.get(), clWhite, Rect(30, 0, 60, 40));
+  f.End();
+  EXPECT_EQ(f.At(15, 20), clRed);
+  EXPECT_EQ(f.At(45, 20), clLime);
+  EXPECT_EQ(TextureCacheCount(f.canvas.GetRC()), 2);
+  SetWindowCanvas(f.bmp.Canvas(), false);
+}
+
+TEST(GLTextureCache, ClearingDropsEveryRecordAndTexturesAreRemade)
+{
+  auto a = Solid(clRed);
+  Frame f;
+  SetWindowCanvas(f.bmp.Canvas(), true);
+  f.Begin();
+  FillWithBrushBitmap(f, a.get(), clWhite, Rect(0, 0, 60, 40));
+  f.End();
+  ClearTextureCache();
+  EXPECT_EQ(TextureCacheCount(), 0);
+  // The bitmap's picture changed meanwhile: the texture made again shows the new one.
+  a->Canvas()->Brush()->SetColor(clBlue);
+  a->Canvas()->FillRect(Rect(0, 0, 4, 4));
+  f.Begin();
+  FillWithBrushBitmap(f, a.get(), clWhite, Rect(0, 0, 60, 40));
+  f.End();
+  EXPECT_EQ(f.At(30, 20), clBlue);
+  EXPECT_EQ(TextureCacheCount(f.canvas.GetRC()), 1);
+  SetWindowCanvas(f.bmp.Canvas(), false);
+}
+
+TEST(GLTextureCache, TemporaryBitmapsAndMemoryTargetsLeaveNothingCached)
+{
+  Frame f;  // a memory bitmap: textures belong to this frame only
+  RedPicture red;
+  auto a = Solid(clBlue);
+  f.Begin();
+  f.canvas.StretchDraw(Rect(0, 0, 30, 40), &red);
+  EXPECT_EQ(TextureCacheCount(f.canvas.GetRC()), 0);
+  FillWithBrushBitmap(f, a.get(), clWhite, Rect(30, 0, 60, 40));
+  EXPECT_EQ(TextureCacheCount(f.canvas.GetRC()), 1);
+  f.End();
+  EXPECT_EQ(TextureCacheCount(), 0);
+  EXPECT_EQ(f.At(15, 20), clRed);
+  EXPECT_EQ(f.At(45, 20), clBlue);
+}
+
+TEST(GLTextureCache, OnePixelHighBitmapsBecomeOneDimensionalTextures)
+{
+  // A 2 x 1 strip, red then blue: a 1-D texture across the quad.
+  TBitmap strip;
+  strip.SetSize(2, 1);
+  strip.Canvas()->SetPixel(0, 0, clRed);
+  strip.Canvas()->SetPixel(1, 0, clBlue);
+  Frame f;
+  f.Begin();
+  f.canvas.Brush()->SetBitmap(&strip);
+  ASSERT_TRUE(f.canvas.SetTexture(&strip));
+  GLint bound1D = 0, bound2D = 0;
+  OpenGLEntries().glGetIntegerv(GL_TEXTURE_BINDING_1D, &bound1D);
+  OpenGLEntries().glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound2D);
+  EXPECT_NE(bound1D, 0);
+  EXPECT_TRUE(OpenGLEntries().glIsEnabled(GL_TEXTURE_1D));
+  f.canvas.UnsetTexture(&strip);
+  EXPECT_FALSE(OpenGLEntries().glIsEnabled(GL_TEXTURE_1D));
+  f.canvas.Brush()->SetBitmap(nullptr);
+  f.End();
+}
