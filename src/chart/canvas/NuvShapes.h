@@ -92,7 +92,8 @@ public:
 
 protected:
   virtual std::unique_ptr<TNuvGradient> CreateGradient(TNotifyEvent onChange);
-  // Prepares the shadow: black, size 3, and these as its stored defaults.
+  // Prepares the shadow: black, size 3, and these as its stored defaults. The base constructor
+  // runs this version; a descendant that overrides it calls it from its own constructor.
   virtual void InitShadow(TNuvShadow* shadow);
   // A descendant declares its default transparency (and takes it).
   void SetDefaultTransparent(bool v)
