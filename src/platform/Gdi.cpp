@@ -63,11 +63,69 @@ TRegion FromQ(const QRegion& q)
   return r;
 }
 
+constexpr double kRegionLimit = 30000.0;
+
+// The part of a polygon inside box (clipped against each edge in turn).
+QPolygonF ClipToBox(const QPolygonF& poly, const QRectF& box)
+{
+  QPolygonF in = poly;
+  for (int edge = 0; edge < 4 && !in.isEmpty(); ++edge) {
+    auto inside = [&](const QPointF& p) {
+      switch (edge) {
+        case 0: return p.x() >= box.left();
+        case 1: return p.x() <= box.right();
+        case 2: return p.y() >= box.top();
+        default: return p.y() <= box.bottom();
+      }
+    };
+    auto cross = [&](const QPointF& a, const QPointF& b) {
+      double t;
+      switch (edge) {
+        case 0: t = (box.left() - a.x()) / (b.x() - a.x()); break;
+        case 1: t = (box.right() - a.x()) / (b.x() - a.x()); break;
+        case 2: t = (box.top() - a.y()) / (b.y() - a.y()); break;
+        default: t = (box.bottom() - a.y()) / (b.y() - a.y()); break;
+      }
+      return a + (b - a) * t;
+    };
+    QPolygonF out;
+    for (int i = 0; i < in.size(); ++i) {
+      QPointF cur = in[i], prev = in[(i + in.size() - 1) % in.size()];
+      bool ci = inside(cur), pi = inside(prev);
+      if (ci) {
+        if (!pi) out << cross(prev, cur);
+        out << cur;
+      } else if (pi) {
+        out << cross(prev, cur);
+      }
+    }
+    in = out;
+  }
+  return in;
+}
+
 // The pixels whose centres a filled path covers, as the painter fills it.
 QRegion RegionOfPath(const QPainterPath& path)
 {
-  QRect b = path.controlPointRect().toAlignedRect().adjusted(-1, -1, 1, 1);
-  if (b.isEmpty()) return QRegion();
+  QRectF bf = path.controlPointRect();
+  if (bf.isEmpty()) return QRegion();
+  if (bf.width() * bf.height() > 16.0 * 1024 * 1024 || std::abs(bf.left()) > 1e7 || std::abs(bf.top()) > 1e7 ||
+      std::abs(bf.right()) > 1e7 || std::abs(bf.bottom()) > 1e7) {
+    // Too large to rasterise: build it from the outline polygons, cut to the coordinates any
+    // surface can have (the region builder fails beyond them).
+    QRegion result;
+    Qt::FillRule rule = path.fillRule();
+    for (const QPolygonF& poly : path.toFillPolygons()) {
+      QPolygonF cut = ClipToBox(poly, QRectF(-kRegionLimit, -kRegionLimit, 2.0 * kRegionLimit, 2.0 * kRegionLimit));
+      QPolygon ip;
+      for (const QPointF& pt : cut) ip << QPoint(static_cast<int>(std::round(pt.x())), static_cast<int>(std::round(pt.y())));
+      if (ip.size() < 3) continue;
+      QRegion part(ip, rule);
+      result = rule == Qt::OddEvenFill ? result ^ part : result | part;
+    }
+    return result;
+  }
+  QRect b = bf.toAlignedRect().adjusted(-1, -1, 1, 1);
   QImage mask(b.size(), QImage::Format_ARGB32);
   mask.fill(0);
   {

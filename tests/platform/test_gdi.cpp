@@ -55,6 +55,12 @@ TEST(Regions, ShapesAndCombinations)
   TRegion rr = CreateRoundRectRgn(0, 0, 20, 20, 10, 10);
   EXPECT_FALSE(rr.Contains(0, 0));
   EXPECT_TRUE(rr.Contains(10, 0));
+  // Shapes far larger than any surface still make regions.
+  TPoint big[] = {{-2000000, -2000000}, {3000000, -2000000}, {0, 3000000}};
+  TRegion huge = CreatePolygonRgn(big, 3, ALTERNATE);
+  EXPECT_TRUE(huge.Contains(0, 0));
+  EXPECT_FALSE(huge.Contains(2900000, 2900000));
+  EXPECT_TRUE(CreateEllipticRgn(-100000, -100000, 100000, 100000).Contains(0, 0));
   // Copies are independent.
   TRegion copy = r;
   OffsetRgn(copy, 100, 0);
