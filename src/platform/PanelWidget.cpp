@@ -72,3 +72,19 @@ void WatchSystemColours(TControl* control, std::function<void()> onChange)
   QWidget* w = control ? control->Widget() : nullptr;
   if (w) new SystemColourWatcher(w, std::move(onChange));
 }
+
+void PaintBackgroundBeneath(TControl* control, TCanvas* canvas)
+{
+  TWinControl* parent = control ? control->GetParent() : nullptr;
+  if (!parent || !canvas) return;
+  const TRect dest = Rect(0, 0, control->GetWidth(), control->GetHeight());
+  auto* custom = dynamic_cast<TCustomControl*>(parent);
+  TBitmap* picture = custom ? custom->BackBuffer() : nullptr;
+  if (picture && !picture->Empty()) {
+    canvas->CopyRect(dest, picture->Canvas(), control->BoundsRect());
+    return;
+  }
+  canvas->Brush()->SetStyle(bsSolid);
+  canvas->Brush()->SetColor(parent->GetColor());
+  canvas->FillRect(dest);
+}

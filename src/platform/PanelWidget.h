@@ -18,3 +18,7 @@ TPoint ControlCursorPos(TControl* control);
 // Calls onChange whenever the system colours (the application palette) change, for as long as
 // the control's window exists.
 void WatchSystemColours(TControl* control, std::function<void()> onChange);
+// Paints onto canvas, in the control's client coordinates, what lies beneath the control: the
+// parent's last painted picture, or the parent's colour when it has none. A window that lets
+// what is beneath show through starts its painting with this.
+void PaintBackgroundBeneath(TControl* control, TCanvas* canvas);

@@ -174,6 +174,11 @@ TRect TCustomNuvPanel::GetRectangle()
 void TCustomNuvPanel::Draw(TCanvas* userCanvas, const TRect& userRect)
 {
   ChartBounds = canvas_->InitWindow(userCanvas, view3DOptions_.get(), GetColor(), view3D_, userRect);
+  // Without a colour nothing fills the panel: an off-screen surface starts from what the
+  // target already shows.
+  TCanvas* surface = canvas_->GetReferenceCanvas();
+  if (GetColor() == clNone && !canvas_->SupportsFullRotation() && surface && surface != userCanvas)
+    surface->CopyRect(ChartBounds, userCanvas, userRect);
   TRect r = ChartRect;
   if (!CustomChartRect) {
     const int32_t w = ChartBounds.Width(), h = ChartBounds.Height();
@@ -206,6 +211,8 @@ void TCustomNuvPanel::Draw(TCanvas* userCanvas, const TRect& userRect)
 
 void TCustomNuvPanel::Paint()
 {
+  // A panel without colour lets what is beneath it show through.
+  if (!Printing && GetColor() == clNone) PaintBackgroundBeneath(this, ControlCanvas());
   if (!Printing && !canvas_->ReDrawBitmap()) Draw(ControlCanvas(), GetClientRect());
   PaintOverlay();
   if (OnPaint) OnPaint(this);

@@ -535,3 +535,30 @@ TEST(PanelEvents, CancelledDoubleClickDropsItsPress)
   panel.DispatchMouseDown(mbLeft, 0, 8, 9, true);
   EXPECT_EQ(log, (Log{"OnDblClick", "a:mouse0@8,9"}));
 }
+
+TEST(PanelBackground, PanelWithoutColourShowsWhatIsBeneath)
+{
+  TCustomControl parent(nullptr);
+  parent.SetBounds(0, 0, 200, 120);
+  parent.SetColor(clGreen);
+  parent.PaintBuffer();
+  TestPanel panel;
+  panel.SetParent(&parent);
+  panel.SetBounds(20, 10, 100, 60);
+  panel.block = clNone;
+  panel.SetBevelOuter(bvNone);
+  panel.SetColor(clNone);
+  ASSERT_TRUE(panel.GetBufferedDisplay());
+  panel.PaintBuffer();
+  EXPECT_EQ(Pixel(panel.BackBuffer(), 50, 30), clGreen);
+  // A repaint from the kept picture shows it too.
+  panel.PaintBuffer();
+  EXPECT_EQ(Pixel(panel.BackBuffer(), 5, 5), clGreen);
+  // What the panel draws still covers it.
+  panel.block = clRed;
+  panel.Invalidate();
+  panel.PaintBuffer();
+  EXPECT_EQ(Pixel(panel.BackBuffer(), 50, 30), clRed);
+  EXPECT_EQ(Pixel(panel.BackBuffer(), 1, 1), clGreen);
+  panel.SetParent(nullptr);
+}
