@@ -212,7 +212,15 @@ void TCustomNuvPanel::Draw(TCanvas* userCanvas, const TRect& userRect)
 void TCustomNuvPanel::Paint()
 {
   // A panel without colour lets what is beneath it show through.
-  if (!Printing && GetColor() == clNone) PaintBackgroundBeneath(this, ControlCanvas());
+  if (!Printing && GetColor() == clNone) {
+    PaintBackgroundBeneath(this, ControlCanvas());
+  } else if (!Printing && EraseBackground) {
+    // The window's background is erased before it paints only when asked for.
+    TCanvas* c = ControlCanvas();
+    c->Brush()->SetStyle(bsSolid);
+    c->Brush()->SetColor(GetColor());
+    c->FillRect(GetClientRect());
+  }
   if (!Printing && !canvas_->ReDrawBitmap()) Draw(ControlCanvas(), GetClientRect());
   PaintOverlay();
   if (OnPaint) OnPaint(this);
