@@ -12,6 +12,7 @@
 
 #include "chart/canvas/NvCanvas.h"
 #include "chart/canvas/OpenGL2.h"
+#include "platform/FontOutline.h"
 
 // A 2-D point in doubles (texture coordinates).
 struct TFloatPoint {
@@ -31,6 +32,8 @@ struct TGLFontRecord {
   std::string Name;
   int32_t Weight = 400;
   TFontStyles Style = 0;
+  // Glyphs of a bitmap font (font mode 2), by character from 32 on.
+  std::vector<TGlyphBitmap> Bitmaps;
 };
 
 class TGLCanvas : public TCanvas3D {
@@ -238,6 +241,7 @@ private:
   // Text.
   int FindOrCreateFont();
   void BuildFontLists(TGLFontRecord& rec);
+  void CallTextLists(const TGLFontRecord& rec, const std::string& bytes);
   // Textures: target of a bound bitmap.
   GLuint TextureFor(TBitmap* bitmap, int32_t padTo);
   bool BindTexture(TBitmap* bitmap, int32_t padTo);

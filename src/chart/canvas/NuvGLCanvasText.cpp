@@ -146,17 +146,12 @@ void TGLCanvas::BuildFontLists(TGLFontRecord& rec)
   if (rec.ListBase == 0) throw EAssertionFailed("UseFontOutlines: " + std::to_string(gl.glGetError()));
   const bool italic = (rec.Style & fsItalic) != 0;
   if (fontMode_ == 2) {
-    for (int i = 0; i < FontListCount - 1; ++i) {
-      TGlyphBitmap g;
-      GetGlyphBitmap(rec.Name, rec.Weight, italic, 12, CodePage1252ToUnicode(static_cast<uint8_t>(kFirstChar + i)), g);
-      gl.glNewList(rec.ListBase + i, GL_COMPILE);
-      gl.glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-      gl.glBitmap(g.width, g.height, static_cast<GLfloat>(g.xOrigin), static_cast<GLfloat>(g.yOrigin),
-                  static_cast<GLfloat>(g.advance), 0, g.bits.empty() ? nullptr : g.bits.data());
-      gl.glEndList();
-    }
-    gl.glNewList(rec.ListBase + FontListCount - 1, GL_COMPILE);
-    gl.glEndList();
+    // Bitmap glyphs are kept here and drawn one by one: compiling glBitmap into display lists
+    // fails in the software renderer. The lists stay allocated (and empty) like the others.
+    rec.Bitmaps.assign(FontListCount, {});
+    for (int i = 0; i < FontListCount - 1; ++i)
+      GetGlyphBitmap(rec.Name, rec.Weight, italic, 12, CodePage1252ToUnicode(static_cast<uint8_t>(kFirstChar + i)),
+                     rec.Bitmaps[i]);
     return;
   }
   GLUtesselator* tess = gl.gluNewTess();
@@ -220,6 +215,23 @@ int TGLCanvas::FindOrCreateFont()
   return fontCount_++;
 }
 
+void TGLCanvas::CallTextLists(const TGLFontRecord& rec, const std::string& bytes)
+{
+  auto& gl = OpenGLEntries();
+  if (fontMode_ != 2 || rec.Bitmaps.empty()) {
+    gl.glCallLists(static_cast<GLsizei>(bytes.size()), GL_UNSIGNED_BYTE, bytes.data());
+    return;
+  }
+  gl.glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  for (unsigned char ch : bytes) {
+    if (ch < kFirstChar) continue;
+    const TGlyphBitmap& g = rec.Bitmaps[ch - kFirstChar];
+    gl.glBitmap(g.width, g.height, static_cast<GLfloat>(g.xOrigin), static_cast<GLfloat>(g.yOrigin),
+                static_cast<GLfloat>(g.advance), 0, g.bits.empty() ? nullptr : g.bits.data());
+  }
+  gl.glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+}
+
 void TGLCanvas::TextOut3D(int32_t x, int32_t y, int32_t z, const std::string& text)
 {
   if (text.empty() || !Ready()) return;
@@ -253,7 +265,6 @@ void TGLCanvas::TextOut3D(int32_t x, int32_t y, int32_t z, const std::string& te
   gl.glScalef(static_cast<float>(size * 1.57), static_cast<float>(size * 1.75), 1);
   gl.glNormal3f(0, 0, -1);
   gl.glListBase(rec.ListBase - kFirstChar);
-  const auto count = static_cast<GLsizei>(bytes.size());
   if (auto* nuvFont = currentFont_; nuvFont && nuvFont->ShadowOrNull()) {
     const TNuvShadow* shadow = nuvFont->ShadowOrNull();
     if (shadow->GetHorizSize() != 0 || shadow->GetVertSize() != 0) {
@@ -263,13 +274,13 @@ void TGLCanvas::TextOut3D(int32_t x, int32_t y, int32_t z, const std::string& te
       if (fontMode_ == 2)
         gl.glRasterPos3f(x + 1 + shadow->GetHorizSize() * 0.03f, -y - 2 - shadow->GetVertSize() * 0.03f,
                          static_cast<float>(2 - z));
-      gl.glCallLists(count, GL_UNSIGNED_BYTE, bytes.data());
+      CallTextLists(rec, bytes);
       gl.glPopMatrix();
     }
   }
   SetColor(font_ ? font_->GetColor() : clBlack, -1);
   if (fontMode_ == 2) gl.glRasterPos2i(0, 0);
-  gl.glCallLists(count, GL_UNSIGNED_BYTE, bytes.data());
+  CallTextLists(rec, bytes);
   gl.glPopMatrix();
   GL_CHECK("TextOut3D");
   if (fontExtrusion_ > 0) {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <functional>
 #include <cmath>
 #include <memory>
 #include <numbers>
@@ -414,5 +415,73 @@ TEST(GLCanvasPixels, AnOpenGLErrorRaisesAnAssertionNamingTheStep)
   } catch (const EAssertionFailed& e) {
     EXPECT_EQ(std::string(e.what()).rfind("EnableRotation (", 0), 0u) << e.what();
     EXPECT_NE(f.canvas.GetLastError(), 0u);
+  }
+}
+
+TEST(GLCanvasPixels, SolidsAndShapesFillWithTheBrushColour)
+{
+  TView3DOptions options(nullptr);
+  options.SetOrthogonal(false);
+  options.SetElevation(350);
+  options.SetRotation(20);
+  options.SetZoom(100);
+  // Each shape alone in a frame; its middle shows the brush colour (no lighting) and the frame
+  // raises no OpenGL error.
+  using Draw = std::function<void(TGLCanvas&)>;
+  const std::vector<std::pair<const char*, Draw>> shapes = {
+      {"Cube", [](TGLCanvas& c) { c.Cube(120, 200, 90, 150, 10, 60); }},
+      {"Cylinder", [](TGLCanvas& c) { c.Cylinder(true, 130, 80, 190, 160, 10, 60, false); }},
+      {"Cone", [](TGLCanvas& c) { c.Cone(false, 110, 100, 210, 140, 10, 60, false, 30); }},
+      {"Pyramid", [](TGLCanvas& c) { c.Pyramid(true, 120, 80, 200, 160, 10, 60, false); }},
+      {"PyramidTrunc", [](TGLCanvas& c) { c.PyramidTrunc(Rect(120, 80, 200, 160), 10, 60, 10, 5); }},
+      {"Sphere", [](TGLCanvas& c) { c.CircleWithZ(160, 120, 30, 30); }},
+      {"Pie3D", [](TGLCanvas& c) { c.Pie3D(160, 120, 40, 40, 10, 30, 0, 4, false, true); }},
+      {"Donut", [](TGLCanvas& c) { c.Donut(160, 120, 40, 40, 0, 6.2, 20); }},
+      {"Ellipse", [](TGLCanvas& c) { c.EllipseWithZ(120, 90, 200, 150, 20); }},
+      {"Polygon", [](TGLCanvas& c) {
+         const TPoint pts[4] = {{120, 90}, {200, 90}, {200, 150}, {120, 150}};
+         c.PolygonWithZ(pts, 20);
+       }},
+      {"PlaneFour3D", [](TGLCanvas& c) { c.PlaneFour3D({{{120, 90}, {200, 90}, {200, 150}, {120, 150}}}, 10, 30); }},
+      {"RectangleZ", [](TGLCanvas& c) { c.RectangleZ(160, 80, 160, 0, 80); }},
+      {"RectangleY", [](TGLCanvas& c) { c.RectangleY(120, 120, 200, 0, 80); }},
+      {"Arrow", [](TGLCanvas& c) { c.Arrow(true, {110, 120}, {210, 120}, 40, 20, 20, 50); }},
+  };
+  for (const auto& [name, draw] : shapes) {
+    Frame f(320, 240, &options, true);
+    f.Begin(clWhite, 80);
+    f.canvas.Brush()->SetColor(clRed);
+    f.canvas.Pen()->SetColor(clBlack);
+    ASSERT_NO_THROW(draw(f.canvas)) << name;
+    f.End();
+    int red = 0;
+    for (int y = 60; y < 180; ++y)
+      for (int x = 80; x < 240; ++x) red += Near(f.At(x, y), clRed, 40) ? 1 : 0;
+    EXPECT_GT(red, 200) << name;
+  }
+}
+
+TEST(GLCanvasPixels, TextOfEveryFontModeAndExtrusionIsDrawn)
+{
+  for (uint8_t mode : {0, 1, 2}) {
+    for (int extrusion : {0, 4}) {
+      if (mode == 2 && extrusion) continue;
+      Frame f(200, 80);
+      f.canvas.SetFontMode(mode);
+      f.canvas.SetFontExtrusion(extrusion);
+      f.Begin();
+      f.canvas.DisableRotation();
+      f.canvas.Font()->SetName("DejaVu Sans");
+      f.canvas.Font()->SetSize(12);
+      f.canvas.Font()->SetColor(clBlue);
+      ASSERT_NO_THROW(f.canvas.TextOut(20, 20, "Depth m")) << "mode " << int(mode) << " extrusion " << extrusion;
+      f.canvas.EnableRotation();
+      f.End();
+      int blue = 0;
+      for (int y = 0; y < 80; ++y)
+        for (int x = 0; x < 200; ++x) blue += B(f.At(x, y)) > 128 && R(f.At(x, y)) < 128 ? 1 : 0;
+      EXPECT_GT(blue, 20) << "mode " << int(mode) << " extrusion " << extrusion;
+      EXPECT_EQ(f.canvas.FontCount(), 1);
+    }
   }
 }
