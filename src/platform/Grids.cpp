@@ -2,6 +2,9 @@
 
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QScrollBar>
+#include <QSignalBlocker>
+#include <QStyle>
 #include <QWidget>
 
 #include <algorithm>
@@ -59,10 +62,84 @@ TStringGrid::TStringGrid(TComponent* owner) : TCustomControl(owner)
       std::fprintf(stderr, "orbisk: grid: %s\n", e.what());
     }
   });
+  hbar_ = new QScrollBar(Qt::Horizontal, widget_);
+  vbar_ = new QScrollBar(Qt::Vertical, widget_);
+  for (QScrollBar* bar : {hbar_, vbar_}) {
+    bar->hide();
+    bar->setSingleStep(1);
+    bar->setPageStep(1);
+    bar->setFocusPolicy(Qt::NoFocus);
+  }
+  QObject::connect(hbar_, &QScrollBar::valueChanged, [this](int v) { SetLeftCol(v); });
+  QObject::connect(vbar_, &QScrollBar::valueChanged, [this](int v) { SetTopRow(v); });
   ResizeStore();
 }
 
 TStringGrid::~TStringGrid() = default;
+
+TRect TStringGrid::GetClientRect() const
+{
+  const int32_t w = GetWidth() - (VertScrollBarShown() ? vbar_->width() : 0);
+  const int32_t h = GetHeight() - (HorzScrollBarShown() ? hbar_->height() : 0);
+  return Rect(0, 0, std::max(0, w), std::max(0, h));
+}
+
+bool TStringGrid::HorzScrollBarShown() const { return hbar_ && !hbar_->isHidden(); }
+
+bool TStringGrid::VertScrollBarShown() const { return vbar_ && !vbar_->isHidden(); }
+
+void TStringGrid::UpdateScrollBars()
+{
+  if (!hbar_ || colWidths_.size() != static_cast<size_t>(colCount_)) return;  // still being made
+  const int32_t extent = widget_->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+  const int32_t step = defaultRowHeight_ + 1;
+  int32_t fixedW = 0, allW = 0;
+  for (int32_t c = 0; c < colCount_; ++c) {
+    const int32_t w = colWidths_[static_cast<size_t>(c)] + 1;
+    allW += w;
+    if (c < fixedCols_) fixedW += w;
+  }
+  const int32_t allH = rowCount_ * step, fixedH = fixedRows_ * step;
+  // Each bar takes room from the other direction, so a second pass settles both.
+  bool needH = false, needV = false;
+  for (int pass = 0; pass < 2; ++pass) {
+    needH = allW > GetWidth() - (needV ? extent : 0);
+    needV = allH > GetHeight() - (needH ? extent : 0);
+  }
+  const int32_t clientW = GetWidth() - (needV ? extent : 0), clientH = GetHeight() - (needH ? extent : 0);
+  // The furthest scroll position still fills the view: the last column or row at the far edge.
+  int32_t maxLeft = colCount_ - 1;
+  for (int32_t w = fixedW + colWidths_[static_cast<size_t>(maxLeft)] + 1; maxLeft - 1 >= fixedCols_;) {
+    w += colWidths_[static_cast<size_t>(maxLeft - 1)] + 1;
+    if (w > clientW) break;
+    --maxLeft;
+  }
+  const int32_t visibleRows = std::max(1, (clientH - fixedH) / step);
+  const int32_t maxTop = std::max(fixedRows_, rowCount_ - visibleRows);
+  // Scrolled no further than the bars reach.
+  const int32_t left = std::min(leftCol_, std::max(fixedCols_, maxLeft)), top = std::min(topRow_, maxTop);
+  if (left != leftCol_ || top != topRow_) {
+    leftCol_ = std::max(fixedCols_, left);
+    topRow_ = std::max(fixedRows_, top);
+    PlaceEditor();
+  }
+  QSignalBlocker blockH(hbar_), blockV(vbar_);
+  hbar_->setRange(fixedCols_, std::max(fixedCols_, maxLeft));
+  hbar_->setValue(leftCol_);
+  hbar_->setGeometry(0, GetHeight() - extent, std::max(0, clientW), extent);
+  hbar_->setVisible(needH);
+  vbar_->setRange(fixedRows_, maxTop);
+  vbar_->setPageStep(visibleRows);
+  vbar_->setValue(topRow_);
+  vbar_->setGeometry(GetWidth() - extent, 0, extent, std::max(0, clientH));
+  vbar_->setVisible(needV);
+}
+
+void TStringGrid::Resize()
+{
+  TCustomControl::Resize();
+  UpdateScrollBars();
+}
 
 void TStringGrid::ResizeStore()
 {
@@ -175,12 +252,12 @@ bool TStringGrid::MoveTo(int32_t col, int32_t row)
   row_ = row;
   // Keep the current row in view.
   const int32_t step = defaultRowHeight_ + 1;
-  const int32_t visibleRows = std::max(1, (GetHeight() - fixedRows_ * step) / step);
+  const int32_t visibleRows = std::max(1, (ClientHeight() - fixedRows_ * step) / step);
   if (row_ < topRow_) topRow_ = row_;
   if (row_ >= topRow_ + visibleRows) topRow_ = row_ - visibleRows + 1;
   // Keep the current column in view.
   if (col_ < leftCol_) leftCol_ = col_;
-  while (leftCol_ < col_ && ColLeft(col_) + GetColWidth(col_) > GetWidth()) ++leftCol_;
+  while (leftCol_ < col_ && ColLeft(col_) + GetColWidth(col_) > ClientWidth()) ++leftCol_;
   Invalidate();
   return true;
 }
@@ -474,11 +551,12 @@ void TStringGrid::DrawCell(int32_t col, int32_t row, const TRect& rect, TGridDra
 
 void TStringGrid::Paint()
 {
+  UpdateScrollBars();
   TCanvas* c = GetCanvas();
   const TRect client = GetClientRect();
   c->Brush()->SetStyle(bsSolid);
   c->Brush()->SetColor(GetColor());
-  c->FillRect(client);
+  c->FillRect(Rect(0, 0, GetWidth(), GetHeight()));
   const int32_t step = defaultRowHeight_ + 1;
   const std::vector<int32_t> shown = ShownCols();
   int32_t right = 0;

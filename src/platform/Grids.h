@@ -9,6 +9,7 @@
 #include "platform/Controls.h"
 
 class QLineEdit;
+class QScrollBar;
 
 using TGridOptions = uint32_t;
 constexpr TGridOptions goFixedVertLine = 1, goFixedHorzLine = 2, goVertLine = 4, goHorzLine = 8, goRangeSelect = 16,
@@ -67,6 +68,12 @@ public:
   int32_t GetLeftCol() const { return leftCol_; }
   void SetLeftCol(int32_t v);
 
+  // The area the cells are drawn in: the control less the scroll bars shown.
+  TRect GetClientRect() const override;
+  // Scroll bars are shown when the cells do not fit.
+  bool HorzScrollBarShown() const;
+  bool VertScrollBarShown() const;
+
   // The cell's rectangle in client coordinates (empty when scrolled out).
   TRect CellRect(int32_t col, int32_t row) const;
   // The cell under a client point; false (and -1, -1) outside every cell.
@@ -93,6 +100,7 @@ protected:
   void KeyPress(char& key) override;
   bool DoMouseWheelDown(TShiftState shift, TPoint mousePos) override;
   bool DoMouseWheelUp(TShiftState shift, TPoint mousePos) override;
+  void Resize() override;
 
   virtual bool CanEditCell(int32_t col, int32_t row);
   virtual bool SelectCell(int32_t col, int32_t row);
@@ -113,6 +121,8 @@ private:
   std::vector<int32_t> ShownCols() const;
   int32_t RowTop(int32_t row) const;
   int32_t SizingBorderAt(int32_t x, int32_t y) const;
+  // Shows, hides and sets the scroll bars from the cells' extent and the scroll position.
+  void UpdateScrollBars();
 
   int32_t colCount_ = 5, rowCount_ = 5, fixedCols_ = 1, fixedRows_ = 1;
   int32_t defaultColWidth_ = 64, defaultRowHeight_ = 24;
@@ -124,6 +134,8 @@ private:
   bool editing_ = false;
   int32_t editCol_ = -1, editRow_ = -1;
   QLineEdit* editor_ = nullptr;
+  QScrollBar* hbar_ = nullptr;
+  QScrollBar* vbar_ = nullptr;
   int32_t sizingCol_ = -1, sizingStartX_ = 0, sizingStartWidth_ = 0;
   bool committing_ = false;
 };

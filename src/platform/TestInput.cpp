@@ -34,8 +34,14 @@ void SendMouse(TControl* c, QEvent::Type type, Qt::MouseButton button, Qt::Mouse
                TShiftState shift)
 {
   QWidget* w = c->Widget();
-  const QPointF local(x, y);
-  QMouseEvent ev(type, local, w->mapToGlobal(local), button, buttons, Mods(shift));
+  QPointF local(x, y);
+  const QPointF global = w->mapToGlobal(local);
+  // As on screen, a visible child under the point (a scroll bar, an in-place editor) takes it.
+  if (QWidget* child = w->childAt(QPoint(x, y))) {
+    local = child->mapFrom(w, QPoint(x, y));
+    w = child;
+  }
+  QMouseEvent ev(type, local, global, button, buttons, Mods(shift));
   QApplication::sendEvent(w, &ev);
 }
 

@@ -196,4 +196,40 @@ TEST_F(RichGrid, HeaderBordersDragToSizeColumns)
   EXPECT_EQ(grid->GetColWidth(1), 85);
 }
 
+TEST_F(RichGrid, ScrollBarsReachColumnsAndRowsBeyondTheView)
+{
+  // Nine columns as wide as the section list's in a pane too narrow for them.
+  grid->SetColCount(9);
+  for (int c = 0; c < 9; ++c) grid->SetColWidth(c, 40);
+  grid->SetBounds(0, 0, 200, 200);
+  grid->PaintBuffer();
+  ASSERT_TRUE(grid->HorzScrollBarShown());
+  EXPECT_FALSE(grid->VertScrollBarShown());
+  EXPECT_LT(grid->ClientHeight(), 200);
+  EXPECT_TRUE(grid->CellRect(8, 1).IsEmpty() || grid->CellRect(8, 1).Right > grid->ClientWidth());
+  // Clicks on the bar's far arrow scroll until the last column shows whole, and no further.
+  for (int i = 0; i < 12; ++i) {
+    testinput::Click(grid, grid->ClientWidth() - 4, grid->GetHeight() - 4);
+    grid->PaintBuffer();
+  }
+  const TRect last = grid->CellRect(8, 1);
+  ASSERT_FALSE(last.IsEmpty());
+  EXPECT_LE(last.Right, grid->ClientWidth());
+  // 200 pixels hold the fixed column and three more of 41: no further than column 6.
+  EXPECT_EQ(grid->GetLeftCol(), 6);
+  // More rows than fit bring the vertical bar.
+  grid->SetRowCount(30);
+  grid->PaintBuffer();
+  EXPECT_TRUE(grid->VertScrollBarShown());
+  EXPECT_LT(grid->ClientWidth(), 200);
+  // A grid that holds everything has no bars and its whole area for cells.
+  grid->SetRowCount(3);
+  grid->SetBounds(0, 0, 400, 200);
+  grid->PaintBuffer();
+  EXPECT_FALSE(grid->HorzScrollBarShown());
+  EXPECT_FALSE(grid->VertScrollBarShown());
+  EXPECT_EQ(grid->GetLeftCol(), 1);
+  EXPECT_EQ(grid->ClientWidth(), 400);
+}
+
 }  // namespace
