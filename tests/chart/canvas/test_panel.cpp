@@ -494,6 +494,13 @@ TEST(PanelExport, PlainMetafileOpensInIndependentReader)
   panel.SetBounds(0, 0, 160, 100);
   panel.SetColor(clBlue);
   panel.SetBevelOuter(bvNone);
+  // A tiled back image is drawn under a clip; what comes after the clip keeps its colours.
+  TBitmap tile;
+  tile.SetSize(10, 10);
+  tile.Canvas()->Brush()->SetColor(clLime);
+  tile.Canvas()->FillRect(Rect(0, 0, 5, 10));
+  panel.GetBackImage()->Bitmap()->Assign(&tile);
+  panel.GetBackImage()->SetMode(pbmTile);
   const std::string file = dir.file("panel.wmf");
   panel.SaveToMetafile(file);
   const std::string bytes = testsupport::ReadAll(file);
@@ -510,7 +517,8 @@ TEST(PanelExport, PlainMetafileOpensInIndependentReader)
   ASSERT_EQ(std::system(("convert -density 96 '" + file + "' '" + png + "' 2>/dev/null").c_str()), 0);
   ASSERT_TRUE(ReadWithImageMagick(png, 160, 100, pixels));
   EXPECT_EQ(pixels[static_cast<size_t>(50 * 160 + 80)], clRed);
-  EXPECT_EQ(pixels[static_cast<size_t>(2 * 160 + 3)], clBlue);
+  EXPECT_EQ(pixels[static_cast<size_t>(2 * 160 + 3)], clLime);
+  EXPECT_EQ(pixels[static_cast<size_t>(2 * 160 + 7)], clWhite);
 }
 
 TEST(PanelEvents, CancelledDoubleClickDropsItsPress)
