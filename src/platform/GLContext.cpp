@@ -302,7 +302,8 @@ bool EglMakeCurrent(TCanvas* target, HGLRC rc)
     EglReleaseCurrent();
     return true;
   }
-  TSize size = target ? target->DeviceSize() : TSize{};
+  // Without a target the framebuffer keeps its size.
+  TSize size = target ? target->DeviceSize() : TSize{rc->width, rc->height};
   const int32_t w = std::max<int32_t>(1, size.cx), h = std::max<int32_t>(1, size.cy);
   if (rc->useFramebuffer) {
     if (!e->MakeCurrent(e->display, EGL_NO_SURFACE, EGL_NO_SURFACE, rc->context)) return false;

@@ -19,8 +19,9 @@ bool EglAvailable();
 
 // Makes a desktop OpenGL (compatibility) context; nullptr when none can be had.
 HGLRC EglCreateContext(bool doubleBuffer, int32_t colorBits, int32_t stencilBits);
-// Makes rc current and sizes its framebuffer to the target canvas's device (at least 1 x 1).
-// rc nullptr releases the current context. False when EGL refuses.
+// Makes rc current and sizes its framebuffer to the target canvas's device (at least 1 x 1);
+// target nullptr keeps the framebuffer's size. rc nullptr releases the current context.
+// False when EGL refuses.
 bool EglMakeCurrent(TCanvas* target, HGLRC rc);
 // Makes no context current.
 void EglReleaseCurrent();

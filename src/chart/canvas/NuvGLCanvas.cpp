@@ -42,7 +42,10 @@ GLenum glcanvas::CheckGL(const std::string& word, const char* file, int line, GL
 void TGLCanvas::ReleaseContext()
 {
   if (!rc_) return;
-  if (ActivateRenderingContext(dc_, rc_)) {
+  batch_.indices.clear();
+  batch_.vertices.clear();
+  // The target may be gone by now: the context is made current as it is.
+  if (EglMakeCurrent(nullptr, rc_)) {
     FreeFonts();
     glcanvas::PurgeTextures(rc_, true);
   }
@@ -63,7 +66,7 @@ void TGLCanvas::SetBufferedDisplay(bool value)
 {
   bufferedDisplay_ = value;
   targetCanvas_ = nullptr;
-  if (rc_ && ActivateRenderingContext(dc_, rc_)) FreeFonts();
+  if (rc_ && EglMakeCurrent(nullptr, rc_)) FreeFonts();
   fontCount_ = 0;
   ClearTextureCache();
 }

@@ -284,8 +284,11 @@ private:
   // Draws the waiting quads; false when the canvas is inert (nothing may be called).
   bool Ready()
   {
+    if (!Active()) return false;
+    // Another canvas may have made its context current since.
+    if (EglCurrentContext() != rc_ && !EglMakeCurrent(nullptr, rc_)) return false;
     if (!batch_.indices.empty()) FlushBatch();
-    return Active();
+    return true;
   }
   void FlushBatch();
 };

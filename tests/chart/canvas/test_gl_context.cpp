@@ -332,3 +332,46 @@ TEST(GLTextureCache, OnePixelHighBitmapsBecomeOneDimensionalTextures)
   f.canvas.Brush()->SetBitmap(nullptr);
   f.End();
 }
+
+TEST(GLContexts, InterleavedCanvasesEachDrawIntoTheirOwnFrame)
+{
+  Frame a, b;
+  a.Begin();
+  b.Begin();  // b's context is current now
+  a.canvas.Brush()->SetColor(clRed);
+  a.canvas.Pen()->SetStyle(psClear);
+  a.canvas.FillRect(Rect(0, 0, 60, 40));
+  b.canvas.Brush()->SetColor(clBlue);
+  b.canvas.Pen()->SetStyle(psClear);
+  b.canvas.FillRect(Rect(0, 0, 30, 40));
+  a.End();
+  b.End();
+  EXPECT_EQ(a.At(45, 20), clRed);
+  EXPECT_EQ(a.At(15, 20), clRed);
+  EXPECT_EQ(b.At(15, 20), clBlue);
+  EXPECT_EQ(b.At(45, 20), clWhite);
+}
+
+TEST(GLContexts, TheCanvasOutlivesItsTargetAndFollowsItsSize)
+{
+  auto canvas = std::make_unique<TGLCanvas>();
+  {
+    TBitmap target;
+    target.SetSize(40, 30);
+    canvas->InitWindow(target.Canvas(), nullptr, clWhite, false, Rect(0, 0, 40, 30));
+    canvas->ViewPort(0, Rect(0, 0, 40, 30), Rect(0, 0, 40, 30));
+    canvas->TextOut(2, 2, "A");
+    canvas->ShowImage(target.Canvas(), target.Canvas(), Rect(0, 0, 40, 30));
+  }
+  // A new target of another size: the frame follows it.
+  TBitmap next;
+  next.SetSize(90, 70);
+  canvas->InitWindow(next.Canvas(), nullptr, clLime, false, Rect(0, 0, 90, 70));
+  canvas->ViewPort(0, Rect(0, 0, 90, 70), Rect(0, 0, 90, 70));
+  canvas->ShowImage(next.Canvas(), next.Canvas(), Rect(0, 0, 90, 70));
+  EXPECT_EQ(next.Canvas()->GetPixel(85, 65), clLime);
+  EXPECT_EQ(next.Canvas()->GetPixel(2, 2), clLime);
+  canvas->SetBufferedDisplay(false);
+  EXPECT_EQ(canvas->FontCount(), 0);
+  canvas.reset();
+}
