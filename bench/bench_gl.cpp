@@ -77,6 +77,13 @@ struct Scene {
 
   void End() { canvas.ShowImage(target.Canvas(), target.Canvas(), rect); }
 
+  bool Ready()
+  {
+    Begin();
+    End();
+    return canvas.Active();
+  }
+
   void TextureFrame()
   {
     Begin();
@@ -134,6 +141,7 @@ Scene& TheScene()
 void BM_TextureFrame(benchmark::State& state)
 {
   Scene& s = TheScene();
+  if (!s.Ready()) return state.SkipWithError("no OpenGL context");
   s.TextureFrame();  // textures made once, as after the first paint
   for (auto _ : state) s.TextureFrame();
 }
@@ -142,6 +150,7 @@ BENCHMARK(BM_TextureFrame)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 void BM_CellFrame(benchmark::State& state)
 {
   Scene& s = TheScene();
+  if (!s.Ready()) return state.SkipWithError("no OpenGL context");
   for (auto _ : state) s.CellFrame();
 }
 BENCHMARK(BM_CellFrame)->Unit(benchmark::kMillisecond)->MinTime(2.0);
@@ -149,6 +158,7 @@ BENCHMARK(BM_CellFrame)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 void BM_FirstFrameAfterCacheClear(benchmark::State& state)
 {
   Scene& s = TheScene();
+  if (!s.Ready()) return state.SkipWithError("no OpenGL context");
   for (auto _ : state) {
     ClearTextureCache();
     s.TextureFrame();
