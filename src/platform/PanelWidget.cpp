@@ -58,7 +58,9 @@ public:
 
   bool eventFilter(QObject* watched, QEvent* event) override
   {
-    if (watched == parent() && event->type() == QEvent::ApplicationPaletteChange && onChange_) onChange_();
+    if (watched == parent() && onChange_ &&
+        (event->type() == QEvent::ApplicationPaletteChange || event->type() == QEvent::PaletteChange))
+      onChange_();
     return false;
   }
 
