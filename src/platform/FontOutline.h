@@ -31,7 +31,7 @@ bool GetGlyphOutline(const std::string& face, int32_t weight, bool italic, uint3
 bool GetGlyphBitmap(const std::string& face, int32_t weight, bool italic, int32_t pixelHeight, uint32_t ch,
                     TGlyphBitmap& out);
 
-// A text in the single-byte code page of the font lists (Windows-1252); characters outside it
+// A text in the single-byte code page of the font lists (code page 1252); characters outside it
 // become '?'.
 std::string TextToCodePage1252(const std::string& utf8);
 // Unicode code point of a byte of that code page.
