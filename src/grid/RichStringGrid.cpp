@@ -49,7 +49,8 @@ void TBaseGrid::DrawCell(int32_t col, int32_t row, const TRect& rect, TGridDrawS
   if (state & gdFixed) {
     c->Brush()->SetColor(GetFixedColor());
     c->Font()->SetStyle(c->Font()->GetStyle() | fsBold);
-  } else if ((state & gdSelected) && (state & gdFocused)) {
+  } else if (state & gdSelected) {
+    // The current cell stays marked when the focus moves on (to the scene under the mouse).
     c->Brush()->SetColor(clHighlight);
     c->Font()->SetColor(clHighlightText);
   } else {

@@ -6,6 +6,7 @@
 
 #include "grid/RichStringGrid.h"
 #include "platform/Forms.h"
+#include "platform/StdCtrls.h"
 #include "platform/TestInput.h"
 
 namespace {
@@ -134,6 +135,14 @@ TEST_F(RichGrid, BandedRowsFixedCellsAndAlignment)
   EXPECT_EQ(inner(3, 3), ColorToRGB(clInfoBk));
   EXPECT_EQ(inner(0, 2), ColorToRGB(clBtnFace));
   EXPECT_EQ(inner(2, 0), ColorToRGB(clBtnFace));
+  // The current cell is marked, also while another control has the focus.
+  EXPECT_EQ(inner(1, 3), ColorToRGB(clHighlight));
+  auto* other = new TEdit(form.get());
+  other->SetParent(form.get());
+  other->SetBounds(410, 10, 60, 20);
+  testinput::Focus(other);
+  ASSERT_FALSE(grid->Focused());
+  EXPECT_EQ(inner(1, 3), ColorToRGB(clHighlight));
   // Text left-aligned by default, centred when the handler says so.
   grid->SetCells(2, 2, "WW");
   auto firstInk = [&]() {
