@@ -142,6 +142,7 @@ private:
   TComplex EdgeCrossing(const dTriangle& t, int32_t edge, double level) const;
   bool EdgeCrossed(const dTriangle& t, int32_t edge, double level) const;
   bool PictureUsable() const;
+  bool TrianglesUseCurrentNodes() const;
 
   std::unique_ptr<TMetafile> sectionPicture_;
   std::unique_ptr<TBitmap> colorStrip_;

@@ -283,7 +283,17 @@ bool TPseudoSectionContour::PictureUsable() const
          BandColors.size() == static_cast<size_t>(LevelCount) + 1 &&
          IsolineColors.size() == static_cast<size_t>(LevelCount) && PlotXSpan > 0 && PlotYSpan > 0 &&
          std::isfinite(XScale) && std::isfinite(YScale) && XScale > 0 && YScale > 0 &&
-         TriangleCount < static_cast<int32_t>(TriangleTable.size());
+         TriangleCount < static_cast<int32_t>(TriangleTable.size()) && TrianglesUseCurrentNodes();
+}
+
+// Triangles kept from an earlier section (fewer than three nodes were added since) join nodes
+// that are gone.
+bool TPseudoSectionContour::TrianglesUseCurrentNodes() const
+{
+  for (int32_t t = 1; t <= TriangleCount; ++t)
+    for (int32_t v : TriangleTable[t].vertices)
+      if (v < 1 || v >= NextNode) return false;
+  return true;
 }
 
 void TPseudoSectionContour::RenderPicture()

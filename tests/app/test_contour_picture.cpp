@@ -292,6 +292,25 @@ TEST(ContourPicture, ClosedIsolineAroundAPeak)
   EXPECT_EQ(quadrants, 4);
 }
 
+TEST(ContourPicture, TooFewNodesLeaveNoLinesOfThePreviousSection)
+{
+  // A section with a closed line, then two nodes only: the old triangles stay, but their lines
+  // belong to nodes that are gone.
+  auto c = GridSection(5, [](int i, int j) { return i == 2 && j == 2 ? 10.0 : 0.0; });
+  c->LevelCount = 3;
+  c->UpdateLevels();
+  c->RenderPicture();
+  ASSERT_GT(c->SectionPicture()->RecordCount(), 0u);
+  c->GridMode = false;
+  c->NextNode = 1;
+  c->AddNode(0, 0, 0, 1);
+  c->AddNode(0, 40, 40, 2);
+  c->BuildSection(true);
+  c->UpdateLevels();
+  c->RenderPicture();
+  EXPECT_EQ(c->SectionPicture()->RecordCount(), 0u);
+}
+
 TEST(ContourPicture, BandsJoinAcrossTriangles)
 {
   // A smooth field on a fine grid: the smoothed band curves stay on the interpolated bands.
