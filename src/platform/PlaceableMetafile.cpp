@@ -301,7 +301,9 @@ private:
     const uint16_t slot = it->second.slot;
     objects_.erase(it);
     // An object the saved state selects must outlive the state's return.
-    if (saved_ && std::find(std::begin(savedSelection_), std::end(savedSelection_), slot) != std::end(savedSelection_)) {
+    const bool savedSelects =
+        std::find(std::begin(savedSelection_), std::end(savedSelection_), slot) != std::end(savedSelection_);
+    if (saved_ && savedSelects) {
       pendingFree_.push_back(slot);
       return;
     }

@@ -506,9 +506,12 @@ TEST(PanelExport, PlainMetafileOpensInIndependentReader)
   const std::string bytes = testsupport::ReadAll(file);
   ASSERT_GE(bytes.size(), 40u);
   EXPECT_EQ(U32(bytes, 0), 0x9AC6CDD7u);  // placement key
+  auto word = [&](size_t at) {
+    return static_cast<uint16_t>(static_cast<uint8_t>(bytes[at]) | (static_cast<uint8_t>(bytes[at + 1]) << 8));
+  };
   uint16_t sum = 0;
-  for (size_t i = 0; i < 20; i += 2) sum ^= static_cast<uint16_t>(static_cast<uint8_t>(bytes[i]) | (static_cast<uint8_t>(bytes[i + 1]) << 8));
-  EXPECT_EQ(sum, static_cast<uint16_t>(static_cast<uint8_t>(bytes[20]) | (static_cast<uint8_t>(bytes[21]) << 8)));
+  for (size_t i = 0; i < 20; i += 2) sum ^= word(i);
+  EXPECT_EQ(sum, word(20));
   // The size in the header counts every word after the placement header.
   EXPECT_EQ(static_cast<size_t>(U32(bytes, 22 + 6)) * 2, bytes.size() - 22);
 
