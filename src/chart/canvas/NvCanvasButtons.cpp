@@ -1,7 +1,10 @@
 #include "chart/canvas/NvCanvasButtons.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 
+#include "platform/ColorDialogColors.h"
 #include "platform/Dialogs.h"
 
 namespace {
@@ -140,21 +143,49 @@ std::vector<std::string>& NuvCustomColors()
   return list;
 }
 
+namespace {
+// "ColorA".."ColorP" name the dialog's custom colour slots 0..15; values are 8 hex digits.
+std::string SlotName(int slot) { return std::string("Color") + static_cast<char>('A' + slot); }
+
+std::string HexColor(TColor c)
+{
+  char hex[16];
+  std::snprintf(hex, sizeof hex, "%.8X", static_cast<unsigned>(c));
+  return hex;
+}
+
+// Sets the value of Name in the list (appended when absent).
+void SetValue(std::vector<std::string>& list, const std::string& name, const std::string& value)
+{
+  for (auto& entry : list)
+    if (entry.size() > name.size() && entry.compare(0, name.size() + 1, name + "=") == 0) {
+      entry = name + "=" + value;
+      return;
+    }
+  list.push_back(name + "=" + value);
+}
+}  // namespace
+
 bool EditColor(TComponent* owner, TColor& color)
 {
   auto& custom = NuvCustomColors();
-  char hex[16];
-  std::snprintf(hex, sizeof hex, "%.8x", static_cast<unsigned>(clTransparentBack));
-  std::string marker = std::string("ColorA=") + hex;
-  for (char& ch : marker)
-    if (ch >= 'a' && ch <= 'f') ch = static_cast<char>(ch - 'a' + 'A');
-  if (custom.empty() || custom.front().rfind("ColorA=", 0) != 0)
-    custom.insert(custom.begin(), marker);
-  else
-    custom.front() = marker;
+  SetValue(custom, "ColorA", HexColor(clTransparentBack));
+  const int slots = std::min(26, ColorDialogCustomCount());
+  for (const auto& entry : custom) {
+    if (entry.size() < 8 || entry.compare(0, 5, "Color") != 0 || entry[6] != '=') continue;
+    const int slot = entry[5] - 'A';
+    if (slot < 0 || slot >= slots) continue;
+    char* end = nullptr;
+    const unsigned long v = std::strtoul(entry.c_str() + 7, &end, 16);
+    if (end && *end == 0 && end != entry.c_str() + 7) SetColorDialogCustomColor(slot, static_cast<TColor>(v));
+  }
   TColorDialog dialog(owner);
   dialog.Color = color;
   const TColor old = color;
-  if (dialog.Execute()) color = dialog.Color;
+  if (dialog.Execute()) {
+    custom.clear();
+    for (int slot = 0; slot < slots; ++slot) custom.push_back(SlotName(slot) + "=" + HexColor(GetColorDialogCustomColor(slot)));
+    color = dialog.Color;
+  }
   return color != old;
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "chart/canvas/NuvConst.h"
+#include "chart/canvas/NvCanvasButtons.h"
 #include "chart/canvas/NvCanvasEffects.h"
 #include "platform/Gdi.h"
 
@@ -288,6 +289,7 @@ void NvCanvasShutdown()
   NuvCanUseAlphaBlend = false;
   NuvSetDCBrushColor = nullptr;
   NuvSetDCPenColor = nullptr;
+  NuvCustomColors().clear();
   SetNuvDefaultFont("", 8);
 }
 

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "chart/canvas/NvCanvasButtons.h"
+#include "platform/ColorDialogColors.h"
 #include "platform/Dialogs.h"
 
 namespace {
@@ -62,6 +63,38 @@ TEST(ColorButton, ClickEditsThroughTheDialog)
   TColorDialog::TestAnswer = nullptr;
   ASSERT_FALSE(NuvCustomColors().empty());
   EXPECT_EQ(NuvCustomColors().front(), "ColorA=00C0C0C1");
+}
+
+// The dialog shows the shared custom colours, the marker first, and a confirmed dialog hands its
+// custom colours back to the shared list for the next call.
+TEST(EditColor, CustomColoursReachTheDialogAndComeBack)
+{
+  NuvCustomColors().clear();
+  TColor offeredFirst = 0, offeredSecond = 0;
+  TColorDialog::TestAnswer = [&](TColorDialog* d) {
+    offeredFirst = GetColorDialogCustomColor(0);
+    SetColorDialogCustomColor(1, 0x123456);
+    d->Color = clGreen;
+    return true;
+  };
+  TColor c = clRed;
+  EXPECT_TRUE(EditColor(nullptr, c));
+  EXPECT_EQ(c, clGreen);
+  EXPECT_EQ(offeredFirst, clTransparentBack);
+  const auto& list = NuvCustomColors();
+  ASSERT_GE(list.size(), 2u);
+  EXPECT_EQ(list[0], "ColorA=00C0C0C1");
+  EXPECT_EQ(list[1], "ColorB=00123456");
+
+  // Another dialog changes the slot meanwhile; the next call offers the shared list again.
+  SetColorDialogCustomColor(1, clWhite);
+  TColorDialog::TestAnswer = [&](TColorDialog*) {
+    offeredSecond = GetColorDialogCustomColor(1);
+    return false;
+  };
+  EXPECT_FALSE(EditColor(nullptr, c));
+  EXPECT_EQ(offeredSecond, TColor(0x123456));
+  TColorDialog::TestAnswer = nullptr;
 }
 
 }  // namespace
