@@ -352,7 +352,9 @@ TEST(ContourPicture, ColourBarSkipsOverlappingLabels)
   // Labels run from the top (highest level) down, never overlapping.
   for (size_t i = 1; i < canvas.texts.size(); ++i) EXPECT_GE(canvas.texts[i].y, canvas.texts[i - 1].y + h - 1);
   ASSERT_GT(h, 0);
-  if (h > 9.375) EXPECT_LT(canvas.texts.size(), 15u);  // steps of 9.375 pixels
+  if (h > 9.375) {
+    EXPECT_LT(canvas.texts.size(), 15u);  // steps of 9.375 pixels
+  }
   EXPECT_EQ(canvas.texts.front().text, "94");
   EXPECT_EQ(canvas.texts.front().x, 10 + 15 + 6);
 

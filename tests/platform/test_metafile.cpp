@@ -232,7 +232,9 @@ TEST(Metafile, EnhancedMetafileFileRoundTrip)
     const uint32_t type = U32(bytes, pos);
     if (type == 37 || type == 38 || type == 39 || type == 40 || type == 82) {
       const uint32_t h = U32(bytes, pos + 8);
-      if (!(h & 0x80000000u)) EXPECT_LT(h, handles);
+      if (!(h & 0x80000000u)) {
+        EXPECT_LT(h, handles);
+      }
     }
   }
 
