@@ -7,7 +7,7 @@ PACKAGES=(
   libgl-dev libegl-dev libglu1-mesa-dev libegl-mesa0 libgl1-mesa-dri libglu1-mesa
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation fonts-dejavu-core
-  xvfb xauth x11-utils python3-pil imagemagick
+  xvfb xauth x11-utils python3-pil imagemagick ghostscript libmagickcore-6.q16-6-extra
 )
 missing=()
 for p in "${PACKAGES[@]}"; do
