@@ -17,25 +17,26 @@ constexpr int kColCount = 9;
 const char* const kHeaders[kColCount] = {"N", "File Name", "X0", "Y0", "X1", "Y1", "v", "st", "en"};
 const int32_t kColWidths[kColCount] = {20, 133, 40, 40, 40, 37, 31, 40, 40};
 
-// "Setup" form shown by the graphics options command until the section chart's own setup
-// dialog takes its place: Apply and Cancel.
+// The setup dialog's frame, shown by the graphics options command until the dialog itself takes
+// its place: its caption, size and buttons. "Apply" leaves it open; "Cancel" closes it.
 class TSetupPlaceholderForm : public TForm {
 public:
   explicit TSetupPlaceholderForm(TComponent* owner) : TForm(owner)
   {
-    SetCaption("Graphics options");
-    SetBorderStyle(bsDialog);
-    SetPosition(poScreenCenter);
-    SetBounds(0, 0, 240, 90);
+    SetCaption("Contour-section setup");
+    SetBorderStyle(bsToolWindow);
+    SetPosition(poDesktopCenter);
+    SetClientSize(464, 316);
+    Font()->SetName("MS Sans Serif");
+    Font()->SetSize(8);
     auto* apply = new TkwPicBtn(this);
     apply->SetParent(this);
     apply->SetCaption("Apply");
-    apply->SetBounds(30, 40, 80, 25);
-    apply->ModalResult = mrOk;
+    apply->SetBounds(280, 278, 80, 25);
     auto* cancel = new TkwPicBtn(this);
     cancel->SetParent(this);
     cancel->SetCaption("Cancel");
-    cancel->SetBounds(130, 40, 80, 25);
+    cancel->SetBounds(370, 278, 80, 25);
     cancel->ModalResult = mrCancel;
   }
 };
