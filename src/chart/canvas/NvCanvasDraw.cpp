@@ -747,26 +747,30 @@ void TNuvCanvas3D::Pie3D(int32_t xCenter, int32_t yCenter, int32_t xRadius, int3
 void TNuvCanvas3D::Donut(int32_t xCenter, int32_t yCenter, int32_t xRadius, int32_t yRadius, double startAngle,
                          double endAngle, double holePercent)
 {
-  // Outer arc counter-clockwise, inner arc back clockwise; filled and outlined as one figure.
-  const double span = endAngle - startAngle;
-  const int32_t steps = std::max(2, std::min(360, Round32(std::fabs(span) * 180.0 / std::numbers::pi) + 2));
-  const double ixr = xRadius * holePercent / 100.0, iyr = yRadius * holePercent / 100.0;
-  std::vector<TPoint> p;
-  for (int32_t k = 0; k < steps; ++k) {
-    const double a = startAngle + span * k / (steps - 1);
-    p.push_back({Round32(xCenter + xRadius * std::cos(a)), Round32(yCenter - yRadius * std::sin(a))});
+  // One path: the outer arc counter-clockwise, the inner arc back clockwise.
+  TCanvas* dc = referenceCanvas_;
+  auto at = [&](int32_t rx, int32_t ry, double a) {
+    return TPoint{Round32(xCenter + rx * std::cos(a)), Round32(yCenter - ry * std::sin(a))};
+  };
+  const int32_t ixr = Round32(xRadius * holePercent / 100.0), iyr = Round32(yRadius * holePercent / 100.0);
+  const TPoint outerStart = at(xRadius, yRadius, startAngle), outerEnd = at(xRadius, yRadius, endAngle);
+  const TPoint innerStart = at(ixr, iyr, startAngle), innerEnd = at(ixr, iyr, endAngle);
+  // A whole ring has its inner arc start where it ends; it still needs the hole.
+  const bool wholeRing = (ixr > 0 || iyr > 0) && std::fabs(endAngle - startAngle) >= 2 * std::numbers::pi - 1e-9;
+  ::BeginPath(dc);
+  ::MoveToEx(dc, outerStart.x, outerStart.y, nullptr);
+  ::ArcTo(dc, xCenter - xRadius, yCenter - yRadius, xCenter + xRadius, yCenter + yRadius, outerStart.x, outerStart.y,
+          outerEnd.x, outerEnd.y);
+  ::LineTo(dc, innerEnd.x, innerEnd.y);
+  if (innerStart != innerEnd || wholeRing) {
+    ::SetArcDirection(dc, AD_CLOCKWISE);
+    ::ArcTo(dc, xCenter - ixr, yCenter - iyr, xCenter + ixr, yCenter + iyr, innerEnd.x, innerEnd.y, innerStart.x,
+            innerStart.y);
+    ::SetArcDirection(dc, AD_COUNTERCLOCKWISE);
   }
-  const TPoint innerStart{Round32(xCenter + ixr * std::cos(startAngle)), Round32(yCenter - iyr * std::sin(startAngle))};
-  const TPoint innerEnd{Round32(xCenter + ixr * std::cos(endAngle)), Round32(yCenter - iyr * std::sin(endAngle))};
-  if (innerStart != innerEnd || (ixr > 0 && std::fabs(span) >= 2 * std::numbers::pi - 1e-9)) {
-    for (int32_t k = steps - 1; k >= 0; --k) {
-      const double a = startAngle + span * k / (steps - 1);
-      p.push_back({Round32(xCenter + ixr * std::cos(a)), Round32(yCenter - iyr * std::sin(a))});
-    }
-  } else {
-    p.push_back(innerEnd);
-  }
-  Polygon(p);
+  ::LineTo(dc, outerStart.x, outerStart.y);
+  ::EndPath(dc);
+  ::StrokeAndFillPath(dc);
 }
 
 void TNuvCanvas3D::Arrow(bool filled, TPoint fromPoint, TPoint toPoint, int32_t headWidth, int32_t headHeight,

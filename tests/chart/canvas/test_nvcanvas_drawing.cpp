@@ -1,6 +1,7 @@
 // Pixels drawn by the GDI chart canvas on bitmaps.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <set>
 
 #include "chart/canvas/NvCanvas.h"
@@ -645,6 +646,21 @@ TEST(CanvasShapes, SolidsDrawInsideTheirProjection)
   Surface none(50, 50);
   none.c.Arrow(true, {20, 20}, {20, 20}, 10, 10, 0, 50);
   EXPECT_EQ(none.Count(clWhite), 2500);
+}
+
+// A ring sector: the outer arc and the inner arc, run back the other way, make one figure.
+TEST(CanvasShapes, DonutIsTheSectorLessTheHole)
+{
+  const double pi = 3.14159265358979;
+  Surface ring(200, 200);
+  ring.c.Pen()->SetStyle(psClear);
+  ring.c.Brush()->SetColor(clBlue);
+  ring.c.Donut(100, 100, 80, 80, 0, pi / 2, 50);
+  EXPECT_EQ(ring.At(100 + 56, 100 - 10), clBlue);
+  EXPECT_EQ(ring.At(100 + 20, 100 - 20), clWhite);  // the hole
+  EXPECT_EQ(ring.At(100 - 60, 100 - 10), clWhite);  // outside the sector
+  EXPECT_EQ(ring.At(100 + 10, 100 + 60), clWhite);
+  EXPECT_EQ(ring.At(100 + 40, 100 - 40), clBlue);  // between the arcs at 45 degrees
 }
 
 TEST(CanvasShapes, RoundSolidsHideTheirFarFaces)
