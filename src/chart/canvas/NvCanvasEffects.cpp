@@ -103,8 +103,8 @@ void TNuvShadow::DrawRect(TCanvas3D* canvas, const TRect& rect, int32_t z)
   } else {
     // Soft shadow: lines brightening towards white.
     TColor c = ColorToRGB(color_);
-    const int grey = (GetRValue(c) + GetGValue(c) + GetBValue(c)) / 3;
-    auto step = [grey](int32_t size) { return size == 0 ? 0 : Round32((255 - grey) / double(size)); };
+    const double grey = (GetRValue(c) + GetGValue(c) + GetBValue(c)) / 3.0;
+    auto step = [grey](int32_t size) { return size == 0 ? 0 : Round32((255 - grey) / size); };
     canvas->Pen()->SetStyle(psSolid);
     canvas->Pen()->SetWidth(1);
     TColor col = c;
@@ -117,6 +117,7 @@ void TNuvShadow::DrawRect(TCanvas3D* canvas, const TRect& rect, int32_t z)
         canvas->Pixel(r.Right + h, y, col);
       } else {
         canvas->HorizLine3D(r.Left + h, r.Right + h, y, z);
+        canvas->Pixel3D(r.Right + h, y, z, col);
       }
       col = BrightenColor(col, s);
     }
@@ -130,6 +131,7 @@ void TNuvShadow::DrawRect(TCanvas3D* canvas, const TRect& rect, int32_t z)
         canvas->Pixel(x, r.Bottom + v, col);
       } else {
         canvas->VertLine3D(x, r.Top + v, r.Bottom + v, z);
+        canvas->Pixel3D(x, r.Bottom + v, z, col);
       }
       col = BrightenColor(col, s);
     }

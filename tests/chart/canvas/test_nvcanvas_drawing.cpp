@@ -381,6 +381,22 @@ TEST(CanvasShadows, HardSmoothAndNone)
   EXPECT_GT(Lum(t.At(30, 55)), Lum(t.At(30, 51)));
   EXPECT_GT(Lum(t.At(55, 30)), Lum(t.At(51, 30)));
   EXPECT_LT(Lum(t.At(30, 55)), 765);
+  // Drawn at depth the lines also get their end pixels.
+  Surface d(100, 100);
+  soft.Draw(&d.c, {10, 10, 50, 50});
+  EXPECT_EQ(d.At(56, 50), clBlack);
+  EXPECT_EQ(d.At(55, 56), d.At(55, 30));
+  // The brightening step is (255 - average component) / size, rounded; the average is not
+  // truncated first: (255 - 252.33) / 2 rounds to 1 where (255 - 252) / 2 would give 2.
+  Surface e(60, 60);
+  TNuvShadow pale;
+  pale.SetColor(RGB(255, 255, 247));
+  pale.SetVertSize(2);
+  e.c.FrontPlaneBegin();
+  pale.Draw(&e.c, {10, 10, 30, 30});
+  e.c.FrontPlaneEnd();
+  EXPECT_EQ(e.At(20, 30), RGB(255, 255, 247));
+  EXPECT_EQ(e.At(20, 31), RGB(255, 255, 248));
 
   // A smooth shadow of size 1 is drawn hard.
   Surface u(60, 60);
