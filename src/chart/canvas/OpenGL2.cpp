@@ -12,6 +12,7 @@ struct ModuleState {
   bool firstContext = true;
   int32_t lastPixelFormat = 0;
   int32_t extensionReads = 0;
+  int32_t contextsCreated = 0;
 };
 
 ModuleState& State()
@@ -65,6 +66,7 @@ struct ModuleLifetime {
 TOpenGLEntries& OpenGLEntries() { return State().entries; }
 TOpenGLExtensions& OpenGLExtensions() { return State().extensions; }
 int32_t OpenGLExtensionReads() { return State().extensionReads; }
+int32_t RenderingContextsCreated() { return State().contextsCreated; }
 
 bool OpenGLLoaded() { return State().glLibrary && State().gluLibrary; }
 const std::string& LoadedOpenGLName() { return State().glName; }
@@ -135,6 +137,7 @@ HGLRC CreateRenderingContext(TCanvas* dc, TContextOptions options, int32_t color
   if (!InitOpenGL() || !dc) return nullptr;
   HGLRC rc = EglCreateContext((flags & PFD_DOUBLEBUFFER) != 0, colorBits, stencilBits);
   ModuleState& s = State();
+  if (rc) ++s.contextsCreated;
   if (rc && s.firstContext) {
     if (EglMakeCurrent(dc, rc)) {
       ReadExtensions();

@@ -37,6 +37,8 @@ TOpenGLEntries& OpenGLEntries();
 TOpenGLExtensions& OpenGLExtensions();
 // How many times the extension entry points have been read (they are read per pixel format).
 int32_t OpenGLExtensionReads();
+// How many rendering contexts have been created in this process.
+int32_t RenderingContextsCreated();
 
 // Context options, passed as one byte: bit 0 double buffer, bit 1 GDI support, bit 2 stereo.
 using TContextOptions = uint8_t;

@@ -485,3 +485,40 @@ TEST(GLCanvasPixels, TextOfEveryFontModeAndExtrusionIsDrawn)
     }
   }
 }
+
+TEST(GLCanvasPixels, GradientFillPutsTheEndColourAtTheTopWhenSmoothlyShaded)
+{
+  Frame f(100, 100);
+  f.canvas.SetShadeQuality(true);
+  f.Begin();
+  f.canvas.DisableRotation();
+  f.canvas.GradientFill(Rect(0, 0, 100, 100), clBlue, clRed, gdTopBottom);
+  f.canvas.EnableRotation();
+  f.End();
+  EXPECT_GT(R(f.At(50, 2)), 230);
+  EXPECT_LT(B(f.At(50, 2)), 25);
+  EXPECT_GT(B(f.At(50, 97)), 230);
+  EXPECT_LT(R(f.At(50, 97)), 25);
+}
+
+TEST(GLCanvasPixels, RightAlignedTextEndsAtItsX)
+{
+  Frame f(300, 60);
+  f.Begin();
+  f.canvas.DisableRotation();
+  f.canvas.Font()->SetName("DejaVu Sans");
+  f.canvas.Font()->SetSize(10);
+  f.canvas.Font()->SetColor(clBlack);
+  f.canvas.SetTextAlign(TA_RIGHT);
+  f.canvas.TextOut(200, 20, "HHHH");
+  f.canvas.EnableRotation();
+  f.End();
+  int right = -1, left = 1000;
+  for (int y = 0; y < 60; ++y)
+    for (int x = 0; x < 300; ++x)
+      if (R(f.At(x, y)) < 128) right = std::max(right, x), left = std::min(left, x);
+  ASSERT_GE(right, 0);
+  EXPECT_LE(right, 205);
+  EXPECT_GT(right, 160);
+  EXPECT_LT(left, right - 20);
+}

@@ -375,3 +375,40 @@ TEST(GLContexts, TheCanvasOutlivesItsTargetAndFollowsItsSize)
   EXPECT_EQ(canvas->FontCount(), 0);
   canvas.reset();
 }
+
+TEST(GLContexts, RepaintsReuseTheContextUntilTargetOptionsOrBufferingChange)
+{
+  TView3DOptions options(nullptr), other(nullptr);
+  TBitmap target;
+  target.SetSize(50, 40);
+  TGLCanvas canvas;
+  const TRect r = Rect(0, 0, 50, 40);
+  auto paint = [&](TView3DOptions* o) {
+    canvas.InitWindow(target.Canvas(), o, clWhite, true, r);
+    canvas.ViewPort(10, r, r);
+    canvas.ShowImage(target.Canvas(), target.Canvas(), r);
+  };
+  const int before = RenderingContextsCreated();
+  paint(&options);
+  paint(&options);
+  EXPECT_EQ(RenderingContextsCreated(), before + 1);
+  canvas.SetBufferedDisplay(false);
+  paint(&options);
+  EXPECT_EQ(RenderingContextsCreated(), before + 2);
+  paint(&other);
+  EXPECT_EQ(RenderingContextsCreated(), before + 3);
+}
+
+TEST(GLContexts, AmbientLightZeroLeavesLightingAndTheLightsOff)
+{
+  Frame f;
+  f.Begin();
+  auto& gl = OpenGLEntries();
+  f.canvas.SetLight(GL_LIGHT1, {1, 1, 1, 1}, 180, false, {}, {});
+  EXPECT_TRUE(gl.glIsEnabled(GL_LIGHTING));
+  EXPECT_TRUE(gl.glIsEnabled(GL_LIGHT1));
+  f.canvas.SetAmbientLight(0);
+  EXPECT_FALSE(gl.glIsEnabled(GL_LIGHTING));
+  for (GLenum light : {GL_LIGHT0, GL_LIGHT1, GL_LIGHT2}) EXPECT_FALSE(gl.glIsEnabled(light));
+  f.End();
+}
