@@ -550,12 +550,12 @@ void TNuvCanvas3D::ConeBody(bool vertical, int32_t left, int32_t top, int32_t ri
       ringB[i] = Calculate3DPositionFloat(right, yc + ry * k * c, zk);
     }
   }
-  const bool solid = brush_->GetStyle() == bsSolid && !brush_->GetBitmap();
+  // Side shades go to the brush colour, or to the back colour of a hatched or pattern brush.
   int32_t shade = 0;
   for (int i = 1; i < 16; ++i) {
     TPoint q[4] = {ringA[i], ringA[i + 1], ringB[i + 1], ringB[i]};
     if (!IsNegativeCross(q[0], q[1], q[2])) {
-      if (dark3D && solid) ApplyDarkColor(base, (256 / (2 * CylinderSides)) * shade);
+      if (dark3D) ApplyDarkColor(base, (256 / (2 * CylinderSides)) * shade);
       Polygon(q);
     }
     ++shade;
@@ -563,12 +563,12 @@ void TNuvCanvas3D::ConeBody(bool vertical, int32_t left, int32_t top, int32_t ri
   {
     TPoint q[4] = {ringA[0], ringA[1], ringB[1], ringB[0]};
     if (!IsNegativeCross(q[0], q[1], q[2])) {
-      if (solid) brush_->SetColor(base);
+      if (dark3D) ApplyDarkColor(base, 0);
       Polygon(q);
     }
   }
   // End covers: only the one seen from the viewer (both as outlines with a clear brush).
-  if (dark3D && solid) ApplyDarkColor(base, DarkerColorQuantity);
+  if (dark3D) ApplyDarkColor(base, DarkerColorQuantity);
   const bool clear = brush_->GetStyle() == bsClear && !brush_->GetBitmap();
   std::vector<TPoint> coverA(ringA.begin(), ringA.end() - 1), coverB(ringB.begin(), ringB.end() - 1);
   // The faces of the bounding cube at the two ends decide which cover is seen.
@@ -584,7 +584,7 @@ void TNuvCanvas3D::ConeBody(bool vertical, int32_t left, int32_t top, int32_t ri
   }
   if (clear || seenA) Polygon(coverA);
   if (clear || seenB) Polygon(coverB);
-  if (solid) brush_->SetColor(base);
+  if (dark3D) ApplyDarkColor(base, 0);
 }
 
 void TNuvCanvas3D::Pyramid(bool vertical, int32_t left, int32_t top, int32_t right, int32_t bottom, int32_t z0,

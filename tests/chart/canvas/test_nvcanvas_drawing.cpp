@@ -664,6 +664,23 @@ TEST(CanvasShapes, SolidsDrawInsideTheirProjection)
   EXPECT_EQ(none.Count(clWhite), 2500);
 }
 
+// Shades of round solids fall on the hatch background when the brush is not solid.
+TEST(CanvasShapes, CylinderShadesHatchBackgrounds)
+{
+  TView3DOptions v(nullptr);
+  v.SetOrthogonal(false);
+  Surface s(200, 200, &v, true);
+  s.c.Pen()->SetStyle(psClear);
+  TChartBrush hatch;
+  hatch.SetStyle(bsCross);
+  s.c.AssignBrushColor(&hatch, clRed, clYellow);
+  s.c.Cylinder(true, 60, 40, 140, 160, 20, 80, true);
+  EXPECT_GT(s.Count(DarkenColor(clYellow, DarkerColorQuantity)), 100);  // the cover
+  int shadedSides = 0;
+  for (int k = 1; k < CylinderSides; ++k) shadedSides += s.Count(DarkenColor(clYellow, 8 * k));
+  EXPECT_GT(shadedSides, 100);
+}
+
 // A ring sector: the outer arc and the inner arc, run back the other way, make one figure.
 TEST(CanvasShapes, DonutIsTheSectorLessTheHole)
 {
