@@ -244,7 +244,25 @@ void TNuvCanvas3D::SetBufferedDisplay(bool value)
   }
 }
 
+namespace {
+// Raster operation of each pen mode.
+int Rop2OfPenMode(TPenMode mode)
+{
+  static constexpr int table[] = {1, 16, 11, 6, 13, 4, 14, 5, 12, 3, 15, 2, 9, 8, 7, 10};
+  const int i = static_cast<int>(mode);
+  return i >= 0 && i < 16 ? table[i] : 13;
+}
+}  // namespace
+
 void TNuvCanvas3D::AssignVisiblePenColor(TPen* pen, TColor color)
+{
+  SelectChartPen(pen, color);
+  // Selecting a pen sets the raster operation from its mode, ending e.g. the masking of a
+  // pattern brush on a transparent background.
+  ::SetROP2(referenceCanvas_, Rop2OfPenMode(pen_->GetMode()));
+}
+
+void TNuvCanvas3D::SelectChartPen(TPen* pen, TColor color)
 {
   const TColor c = monochrome_ ? clBlack : color;
   auto* cp = dynamic_cast<TChartPen*>(pen);

@@ -380,6 +380,7 @@ public:
 
 private:
   void CalcTrigValues();
+  void SelectChartPen(TPen* pen, TColor color);
   // Sets the four-point buffer from projected points.
   void SetFour(TPoint3D a, TPoint3D b, TPoint3D c, TPoint3D d);
   void SetBrushColorIfChanged(TColor color);

@@ -193,6 +193,16 @@ TEST(CanvasBrushes, PatternBrushesColouredByFillAndBack)
   t.c.Rectangle(0, 0, 17, 17);
   EXPECT_EQ(t.Count(clBlack), 128);
   EXPECT_EQ(t.Count(clLime), 128);
+  // The masking ends when the next chart pen is selected: a solid fill paints its own colour.
+  TChartBrush solid;
+  TChartPen pen;
+  pen.SetColor(clRed);
+  t.Fill(clLime);
+  t.c.AssignBrushColor(&solid, clBlue, clBlue);
+  t.c.AssignVisiblePen(&pen);
+  t.c.Rectangle(0, 0, 16, 16);
+  EXPECT_EQ(t.At(8, 8), clBlue);
+  EXPECT_EQ(t.At(0, 8), clRed);
 
   TBitmap b;
   EXPECT_THROW(LoadPatternBitmap(NuvPatternCount, b), EResNotFound);
