@@ -98,7 +98,11 @@ void TCustomComboBox::AddItem(const std::string& text)
   ApplyItemHeight(combo_->count() - 1);
 }
 
-void TCustomComboBox::ClearItems() { combo_->clear(); }
+void TCustomComboBox::ClearItems()
+{
+  const QSignalBlocker block(combo_);
+  combo_->clear();
+}
 
 std::string TCustomComboBox::Item(int index) const
 {
