@@ -317,7 +317,8 @@ void TGLCanvas::SetLight(GLenum light, const std::array<float, 4>& color, double
 {
   if (!Ready()) return;
   auto& gl = OpenGLEntries();
-  const std::string n = " " + std::to_string(light);
+  std::string n(" ");
+  n += std::to_string(light);
   gl.glEnable(GL_LIGHTING);
   gl.glEnable(light);
   GL_CHECK("EnableLight" + n);
