@@ -325,8 +325,15 @@ void TForm1::FormCreate()
 void TForm1::Timer1Timer()
 {
   Timer1->SetEnabled(false);
-  const std::string joined = JoinArgumentsReversed(args_);
+  std::string joined = JoinArgumentsReversed(args_);
   if (joined.empty()) return;
+  // A path with blanks given unquoted arrives as several arguments: when the joined text names no
+  // file, the arguments in their own order with one blank between them may.
+  if (args_.size() > 1 && !FileExists(joined)) {
+    std::string spaced = args_.front();
+    for (size_t i = 1; i < args_.size(); ++i) spaced += " " + args_[i];
+    if (FileExists(spaced)) joined = spaced;
+  }
   if (LowerCase(ExtractFileExt(joined)) == ".prj") OpenProject(joined);
 }
 

@@ -164,6 +164,12 @@ TEST_F(MainWindow, ArgumentsJoinLastToFirstAndTheExtensionTestIgnoresCase)
   f.Timer1Timer();
   EXPECT_EQ(f.State.Profiles.size(), 3u);
   EXPECT_FALSE(f.Timer1->GetEnabled());
+  // Split at its blank by an unquoted command line, the path is rebuilt in argument order.
+  form.reset();
+  TForm1& h = Make({dir.file("My"), "Demo.PRJ"});
+  h.Timer1Timer();
+  EXPECT_EQ(h.State.Profiles.size(), 3u);
+  EXPECT_TRUE(messages.Messages().empty());
   // Another extension opens nothing, and the timer still stops.
   form.reset();
   TForm1& g = Make({dir.file("demo-east.k2d")});
