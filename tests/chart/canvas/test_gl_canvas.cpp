@@ -522,3 +522,33 @@ TEST(GLCanvasPixels, RightAlignedTextEndsAtItsX)
   EXPECT_GT(right, 160);
   EXPECT_LT(left, right - 20);
 }
+
+TEST(GLCanvasPixels, APolygonTexturedWithAPictureOfAnySizeShowsAllOfIt)
+{
+  // 100 x 60: left half red, right half blue; the texture is padded to 128 x 128.
+  TBitmap picture;
+  picture.SetSize(100, 60);
+  picture.Canvas()->Pen()->SetStyle(psClear);
+  picture.Canvas()->Brush()->SetColor(clRed);
+  picture.Canvas()->FillRect(Rect(0, 0, 50, 60));
+  picture.Canvas()->Brush()->SetColor(clBlue);
+  picture.Canvas()->FillRect(Rect(50, 0, 100, 60));
+  Frame f(200, 120);
+  f.Begin();
+  f.canvas.DisableRotation();
+  f.canvas.Pen()->SetStyle(psClear);
+  f.canvas.Brush()->SetColor(clWhite);
+  const std::vector<TPoint3DFloat> pts = {{20, -20, 0}, {180, -20, 0}, {180, -100, 0}, {20, -100, 0}};
+  const std::vector<TFloatPoint> tex = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
+  f.canvas.Polygon3DTextured(pts, tex, &picture, true, {0, 0, 1});
+  f.canvas.EnableRotation();
+  f.End();
+  EXPECT_EQ(picture.GetWidth(), 100);
+  EXPECT_EQ(picture.GetHeight(), 60);
+  // No white padding shows: red up to the middle, blue from there to the right edge and bottom.
+  EXPECT_COLOR(f.At(25, 25), clRed);
+  EXPECT_COLOR(f.At(95, 60), clRed);
+  EXPECT_COLOR(f.At(105, 60), clBlue);
+  EXPECT_COLOR(f.At(175, 95), clBlue);
+  EXPECT_COLOR(f.At(25, 95), clRed);
+}
