@@ -125,15 +125,15 @@ bool AnySectionPresent(const TProjectState& state)
                      [](const TProfileEntry& e) { return e[0].Present != 0; });
 }
 
-TPoint3D TriangleNormal(const TPoint3D& a, const TPoint3D& b, const TPoint3D& c)
+TScenePoint TriangleNormal(const TScenePoint& a, const TScenePoint& b, const TScenePoint& c)
 {
   const double ux = a.x - b.x, uy = a.y - b.y, uz = a.z - b.z;
   const double vx = c.x - b.x, vy = c.y - b.y, vz = c.z - b.z;
-  TPoint3D n{uy * vz - uz * vy, uz * vx - ux * vz, ux * vy - uy * vx};
+  TScenePoint n{uy * vz - uz * vy, uz * vx - ux * vz, ux * vy - uy * vx};
   const double length = std::sqrt(n.x * n.x + n.y * n.y + n.z * n.z);
   if (length == 0.0 || !std::isfinite(length))
-    return TPoint3D{};
-  return TPoint3D{n.x / length, n.y / length, n.z / length};
+    return TScenePoint{};
+  return TScenePoint{n.x / length, n.y / length, n.z / length};
 }
 
 bool PolygonOrientation(const arofcomplex& p)
@@ -158,4 +158,4 @@ bool PolygonOrientation(const std::vector<TPoint>& points)
   return PolygonOrientation(p);
 }
 
-TPoint3D MakePoint3D(double x, double y, double z) { return TPoint3D{x, y, z}; }
+TScenePoint MakePoint3D(double x, double y, double z) { return TScenePoint{x, y, z}; }

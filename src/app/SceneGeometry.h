@@ -26,9 +26,9 @@ void ReleaseSceneTextures(TProjectState& state, ISceneHost* host);
 bool AnySectionPresent(const TProjectState& state);
 
 // Unit normal of (A - B) x (C - B); the zero vector when the three points are on one line.
-TPoint3D TriangleNormal(const TPoint3D& a, const TPoint3D& b, const TPoint3D& c);
+TScenePoint TriangleNormal(const TScenePoint& a, const TScenePoint& b, const TScenePoint& c);
 // Orientation on screen: the sign of the last non-degenerate cross product, searched from the end.
 // False for fewer than three points or when every cross product is below 1e-10 (seen edge-on).
 bool PolygonOrientation(const arofcomplex& points);
 bool PolygonOrientation(const std::vector<TPoint>& points);
-TPoint3D MakePoint3D(double x, double y, double z);
+TScenePoint MakePoint3D(double x, double y, double z);

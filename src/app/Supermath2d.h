@@ -17,11 +17,11 @@ struct TComplex {
 using arofcomplex = std::vector<TComplex>;
 
 // A point of the scene: plan x, plan y, depth.
-struct TPoint3D {
+struct TScenePoint {
   double x = 0.0, y = 0.0, z = 0.0;
-  friend bool operator==(const TPoint3D&, const TPoint3D&) = default;
+  friend bool operator==(const TScenePoint&, const TScenePoint&) = default;
 };
-using arp3d = std::vector<TPoint3D>;
+using arp3d = std::vector<TScenePoint>;
 
 // The no-value marker: a failed parse, an unset limit; printed as "*", skipped by the extreme searches.
 constexpr double NoValue = 123456789.0;

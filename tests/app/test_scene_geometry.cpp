@@ -178,9 +178,9 @@ TEST(Vectors, OrientationAndNormal)
   EXPECT_FALSE(PolygonOrientation(arofcomplex{}));
   EXPECT_TRUE(PolygonOrientation(std::vector<TPoint>{{0, 0}, {10, 0}, {10, 10}}));
 
-  const TPoint3D n = TriangleNormal(MakePoint3D(1, 0, 0), MakePoint3D(0, 0, 0), MakePoint3D(0, 2, 0));
+  const TScenePoint n = TriangleNormal(MakePoint3D(1, 0, 0), MakePoint3D(0, 0, 0), MakePoint3D(0, 2, 0));
   EXPECT_EQ(n, MakePoint3D(0, 0, 1));
-  const TPoint3D m = TriangleNormal(MakePoint3D(3, 0, 0), MakePoint3D(0, 0, 0), MakePoint3D(0, 0, 4));
+  const TScenePoint m = TriangleNormal(MakePoint3D(3, 0, 0), MakePoint3D(0, 0, 0), MakePoint3D(0, 0, 4));
   EXPECT_NEAR(std::hypot(m.x, m.y, m.z), 1.0, 1e-12);
-  EXPECT_EQ(TriangleNormal(MakePoint3D(1, 1, 1), MakePoint3D(2, 2, 2), MakePoint3D(3, 3, 3)), TPoint3D{});
+  EXPECT_EQ(TriangleNormal(MakePoint3D(1, 1, 1), MakePoint3D(2, 2, 2), MakePoint3D(3, 3, 3)), TScenePoint{});
 }
