@@ -25,5 +25,5 @@ function(orbisk_test name)
   target_compile_definitions(${name} PRIVATE
     ORBISK_EXAMPLES="${ORBISK_EXAMPLES}" ORBISK_FIELD_DATA="${ORBISK_FIELD_DATA}")
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ASAN_OPTIONS=detect_leaks=0")
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
 endfunction()

@@ -8,7 +8,6 @@ BUILD=${BUILD_DIR:-build/ci}
 cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DORBISK_SANITIZE=ON
 cmake --build "$BUILD" -j "$(nproc)"
 export QT_QPA_PLATFORM=offscreen
-export ASAN_OPTIONS=detect_leaks=0
 export UBSAN_OPTIONS=print_stacktrace=1
 cd "$BUILD"
 ctest --output-on-failure -j "$(nproc)" --timeout 300
