@@ -310,16 +310,24 @@ int ExcludeClipRect(HDC dc, int32_t x1, int32_t y1, int32_t x2, int32_t y2)
 // Paths
 
 namespace {
-// Takes the finished path (empty when none), in device coordinates.
-QPainterPath TakePath(HDC dc, bool* ok)
+// Takes the finished path (empty when none); centred receives its pixel-centre copy.
+QPainterPath TakePath(HDC dc, bool* ok, QPainterPath* centred = nullptr)
 {
   auto* s = dc->GdiState();
   *ok = s->pathReady && !s->pathOpen;
   QPainterPath p = *ok ? s->path : QPainterPath();
-  s->path = QPainterPath();
+  if (centred) *centred = *ok ? s->centredPath : QPainterPath();
+  s->PathClear();
   s->pathReady = false;
   p.setFillRule(s->polyFillMode == WINDING ? Qt::WindingFill : Qt::OddEvenFill);
   return p;
+}
+
+// Strokes a taken path: a wide pen goes about pixel centres, so it takes the centred copy.
+void StrokeTaken(HDC dc, QPainter& p, const QPainterPath& path, const QPainterPath& centred)
+{
+  if (PenWidth(*dc->Pen()) > 1) StrokeWithPen(*dc, p, centred, true);
+  else StrokeWithPen(*dc, p, path);
 }
 }  // namespace
 
@@ -327,7 +335,7 @@ bool BeginPath(HDC dc)
 {
   if (!dc) return false;
   auto* s = dc->GdiState();
-  s->path = QPainterPath();
+  s->PathClear();
   s->pathOpen = true;
   s->pathReady = false;
   return true;
@@ -348,7 +356,7 @@ bool AbortPath(HDC dc)
   auto* s = dc->GdiState();
   s->pathOpen = false;
   s->pathReady = false;
-  s->path = QPainterPath();
+  s->PathClear();
   return true;
 }
 
@@ -356,6 +364,7 @@ bool CloseFigure(HDC dc)
 {
   if (!dc || !dc->GdiState()->pathOpen) return false;
   dc->GdiState()->path.closeSubpath();
+  dc->GdiState()->centredPath.closeSubpath();
   return true;
 }
 
@@ -363,9 +372,10 @@ bool StrokePath(HDC dc)
 {
   bool ok = false;
   if (!dc) return false;
-  QPainterPath path = TakePath(dc, &ok);
+  QPainterPath centred;
+  QPainterPath path = TakePath(dc, &ok, &centred);
   if (!ok) return false;
-  dc->Paint([&](QPainter& p) { StrokeWithPen(*dc, p, path); });
+  dc->Paint([&](QPainter& p) { StrokeTaken(dc, p, path, centred); });
   return true;
 }
 
@@ -383,11 +393,12 @@ bool StrokeAndFillPath(HDC dc)
 {
   bool ok = false;
   if (!dc) return false;
-  QPainterPath path = TakePath(dc, &ok);
+  QPainterPath centred;
+  QPainterPath path = TakePath(dc, &ok, &centred);
   if (!ok) return false;
   dc->Paint([&](QPainter& p) {
     FillWithBrush(*dc, p, path);
-    StrokeWithPen(*dc, p, path);
+    StrokeTaken(dc, p, path, centred);
   });
   return true;
 }
@@ -418,7 +429,10 @@ bool WidenPath(HDC dc)
   stroker.setWidth(std::max(1, PenWidth(*dc->Pen())));
   stroker.setCapStyle(q.style() == Qt::NoPen ? Qt::FlatCap : q.capStyle());
   stroker.setJoinStyle(q.style() == Qt::NoPen ? Qt::MiterJoin : q.joinStyle());
-  s->path = stroker.createStroke(s->path).simplified();
+  // The outline of what the pen would paint, in device pixels: a wide pen strokes about pixel centres.
+  if (PenWidth(*dc->Pen()) > 1) s->path = stroker.createStroke(s->centredPath).simplified();
+  else s->path = stroker.createStroke(s->path).simplified();
+  s->centredPath = s->path.translated(0.5, 0.5);
   return true;
 }
 
@@ -426,23 +440,27 @@ bool ArcTo(HDC dc, int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x3, i
 {
   if (!dc) return false;
   auto* s = dc->GdiState();
+  // The very curve of Arc: traced through pixel centres, while the line to its start runs
+  // through pixel indices.
   QPainterPath arc = ArcPath(ArcKind::Arc, x1, y1, x2, y2, x3, y3, x4, y4, s->arcDirection == AD_CLOCKWISE);
   if (arc.elementCount() == 0) return false;
-  // Arcs are traced through pixel centres; lines through pixel indices.
-  arc.translate(-0.5, -0.5);
-  QPointF start = arc.elementAt(0);
-  QPointF end = arc.currentPosition();
-  TPoint from = dc->GetPenPos();
+  const QPointF start = arc.elementAt(0);
+  const QPointF end = arc.currentPosition() - QPointF(0.5, 0.5);
+  const TPoint from = dc->GetPenPos();
   if (s->pathOpen) {
-    if (s->path.elementCount() == 0) s->path.moveTo(from.x, from.y);
-    s->path.lineTo(start);
-    s->path.connectPath(arc);
+    if (s->path.elementCount() == 0) s->PathMoveTo(QPointF(from.x, from.y));
+    s->PathLineTo(start, true);
+    s->PathConnect(arc, true);
   } else {
-    QPainterPath whole;
-    whole.moveTo(from.x, from.y);
-    whole.lineTo(start);
-    whole.connectPath(arc);
-    dc->Paint([&](QPainter& p) { StrokeWithPen(*dc, p, whole); });
+    QPainterPath line;
+    line.moveTo(from.x, from.y);
+    line.lineTo(start - QPointF(0.5, 0.5));
+    dc->Paint([&](QPainter& p) {
+      p.save();
+      StrokeWithPen(*dc, p, line);
+      p.restore();
+      StrokeWithPen(*dc, p, arc, true);
+    });
   }
   dc->SetPenPos({RoundAway32(end.x()), RoundAway32(end.y())});
   return true;

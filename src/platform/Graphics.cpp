@@ -615,6 +615,40 @@ void TCanvas::SetDevice(QPaintDevice* device, QImage* image)
   image_ = image;
 }
 
+namespace {
+QPointF ToCentre(QPointF p) { return p + QPointF(0.5, 0.5); }
+}  // namespace
+
+void TCanvas::TGdiState::PathMoveTo(QPointF p)
+{
+  path.moveTo(p);
+  centredPath.moveTo(ToCentre(p));
+}
+
+void TCanvas::TGdiState::PathLineTo(QPointF p, bool onCentres)
+{
+  path.lineTo(onCentres ? p - QPointF(0.5, 0.5) : p);
+  centredPath.lineTo(onCentres ? p : ToCentre(p));
+}
+
+void TCanvas::TGdiState::PathAdd(const QPainterPath& figure, bool onCentres)
+{
+  path.addPath(figure);
+  centredPath.addPath(onCentres ? figure : figure.translated(0.5, 0.5));
+}
+
+void TCanvas::TGdiState::PathConnect(const QPainterPath& figure, bool onCentres)
+{
+  path.connectPath(figure);
+  centredPath.connectPath(onCentres ? figure : figure.translated(0.5, 0.5));
+}
+
+void TCanvas::TGdiState::PathClear()
+{
+  path = QPainterPath();
+  centredPath = QPainterPath();
+}
+
 QTransform TCanvas::TGdiState::Mapping() const
 {
   double sx = 1.0, sy = 1.0;
@@ -826,7 +860,7 @@ void Normalize(int32_t& x1, int32_t& y1, int32_t& x2, int32_t& y2)
 void TCanvas::MoveTo(int32_t x, int32_t y)
 {
   penPos_ = {x, y};
-  if (state_->pathOpen) state_->path.moveTo(C(x, y));
+  if (state_->pathOpen) state_->PathMoveTo(C(x, y));
 }
 
 void TCanvas::LineTo(int32_t x, int32_t y)
@@ -834,8 +868,8 @@ void TCanvas::LineTo(int32_t x, int32_t y)
   TPoint from = penPos_;
   penPos_ = {x, y};
   if (state_->pathOpen) {
-    if (state_->path.elementCount() == 0) state_->path.moveTo(C(from.x, from.y));
-    state_->path.lineTo(C(x, y));
+    if (state_->path.elementCount() == 0) state_->PathMoveTo(C(from.x, from.y));
+    state_->PathLineTo(C(x, y));
     return;
   }
   PreparePen();
@@ -850,7 +884,9 @@ void TCanvas::Rectangle(int32_t x1, int32_t y1, int32_t x2, int32_t y2)
 {
   Normalize(x1, y1, x2, y2);
   if (state_->pathOpen) {
-    state_->path.addRect(QRectF(C(x1, y1), C(x2 - 1, y2 - 1)));
+    QPainterPath r;
+    r.addRect(QRectF(C(x1, y1), C(x2 - 1, y2 - 1)));
+    state_->PathAdd(r, false);
     return;
   }
   PreparePen();
@@ -927,7 +963,7 @@ void TCanvas::Ellipse(int32_t x1, int32_t y1, int32_t x2, int32_t y2)
 {
   Normalize(x1, y1, x2, y2);
   if (state_->pathOpen) {
-    state_->path.addPath(EllipsePath(x1, y1, x2, y2));
+    state_->PathAdd(EllipsePath(x1, y1, x2, y2), true);
     return;
   }
   PreparePen();
@@ -961,7 +997,7 @@ void TCanvas::RoundRect(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t 
   rr.addRoundedRect(box, std::min<double>(std::abs(x3), box.width()) / 2.0,
                     std::min<double>(std::abs(y3), box.height()) / 2.0);
   if (state_->pathOpen) {
-    state_->path.addPath(rr);
+    state_->PathAdd(rr, true);
     return;
   }
   PreparePen();
@@ -990,7 +1026,7 @@ void TCanvas::Polygon(const std::vector<TPoint>& points)
   if (points.size() < 2) return;
   QPainterPath path = PolyPath(points, true);
   if (state_->pathOpen) {
-    state_->path.addPath(path);
+    state_->PathAdd(path, false);
     return;
   }
   PreparePen();
@@ -1006,7 +1042,7 @@ void TCanvas::Polyline(const std::vector<TPoint>& points)
   if (points.size() < 2) return;
   QPainterPath path = PolyPath(points, false);
   if (state_->pathOpen) {
-    state_->path.addPath(path);
+    state_->PathAdd(path, false);
     return;
   }
   PreparePen();
@@ -1022,7 +1058,7 @@ void TCanvas::PolyBezier(const std::vector<TPoint>& points)
   for (size_t i = 1; i + 2 < points.size(); i += 3)
     path.cubicTo(C(points[i].x, points[i].y), C(points[i + 1].x, points[i + 1].y), C(points[i + 2].x, points[i + 2].y));
   if (state_->pathOpen) {
-    state_->path.addPath(path);
+    state_->PathAdd(path, false);
     return;
   }
   PreparePen();
@@ -1068,7 +1104,7 @@ void TCanvas::Arc(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x3, in
 {
   QPainterPath path = ArcPath(ArcKind::Arc, x1, y1, x2, y2, x3, y3, x4, y4, state_->arcDirection == 2);
   if (state_->pathOpen) {
-    state_->path.addPath(path);
+    state_->PathAdd(path, true);
     return;
   }
   PreparePen();
@@ -1080,7 +1116,7 @@ void TCanvas::Pie(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x3, in
 {
   QPainterPath path = ArcPath(ArcKind::Pie, x1, y1, x2, y2, x3, y3, x4, y4, state_->arcDirection == 2);
   if (state_->pathOpen) {
-    state_->path.addPath(path);
+    state_->PathAdd(path, true);
     return;
   }
   PreparePen();
@@ -1095,7 +1131,7 @@ void TCanvas::Chord(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x3, 
 {
   QPainterPath path = ArcPath(ArcKind::Chord, x1, y1, x2, y2, x3, y3, x4, y4, state_->arcDirection == 2);
   if (state_->pathOpen) {
-    state_->path.addPath(path);
+    state_->PathAdd(path, true);
     return;
   }
   PreparePen();
@@ -1159,7 +1195,7 @@ void TCanvas::TextOut(int32_t x, int32_t y, const std::string& text)
     QTransform t;
     t.translate(x, y);
     t.rotate(-angle);
-    state_->path.addPath(t.map(glyphs));
+    state_->PathAdd(t.map(glyphs), false);
     return;
   }
   if (!HasDevice()) return;

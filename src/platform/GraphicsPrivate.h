@@ -17,7 +17,16 @@ struct TCanvas::TGdiState {
   // Path bracket: while open, figures are recorded instead of drawn.
   bool pathOpen = false;
   bool pathReady = false;
-  QPainterPath path;
+  // Lines and polygons run through pixel indices and curves through pixel centres, as when drawn
+  // directly; centredPath holds the same figures with every point on pixel centres, for the pens
+  // that are stroked about pixel centres (wider than one pixel).
+  QPainterPath path, centredPath;
+  // Recording into both paths; a figure is given in pixel indices unless onCentres.
+  void PathMoveTo(QPointF p);
+  void PathLineTo(QPointF p, bool onCentres = false);
+  void PathAdd(const QPainterPath& figure, bool onCentres);
+  void PathConnect(const QPainterPath& figure, bool onCentres);
+  void PathClear();
   TPoint brushOrigin;
   // Device-context values that follow the pen, brush and font when those change.
   TColor textColor = clBlack;

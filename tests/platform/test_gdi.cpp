@@ -169,6 +169,72 @@ TEST(Paths, DonutFigureWithArcDirections)
   EXPECT_EQ(GetPixel(dc, 30, 45), clWhite);  // lower half untouched
 }
 
+// Pixels of b that are not white, row by row.
+std::string Marked(TBitmap& b)
+{
+  std::string s;
+  for (int y = 0; y < b.GetHeight(); ++y) s += Row(b, y, 0, b.GetWidth() - 1);
+  return s;
+}
+
+TEST(Paths, ArcsInPathsTraceTheCurveOfDirectArcs)
+{
+  for (int width : {1, 3}) {
+    SCOPED_TRACE(width);
+    // Arc and ArcTo on one box and radials; the pen starts where the arc does (the box's right
+    // edge at its middle row), so the line to the arc's start adds nothing.
+    for (bool whole : {false, true}) {
+      SCOPED_TRACE(whole);
+      const int32_t endX = whole ? 171 : 100, endY = whole ? 100 : 50;
+      auto direct = MakeBitmap(200, 200);
+      direct->Canvas()->Pen()->SetWidth(width);
+      direct->Canvas()->Arc(30, 50, 171, 151, 171, 100, endX, endY);
+      auto viaPath = MakeBitmap(200, 200);
+      HDC dc = viaPath->Canvas();
+      dc->Pen()->SetWidth(width);
+      MoveToEx(dc, 170, 100, nullptr);
+      BeginPath(dc);
+      ArcTo(dc, 30, 50, 171, 151, 171, 100, endX, endY);
+      EndPath(dc);
+      ASSERT_TRUE(StrokePath(dc));
+      EXPECT_EQ(Marked(*viaPath), Marked(*direct));
+      EXPECT_EQ(dc->GetPenPos(), whole ? (TPoint{170, 100}) : (TPoint{100, 50}));
+      // Drawn straight away, outside a path.
+      auto drawn = MakeBitmap(200, 200);
+      drawn->Canvas()->Pen()->SetWidth(width);
+      MoveToEx(drawn->Canvas(), 170, 100, nullptr);
+      ArcTo(drawn->Canvas(), 30, 50, 171, 151, 171, 100, endX, endY);
+      EXPECT_EQ(Marked(*drawn), Marked(*direct));
+    }
+
+    // An ellipse recorded in a path and stroked is the ellipse Ellipse draws.
+    auto ellipse = MakeBitmap(200, 200);
+    ellipse->Canvas()->Pen()->SetWidth(width);
+    ellipse->Canvas()->Brush()->SetStyle(bsClear);
+    ellipse->Canvas()->Ellipse(30, 50, 170, 150);
+    auto recorded = MakeBitmap(200, 200);
+    HDC rc = recorded->Canvas();
+    rc->Pen()->SetWidth(width);
+    BeginPath(rc);
+    rc->Ellipse(30, 50, 170, 150);
+    EndPath(rc);
+    StrokePath(rc);
+    EXPECT_EQ(Marked(*recorded), Marked(*ellipse));
+  }
+  // The box of the report: ArcTo reaches the bottom row 149 and the right column 169, as Arc does.
+  auto b = MakeBitmap(200, 200);
+  HDC dc = b->Canvas();
+  MoveToEx(dc, 169, 100, nullptr);
+  BeginPath(dc);
+  ArcTo(dc, 30, 50, 170, 150, 170, 100, 170, 100);
+  EndPath(dc);
+  StrokePath(dc);
+  EXPECT_EQ(Row(*b, 149, 95, 105), "###########");
+  EXPECT_EQ(Row(*b, 150, 30, 170).find('#'), std::string::npos);
+  EXPECT_EQ(GetPixel(dc, 169, 100), clBlack);
+  EXPECT_EQ(GetPixel(dc, 170, 100), clWhite);
+}
+
 TEST(Pens, ExtendedPensValidateAndDash)
 {
   TPen pen;
