@@ -611,8 +611,11 @@ TColor SetDCBrushColor(HDC dc, TColor c)
 TColor SetDCPenColor(HDC dc, TColor c)
 {
   if (!dc) return CLR_INVALID;
+  // Settle the state first: the DC pen colour is no new pen, so the raster operation stays.
+  dc->GetROP2();
   TColor old = dc->Pen()->GetColor();
   dc->Pen()->SetColor(c);
+  dc->GdiState()->penChanged = false;
   return old;
 }
 

@@ -604,6 +604,7 @@ TCanvas::TCanvas()
 {
   state_->textColor = font_->GetColor();
   state_->seen.fontColor = font_->GetColor();
+  pen_->OnChange = [this](TObject*) { state_->penChanged = true; };
 }
 
 TCanvas::~TCanvas() { Release(); }
@@ -746,9 +747,9 @@ void TCanvas::SyncState() const
     seen.fontColor = font_->GetColor();
     state_->textColor = seen.fontColor;
   }
-  if (pen_->GetMode() != seen.penMode) {
-    seen.penMode = pen_->GetMode();
-    state_->rop2 = Rop2OfMode(seen.penMode);
+  if (state_->penChanged) {
+    state_->penChanged = false;
+    state_->rop2 = Rop2OfMode(pen_->GetMode());
   }
 }
 

@@ -200,8 +200,9 @@ public:
 
   // GDI state of the device context. A change of the brush sets the background as selecting it
   // does (solid: opaque in the brush colour; otherwise transparent), a change of the font colour
-  // sets the text colour and a change of the pen mode sets the raster operation; an explicit
-  // setting made afterwards wins until the next such change.
+  // sets the text colour, and any change of the pen (or assigning it) selects it anew, setting the
+  // raster operation from its mode; an explicit setting made afterwards wins until the next such
+  // change.
   uint32_t GetTextAlign() const { return textAlign_; }
   void SetTextAlign(uint32_t flags) { textAlign_ = flags; }
   int GetBkMode() const;

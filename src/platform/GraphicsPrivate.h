@@ -36,8 +36,9 @@ struct TCanvas::TGdiState {
     TColor brushColor = clWhite;
     const TBitmap* brushBitmap = nullptr;
     TColor fontColor = clWindowText;
-    TPenMode penMode = pmCopy;
   } seen;
+  // The pen changed since it was last selected: selecting it sets the raster operation from its mode.
+  bool penChanged = false;
   // Logical to device mapping.
   int mapMode = 1;  // MM_TEXT
   TPoint windowOrg, viewportOrg;

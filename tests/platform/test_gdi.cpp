@@ -301,6 +301,43 @@ TEST(DeviceContext, ExplicitSettingsWinUntilTheNextChange)
   EXPECT_EQ(GetTextAlign(dc), TA_RIGHT | TA_BASELINE);
 }
 
+TEST(DeviceContext, RasterOperationHoldsUntilThePenIsSelectedAgain)
+{
+  auto b = MakeBitmap(10, 10, clYellow);
+  HDC dc = b->Canvas();
+  dc->Pen()->SetColor(clBlue);
+  auto line = [&](int y) {
+    dc->MoveTo(0, y);
+    dc->LineTo(10, y);
+    return GetPixel(dc, 5, y);
+  };
+  // Mask with the pen: yellow and blue leave black.
+  SetROP2(dc, R2_MASKPEN);
+  EXPECT_EQ(line(0), clBlack);
+  EXPECT_EQ(line(1), clBlack);  // drawing does not end it
+  // The DC pen colour is no new pen.
+  SetDCPenColor(dc, clLime);
+  EXPECT_EQ(GetROP2(dc), R2_MASKPEN);
+  EXPECT_EQ(line(2), clLime);  // yellow masked with lime
+  // Any change of the pen selects it anew with its own mode.
+  dc->Pen()->SetColor(clRed);
+  EXPECT_EQ(line(3), clRed);
+  EXPECT_EQ(GetROP2(dc), R2_COPYPEN);
+  SetROP2(dc, R2_MASKPEN);
+  TPen same;
+  same.Assign(dc->Pen());
+  dc->Pen()->Assign(&same);  // assigning the very same pen is a selection too
+  EXPECT_EQ(line(4), clRed);
+  SetROP2(dc, R2_WHITE);
+  dc->Pen()->SetMode(pmXor);
+  EXPECT_EQ(line(5), clLime);  // red xor yellow
+  // The raster operation set after the change wins until the next one.
+  dc->Pen()->SetColor(clNavy);
+  SetROP2(dc, R2_BLACK);
+  EXPECT_EQ(line(6), clBlack);
+  EXPECT_EQ(dc->Pen()->GetMode(), pmXor);
+}
+
 TEST(Blocks, PatternSourceAndDestinationOperations)
 {
   auto b = MakeBitmap(10, 10, clNavy);
