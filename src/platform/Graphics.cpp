@@ -11,6 +11,7 @@
 
 #include "platform/GraphicsPrivate.h"
 #include "platform/Metafile.h"
+#include "platform/PlaceableMetafile.h"
 
 // ---------------------------------------------------------------------------------------------
 // Pens, brushes, fonts
@@ -1624,6 +1625,12 @@ std::unique_ptr<TGraphic> CopyGraphic(const TGraphic* g)
     copy->Assign(b);
     return copy;
   }
+  if (auto* f = dynamic_cast<const TFormatMetafile*>(g)) {
+    auto copy = std::make_unique<TFormatMetafile>();
+    copy->Assign(f);
+    copy->SetEnhanced(f->GetEnhanced());
+    return copy;
+  }
   if (auto* m = dynamic_cast<const TMetafile*>(g)) {
     auto copy = std::make_unique<TMetafile>();
     copy->Assign(m);
@@ -1648,7 +1655,8 @@ void TPicture::LoadFromFile(const std::string& fileName)
   // Metafiles by their extension; everything else is read as a bitmap.
   std::string ext = LowerExtension(fileName);
   std::unique_ptr<TGraphic> g;
-  if (ext == ".emf" || ext == ".wmf") g = std::make_unique<TMetafile>();
+  if (ext == ".emf") g = std::make_unique<TMetafile>();
+  else if (ext == ".wmf") g = std::make_unique<TFormatMetafile>();  // placeable or enhanced content
   else g = std::make_unique<TBitmap>();
   g->LoadFromFile(fileName);
   SetGraphic(std::move(g));

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <set>
 #include <vector>
@@ -23,6 +24,7 @@ enum : uint32_t {
 };
 constexpr uint32_t kEmfSignature = 0x464D4520;
 constexpr uint32_t kStockObject = 0x80000000;
+constexpr uint32_t kPlacementKey = 0x9AC6CDD7u;
 
 // Windows metafile record functions.
 enum : uint16_t {
@@ -452,7 +454,7 @@ private:
     auto put16 = [&](uint16_t v) { file.append(reinterpret_cast<const char*>(&v), 2); };
     auto put32 = [&](uint32_t v) { file.append(reinterpret_cast<const char*>(&v), 4); };
     // Placement header: key, no handle, bounds, units per inch, reserved, checksum.
-    put32(0x9AC6CDD7u);
+    put32(kPlacementKey);
     put16(0);
     put16(0);
     put16(0);
@@ -496,7 +498,299 @@ private:
   bool saved_ = false;
 };
 
+// Writes enhanced records.
+class EmfWriter {
+public:
+  std::string out;
+  uint32_t records = 0;
+
+  size_t Begin(uint32_t type)
+  {
+    const size_t at = out.size();
+    U32(type);
+    U32(0);
+    return at;
+  }
+  void End(size_t at)
+  {
+    while (out.size() % 4) out.push_back('\0');
+    const auto size = static_cast<uint32_t>(out.size() - at);
+    std::memcpy(out.data() + at + 4, &size, 4);
+    ++records;
+  }
+  void U32(uint32_t v) { out.append(reinterpret_cast<const char*>(&v), 4); }
+  void I32(int32_t v) { U32(static_cast<uint32_t>(v)); }
+  void U16(uint16_t v) { out.append(reinterpret_cast<const char*>(&v), 2); }
+  void Simple(uint32_t type, std::initializer_list<int32_t> values)
+  {
+    const size_t at = Begin(type);
+    for (int32_t v : values) I32(v);
+    End(at);
+  }
+};
+
+// Reads the parameter words of one Windows metafile record.
+class WmfRecord {
+public:
+  WmfRecord(const std::string& bytes, size_t at, size_t words) : b_(bytes), at_(at), words_(words) {}
+  // Parameter word i (after the size and function words).
+  uint16_t U(size_t i) const
+  {
+    if (3 + i >= words_) throw EInvalidGraphic("Truncated metafile record");
+    uint16_t v;
+    std::memcpy(&v, b_.data() + at_ + 6 + 2 * i, 2);
+    return v;
+  }
+  int16_t I(size_t i) const { return static_cast<int16_t>(U(i)); }
+  uint32_t Color(size_t i) const { return (U(i) | (static_cast<uint32_t>(U(i + 1)) << 16)) & 0xFFFFFFu; }
+  size_t ParamBytes() const { return 2 * (words_ - 3); }
+  // Parameter bytes from byte offset off.
+  std::string Bytes(size_t off, size_t n) const
+  {
+    if (off > ParamBytes() || n > ParamBytes() - off) throw EInvalidGraphic("Truncated metafile record");
+    return b_.substr(at_ + 6 + off, n);
+  }
+
+private:
+  const std::string& b_;
+  size_t at_, words_;
+};
+
+class Reverter {
+public:
+  explicit Reverter(const std::string& wmf) : wmf_(wmf) {}
+
+  std::string Run()
+  {
+    if (!IsPlaceableMetafile(wmf_) || wmf_.size() < 22 + 18) throw EInvalidGraphic("Not a placeable metafile");
+    const int16_t left = Get16(6), top = Get16(8), right = Get16(10), bottom = Get16(12);
+    const int32_t width = std::max(1, right - left), height = std::max(1, bottom - top);
+    const uint16_t headerWords = static_cast<uint16_t>(Get16(22 + 2));
+    if (headerWords < 9 || 22 + 2 * size_t{headerWords} > wmf_.size()) throw EInvalidGraphic("Not a placeable metafile");
+    Header(width, height);
+    size_t at = 22 + 2 * size_t{headerWords};
+    bool ended = false;
+    while (!ended && at + 6 <= wmf_.size()) {
+      uint32_t words;
+      std::memcpy(&words, wmf_.data() + at, 4);
+      uint16_t function;
+      std::memcpy(&function, wmf_.data() + at + 4, 2);
+      if (words < 3 || words > (wmf_.size() - at) / 2) throw EInvalidGraphic("Malformed metafile record");
+      ended = function == META_EOF;
+      if (!ended) Convert(function, WmfRecord(wmf_, at, words));
+      at += 2 * size_t{words};
+    }
+    if (!ended) throw EInvalidGraphic("Truncated metafile");
+    w_.Simple(EMR_EOF, {0, 0, 20});
+    // File size and record count in the header.
+    const auto size = static_cast<uint32_t>(w_.out.size());
+    std::memcpy(w_.out.data() + 48, &size, 4);
+    std::memcpy(w_.out.data() + 52, &w_.records, 4);
+    return w_.out;
+  }
+
+private:
+  int16_t Get16(size_t at) const
+  {
+    int16_t v;
+    std::memcpy(&v, wmf_.data() + at, 2);
+    return v;
+  }
+
+  void Header(int32_t width, int32_t height)
+  {
+    const size_t at = w_.Begin(EMR_HEADER);
+    for (int32_t v : {0, 0, width - 1, height - 1}) w_.I32(v);
+    // Frame in hundredths of a millimetre at 96 units per inch.
+    for (int32_t v : {0, 0, static_cast<int32_t>(std::lround(width * 2540.0 / 96)) - 1,
+                      static_cast<int32_t>(std::lround(height * 2540.0 / 96)) - 1})
+      w_.I32(v);
+    w_.U32(kEmfSignature);
+    w_.U32(0x10000);
+    w_.U32(0);  // file size, set at the end
+    w_.U32(0);  // record count, set at the end
+    w_.U16(1);
+    w_.U16(0);
+    for (int i = 0; i < 3; ++i) w_.U32(0);  // no description, no palette
+    w_.I32(width);
+    w_.I32(height);
+    w_.I32(static_cast<int32_t>(std::lround(width * 25.4 / 96)));
+    w_.I32(static_cast<int32_t>(std::lround(height * 25.4 / 96)));
+    w_.End(at);
+  }
+
+  // Object table: a new object takes the lowest free slot; slot i is enhanced handle i + 1.
+  uint32_t Allocate()
+  {
+    size_t i = 0;
+    while (i < used_.size() && used_[i]) ++i;
+    if (i == used_.size()) used_.push_back(true);
+    else used_[i] = true;
+    return static_cast<uint32_t>(i + 1);
+  }
+
+  void Convert(uint16_t function, const WmfRecord& r)
+  {
+    switch (function) {
+    case META_SETBKMODE: w_.Simple(EMR_SETBKMODE, {r.U(0)}); break;
+    case META_SETPOLYFILLMODE: w_.Simple(EMR_SETPOLYFILLMODE, {r.U(0)}); break;
+    case META_SETROP2: w_.Simple(EMR_SETROP2, {r.U(0)}); break;
+    case META_SETTEXTALIGN: w_.Simple(EMR_SETTEXTALIGN, {r.U(0)}); break;
+    case META_SETTEXTCOLOR: w_.Simple(EMR_SETTEXTCOLOR, {static_cast<int32_t>(r.Color(0))}); break;
+    case META_SETBKCOLOR: w_.Simple(EMR_SETBKCOLOR, {static_cast<int32_t>(r.Color(0))}); break;
+    case META_MOVETO: w_.Simple(EMR_MOVETOEX, {r.I(1), r.I(0)}); break;
+    case META_LINETO: w_.Simple(EMR_LINETO, {r.I(1), r.I(0)}); break;
+    case META_INTERSECTCLIPRECT: w_.Simple(EMR_INTERSECTCLIPRECT, {r.I(3), r.I(2), r.I(1), r.I(0)}); break;
+    case META_RESTOREDC: w_.Simple(EMR_SELECTCLIPRGN, {0, 5}); break;  // ends the clip
+    case META_CREATEPENINDIRECT:
+      w_.Simple(EMR_CREATEPEN, {static_cast<int32_t>(Allocate()), r.U(0), r.I(1), 0, static_cast<int32_t>(r.Color(3))});
+      break;
+    case META_CREATEBRUSHINDIRECT:
+      w_.Simple(EMR_CREATEBRUSHINDIRECT,
+                {static_cast<int32_t>(Allocate()), r.U(0), static_cast<int32_t>(r.Color(1)), r.U(3)});
+      break;
+    case META_CREATEFONTINDIRECT: Font(r); break;
+    case META_SELECTOBJECT: w_.Simple(EMR_SELECTOBJECT, {r.U(0) + 1}); break;
+    case META_DELETEOBJECT:
+      if (r.U(0) < used_.size()) used_[r.U(0)] = false;
+      w_.Simple(EMR_DELETEOBJECT, {r.U(0) + 1});
+      break;
+    case META_RECTANGLE: w_.Simple(EMR_RECTANGLE, {r.I(3), r.I(2), r.I(1), r.I(0)}); break;
+    case META_ELLIPSE: w_.Simple(EMR_ELLIPSE, {r.I(3), r.I(2), r.I(1), r.I(0)}); break;
+    case META_ROUNDRECT: w_.Simple(EMR_ROUNDRECT, {r.I(5), r.I(4), r.I(3), r.I(2), r.I(1), r.I(0)}); break;
+    case META_ARC:
+    case META_CHORD:
+    case META_PIE:
+      w_.Simple(function == META_ARC ? EMR_ARC : function == META_CHORD ? EMR_CHORD : EMR_PIE,
+                {r.I(7), r.I(6), r.I(5), r.I(4), r.I(3), r.I(2), r.I(1), r.I(0)});
+      break;
+    case META_POLYGON:
+    case META_POLYLINE: Poly(function == META_POLYGON ? EMR_POLYGON16 : EMR_POLYLINE16, r); break;
+    case META_SETPIXEL: w_.Simple(EMR_SETPIXELV, {r.I(3), r.I(2), static_cast<int32_t>(r.Color(0))}); break;
+    case META_EXTTEXTOUT: Text(r); break;
+    case META_STRETCHDIB: StretchDib(r); break;
+    default: break;  // window origin and extent (the placement gives the size), saving the state
+    }
+  }
+
+  void Font(const WmfRecord& r)
+  {
+    const size_t at = w_.Begin(EMR_EXTCREATEFONTINDIRECTW);
+    w_.U32(Allocate());
+    for (size_t i = 0; i < 5; ++i) w_.I32(i == 4 ? r.U(4) : r.I(i));  // height, width, angles, weight
+    for (size_t i = 5; i < 9; ++i) w_.U16(r.U(i));                      // the eight byte fields
+    const std::string face = r.Bytes(18, std::min<size_t>(32, r.ParamBytes() - 18));
+    for (size_t i = 0; i < 32; ++i) w_.U16(i < face.size() ? static_cast<uint8_t>(face[i]) : 0);
+    w_.End(at);
+  }
+
+  void Poly(uint32_t type, const WmfRecord& r)
+  {
+    const uint16_t n = r.U(0);
+    std::vector<int16_t> xy(2 * size_t{n});
+    for (size_t i = 0; i < xy.size(); ++i) xy[i] = r.I(1 + i);
+    int16_t l = 0, t = 0, rt = 0, b = 0;
+    for (size_t i = 0; i < n; ++i) {
+      const int16_t x = xy[2 * i], y = xy[2 * i + 1];
+      l = i ? std::min(l, x) : x;
+      rt = i ? std::max(rt, x) : x;
+      t = i ? std::min(t, y) : y;
+      b = i ? std::max(b, y) : y;
+    }
+    const size_t at = w_.Begin(type);
+    for (int32_t v : {int32_t{l}, int32_t{t}, int32_t{rt}, int32_t{b}}) w_.I32(v);
+    w_.U32(n);
+    for (int16_t v : xy) w_.U16(static_cast<uint16_t>(v));
+    w_.End(at);
+  }
+
+  void Text(const WmfRecord& r)
+  {
+    const int16_t y = r.I(0), x = r.I(1);
+    const uint16_t n = r.U(2), options = r.U(3);
+    const bool hasRect = options & (ETO_OPAQUE | ETO_CLIPPED);
+    int32_t rect[4] = {0, 0, 0, 0};
+    if (hasRect)
+      for (size_t i = 0; i < 4; ++i) rect[i] = r.I(4 + i);
+    const size_t textAt = hasRect ? 16 : 8;
+    const std::string text = r.Bytes(textAt, n);
+    // Advances follow the text (padded to a word) when there is room for them.
+    const size_t dxAt = textAt + n + (n % 2);
+    const bool hasDx = r.ParamBytes() >= dxAt + 2 * size_t{n} && n > 0;
+    const size_t at = w_.Begin(EMR_EXTTEXTOUTW);
+    for (int i = 0; i < 4; ++i) w_.I32(0);  // bounds
+    w_.U32(1);                              // compatible graphics mode
+    w_.U32(0);
+    w_.U32(0);
+    w_.I32(x);
+    w_.I32(y);
+    w_.U32(n);
+    const uint32_t offString = 76, offDx = hasDx ? 76 + ((2 * uint32_t{n} + 3) / 4) * 4 : 0;
+    w_.U32(offString);
+    w_.U32(options);
+    for (int32_t v : rect) w_.I32(v);
+    w_.U32(offDx);
+    for (unsigned char ch : text) w_.U16(ch);
+    while ((w_.out.size() - at) % 4) w_.out.push_back('\0');
+    if (hasDx) {
+      const std::string dx = r.Bytes(dxAt, 2 * size_t{n});
+      for (size_t i = 0; i < n; ++i) {
+        int16_t d;
+        std::memcpy(&d, dx.data() + 2 * i, 2);
+        w_.I32(d);
+      }
+    }
+    w_.End(at);
+  }
+
+  void StretchDib(const WmfRecord& r)
+  {
+    const uint32_t rop = r.U(0) | (static_cast<uint32_t>(r.U(1)) << 16);
+    const uint16_t usage = r.U(2);
+    const int16_t cySrc = r.I(3), cxSrc = r.I(4), ySrc = r.I(5), xSrc = r.I(6);
+    const int16_t cyDest = r.I(7), cxDest = r.I(8), yDest = r.I(9), xDest = r.I(10);
+    const size_t dibAt = 22;
+    if (r.ParamBytes() < dibAt + 40) throw EInvalidGraphic("Truncated metafile record");
+    const std::string dib = r.Bytes(dibAt, r.ParamBytes() - dibAt);
+    uint32_t headerSize, used;
+    uint16_t bits;
+    std::memcpy(&headerSize, dib.data(), 4);
+    std::memcpy(&bits, dib.data() + 14, 2);
+    std::memcpy(&used, dib.data() + 32, 4);
+    const uint64_t colours = used ? used : bits <= 8 ? (1u << bits) : 0;
+    const uint64_t bmiSize = uint64_t{headerSize} + 4 * colours;
+    if (headerSize < 40 || bmiSize > dib.size()) throw EInvalidGraphic("Malformed metafile record");
+    const size_t at = w_.Begin(EMR_STRETCHDIBITS);
+    for (int i = 0; i < 4; ++i) w_.I32(0);  // bounds
+    for (int32_t v : {int32_t{xDest}, int32_t{yDest}, int32_t{xSrc}, int32_t{ySrc}, int32_t{cxSrc}, int32_t{cySrc}})
+      w_.I32(v);
+    w_.U32(80);
+    w_.U32(static_cast<uint32_t>(bmiSize));
+    w_.U32(static_cast<uint32_t>(80 + bmiSize));
+    w_.U32(static_cast<uint32_t>(dib.size() - bmiSize));
+    w_.U32(usage);
+    w_.U32(rop);
+    w_.I32(cxDest);
+    w_.I32(cyDest);
+    w_.out += dib;
+    w_.End(at);
+  }
+
+  const std::string& wmf_;
+  EmfWriter w_;
+  std::vector<bool> used_;
+};
+
 }  // namespace
+
+bool IsPlaceableMetafile(const std::string& bytes)
+{
+  uint32_t key = 0;
+  if (bytes.size() >= 4) std::memcpy(&key, bytes.data(), 4);
+  return key == kPlacementKey;
+}
+
+std::string PlaceableToEnhancedMetafile(const std::string& wmf) { return Reverter(wmf).Run(); }
 
 std::string EnhancedToPlaceableMetafile(const std::string& emf, int32_t width, int32_t height)
 {
@@ -516,4 +810,19 @@ void TFormatMetafile::SaveToFile(const std::string& fileName)
   if (!out) throw EInOutError("Cannot create file \"" + fileName + "\"");
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   if (!out) throw EInOutError("Cannot write file \"" + fileName + "\"");
+}
+
+void TFormatMetafile::LoadFromFormatBytes(const std::string& bytes)
+{
+  const bool placeable = IsPlaceableMetafile(bytes);
+  LoadFromBytes(placeable ? PlaceableToEnhancedMetafile(bytes) : bytes);
+  enhanced_ = !placeable;
+}
+
+void TFormatMetafile::LoadFromFile(const std::string& fileName)
+{
+  std::ifstream in(fileName, std::ios::binary);
+  if (!in) throw EInOutError("Cannot open file \"" + fileName + "\"");
+  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  LoadFromFormatBytes(bytes);
 }

@@ -5,6 +5,7 @@
 #include "TestSupport.h"
 #include "platform/Graphics.h"
 #include "platform/Metafile.h"
+#include "platform/PlaceableMetafile.h"
 
 namespace {
 struct Box {
@@ -637,4 +638,91 @@ TEST(Pictures, LoadByExtensionAndCopyOnAssign)
   EXPECT_EQ(mcopy.GetWidth(), mp.GetWidth());
   // Asking for the bitmap of a metafile picture replaces it by an empty bitmap.
   EXPECT_EQ(mcopy.Bitmap()->GetWidth(), 0);
+}
+
+namespace {
+std::string Pixels(TGraphic& g)
+{
+  auto b = MakeBitmap(g.GetWidth(), g.GetHeight());
+  b->Canvas()->StretchDraw(Rect(0, 0, g.GetWidth(), g.GetHeight()), &g);
+  std::string s;
+  for (int y = 0; y < b->GetHeight(); ++y)
+    for (int x = 0; x < b->GetWidth(); ++x) s += std::to_string(b->Canvas()->GetPixel(x, y)) + ',';
+  return s;
+}
+}  // namespace
+
+TEST(Pictures, PlaceableMetafileSavedAndLoadedBack)
+{
+  testsupport::TempDir dir;
+  TFormatMetafile meta;
+  meta.SetSize(120, 80);
+  auto image = MakeBitmap(4, 3);
+  image->Canvas()->SetPixel(1, 1, clRed);
+  {
+    TMetafileCanvas mc(&meta);
+    mc.Brush()->SetColor(clYellow);
+    mc.Rectangle(10, 10, 50, 40);
+    mc.Pen()->SetColor(clBlue);
+    mc.Pen()->SetWidth(2);
+    mc.MoveTo(5, 70);
+    mc.LineTo(100, 45);
+    mc.Brush()->SetStyle(bsDiagCross);
+    mc.Ellipse(60, 5, 110, 40);
+    mc.Pie(70, 40, 110, 78, 110, 60, 90, 40);
+    mc.Pen()->SetStyle(psClear);
+    mc.Brush()->SetColor(clLime);
+    mc.Polygon({{2, 50}, {30, 45}, {20, 75}});
+    mc.SetPixel(118, 1, clFuchsia);
+    mc.StretchDraw(Rect(100, 60, 116, 72), image.get());
+    mc.SetClipRect(Rect(0, 0, 60, 80));
+    mc.Pen()->SetStyle(psSolid);
+    mc.RoundRect(40, 50, 80, 78, 10, 10);
+    mc.ClearClip();
+    mc.Font()->SetColor(clMaroon);
+    mc.Font()->SetStyle(fsBold);
+    mc.TextOut(62, 2, "Wm");
+  }
+  meta.SetEnhanced(false);
+  meta.SaveToFile(dir.file("m.wmf"));
+  const std::string bytes = testsupport::ReadAll(dir.file("m.wmf"));
+  ASSERT_TRUE(IsPlaceableMetafile(bytes));
+
+  TPicture pic;
+  pic.LoadFromFile(dir.file("m.wmf"));
+  auto* loaded = dynamic_cast<TFormatMetafile*>(pic.GetGraphic());
+  ASSERT_NE(loaded, nullptr);
+  EXPECT_FALSE(loaded->GetEnhanced());
+  EXPECT_EQ(pic.GetWidth(), 120);
+  EXPECT_EQ(pic.GetHeight(), 80);
+  const std::string drawn = Pixels(*loaded);
+  EXPECT_EQ(drawn, Pixels(meta));
+  EXPECT_NE(drawn.find(",128,"), std::string::npos);  // the maroon text came through
+  EXPECT_NE(drawn.find(",255,"), std::string::npos);  // and the red pixel of the image
+  // Saved again it stays a placeable metafile, and a copy keeps the format.
+  pic.SaveToFile(dir.file("again.wmf"));
+  EXPECT_TRUE(IsPlaceableMetafile(testsupport::ReadAll(dir.file("again.wmf"))));
+  TPicture copy;
+  copy.Assign(&pic);
+  auto* copied = dynamic_cast<TFormatMetafile*>(copy.GetGraphic());
+  ASSERT_NE(copied, nullptr);
+  EXPECT_FALSE(copied->GetEnhanced());
+
+  // An enhanced metafile named .wmf still loads; damaged placeable ones are refused.
+  meta.SetEnhanced(true);
+  meta.SaveToFile(dir.file("e.wmf"));
+  TPicture enhanced;
+  enhanced.LoadFromFile(dir.file("e.wmf"));
+  EXPECT_EQ(Pixels(*enhanced.GetGraphic()), Pixels(meta));
+  for (size_t cut : {size_t{10}, size_t{30}, bytes.size() / 2}) {
+    testsupport::WriteAll(dir.file("cut.wmf"), bytes.substr(0, cut));
+    TPicture bad;
+    EXPECT_THROW(bad.LoadFromFile(dir.file("cut.wmf")), EInvalidGraphic) << cut;
+  }
+  std::string huge = bytes;
+  huge[22 + 18] = '\xFF';  // first record claims more words than the file has
+  huge[22 + 19] = '\xFF';
+  testsupport::WriteAll(dir.file("huge.wmf"), huge);
+  TPicture bad;
+  EXPECT_THROW(bad.LoadFromFile(dir.file("huge.wmf")), EInvalidGraphic);
 }
