@@ -729,6 +729,7 @@ bool AlphaBlend(HDC dest, int32_t x, int32_t y, int32_t w, int32_t h, HDC src, i
         WriteRgb(*out, xx, yy, res);
       }
   }
+  dest->Drawn();
   return true;
 }
 
@@ -950,6 +951,7 @@ int DrawText(HDC dc, const std::string& text, TRect& r, uint32_t format)
   }
   dc->SetTextAlign(align);
   if (!(format & DT_NOCLIP)) SelectClipRgn(dc, hadClip == 1 ? &saved : nullptr);
+  dc->Drawn();
   return height;
 }
 

@@ -558,6 +558,7 @@ void BlockTransfer(TCanvas& dest, const TRect& destRect, const QImage* source, c
       }
     }
     p->restore();
+    dest.Drawn();
     return;
   }
   // Pattern: the brush painted over the block, aligned to the brush origin.
@@ -590,6 +591,7 @@ void BlockTransfer(TCanvas& dest, const TRect& destRect, const QImage* source, c
         WriteRgb(*img, x, y, ApplyRop3(index, p, s, ReadRgb(*img, x, y)));
       }
   }
+  dest.Drawn();
 }
 
 }  // namespace gfx
@@ -822,6 +824,7 @@ void TCanvas::Paint(const std::function<void(QPainter&)>& draw)
     p->setOpacity(1.0);
     draw(*p);
     p->restore();
+    Drawn();
     return;
   }
   if (image_->isNull()) return;
@@ -844,6 +847,16 @@ void TCanvas::Paint(const std::function<void(QPainter&)>& draw)
       WriteRgb(*image_, x, y, ApplyRop2(rop, row[x] & 0xFFFFFF, ReadRgb(*image_, x, y)));
     }
   }
+  Drawn();
+}
+
+void TCanvas::Drawn()
+{
+  if (!mono_ || !image_ || image_->isNull()) return;
+  Release();
+  for (int y = 0; y < image_->height(); ++y)
+    for (int x = 0; x < image_->width(); ++x)
+      if (ReadRgb(*image_, x, y) != 0xFFFFFFu) WriteRgb(*image_, x, y, 0);
 }
 
 namespace {
@@ -930,6 +943,7 @@ void TCanvas::FillRect(const TRect& r)
   p->setOpacity(1.0);
   FillWithBrush(*this, *p, f);
   p->restore();
+  Drawn();
 }
 
 void TCanvas::FrameRect(const TRect& r)
@@ -950,6 +964,7 @@ void TCanvas::FrameRect(const TRect& r)
   p->setOpacity(1.0);
   FillWithBrush(*this, *p, f);
   p->restore();
+  Drawn();
 }
 
 namespace {
@@ -1228,6 +1243,7 @@ void TCanvas::TextOut(int32_t x, int32_t y, const std::string& text)
     }
   }(*painter);
   painter->restore();
+  Drawn();
 }
 
 void TCanvas::TextRect(const TRect& r, int32_t x, int32_t y, const std::string& text)
@@ -1247,6 +1263,7 @@ void TCanvas::TextRect(const TRect& r, int32_t x, int32_t y, const std::string& 
   hasClip_ = had;
   state_->clip = old;
   ApplyDeviceState();
+  Drawn();
 }
 
 TSize TCanvas::TextExtent(const std::string& text)
@@ -1323,6 +1340,7 @@ void TCanvas::SetPixel(int32_t x, int32_t y, TColor color)
     Release();
     TColor c = ColorToRGB(color);
     WriteRgb(*image_, x, y, (uint32_t(GetRValue(c)) << 16) | (uint32_t(GetGValue(c)) << 8) | GetBValue(c));
+    Drawn();
     return;
   }
   if (QPainter* p = Painter()) p->fillRect(QRect(x, y, 1, 1), ToQColor(color));
@@ -1382,6 +1400,7 @@ void TBitmap::SetPixelFormat(TPixelFormat f)
   if (f == format_) return;
   canvas_->Release();
   format_ = f;
+  canvas_->SetMonochromeDevice(f == pf1bit);
   if (!image_->isNull()) {
     QImage next = image_->convertToFormat(QtFormat(f));
     if (f == pf1bit) {
@@ -1465,6 +1484,7 @@ void TBitmap::Draw(TCanvas* canvas, const TRect& r)
   if (!p) return;
   QRect dr(std::min(r.Left, r.Right), std::min(r.Top, r.Bottom), std::abs(r.Width()), std::abs(r.Height()));
   p->drawImage(dr, img.mirrored(r.Width() < 0, r.Height() < 0));
+  canvas->Drawn();
 }
 
 namespace {
@@ -1566,6 +1586,7 @@ void TBitmap::LoadFromFile(const std::string& fileName)
   if (img.isNull()) throw EInvalidGraphic("Bitmap image is not valid");
   canvas_->Release();
   format_ = fmt;
+  canvas_->SetMonochromeDevice(fmt == pf1bit);
   *image_ = img.convertToFormat(QtFormat(fmt));
   Changed();
 }
@@ -1581,6 +1602,7 @@ void TBitmap::Assign(const TPersistent* source)
     canvas_->Release();
     b->canvas_->Release();
     format_ = b->format_;
+    canvas_->SetMonochromeDevice(format_ == pf1bit);
     *image_ = b->image_->copy();
     transparentColor_ = b->transparentColor_;
     transparentMode_ = b->transparentMode_;

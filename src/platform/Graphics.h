@@ -241,6 +241,10 @@ public:
   // Runs a drawing under the raster operation (GetROP2): copy paints straight, other operations
   // go through a layer merged pixel by pixel. Does nothing without a device.
   void Paint(const std::function<void(QPainter&)>& draw);
+  // A two-colour device (a monochrome bitmap) keeps only white pixels white, all others turn black.
+  void SetMonochromeDevice(bool v) { mono_ = v; }
+  // Called after a drawing changed the device's pixels: maps them to two colours on such a device.
+  void Drawn();
 
 protected:
   void PreparePen();
@@ -261,6 +265,7 @@ private:
   mutable TColor bkColor_ = clWhite;
   int32_t charExtra_ = 0;
   bool hasClip_ = false;
+  bool mono_ = false;
   TRect clip_;
   QPaintDevice* device_ = nullptr;
   QImage* image_ = nullptr;

@@ -386,6 +386,49 @@ TEST(Brushes, TwoColourPatternsUseTextAndBackgroundColours)
   EXPECT_EQ(c->GetPixel(5, 1), clRed);
 }
 
+TEST(Brushes, DrawingOnAMonochromeBitmapLeavesOnlyWhiteWhite)
+{
+  TBitmap mono;
+  mono.SetSize(16, 8);
+  mono.SetMonochrome(true);
+  TCanvas* c = mono.Canvas();
+  c->Brush()->SetColor(clSilver);  // light, yet not white
+  c->FillRect(Rect(0, 0, 4, 8));
+  c->Pen()->SetColor(clYellow);
+  c->Brush()->SetColor(clWhite);
+  c->Rectangle(4, 0, 8, 8);  // yellow outline, white inside
+  c->SetPixel(9, 1, clRed);
+  c->SetPixel(10, 1, clWhite);
+  c->Pen()->SetMode(pmXor);
+  c->Pen()->SetColor(clBlue);
+  c->MoveTo(12, 0);
+  c->LineTo(12, 8);  // white xor blue is yellow
+  auto colour = MakeBitmap(2, 2);
+  colour->Canvas()->SetPixel(0, 0, clAqua);
+  c->Draw(14, 0, colour.get());
+  EXPECT_EQ(c->GetPixel(1, 1), clBlack);
+  EXPECT_EQ(c->GetPixel(4, 4), clBlack);
+  EXPECT_EQ(c->GetPixel(5, 4), clWhite);
+  EXPECT_EQ(c->GetPixel(9, 1), clBlack);
+  EXPECT_EQ(c->GetPixel(10, 1), clWhite);
+  EXPECT_EQ(c->GetPixel(12, 3), clBlack);
+  EXPECT_EQ(c->GetPixel(14, 0), clBlack);
+  EXPECT_EQ(c->GetPixel(15, 0), clWhite);
+  // As a pattern the drawn bits take the text colour.
+  auto b = MakeBitmap(16, 8);
+  b->Canvas()->Brush()->SetBitmap(&mono);
+  b->Canvas()->SetTextColor(clRed);
+  b->Canvas()->SetBkColor(clLime);
+  b->Canvas()->FillRect(Rect(0, 0, 16, 8));
+  EXPECT_EQ(b->Canvas()->GetPixel(1, 1), clRed);
+  EXPECT_EQ(b->Canvas()->GetPixel(5, 4), clLime);
+  // A colour bitmap keeps its colours.
+  auto full = MakeBitmap(4, 4);
+  full->Canvas()->Brush()->SetColor(clSilver);
+  full->Canvas()->FillRect(Rect(0, 0, 4, 4));
+  EXPECT_EQ(full->Canvas()->GetPixel(1, 1), clSilver);
+}
+
 TEST(PenModes, AllSixteenCombinePenAndDestination)
 {
   const TColor pen = RGB(0xF0, 0x0F, 0x55), dest = RGB(0xCC, 0x33, 0xAA);
