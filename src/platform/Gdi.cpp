@@ -51,6 +51,7 @@ bool TRegion::operator==(const TRegion& other) const { return d_->region == othe
 namespace {
 QRect BoxOf(int32_t x1, int32_t y1, int32_t x2, int32_t y2)
 {
+  ClampCoords(x1, y1, x2, y2);
   if (x1 > x2) std::swap(x1, x2);
   if (y1 > y2) std::swap(y1, y2);
   return QRect(x1, y1, x2 - x1, y2 - y1);
@@ -238,11 +239,22 @@ int SetClip(HDC dc, const QRegion& region)
   return region.rectCount() == 1 ? SIMPLEREGION : COMPLEXREGION;
 }
 
-TRect MapRect(HDC dc, int32_t x1, int32_t y1, int32_t x2, int32_t y2)
+// Corners in logical units to device pixels, kept within the coordinate limits.
+TRect MapRect(HDC dc, int64_t x1, int64_t y1, int64_t x2, int64_t y2)
 {
-  TPoint p[2] = {{x1, y1}, {x2, y2}};
-  LPtoDP(dc, p, 2);
-  return {p[0].x, p[0].y, p[1].x, p[1].y};
+  const QTransform t = dc->GdiState()->Mapping();
+  auto map = [&](int64_t x, int64_t y) {
+    const QPointF p = t.map(QPointF(static_cast<double>(x), static_cast<double>(y)));
+    auto clamp = [](double v) { return static_cast<int32_t>(std::clamp(std::round(v), -double{kCoordLimit}, double{kCoordLimit})); };
+    return TPoint{clamp(p.x()), clamp(p.y())};
+  };
+  const TPoint a = map(x1, y1), b = map(x2, y2);
+  return {a.x, a.y, b.x, b.y};
+}
+
+TRect MapBlock(HDC dc, int32_t x, int32_t y, int32_t w, int32_t h)
+{
+  return MapRect(dc, x, y, int64_t{x} + w, int64_t{y} + h);
 }
 }  // namespace
 
@@ -657,7 +669,7 @@ QImage SourceImage(HDC src, HDC dest)
 bool PatBlt(HDC dc, int32_t x, int32_t y, int32_t w, int32_t h, uint32_t rop)
 {
   if (!dc || !dc->Image()) return false;
-  TRect d = MapRect(dc, x, y, x + w, y + h);
+  TRect d = MapBlock(dc, x, y, w, h);
   BlockTransfer(*dc, d, nullptr, {}, rop);
   return true;
 }
@@ -671,7 +683,7 @@ bool StretchBlt(HDC dest, int32_t x, int32_t y, int32_t w, int32_t h, HDC src, i
                 int32_t sh, uint32_t rop)
 {
   if (!dest) return false;
-  TRect d = MapRect(dest, x, y, x + w, y + h);
+  TRect d = MapBlock(dest, x, y, w, h);
   uint8_t index = (rop >> 16) & 0xFF;
   bool usesSrc = ((index >> 2) & 0x33) != (index & 0x33);
   if (!usesSrc) {
@@ -681,7 +693,7 @@ bool StretchBlt(HDC dest, int32_t x, int32_t y, int32_t w, int32_t h, HDC src, i
   }
   QImage img = SourceImage(src, dest);
   if (img.isNull()) return false;
-  TRect s = MapRect(src, sx, sy, sx + sw, sy + sh);
+  TRect s = MapBlock(src, sx, sy, sw, sh);
   if (!dest->Image()) {
     // A surface without pixels of its own (a printer page) takes a plain copy.
     QPainter* p = dest->Painter();
@@ -704,21 +716,24 @@ bool AlphaBlend(HDC dest, int32_t x, int32_t y, int32_t w, int32_t h, HDC src, i
   if (!dest || !dest->Image() || w <= 0 || h <= 0 || sw <= 0 || sh <= 0) return false;
   QImage img = SourceImage(src, dest);
   if (img.isNull()) return false;
-  if (sx < 0 || sy < 0 || sx + sw > img.width() || sy + sh > img.height()) return false;
-  QImage part = img.copy(sx, sy, sw, sh).convertToFormat(QImage::Format_RGB32);
-  if (sw != w || sh != h) part = part.scaled(w, h, Qt::IgnoreAspectRatio, Qt::FastTransformation);
-  TRect d = MapRect(dest, x, y, x + w, y + h);
-  if (d.Width() != w || d.Height() != h) part = part.scaled(std::abs(d.Width()), std::abs(d.Height()));
+  if (sx < 0 || sy < 0 || int64_t{sx} + sw > img.width() || int64_t{sy} + sh > img.height()) return false;
+  TRect d = MapBlock(dest, x, y, w, h);
+  const int x0 = std::min(d.Left, d.Right), y0 = std::min(d.Top, d.Bottom);
+  const int dw = std::abs(d.Width()), dh = std::abs(d.Height());
+  if (dw == 0 || dh == 0) return true;
   QImage* out = dest->Image();
   dest->Release();
   unsigned a = blend.SourceConstantAlpha;
+  // Only the covered pixels of the surface are worked out; each takes its nearest source pixel.
   QRegion clip = dest->HasClip() ? dest->GdiState()->clip : QRegion(0, 0, out->width(), out->height());
-  clip &= QRegion(d.Left, d.Top, part.width(), part.height());
-  clip &= QRegion(0, 0, out->width(), out->height());
+  clip &= QRegion(QRect(x0, y0, dw, dh) & QRect(0, 0, out->width(), out->height()));
+  auto pick = [](int i, int dsize, int ssize) {
+    return static_cast<int>((static_cast<int64_t>(2 * i + 1) * ssize) / (2 * static_cast<int64_t>(dsize)));
+  };
   for (const QRect& r : clip) {
     for (int yy = r.top(); yy <= r.bottom(); ++yy)
       for (int xx = r.left(); xx <= r.right(); ++xx) {
-        uint32_t s = reinterpret_cast<const QRgb*>(part.constScanLine(yy - d.Top))[xx - d.Left];
+        uint32_t s = ReadRgb(img, sx + pick(xx - x0, dw, sw), sy + pick(yy - y0, dh, sh));
         uint32_t t = ReadRgb(*out, xx, yy);
         uint32_t res = 0;
         for (int shift = 0; shift <= 16; shift += 8) {

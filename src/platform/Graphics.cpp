@@ -515,28 +515,43 @@ void BlockTransfer(TCanvas& dest, const TRect& destRect, const QImage* source, c
 {
   QImage* img = dest.Image();
   if (!img || img->isNull()) return;
-  int dw = destRect.Width(), dh = destRect.Height();
+  const TRect dr = ClampRect(destRect), sr = ClampRect(srcRect);
+  int dw = dr.Width(), dh = dr.Height();
   if (dw == 0 || dh == 0) return;
   uint8_t index = (rop >> 16) & 0xFF;
   bool usesSrc = ((index >> 2) & 0x33) != (index & 0x33);
   bool usesPat = ((index >> 4) & 0x0F) != (index & 0x0F);
-  // Source block at the destination size (nearest pixel), mirrored by negative extents.
+  int x0 = std::min(dr.Left, dr.Right), y0 = std::min(dr.Top, dr.Bottom);
+  int w = std::abs(dw), h = std::abs(dh);
+  // Only the part of the block on the surface (and in the clip) is worked out.
+  QRect visible = QRect(x0, y0, w, h) & QRect(0, 0, img->width(), img->height());
+  if (dest.HasClip()) visible &= dest.GdiState()->clip.boundingRect();
+  if (visible.isEmpty()) return;
+  // Source pixels at the destination size (nearest pixel), mirrored by negative extents.
   QImage src;
   if (usesSrc) {
     if (!source || source->isNull()) return;
-    int sx = std::min(srcRect.Left, srcRect.Right), sy = std::min(srcRect.Top, srcRect.Bottom);
-    int sw = std::abs(srcRect.Width()), sh = std::abs(srcRect.Height());
+    int sx = std::min(sr.Left, sr.Right), sy = std::min(sr.Top, sr.Bottom);
+    int sw = std::abs(sr.Width()), sh = std::abs(sr.Height());
     if (sw == 0 || sh == 0) return;
+    bool mx = (sr.Width() < 0) != (dw < 0), my = (sr.Height() < 0) != (dh < 0);
     // Pixels outside the source read as black.
-    QImage part = source->copy(sx, sy, sw, sh).convertToFormat(QImage::Format_RGB32);
-    bool mx = (srcRect.Width() < 0) != (dw < 0), my = (srcRect.Height() < 0) != (dh < 0);
-    if (mx || my) part = part.mirrored(mx, my);
-    if (part.width() != std::abs(dw) || part.height() != std::abs(dh))
-      part = part.scaled(std::abs(dw), std::abs(dh), Qt::IgnoreAspectRatio, Qt::FastTransformation);
-    src = part;
+    const QImage& from = *source;
+    auto pick = [](int d, int dsize, int ssize, bool mirror) {
+      int k = static_cast<int>((static_cast<int64_t>(2 * d + 1) * ssize) / (2 * static_cast<int64_t>(dsize)));
+      return mirror ? ssize - 1 - k : k;
+    };
+    std::vector<int> cols(visible.width());
+    for (int i = 0; i < visible.width(); ++i) cols[i] = sx + pick(visible.left() + i - x0, w, sw, mx);
+    src = QImage(visible.size(), QImage::Format_RGB32);
+    for (int j = 0; j < visible.height(); ++j) {
+      const int row = sy + pick(visible.top() + j - y0, h, sh, my);
+      auto* out = reinterpret_cast<QRgb*>(src.scanLine(j));
+      const bool rowIn = row >= 0 && row < from.height();
+      for (int i = 0; i < visible.width(); ++i)
+        out[i] = 0xFF000000u | ((rowIn && cols[i] >= 0 && cols[i] < from.width()) ? ReadRgb(from, cols[i], row) : 0);
+    }
   }
-  int x0 = std::min(destRect.Left, destRect.Right), y0 = std::min(destRect.Top, destRect.Bottom);
-  int w = std::abs(dw), h = std::abs(dh);
   if (rop == 0x00CC0020 || rop == 0x00F00021) {
     // Plain copies of the source or the brush go through the painter.
     QPainter* p = dest.Painter();
@@ -545,16 +560,15 @@ void BlockTransfer(TCanvas& dest, const TRect& destRect, const QImage* source, c
     p->resetTransform();
     p->setCompositionMode(QPainter::CompositionMode_Source);
     if (rop == 0x00CC0020) {
-      p->drawImage(x0, y0, src);
+      p->drawImage(visible.topLeft(), src);
     } else {
       TPoint o = dest.GdiState()->brushOrigin;
       p->setBrushOrigin(o.x, o.y);
       TBrush* b = dest.Brush();
-      QRect r(x0, y0, w, h);
-      if (!b->GetBitmap() && b->GetStyle() != bsSolid) p->fillRect(r, ToQColor(dest.GetBkColor()));
+      if (!b->GetBitmap() && b->GetStyle() != bsSolid) p->fillRect(visible, ToQColor(dest.GetBkColor()));
       if (b->GetBitmap() || b->GetStyle() != bsClear) {
         p->setCompositionMode(QPainter::CompositionMode_SourceOver);
-        p->fillRect(r, MakeQBrush(dest));
+        p->fillRect(visible, MakeQBrush(dest));
       }
     }
     p->restore();
@@ -564,14 +578,12 @@ void BlockTransfer(TCanvas& dest, const TRect& destRect, const QImage* source, c
   // Pattern: the brush painted over the block, aligned to the brush origin.
   QImage pat;
   if (usesPat) {
-    pat = QImage(w, h, QImage::Format_RGB32);
+    pat = QImage(visible.size(), QImage::Format_RGB32);
     pat.fill(ToQColor(dest.GetBkColor()));
     QPainter pp(&pat);
-    QPainterPath r;
-    r.addRect(0, 0, w, h);
-    pp.translate(-x0, -y0);
+    pp.translate(-visible.left(), -visible.top());
     QPainterPath whole;
-    whole.addRect(x0, y0, w, h);
+    whole.addRect(visible);
     TBrush* b = dest.Brush();
     if (b->GetBitmap() || b->GetStyle() != bsClear) {
       TPoint o = dest.GdiState()->brushOrigin;
@@ -581,13 +593,13 @@ void BlockTransfer(TCanvas& dest, const TRect& destRect, const QImage* source, c
   }
   dest.Release();
   QRegion clip = dest.HasClip() ? dest.GdiState()->clip : QRegion(0, 0, img->width(), img->height());
-  clip &= QRegion(x0, y0, w, h);
-  clip &= QRegion(0, 0, img->width(), img->height());
+  clip &= QRegion(visible);
+  const int vx = visible.left(), vy = visible.top();
   for (const QRect& r : clip) {
     for (int y = r.top(); y <= r.bottom(); ++y)
       for (int x = r.left(); x <= r.right(); ++x) {
-        uint32_t s = usesSrc ? reinterpret_cast<const QRgb*>(src.constScanLine(y - y0))[x - x0] & 0xFFFFFF : 0;
-        uint32_t p = usesPat ? reinterpret_cast<const QRgb*>(pat.constScanLine(y - y0))[x - x0] & 0xFFFFFF : 0;
+        uint32_t s = usesSrc ? reinterpret_cast<const QRgb*>(src.constScanLine(y - vy))[x - vx] & 0xFFFFFF : 0;
+        uint32_t p = usesPat ? reinterpret_cast<const QRgb*>(pat.constScanLine(y - vy))[x - vx] & 0xFFFFFF : 0;
         WriteRgb(*img, x, y, ApplyRop3(index, p, s, ReadRgb(*img, x, y)));
       }
   }
@@ -704,8 +716,9 @@ TRect TCanvas::GetClipRect()
   return r;
 }
 
-void TCanvas::SetClipRect(const TRect& r)
+void TCanvas::SetClipRect(const TRect& given)
 {
+  const TRect r = ClampRect(given);
   hasClip_ = true;
   clip_ = r;
   state_->clip = QRegion(r.Left, r.Top, std::max(0, r.Width()), std::max(0, r.Height()));
@@ -874,12 +887,14 @@ void Normalize(int32_t& x1, int32_t& y1, int32_t& x2, int32_t& y2)
 
 void TCanvas::MoveTo(int32_t x, int32_t y)
 {
+  ClampCoords(x, y);
   penPos_ = {x, y};
   if (state_->pathOpen) state_->PathMoveTo(C(x, y));
 }
 
 void TCanvas::LineTo(int32_t x, int32_t y)
 {
+  ClampCoords(x, y);
   TPoint from = penPos_;
   penPos_ = {x, y};
   if (state_->pathOpen) {
@@ -897,6 +912,7 @@ void TCanvas::LineTo(int32_t x, int32_t y)
 
 void TCanvas::Rectangle(int32_t x1, int32_t y1, int32_t x2, int32_t y2)
 {
+  ClampCoords(x1, y1, x2, y2);
   Normalize(x1, y1, x2, y2);
   if (state_->pathOpen) {
     QPainterPath r;
@@ -929,7 +945,7 @@ void TCanvas::Rectangle(int32_t x1, int32_t y1, int32_t x2, int32_t y2)
 
 void TCanvas::FillRect(const TRect& r)
 {
-  TRect n = r;
+  TRect n = ClampRect(r);
   Normalize(n.Left, n.Top, n.Right, n.Bottom);
   PrepareBrush();
   QPainterPath f;
@@ -948,7 +964,7 @@ void TCanvas::FillRect(const TRect& r)
 
 void TCanvas::FrameRect(const TRect& r)
 {
-  TRect n = r;
+  TRect n = ClampRect(r);
   Normalize(n.Left, n.Top, n.Right, n.Bottom);
   if (n.IsEmpty() || !HasDevice()) return;
   PrepareBrush();
@@ -978,6 +994,7 @@ QPainterPath EllipsePath(int32_t x1, int32_t y1, int32_t x2, int32_t y2)
 
 void TCanvas::Ellipse(int32_t x1, int32_t y1, int32_t x2, int32_t y2)
 {
+  ClampCoords(x1, y1, x2, y2);
   Normalize(x1, y1, x2, y2);
   if (state_->pathOpen) {
     state_->PathAdd(EllipsePath(x1, y1, x2, y2), true);
@@ -1008,6 +1025,7 @@ void TCanvas::Ellipse(int32_t x1, int32_t y1, int32_t x2, int32_t y2)
 
 void TCanvas::RoundRect(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x3, int32_t y3)
 {
+  ClampCoords(x1, y1, x2, y2, x3, y3);
   Normalize(x1, y1, x2, y2);
   QRectF box(CC(x1, y1), CC(x2 - 1, y2 - 1));
   QPainterPath rr;
@@ -1038,8 +1056,10 @@ QPainterPath PolyPath(const std::vector<TPoint>& pts, bool close)
 }
 }  // namespace
 
-void TCanvas::Polygon(const std::vector<TPoint>& points)
+void TCanvas::Polygon(const std::vector<TPoint>& given)
 {
+  std::vector<TPoint> copy;
+  const std::vector<TPoint>& points = ClampPoints(given, copy);
   if (points.size() < 2) return;
   QPainterPath path = PolyPath(points, true);
   if (state_->pathOpen) {
@@ -1054,8 +1074,10 @@ void TCanvas::Polygon(const std::vector<TPoint>& points)
   });
 }
 
-void TCanvas::Polyline(const std::vector<TPoint>& points)
+void TCanvas::Polyline(const std::vector<TPoint>& given)
 {
+  std::vector<TPoint> copy;
+  const std::vector<TPoint>& points = ClampPoints(given, copy);
   if (points.size() < 2) return;
   QPainterPath path = PolyPath(points, false);
   if (state_->pathOpen) {
@@ -1067,8 +1089,10 @@ void TCanvas::Polyline(const std::vector<TPoint>& points)
   Paint([&](QPainter& p) { StrokeWithPen(*this, p, path); });
 }
 
-void TCanvas::PolyBezier(const std::vector<TPoint>& points)
+void TCanvas::PolyBezier(const std::vector<TPoint>& given)
 {
+  std::vector<TPoint> copy;
+  const std::vector<TPoint>& points = ClampPoints(given, copy);
   if (points.size() < 4) return;
   QPainterPath path;
   path.moveTo(C(points[0].x, points[0].y));
@@ -1119,6 +1143,7 @@ QPainterPath ArcPath(ArcKind kind, int32_t x1, int32_t y1, int32_t x2, int32_t y
 
 void TCanvas::Arc(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x3, int32_t y3, int32_t x4, int32_t y4)
 {
+  ClampCoords(x1, y1, x2, y2, x3, y3, x4, y4);
   QPainterPath path = ArcPath(ArcKind::Arc, x1, y1, x2, y2, x3, y3, x4, y4, state_->arcDirection == 2);
   if (state_->pathOpen) {
     state_->PathAdd(path, true);
@@ -1131,6 +1156,7 @@ void TCanvas::Arc(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x3, in
 
 void TCanvas::Pie(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x3, int32_t y3, int32_t x4, int32_t y4)
 {
+  ClampCoords(x1, y1, x2, y2, x3, y3, x4, y4);
   QPainterPath path = ArcPath(ArcKind::Pie, x1, y1, x2, y2, x3, y3, x4, y4, state_->arcDirection == 2);
   if (state_->pathOpen) {
     state_->PathAdd(path, true);
@@ -1146,6 +1172,7 @@ void TCanvas::Pie(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x3, in
 
 void TCanvas::Chord(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x3, int32_t y3, int32_t x4, int32_t y4)
 {
+  ClampCoords(x1, y1, x2, y2, x3, y3, x4, y4);
   QPainterPath path = ArcPath(ArcKind::Chord, x1, y1, x2, y2, x3, y3, x4, y4, state_->arcDirection == 2);
   if (state_->pathOpen) {
     state_->PathAdd(path, true);
@@ -1171,6 +1198,7 @@ int TextAdvance(const QFontMetrics& fm, const QString& s, int extra)
 
 void TCanvas::TextOut(int32_t x, int32_t y, const std::string& text)
 {
+  ClampCoords(x, y);
   PrepareFont();
   QString s = QString::fromStdString(text);
   QFont qf = MakeQFont(*font_);
@@ -1246,8 +1274,10 @@ void TCanvas::TextOut(int32_t x, int32_t y, const std::string& text)
   Drawn();
 }
 
-void TCanvas::TextRect(const TRect& r, int32_t x, int32_t y, const std::string& text)
+void TCanvas::TextRect(const TRect& given, int32_t x, int32_t y, const std::string& text)
 {
+  const TRect r = ClampRect(given);
+  ClampCoords(x, y);
   bool had = hasClip_;
   QRegion old = state_->clip;
   QRegion rr(r.Left, r.Top, std::max(0, r.Width()), std::max(0, r.Height()));
@@ -1279,17 +1309,20 @@ TSize TCanvas::TextExtent(const std::string& text)
 void TCanvas::Draw(int32_t x, int32_t y, TGraphic* graphic)
 {
   if (!graphic || graphic->Empty()) return;
-  graphic->Draw(this, Rect(x, y, x + graphic->GetWidth(), y + graphic->GetHeight()));
+  ClampCoords(x, y);
+  graphic->Draw(this, Rect(x, y, ClampCoord(static_cast<int32_t>(std::min<int64_t>(int64_t{x} + graphic->GetWidth(), kCoordLimit))),
+                           ClampCoord(static_cast<int32_t>(std::min<int64_t>(int64_t{y} + graphic->GetHeight(), kCoordLimit)))));
 }
 
 void TCanvas::StretchDraw(const TRect& r, TGraphic* graphic)
 {
   if (!graphic || graphic->Empty()) return;
-  graphic->Draw(this, r);
+  graphic->Draw(this, ClampRect(r));
 }
 
-void TCanvas::CopyRect(const TRect& dest, TCanvas* source, const TRect& src)
+void TCanvas::CopyRect(const TRect& givenDest, TCanvas* source, const TRect& givenSrc)
 {
+  const TRect dest = ClampRect(givenDest), src = ClampRect(givenSrc);
   if (!HasDevice()) return;
   const QImage* img = source ? source->Image() : nullptr;
   QImage copy;

@@ -50,6 +50,30 @@ struct TCanvas::TGdiState {
 
 namespace gfx {
 
+// Coordinates are kept within 24 bits, the range the painter rasterises exactly, so that sizes and
+// differences of figures never overflow; anything beyond lies far outside every surface.
+constexpr int32_t kCoordLimit = (1 << 23) - 1;
+inline int32_t ClampCoord(int32_t v) { return v < -kCoordLimit ? -kCoordLimit : v > kCoordLimit ? kCoordLimit : v; }
+template <typename... T>
+void ClampCoords(T&... v)
+{
+  ((v = ClampCoord(v)), ...);
+}
+inline TRect ClampRect(const TRect& r)
+{
+  return TRect{ClampCoord(r.Left), ClampCoord(r.Top), ClampCoord(r.Right), ClampCoord(r.Bottom)};
+}
+// points, or a copy of them within the limits.
+inline const std::vector<TPoint>& ClampPoints(const std::vector<TPoint>& points, std::vector<TPoint>& copy)
+{
+  bool inside = true;
+  for (const TPoint& p : points) inside = inside && p.x == ClampCoord(p.x) && p.y == ClampCoord(p.y);
+  if (inside) return points;
+  copy = points;
+  for (TPoint& p : copy) ClampCoords(p.x, p.y);
+  return copy;
+}
+
 QColor ToQColor(TColor c);
 TColor FromQRgb(QRgb rgb);
 

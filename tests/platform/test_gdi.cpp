@@ -527,3 +527,70 @@ TEST(Mapping, AnisotropicScalesDrawingAndPoints)
   EXPECT_EQ(GetDeviceCaps(dc, HORZRES), 40);
   EXPECT_EQ(GetDeviceCaps(dc, LOGPIXELSX), 96);
 }
+
+TEST(Hostile, HugeNegativeAndEmptySizesNeitherCrashNorAllocate)
+{
+  constexpr int32_t kMax = 0x7FFFFFFF, kMin = -0x7FFFFFFF - 1;
+  auto b = MakeBitmap(20, 20);
+  HDC dc = b->Canvas();
+  dc->Brush()->SetColor(clRed);
+  dc->Rectangle(kMin, kMin, kMax, kMax);
+  dc->Ellipse(-100000000, -100000000, 100000000, 100000000);
+  dc->RoundRect(kMin, 0, kMax, 10, kMax, kMin);
+  dc->Arc(5, 5, 5, 5, 0, 0, 0, 0);
+  dc->Pie(kMin, kMin, kMax, kMax, 0, 0, 1, 1);
+  dc->MoveTo(kMin, kMin);
+  dc->LineTo(kMax, kMax);
+  dc->Polygon({});
+  dc->Polygon({{1, 1}});
+  dc->Polyline({});
+  dc->PolyBezier({{1, 1}, {2, 2}});
+  dc->FillRect(Rect(kMin, kMin, kMax, kMax));
+  EXPECT_EQ(Count(*b, clRed), 20 * 20);  // a huge block still covers the whole surface
+  dc->Brush()->SetColor(clBlue);
+  dc->Pen()->SetStyle(psClear);
+  dc->Rectangle(kMin, kMin, kMax, kMax);
+  EXPECT_EQ(Count(*b, clBlue), 20 * 20);
+  dc->Pen()->SetStyle(psSolid);
+  dc->FrameRect(Rect(kMax, kMax, kMin, kMin));
+  dc->TextRect(Rect(kMin, kMin, kMax, kMax), 0, 0, "x");
+  dc->SetClipRect(Rect(kMin, kMin, kMax, kMax));
+  dc->ClearClip();
+  dc->Brush()->SetColor(clWhite);
+  EXPECT_TRUE(PatBlt(dc, 0, 0, kMax, kMax, DSTINVERT));
+  EXPECT_EQ(GetPixel(dc, 19, 19), clYellow);  // blue inverted (the text's cell aside)
+  EXPECT_EQ(GetPixel(dc, 0, 19), clYellow);
+  EXPECT_TRUE(PatBlt(dc, 0, 0, kMax, kMax, PATINVERT));
+  EXPECT_TRUE(PatBlt(dc, kMax, kMax, kMin, kMin, DSTINVERT));
+  PatBlt(dc, -1000000, -1000000, 2000000, 2000000, PATCOPY);
+  auto src = MakeBitmap(4, 4);
+  BitBlt(dc, 0, 0, kMax, kMax, src->Canvas(), 0, 0, SRCINVERT);
+  StretchBlt(dc, 0, 0, 100000, 100000, src->Canvas(), 0, 0, 4, 4, SRCINVERT);
+  StretchBlt(dc, 0, 0, 10, 10, src->Canvas(), kMin, kMin, kMax, kMax, SRCCOPY);
+  StretchBlt(dc, 0, 0, -100000, -100000, src->Canvas(), 0, 0, 4, 4, SRCCOPY);
+  StretchBlt(dc, 0, 0, 10, 10, src->Canvas(), 0, 0, 0, 0, SRCCOPY);
+  TBlendFunction half;
+  half.SourceConstantAlpha = 128;
+  AlphaBlend(dc, 0, 0, 100000, 100000, src->Canvas(), 0, 0, 4, 4, half);
+  EXPECT_FALSE(AlphaBlend(dc, 0, 0, 4, 4, src->Canvas(), 1, 1, kMax, kMax, half));
+  dc->CopyRect(Rect(kMin, kMin, kMax, kMax), src->Canvas(), Rect(0, 0, 4, 4));
+  dc->StretchDraw(Rect(0, 0, -100000, 100000), src.get());
+  TRegion r = CreateEllipticRgn(kMin, kMin, kMax, kMax);
+  SelectClipRgn(dc, &r);
+  SelectClipRgn(dc, nullptr);
+  TRect tr = Rect(0, 0, kMin, 10);
+  DrawText(dc, "a b c", tr, DT_WORDBREAK);
+  // Empty bitmaps take drawing and reading quietly.
+  TBitmap empty;
+  empty.SetSize(-5, 100);
+  EXPECT_EQ(empty.GetWidth(), 0);
+  empty.Canvas()->Rectangle(0, 0, 10, 10);
+  empty.Canvas()->TextOut(0, 0, "x");
+  EXPECT_EQ(empty.Canvas()->GetPixel(0, 0), CLR_INVALID);
+  PatBlt(empty.Canvas(), 0, 0, 5, 5, BLACKNESS);
+  EXPECT_THROW(empty.SetSize(kMax, kMax), Exception);
+  EXPECT_EQ(empty.GetWidth(), 0);
+  BitBlt(dc, 0, 0, 5, 5, empty.Canvas(), 0, 0, SRCCOPY);
+  EXPECT_THROW(empty.ScanLine(0), EInvalidGraphic);
+  dc->Draw(0, 0, &empty);
+}
