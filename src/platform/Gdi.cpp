@@ -205,6 +205,13 @@ int CombineRgn(TRegion& dest, const TRegion& a, const TRegion& b, int mode)
 
 int OffsetRgn(TRegion& r, int32_t dx, int32_t dy)
 {
+  // A move that would carry the region beyond the coordinate limits fails and leaves it alone.
+  if (!r.IsEmpty()) {
+    const QRect b = r.data().region.boundingRect();
+    const int64_t l = int64_t{b.left()} + dx, t = int64_t{b.top()} + dy;
+    const int64_t rr = int64_t{b.right()} + dx, bb = int64_t{b.bottom()} + dy;
+    if (std::min(l, t) < -kCoordLimit || std::max(rr, bb) > kCoordLimit) return RGN_ERROR;
+  }
   r.data().region.translate(dx, dy);
   return r.Kind();
 }
@@ -451,6 +458,7 @@ bool WidenPath(HDC dc)
 bool ArcTo(HDC dc, int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x3, int32_t y3, int32_t x4, int32_t y4)
 {
   if (!dc) return false;
+  ClampCoords(x1, y1, x2, y2, x3, y3, x4, y4);
   auto* s = dc->GdiState();
   // The very curve of Arc: traced through pixel centres, while the line to its start runs
   // through pixel indices.
@@ -646,7 +654,7 @@ TColor SetPixel(HDC dc, int32_t x, int32_t y, TColor c)
 {
   if (!dc) return CLR_INVALID;
   TPoint p{x, y};
-  LPtoDP(dc, &p, 1);
+  if (!LPtoDP(dc, &p, 1)) return CLR_INVALID;
   TSize s = dc->DeviceSize();
   if (p.x < 0 || p.y < 0 || p.x >= s.cx || p.y >= s.cy) return CLR_INVALID;
   if (dc->HasClip() && !dc->GdiState()->clip.contains(QPoint(p.x, p.y))) return CLR_INVALID;
@@ -903,6 +911,7 @@ std::string Ellipsize(HDC dc, const std::string& line, int width)
 int DrawText(HDC dc, const std::string& text, TRect& r, uint32_t format)
 {
   if (!dc) return 0;
+  r = ClampRect(r);
   std::string s = (format & DT_NOPREFIX) ? text : StripPrefix(text);
   if (format & DT_WORDBREAK) s.erase(std::remove(s.begin(), s.end(), kUnderlineMark), s.end());
   std::vector<std::string> lines;
@@ -1025,15 +1034,26 @@ bool SetViewportExtEx(HDC dc, int32_t cx, int32_t cy, TSize* old)
   return true;
 }
 
+namespace {
+// Maps the points; false, leaving them unchanged, when one lands beyond 32-bit coordinates.
+bool MapPoints(const QTransform& t, TPoint* points, int count)
+{
+  std::vector<TPoint> out(static_cast<size_t>(std::max(count, 0)));
+  for (int i = 0; i < count; ++i) {
+    const QPointF p = t.map(QPointF(points[i].x, points[i].y));
+    if (!(std::abs(p.x()) < 2147483647.0 && std::abs(p.y()) < 2147483647.0)) return false;
+    out[i] = {RoundAway32(p.x()), RoundAway32(p.y())};
+  }
+  std::copy(out.begin(), out.end(), points);
+  return true;
+}
+}  // namespace
+
 bool LPtoDP(HDC dc, TPoint* points, int count)
 {
   if (!dc || (!points && count > 0)) return false;
   QTransform t = dc->GdiState()->Mapping();
-  for (int i = 0; i < count; ++i) {
-    QPointF p = t.map(QPointF(points[i].x, points[i].y));
-    points[i] = {RoundAway32(p.x()), RoundAway32(p.y())};
-  }
-  return true;
+  return MapPoints(t, points, count);
 }
 
 bool DPtoLP(HDC dc, TPoint* points, int count)
@@ -1042,11 +1062,7 @@ bool DPtoLP(HDC dc, TPoint* points, int count)
   bool invertible = false;
   QTransform t = dc->GdiState()->Mapping().inverted(&invertible);
   if (!invertible) return false;
-  for (int i = 0; i < count; ++i) {
-    QPointF p = t.map(QPointF(points[i].x, points[i].y));
-    points[i] = {RoundAway32(p.x()), RoundAway32(p.y())};
-  }
-  return true;
+  return MapPoints(t, points, count);
 }
 
 int GetDeviceCaps(HDC dc, int index)

@@ -1345,7 +1345,9 @@ TPoint ToDevice(const TCanvas::TGdiState& s, int32_t x, int32_t y)
 {
   if (s.mapMode == 1 && s.windowOrg == TPoint{} && s.viewportOrg == TPoint{}) return {x, y};
   QPointF p = s.Mapping().map(QPointF(x, y));
-  return {RoundAway32(p.x()), RoundAway32(p.y())};
+  // Far points stay far, within the coordinate limits.
+  auto clamp = [](double v) { return static_cast<int32_t>(std::clamp(std::round(v), -1.0 * kCoordLimit, 1.0 * kCoordLimit)); };
+  return {clamp(p.x()), clamp(p.y())};
 }
 }  // namespace
 

@@ -578,8 +578,26 @@ TEST(Hostile, HugeNegativeAndEmptySizesNeitherCrashNorAllocate)
   TRegion r = CreateEllipticRgn(kMin, kMin, kMax, kMax);
   SelectClipRgn(dc, &r);
   SelectClipRgn(dc, nullptr);
-  TRect tr = Rect(0, 0, kMin, 10);
-  DrawText(dc, "a b c", tr, DT_WORDBREAK);
+  TRect tr = Rect(kMax, 0, kMin, 10);
+  DrawText(dc, "a b c", tr, DT_WORDBREAK | DT_CENTER);
+  MoveToEx(dc, kMin, kMax, nullptr);
+  ArcTo(dc, kMin, kMin, kMax, kMax, kMax, 0, 0, kMin);
+  // Regions refuse to move beyond the coordinate limits; far points do not map.
+  TRegion moved = CreateRectRgn(0, 0, 10, 10);
+  EXPECT_EQ(OffsetRgn(moved, kMax, 0), RGN_ERROR);
+  EXPECT_TRUE(PtInRegion(moved, 5, 5));
+  EXPECT_EQ(OffsetRgn(moved, 10, 0), SIMPLEREGION);
+  EXPECT_TRUE(PtInRegion(moved, 15, 5));
+  SetMapMode(dc, MM_ANISOTROPIC);
+  SetWindowExtEx(dc, 1, 1, nullptr);
+  SetViewportExtEx(dc, 1000, 1000, nullptr);
+  TPoint far{kMax / 10, 5};
+  EXPECT_FALSE(LPtoDP(dc, &far, 1));
+  EXPECT_EQ(far.x, kMax / 10);  // unchanged
+  EXPECT_EQ(SetPixel(dc, kMax / 10, 0, clRed), CLR_INVALID);
+  EXPECT_EQ(GetPixel(dc, kMax / 10, 0), CLR_INVALID);
+  dc->Rectangle(0, 0, kMax, kMax);
+  SetMapMode(dc, MM_TEXT);
   // Empty bitmaps take drawing and reading quietly.
   TBitmap empty;
   empty.SetSize(-5, 100);
