@@ -21,61 +21,21 @@ void TGraphicsObject::Changed()
   if (OnChange) OnChange(this);
 }
 
-void TPen::SetColor(TColor v)
-{
-  if (color_ == v) return;
-  color_ = v;
-  Changed();
-}
+void TPen::SetColor(TColor v) { Change(color_, v); }
 
-void TPen::SetWidth(int32_t v)
-{
-  if (width_ == v) return;
-  width_ = v;
-  Changed();
-}
+void TPen::SetWidth(int32_t v) { Change(width_, v); }
 
-void TPen::SetStyle(TPenStyle v)
-{
-  if (style_ == v) return;
-  style_ = v;
-  Changed();
-}
+void TPen::SetStyle(TPenStyle v) { Change(style_, v); }
 
-void TPen::SetMode(TPenMode v)
-{
-  if (mode_ == v) return;
-  mode_ = v;
-  Changed();
-}
+void TPen::SetMode(TPenMode v) { Change(mode_, v); }
 
-void TPen::SetEndCap(TPenEndCap v)
-{
-  if (endCap_ == v) return;
-  endCap_ = v;
-  Changed();
-}
+void TPen::SetEndCap(TPenEndCap v) { Change(endCap_, v); }
 
-void TPen::SetJoin(TPenJoin v)
-{
-  if (join_ == v) return;
-  join_ = v;
-  Changed();
-}
+void TPen::SetJoin(TPenJoin v) { Change(join_, v); }
 
-void TPen::SetGeometric(bool v)
-{
-  if (geometric_ == v) return;
-  geometric_ = v;
-  Changed();
-}
+void TPen::SetGeometric(bool v) { Change(geometric_, v); }
 
-void TPen::SetUserStyle(const std::vector<uint32_t>& v)
-{
-  if (userStyle_ == v) return;
-  userStyle_ = v;
-  Changed();
-}
+void TPen::SetUserStyle(const std::vector<uint32_t>& v) { Change(userStyle_, v); }
 
 void TPen::Assign(const TPersistent* source)
 {
@@ -106,12 +66,7 @@ void TBrush::SetColor(TColor v)
   Changed();
 }
 
-void TBrush::SetStyle(TBrushStyle v)
-{
-  if (style_ == v) return;
-  style_ = v;
-  Changed();
-}
+void TBrush::SetStyle(TBrushStyle v) { Change(style_, v); }
 
 void TBrush::SetBitmap(TBitmap* v)
 {
@@ -149,65 +104,25 @@ int32_t MulDiv(int32_t a, int32_t b, int32_t c)
 }
 }  // namespace
 
-void TFont::SetName(const std::string& v)
-{
-  if (name_ == v) return;
-  name_ = v;
-  Changed();
-}
+void TFont::SetName(const std::string& v) { Change(name_, v); }
 
 int32_t TFont::GetSize() const { return -MulDiv(height_, 72, PixelsPerInch); }
 
 void TFont::SetSize(int32_t v) { SetHeight(-MulDiv(v, PixelsPerInch, 72)); }
 
-void TFont::SetHeight(int32_t v)
-{
-  if (height_ == v) return;
-  height_ = v;
-  Changed();
-}
+void TFont::SetHeight(int32_t v) { Change(height_, v); }
 
-void TFont::SetColor(TColor v)
-{
-  if (color_ == v) return;
-  color_ = v;
-  Changed();
-}
+void TFont::SetColor(TColor v) { Change(color_, v); }
 
-void TFont::SetStyle(TFontStyles v)
-{
-  if (style_ == v) return;
-  style_ = v;
-  Changed();
-}
+void TFont::SetStyle(TFontStyles v) { Change(style_, v); }
 
-void TFont::SetOrientation(int32_t v)
-{
-  if (orientation_ == v) return;
-  orientation_ = v;
-  Changed();
-}
+void TFont::SetOrientation(int32_t v) { Change(orientation_, v); }
 
-void TFont::SetPitch(TFontPitch v)
-{
-  if (pitch_ == v) return;
-  pitch_ = v;
-  Changed();
-}
+void TFont::SetPitch(TFontPitch v) { Change(pitch_, v); }
 
-void TFont::SetCharset(uint8_t v)
-{
-  if (charset_ == v) return;
-  charset_ = v;
-  Changed();
-}
+void TFont::SetCharset(uint8_t v) { Change(charset_, v); }
 
-void TFont::SetQuality(TFontQuality v)
-{
-  if (quality_ == v) return;
-  quality_ = v;
-  Changed();
-}
+void TFont::SetQuality(TFontQuality v) { Change(quality_, v); }
 
 void TFont::Assign(const TPersistent* source)
 {

@@ -24,6 +24,14 @@ public:
 
 protected:
   void Changed();
+  // Sets a field and reports the change when the value differs.
+  template <class T>
+  void Change(T& field, const T& v)
+  {
+    if (field == v) return;
+    field = v;
+    Changed();
+  }
 };
 
 enum TPenStyle { psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear, psInsideFrame, psUserStyle, psAlternate };
