@@ -369,6 +369,14 @@ MetaRecord StartRecord(TCanvas& c, RecKind kind)
   return r;
 }
 
+// Records a shape drawn through the given points with the canvas's current pen, brush and clip.
+void AddShape(TCanvas& c, std::vector<MetaRecord>& records, RecKind kind, std::vector<TPoint> pts)
+{
+  MetaRecord r = StartRecord(c, kind);
+  r.pts = std::move(pts);
+  records.push_back(std::move(r));
+}
+
 }  // namespace
 
 #define RECORD_GUARD \
@@ -381,103 +389,80 @@ void TMetafileCanvas::LineTo(int32_t x, int32_t y)
   TPoint from = GetPenPos();
   SetPenPos({x, y});
   RECORD_GUARD;
-  MetaRecord r = StartRecord(*this, RecKind::Polyline);
-  r.pts = {from, {x, y}};
-  impl_->data->records.push_back(std::move(r));
+  AddShape(*this, impl_->data->records, RecKind::Polyline, {from, {x, y}});
 }
 
 void TMetafileCanvas::Rectangle(int32_t x1, int32_t y1, int32_t x2, int32_t y2)
 {
   RECORD_GUARD;
-  MetaRecord r = StartRecord(*this, RecKind::Rectangle);
-  r.pts = {{x1, y1}, {x2, y2}};
-  impl_->data->records.push_back(std::move(r));
+  AddShape(*this, impl_->data->records, RecKind::Rectangle, {{x1, y1}, {x2, y2}});
 }
 
 void TMetafileCanvas::FillRect(const TRect& rc)
 {
   RECORD_GUARD;
-  MetaRecord r = StartRecord(*this, RecKind::FillRect);
-  r.pts = {{rc.Left, rc.Top}, {rc.Right, rc.Bottom}};
-  impl_->data->records.push_back(std::move(r));
+  AddShape(*this, impl_->data->records, RecKind::FillRect, {{rc.Left, rc.Top}, {rc.Right, rc.Bottom}});
 }
 
 void TMetafileCanvas::FrameRect(const TRect& rc)
 {
   RECORD_GUARD;
-  MetaRecord r = StartRecord(*this, RecKind::FrameRect);
-  r.pts = {{rc.Left, rc.Top}, {rc.Right, rc.Bottom}};
-  impl_->data->records.push_back(std::move(r));
+  AddShape(*this, impl_->data->records, RecKind::FrameRect, {{rc.Left, rc.Top}, {rc.Right, rc.Bottom}});
 }
 
 void TMetafileCanvas::Ellipse(int32_t x1, int32_t y1, int32_t x2, int32_t y2)
 {
   RECORD_GUARD;
-  MetaRecord r = StartRecord(*this, RecKind::Ellipse);
-  r.pts = {{x1, y1}, {x2, y2}};
-  impl_->data->records.push_back(std::move(r));
+  AddShape(*this, impl_->data->records, RecKind::Ellipse, {{x1, y1}, {x2, y2}});
 }
 
 void TMetafileCanvas::RoundRect(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x3, int32_t y3)
 {
   RECORD_GUARD;
-  MetaRecord r = StartRecord(*this, RecKind::RoundRect);
-  r.pts = {{x1, y1}, {x2, y2}, {x3, y3}};
-  impl_->data->records.push_back(std::move(r));
+  AddShape(*this, impl_->data->records, RecKind::RoundRect, {{x1, y1}, {x2, y2}, {x3, y3}});
 }
 
 void TMetafileCanvas::Polygon(const std::vector<TPoint>& points)
 {
   RECORD_GUARD;
   if (points.size() < 2) return;
-  MetaRecord r = StartRecord(*this, RecKind::Polygon);
-  r.pts = points;
-  impl_->data->records.push_back(std::move(r));
+  AddShape(*this, impl_->data->records, RecKind::Polygon, points);
 }
 
 void TMetafileCanvas::Polyline(const std::vector<TPoint>& points)
 {
   RECORD_GUARD;
   if (points.size() < 2) return;
-  MetaRecord r = StartRecord(*this, RecKind::Polyline);
-  r.pts = points;
-  impl_->data->records.push_back(std::move(r));
+  AddShape(*this, impl_->data->records, RecKind::Polyline, points);
 }
 
 void TMetafileCanvas::PolyBezier(const std::vector<TPoint>& points)
 {
   RECORD_GUARD;
   if (points.size() < 4) return;
-  MetaRecord r = StartRecord(*this, RecKind::PolyBezier);
-  r.pts.assign(points.begin(), points.begin() + static_cast<std::ptrdiff_t>(1 + (points.size() - 1) / 3 * 3));
-  impl_->data->records.push_back(std::move(r));
+  const auto end = points.begin() + static_cast<std::ptrdiff_t>(1 + (points.size() - 1) / 3 * 3);
+  AddShape(*this, impl_->data->records, RecKind::PolyBezier, std::vector<TPoint>(points.begin(), end));
 }
 
 void TMetafileCanvas::Arc(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x3, int32_t y3, int32_t x4,
                           int32_t y4)
 {
   RECORD_GUARD;
-  MetaRecord r = StartRecord(*this, RecKind::Arc);
-  r.pts = {{x1, y1}, {x2, y2}, {x3, y3}, {x4, y4}};
-  impl_->data->records.push_back(std::move(r));
+  AddShape(*this, impl_->data->records, RecKind::Arc, {{x1, y1}, {x2, y2}, {x3, y3}, {x4, y4}});
 }
 
 void TMetafileCanvas::Pie(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x3, int32_t y3, int32_t x4,
                           int32_t y4)
 {
   RECORD_GUARD;
-  MetaRecord r = StartRecord(*this, RecKind::Pie);
-  r.pts = {{x1, y1}, {x2, y2}, {x3, y3}, {x4, y4}};
-  impl_->data->records.push_back(std::move(r));
+  AddShape(*this, impl_->data->records, RecKind::Pie, {{x1, y1}, {x2, y2}, {x3, y3}, {x4, y4}});
 }
 
 void TMetafileCanvas::Chord(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x3, int32_t y3, int32_t x4,
                             int32_t y4)
 {
   RECORD_GUARD;
-  MetaRecord r = StartRecord(*this, RecKind::Chord);
-  r.pts = {{x1, y1}, {x2, y2}, {x3, y3}, {x4, y4}};
-  impl_->data->records.push_back(std::move(r));
+  AddShape(*this, impl_->data->records, RecKind::Chord, {{x1, y1}, {x2, y2}, {x3, y3}, {x4, y4}});
 }
 
 namespace {
