@@ -12,6 +12,7 @@
 #include <iterator>
 #include <map>
 
+#include "platform/EmfRecords.h"
 #include "platform/GraphicsPrivate.h"
 
 namespace {
@@ -565,68 +566,14 @@ TSize TMetafileCanvas::DeviceSize() const
 
 namespace {
 
-enum : uint32_t {
-  EMR_HEADER = 1, EMR_POLYBEZIER = 2, EMR_POLYGON = 3, EMR_POLYLINE = 4, EMR_EOF = 14, EMR_SETPIXELV = 15,
-  EMR_SETBKMODE = 18, EMR_SETPOLYFILLMODE = 19, EMR_SETROP2 = 20, EMR_SETTEXTALIGN = 22, EMR_SETTEXTCOLOR = 24,
-  EMR_SETBKCOLOR = 25, EMR_MOVETOEX = 27, EMR_INTERSECTCLIPRECT = 30, EMR_SELECTOBJECT = 37, EMR_CREATEPEN = 38,
-  EMR_CREATEBRUSHINDIRECT = 39, EMR_DELETEOBJECT = 40, EMR_ELLIPSE = 42, EMR_RECTANGLE = 43, EMR_ROUNDRECT = 44,
-  EMR_ARC = 45, EMR_CHORD = 46, EMR_PIE = 47, EMR_LINETO = 54, EMR_SELECTCLIPRGN = 67, EMR_STRETCHDIBITS = 81,
-  EMR_EXTCREATEFONTINDIRECTW = 82, EMR_EXTTEXTOUTW = 84, EMR_POLYBEZIER16 = 85, EMR_POLYGON16 = 86,
-  EMR_POLYLINE16 = 87
-};
-constexpr uint32_t EmfSignature = 0x464D4520;  // " EMF"
-constexpr uint32_t StockObject = 0x80000000;
+using namespace emf;
+
 constexpr uint32_t WHITE_BRUSH = 0, BLACK_BRUSH = 4, NULL_BRUSH = 5, WHITE_PEN = 6, BLACK_PEN = 7, NULL_PEN = 8,
                    SYSTEM_FONT = 13;
 constexpr uint32_t ETO_CLIPPED = 4;
 constexpr double HundredthMmPerPixel = 2540.0 / 96.0;
 
 uint32_t Rgb(TColor c) { return static_cast<uint32_t>(ColorToRGB(c)) & 0xFFFFFF; }
-
-class Writer {
-public:
-  std::string bytes;
-  uint32_t records = 0;
-
-  void U32(uint32_t v) { bytes.append(reinterpret_cast<const char*>(&v), 4); }
-  void I32(int32_t v) { U32(static_cast<uint32_t>(v)); }
-  void U16(uint16_t v) { bytes.append(reinterpret_cast<const char*>(&v), 2); }
-  void I16(int16_t v) { U16(static_cast<uint16_t>(v)); }
-  void F32(float v)
-  {
-    uint32_t u;
-    std::memcpy(&u, &v, 4);
-    U32(u);
-  }
-  // Starts a record; End patches its size.
-  size_t Begin(uint32_t type)
-  {
-    size_t at = bytes.size();
-    U32(type);
-    U32(0);
-    return at;
-  }
-  void End(size_t at)
-  {
-    while ((bytes.size() - at) % 4) bytes.push_back('\0');
-    uint32_t size = static_cast<uint32_t>(bytes.size() - at);
-    std::memcpy(&bytes[at + 4], &size, 4);
-    ++records;
-  }
-  void Simple(uint32_t type, uint32_t v)
-  {
-    size_t at = Begin(type);
-    U32(v);
-    End(at);
-  }
-  void Rect(const TRect& r)
-  {
-    I32(r.Left);
-    I32(r.Top);
-    I32(r.Right);
-    I32(r.Bottom);
-  }
-};
 
 TRect BoundsOf(const std::vector<TPoint>& pts)
 {
@@ -689,7 +636,7 @@ BrushDesc BrushOf(TBrushStyle s, TColor c)
 // Writes records with the drawing state selected only when it changes.
 class EmfEncoder {
 public:
-  explicit EmfEncoder(Writer& w) : w_(w) {}
+  explicit EmfEncoder(EmfWriter& w) : w_(w) {}
 
   void SelectPen(const PenDesc& p)
   {
@@ -818,7 +765,7 @@ public:
 
 private:
   void Select(uint32_t h) { w_.Simple(EMR_SELECTOBJECT, h); }
-  Writer& w_;
+  EmfWriter& w_;
   PenDesc pen_{};
   BrushDesc brush_{};
   FontState font_;
@@ -837,7 +784,7 @@ bool Fits16(const std::vector<TPoint>& pts)
   return true;
 }
 
-void WritePoly(Writer& w, uint32_t type16, uint32_t type32, const std::vector<TPoint>& pts)
+void WritePoly(EmfWriter& w, uint32_t type16, uint32_t type32, const std::vector<TPoint>& pts)
 {
   const bool small = Fits16(pts);
   size_t at = w.Begin(small ? type16 : type32);
@@ -855,7 +802,7 @@ void WritePoly(Writer& w, uint32_t type16, uint32_t type32, const std::vector<TP
   w.End(at);
 }
 
-void WriteBox(Writer& w, uint32_t type, const std::vector<TPoint>& pts, size_t extra)
+void WriteBox(EmfWriter& w, uint32_t type, const std::vector<TPoint>& pts, size_t extra)
 {
   size_t at = w.Begin(type);
   w.Rect(TRect{pts[0].x, pts[0].y, pts[1].x, pts[1].y});
@@ -866,7 +813,7 @@ void WriteBox(Writer& w, uint32_t type, const std::vector<TPoint>& pts, size_t e
   w.End(at);
 }
 
-void WriteText(Writer& w, const MetaRecord& r)
+void WriteText(EmfWriter& w, const MetaRecord& r)
 {
   std::u16string text = QString::fromStdString(r.text).toStdU16String();
   TFont f;
@@ -907,7 +854,7 @@ void WriteText(Writer& w, const MetaRecord& r)
   w.End(at);
 }
 
-void WriteBitmap(Writer& w, const MetaRecord& r)
+void WriteBitmap(EmfWriter& w, const MetaRecord& r)
 {
   auto* bmp = dynamic_cast<TBitmap*>(r.graphic.get());
   if (!bmp || bmp->Empty()) return;
@@ -960,7 +907,7 @@ void WriteBitmap(Writer& w, const MetaRecord& r)
 
 std::string TMetafile::SaveToBytes() const
 {
-  Writer w;
+  EmfWriter w;
   // Header: bounds in pixels, frame in hundredths of a millimetre at 96 pixels per inch.
   const int32_t wd = std::max(width_, 1), ht = std::max(height_, 1);
   size_t at = w.Begin(EMR_HEADER);

@@ -10,20 +10,12 @@
 #include <set>
 #include <vector>
 
+#include "platform/EmfRecords.h"
+
 namespace {
 
-// Enhanced records that the recording canvas writes.
-enum : uint32_t {
-  EMR_HEADER = 1, EMR_POLYBEZIER = 2, EMR_POLYGON = 3, EMR_POLYLINE = 4, EMR_EOF = 14, EMR_SETPIXELV = 15,
-  EMR_SETBKMODE = 18, EMR_SETPOLYFILLMODE = 19, EMR_SETROP2 = 20, EMR_SETTEXTALIGN = 22, EMR_SETTEXTCOLOR = 24,
-  EMR_SETBKCOLOR = 25, EMR_MOVETOEX = 27, EMR_INTERSECTCLIPRECT = 30, EMR_SELECTOBJECT = 37, EMR_CREATEPEN = 38,
-  EMR_CREATEBRUSHINDIRECT = 39, EMR_DELETEOBJECT = 40, EMR_ELLIPSE = 42, EMR_RECTANGLE = 43, EMR_ROUNDRECT = 44,
-  EMR_ARC = 45, EMR_CHORD = 46, EMR_PIE = 47, EMR_LINETO = 54, EMR_SELECTCLIPRGN = 67, EMR_STRETCHDIBITS = 81,
-  EMR_EXTCREATEFONTINDIRECTW = 82, EMR_EXTTEXTOUTW = 84, EMR_POLYBEZIER16 = 85, EMR_POLYGON16 = 86,
-  EMR_POLYLINE16 = 87
-};
-constexpr uint32_t kEmfSignature = 0x464D4520;
-constexpr uint32_t kStockObject = 0x80000000;
+using namespace emf;
+
 constexpr uint32_t kPlacementKey = 0x9AC6CDD7u;
 
 // Windows metafile record functions.
@@ -77,6 +69,14 @@ private:
   void Need(size_t off, size_t n) const
   {
     if (off > size_ || n > size_ - off) throw EInvalidGraphic("Truncated metafile record");
+  }
+  template <class T>
+  T Get(size_t off) const
+  {
+    Need(off, sizeof(T));
+    T v;
+    std::memcpy(&v, b_.data() + at_ + off, sizeof(T));
+    return v;
   }
   const std::string& b_;
   size_t at_, size_;
@@ -142,7 +142,7 @@ public:
   {
     if (emf_.size() < 88) throw EInvalidGraphic("Not an enhanced metafile");
     Record head(emf_, 0, emf_.size());
-    if (head.U32(0) != EMR_HEADER || head.U32(40) != kEmfSignature) throw EInvalidGraphic("Not an enhanced metafile");
+    if (head.U32(0) != EMR_HEADER || head.U32(40) != EmfSignature) throw EInvalidGraphic("Not an enhanced metafile");
     w_.Rec(META_SETWINDOWORG, {0, 0});
     w_.Rec(META_SETWINDOWEXT, {W(height_), W(width_)});
     size_t at = 0;
@@ -283,8 +283,8 @@ private:
   void Select(uint32_t handle)
   {
     Obj o;
-    if (handle & kStockObject) {
-      const uint32_t id = handle & ~kStockObject;
+    if (handle & StockObject) {
+      const uint32_t id = handle & ~StockObject;
       Stock(id);
       o = stock_[id];
     } else {
@@ -498,37 +498,6 @@ private:
   bool saved_ = false;
 };
 
-// Writes enhanced records.
-class EmfWriter {
-public:
-  std::string out;
-  uint32_t records = 0;
-
-  size_t Begin(uint32_t type)
-  {
-    const size_t at = out.size();
-    U32(type);
-    U32(0);
-    return at;
-  }
-  void End(size_t at)
-  {
-    while (out.size() % 4) out.push_back('\0');
-    const auto size = static_cast<uint32_t>(out.size() - at);
-    std::memcpy(out.data() + at + 4, &size, 4);
-    ++records;
-  }
-  void U32(uint32_t v) { out.append(reinterpret_cast<const char*>(&v), 4); }
-  void I32(int32_t v) { U32(static_cast<uint32_t>(v)); }
-  void U16(uint16_t v) { out.append(reinterpret_cast<const char*>(&v), 2); }
-  void Simple(uint32_t type, std::initializer_list<int32_t> values)
-  {
-    const size_t at = Begin(type);
-    for (int32_t v : values) I32(v);
-    End(at);
-  }
-};
-
 // Reads the parameter words of one Windows metafile record.
 class WmfRecord {
 public:
@@ -583,10 +552,10 @@ public:
     if (!ended) throw EInvalidGraphic("Truncated metafile");
     w_.Simple(EMR_EOF, {0, 0, 20});
     // File size and record count in the header.
-    const auto size = static_cast<uint32_t>(w_.out.size());
-    std::memcpy(w_.out.data() + 48, &size, 4);
-    std::memcpy(w_.out.data() + 52, &w_.records, 4);
-    return w_.out;
+    const auto size = static_cast<uint32_t>(w_.bytes.size());
+    std::memcpy(w_.bytes.data() + 48, &size, 4);
+    std::memcpy(w_.bytes.data() + 52, &w_.records, 4);
+    return w_.bytes;
   }
 
 private:
@@ -605,7 +574,7 @@ private:
     for (int32_t v : {0, 0, static_cast<int32_t>(std::lround(width * 2540.0 / 96)) - 1,
                       static_cast<int32_t>(std::lround(height * 2540.0 / 96)) - 1})
       w_.I32(v);
-    w_.U32(kEmfSignature);
+    w_.U32(EmfSignature);
     w_.U32(0x10000);
     w_.U32(0);  // file size, set at the end
     w_.U32(0);  // record count, set at the end
@@ -731,7 +700,7 @@ private:
     for (int32_t v : rect) w_.I32(v);
     w_.U32(offDx);
     for (unsigned char ch : text) w_.U16(ch);
-    while ((w_.out.size() - at) % 4) w_.out.push_back('\0');
+    while ((w_.bytes.size() - at) % 4) w_.bytes.push_back('\0');
     if (hasDx) {
       const std::string dx = r.Bytes(dxAt, 2 * size_t{n});
       for (size_t i = 0; i < n; ++i) {
@@ -772,7 +741,7 @@ private:
     w_.U32(rop);
     w_.I32(cxDest);
     w_.I32(cyDest);
-    w_.out += dib;
+    w_.bytes += dib;
     w_.End(at);
   }
 
