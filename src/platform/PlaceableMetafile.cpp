@@ -37,27 +37,11 @@ int16_t Clamp16(int64_t v) { return static_cast<int16_t>(std::clamp<int64_t>(v, 
 class Record {
 public:
   Record(const std::string& bytes, size_t at, size_t size) : b_(bytes), at_(at), size_(size) {}
-  uint32_t U32(size_t off) const
-  {
-    Need(off, 4);
-    uint32_t v;
-    std::memcpy(&v, b_.data() + at_ + off, 4);
-    return v;
-  }
-  int32_t I32(size_t off) const { return static_cast<int32_t>(U32(off)); }
-  uint16_t U16(size_t off) const
-  {
-    Need(off, 2);
-    uint16_t v;
-    std::memcpy(&v, b_.data() + at_ + off, 2);
-    return v;
-  }
-  int16_t I16(size_t off) const { return static_cast<int16_t>(U16(off)); }
-  uint8_t U8(size_t off) const
-  {
-    Need(off, 1);
-    return static_cast<uint8_t>(b_[at_ + off]);
-  }
+  uint32_t U32(size_t off) const { return Get<uint32_t>(off); }
+  int32_t I32(size_t off) const { return Get<int32_t>(off); }
+  uint16_t U16(size_t off) const { return Get<uint16_t>(off); }
+  int16_t I16(size_t off) const { return Get<int16_t>(off); }
+  uint8_t U8(size_t off) const { return Get<uint8_t>(off); }
   std::string Bytes(size_t off, size_t n) const
   {
     Need(off, n);
