@@ -278,40 +278,28 @@ void TCustomNuvPanel::Loaded()
 
 void TCustomNuvPanel::ReadBorderStyle(const std::string& identifier) { border_->SetVisible(identifier == "bsSingle"); }
 
-void TCustomNuvPanel::SetBooleanProperty(bool& field, bool value)
+namespace {
+
+// Stores a property's value and repaints the panel when it differs.
+template <class T>
+void SetAndInvalidate(TCustomNuvPanel& panel, T& field, const T& value)
 {
   if (field == value) return;
   field = value;
-  Invalidate();
+  panel.Invalidate();
 }
 
-void TCustomNuvPanel::SetIntegerProperty(int32_t& field, int32_t value)
-{
-  if (field == value) return;
-  field = value;
-  Invalidate();
-}
+}  // namespace
 
-void TCustomNuvPanel::SetColorProperty(TColor& field, TColor value)
-{
-  if (field == value) return;
-  field = value;
-  Invalidate();
-}
+void TCustomNuvPanel::SetBooleanProperty(bool& field, bool value) { SetAndInvalidate(*this, field, value); }
 
-void TCustomNuvPanel::SetDoubleProperty(double& field, double value)
-{
-  if (field == value) return;
-  field = value;
-  Invalidate();
-}
+void TCustomNuvPanel::SetIntegerProperty(int32_t& field, int32_t value) { SetAndInvalidate(*this, field, value); }
 
-void TCustomNuvPanel::SetStringProperty(std::string& field, const std::string& value)
-{
-  if (field == value) return;
-  field = value;
-  Invalidate();
-}
+void TCustomNuvPanel::SetColorProperty(TColor& field, TColor value) { SetAndInvalidate(*this, field, value); }
+
+void TCustomNuvPanel::SetDoubleProperty(double& field, double value) { SetAndInvalidate(*this, field, value); }
+
+void TCustomNuvPanel::SetStringProperty(std::string& field, const std::string& value) { SetAndInvalidate(*this, field, value); }
 
 void TCustomNuvPanel::SetBorderRound(int32_t v)
 {
