@@ -182,14 +182,7 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
   ChooseLevelRange();
   if (!retriangulate) return TriangleCount;
 
-  PlotXMax = xmax;
-  PlotXMin = xmin;
-  PlotXSpan = xmax - xmin;
-  PlotYMin = ymin;
-  PlotYMax = ymax;
-  PlotYSpan = ymax - ymin;
-  YScale = PlotYSpan != 0.0 ? PictureHeight / PlotYSpan : 0.0;
-  XScale = PlotXSpan != 0.0 ? PictureWidth / PlotXSpan : 0.0;
+  SetPlotRange(xmin, xmax, ymin, ymax);
   // Nodes on one line in x or y span nothing.
   if (!(PlotXSpan > 0.0) || !(PlotYSpan > 0.0) || !std::isfinite(XScale) || !std::isfinite(YScale)) return 0;
 
@@ -372,6 +365,18 @@ void TPseudoSectionContour::BuildAdjacency(int32_t count)
   SetBorderFlags(count);
 }
 
+void TPseudoSectionContour::SetPlotRange(double xmin, double xmax, double ymin, double ymax)
+{
+  PlotXMax = xmax;
+  PlotXMin = xmin;
+  PlotXSpan = xmax - xmin;
+  PlotYMin = ymin;
+  PlotYMax = ymax;
+  PlotYSpan = ymax - ymin;
+  YScale = PlotYSpan != 0.0 ? PictureHeight / PlotYSpan : 0.0;
+  XScale = PlotXSpan != 0.0 ? PictureWidth / PlotXSpan : 0.0;
+}
+
 void TPseudoSectionContour::UpdatePlotTransform()
 {
   if (NextNode - 1 < 2) return;
@@ -382,14 +387,7 @@ void TPseudoSectionContour::UpdatePlotTransform()
     ymin = std::min(ymin, NodeTable[i].y);
     ymax = std::max(ymax, NodeTable[i].y);
   }
-  PlotXMax = xmax;
-  PlotXMin = xmin;
-  PlotXSpan = xmax - xmin;
-  PlotYMin = ymin;
-  PlotYMax = ymax;
-  PlotYSpan = ymax - ymin;
-  YScale = PlotYSpan != 0.0 ? PictureHeight / PlotYSpan : 0.0;
-  XScale = PlotXSpan != 0.0 ? PictureWidth / PlotXSpan : 0.0;
+  SetPlotRange(xmin, xmax, ymin, ymax);
 }
 
 void TPseudoSectionContour::SetGridData(const std::vector<double>& xIn, const std::vector<double>& depthsIn,

@@ -136,6 +136,8 @@ public:
 
 private:
   void ChooseLevelRange();
+  // Plot extent and the scales that map it onto the picture.
+  void SetPlotRange(double xmin, double xmax, double ymin, double ymax);
   void EnsureNodeCapacity(size_t entries);
   void EnsureTriangleCapacity(size_t entries);
   void SetBorderFlags(int32_t count);
