@@ -4,8 +4,11 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include <unistd.h>
+
+#include "platform/TextFile.h"
 
 namespace testsupport {
 
@@ -43,6 +46,14 @@ inline void WriteAll(const std::string& path, const std::string& text)
 {
   std::ofstream out(path, std::ios::binary);
   out << text;
+}
+
+// The lines of a text file as the application reads them; none when it cannot be read.
+inline std::vector<std::string> ReadLines(const std::string& path)
+{
+  std::vector<std::string> lines;
+  ReadTextLines(path, lines);
+  return lines;
 }
 
 inline std::string ExamplePath(const std::string& name) { return std::string(ORBISK_EXAMPLES) + "/" + name; }

@@ -9,32 +9,21 @@
 #include "app/SceneGeometry.h"
 #include "platform/MessageBox.h"
 #include "platform/SysUtils.h"
-#include "platform/TextFile.h"
 
 namespace fs = std::filesystem;
 using testsupport::ExamplePath;
 using testsupport::FieldPath;
 using testsupport::ReadAll;
+using testsupport::ReadLines;
 using testsupport::TempDir;
 using testsupport::WriteAll;
-
-namespace {
-
-std::vector<std::string> Lines(const std::string& file)
-{
-  std::vector<std::string> lines;
-  ReadTextLines(file, lines);
-  return lines;
-}
-
-}  // namespace
 
 TEST(ConvertPointTable, FourPointsInAnyOrderGiveOneCell)
 {
   TempDir dir;
   WriteAll(dir.file("t.dat"), "x depth value\n100 10 7\n0 10 3\n1 2\n100 0 5\n0 0 1 99\n");
   ASSERT_TRUE(ConvertPointTable(dir.file("t.dat")));
-  const auto lines = Lines(dir.file("t.out"));
+  const auto lines = ReadLines(dir.file("t.out"));
   ASSERT_EQ(lines.size(), 10u);
   EXPECT_EQ(lines[0], "");
   EXPECT_EQ(lines[1], "topo");
@@ -72,7 +61,7 @@ TEST(ConvertPointTable, DepthsStartAtZeroAndTopsBecomeRelief)
   EXPECT_EQ(res.Z, (arofdouble{0, 2, 6}));
   EXPECT_EQ(res.Relief, (arofcomplex{{0, -2}, {10, -2}, {20, -2}}));
   // Column 1 (x 10 to 20): corners at depths 2 and 4 hold 12, 22, 14, 24; at 4 and 8 hold 14, 24, 18, 28.
-  const auto lines = Lines(dir.file("g.out"));
+  const auto lines = ReadLines(dir.file("g.out"));
   EXPECT_EQ(lines.back(), "18.000 21.000");
 }
 
@@ -129,7 +118,7 @@ TEST(ExportPointTable, SectionsOfTheDisplayMode)
   TProjectState s;
   ASSERT_TRUE(LoadProject(s, nullptr, ExamplePath("demo.prj")));
   ASSERT_TRUE(ExportPointTable(s, dir.file("r.dat")));
-  const auto lines = Lines(dir.file("r.dat"));
+  const auto lines = ReadLines(dir.file("r.dat"));
   // Every present section: a path line and one line per node.
   size_t expected = 0;
   for (const TProfileEntry& e : s.Profiles)
@@ -152,7 +141,7 @@ TEST(ExportPointTable, SectionsOfTheDisplayMode)
 
   s.DisplayMode = 1;
   ASSERT_TRUE(ExportPointTable(s, dir.file("p.dat")));
-  EXPECT_EQ(Lines(dir.file("p.dat")).size(), 1 + r.X.size() * r.Z.size());
+  EXPECT_EQ(ReadLines(dir.file("p.dat")).size(), 1 + r.X.size() * r.Z.size());
 
   TProjectState none;
   none.Profiles.clear();

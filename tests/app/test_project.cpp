@@ -9,12 +9,12 @@
 #include "app/SceneGeometry.h"
 #include "platform/MessageBox.h"
 #include "platform/SysUtils.h"
-#include "platform/TextFile.h"
 
 namespace fs = std::filesystem;
 using testsupport::ExamplePath;
 using testsupport::FieldPath;
 using testsupport::ReadAll;
+using testsupport::ReadLines;
 using testsupport::TempDir;
 using testsupport::WriteAll;
 
@@ -29,13 +29,6 @@ std::string Project(const std::string& count, const std::vector<std::string>& en
   for (const std::string& e : entries)
     s += e + "\r\n";
   return s;
-}
-
-std::vector<std::string> Lines(const std::string& file)
-{
-  std::vector<std::string> lines;
-  ReadTextLines(file, lines);
-  return lines;
 }
 
 }  // namespace
@@ -218,7 +211,7 @@ TEST(SaveProject, SaveThenLoadGivesBackEveryNumber)
   ASSERT_TRUE(SaveProject(s, &host, dir.file("saved.prj")));
 
   const std::string text = ReadAll(dir.file("saved.prj"));
-  const auto lines = Lines(dir.file("saved.prj"));
+  const auto lines = ReadLines(dir.file("saved.prj"));
   ASSERT_EQ(lines.size(), 9u);
   EXPECT_NE(text.find("\r\n1\r\n37 -15 300\r\n1\r\n"), std::string::npos);
   EXPECT_EQ(lines[0], "resistivity settings");
@@ -264,7 +257,7 @@ TEST(SaveProject, FailureIsReportedAndKeepsTheOldFile)
   // A good save replaces the file as a whole.
   WriteAll(dir.file("p.prj"), std::string(5000, 'x'));
   ASSERT_TRUE(SaveProject(s, nullptr, dir.file("p.prj")));
-  EXPECT_EQ(Lines(dir.file("p.prj")).size(), 7u);
+  EXPECT_EQ(ReadLines(dir.file("p.prj")).size(), 7u);
 }
 
 TEST(FileAssociation, DesktopEntryAndMimeTypeInTheDataFolder)
