@@ -247,18 +247,26 @@ std::unique_ptr<TPseudoSectionContour> GridSection(int n, const std::function<do
   return c;
 }
 
+// The lines DrawIsolines draws on the picture.
+std::vector<std::vector<TPoint>> IsolinesDrawn(TPseudoSectionContour& c)
+{
+  TMetafile m;
+  CaptureCanvas canvas(&m);
+  c.PictureCanvas = &canvas;
+  c.DrawIsolines();
+  c.PictureCanvas = nullptr;
+  return canvas.lines;
+}
+
 }  // namespace
 
 TEST(ContourPicture, OpenIsolineDrawnOnce)
 {
   auto c = GridSection(5, [](int i, int) { return i; });
   SetLevels(*c, {1.5});
-  TMetafile m;
-  CaptureCanvas canvas(&m);
-  c->PictureCanvas = &canvas;
-  c->DrawIsolines();
-  ASSERT_EQ(canvas.lines.size(), 1u);
-  const std::vector<TPoint>& line = canvas.lines[0];
+  const auto lines = IsolinesDrawn(*c);
+  ASSERT_EQ(lines.size(), 1u);
+  const std::vector<TPoint>& line = lines[0];
   // From one border to the other along x = 15.
   EXPECT_EQ(std::min(line.front().y, line.back().y), 0);
   EXPECT_EQ(std::max(line.front().y, line.back().y), 500);
@@ -269,12 +277,9 @@ TEST(ContourPicture, ClosedIsolineAroundAPeak)
 {
   auto c = GridSection(5, [](int i, int j) { return i == 2 && j == 2 ? 10.0 : 0.0; });
   SetLevels(*c, {5});
-  TMetafile m;
-  CaptureCanvas canvas(&m);
-  c->PictureCanvas = &canvas;
-  c->DrawIsolines();
-  ASSERT_EQ(canvas.lines.size(), 1u);
-  const std::vector<TPoint>& line = canvas.lines[0];
+  const auto lines = IsolinesDrawn(*c);
+  ASSERT_EQ(lines.size(), 1u);
+  const std::vector<TPoint>& line = lines[0];
   ASSERT_GT(line.size(), 10u);
   EXPECT_EQ(line.front(), line.back());  // a loop
   for (const TPoint& p : line) {
