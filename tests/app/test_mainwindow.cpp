@@ -55,6 +55,18 @@ protected:
     return f;
   }
 
+  // Answers the file dialogs with a file of the test's folder and a filter; when expected is
+  // given, it must be the dialog that asks.
+  void AnswerFile(const std::string& name, int filterIndex, TOpenDialog* expected = nullptr)
+  {
+    TOpenDialog::TestAnswer = [this, name, filterIndex, expected](TOpenDialog* d) {
+      if (expected) EXPECT_EQ(d, expected);
+      d->FileName = dir.file(name);
+      d->FilterIndex = filterIndex;
+      return true;
+    };
+  }
+
   // Clicks the middle of a grid cell.
   void ClickCell(int col, int row, TMouseButton button = mbLeft)
   {
@@ -433,12 +445,7 @@ TEST_F(MainWindow, CellModeSwitchesTheButtonImage)
 TEST_F(MainWindow, RightClickOnFileNameLoadsAModelOrAPointTableIntoTheRow)
 {
   TForm1& f = Make();
-  TOpenDialog::TestAnswer = [&](TOpenDialog* d) {
-    EXPECT_EQ(d, f.OpenDialog1);
-    d->FileName = dir.file("demo-east.k2d");
-    d->FilterIndex = 1;
-    return true;
-  };
+  AnswerFile("demo-east.k2d", 1, f.OpenDialog1);
   ClickCell(1, 1, mbRight);
   const fdata& d = f.State.Profiles[0][0];
   EXPECT_EQ(f.State.Loaded[0], 1);
@@ -449,11 +456,7 @@ TEST_F(MainWindow, RightClickOnFileNameLoadsAModelOrAPointTableIntoTheRow)
   EXPECT_TRUE(f.RichStringGrid1->HasCheckBox(6, 1));
   // A point table is converted first and listed under its own name.
   testinput::ClickCenter(f.SpeedButton1);
-  TOpenDialog::TestAnswer = [&](TOpenDialog* dlg) {
-    dlg->FileName = dir.file("demo-points.dat");
-    dlg->FilterIndex = 2;
-    return true;
-  };
+  AnswerFile("demo-points.dat", 2);
   ClickCell(1, 2, mbRight);
   EXPECT_EQ(Cell(1, 2), "demo-points.dat");
   EXPECT_EQ(f.State.Loaded[1], 1);
@@ -461,11 +464,7 @@ TEST_F(MainWindow, RightClickOnFileNameLoadsAModelOrAPointTableIntoTheRow)
   // A file that does not read changes nothing.
   testinput::ClickCenter(f.SpeedButton1);
   testsupport::WriteAll(dir.file("bad.k2d"), "nothing here\r\n");
-  TOpenDialog::TestAnswer = [&](TOpenDialog* dlg) {
-    dlg->FileName = dir.file("bad.k2d");
-    dlg->FilterIndex = 1;
-    return true;
-  };
+  AnswerFile("bad.k2d", 1);
   ClickCell(1, 3, mbRight);
   EXPECT_EQ(Cell(1, 3), "");
   EXPECT_EQ(f.State.Loaded[2], 0);
@@ -503,11 +502,7 @@ TEST_F(MainWindow, AProjectThatKeptNoEntryLeavesAnEmptyRowThatStillWorks)
   EXPECT_EQ(f.State.Profiles.size(), 1u);
   EXPECT_EQ(f.RichStringGrid1->GetRowCount(), 2);
   // Loading a file into the row fills its entry.
-  TOpenDialog::TestAnswer = [&](TOpenDialog* d) {
-    d->FileName = dir.file("demo-north.cht");
-    d->FilterIndex = 1;
-    return true;
-  };
+  AnswerFile("demo-north.cht", 1);
   ClickCell(1, 1, mbRight);
   ASSERT_EQ(f.State.Profiles.size(), 1u);
   EXPECT_EQ(f.State.Profiles[0][0].Present, 1);
