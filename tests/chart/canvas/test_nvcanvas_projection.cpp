@@ -96,24 +96,17 @@ TEST(Projection, OrthogonalAngles)
   EXPECT_EQ(b.x - a.x, 10);
   EXPECT_EQ(b.y - a.y, -10);
 
-  View v135(true, 345, 345, 0, 15, 100);
-  v135.options.SetOrthoAngle(135);
-  v135.c.InitWindow(v135.bmp.Canvas(), &v135.options, clWhite, true, {0, 0, 400, 300});
-  v135.c.ViewPort(80, {20, 10, 380, 290}, {});
-  a = v135.c.Calculate3DPosition(100, 100, 0);
-  b = v135.c.Calculate3DPosition(100, 100, 10);
-  EXPECT_EQ(b.x - a.x, -10);
-  EXPECT_EQ(b.y - a.y, -10);
-
   // 90 degrees: cosine 0 gives a vertical factor of 1 and a horizontal one of -1.
-  View v90(true, 345, 345, 0, 15, 100);
-  v90.options.SetOrthoAngle(90);
-  v90.c.InitWindow(v90.bmp.Canvas(), &v90.options, clWhite, true, {0, 0, 400, 300});
-  v90.c.ViewPort(80, {20, 10, 380, 290}, {});
-  a = v90.c.Calculate3DPosition(100, 100, 0);
-  b = v90.c.Calculate3DPosition(100, 100, 10);
-  EXPECT_EQ(b.x - a.x, -10);
-  EXPECT_EQ(b.y - a.y, -10);
+  for (int angle : {135, 90}) {
+    View v(true, 345, 345, 0, 15, 100);
+    v.options.SetOrthoAngle(angle);
+    v.c.InitWindow(v.bmp.Canvas(), &v.options, clWhite, true, {0, 0, 400, 300});
+    v.c.ViewPort(80, {20, 10, 380, 290}, {});
+    a = v.c.Calculate3DPosition(100, 100, 0);
+    b = v.c.Calculate3DPosition(100, 100, 10);
+    EXPECT_EQ(b.x - a.x, -10) << angle;
+    EXPECT_EQ(b.y - a.y, -10) << angle;
+  }
 
   // Zoom scales around the centre; depth is not taken relative to the depth centre.
   View z(true, 0, 0, 0, 0, 200, 10, 0);
