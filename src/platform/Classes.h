@@ -19,6 +19,15 @@ public:
   virtual void Assign(const TPersistent* source);
 };
 
+// Property setters: stores value in field and tells whether it differed.
+template <class T>
+bool Store(T& field, const T& value)
+{
+  if (field == value) return false;
+  field = value;
+  return true;
+}
+
 enum class TOperation { opInsert, opRemove };
 
 // A component frees the components it owns, in reverse order of creation. A component that

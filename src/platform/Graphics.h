@@ -28,9 +28,7 @@ protected:
   template <class T>
   void Change(T& field, const T& v)
   {
-    if (field == v) return;
-    field = v;
-    Changed();
+    if (Store(field, v)) Changed();
   }
 };
 

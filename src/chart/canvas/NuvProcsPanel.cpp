@@ -278,28 +278,18 @@ void TCustomNuvPanel::Loaded()
 
 void TCustomNuvPanel::ReadBorderStyle(const std::string& identifier) { border_->SetVisible(identifier == "bsSingle"); }
 
-namespace {
+void TCustomNuvPanel::SetBooleanProperty(bool& field, bool value) { if (Store(field, value)) Invalidate(); }
 
-// Stores a property's value and repaints the panel when it differs.
-template <class T>
-void SetAndInvalidate(TCustomNuvPanel& panel, T& field, const T& value)
+void TCustomNuvPanel::SetIntegerProperty(int32_t& field, int32_t value) { if (Store(field, value)) Invalidate(); }
+
+void TCustomNuvPanel::SetColorProperty(TColor& field, TColor value) { if (Store(field, value)) Invalidate(); }
+
+void TCustomNuvPanel::SetDoubleProperty(double& field, double value) { if (Store(field, value)) Invalidate(); }
+
+void TCustomNuvPanel::SetStringProperty(std::string& field, const std::string& value)
 {
-  if (field == value) return;
-  field = value;
-  panel.Invalidate();
+  if (Store(field, value)) Invalidate();
 }
-
-}  // namespace
-
-void TCustomNuvPanel::SetBooleanProperty(bool& field, bool value) { SetAndInvalidate(*this, field, value); }
-
-void TCustomNuvPanel::SetIntegerProperty(int32_t& field, int32_t value) { SetAndInvalidate(*this, field, value); }
-
-void TCustomNuvPanel::SetColorProperty(TColor& field, TColor value) { SetAndInvalidate(*this, field, value); }
-
-void TCustomNuvPanel::SetDoubleProperty(double& field, double value) { SetAndInvalidate(*this, field, value); }
-
-void TCustomNuvPanel::SetStringProperty(std::string& field, const std::string& value) { SetAndInvalidate(*this, field, value); }
 
 void TCustomNuvPanel::SetBorderRound(int32_t v)
 {

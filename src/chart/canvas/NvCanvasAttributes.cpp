@@ -20,37 +20,13 @@ void TChartPen::Assign(const TPersistent* source)
   TPen::Assign(source);
 }
 
-void TChartPen::SetEndStyle(TPenEndStyle v)
-{
-  if (endStyle_ != v) {
-    endStyle_ = v;
-    Changed();
-  }
-}
+void TChartPen::SetEndStyle(TPenEndStyle v) { Change(endStyle_, v); }
 
-void TChartPen::SetSmallDots(bool v)
-{
-  if (smallDots_ != v) {
-    smallDots_ = v;
-    Changed();
-  }
-}
+void TChartPen::SetSmallDots(bool v) { Change(smallDots_, v); }
 
-void TChartPen::SetSmallSpace(int32_t v)
-{
-  if (smallSpace_ != v) {
-    smallSpace_ = v;
-    Changed();
-  }
-}
+void TChartPen::SetSmallSpace(int32_t v) { Change(smallSpace_, v); }
 
-void TChartPen::SetVisible(bool v)
-{
-  if (visible_ != v) {
-    visible_ = v;
-    Changed();
-  }
-}
+void TChartPen::SetVisible(bool v) { Change(visible_, v); }
 
 TChartHiddenPen::TChartHiddenPen(TNotifyEvent onChange) : TChartPen(std::move(onChange))
 {
@@ -170,30 +146,9 @@ void TView3DOptions::Repaint()
 int32_t TView3DOptions::GetElevation() const { return Round32(elevation_); }
 int32_t TView3DOptions::GetRotation() const { return Round32(rotation_); }
 
-void TView3DOptions::SetElevationFloat(double v)
-{
-  if (elevation_ != v) {
-    elevation_ = v;
-    Repaint();
-  }
-}
+void TView3DOptions::SetElevationFloat(double v) { if (Store(elevation_, v)) Repaint(); }
 
-void TView3DOptions::SetRotationFloat(double v)
-{
-  if (rotation_ != v) {
-    rotation_ = v;
-    Repaint();
-  }
-}
-
-namespace {
-template <typename T> bool Store(T& field, T value)
-{
-  if (field == value) return false;
-  field = value;
-  return true;
-}
-}  // namespace
+void TView3DOptions::SetRotationFloat(double v) { if (Store(rotation_, v)) Repaint(); }
 
 void TView3DOptions::SetFontZoom(int32_t v) { if (Store(fontZoom_, v)) Repaint(); }
 void TView3DOptions::SetOrthoAngle(int32_t v) { if (Store(orthoAngle_, v)) Repaint(); }

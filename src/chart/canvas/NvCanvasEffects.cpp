@@ -6,15 +6,6 @@
 #include "chart/canvas/NvCanvas.h"
 #include "chart/canvas/NvCanvasBlend.h"
 
-namespace {
-template <typename T> bool Store(T& field, T value)
-{
-  if (field == value) return false;
-  field = value;
-  return true;
-}
-}  // namespace
-
 // ---- TNuvShadow ----
 
 TNuvShadow::TNuvShadow(TNotifyEvent onChange) : OnChange(std::move(onChange)) {}
