@@ -115,4 +115,8 @@ QPainterPath ArcPath(ArcKind kind, int32_t x1, int32_t y1, int32_t x2, int32_t y
 // Block transfer with a raster operation from an image (or none) into the canvas.
 void BlockTransfer(TCanvas& dest, const TRect& destRect, const QImage* source, const TRect& srcRect, uint32_t rop);
 
+// The whole content of a metafile on disk, and writing one; EInOutError names the file on failure.
+std::string ReadFileBytes(const std::string& fileName);
+void WriteFileBytes(const std::string& fileName, const std::string& bytes);
+
 }  // namespace gfx

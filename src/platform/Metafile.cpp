@@ -1013,22 +1013,24 @@ std::string TMetafile::SaveToBytes() const
   return w.bytes;
 }
 
-void TMetafile::SaveToFile(const std::string& fileName)
+std::string gfx::ReadFileBytes(const std::string& fileName)
 {
-  const std::string bytes = SaveToBytes();
+  std::ifstream in(fileName, std::ios::binary);
+  if (!in) throw EInOutError("Cannot open file \"" + fileName + "\"");
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+void gfx::WriteFileBytes(const std::string& fileName, const std::string& bytes)
+{
   std::ofstream out(fileName, std::ios::binary | std::ios::trunc);
   if (!out) throw EInOutError("Cannot create file \"" + fileName + "\"");
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   if (!out) throw EInOutError("Cannot write file \"" + fileName + "\"");
 }
 
-void TMetafile::LoadFromFile(const std::string& fileName)
-{
-  std::ifstream in(fileName, std::ios::binary);
-  if (!in) throw EInOutError("Cannot open file \"" + fileName + "\"");
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  LoadFromBytes(bytes);
-}
+void TMetafile::SaveToFile(const std::string& fileName) { gfx::WriteFileBytes(fileName, SaveToBytes()); }
+
+void TMetafile::LoadFromFile(const std::string& fileName) { LoadFromBytes(gfx::ReadFileBytes(fileName)); }
 
 namespace {
 

@@ -4,13 +4,13 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <fstream>
 #include <iterator>
 #include <map>
 #include <set>
 #include <vector>
 
 #include "platform/EmfRecords.h"
+#include "platform/GraphicsPrivate.h"
 
 namespace {
 
@@ -756,14 +756,7 @@ std::string TFormatMetafile::SaveToFormatBytes() const
   return enhanced_ ? emf : EnhancedToPlaceableMetafile(emf, GetWidth(), GetHeight());
 }
 
-void TFormatMetafile::SaveToFile(const std::string& fileName)
-{
-  const std::string bytes = SaveToFormatBytes();
-  std::ofstream out(fileName, std::ios::binary | std::ios::trunc);
-  if (!out) throw EInOutError("Cannot create file \"" + fileName + "\"");
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  if (!out) throw EInOutError("Cannot write file \"" + fileName + "\"");
-}
+void TFormatMetafile::SaveToFile(const std::string& fileName) { gfx::WriteFileBytes(fileName, SaveToFormatBytes()); }
 
 void TFormatMetafile::LoadFromFormatBytes(const std::string& bytes)
 {
@@ -772,10 +765,4 @@ void TFormatMetafile::LoadFromFormatBytes(const std::string& bytes)
   enhanced_ = !placeable;
 }
 
-void TFormatMetafile::LoadFromFile(const std::string& fileName)
-{
-  std::ifstream in(fileName, std::ios::binary);
-  if (!in) throw EInOutError("Cannot open file \"" + fileName + "\"");
-  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  LoadFromFormatBytes(bytes);
-}
+void TFormatMetafile::LoadFromFile(const std::string& fileName) { LoadFromFormatBytes(gfx::ReadFileBytes(fileName)); }
