@@ -62,33 +62,13 @@ void TBackImage::Notify()
   if (OnChange) OnChange(this);
 }
 
-void TBackImage::SetInside(bool v)
-{
-  if (v == inside_) return;
-  inside_ = v;
-  Notify();
-}
+void TBackImage::SetInside(bool v) { if (Store(inside_, v)) Notify(); }
 
-void TBackImage::SetLeft(int32_t v)
-{
-  if (v == left_) return;
-  left_ = v;
-  Notify();
-}
+void TBackImage::SetLeft(int32_t v) { if (Store(left_, v)) Notify(); }
 
-void TBackImage::SetTop(int32_t v)
-{
-  if (v == top_) return;
-  top_ = v;
-  Notify();
-}
+void TBackImage::SetTop(int32_t v) { if (Store(top_, v)) Notify(); }
 
-void TBackImage::SetMode(TNuvBackImageMode v)
-{
-  if (v == mode_) return;
-  mode_ = v;
-  Notify();
-}
+void TBackImage::SetMode(TNuvBackImageMode v) { if (Store(mode_, v)) Notify(); }
 
 void TBackImage::Assign(const TPersistent* source)
 {

@@ -62,19 +62,9 @@ void TZoomPanning::OrderCorners()
 // ---- Panel without caption ----
 TCustomPanelNoCaption::TCustomPanelNoCaption(TComponent* owner) : TCustomControl(owner) {}
 
-void TCustomPanelNoCaption::SetBevelInner(TBevelCut v)
-{
-  if (v == bevelInner_) return;
-  bevelInner_ = v;
-  Invalidate();
-}
+void TCustomPanelNoCaption::SetBevelInner(TBevelCut v) { if (Store(bevelInner_, v)) Invalidate(); }
 
-void TCustomPanelNoCaption::SetBevelOuter(TBevelCut v)
-{
-  if (v == bevelOuter_) return;
-  bevelOuter_ = v;
-  Invalidate();
-}
+void TCustomPanelNoCaption::SetBevelOuter(TBevelCut v) { if (Store(bevelOuter_, v)) Invalidate(); }
 
 void TCustomPanelNoCaption::SetBevelWidth(TBevelWidth v)
 {
@@ -324,12 +314,7 @@ void TCustomNuvPanel::SetMargin(int32_t index, int32_t value)
   SetIntegerProperty(margins_[index], value);
 }
 
-void TCustomNuvPanel::SetMarginUnits(TNuvUnits v)
-{
-  if (v == marginUnits_) return;
-  marginUnits_ = v;
-  Invalidate();
-}
+void TCustomNuvPanel::SetMarginUnits(TNuvUnits v) { if (Store(marginUnits_, v)) Invalidate(); }
 
 void TCustomNuvPanel::SetView3D(bool v)
 {

@@ -107,40 +107,15 @@ void TNuvCustomShape::Assign(const TPersistent* source)
   TNuvCustomShapeBrushPen::Assign(source);
 }
 
-void TNuvCustomShape::SetBevel(TBevelCut v)
-{
-  if (v == bevel_) return;
-  bevel_ = v;
-  Repaint();
-}
+void TNuvCustomShape::SetBevel(TBevelCut v) { if (Store(bevel_, v)) Repaint(); }
 
-void TNuvCustomShape::SetBevelWidth(TBevelWidth v)
-{
-  if (v == bevelWidth_) return;
-  bevelWidth_ = v;
-  Repaint();
-}
+void TNuvCustomShape::SetBevelWidth(TBevelWidth v) { if (Store(bevelWidth_, v)) Repaint(); }
 
-void TNuvCustomShape::SetShapeStyle(TChartObjectShapeStyle v)
-{
-  if (v == shapeStyle_) return;
-  shapeStyle_ = v;
-  Repaint();
-}
+void TNuvCustomShape::SetShapeStyle(TChartObjectShapeStyle v) { if (Store(shapeStyle_, v)) Repaint(); }
 
-void TNuvCustomShape::SetTextFormat(TTextFormat v)
-{
-  if (v == textFormat_) return;
-  textFormat_ = v;
-  Repaint();
-}
+void TNuvCustomShape::SetTextFormat(TTextFormat v) { if (Store(textFormat_, v)) Repaint(); }
 
-void TNuvCustomShape::SetTransparency(TNuvTransparency v)
-{
-  if (v == transparency_) return;
-  transparency_ = v;
-  Repaint();
-}
+void TNuvCustomShape::SetTransparency(TNuvTransparency v) { if (Store(transparency_, v)) Repaint(); }
 
 void TNuvCustomShape::SetColor(TColor v)
 {
