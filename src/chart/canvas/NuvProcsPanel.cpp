@@ -383,6 +383,22 @@ bool TCustomNuvPanel::CanClip()
 }
 
 // ---- Mouse ----
+namespace {
+
+// Tells the listeners of a mouse event: 0 down, 1 up, 2 move.
+void BroadcastMouse(TCustomNuvPanel& panel, int32_t event, TMouseButton button, TShiftState shift, int32_t x, int32_t y)
+{
+  TNuvMouseEvent e;
+  e.Event = event;
+  e.Button = button;
+  e.Shift = shift;
+  e.X = x;
+  e.Y = y;
+  panel.BroadcastEvent(&e);
+}
+
+}  // namespace
+
 void TCustomNuvPanel::MouseDown(TMouseButton button, TShiftState shift, int32_t x, int32_t y)
 {
   // The press that comes with a double click a listener cancelled is dropped.
@@ -392,44 +408,20 @@ void TCustomNuvPanel::MouseDown(TMouseButton button, TShiftState shift, int32_t 
   }
   CancelMouse = false;
   TCustomPanelNoCaption::MouseDown(button, shift, x, y);
-  if (listeners_->Count() > 0) {
-    TNuvMouseEvent e;
-    e.Event = 0;
-    e.Button = button;
-    e.Shift = shift;
-    e.X = x;
-    e.Y = y;
-    BroadcastEvent(&e);
-  }
+  if (listeners_->Count() > 0) BroadcastMouse(*this, 0, button, shift, x, y);
 }
 
 void TCustomNuvPanel::MouseUp(TMouseButton button, TShiftState shift, int32_t x, int32_t y)
 {
   TCustomPanelNoCaption::MouseUp(button, shift, x, y);
-  if (listeners_->Count() > 0) {
-    TNuvMouseEvent e;
-    e.Event = 1;
-    e.Button = button;
-    e.Shift = shift;
-    e.X = x;
-    e.Y = y;
-    BroadcastEvent(&e);
-  }
+  if (listeners_->Count() > 0) BroadcastMouse(*this, 1, button, shift, x, y);
 }
 
 void TCustomNuvPanel::MouseMove(TShiftState shift, int32_t x, int32_t y)
 {
   CancelMouse = false;
   TCustomPanelNoCaption::MouseMove(shift, x, y);
-  if (listeners_->Count() > 0 && !Designing()) {
-    TNuvMouseEvent e;
-    e.Event = 2;
-    e.Button = mbLeft;
-    e.Shift = shift;
-    e.X = x;
-    e.Y = y;
-    BroadcastEvent(&e);
-  }
+  if (listeners_->Count() > 0 && !Designing()) BroadcastMouse(*this, 2, mbLeft, shift, x, y);
 }
 
 void TCustomNuvPanel::DblClick()
