@@ -993,45 +993,49 @@ int SetMapMode(HDC dc, int mode)
 
 int GetMapMode(HDC dc) { return dc ? dc->GdiState()->mapMode : 0; }
 
+namespace {
+
+// Sets an origin of the mapping, handing back the previous one.
+bool SetOrigin(TCanvas& dc, TPoint& origin, int32_t x, int32_t y, TPoint* old)
+{
+  if (old) *old = origin;
+  origin = {x, y};
+  dc.ApplyDeviceState();
+  return true;
+}
+
+// Sets an extent of the mapping, handing back the previous one.
+bool SetExtent(TCanvas& dc, TSize& extent, int32_t cx, int32_t cy, TSize* old)
+{
+  if (old) *old = extent;
+  // Extents only count in the scalable modes; zero is refused.
+  if (dc.GdiState()->mapMode == MM_TEXT) return true;
+  if (cx == 0 || cy == 0) return false;
+  extent = {cx, cy};
+  dc.ApplyDeviceState();
+  return true;
+}
+
+}  // namespace
+
 bool SetWindowOrgEx(HDC dc, int32_t x, int32_t y, TPoint* old)
 {
-  if (!dc) return false;
-  if (old) *old = dc->GdiState()->windowOrg;
-  dc->GdiState()->windowOrg = {x, y};
-  dc->ApplyDeviceState();
-  return true;
+  return dc && SetOrigin(*dc, dc->GdiState()->windowOrg, x, y, old);
 }
 
 bool SetViewportOrgEx(HDC dc, int32_t x, int32_t y, TPoint* old)
 {
-  if (!dc) return false;
-  if (old) *old = dc->GdiState()->viewportOrg;
-  dc->GdiState()->viewportOrg = {x, y};
-  dc->ApplyDeviceState();
-  return true;
+  return dc && SetOrigin(*dc, dc->GdiState()->viewportOrg, x, y, old);
 }
 
 bool SetWindowExtEx(HDC dc, int32_t cx, int32_t cy, TSize* old)
 {
-  if (!dc) return false;
-  if (old) *old = dc->GdiState()->windowExt;
-  // Extents only count in the scalable modes; zero is refused.
-  if (dc->GdiState()->mapMode == MM_TEXT) return true;
-  if (cx == 0 || cy == 0) return false;
-  dc->GdiState()->windowExt = {cx, cy};
-  dc->ApplyDeviceState();
-  return true;
+  return dc && SetExtent(*dc, dc->GdiState()->windowExt, cx, cy, old);
 }
 
 bool SetViewportExtEx(HDC dc, int32_t cx, int32_t cy, TSize* old)
 {
-  if (!dc) return false;
-  if (old) *old = dc->GdiState()->viewportExt;
-  if (dc->GdiState()->mapMode == MM_TEXT) return true;
-  if (cx == 0 || cy == 0) return false;
-  dc->GdiState()->viewportExt = {cx, cy};
-  dc->ApplyDeviceState();
-  return true;
+  return dc && SetExtent(*dc, dc->GdiState()->viewportExt, cx, cy, old);
 }
 
 namespace {
