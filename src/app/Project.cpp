@@ -42,6 +42,17 @@ void ReadView(const std::string& line, int32_t& zoom, int32_t& rotation, int32_t
   }
 }
 
+// The chart's current view into the state; a number the host leaves alone keeps its value.
+void TakeView(TProjectState& state, ISceneHost* host)
+{
+  if (!host) return;
+  int zoom = state.Zoom, rotation = state.Rotation, elevation = state.Elevation;
+  host->GetView3D(zoom, rotation, elevation);
+  state.Zoom = zoom;
+  state.Rotation = rotation;
+  state.Elevation = elevation;
+}
+
 }  // namespace
 
 TGridTable::TGridTable()
@@ -106,13 +117,7 @@ bool LoadProject(TProjectState& state, ISceneHost* host, const std::string& file
   if (!TryStrToInt(in.ReadLn(), mode) || (mode != 0 && mode != 1))
     mode = 0;
   // A number missing from the view line leaves the chart's current value, not a stale copy.
-  if (host) {
-    int zoom = state.Zoom, rotation = state.Rotation, elevation = state.Elevation;
-    host->GetView3D(zoom, rotation, elevation);
-    state.Zoom = zoom;
-    state.Rotation = rotation;
-    state.Elevation = elevation;
-  }
+  TakeView(state, host);
   ReadView(in.ReadLn(), state.Zoom, state.Rotation, state.Elevation);
   if (host)
     host->SetView3D(state.Zoom, state.Rotation, state.Elevation);
@@ -198,11 +203,7 @@ bool SaveProject(TProjectState& state, ISceneHost* host, const std::string& file
   const int mode = state.DisplayMode == 1 ? 1 : 0;
   if (host) {
     state.SettingsLines[mode] = host->GetSectionSettings();
-    int zoom = state.Zoom, rotation = state.Rotation, elevation = state.Elevation;
-    host->GetView3D(zoom, rotation, elevation);
-    state.Zoom = zoom;
-    state.Rotation = rotation;
-    state.Elevation = elevation;
+    TakeView(state, host);
   }
   std::vector<std::string> lines;
   lines.push_back(state.SettingsLines[0]);
