@@ -406,6 +406,16 @@ void TNuvCanvas3D::ViewPort(int32_t depth, const TRect& bounds, const TRect&)
   }
 }
 
+void TNuvCanvas3D::Rotate3D(long double xs, long double ys, long double zs, long double& a, long double& b,
+                            long double& f) const
+{
+  const long double t = zs * cosR_ - xs * sinR_;
+  f = zoomFactor_;
+  if (hasPerspective_) f = zoomFactor_ / ((cosE_ * t + ys * sinE_) * perspectiveFactor_ + 1);
+  a = xs * cosR_ + zs * sinR_;
+  b = ys * cosE_ - sinE_ * t;
+}
+
 TPoint TNuvCanvas3D::Calculate3DPosition(int32_t x, int32_t y, int32_t z)
 {
   if (isOrthogonal_) {
@@ -415,11 +425,8 @@ TPoint TNuvCanvas3D::Calculate3DPosition(int32_t x, int32_t y, int32_t z)
   }
   if (!is3D_) return {x, y};
   const long double xs = SubChecked(x, xCenter_), ys = SubChecked(y, yCenter_), zs = SubChecked(z, zCenter_);
-  const long double t = zs * cosR_ - xs * sinR_;
-  long double f = zoomFactor_;
-  if (hasPerspective_) f = zoomFactor_ / ((cosE_ * t + ys * sinE_) * perspectiveFactor_ + 1);
-  const long double a = xs * cosR_ + zs * sinR_;
-  const long double b = ys * cosE_ - sinE_ * t;
+  long double a, b, f;
+  Rotate3D(xs, ys, zs, a, b, f);
   if (hasTilt_)
     return {AddChecked(xCenterOffset_, Round32(double((cosT_ * a - sinT_ * b) * f))),
             AddChecked(yCenterOffset_, Round32(double((cosT_ * b + sinT_ * a) * f)))};
@@ -434,11 +441,8 @@ TPoint TNuvCanvas3D::Calculate3DPositionFloat(double x, double y, int32_t z)
   }
   if (!is3D_) return {Round32(x), Round32(y)};
   const long double xs = x - xCenter_, ys = y - yCenter_, zs = SubChecked(z, zCenter_);
-  const long double t = zs * cosR_ - xs * sinR_;
-  long double f = zoomFactor_;
-  if (hasPerspective_) f = zoomFactor_ / ((cosE_ * t + ys * sinE_) * perspectiveFactor_ + 1);
-  const long double a = xs * cosR_ + zs * sinR_;
-  const long double b = ys * cosE_ - sinE_ * t;
+  long double a, b, f;
+  Rotate3D(xs, ys, zs, a, b, f);
   return {AddChecked(xCenterOffset_, Round32(double((cosT_ * a - sinT_ * b) * f))),
           AddChecked(yCenterOffset_, Round32(double((cosT_ * b + sinT_ * a) * f)))};
 }

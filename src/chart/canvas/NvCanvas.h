@@ -380,6 +380,9 @@ public:
 
 private:
   void CalcTrigValues();
+  // Rotation and perspective of a point given relative to the centre: the rotated coordinates
+  // (a, b) and the zoom factor that scales them.
+  void Rotate3D(long double xs, long double ys, long double zs, long double& a, long double& b, long double& f) const;
   void SelectChartPen(TPen* pen, TColor color);
   // Sets the four-point buffer from projected points.
   void SetFour(TPoint3D a, TPoint3D b, TPoint3D c, TPoint3D d);
