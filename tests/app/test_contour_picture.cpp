@@ -46,6 +46,16 @@ void UnitTransform(TPseudoSectionContour& c)
   c.XScale = c.YScale = 1;
 }
 
+// Nodes 1 to 3 as the one triangle, drawn in plot units.
+void SingleTriangle(TPseudoSectionContour& c)
+{
+  c.TriangleTable[1] = dTriangle{};
+  c.TriangleTable[1].vertices[0] = 1, c.TriangleTable[1].vertices[1] = 2, c.TriangleTable[1].vertices[2] = 3;
+  c.TriangleCount = 1;
+  c.BuildAdjacency(1);
+  UnitTransform(c);
+}
+
 void SetLevels(TPseudoSectionContour& c, const std::vector<double>& levels)
 {
   c.LevelCount = static_cast<int32_t>(levels.size());
@@ -176,11 +186,7 @@ TEST(ContourPicture, BandsOfSingleTriangles)
     c.AddNode(0, 20, 20, values[perm[0]]);
     c.AddNode(0, 380, 70, values[perm[1]]);
     c.AddNode(0, 120, 380, values[perm[2]]);
-    c.TriangleTable[1] = dTriangle{};
-    c.TriangleTable[1].vertices[0] = 1, c.TriangleTable[1].vertices[1] = 2, c.TriangleTable[1].vertices[2] = 3;
-    c.TriangleCount = 1;
-    c.BuildAdjacency(1);
-    UnitTransform(c);
+    SingleTriangle(c);
     SetLevels(c, {2, 4, 6, 8});
     TMetafile m;
     m.SetSize(400, 400);
@@ -203,11 +209,7 @@ TEST(ContourPicture, WholeAndSplitTriangles)
   c.AddNode(0, 0, 0, 0.5);
   c.AddNode(0, 100, 0, 0.7);
   c.AddNode(0, 0, 100, 0.6);
-  c.TriangleTable[1] = dTriangle{};
-  c.TriangleTable[1].vertices[0] = 1, c.TriangleTable[1].vertices[1] = 2, c.TriangleTable[1].vertices[2] = 3;
-  c.TriangleCount = 1;
-  c.BuildAdjacency(1);
-  UnitTransform(c);
+  SingleTriangle(c);
   SetLevels(c, {1, 2});
   auto draw = [&]() {
     auto m = std::make_unique<TMetafile>();
