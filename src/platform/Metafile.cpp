@@ -1025,7 +1025,8 @@ void gfx::WriteFileBytes(const std::string& fileName, const std::string& bytes)
   std::ofstream out(fileName, std::ios::binary | std::ios::trunc);
   if (!out) throw EInOutError("Cannot create file \"" + fileName + "\"");
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  if (!out) throw EInOutError("Cannot write file \"" + fileName + "\"");
+  out.close();  // a full disk shows only when the buffer is flushed
+  if (out.fail()) throw EInOutError("Cannot write file \"" + fileName + "\"");
 }
 
 void TMetafile::SaveToFile(const std::string& fileName) { gfx::WriteFileBytes(fileName, SaveToBytes()); }

@@ -290,4 +290,6 @@ TEST(Metafile, DamagedFilesAreRefused)
   std::memcpy(&badSize[108 + 4], &huge, 4);  // first record after the header
   EXPECT_THROW(m.LoadFromBytes(badSize), EInvalidGraphic);
   EXPECT_THROW(m.LoadFromFile("/nonexistent/picture.emf"), EInOutError);
+  // A disk that fills up is a failure, not a silently truncated file.
+  EXPECT_THROW(good.SaveToFile("/dev/full"), EInOutError);
 }
