@@ -280,6 +280,7 @@ private:
   struct TQuadBatch {
     std::vector<TBatchVertex> vertices;
     std::vector<GLuint> indices;
+    std::vector<GLuint> triangles;  // the quads split for drawing
   } batch_;
   // Draws the waiting quads; false when the canvas is inert (nothing may be called).
   bool Ready()

@@ -423,7 +423,26 @@ void TGLCanvas::FlushBatch()
     gl.glNormalPointer(GL_FLOAT, stride, &base->nx);
     gl.glColorPointer(4, GL_FLOAT, stride, &base->r);
     gl.glTexCoordPointer(1, GL_FLOAT, stride, &base->s);
-    gl.glDrawElements(GL_QUADS, static_cast<GLsizei>(batch_.indices.size()), GL_UNSIGNED_INT, batch_.indices.data());
+    // Drawn as glBegin(GL_QUADS) would draw them one by one: split into triangles along the
+    // diagonal from the first corner when smoothly shaded, along the other one when flat.
+    GLint shadeModel = GL_SMOOTH;
+    gl.glGetIntegerv(GL_SHADE_MODEL, &shadeModel);
+    if (shadeModel == GL_FLAT) {
+      gl.glDrawElements(GL_QUADS, static_cast<GLsizei>(batch_.indices.size()), GL_UNSIGNED_INT, batch_.indices.data());
+    } else {
+      const std::vector<GLuint>& q = batch_.indices;
+      std::vector<GLuint>& t = batch_.triangles;
+      t.resize(q.size() / 4 * 6);
+      for (size_t i = 0, j = 0; i + 3 < q.size(); i += 4, j += 6) {
+        t[j] = q[i];
+        t[j + 1] = q[i + 1];
+        t[j + 2] = q[i + 2];
+        t[j + 3] = q[i];
+        t[j + 4] = q[i + 2];
+        t[j + 5] = q[i + 3];
+      }
+      gl.glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(t.size()), GL_UNSIGNED_INT, t.data());
+    }
     gl.glDisableClientState(GL_VERTEX_ARRAY);
     gl.glDisableClientState(GL_NORMAL_ARRAY);
     gl.glDisableClientState(GL_COLOR_ARRAY);

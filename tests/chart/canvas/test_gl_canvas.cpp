@@ -552,3 +552,80 @@ TEST(GLCanvasPixels, APolygonTexturedWithAPictureOfAnySizeShowsAllOfIt)
   EXPECT_COLOR(f.At(175, 95), clBlue);
   EXPECT_COLOR(f.At(25, 95), clRed);
 }
+
+namespace {
+// A section of cells seen in perspective, lit, blended: through TexturedQuad1D, or quad by quad
+// in immediate mode as a reference.
+std::vector<uint32_t> CellFrame(bool batched, bool smooth, bool varyAlpha, bool varyNormal)
+{
+  TView3DOptions options(nullptr);
+  options.SetOrthogonal(false);
+  options.SetPerspective(30);
+  options.SetZoom(150);
+  options.SetElevation(340);
+  options.SetRotation(20);
+  TBitmap strip;
+  strip.SetSize(512, 1);
+  for (int x = 0; x < 512; ++x) strip.Canvas()->SetPixel(x, 0, RGB(x / 2, 255 - x / 2, (x * 7) % 256));
+  Frame f(240, 200, &options, true);
+  f.canvas.SetShadeQuality(smooth);
+  f.Begin(clWhite, 60);
+  f.canvas.SetAmbientLight(30);
+  f.canvas.SetLight(GL_LIGHT0, {0.3f, 0.3f, 0.3f, 1.0f}, 180, false, {0, 0, 0}, {40, 20, -300});
+  f.canvas.BeginBlending(f.rect, 20);
+  f.canvas.Brush()->SetBitmap(&strip);
+  f.canvas.EnableBrushTexture();
+  auto& gl = OpenGLEntries();
+  const int nx = 110, nz = 100;  // more quads than one batch holds
+  auto value = [](int j, int k) { return ((j * 7 + k * 3) % 97) / 97.0; };
+  static constexpr int cj[4] = {0, 1, 1, 0}, ck[4] = {0, 0, 1, 1};
+  for (int j = 0; j < nx; ++j)
+    for (int k = 0; k < nz; ++k) {
+      TPoint3DFloat p[4];
+      std::array<TTexCoord1D, 4> tex;
+      for (int c = 0; c < 4; ++c) {
+        const int jj = j + cj[c], kk = k + ck[c];
+        p[c] = {20.0 + jj * 1.8, 20.0 + kk * 1.6 + jj * 0.2, 10.0 + jj * 0.3};
+        tex[c] = {value(jj, kk), varyAlpha ? 0.5 + 0.5 * ((jj + kk) % 2) : 1.0};
+      }
+      const TPoint3DFloat normal = varyNormal && j >= nx / 2 ? TPoint3DFloat{0.3, 0, 0.95} : TPoint3DFloat{0, 0, 1};
+      if (batched) {
+        f.canvas.TexturedQuad1D(p[0], p[1], p[2], p[3], normal, tex);
+        continue;
+      }
+      gl.glBegin(GL_QUADS);
+      gl.glNormal3f(float(normal.x), float(normal.y), float(normal.z));
+      for (int c = 0; c < 4; ++c) {
+        gl.glColor4f(1, 1, 1, float(tex[c].Alpha));
+        gl.glTexCoord1f(float(tex[c].Coord));
+        gl.glVertex3f(float(p[c].x), float(-p[c].y), float(-p[c].z));
+      }
+      gl.glEnd();
+    }
+  f.canvas.DisableBrushTexture();
+  f.canvas.Brush()->SetBitmap(nullptr);
+  f.canvas.EndBlending(nullptr);
+  f.End();
+  std::vector<uint32_t> pixels;
+  for (int y = 0; y < 200; ++y)
+    for (int x = 0; x < 240; ++x) pixels.push_back(f.At(x, y));
+  return pixels;
+}
+}  // namespace
+
+TEST(GLCanvasPixels, OneDimensionalQuadsLookExactlyAsDrawnOneByOne)
+{
+  for (bool smooth : {true, false})
+    for (bool varyAlpha : {false, true})
+      for (bool varyNormal : {false, true}) {
+        const auto batched = CellFrame(true, smooth, varyAlpha, varyNormal);
+        const auto reference = CellFrame(false, smooth, varyAlpha, varyNormal);
+        int differing = 0, drawn = 0;
+        for (size_t i = 0; i < reference.size(); ++i) {
+          differing += batched[i] != reference[i] ? 1 : 0;
+          drawn += (reference[i] & 0xFFFFFF) != 0xFFFFFF ? 1 : 0;
+        }
+        EXPECT_GT(drawn, 5000);
+        EXPECT_EQ(differing, 0) << "smooth " << smooth << " alpha " << varyAlpha << " normal " << varyNormal;
+      }
+}
