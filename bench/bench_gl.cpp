@@ -35,7 +35,8 @@ struct Scene {
     options.SetZoom(35);
     options.SetElevation(340);
     options.SetRotation(330);
-    // Lit as the viewer lights its scene: ambient light and one positional light.
+    // Smoothly shaded and lit as the viewer's scene: ambient light and one positional light.
+    canvas.SetShadeQuality(true);
     canvas.OnSetup = [this](TObject*) {
       canvas.SetAmbientLight(40);
       canvas.SetLight(GL_LIGHT0, {0.5f, 0.5f, 0.5f, 1.0f}, 180, false, {0, 0, 0}, {-100, -100, -400});
@@ -121,7 +122,10 @@ struct Scene {
       for (int j = 0; j < kCellsX; ++j)
         for (int k = 0; k < kCellsZ; ++k) {
           const double x0 = cx - kPanelW / 2 + j * dx, y0 = cy - kPanelH / 2 + k * dy;
-          for (int c = 0; c < 4; ++c) tex[c] = {((j + c + k + i) % 97) / 97.0, 1.0};
+          // Each corner's coordinate comes from the value at its node, as in the viewer.
+          static constexpr int kCornerJ[4] = {0, 1, 1, 0}, kCornerK[4] = {0, 0, 1, 1};
+          for (int c = 0; c < 4; ++c)
+            tex[c] = {(((j + kCornerJ[c]) * 7 + (k + kCornerK[c]) * 3 + i) % 97) / 97.0, 1.0};
           canvas.TexturedQuad1D({x0, y0, z}, {x0 + dx, y0, z}, {x0 + dx, y0 + dy, z}, {x0, y0 + dy, z}, {0, 0, 1},
                                 tex);
         }

@@ -277,6 +277,7 @@ private:
   struct TBatchVertex {
     float x, y, z, nx, ny, nz, r, g, b, a, s;
   };
+  static constexpr size_t kQuadsPerBatch = 10000;
   struct TQuadBatch {
     std::vector<TBatchVertex> vertices;
     std::vector<GLuint> indices;

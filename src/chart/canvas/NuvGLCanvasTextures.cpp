@@ -406,6 +406,8 @@ void TGLCanvas::TexturedQuad1D(const TPoint3DFloat& p0, const TPoint3DFloat& p1,
   batch_.vertices.push_back(v[2]);
   batch_.vertices.push_back(v[3]);
   idx.insert(idx.end(), {i0, i1, i2, i2 + 1});
+  // Handed over in parts, so that the renderer works on the first quads while the rest come.
+  if (idx.size() >= kQuadsPerBatch * 4 && Ready()) OpenGLEntries().glFlush();
 }
 
 void TGLCanvas::FlushBatch()
@@ -415,14 +417,29 @@ void TGLCanvas::FlushBatch()
   if (Active()) {
     const auto stride = static_cast<GLsizei>(sizeof(TBatchVertex));
     const TBatchVertex* base = batch_.vertices.data();
+    // A normal or colour shared by every vertex goes as the current one instead of an array.
+    bool oneNormal = true, oneColour = true;
+    for (const TBatchVertex& v : batch_.vertices) {
+      oneNormal = oneNormal && v.nx == base->nx && v.ny == base->ny && v.nz == base->nz;
+      oneColour = oneColour && v.r == base->r && v.g == base->g && v.b == base->b && v.a == base->a;
+      if (!oneNormal && !oneColour) break;
+    }
     gl.glEnableClientState(GL_VERTEX_ARRAY);
-    gl.glEnableClientState(GL_NORMAL_ARRAY);
-    gl.glEnableClientState(GL_COLOR_ARRAY);
     gl.glEnableClientState(GL_TEXTURE_COORD_ARRAY);
     gl.glVertexPointer(3, GL_FLOAT, stride, &base->x);
-    gl.glNormalPointer(GL_FLOAT, stride, &base->nx);
-    gl.glColorPointer(4, GL_FLOAT, stride, &base->r);
     gl.glTexCoordPointer(1, GL_FLOAT, stride, &base->s);
+    if (oneNormal) {
+      gl.glNormal3f(base->nx, base->ny, base->nz);
+    } else {
+      gl.glEnableClientState(GL_NORMAL_ARRAY);
+      gl.glNormalPointer(GL_FLOAT, stride, &base->nx);
+    }
+    if (oneColour) {
+      gl.glColor4f(base->r, base->g, base->b, base->a);
+    } else {
+      gl.glEnableClientState(GL_COLOR_ARRAY);
+      gl.glColorPointer(4, GL_FLOAT, stride, &base->r);
+    }
     // Drawn as glBegin(GL_QUADS) would draw them one by one: split into triangles along the
     // diagonal from the first corner when smoothly shaded, along the other one when flat.
     GLint shadeModel = GL_SMOOTH;
@@ -444,9 +461,9 @@ void TGLCanvas::FlushBatch()
       gl.glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(t.size()), GL_UNSIGNED_INT, t.data());
     }
     gl.glDisableClientState(GL_VERTEX_ARRAY);
-    gl.glDisableClientState(GL_NORMAL_ARRAY);
-    gl.glDisableClientState(GL_COLOR_ARRAY);
     gl.glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    if (!oneNormal) gl.glDisableClientState(GL_NORMAL_ARRAY);
+    if (!oneColour) gl.glDisableClientState(GL_COLOR_ARRAY);
     // The current attributes are those of the last vertex, as after immediate mode.
     const TBatchVertex& last = batch_.vertices[batch_.indices.back()];
     gl.glColor4f(last.r, last.g, last.b, last.a);
