@@ -360,7 +360,8 @@ void TGLCanvas::Repaint()
 
 void TGLCanvas::ProjectPoint(TPoint& p, double x, double y, double z)
 {
-  if (!InitOpenGL() || !Active()) {
+  // The matrices read are those of this canvas's context, even when another canvas drew since.
+  if (!InitOpenGL() || !Ready()) {
     p = {Round32(x), Round32(y)};
     return;
   }

@@ -629,3 +629,27 @@ TEST(GLCanvasPixels, OneDimensionalQuadsLookExactlyAsDrawnOneByOne)
         EXPECT_EQ(differing, 0) << "smooth " << smooth << " alpha " << varyAlpha << " normal " << varyNormal;
       }
 }
+
+TEST(GLCanvasProjection, ProjectPointUsesItsOwnMatricesAfterAnotherCanvasDrew)
+{
+  TView3DOptions near(nullptr), far(nullptr);
+  near.SetOrthogonal(false);
+  near.SetZoom(100);
+  far.SetOrthogonal(false);
+  far.SetZoom(30);
+  far.SetRotation(40);
+  Frame a(200, 150, &near, true), b(200, 150, &far, true);
+  a.Begin(clWhite, 50);
+  a.End();
+  TPoint alone;
+  a.canvas.ProjectPoint(alone, 30, -20, -10);
+  b.Begin(clWhite, 50);
+  b.End();
+  TPoint after;
+  a.canvas.ProjectPoint(after, 30, -20, -10);
+  EXPECT_EQ(after, alone);
+  std::vector<TPoint3DFloat> many;
+  a.canvas.ProjectPoints(std::vector<TPoint3DFloat>{{30, -20, -10}}, many);
+  EXPECT_NEAR(many.at(0).x, alone.x, 0.5);
+  EXPECT_NEAR(many.at(0).y, alone.y, 0.5);
+}
