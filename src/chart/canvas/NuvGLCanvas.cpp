@@ -74,6 +74,7 @@ void TGLCanvas::SetBufferedDisplay(bool value)
 void TGLCanvas::InitFixedState()
 {
   auto& gl = OpenGLEntries();
+  lightingOn_ = false;
   gl.glEnable(GL_AUTO_NORMAL);
   GL_CHECK("AutoNormal");
   gl.glEnable(GL_NORMALIZE);
@@ -302,6 +303,7 @@ void TGLCanvas::SetAmbientLight(int32_t value)
     const GLfloat ambient[4] = {a, a, a, 1.0f};
     gl.glLightModelfv(GL_LIGHT_MODEL_AMBIENT, ambient);
     GL_CHECK("LightModel");
+    lightingOn_ = true;
   } else {
     gl.glEnable(GL_LIGHTING);
     const GLfloat none[4] = {0, 0, 0, 1.0f};
@@ -309,6 +311,7 @@ void TGLCanvas::SetAmbientLight(int32_t value)
     GL_CHECK("LightModel");
     gl.glDisable(GL_LIGHTING);
     GL_CHECK("DisableLightModel");
+    lightingOn_ = false;
   }
 }
 
@@ -322,6 +325,7 @@ void TGLCanvas::SetLight(GLenum light, const std::array<float, 4>& color, double
   gl.glEnable(GL_LIGHTING);
   gl.glEnable(light);
   GL_CHECK("EnableLight" + n);
+  lightingOn_ = true;
   gl.glLightfv(light, GL_AMBIENT, color.data());
   GL_CHECK("LightAmbient" + n);
   const GLfloat diffuse[4] = {0.8f, 0.8f, 0.8f, 1.0f};
@@ -440,7 +444,9 @@ void TGLCanvas::EnableRotation()
   GL_CHECK("EnableRotation");
   if (is3D_) {
     gl.glEnable(GL_DEPTH_TEST);
-    gl.glEnable(GL_LIGHTING);
+    // Lighting comes back only when it is on: with no light and no ambient light it would
+    // turn everything drawn afterwards black.
+    if (lightingOn_) gl.glEnable(GL_LIGHTING);
   }
 }
 

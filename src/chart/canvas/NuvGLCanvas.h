@@ -262,6 +262,8 @@ private:
   GLUquadric* quadric_ = nullptr;
   bool antialias_ = false;
   bool quadricTextured_ = false;
+  // Lighting switched on by the ambient light or a light (and off by ambient light 0).
+  bool lightingOn_ = false;
   float alpha_ = 1.0f;
   int32_t width_ = 0, height_ = 0;
   TCanvas* dc_ = nullptr;

@@ -653,3 +653,22 @@ TEST(GLCanvasProjection, ProjectPointUsesItsOwnMatricesAfterAnotherCanvasDrew)
   EXPECT_NEAR(many.at(0).x, alone.x, 0.5);
   EXPECT_NEAR(many.at(0).y, alone.y, 0.5);
 }
+
+TEST(GLCanvasPixels, FlatDrawingLeavesAnUnlitSceneUnlit)
+{
+  TView3DOptions options(nullptr);
+  options.SetOrthogonal(false);
+  options.SetZoom(100);
+  Frame f(200, 150, &options, true);
+  f.Begin(clWhite, 40);
+  f.canvas.SetAmbientLight(0);  // no lights either
+  f.canvas.Pen()->SetStyle(psClear);
+  f.canvas.Brush()->SetColor(clRed);
+  f.canvas.DisableRotation();
+  f.canvas.EnableRotation();
+  f.canvas.RectangleWithZ(Rect(60, 40, 140, 110), 20);
+  f.End();
+  TPoint p;
+  f.canvas.ProjectPoint(p, 100, -75, -20);
+  EXPECT_COLOR(f.At(p.x, p.y), clRed);
+}
