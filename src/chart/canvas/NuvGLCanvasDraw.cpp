@@ -921,8 +921,11 @@ void TGLCanvas::Pie3D(int32_t xCenter, int32_t yCenter, int32_t xRadius, int32_t
   gl.glTranslatef(static_cast<float>(xCenter), static_cast<float>(-yCenter), 0);
   gl.glRotatef(180, 1, 0, 0);
   if (drawSides) {
-    Plane3D(hole > 0 ? inner[0] : TPoint{0, 0}, outer[0], z0, z1);
-    Plane3D(hole > 0 ? inner[kSegments] : TPoint{0, 0}, outer[kSegments], z0, z1);
+    // Plane3D sends chart points as (X, -Y, -Z); under the half turn above that lands on
+    // (X, Y, Z), so the side planes go in with Y and depth negated to meet the rim.
+    auto side = [&](TPoint from, TPoint to) { Plane3D({from.x, -from.y}, {to.x, -to.y}, -z0, -z1); };
+    side(hole > 0 ? inner[0] : TPoint{0, 0}, outer[0]);
+    side(hole > 0 ? inner[kSegments] : TPoint{0, 0}, outer[kSegments]);
   }
   auto v = [&](TPoint p, int32_t z) { gl.glVertex3i(p.x, p.y, z); };
   if (BeginFill()) {

@@ -672,3 +672,29 @@ TEST(GLCanvasPixels, FlatDrawingLeavesAnUnlitSceneUnlit)
   f.canvas.ProjectPoint(p, 100, -75, -20);
   EXPECT_COLOR(f.At(p.x, p.y), clRed);
 }
+
+TEST(GLCanvasPixels, PieSidesMeetTheirSlice)
+{
+  TView3DOptions options(nullptr);
+  options.SetOrthogonal(false);
+  options.SetZoom(100);
+  options.SetElevation(345);
+  options.SetRotation(15);
+  {
+    // A quarter slice above and right of its centre: nothing of it below the centre.
+    Frame f(240, 200, &options, true);
+    f.Begin(clWhite, 60);
+    f.canvas.Pen()->SetStyle(psClear);
+    f.canvas.Brush()->SetColor(clRed);
+    f.canvas.Pie3D(120, 100, 60, 60, 10, 50, 0, std::numbers::pi / 2, false, true);
+    f.End();
+    TPoint centre;
+    f.canvas.ProjectPoint(centre, 120, -100, -30);
+    int above = 0, below = 0;
+    for (int y = 0; y < 200; ++y)
+      for (int x = 0; x < 240; ++x)
+        if (Near(f.At(x, y), clRed, 60)) (y < centre.y - 12 ? above : y > centre.y + 12 ? below : above) += 1;
+    EXPECT_GT(above, 500);
+    EXPECT_EQ(below, 0);
+  }
+}
