@@ -297,7 +297,8 @@ void TGLCanvas::RotateLabel3D(int32_t x, int32_t y, int32_t z, const std::string
   gl.glPushMatrix();
   gl.glTranslatef(static_cast<float>(x), static_cast<float>(-y), 0);
   gl.glRotatef(static_cast<float>(angle), 0, 0, 1);
-  gl.glTranslatef(static_cast<float>(-x), static_cast<float>(y), static_cast<float>(z));
+  // Depth Z lies behind the front, as for every other chart point.
+  gl.glTranslatef(static_cast<float>(-x), static_cast<float>(y), static_cast<float>(-z));
   TextOut(x, y, text);
   gl.glPopMatrix();
   GL_CHECK("RotateLabel3D");

@@ -1,6 +1,7 @@
 // Pixels of frames drawn headless by the OpenGL canvas into memory bitmaps.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <functional>
 #include <cmath>
@@ -697,4 +698,33 @@ TEST(GLCanvasPixels, PieSidesMeetTheirSlice)
     EXPECT_GT(above, 500);
     EXPECT_EQ(below, 0);
   }
+}
+
+TEST(GLCanvasPixels, ALabelAtDepthSitsWhereItsTextDoes)
+{
+  TView3DOptions options(nullptr);
+  options.SetOrthogonal(false);
+  options.SetZoom(100);
+  options.SetElevation(345);
+  options.SetRotation(15);
+  // Unrotated, a label at depth is the same picture as the text at that depth.
+  std::vector<std::vector<uint32_t>> shots;
+  for (bool rotated : {false, true}) {
+    Frame f(240, 200, &options, true);
+    f.Begin(clWhite, 60);
+    f.canvas.Font()->SetName("DejaVu Sans");
+    f.canvas.Font()->SetSize(12);
+    f.canvas.Font()->SetColor(clBlack);
+    if (rotated)
+      f.canvas.RotateLabel3D(80, 100, 50, "Deep", 0);
+    else
+      f.canvas.TextOut3D(80, 100, 50, "Deep");
+    f.End();
+    std::vector<uint32_t> px;
+    for (int y = 0; y < 200; ++y)
+      for (int x = 0; x < 240; ++x) px.push_back(f.At(x, y));
+    shots.push_back(std::move(px));
+  }
+  EXPECT_TRUE(shots[0] == shots[1]);
+  EXPECT_GT(std::count_if(shots[0].begin(), shots[0].end(), [](uint32_t c) { return (c & 0xFF) < 128; }), 20);
 }
