@@ -4,11 +4,9 @@
 #include <benchmark/benchmark.h>
 
 #include <cmath>
-#include <cstdlib>
 #include <string>
 
 #include "chart/canvas/NvCanvas.h"
-#include "platform/Application.h"
 
 namespace {
 
@@ -85,13 +83,3 @@ void BM_ChartFrame1280x1024(benchmark::State& state)
 BENCHMARK(BM_ChartFrame1280x1024)->Unit(benchmark::kMillisecond);
 
 }  // namespace
-
-int main(int argc, char** argv)
-{
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  Application_Initialize(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}

@@ -5,7 +5,6 @@
 
 #include "app/ProfileModel.h"
 #include "app/PseudoSection2dContour.h"
-#include "platform/Application.h"
 #include "platform/Metafile.h"
 
 namespace {
@@ -85,13 +84,3 @@ void BM_FieldSectionReplay512(benchmark::State& state)
 BENCHMARK(BM_FieldSectionReplay512)->Unit(benchmark::kMillisecond);
 
 }  // namespace
-
-int main(int argc, char** argv)
-{
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  Application_Initialize(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}

@@ -4,12 +4,10 @@
 #include <benchmark/benchmark.h>
 
 #include <cmath>
-#include <cstdlib>
 #include <memory>
 #include <vector>
 
 #include "chart/canvas/NuvGLCanvas.h"
-#include "platform/Application.h"
 
 namespace {
 constexpr int kWidth = 1280, kHeight = 1024;
@@ -170,13 +168,3 @@ void BM_FirstFrameAfterCacheClear(benchmark::State& state)
 }
 BENCHMARK(BM_FirstFrameAfterCacheClear)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 }  // namespace
-
-int main(int argc, char** argv)
-{
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  Application_Initialize(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}

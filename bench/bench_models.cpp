@@ -38,11 +38,3 @@ void BM_LoadFieldProject(benchmark::State& state)
 BENCHMARK(BM_LoadFieldProject)->Unit(benchmark::kMillisecond);
 
 }  // namespace
-
-int main(int argc, char** argv)
-{
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
