@@ -60,7 +60,9 @@ protected:
   void AnswerFile(const std::string& name, int filterIndex, TOpenDialog* expected = nullptr)
   {
     TOpenDialog::TestAnswer = [this, name, filterIndex, expected](TOpenDialog* d) {
-      if (expected) EXPECT_EQ(d, expected);
+      if (expected) {
+        EXPECT_EQ(d, expected);
+      }
       d->FileName = dir.file(name);
       d->FilterIndex = filterIndex;
       return true;

@@ -145,8 +145,9 @@ TEST(LoadProject, UntrustedHeaderAndCounts)
     EXPECT_EQ(messages.Messages().size(), c.messages) << c.text;
     EXPECT_TRUE(s.DisplayMode == 0 || s.DisplayMode == 1);
     EXPECT_EQ(s.Grid.RowCount(), static_cast<int>(std::max<size_t>(c.entries, 1)) + 1);
-    if (c.entries == 0)
+    if (c.entries == 0) {
       EXPECT_EQ(s.Grid.Cell(0, 1), "");
+    }
   }
   // A display mode of 7 and a view line of one number: mode 0, only the zoom taken.
   WriteAll(dir.file("p.prj"), cases[0].text);

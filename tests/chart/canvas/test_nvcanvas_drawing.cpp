@@ -587,7 +587,9 @@ TEST(CanvasPens, XorTwiceRestoresThePicture)
     s.c.AssignVisiblePen(&pen);
     s.c.Line(5, 5, 55, 40);
     s.c.Line(5, 50, 55, 50);
-    if (pass == 0) EXPECT_NE(s.At(5, 50), before[50 * 60 + 5]);
+    if (pass == 0) {
+      EXPECT_NE(s.At(5, 50), before[50 * 60 + 5]);
+    }
   }
   size_t k = 0;
   for (int y = 0; y < 60; ++y)
@@ -751,9 +753,13 @@ TEST(CanvasBlend, ZeroKeepsAndHundredRestores)
       c.FillRect({0, 0, 60, 60});
       c.EndBlending(b);
       TColor inside = c.GetPixel(20, 20) & 0xFFFFFF;
-      if (t == 0) EXPECT_EQ(inside, clBlack);
-      if (t == 100) EXPECT_EQ(inside, clWhite);
-      if (t == 50) EXPECT_NEAR(GetGValue(inside), 127, 2);
+      if (t == 0) {
+        EXPECT_EQ(inside, clBlack);
+      } else if (t == 100) {
+        EXPECT_EQ(inside, clWhite);
+      } else if (t == 50) {
+        EXPECT_NEAR(GetGValue(inside), 127, 2);
+      }
       EXPECT_EQ(c.GetPixel(5, 5) & 0xFFFFFF, clBlack);
       c.Brush()->SetColor(clWhite);
       c.FillRect({0, 0, 60, 60});
