@@ -459,12 +459,29 @@ void BlockTransfer(TCanvas& dest, const TRect& destRect, const QImage* source, c
     std::vector<int> cols(visible.width());
     for (int i = 0; i < visible.width(); ++i) cols[i] = sx + pick(visible.left() + i - x0, w, sw, mx);
     src = QImage(visible.size(), QImage::Format_RGB32);
+    const QImage::Format fmt = from.format();
+    const bool quads = fmt == QImage::Format_RGB32 || fmt == QImage::Format_ARGB32 ||
+                       fmt == QImage::Format_ARGB32_Premultiplied;
+    const int fw = from.width();
     for (int j = 0; j < visible.height(); ++j) {
       const int row = sy + pick(visible.top() + j - y0, h, sh, my);
       auto* out = reinterpret_cast<QRgb*>(src.scanLine(j));
-      const bool rowIn = row >= 0 && row < from.height();
-      for (int i = 0; i < visible.width(); ++i)
-        out[i] = 0xFF000000u | ((rowIn && cols[i] >= 0 && cols[i] < from.width()) ? ReadRgb(from, cols[i], row) : 0);
+      if (row < 0 || row >= from.height()) {
+        std::fill(out, out + visible.width(), 0xFF000000u);
+        continue;
+      }
+      // Whole frames go through here: read the row directly rather than pixel by pixel.
+      const uchar* line = from.constScanLine(row);
+      for (int i = 0; i < visible.width(); ++i) {
+        const int c = cols[i];
+        uint32_t rgb = 0;
+        if (c >= 0 && c < fw) {
+          if (quads) rgb = reinterpret_cast<const QRgb*>(line)[c] & 0xFFFFFFu;
+          else if (fmt == QImage::Format_BGR888) rgb = (uint32_t(line[3 * c + 2]) << 16) | (uint32_t(line[3 * c + 1]) << 8) | line[3 * c];
+          else rgb = ReadRgb(from, c, row);
+        }
+        out[i] = 0xFF000000u | rgb;
+      }
     }
   }
   if (rop == 0x00CC0020 || rop == 0x00F00021) {
