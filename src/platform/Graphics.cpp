@@ -1424,16 +1424,6 @@ void TBitmap::Draw(TCanvas* canvas, const TRect& r)
 {
   if (!canvas || Empty()) return;
   canvas_->Release();
-  QImage img = image_->convertToFormat(QImage::Format_ARGB32);
-  if (GetTransparent()) {
-    TColor tc = ColorToRGB(GetTransparentColor());
-    QRgb key = ToQColor(tc).rgb() & 0xFFFFFF;
-    for (int y = 0; y < img.height(); ++y) {
-      auto* row = reinterpret_cast<QRgb*>(img.scanLine(y));
-      for (int x = 0; x < img.width(); ++x)
-        if ((row[x] & 0xFFFFFF) == key) row[x] = 0;
-    }
-  }
   if (!GetTransparent()) {
     QImage* target = canvas->Image();
     if (target) {
@@ -1445,6 +1435,17 @@ void TBitmap::Draw(TCanvas* canvas, const TRect& r)
       }
       gfx::BlockTransfer(*canvas, r, src, Rect(0, 0, GetWidth(), GetHeight()), canvas->GetCopyMode());
       return;
+    }
+  }
+  // Onto a device without pixels of its own, or keyed out: through the painter.
+  QImage img = image_->convertToFormat(QImage::Format_ARGB32);
+  if (GetTransparent()) {
+    TColor tc = ColorToRGB(GetTransparentColor());
+    QRgb key = ToQColor(tc).rgb() & 0xFFFFFF;
+    for (int y = 0; y < img.height(); ++y) {
+      auto* row = reinterpret_cast<QRgb*>(img.scanLine(y));
+      for (int x = 0; x < img.width(); ++x)
+        if ((row[x] & 0xFFFFFF) == key) row[x] = 0;
     }
   }
   QPainter* p = canvas->Painter();
