@@ -426,6 +426,15 @@ void StrokeWithPen(TCanvas& canvas, QPainter& p, const QPainterPath& path, bool 
   p.strokePath(path, q);
 }
 
+namespace {
+// Source index of destination index d when dsize pixels show ssize (nearest pixel centre).
+int Pick(int d, int dsize, int ssize, bool mirror)
+{
+  int k = static_cast<int>((static_cast<int64_t>(2 * d + 1) * ssize) / (2 * static_cast<int64_t>(dsize)));
+  return mirror ? ssize - 1 - k : k;
+}
+}  // namespace
+
 void BlockTransfer(TCanvas& dest, const TRect& destRect, const QImage* source, const TRect& srcRect, uint32_t rop)
 {
   QImage* img = dest.Image();
@@ -443,46 +452,79 @@ void BlockTransfer(TCanvas& dest, const TRect& destRect, const QImage* source, c
   if (dest.HasClip()) visible &= dest.GdiState()->clip.boundingRect();
   if (visible.isEmpty()) return;
   // Source pixels at the destination size (nearest pixel), mirrored by negative extents.
-  QImage src;
+  const QImage* from = source;
+  int sy = 0, sh = 0;
+  bool my = false;
+  std::vector<int> cols;
   if (usesSrc) {
     if (!source || source->isNull()) return;
-    int sx = std::min(sr.Left, sr.Right), sy = std::min(sr.Top, sr.Bottom);
-    int sw = std::abs(sr.Width()), sh = std::abs(sr.Height());
+    int sx = std::min(sr.Left, sr.Right);
+    sy = std::min(sr.Top, sr.Bottom);
+    int sw = std::abs(sr.Width());
+    sh = std::abs(sr.Height());
     if (sw == 0 || sh == 0) return;
-    bool mx = (sr.Width() < 0) != (dw < 0), my = (sr.Height() < 0) != (dh < 0);
-    // Pixels outside the source read as black.
-    const QImage& from = *source;
-    auto pick = [](int d, int dsize, int ssize, bool mirror) {
-      int k = static_cast<int>((static_cast<int64_t>(2 * d + 1) * ssize) / (2 * static_cast<int64_t>(dsize)));
-      return mirror ? ssize - 1 - k : k;
-    };
-    std::vector<int> cols(visible.width());
-    for (int i = 0; i < visible.width(); ++i) cols[i] = sx + pick(visible.left() + i - x0, w, sw, mx);
-    src = QImage(visible.size(), QImage::Format_RGB32);
-    const QImage::Format fmt = from.format();
+    bool mx = (sr.Width() < 0) != (dw < 0);
+    my = (sr.Height() < 0) != (dh < 0);
+    cols.resize(visible.width());
+    for (int i = 0; i < visible.width(); ++i) cols[i] = sx + Pick(visible.left() + i - x0, w, sw, mx);
+  }
+  // Source row j of the visible block, columns [i0, i1), as opaque 0xFFRRGGBB; pixels outside the source read as black.
+  // Whole frames go through here: rows are read directly rather than pixel by pixel.
+  auto fetch = [&](int j, int i0, int i1, QRgb* out) {
+    const int row = sy + Pick(visible.top() + j - y0, h, sh, my);
+    if (row < 0 || row >= from->height()) {
+      std::fill(out, out + (i1 - i0), 0xFF000000u);
+      return;
+    }
+    const QImage::Format fmt = from->format();
     const bool quads = fmt == QImage::Format_RGB32 || fmt == QImage::Format_ARGB32 ||
                        fmt == QImage::Format_ARGB32_Premultiplied;
-    const int fw = from.width();
-    for (int j = 0; j < visible.height(); ++j) {
-      const int row = sy + pick(visible.top() + j - y0, h, sh, my);
-      auto* out = reinterpret_cast<QRgb*>(src.scanLine(j));
-      if (row < 0 || row >= from.height()) {
-        std::fill(out, out + visible.width(), 0xFF000000u);
-        continue;
+    const int fw = from->width();
+    const uchar* line = from->constScanLine(row);
+    for (int i = i0; i < i1; ++i) {
+      const int c = cols[i];
+      uint32_t rgb = 0;
+      if (c >= 0 && c < fw) {
+        if (quads) rgb = reinterpret_cast<const QRgb*>(line)[c] & 0xFFFFFFu;
+        else if (fmt == QImage::Format_BGR888) rgb = (uint32_t(line[3 * c + 2]) << 16) | (uint32_t(line[3 * c + 1]) << 8) | line[3 * c];
+        else rgb = ReadRgb(*from, c, row);
       }
-      // Whole frames go through here: read the row directly rather than pixel by pixel.
-      const uchar* line = from.constScanLine(row);
-      for (int i = 0; i < visible.width(); ++i) {
-        const int c = cols[i];
-        uint32_t rgb = 0;
-        if (c >= 0 && c < fw) {
-          if (quads) rgb = reinterpret_cast<const QRgb*>(line)[c] & 0xFFFFFFu;
-          else if (fmt == QImage::Format_BGR888) rgb = (uint32_t(line[3 * c + 2]) << 16) | (uint32_t(line[3 * c + 1]) << 8) | line[3 * c];
-          else rgb = ReadRgb(from, c, row);
+      out[i - i0] = 0xFF000000u | rgb;
+    }
+  };
+  const QImage::Format destFormat = img->format();
+  if (rop == 0x00CC0020 && (destFormat == QImage::Format_RGB32 || destFormat == QImage::Format_BGR888)) {
+    // A plain copy onto pixels of a known layout: written straight into the rows, within the clip.
+    dest.Release();
+    QRegion clip = dest.HasClip() ? dest.GdiState()->clip : QRegion(0, 0, img->width(), img->height());
+    clip &= QRegion(visible);
+    std::vector<QRgb> buf(visible.width());
+    const int vx = visible.left(), vy = visible.top();
+    for (const QRect& r : clip) {
+      const int n = r.width();
+      for (int y = r.top(); y <= r.bottom(); ++y) {
+        uchar* line = img->scanLine(y);
+        if (destFormat == QImage::Format_RGB32) {
+          fetch(y - vy, r.left() - vx, r.left() - vx + n, reinterpret_cast<QRgb*>(line) + r.left());
+        } else {
+          fetch(y - vy, r.left() - vx, r.left() - vx + n, buf.data());
+          uchar* o = line + 3 * r.left();
+          for (int i = 0; i < n; ++i, o += 3) {
+            const QRgb v = buf[i];
+            o[0] = v & 0xFF;
+            o[1] = (v >> 8) & 0xFF;
+            o[2] = (v >> 16) & 0xFF;
+          }
         }
-        out[i] = 0xFF000000u | rgb;
       }
     }
+    dest.Drawn();
+    return;
+  }
+  QImage src;
+  if (usesSrc) {
+    src = QImage(visible.size(), QImage::Format_RGB32);
+    for (int j = 0; j < visible.height(); ++j) fetch(j, 0, visible.width(), reinterpret_cast<QRgb*>(src.scanLine(j)));
   }
   if (rop == 0x00CC0020 || rop == 0x00F00021) {
     // Plain copies of the source or the brush go through the painter.
