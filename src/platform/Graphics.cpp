@@ -454,7 +454,7 @@ void BlockTransfer(TCanvas& dest, const TRect& destRect, const QImage* source, c
   // Source pixels at the destination size (nearest pixel), mirrored by negative extents.
   const QImage* from = source;
   int sy = 0, sh = 0;
-  bool my = false;
+  bool my = false, unitColumns = false;
   std::vector<int> cols;
   if (usesSrc) {
     if (!source || source->isNull()) return;
@@ -467,6 +467,7 @@ void BlockTransfer(TCanvas& dest, const TRect& destRect, const QImage* source, c
     my = (sr.Height() < 0) != (dh < 0);
     cols.resize(visible.width());
     for (int i = 0; i < visible.width(); ++i) cols[i] = sx + Pick(visible.left() + i - x0, w, sw, mx);
+    unitColumns = sw == w && !mx;
   }
   // Source row j of the visible block, columns [i0, i1), as opaque 0xFFRRGGBB; pixels outside the source read as black.
   // Whole frames go through here: rows are read directly rather than pixel by pixel.
@@ -481,6 +482,20 @@ void BlockTransfer(TCanvas& dest, const TRect& destRect, const QImage* source, c
                        fmt == QImage::Format_ARGB32_Premultiplied;
     const int fw = from->width();
     const uchar* line = from->constScanLine(row);
+    if (unitColumns && i0 < i1 && cols[i0] >= 0 && cols[i1 - 1] < fw) {
+      // Unstretched and unmirrored, all inside the source: a straight run.
+      const int n = i1 - i0;
+      if (quads) {
+        const QRgb* in = reinterpret_cast<const QRgb*>(line) + cols[i0];
+        for (int i = 0; i < n; ++i) out[i] = 0xFF000000u | in[i];
+        return;
+      }
+      if (fmt == QImage::Format_BGR888) {
+        const uchar* in = line + 3 * cols[i0];
+        for (int i = 0; i < n; ++i, in += 3) out[i] = 0xFF000000u | (uint32_t(in[2]) << 16) | (uint32_t(in[1]) << 8) | in[0];
+        return;
+      }
+    }
     for (int i = i0; i < i1; ++i) {
       const int c = cols[i];
       uint32_t rgb = 0;
