@@ -337,7 +337,8 @@ QFont ResolveQFont(const TFont& font)
   f.setUnderline(font.GetStyle() & fsUnderline);
   f.setStrikeOut(font.GetStyle() & fsStrikeOut);
   if (font.GetPitch() == fpFixed) f.setFixedPitch(true);
-  int h = font.GetHeight();
+  // Heights beyond 65535 pixels (only hostile files give them) are held there.
+  int h = std::clamp(font.GetHeight(), -65535, 65535);
   if (h < 0) {
     f.setPixelSize(std::max(1, -h));
   } else {
