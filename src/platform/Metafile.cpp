@@ -16,6 +16,9 @@
 #include "platform/GraphicsPrivate.h"
 
 namespace {
+// Sums and differences of stored coordinates, held to the 32-bit range.
+int32_t Clamped(int64_t v) { return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); }
+
 
 enum class RecKind : uint8_t {
   Polygon, Polyline, PolyBezier, Rectangle, FillRect, FrameRect, Ellipse, RoundRect, Arc, Pie, Chord,
@@ -117,10 +120,12 @@ struct Mapper {
   int32_t ox, oy;
   double X(int32_t x) const { return ox + x * sx; }
   double Y(int32_t y) const { return oy + y * sy; }
-  int32_t IX(int32_t x) const { return RoundAway32(X(x)); }
-  int32_t IY(int32_t y) const { return RoundAway32(Y(y)); }
+  // Stretched coordinates of a far-off point are held to +-2^30 rather than failing the paint.
+  static int32_t Held(double v) { return RoundAway32(std::clamp(v, -1073741824.0, 1073741824.0)); }
+  int32_t IX(int32_t x) const { return Held(X(x)); }
+  int32_t IY(int32_t y) const { return Held(Y(y)); }
   TPoint P(const TPoint& p) const { return {IX(p.x), IY(p.y)}; }
-  int32_t W(int32_t w) const { return std::max(1, RoundAway32(w * std::min(sx, sy))); }
+  int32_t W(int32_t w) const { return std::max(1, Held(w * std::min(sx, sy))); }
 };
 
 // Solid fills and plain lines straight onto the painter, at sub-pixel precision.
@@ -216,7 +221,7 @@ void SlowDraw(TCanvas* c, const MetaRecord& r, const Mapper& m)
   case RecKind::Ellipse: ApplyPenBrush(c, r, m); c->Ellipse(pts[0].x, pts[0].y, pts[1].x, pts[1].y); break;
   case RecKind::RoundRect:
     ApplyPenBrush(c, r, m);
-    c->RoundRect(pts[0].x, pts[0].y, pts[1].x, pts[1].y, RoundAway32(r.pts[2].x * m.sx), RoundAway32(r.pts[2].y * m.sy));
+    c->RoundRect(pts[0].x, pts[0].y, pts[1].x, pts[1].y, Mapper::Held(r.pts[2].x * m.sx), Mapper::Held(r.pts[2].y * m.sy));
     break;
   case RecKind::Arc:
   case RecKind::Pie:
@@ -229,7 +234,7 @@ void SlowDraw(TCanvas* c, const MetaRecord& r, const Mapper& m)
   case RecKind::Text: {
     TFont* f = c->Font();
     f->SetName(r.font.name);
-    int32_t h = RoundAway32(r.font.height * m.sy);
+    int32_t h = Mapper::Held(r.font.height * m.sy);
     if (h == 0) h = r.font.height < 0 ? -1 : 1;
     f->SetHeight(h);
     f->SetColor(r.font.color);
@@ -253,7 +258,7 @@ void SlowDraw(TCanvas* c, const MetaRecord& r, const Mapper& m)
     break;
   case RecKind::Pixel: {
     // A recorded pixel covers its stretched cell.
-    TPoint b = m.P({r.pts[0].x + 1, r.pts[0].y + 1});
+    TPoint b = m.P({r.pts[0].x == INT32_MAX ? INT32_MAX : r.pts[0].x + 1, r.pts[0].y == INT32_MAX ? INT32_MAX : r.pts[0].y + 1});
     if (b.x - pts[0].x <= 1 && b.y - pts[0].y <= 1) {
       c->SetPixel(pts[0].x, pts[0].y, r.pixelColor);
     } else {
@@ -835,7 +840,7 @@ void WriteText(EmfWriter& w, const MetaRecord& r)
   }
   const TPoint p = r.pts[0];
   size_t at = w.Begin(EMR_EXTTEXTOUTW);
-  w.Rect(TRect{p.x, p.y, p.x + total, p.y + fm.height()});
+  w.Rect(TRect{p.x, p.y, Clamped(int64_t{p.x} + total), Clamped(int64_t{p.y} + fm.height())});
   w.U32(1);  // compatible graphics mode
   w.F32(static_cast<float>(HundredthMmPerPixel));
   w.F32(static_cast<float>(HundredthMmPerPixel));
@@ -1090,6 +1095,7 @@ struct EmfObject {
 
 TColor FromColorRef(uint32_t c) { return static_cast<TColor>(c & 0xFFFFFF); }
 
+
 }  // namespace
 
 void TMetafile::LoadFromBytes(const std::string& bytes)
@@ -1191,7 +1197,7 @@ void TMetafile::LoadFromBytes(const std::string& bytes)
       if (kind == RecKind::Rectangle && m.penStyle == psClear) {
         // An outline-free rectangle is a fill of one pixel less.
         m.kind = RecKind::FillRect;
-        m.pts[1] = {b.Right - 1, b.Bottom - 1};
+        m.pts[1] = {Clamped(int64_t{b.Right} - 1), Clamped(int64_t{b.Bottom} - 1)};
         if (m.brushStyle == bsClear) break;
       }
       data->records.push_back(std::move(m));
@@ -1356,20 +1362,20 @@ void TMetafile::LoadFromBytes(const std::string& bytes)
       h.U16();
       const uint16_t bits = h.U16();
       const uint32_t compression = h.U32();
-      const int32_t bh = std::abs(bhSigned);
+      const int64_t bh = std::abs(int64_t{bhSigned});
       if (bits != 24 || compression != 0 || bw <= 0 || bh <= 0 || bw > 65536 || bh > 65536) break;
       const uint64_t stride = (static_cast<uint64_t>(bw) * 3 + 3) / 4 * 4;
       if (stride * bh > cbBits || static_cast<uint64_t>(offBits) + stride * bh > size)
         throw EInvalidGraphic("Damaged enhanced metafile");
       auto bmp = std::make_shared<TBitmap>();
       bmp->SetPixelFormat(pf24bit);
-      bmp->SetSize(bw, bh);
+      bmp->SetSize(bw, static_cast<int32_t>(bh));
       for (int32_t y = 0; y < bh; ++y) {
-        const int32_t srcRow = bhSigned > 0 ? bh - 1 - y : y;
+        const int64_t srcRow = bhSigned > 0 ? bh - 1 - y : y;
         std::memcpy(bmp->ScanLine(y), bytes.data() + pos + offBits + stride * srcRow, static_cast<size_t>(bw) * 3);
       }
       MetaRecord m = start(RecKind::Picture);
-      m.pts = {{xd, yd}, {xd + cxd, yd + cyd}};
+      m.pts = {{xd, yd}, {Clamped(int64_t{xd} + cxd), Clamped(int64_t{yd} + cyd)}};
       m.graphic = bmp;
       data->records.push_back(std::move(m));
       break;
@@ -1378,8 +1384,11 @@ void TMetafile::LoadFromBytes(const std::string& bytes)
     }
     pos += size;
   }
-  width_ = std::max(0, bounds.Right - bounds.Left + 1);
-  height_ = std::max(0, bounds.Bottom - bounds.Top + 1);
+  // A side beyond 2^24 pixels is no picture (and could not be saved again).
+  const int64_t w = int64_t{bounds.Right} - bounds.Left + 1, h = int64_t{bounds.Bottom} - bounds.Top + 1;
+  if (w > (1 << 24) || h > (1 << 24)) throw EInvalidGraphic("Damaged enhanced metafile");
+  width_ = static_cast<int32_t>(std::max<int64_t>(0, w));
+  height_ = static_cast<int32_t>(std::max<int64_t>(0, h));
   data_ = data;
   Changed();
 }

@@ -1,0 +1,208 @@
+// Damaged and hostile picture files: the readers raise EInvalidGraphic or load, and what they load
+// draws and saves again, with no sanitizer report.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstring>
+#include <random>
+
+#include "TestSupport.h"
+#include "platform/EmfRecords.h"
+#include "platform/Metafile.h"
+#include "platform/PlaceableMetafile.h"
+
+using namespace emf;
+
+namespace {
+
+// A picture with one record of every kind the metafile writes.
+std::string SeedMetafile()
+{
+  TMetafile mf;
+  mf.SetSize(200, 150);
+  {
+    TMetafileCanvas c(&mf);
+    c.Pen()->SetColor(clRed);
+    c.Pen()->SetWidth(3);
+    c.Brush()->SetColor(clBlue);
+    c.MoveTo(1, 2);
+    c.LineTo(100, 120);
+    c.Rectangle(5, 5, 50, 40);
+    c.Ellipse(10, 10, 90, 60);
+    c.RoundRect(1, 1, 40, 40, 5, 5);
+    c.Arc(0, 0, 50, 50, 0, 25, 50, 25);
+    c.Pie(0, 0, 50, 50, 0, 25, 50, 25);
+    c.Chord(0, 0, 50, 50, 0, 25, 50, 25);
+    c.Polygon({{1, 1}, {40, 3}, {20, 30}});
+    c.Polyline({{1, 1}, {40000, 3}, {20, 30}});
+    c.PolyBezier({{0, 0}, {10, 20}, {30, 40}, {50, 0}});
+    c.Font()->SetName("Arial");
+    c.Font()->SetSize(12);
+    c.TextOut(10, 10, "Hello");
+    c.TextRect(TRect{0, 0, 50, 20}, 3, 3, "clip me");
+    c.SetPixel(3, 3, clGreen);
+    TBitmap b;
+    b.SetPixelFormat(pf24bit);
+    b.SetSize(7, 5);
+    c.StretchDraw(TRect{0, 0, 30, 20}, &b);
+    c.Pen()->SetStyle(psClear);
+    c.Rectangle(1, 1, 9, 9);
+  }
+  return mf.SaveToBytes();
+}
+
+// Offset of the last record of the given type, or npos.
+size_t FindRecord(const std::string& emf, uint32_t type)
+{
+  size_t found = std::string::npos;
+  uint32_t size = 0;
+  std::memcpy(&size, emf.data() + 4, 4);
+  for (size_t at = size; at + 8 <= emf.size(); at += size) {
+    uint32_t t;
+    std::memcpy(&t, emf.data() + at, 4);
+    std::memcpy(&size, emf.data() + at + 4, 4);
+    if (t == type) found = at;
+    if (size == 0) break;
+  }
+  return found;
+}
+
+void Set32(std::string& bytes, size_t at, int32_t v) { std::memcpy(bytes.data() + at, &v, 4); }
+
+// Loads, draws stretched both ways and saves; EInvalidGraphic from the load is the only way out.
+void LoadDrawSave(const std::string& bytes, bool format)
+{
+  TBitmap target;
+  target.SetSize(40, 30);
+  TFormatMetafile m;
+  try {
+    if (format) m.LoadFromFormatBytes(bytes);
+    else m.LoadFromBytes(bytes);
+  } catch (const EInvalidGraphic&) {
+    return;
+  }
+  m.Draw(target.Canvas(), TRect{0, 0, 40, 30});
+  m.Draw(target.Canvas(), TRect{-5, -5, 900, 700});
+  (void)m.SaveToFormatBytes();
+  m.SetEnhanced(!m.GetEnhanced());
+  (void)m.SaveToFormatBytes();
+}
+
+// Byte flips, random bytes, 16- and 32-bit edge values, cuts, copies and deletions.
+std::string Mutate(std::string s, std::mt19937& rng)
+{
+  auto r = [&](size_t n) { return n ? rng() % n : 0; };
+  static const uint32_t edge[] = {0, 1, 0xFFFFFFFF, 0x7FFFFFFF, 0x80000000, 0xFFFF, 0x8000, 0x10000, 40, 8};
+  for (int k = 1 + static_cast<int>(r(5)); k > 0; --k) {
+    switch (r(7)) {
+    case 0: if (!s.empty()) s[r(s.size())] ^= static_cast<char>(1 << r(8)); break;
+    case 1: if (!s.empty()) s[r(s.size())] = static_cast<char>(r(256)); break;
+    case 2: s.resize(r(s.size() + 1)); break;
+    case 3:
+    case 4:
+      if (s.size() >= 4) {
+        const uint32_t v = edge[r(10)];
+        std::memcpy(s.data() + (r(s.size() - 3) & ~size_t{1}), &v, r(2) ? 4 : 2);
+      }
+      break;
+    case 5:
+      if (s.size() > 8) {
+        const size_t a = r(s.size());
+        s.insert(r(s.size()), s.substr(a, r(std::min<size_t>(64, s.size() - a))));
+      }
+      break;
+    default:
+      if (s.size() > 8) {
+        const size_t a = r(s.size());
+        s.erase(a, r(std::min<size_t>(64, s.size() - a)));
+      }
+      break;
+    }
+  }
+  return s;
+}
+
+}  // namespace
+
+TEST(HostilePictures, CoordinatesAtTheEdgesOfTheRange)
+{
+  const std::string seed = SeedMetafile();
+  auto patched = [&](uint32_t type, size_t field, int32_t v) {
+    std::string b = seed;
+    const size_t at = FindRecord(b, type);
+    EXPECT_NE(at, std::string::npos) << type;
+    if (at != std::string::npos) Set32(b, at + field, v);
+    return b;
+  };
+  // An outline-free rectangle reaching the lowest coordinate.
+  LoadDrawSave(patched(EMR_RECTANGLE, 16, INT32_MIN), false);
+  LoadDrawSave(patched(EMR_RECTANGLE, 20, INT32_MIN), false);
+  // Stretched pixels and text at the highest coordinate.
+  LoadDrawSave(patched(EMR_SETPIXELV, 8, INT32_MAX), false);
+  LoadDrawSave(patched(EMR_SETPIXELV, 12, INT32_MAX), false);
+  LoadDrawSave(patched(EMR_EXTTEXTOUTW, 36, INT32_MAX), false);
+  LoadDrawSave(patched(EMR_EXTTEXTOUTW, 40, INT32_MAX), false);
+  // An image whose destination ends beyond the range.
+  std::string image = patched(EMR_STRETCHDIBITS, 24, INT32_MAX);
+  Set32(image, FindRecord(image, EMR_STRETCHDIBITS) + 72, 20);
+  LoadDrawSave(image, false);
+  // The lowest font height.
+  LoadDrawSave(patched(EMR_EXTCREATEFONTINDIRECTW, 12, INT32_MIN), false);
+}
+
+TEST(HostilePictures, AbsurdPictureSizeIsRefused)
+{
+  std::string b = SeedMetafile();
+  Set32(b, 8, INT32_MIN);   // bounds left
+  Set32(b, 16, INT32_MAX);  // bounds right
+  TMetafile m;
+  EXPECT_THROW(m.LoadFromBytes(b), EInvalidGraphic);
+  Set32(b, 8, 0);
+  Set32(b, 16, 1 << 25);
+  EXPECT_THROW(m.LoadFromBytes(b), EInvalidGraphic);
+  Set32(b, 16, 199);
+  m.LoadFromBytes(b);
+  EXPECT_EQ(m.GetWidth(), 200);
+}
+
+TEST(HostilePictures, MutatedFilesLoadOrRaiseInvalidGraphic)
+{
+  std::mt19937 rng(20261207);
+  const std::string emf = SeedMetafile();
+  TFormatMetafile placeable;
+  placeable.LoadFromBytes(emf);
+  placeable.SetEnhanced(false);
+  const std::string wmf = placeable.SaveToFormatBytes();
+  for (int i = 0; i < 1200; ++i) {
+    LoadDrawSave(Mutate(emf, rng), false);
+    LoadDrawSave(Mutate(wmf, rng), true);
+  }
+  // Bitmaps of three depths through the picture reader, which picks the reader by extension.
+  testsupport::TempDir dir;
+  std::vector<std::string> bitmaps;
+  for (TPixelFormat pf : {pf1bit, pf24bit, pf32bit}) {
+    TBitmap b;
+    b.SetPixelFormat(pf);
+    b.SetSize(13, 7);
+    b.Canvas()->Brush()->SetColor(clRed);
+    b.Canvas()->FillRect(TRect{2, 2, 9, 5});
+    b.SaveToFile(dir.file("seed.bmp"));
+    bitmaps.push_back(testsupport::ReadAll(dir.file("seed.bmp")));
+  }
+  TBitmap target;
+  target.SetSize(20, 20);
+  const char* names[] = {"a.bmp", "a.emf", "a.wmf", "a.png"};
+  for (int i = 0; i < 600; ++i) {
+    const std::string name = dir.file(names[i % 4]);
+    const std::string& seed = i % 4 == 0 ? bitmaps[rng() % 3] : i % 4 == 3 ? bitmaps[1] : i % 4 == 1 ? emf : wmf;
+    testsupport::WriteAll(name, rng() % 50 == 0 ? std::string() : Mutate(seed, rng));
+    TPicture p;
+    try {
+      p.LoadFromFile(name);
+    } catch (const EInvalidGraphic&) {
+      continue;
+    }
+    ASSERT_NE(p.GetGraphic(), nullptr);
+    target.Canvas()->StretchDraw(TRect{0, 0, 20, 20}, p.GetGraphic());
+  }
+}
