@@ -250,6 +250,17 @@ void TPseudoSectionContour::SmoothPolyline(const std::vector<TComplex>& pointsIn
 void TPseudoSectionContour::DrawIsolines()
 {
   std::vector<TComplex> line;
+  // Each triangle's value range: a level outside it crosses none of its edges.
+  std::vector<std::pair<double, double>> range(static_cast<size_t>(TriangleCount) + 1);
+  for (int32_t t = 1; t <= TriangleCount; ++t) {
+    const dTriangle& tr = TriangleTable[t];
+    const double a = NodeTable[tr.vertices[0]].value, b = NodeTable[tr.vertices[1]].value,
+                 c = NodeTable[tr.vertices[2]].value;
+    if (std::isnan(a) || std::isnan(b) || std::isnan(c))
+      range[t] = {-INFINITY, INFINITY};  // left to the edges themselves
+    else
+      range[t] = {std::min({a, b, c}), std::max({a, b, c})};
+  }
   for (int32_t k = 0; k < LevelCount; ++k) {
     const double level = LevelValues[k];
     PictureCanvas->Pen()->SetColor(IsolineColors[k]);
@@ -257,6 +268,7 @@ void TPseudoSectionContour::DrawIsolines()
     for (int pass = 0; pass < 2; ++pass) {
       const int32_t wantBorder = pass == 0 ? 1 : 0;
       for (int32_t t = 1; t <= TriangleCount; ++t) {
+        if (!(range[t].first < level && level < range[t].second)) continue;
         for (int32_t e = 0; e < 3; ++e) {
           dTriangle& tr = TriangleTable[t];
           if (tr.border[e] != wantBorder || tr.visited[e] || !EdgeCrossed(tr, e, level)) continue;
