@@ -44,6 +44,27 @@ ararofdouble NodeGrid(const ararofdouble& cells, bool geometric)
   return CellsToNodes(cells, cells.size() + 1, cells.front().size() + 1, geometric);
 }
 
+bool AllFinite(const arofdouble& v)
+{
+  return std::all_of(v.begin(), v.end(), [](double x) { return std::isfinite(x); });
+}
+
+// Numbers near the end of the double range overflow into infinities in the spans, the node means
+// and the depths of the scene; a model giving any is refused like one with bad boundaries.
+bool FiniteModel(const fdata& d)
+{
+  if (!std::isfinite(d.X.back() - d.X.front()) || !std::isfinite(d.Z.back() - d.Z.front()) ||
+      !AllFinite(d.ReliefAtX) || !std::isfinite(d.MaxRelief))
+    return false;
+  for (const arofdouble& row : d.Values)
+    if (!AllFinite(row))
+      return false;
+  for (double r : d.ReliefAtX)
+    if (!std::isfinite(SectionDepthToScene(d, r, d.Z.back())) || !std::isfinite(SectionDepthToScene(d, r, d.Z.front())))
+      return false;
+  return true;
+}
+
 void DefaultPlacement(fdata& d)
 {
   d.X0 = d.X.front();
@@ -200,6 +221,9 @@ bool ReadModelFile(const std::string& fileName, fdata& resOut, fdata& polOut)
     pol.MinValue = MinValue2D(pol.Values, 0);
     pol.MaxValue = MaxValue2D(pol.Values, 0);
   }
+
+  if (!FiniteModel(res) || (pol.Present && !FiniteModel(pol)))
+    return false;
 
   res.FileName = fileName;
   resOut = std::move(res);

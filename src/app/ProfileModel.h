@@ -46,7 +46,8 @@ using TProfileEntry = std::array<fdata, 2>;
 
 // Reads a model file into the two halves. False (halves untouched) for a missing file, a missing
 // keyword, an unknown extension, bad boundaries, missing cell rows, a first row with fewer cells
-// than Z intervals or a later row shorter than the first. An eta block that is
+// than Z intervals, a later row shorter than the first, or numbers so large that spans, node means or
+// scene depths overflow. An eta block that is
 // incomplete leaves the polarizability half not Present while the resistivity half loads.
 bool ReadModelFile(const std::string& fileName, fdata& res, fdata& pol);
 
