@@ -158,7 +158,8 @@ bool LoadProject(TProjectState& state, ISceneHost* host, const std::string& file
     cells.Checked = true;
 
     const arofdouble v = SplitFloats(in.ReadLn(), 0);
-    if (v.size() >= 4) {
+    // Ends too far apart for their distance to be a number are ignored with the rest of the line.
+    if (v.size() >= 4 && std::isfinite(v[2] - v[0]) && std::isfinite(v[3] - v[1])) {
       d.X0 = v[0];
       d.Y0 = v[1];
       d.X1 = v[2];

@@ -18,6 +18,13 @@ void PlaceSection(fdata& d)
   d.PlanY0 = d.Y0 - (d.Y1 - d.Y0) * t0;
   d.PlanX1 = d.X1 + (d.X1 - d.X0) * t1;
   d.PlanY1 = d.Y1 + (d.Y1 - d.Y0) * t1;
+  // A stretch far shorter than the section overflows: the first and last X then lie on the ends.
+  if (!std::isfinite(d.PlanX0) || !std::isfinite(d.PlanY0) || !std::isfinite(d.PlanX1) || !std::isfinite(d.PlanY1)) {
+    d.PlanX0 = d.X0;
+    d.PlanY0 = d.Y0;
+    d.PlanX1 = d.X1;
+    d.PlanY1 = d.Y1;
+  }
 }
 
 TComplex SectionPlanPoint(const fdata& d, double x)

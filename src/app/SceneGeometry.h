@@ -8,7 +8,8 @@ struct TProjectState;
 class ISceneHost;
 
 // PlanX0, PlanY0, PlanX1, PlanY1 from X0..Y1, st, en, XFirst, XLast.
-// A zero or non-finite span places the first and last X on the ends themselves.
+// A zero or non-finite span, or a stretch so short that the plan ends overflow, places the first
+// and last X on the ends themselves.
 void PlaceSection(fdata& d);
 // Plan position of the profile coordinate x on the section.
 TComplex SectionPlanPoint(const fdata& d, double x);
