@@ -8,6 +8,7 @@
 #include <unordered_map>
 #include <cctype>
 #include <cmath>
+#include <cstdlib>
 
 #include "platform/GraphicsPrivate.h"
 #include "platform/Metafile.h"
@@ -1604,6 +1605,21 @@ void TBitmap::LoadFromFile(const std::string& fileName)
     // The size fields must agree with the data before the decoder sees them.
     uint32_t offset = Get32(data, 10);
     if (offset > data.size()) throw EInvalidGraphic("Bitmap image is not valid");
+    // A size the pixel data cannot fill is refused before the decoder allocates the image:
+    // uncompressed rows must be present (one row short is tolerated), and a run-length code
+    // expands at most 255 pixels per two bytes (the end-of-picture escape may leave the rest).
+    if (data.size() >= 34 && Get32(data, 14) >= 40) {
+      const uint64_t w = static_cast<uint64_t>(std::abs(static_cast<int64_t>(static_cast<int32_t>(Get32(data, 18)))));
+      const uint64_t h = static_cast<uint64_t>(std::abs(static_cast<int64_t>(static_cast<int32_t>(Get32(data, 22)))));
+      const uint32_t compression = Get32(data, 30);
+      const uint64_t available = data.size() - offset;
+      if (compression == 0 || compression == 3) {
+        const uint64_t stride = (w * std::max<uint16_t>(bits, 1) + 31) / 32 * 4;
+        if (h > 0 && stride * (h - 1) > available) throw EInvalidGraphic("Bitmap image is not valid");
+      } else if (w * h > 128 * (available + 2) + 65536) {
+        throw EInvalidGraphic("Bitmap image is not valid");
+      }
+    }
     img.loadFromData(reinterpret_cast<const uchar*>(data.data()), static_cast<int>(data.size()), "BMP");
   } else {
     img.loadFromData(reinterpret_cast<const uchar*>(data.data()), static_cast<int>(data.size()));

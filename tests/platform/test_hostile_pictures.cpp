@@ -206,3 +206,33 @@ TEST(HostilePictures, MutatedFilesLoadOrRaiseInvalidGraphic)
     target.Canvas()->StretchDraw(TRect{0, 0, 20, 20}, p.GetGraphic());
   }
 }
+
+TEST(HostilePictures, BitmapSizeBeyondItsDataIsRefused)
+{
+  testsupport::TempDir dir;
+  TBitmap b;
+  b.SetPixelFormat(pf24bit);
+  b.SetSize(40, 30);
+  b.SaveToFile(dir.file("a.bmp"));
+  const std::string good = testsupport::ReadAll(dir.file("a.bmp"));
+  // Short of its last row's padding and then of the whole last row: still read.
+  for (size_t cut : {2u, 120u}) {
+    testsupport::WriteAll(dir.file("b.bmp"), good.substr(0, good.size() - cut));
+    TBitmap r;
+    r.LoadFromFile(dir.file("b.bmp"));
+    EXPECT_EQ(r.GetWidth(), 40);
+  }
+  // A 5000 x 5000 header over 3600 bytes of pixels: refused before the image is made.
+  std::string big = good;
+  Set32(big, 18, 5000);
+  Set32(big, 22, -5000);
+  testsupport::WriteAll(dir.file("c.bmp"), big);
+  TBitmap r;
+  EXPECT_THROW(r.LoadFromFile(dir.file("c.bmp")), EInvalidGraphic);
+  // Run-length coded: two bytes cannot stand for a 20000 x 20000 picture.
+  Set32(big, 18, 20000);
+  Set32(big, 22, 20000);
+  Set32(big, 30, 1);
+  testsupport::WriteAll(dir.file("c.bmp"), big);
+  EXPECT_THROW(r.LoadFromFile(dir.file("c.bmp")), EInvalidGraphic);
+}
