@@ -1384,9 +1384,9 @@ void TMetafile::LoadFromBytes(const std::string& bytes)
     }
     pos += size;
   }
-  // A side beyond 2^24 pixels is no picture (and could not be saved again).
+  // A side beyond 2^22 pixels is no picture (and could not be saved again).
   const int64_t w = int64_t{bounds.Right} - bounds.Left + 1, h = int64_t{bounds.Bottom} - bounds.Top + 1;
-  if (w > (1 << 24) || h > (1 << 24)) throw EInvalidGraphic("Damaged enhanced metafile");
+  if (w > (1 << 22) || h > (1 << 22)) throw EInvalidGraphic("Damaged enhanced metafile");
   width_ = static_cast<int32_t>(std::max<int64_t>(0, w));
   height_ = static_cast<int32_t>(std::max<int64_t>(0, h));
   data_ = data;

@@ -158,7 +158,7 @@ TEST(HostilePictures, AbsurdPictureSizeIsRefused)
   TMetafile m;
   EXPECT_THROW(m.LoadFromBytes(b), EInvalidGraphic);
   Set32(b, 8, 0);
-  Set32(b, 16, 1 << 25);
+  Set32(b, 16, 1 << 23);
   EXPECT_THROW(m.LoadFromBytes(b), EInvalidGraphic);
   Set32(b, 16, 199);
   m.LoadFromBytes(b);
