@@ -5,6 +5,11 @@
 #include <cmath>
 #include <limits>
 #include <unordered_map>
+#include <vector>
+
+#ifdef __AVX__
+#include <immintrin.h>
+#endif
 
 #include "platform/Metafile.h"
 
@@ -71,6 +76,59 @@ struct CircleTest {
       return dx * dx + dy * dy <= r2;
     }
     }
+  }
+};
+
+// Circle centres and squared radii in columns, so that the search for the circles holding a
+// point runs four at a time.
+struct CircleColumns {
+  std::vector<double> xc, yc, r2;
+
+  void Reserve(size_t n)
+  {
+    xc.reserve(n);
+    yc.reserve(n);
+    r2.reserve(n);
+  }
+  void Push(const CircleTest& c)
+  {
+    const bool circle = c.kind == CircleTest::Circle;
+    xc.push_back(circle ? c.xc : 0.0);
+    yc.push_back(circle ? c.yc : 0.0);
+    r2.push_back(circle ? c.r2 : std::numeric_limits<double>::infinity());
+  }
+  void Move(size_t from, size_t to)
+  {
+    xc[to] = xc[from];
+    yc[to] = yc[from];
+    r2[to] = r2[from];
+  }
+  void Pop()
+  {
+    xc.pop_back();
+    yc.pop_back();
+    r2.pop_back();
+  }
+  bool Passes(size_t j, double xp, double yp) const
+  {
+    const double dx = xp - xc[j], dy = yp - yc[j];
+    return dx * dx + dy * dy <= r2[j];
+  }
+  // The first index from j up to last whose circle may hold the point; last + 1 when none.
+  size_t NextCandidate(size_t j, size_t last, double xp, double yp) const
+  {
+#ifdef __AVX__
+    const __m256d px = _mm256_set1_pd(xp), py = _mm256_set1_pd(yp);
+    for (; j + 3 <= last; j += 4) {
+      const __m256d dx = _mm256_sub_pd(px, _mm256_loadu_pd(&xc[j]));
+      const __m256d dy = _mm256_sub_pd(py, _mm256_loadu_pd(&yc[j]));
+      const __m256d d2 = _mm256_add_pd(_mm256_mul_pd(dx, dx), _mm256_mul_pd(dy, dy));
+      const int mask = _mm256_movemask_pd(_mm256_cmp_pd(d2, _mm256_loadu_pd(&r2[j]), _CMP_LE_OQ));
+      if (mask) return j + static_cast<size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
+    }
+#endif
+    while (j <= last && !Passes(j, xp, yp)) ++j;
+    return j;
   }
 };
 
@@ -210,13 +268,19 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
   };
   std::vector<Tri> tris;
   std::vector<CircleTest> circles;
+  // The circles once more, column by column, for the scan: a circle test computed the same way
+  // as Inside; the other kinds always pass the scan and are decided by Inside.
+  CircleColumns columns;
   tris.reserve(2 * static_cast<size_t>(n) + 8);
   circles.reserve(2 * static_cast<size_t>(n) + 8);
+  columns.Reserve(2 * static_cast<size_t>(n) + 8);
   tris.push_back({0, 0, 0});
   circles.push_back({});
+  columns.Push({});
   auto addTri = [&](int32_t a, int32_t b, int32_t c) {
     tris.push_back({a, b, c});
     circles.push_back(CircleTest::Make(NodeTable[a].x, my[a], NodeTable[b].x, my[b], NodeTable[c].x, my[c]));
+    columns.Push(circles.back());
   };
   addTri(n + 1, n + 2, n + 3);
 
@@ -231,6 +295,8 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
     edges.clear();
     size_t count = tris.size() - 1;
     for (size_t j = 1; j <= count;) {
+      j = columns.NextCandidate(j, count, xp, yp);
+      if (j > count) break;
       if (circles[j].Inside(xp, yp)) {
         const Tri t = tris[j];
         edges.push_back({t.a, t.b, true});
@@ -238,8 +304,10 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
         edges.push_back({t.c, t.a, true});
         tris[j] = tris[count];
         circles[j] = circles[count];
+        columns.Move(count, j);
         tris.pop_back();
         circles.pop_back();
+        columns.Pop();
         --count;
       } else {
         ++j;
