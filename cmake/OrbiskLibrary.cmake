@@ -17,13 +17,17 @@ function(orbisk_library name)
   target_link_libraries(${name} PUBLIC ${ARG_DEPENDS})
 endfunction()
 
-# orbisk_test(NAME SOURCES... DEPENDS lib...): a GoogleTest executable whose cases CTest runs headless.
+# orbisk_test(NAME SOURCES... DEPENDS lib... [ENVIRONMENT VAR=VALUE]): a GoogleTest executable whose
+# cases CTest runs headless (the shared main selects the offscreen platform).
 function(orbisk_test name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS" ${ARGN})
+  cmake_parse_arguments(ARG "" "ENVIRONMENT" "SOURCES;DEPENDS" ${ARGN})
+  if(NOT ARG_ENVIRONMENT)
+    set(ARG_ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+  endif()
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE orbisk_testmain ${ARG_DEPENDS} GTest::gtest)
   target_compile_definitions(${name} PRIVATE
     ORBISK_EXAMPLES="${ORBISK_EXAMPLES}" ORBISK_FIELD_DATA="${ORBISK_FIELD_DATA}")
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+    PROPERTIES ENVIRONMENT "${ARG_ENVIRONMENT}")
 endfunction()
