@@ -233,6 +233,8 @@ private:
   void EndFill();
   bool BeginOutline();
   void Vertex(int32_t x, int32_t y, int32_t z);
+  // A quad over r at depth 0, facing the viewer, with texture corners (0, 0) at the top left.
+  void RectQuad(const TRect& r);
   void LineToPoint(int32_t x0, int32_t y0, int32_t z0, int32_t x1, int32_t y1, int32_t z1, const char* word);
   void QuadFill(const std::array<TPoint3D, 4>& p, const TPoint3D& normal, const float* tex, bool normalAsSent);
   void QuadOutline(const std::array<TPoint3D, 4>& p);

@@ -283,9 +283,8 @@ void TGLCanvas::Frame3D(TRect& rect, TColor topColor, TColor bottomColor, int32_
 
 // --- Flat shapes
 
-void TGLCanvas::FillRect(const TRect& r)
+void TGLCanvas::RectQuad(const TRect& r)
 {
-  if (!BeginFill()) return;
   auto& gl = OpenGLEntries();
   gl.glNormal3i(0, 0, 1);
   gl.glBegin(GL_QUADS);
@@ -298,6 +297,12 @@ void TGLCanvas::FillRect(const TRect& r)
   gl.glTexCoord2i(1, 0);
   Vertex(r.Right, r.Top, 0);
   gl.glEnd();
+}
+
+void TGLCanvas::FillRect(const TRect& r)
+{
+  if (!BeginFill()) return;
+  RectQuad(r);
   EndFill();
   glcanvas::CheckGL("FillRect ", __FILE__, __LINE__, &lastError_, true);
 }
@@ -622,17 +627,7 @@ void TGLCanvas::StretchDraw(const TRect& rect, TGraphic* graphic)
     gl.glDisable(GL_TEXTURE_GEN_S);
     gl.glDisable(GL_TEXTURE_GEN_T);
     gl.glColor3f(1, 1, 1);
-    gl.glNormal3i(0, 0, 1);
-    gl.glBegin(GL_QUADS);
-    gl.glTexCoord2i(0, 0);
-    Vertex(rect.Left, rect.Top, 0);
-    gl.glTexCoord2i(0, 1);
-    Vertex(rect.Left, rect.Bottom, 0);
-    gl.glTexCoord2i(1, 1);
-    Vertex(rect.Right, rect.Bottom, 0);
-    gl.glTexCoord2i(1, 0);
-    Vertex(rect.Right, rect.Top, 0);
-    gl.glEnd();
+    RectQuad(rect);
     gl.glDisable(target);
     if (temporary) gl.glDeleteTextures(1, &name);
   }
