@@ -212,21 +212,6 @@ void TGLCanvas::Line(int32_t x0, int32_t y0, int32_t x1, int32_t y1)
 void TGLCanvas::HorizLine(int32_t x0, int32_t x1, int32_t y) { Line(x0, y, x1, y); }
 void TGLCanvas::VertLine(int32_t x, int32_t y0, int32_t y1) { Line(x, y0, x, y1); }
 
-void TGLCanvas::LineWithZ(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t z)
-{
-  MoveTo3D(x0, y0, z);
-  LineTo3D(x1, y1, z);
-}
-
-void TGLCanvas::HorizLine3D(int32_t x0, int32_t x1, int32_t y, int32_t z) { LineWithZ(x0, y, x1, y, z); }
-void TGLCanvas::VertLine3D(int32_t x, int32_t y0, int32_t y1, int32_t z) { LineWithZ(x, y0, x, y1, z); }
-
-void TGLCanvas::ZLine3D(int32_t x, int32_t y, int32_t z0, int32_t z1)
-{
-  MoveTo3D(x, y, z0);
-  LineTo3D(x, y, z1);
-}
-
 void TGLCanvas::Polyline(std::span<const TPoint> points)
 {
   if (points.empty()) return;

@@ -623,16 +623,16 @@ void TNuvCanvas3D::LineTo3D(int32_t x, int32_t y, int32_t z)
   LineTo(p.x, p.y);
 }
 
-void TNuvCanvas3D::LineWithZ(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t z)
+void TCanvas3D::LineWithZ(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t z)
 {
   MoveTo3D(x0, y0, z);
   LineTo3D(x1, y1, z);
 }
 
-void TNuvCanvas3D::HorizLine3D(int32_t x0, int32_t x1, int32_t y, int32_t z) { LineWithZ(x0, y, x1, y, z); }
-void TNuvCanvas3D::VertLine3D(int32_t x, int32_t y0, int32_t y1, int32_t z) { LineWithZ(x, y0, x, y1, z); }
+void TCanvas3D::HorizLine3D(int32_t x0, int32_t x1, int32_t y, int32_t z) { LineWithZ(x0, y, x1, y, z); }
+void TCanvas3D::VertLine3D(int32_t x, int32_t y0, int32_t y1, int32_t z) { LineWithZ(x, y0, x, y1, z); }
 
-void TNuvCanvas3D::ZLine3D(int32_t x, int32_t y, int32_t z0, int32_t z1)
+void TCanvas3D::ZLine3D(int32_t x, int32_t y, int32_t z0, int32_t z1)
 {
   MoveTo3D(x, y, z0);
   LineTo3D(x, y, z1);

@@ -170,12 +170,12 @@ public:
   virtual void DisableRotation() {}
   virtual void EllipseWithZ(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t z) = 0;
   virtual void EnableRotation() {}
-  virtual void HorizLine3D(int32_t x0, int32_t x1, int32_t y, int32_t z) = 0;
-  virtual void VertLine3D(int32_t x, int32_t y0, int32_t y1, int32_t z) = 0;
-  virtual void ZLine3D(int32_t x, int32_t y, int32_t z0, int32_t z1) = 0;
+  virtual void HorizLine3D(int32_t x0, int32_t x1, int32_t y, int32_t z);
+  virtual void VertLine3D(int32_t x, int32_t y0, int32_t y1, int32_t z);
+  virtual void ZLine3D(int32_t x, int32_t y, int32_t z0, int32_t z1);
   virtual void FrontPlaneBegin() = 0;
   virtual void FrontPlaneEnd() = 0;
-  virtual void LineWithZ(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t z) = 0;
+  virtual void LineWithZ(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t z);
   virtual void MoveTo3D(int32_t x, int32_t y, int32_t z) = 0;
   virtual void LineTo3D(int32_t x, int32_t y, int32_t z) = 0;
   // Angles in radians; gradient (may be nullptr) fills the cover.
@@ -329,12 +329,8 @@ public:
   void DisableRotation() override;
   void EllipseWithZ(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t z) override;
   void EnableRotation() override;
-  void HorizLine3D(int32_t x0, int32_t x1, int32_t y, int32_t z) override;
-  void VertLine3D(int32_t x, int32_t y0, int32_t y1, int32_t z) override;
-  void ZLine3D(int32_t x, int32_t y, int32_t z0, int32_t z1) override;
   void FrontPlaneBegin() override;
   void FrontPlaneEnd() override;
-  void LineWithZ(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t z) override;
   void MoveTo3D(int32_t x, int32_t y, int32_t z) override;
   void LineTo3D(int32_t x, int32_t y, int32_t z) override;
   void Pie3D(int32_t xCenter, int32_t yCenter, int32_t xRadius, int32_t yRadius, int32_t z0, int32_t z1,
