@@ -943,7 +943,9 @@ std::string TMetafile::SaveToBytes() const
   w.Simple(EMR_SETBKMODE, 2);
   for (const MetaRecord& r : data_->records) {
     enc.Clip(r.hasClip, r.clip);
-    const PenDesc pen{PenStyleCode(r.penStyle), std::max(r.penWidth, 0), Rgb(r.penColor)};
+    // A pen that draws one pixel is written cosmetic (width 0): readers that scale the picture down
+    // keep it one device pixel wide instead of thinning it away.
+    const PenDesc pen{PenStyleCode(r.penStyle), r.penWidth <= 1 ? 0 : r.penWidth, Rgb(r.penColor)};
     const BrushDesc brush = BrushOf(r.brushStyle, r.brushColor);
     switch (r.kind) {
     case RecKind::Polygon:
@@ -964,7 +966,15 @@ std::string TMetafile::SaveToBytes() const
     }
     switch (r.kind) {
     case RecKind::Polygon: WritePoly(w, EMR_POLYGON16, EMR_POLYGON, r.pts); break;
-    case RecKind::Polyline: WritePoly(w, EMR_POLYLINE16, EMR_POLYLINE, r.pts); break;
+    case RecKind::Polyline:
+      // A single segment goes as move-to and line-to: some readers drop two-point polylines.
+      if (r.pts.size() == 2) {
+        w.Simple(EMR_MOVETOEX, {r.pts[0].x, r.pts[0].y});
+        w.Simple(EMR_LINETO, {r.pts[1].x, r.pts[1].y});
+      } else {
+        WritePoly(w, EMR_POLYLINE16, EMR_POLYLINE, r.pts);
+      }
+      break;
     case RecKind::PolyBezier: WritePoly(w, EMR_POLYBEZIER16, EMR_POLYBEZIER, r.pts); break;
     case RecKind::Rectangle: WriteBox(w, EMR_RECTANGLE, r.pts, 0); break;
     case RecKind::Ellipse: WriteBox(w, EMR_ELLIPSE, r.pts, 0); break;

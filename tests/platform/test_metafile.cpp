@@ -1,6 +1,7 @@
 // Recorded pictures: replay at the recorded size and stretched, enhanced metafile files.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "TestSupport.h"
@@ -226,6 +227,17 @@ TEST(Metafile, EnhancedMetafileFileRoundTrip)
   EXPECT_EQ(std::count(types.begin(), types.end(), 86u), 2);  // two 16-bit polygons
   EXPECT_EQ(std::count(types.begin(), types.end(), 84u), 1);  // one text
   EXPECT_EQ(std::count(types.begin(), types.end(), 81u), 1);  // one bitmap
+  // The single segment goes as move-to and line-to, the three-point line as a polyline.
+  EXPECT_EQ(std::count(types.begin(), types.end(), 27u), 1);
+  EXPECT_EQ(std::count(types.begin(), types.end(), 54u), 1);
+  EXPECT_EQ(std::count(types.begin(), types.end(), 87u), 1);
+  // Pens of one pixel are cosmetic (width 0); the wide pen keeps its width.
+  std::vector<int32_t> penWidths;
+  for (size_t pos = 0; pos < bytes.size(); pos += U32(bytes, pos + 4))
+    if (U32(bytes, pos) == 38) penWidths.push_back(static_cast<int32_t>(U32(bytes, pos + 16)));
+  std::sort(penWidths.begin(), penWidths.end());
+  penWidths.erase(std::unique(penWidths.begin(), penWidths.end()), penWidths.end());
+  EXPECT_EQ(penWidths, (std::vector<int32_t>{0, 3}));
   // Every object selected is created first and within the handle count.
   const uint32_t handles = U32(bytes, 56) & 0xFFFF;
   for (size_t pos = 0; pos < bytes.size(); pos += U32(bytes, pos + 4)) {
