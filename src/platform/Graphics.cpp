@@ -7,6 +7,8 @@
 #include <atomic>
 #include <unordered_map>
 #include <cctype>
+#include <cerrno>
+#include <cstring>
 #include <cmath>
 #include <cstdlib>
 
@@ -1582,10 +1584,12 @@ void TBitmap::SaveToFile(const std::string& fileName)
     out += row;
   }
   FILE* f = std::fopen(fileName.c_str(), "wb");
-  if (!f) throw EInOutError("Cannot create file \"" + fileName + "\"");
+  if (!f) throw EInOutError("Cannot create file \"" + fileName + "\": " + std::strerror(errno));
   size_t n = std::fwrite(out.data(), 1, out.size(), f);
-  bool ok = std::fclose(f) == 0 && n == out.size();
-  if (!ok) throw EInOutError("Cannot write file \"" + fileName + "\"");
+  const int writeError = n == out.size() ? 0 : errno;
+  const bool closed = std::fclose(f) == 0;
+  if (n != out.size() || !closed)
+    throw EInOutError("Cannot write file \"" + fileName + "\": " + std::strerror(writeError ? writeError : errno));
 }
 
 void TBitmap::LoadFromFile(const std::string& fileName)
