@@ -125,6 +125,8 @@ void TGLCanvas::Vertex(int32_t x, int32_t y, int32_t z) { OpenGLEntries().glVert
 TNuvBlend* TGLCanvas::BeginBlending(const TRect& /*r*/, TNuvTransparency transparency)
 {
   blendTransparency_ = transparency;
+  // A blending inside another one gives the outer one its alpha back when it ends.
+  blendAlphas_.push_back(alpha_);
   if (transparency != 0 && Ready()) {
     auto& gl = OpenGLEntries();
     gl.glEnable(GL_BLEND);
@@ -137,7 +139,11 @@ TNuvBlend* TGLCanvas::BeginBlending(const TRect& /*r*/, TNuvTransparency transpa
 void TGLCanvas::EndBlending(TNuvBlend* /*blend*/)
 {
   alpha_ = 1.0f;
-  if (!antialias_ && Ready()) OpenGLEntries().glDisable(GL_BLEND);
+  if (!blendAlphas_.empty()) {
+    alpha_ = blendAlphas_.back();
+    blendAlphas_.pop_back();
+  }
+  if (alpha_ >= 1.0f && !antialias_ && Ready()) OpenGLEntries().glDisable(GL_BLEND);
 }
 
 // --- Points and lines

@@ -728,3 +728,38 @@ TEST(GLCanvasPixels, ALabelAtDepthSitsWhereItsTextDoes)
   EXPECT_TRUE(shots[0] == shots[1]);
   EXPECT_GT(std::count_if(shots[0].begin(), shots[0].end(), [](uint32_t c) { return (c & 0xFF) < 128; }), 20);
 }
+
+// A shadow with transparency ends its blending although the canvas gives no blend object: what is
+// filled afterwards is opaque. Blendings inside one another give the outer one its alpha back.
+TEST(GLCanvasPixels, BlendingEndsAfterATransparentShadow)
+{
+  Frame f(200, 120);
+  f.Begin();
+  TNuvShadow shadow;
+  shadow.SetColor(clBlack);
+  shadow.SetSize(6);
+  shadow.SetSmooth(false);
+  shadow.SetTransparency(50);
+  shadow.Draw(&f.canvas, Rect(10, 10, 60, 60));
+  EXPECT_FLOAT_EQ(f.canvas.GetAlpha(), 1.0f);
+  f.canvas.Pen()->SetStyle(psClear);
+  f.canvas.Brush()->SetStyle(bsSolid);
+  f.canvas.Brush()->SetColor(clRed);
+  f.canvas.FillRect(Rect(100, 20, 180, 100));
+  f.End();
+  EXPECT_COLOR(f.At(140, 60), clRed);
+  // The shadow itself is mixed with the white behind it.
+  EXPECT_NE(f.At(30, 63) & 0xFFFFFF, 0u);
+  EXPECT_NE(f.At(30, 63) & 0xFFFFFF, 0xFFFFFFu);
+
+  Frame g(40, 40);
+  g.Begin();
+  g.canvas.BeginBlending(Rect(0, 0, 10, 10), 50);
+  g.canvas.BeginBlending(Rect(0, 0, 10, 10), 90);
+  EXPECT_NEAR(g.canvas.GetAlpha(), 0.1f, 1e-6);
+  g.canvas.EndBlending(nullptr);
+  EXPECT_NEAR(g.canvas.GetAlpha(), 0.5f, 1e-6);
+  g.canvas.EndBlending(nullptr);
+  EXPECT_FLOAT_EQ(g.canvas.GetAlpha(), 1.0f);
+  g.End();
+}
