@@ -890,3 +890,48 @@ TEST(CanvasShapes, ClearCubeOutlinesAndPicturesAtDepth)
 }
 
 }  // namespace
+
+namespace {
+
+// Red pixels of column x (or of row y when byRow).
+int RedInColumn(Surface& s, int x)
+{
+  int n = 0;
+  for (int y = 0; y < s.bmp.GetHeight(); ++y) n += s.At(x, y) == clRed;
+  return n;
+}
+
+int RedInRow(Surface& s, int y)
+{
+  int n = 0;
+  for (int x = 0; x < s.bmp.GetWidth(); ++x) n += s.At(x, y) == clRed;
+  return n;
+}
+
+}  // namespace
+
+// The same solids as on the OpenGL canvas: a horizontal cone narrows to the left, a truncated
+// pyramid's top spans the middle +- TruncX.
+TEST(CanvasShapes, ConeNarrowsLeftAndTruncatedPyramidTopSpansTheMiddle)
+{
+  Surface s(320, 240);
+  s.c.Pen()->SetStyle(psClear);
+  s.c.Brush()->SetColor(clRed);
+  s.c.Cone(false, 60, 80, 260, 160, 0, 80, false, 0);
+  EXPECT_LT(RedInColumn(s, 70), 20);
+  EXPECT_GT(RedInColumn(s, 250), 70);
+  Surface v(320, 240);
+  v.c.Pen()->SetStyle(psClear);
+  v.c.Brush()->SetColor(clRed);
+  v.c.Cone(true, 80, 60, 160, 200, 0, 80, false, 0);
+  EXPECT_LT(RedInRow(v, 70), 20);
+  EXPECT_GT(RedInRow(v, 190), 70);
+
+  Surface p(320, 240);
+  p.c.Pen()->SetStyle(psClear);
+  p.c.Brush()->SetColor(clRed);
+  p.c.PyramidTrunc(Rect(110, 80, 210, 160), 0, 20, 10, 10);
+  EXPECT_EQ(p.At(160, 82), clRed);
+  EXPECT_EQ(p.At(130, 82), clWhite);
+  EXPECT_NEAR(double(RedInRow(p, 81)) / RedInRow(p, 159), 0.2, 0.08);
+}
