@@ -381,11 +381,15 @@ void TNuvCanvas3D::GradientFill(const TRect& rect, TColor startColor, TColor end
     }
     case gdFromCenter: {
       const int32_t n = std::max(1, w / 2 + h / 2);
+      // The ramp runs over the outlines there are, so the innermost one takes the centre colour
+      // also when the shorter half ends long before the longer one.
+      const int32_t last = std::max(0, (std::min(w, h) - 1) / 2);
       for (int32_t k = 0;; ++k) {
         const int32_t ix = std::min(k, w / 2), iy = std::min(k, h / 2);
         const TRect o{r.Left + ix, r.Top + iy, r.Right - ix, r.Bottom - iy};
         if (o.IsEmpty()) break;
-        const TColor c = stepColor(std::min(ix + iy, n), n);
+        const int32_t step = last > 0 ? static_cast<int32_t>(int64_t{std::min(k, last)} * n / last) : n;
+        const TColor c = stepColor(step, n);
         fill({o.Left, o.Top, o.Right, o.Top + 1}, c);
         fill({o.Left, o.Bottom - 1, o.Right, o.Bottom}, c);
         fill({o.Left, o.Top, o.Left + 1, o.Bottom}, c);

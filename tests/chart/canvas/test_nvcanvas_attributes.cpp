@@ -145,8 +145,12 @@ TEST(View3DOptions, OrthoRatioAndAssign)
 {
   TView3DOptions v(nullptr);
   EXPECT_NEAR(v.CalcOrthoRatio(), 1.0, 1e-12);
+  // Exactly 1 at 45 and 135 degrees: callers truncate the depth in pixels.
+  v.SetOrthoAngle(45);
+  EXPECT_EQ(v.CalcOrthoRatio(), 1.0);
+  EXPECT_EQ(static_cast<int>(v.CalcOrthoRatio() * 100), 100);
   v.SetOrthoAngle(135);
-  EXPECT_NEAR(v.CalcOrthoRatio(), 1.0, 1e-12);
+  EXPECT_EQ(v.CalcOrthoRatio(), 1.0);
   v.SetOrthoAngle(60);
   EXPECT_NEAR(v.CalcOrthoRatio(), std::sqrt(3.0), 1e-12);
   v.SetOrthogonal(false);

@@ -312,6 +312,14 @@ TEST(CanvasGradients, BandsAndOtherDirections)
   EXPECT_GT(Lum(c.At(0, 0)), 700);      // edge: end colour
   EXPECT_LT(Lum(c.At(30, 30)), 40);     // centre: start colour
   EXPECT_EQ(c.At(10, 30), c.At(49, 30));
+  EXPECT_EQ(c.At(30, 30), clBlack);
+  // A long flat rectangle reaches the centre colour too, and its edge keeps the end colour.
+  Surface f(200, 20);
+  f.c.GradientFill({0, 0, 200, 20}, clRed, clBlue, gdFromCenter);
+  EXPECT_EQ(f.At(100, 10), clRed);
+  EXPECT_EQ(f.At(0, 0), clBlue);
+  EXPECT_EQ(f.At(199, 19), clBlue);
+  EXPECT_EQ(f.At(5, 10), f.At(194, 10));
 
   Surface d(60, 60);
   d.c.GradientFill({0, 0, 60, 60}, clBlack, clWhite, gdDiagonalDown);
