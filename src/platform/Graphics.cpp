@@ -1592,6 +1592,11 @@ void TBitmap::SaveToFile(const std::string& fileName)
     throw EInOutError("Cannot write file \"" + fileName + "\": " + std::strerror(writeError ? writeError : errno));
 }
 
+void TGraphic::LoadFromBytes(const std::string&)
+{
+  throw EInvalidGraphic("This kind of picture cannot be read from bytes");
+}
+
 void TBitmap::LoadFromFile(const std::string& fileName)
 {
   FILE* f = std::fopen(fileName.c_str(), "rb");
@@ -1601,6 +1606,11 @@ void TBitmap::LoadFromFile(const std::string& fileName)
   size_t n;
   while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) data.append(buf, n);
   std::fclose(f);
+  LoadFromBytes(data);
+}
+
+void TBitmap::LoadFromBytes(const std::string& data)
+{
   QImage img;
   TPixelFormat fmt = pfDevice;
   if (data.size() >= 30 && data[0] == 'B' && data[1] == 'M') {
