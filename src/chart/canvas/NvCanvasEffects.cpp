@@ -342,7 +342,8 @@ void TNuvFontGradient::SetOutline(bool v) { if (Store(outline_, v)) Changed(); }
 // ---- TNuvFont ----
 
 namespace {
-constinit std::string defaultFontName;
+// Set by the canvas unit's start-up from its own file's initialisation: made before it.
+__attribute__((init_priority(200))) std::string defaultFontName;
 constinit int32_t defaultFontSize = 8;
 }  // namespace
 

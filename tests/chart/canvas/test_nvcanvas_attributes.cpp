@@ -284,6 +284,19 @@ TEST(MessageStrings, ShutDownClearsAndStartUpRefills)
   for (const std::string* s : NuvAllMessages()) EXPECT_TRUE(s->empty());
   for (int i = 0; i < n; ++i) NuvConstStartup();
   EXPECT_EQ(NuvMsg_LeftAxis, "Left Axis");
+  // The unit object shuts down what it started: the same number of shut-downs clears again.
+  { TNuvConstUnit unit; }
+  {
+    TNuvConstUnit unit;
+    EXPECT_EQ(NuvMsg_LeftAxis, "Left Axis");
+  }
+  int m = 0;
+  while (!NuvMsg_LeftAxis.empty() && m < 10) {
+    NuvConstShutdown();
+    ++m;
+  }
+  EXPECT_EQ(m, n);
+  for (int i = 0; i < n; ++i) NuvConstStartup();
   EXPECT_EQ(NuvMsg_TemplateFilter, "NuvChart files (*.nuv)|*.nuv");
 }
 
