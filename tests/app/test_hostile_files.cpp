@@ -262,7 +262,9 @@ TEST(HostileFiles, RandomMarkupDrawsOrRaises)
                                 "<FONT color=#FF00FF>", "<FONT color=#>", "<FONT weight=2147483648>", "</FONT>",
                                 "<H1>", "</H1>", "<H6>", "<H9999>", "<SUB>", "</SUB>", "<SUP>", "</SUP>", "<BR>",
                                 "<HR>", "<IMG src=a.png>", "<IMG>", "<", "<<", ">", "</", "text", " ", "&amp;", "&#65;",
-                                "&#99999999;", "\n", "<FONT size=0>", "<FONT>", "<FONT size=nan>", "<FONT name=\"x y\">"};
+                                "&#99999999;", "\n", "<FONT size=0>", "<FONT>", "<FONT size=nan>", "<FONT name=\"x y\">",
+                                "<IMG src=a.png WIDTH=2147483647 HEIGHT=2147483647>", "<IMG src=a.png WIDTH=-2147483648>",
+                                "<FONT name=a=b>", "<FONT name=\"a=b\">", "<BIG>", "</>", "<PRE>", "&lt;&lt;&lt;"};
   TBitmap bmp;
   bmp.SetSize(160, 60);
   TNuvCanvas3D canvas;
