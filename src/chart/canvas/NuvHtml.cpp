@@ -62,8 +62,13 @@ std::vector<std::pair<std::string, std::string>> SplitPairs(const std::string& b
     std::string name = TrimText(body.substr(nameStart, eq[i] - nameStart));
     size_t valueEnd = body.size();
     if (i + 1 < eq.size()) {
-      size_t blank = body.rfind(' ', eq[i + 1]);
-      valueEnd = (blank != std::string::npos && blank > eq[i]) ? blank : eq[i + 1];
+      // The last blank between this "=" and the next (searched only that far back).
+      valueEnd = eq[i + 1];
+      for (size_t k = eq[i + 1]; k > eq[i] + 1; --k)
+        if (body[k - 1] == ' ') {
+          valueEnd = k - 1;
+          break;
+        }
     }
     out.emplace_back(name, TrimText(body.substr(eq[i] + 1, valueEnd - eq[i] - 1)));
     nameStart = valueEnd;

@@ -286,6 +286,10 @@ TEST(NuvHtmlFonts, HostileSizesAndNames)
   std::string entities(100000, 'x');
   for (size_t i = 0; i < entities.size(); i += 10) entities.replace(i, 4, "&lt;");
   EXPECT_GT(HtmlTextExtent(&s.canvas, entities).cx, 0);
+  // One tag of many pairs without blanks.
+  std::string pairs = "<IMG ";
+  for (int i = 0; i < 50000; ++i) pairs += "a=";
+  EXPECT_EQ(HtmlTextExtent(&s.canvas, pairs + "SRC=x.png>").cx, 0);
 }
 
 // The image path with hooks the test installs: the graphic reads the bytes itself.
