@@ -6,6 +6,7 @@
 #include <cmath>
 #include <string>
 
+#include "chart/canvas/NuvHtml.h"
 #include "chart/canvas/NvCanvas.h"
 
 namespace {
@@ -83,3 +84,16 @@ void BM_ChartFrame1280x1024(benchmark::State& state)
 BENCHMARK(BM_ChartFrame1280x1024)->Unit(benchmark::kMillisecond);
 
 }  // namespace
+
+// Measuring a markup text of 800 000 characters (100 000 tokens): one pass over the text.
+void BM_MarkupExtent800k(benchmark::State& state)
+{
+  TBitmap bitmap;
+  bitmap.SetSize(64, 64);
+  TNuvCanvas3D canvas;
+  canvas.AttachCanvas(bitmap.Canvas());
+  std::string text;
+  while (text.size() < 800000) text += "ab<B>c</B>";
+  for (auto _ : state) benchmark::DoNotOptimize(HtmlTextExtent(&canvas, text));
+}
+BENCHMARK(BM_MarkupExtent800k)->Unit(benchmark::kMillisecond);

@@ -1,6 +1,7 @@
 #include "app/PointTable.h"
 
 #include <algorithm>
+#include <filesystem>
 
 #include "app/Project.h"
 #include "app/SceneGeometry.h"
@@ -18,9 +19,18 @@ struct TTablePoint {
 
 bool ConvertPointTable(const std::string& fileName)
 {
+  // A table named "*.out" would be replaced by its own model.
+  const std::string outName = ChangeFileExt(fileName, ".out");
+  auto refuse = [&](const std::string& why) {
+    ShowMessage("The table " + fileName + " was not converted: " + why);
+    return false;
+  };
+  std::error_code ec;
+  if (outName == fileName || std::filesystem::equivalent(outName, fileName, ec))
+    return refuse("the model would replace the table itself");
   std::vector<std::string> lines;
   if (!ReadTextLines(fileName, lines))
-    return false;
+    return refuse("the file cannot be read");
   std::vector<TTablePoint> points;
   for (const std::string& line : lines) {
     const arofdouble v = SplitFloats(line, 0);
@@ -28,7 +38,7 @@ bool ConvertPointTable(const std::string& fileName)
       points.push_back({v[0], v[1], v[2]});
   }
   if (points.empty())
-    return false;
+    return refuse("it holds no line of three numbers");
   // Ascending by x, ties by depth; equal points keep their order.
   std::stable_sort(points.begin(), points.end(), [](const TTablePoint& a, const TTablePoint& b) {
     return a.x < b.x || (a.x == b.x && a.depth < b.depth);
@@ -50,10 +60,11 @@ bool ConvertPointTable(const std::string& fileName)
   }
   const size_t n = depths.size();
   if (xs.size() < 2 || n < 2)
-    return false;
+    return refuse("it needs two x or more with two depths or more");
   for (const arofdouble& column : grid)
     if (column.size() != n)
-      return false;
+      return refuse("its points form no regular grid (x " + FloatToStrSci(xs[&column - grid.data()]) +
+                    " holds another number of depths than the first x)");
 
   std::vector<std::string> out;
   out.emplace_back();
@@ -75,10 +86,8 @@ bool ConvertPointTable(const std::string& fileName)
     out.push_back(JoinFloats(cells, "", 2, true));
   }
   std::string error;
-  if (!WriteTextLines(ChangeFileExt(fileName, ".out"), out, &error)) {
-    ShowMessage("The table was not converted: " + error);
-    return false;
-  }
+  if (!WriteTextLines(outName, out, &error))
+    return refuse(error);
   return true;
 }
 
@@ -109,9 +118,9 @@ bool ExportPointTable(const TProjectState& state, const std::string& fileName)
       }
     }
   }
-  std::string error;
-  if (!WriteTextLines(fileName, out, &error)) {
-    ShowMessage("The table was not saved: " + error);
+  std::string error = LineBreakFault(out);
+  if (!error.empty() || !WriteTextLines(fileName, out, &error)) {
+    ShowMessage("The table was not saved to " + fileName + ": " + error);
     return false;
   }
   return true;

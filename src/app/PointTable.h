@@ -5,10 +5,12 @@
 
 struct TProjectState;
 
-// Writes the ".out" model beside the table. False (nothing written) when the table has no line of
-// three numbers, is irregular, has a single x or a single depth, or cannot be written (a write
-// failure is reported; the previous ".out" file is then untouched).
+// Writes the ".out" model beside the table. False (nothing written, the reason reported) when the
+// table cannot be read, has no line of three numbers, is irregular, has a single x or a single
+// depth, is itself the ".out" file, or the model cannot be written (the previous ".out" file is
+// then untouched).
 bool ConvertPointTable(const std::string& fileName);
 // Writes the sections of the current display mode; with no entries the file is created empty.
-// A write failure is reported and gives False; the previous file is then untouched.
+// A write failure (also a model path holding a line break) is reported and gives False; the previous
+// file is then untouched.
 bool ExportPointTable(const TProjectState& state, const std::string& fileName);

@@ -117,9 +117,21 @@ ararofdouble CellsToNodes(const ararofdouble& cells, size_t nx, size_t nz, bool 
 
 bool ReadModelFile(const std::string& fileName, fdata& resOut, fdata& polOut)
 {
-  std::vector<std::string> lines;
-  if (!FileExists(fileName) || !ReadTextLines(fileName, lines))
+  return ReadModelFile(fileName, resOut, polOut, nullptr);
+}
+
+bool ReadModelFile(const std::string& fileName, fdata& resOut, fdata& polOut, std::string* error)
+{
+  auto fail = [error](const char* why) {
+    if (error)
+      *error = why;
     return false;
+  };
+  std::vector<std::string> lines;
+  if (!FileExists(fileName))
+    return fail("the file does not exist");
+  if (!ReadTextLines(fileName, lines))
+    return fail("the file cannot be read");
   TTextReader in(std::move(lines));
   fdata res, pol;
 
@@ -130,14 +142,14 @@ bool ReadModelFile(const std::string& fileName, fdata& resOut, fdata& polOut)
   for (;;) {
     line = in.ReadLn();
     if (in.Eof())
-      return false;
+      return fail("no \"topo\" or \"model\" line");
     if (ContainsText(line, "topo") || ContainsText(line, "model"))
       break;
   }
   if (ContainsText(line, "topo")) {
     for (;;) {
       if (in.Eof())
-        return false;
+        return fail("no \"model\" line after the relief");
       line = in.ReadLn();
       if (ContainsText(line, "model"))
         break;
@@ -163,16 +175,19 @@ bool ReadModelFile(const std::string& fileName, fdata& resOut, fdata& polOut)
     res.Z = SplitFloats(in.ReadLn(), 0);
     res.K = kFrom(SplitFloats(in.ReadLn(), 0));
   } else {
-    return false;
+    return fail("the extension is none of .k2d, .cht, .m2d and .out");
   }
-  if (res.X.size() < 2 || res.Z.size() < 2 || !StrictlyIncreasing(res.X) || !StrictlyIncreasing(res.Z) ||
-      res.Z.back() == 0.0 || !std::isfinite(res.K))
-    return false;
+  if (res.X.size() < 2 || res.Z.size() < 2)
+    return fail("fewer than two cell boundaries along the profile or in depth");
+  if (!StrictlyIncreasing(res.X) || !StrictlyIncreasing(res.Z))
+    return fail("the cell boundaries do not increase");
+  if (res.Z.back() == 0.0 || !std::isfinite(res.K))
+    return fail("the depth boundaries or the relief factor are unusable");
 
   const size_t nx = res.X.size(), nz = res.Z.size();
   ararofdouble resCells;
   if (!ReadCellRows(in, nx - 1, nz - 1, resCells))
-    return false;
+    return fail("a row of cells is missing or shorter than the cell boundaries need");
   res.Nodes = NodeGrid(resCells, true);
   DefaultPlacement(res);
 
@@ -223,7 +238,7 @@ bool ReadModelFile(const std::string& fileName, fdata& resOut, fdata& polOut)
   }
 
   if (!FiniteModel(res) || (pol.Present && !FiniteModel(pol)))
-    return false;
+    return fail("numbers too large for the model's extent, means or depths");
 
   res.FileName = fileName;
   resOut = std::move(res);

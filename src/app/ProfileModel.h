@@ -50,6 +50,8 @@ using TProfileEntry = std::array<fdata, 2>;
 // scene depths overflow. An eta block that is
 // incomplete leaves the polarizability half not Present while the resistivity half loads.
 bool ReadModelFile(const std::string& fileName, fdata& res, fdata& pol);
+// The same; on failure Error (when given) says why the file was refused.
+bool ReadModelFile(const std::string& fileName, fdata& res, fdata& pol, std::string* error);
 
 // Node grid of nx x nz values from a cell grid: each node the mean of its four surrounding cells,
 // indices clamped into the grid (so edge nodes repeat their nearest cells).

@@ -53,7 +53,53 @@ void TakeView(TProjectState& state, ISceneHost* host)
   state.Elevation = elevation;
 }
 
+// Why Lines is not a project file, or "" when it is one: text only, the five header lines with an
+// integer display mode, a view line of numbers and an entry count the file can hold.
+std::string ProjectFault(const std::vector<std::string>& lines)
+{
+  for (const std::string& line : lines)
+    for (unsigned char c : line)
+      if (c < 0x20 && c != '\t')
+        return "it holds binary data";
+  if (lines.size() < 5)
+    return "it ends before the list of sections";
+  int32_t number = 0;
+  if (!TryStrToInt(Trim(lines[2]), number))
+    return "line 3 holds no display mode";
+  if (SplitFloats(lines[3], 0).empty())
+    return "line 4 holds no view";
+  if (!TryStrToInt(Trim(lines[4]), number))
+    return "line 5 holds no number of sections";
+  if (number < -1)
+    return "line 5 holds a negative number of sections";
+  // Two lines per entry; the last position line may be missing.
+  const int64_t room = (static_cast<int64_t>(lines.size()) - 5 + 1) / 2;
+  if (static_cast<int64_t>(number) + 1 > room)
+    return "it lists " + IntToStr(static_cast<int64_t>(number) + 1) + " sections but holds " + IntToStr(room);
+  return {};
+}
+
+// The first line of Lines that holds a line break (which would split it in the file), or null.
+const std::string* LineWithBreak(const std::vector<std::string>& lines)
+{
+  for (const std::string& line : lines)
+    if (line.find_first_of("\r\n") != std::string::npos)
+      return &line;
+  return nullptr;
+}
+
 }  // namespace
+
+std::string LineBreakFault(const std::vector<std::string>& lines)
+{
+  const std::string* line = LineWithBreak(lines);
+  if (!line)
+    return {};
+  std::string shown = *line;
+  std::replace(shown.begin(), shown.end(), '\n', ' ');
+  std::replace(shown.begin(), shown.end(), '\r', ' ');
+  return "the name \"" + shown + "\" holds a line break";
+}
 
 TGridTable::TGridTable()
 {
@@ -109,7 +155,14 @@ bool LoadProject(TProjectState& state, ISceneHost* host, const std::string& file
     ShowMessage("File not found " + ExtractFileName(fileName));
     return false;
   }
+  // The whole file is checked before anything of the open project changes.
+  if (const std::string fault = ProjectFault(lines); !fault.empty()) {
+    ShowMessage(ExtractFileName(fileName) + ": not a project file: " + fault);
+    return false;
+  }
   TTextReader in(std::move(lines));
+  // Missing model files are reported once the grid shows the new project.
+  std::vector<std::string> missing;
 
   state.SettingsLines[0] = in.ReadLn();
   state.SettingsLines[1] = in.ReadLn();
@@ -139,7 +192,7 @@ bool LoadProject(TProjectState& state, ISceneHost* host, const std::string& file
       found = folder + StoredFileName(path);
     fdata res, pol;
     if (!FileExists(found) || !ReadModelFile(found, res, pol)) {
-      ShowMessage("File not found " + StoredFileName(path));
+      missing.push_back("File not found " + StoredFileName(path));
       in.ReadLn();
       continue;
     }
@@ -179,6 +232,8 @@ bool LoadProject(TProjectState& state, ISceneHost* host, const std::string& file
   }
 
   if (state.Profiles.empty()) {
+    // The one empty data row keeps its number.
+    state.Grid.SetCell(0, 1, "1");
     state.DisplayMode = 0;
   } else {
     state.DisplayMode = mode;
@@ -189,6 +244,8 @@ bool LoadProject(TProjectState& state, ISceneHost* host, const std::string& file
     host->GridChanged();
     host->DisplayModeChanged();
   }
+  for (const std::string& message : missing)
+    ShowMessage(message);
   ReleaseSceneTextures(state, host);
   UpdateSceneBounds(state, host);
   BuildSectionOutlines(state);
@@ -218,9 +275,9 @@ bool SaveProject(TProjectState& state, ISceneHost* host, const std::string& file
     lines.push_back(FloatToStrSci(d.X0) + " " + FloatToStrSci(d.Y0) + " " + FloatToStrSci(d.X1) + " " +
                     FloatToStrSci(d.Y1) + " " + FloatToStrSci(d.st) + " " + FloatToStrSci(d.en));
   }
-  std::string error;
-  if (!WriteTextLines(fileName, lines, &error)) {
-    ShowMessage("The project was not saved: " + error);
+  std::string error = LineBreakFault(lines);
+  if (!error.empty() || !WriteTextLines(fileName, lines, &error)) {
+    ShowMessage("The project was not saved to " + fileName + ": " + error);
     return false;
   }
   return true;

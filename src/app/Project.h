@@ -70,13 +70,18 @@ struct TProjectState {
 };
 
 // Reads a project and rebuilds the scene. Missing model files are reported one message each
-// ("File not found " + name) and skipped. False when the project file itself cannot be read
-// (reported too; the state is then unchanged). Host may be null.
+// ("File not found " + name) and skipped, after the grid shows the project. False when the project
+// file cannot be read or is not a project (binary, too short, no number where one belongs, more
+// entries than lines): reported, and the state is then unchanged. Host may be null.
 bool LoadProject(TProjectState& state, ISceneHost* host, const std::string& fileName);
 // Stores the section chart's settings line of the current mode and the 3-D view, then writes the
-// project through a temporary file renamed over the old one. A failure is reported and gives False;
-// the previous file is then untouched. Host may be null.
+// project through a temporary file renamed over the old one. A failure (also a model path holding
+// a line break) is reported and gives False; the previous file is then untouched. Host may be null.
 bool SaveProject(TProjectState& state, ISceneHost* host, const std::string& fileName);
+
+// Why lines cannot be written as lines of a text file ("the name \"...\" holds a line break"), or ""
+// when none of them holds a line break.
+std::string LineBreakFault(const std::vector<std::string>& lines);
 
 // Associates files "*.<Ext>" with the program: a desktop entry and a shared MIME type named
 // Ext + "KelFile" in the user's data folder. Idempotent; fails silently.

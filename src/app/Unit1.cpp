@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 
 #include "app/ChartPlaceholders.h"
 #include "app/PointTable.h"
@@ -10,6 +11,7 @@
 #include "app/Supermath2d.h"
 #include "app/ToolbarGlyphs.h"
 #include "platform/Application.h"
+#include "platform/MessageBox.h"
 #include "platform/SysUtils.h"
 
 namespace {
@@ -102,6 +104,7 @@ void TForm1::CreateComponents()
 {
   SetName("Form1");
   SetCaption("Orbisk");
+  Application_SetTitle(GetCaption());
   SetPosition(poDesktopCenter);
   SetBounds(94, 38, 1022, 570);
   SetWindowState(wsMaximized);
@@ -352,13 +355,20 @@ bool TForm1::SectionPresent() const { return AnySectionPresent(State); }
 void TForm1::OpenProject(const std::string& fileName)
 {
   ++loading_;
+  bool loaded = false;
   try {
-    LoadProject(State, host_.get(), fileName);
+    loaded = LoadProject(State, host_.get(), fileName);
   } catch (...) {
     --loading_;
     throw;
   }
   --loading_;
+  // The file dialogs open beside the current project.
+  if (loaded) {
+    std::error_code ec;
+    const std::filesystem::path path = std::filesystem::absolute(fileName, ec);
+    TOpenDialog::SetLastFolder(ExtractFilePath(ec ? fileName : path.lexically_normal().string()));
+  }
   RepaintScene();
 }
 
@@ -422,7 +432,11 @@ void TForm1::SaveDataClick()
       break;
     case 2:
       SaveDialog1->FileName = ChangeFileExt(SaveDialog1->FileName, ".bmp");
-      SceneChart()->SaveToBitmapFile(SaveDialog1->FileName);
+      try {
+        SceneChart()->SaveToBitmapFile(SaveDialog1->FileName);
+      } catch (const std::exception& e) {
+        ShowMessage("The picture was not saved to " + SaveDialog1->FileName + ": " + e.what());
+      }
       break;
     case 3:
       SaveDialog1->FileName = ChangeFileExt(SaveDialog1->FileName, ".dat");
@@ -670,7 +684,11 @@ void TForm1::LoadFileIntoRow(int32_t row)
     OpenDialog1->FileName = ChangeFileExt(OpenDialog1->FileName, ".out");
   }
   fdata res, pol;
-  if (!ReadModelFile(OpenDialog1->FileName, res, pol)) return;
+  std::string error;
+  if (!ReadModelFile(OpenDialog1->FileName, res, pol, &error)) {
+    ShowMessage("The file " + ExtractFileName(OpenDialog1->FileName) + " could not be read: " + error);
+    return;
+  }
   if (table) OpenDialog1->FileName = ChangeFileExt(OpenDialog1->FileName, ".dat");
   // A row may have no entry behind it (a project that kept none): make the entries up to it.
   while (static_cast<int32_t>(State.Profiles.size()) < row) {

@@ -106,16 +106,32 @@ TRect TRichStringGrid::CheckBoxRect(int32_t col, int32_t row) const
 void TRichStringGrid::SetRowCount(int32_t v)
 {
   TBaseGrid::SetRowCount(v);
+  DropOutsideBoxes();
+}
+
+void TRichStringGrid::SetColCount(int32_t v)
+{
+  TBaseGrid::SetColCount(v);
+  DropOutsideBoxes();
+}
+
+void TRichStringGrid::DropOutsideBoxes()
+{
   for (auto it = boxes_.begin(); it != boxes_.end();)
-    it = it->first.first >= TStringGrid::GetRowCount() ? boxes_.erase(it) : std::next(it);
+    it = it->first.first >= TStringGrid::GetRowCount() || it->first.second >= GetColCount() ? boxes_.erase(it)
+                                                                                          : std::next(it);
 }
 
 void TRichStringGrid::MouseDown(TMouseButton button, TShiftState shift, int32_t x, int32_t y)
 {
   int32_t col, row;
   if (button == mbLeft && MouseToCell(x, y, col, row) && HasCheckBox(col, row)) {
-    // A click on the box (or anywhere in its cell) flips it.
-    MoveTo(col, row);
+    // A click on the box (or anywhere in its cell) flips it, unless the cell may not be selected.
+    const bool movable = col >= GetFixedCols() && row >= GetFixedRows();
+    if (movable && !MoveTo(col, row)) {
+      TCustomControl::MouseDown(button, shift, x, y);
+      return;
+    }
     const bool state = !GetCheckBoxState(col, row);
     SetCheckBoxState(col, row, state);
     if (OnCheckBoxClick) OnCheckBoxClick(this, col, row, state);

@@ -66,6 +66,8 @@ public:
 
   int32_t GetRowCount() const { return TStringGrid::GetRowCount(); }
   void SetRowCount(int32_t v) override;
+  // Dropping columns drops their check boxes too.
+  void SetColCount(int32_t v) override;
 
   TCheckBoxClickEvent OnCheckBoxClick;
 
@@ -73,6 +75,8 @@ protected:
   void MouseDown(TMouseButton button, TShiftState shift, int32_t x, int32_t y) override;
   void DrawCell(int32_t col, int32_t row, const TRect& rect, TGridDrawState state) override;
   void ClearCellExtras(int32_t col, int32_t row) override { RemoveCheckBox(col, row); }
+  // Drops the boxes outside the grid's columns and rows.
+  void DropOutsideBoxes();
 
 private:
   struct CheckBox {

@@ -22,4 +22,11 @@ bool Application_HasDisplay()
   return platform != "offscreen" && platform != "minimal";
 }
 
+void Application_SetTitle(const std::string& title)
+{
+  QCoreApplication::setApplicationName(QString::fromStdString(title));
+}
+
+std::string Application_Title() { return QCoreApplication::applicationName().toStdString(); }
+
 std::string Application_ExeName() { return QCoreApplication::applicationFilePath().toStdString(); }

@@ -10,5 +10,9 @@ int Application_Run();
 void Application_ProcessMessages();
 // True when a window system is at hand (not the offscreen platform, and a display is set).
 bool Application_HasDisplay();
+// The application's name, as message boxes show it in their title ("Orbisk" once the main window
+// names it; the program file's name before).
+void Application_SetTitle(const std::string& title);
+std::string Application_Title();
 // Path of the running program.
 std::string Application_ExeName();

@@ -65,19 +65,45 @@ std::string DialogFilterToNative(const std::string& filter)
   return out;
 }
 
+namespace {
+std::string g_lastFolder;
+
+std::string FolderOf(const std::string& fileName)
+{
+  const size_t slash = fileName.rfind('/');
+  return slash == std::string::npos ? std::string() : fileName.substr(0, slash + 1);
+}
+}  // namespace
+
+void TOpenDialog::SetLastFolder(const std::string& folder) { g_lastFolder = folder; }
+
+std::string TOpenDialog::StartFolder() const
+{
+  if (!InitialDir.empty()) return InitialDir;
+  if (!g_lastFolder.empty()) return g_lastFolder;
+  return FolderOf(FileName);
+}
+
 bool TOpenDialog::Execute()
 {
-  if (TestAnswer) return TestAnswer(this);
+  if (TestAnswer) {
+    const bool chosen = TestAnswer(this);
+    if (chosen && !FolderOf(FileName).empty()) g_lastFolder = FolderOf(FileName);
+    return chosen;
+  }
   const QString native = Q(DialogFilterToNative(Filter));
   const QStringList filters = native.split(";;", Qt::SkipEmptyParts);
   QString selected;
   if (FilterIndex >= 1 && FilterIndex <= filters.size()) selected = filters.at(FilterIndex - 1);
-  QString dir = Q(FileName.empty() ? InitialDir : FileName);
+  // The start folder, with the last name chosen here preselected when it lies there.
+  const std::string start = StartFolder();
+  QString dir = Q(!FileName.empty() && FolderOf(FileName) == start ? FileName : start);
   const QString caption = Q(Title);
   const QString chosen = IsSave() ? QFileDialog::getSaveFileName(nullptr, caption, dir, native, &selected)
                                   : QFileDialog::getOpenFileName(nullptr, caption, dir, native, &selected);
   if (chosen.isEmpty()) return false;
   FileName = S(chosen);
+  g_lastFolder = FolderOf(FileName);
   const int idx = filters.indexOf(selected);
   if (idx >= 0) FilterIndex = idx + 1;
   return true;

@@ -21,6 +21,12 @@ public:
 
   // Shows the dialog; true when the user chose a file (FileName and FilterIndex then hold the choice).
   virtual bool Execute();
+  // The folder the dialog opens in: InitialDir, else the folder of the current project or of the
+  // last file chosen in any file dialog (SetLastFolder), else that of FileName, else "" (the
+  // working folder).
+  std::string StartFolder() const;
+  // Makes Folder the one file dialogs open in when they have no file name or folder of their own.
+  static void SetLastFolder(const std::string& folder);
 
   // Tests answer every file dialog with this instead of showing one: it may set FileName and
   // FilterIndex and returns what Execute returns.

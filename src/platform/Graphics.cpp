@@ -7,6 +7,8 @@
 #include <atomic>
 #include <unordered_map>
 #include <cctype>
+#include <cerrno>
+#include <cstring>
 #include <cmath>
 #include <cstdlib>
 
@@ -1582,10 +1584,17 @@ void TBitmap::SaveToFile(const std::string& fileName)
     out += row;
   }
   FILE* f = std::fopen(fileName.c_str(), "wb");
-  if (!f) throw EInOutError("Cannot create file \"" + fileName + "\"");
+  if (!f) throw EInOutError("Cannot create file \"" + fileName + "\": " + std::strerror(errno));
   size_t n = std::fwrite(out.data(), 1, out.size(), f);
-  bool ok = std::fclose(f) == 0 && n == out.size();
-  if (!ok) throw EInOutError("Cannot write file \"" + fileName + "\"");
+  const int writeError = n == out.size() ? 0 : errno;
+  const bool closed = std::fclose(f) == 0;
+  if (n != out.size() || !closed)
+    throw EInOutError("Cannot write file \"" + fileName + "\": " + std::strerror(writeError ? writeError : errno));
+}
+
+void TGraphic::LoadFromBytes(const std::string&)
+{
+  throw EInvalidGraphic("This kind of picture cannot be read from bytes");
 }
 
 void TBitmap::LoadFromFile(const std::string& fileName)
@@ -1597,6 +1606,11 @@ void TBitmap::LoadFromFile(const std::string& fileName)
   size_t n;
   while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) data.append(buf, n);
   std::fclose(f);
+  LoadFromBytes(data);
+}
+
+void TBitmap::LoadFromBytes(const std::string& data)
+{
   QImage img;
   TPixelFormat fmt = pfDevice;
   if (data.size() >= 30 && data[0] == 'B' && data[1] == 'M') {

@@ -288,6 +288,8 @@ public:
   virtual void Draw(TCanvas* canvas, const TRect& r) = 0;
   virtual void SaveToFile(const std::string& fileName) = 0;
   virtual void LoadFromFile(const std::string& fileName) = 0;
+  // Reads the picture from the bytes of its file; a kind that cannot raises EInvalidGraphic.
+  virtual void LoadFromBytes(const std::string& bytes);
   bool GetTransparent() const { return transparent_; }
   virtual void SetTransparent(bool v) { transparent_ = v; }
   TNotifyEvent OnChange;
@@ -329,6 +331,8 @@ public:
   void Draw(TCanvas* canvas, const TRect& r) override;
   void SaveToFile(const std::string& fileName) override;  // Windows BMP
   void LoadFromFile(const std::string& fileName) override;
+  // A BMP file's bytes (or another format the platform reads); EInvalidGraphic when unreadable.
+  void LoadFromBytes(const std::string& bytes) override;
   void Assign(const TPersistent* source) override;
 
   // The Qt side; for use inside the platform layer only.

@@ -512,15 +512,46 @@ bool TStringGrid::DoMouseWheelUp(TShiftState shift, TPoint mousePos)
   return true;
 }
 
+std::string FitCellText(TCanvas* canvas, const std::string& text, int32_t width)
+{
+  if (canvas->TextWidth(text) <= width) return text;
+  static const std::string mark = "\u2026";
+  // The widest beginning that fits with the mark: cut only between UTF-8 characters.
+  auto boundary = [&](size_t n) {
+    while (n > 0 && n < text.size() && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80) --n;
+    return n;
+  };
+  size_t lo = 0, hi = text.size();  // a beginning of lo bytes fits, one of hi does not
+  while (hi - lo > 1) {
+    const size_t mid = boundary(lo + (hi - lo) / 2);
+    if (mid <= lo) {
+      // No character boundary between lo and hi other than lo: find the next one up.
+      size_t next = lo + 1;
+      while (next < hi && (static_cast<unsigned char>(text[next]) & 0xC0) == 0x80) ++next;
+      if (next >= hi) break;
+      if (canvas->TextWidth(text.substr(0, next) + mark) <= width) lo = next; else hi = next;
+      continue;
+    }
+    if (canvas->TextWidth(text.substr(0, mid) + mark) <= width) lo = mid; else hi = mid;
+  }
+  return text.substr(0, lo) + mark;
+}
+
 void TStringGrid::DrawCellText(int32_t col, int32_t row, const TRect& rect)
 {
   TCanvas* c = GetCanvas();
-  const std::string text = GetCell(col, row);
+  std::string text = GetCell(col, row);
   if (text.empty()) return;
   THorzAlign h;
   TVertAlign v;
   GetCellAlignment(col, row, h, v);
-  const TSize sz = c->TextExtent(text);
+  TSize sz = c->TextExtent(text);
+  if (sz.cx > rect.Width() - 4) {
+    // Centred or right-aligned, a cut text would lose its beginning (653737.0 would read 53737.).
+    text = FitCellText(c, text, rect.Width() - 4);
+    sz = c->TextExtent(text);
+    h = haLeft;
+  }
   int32_t x = rect.Left + 2, y = rect.Top + 2;
   if (h == haCenter) x = rect.Left + (rect.Width() - sz.cx) / 2;
   if (h == haRight) x = rect.Right - 2 - sz.cx;

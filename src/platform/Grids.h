@@ -32,7 +32,7 @@ public:
   ~TStringGrid() override;
 
   int32_t GetColCount() const { return colCount_; }
-  void SetColCount(int32_t v);
+  virtual void SetColCount(int32_t v);
   int32_t GetRowCount() const { return rowCount_; }
   // Adds empty rows at the end or drops rows from the end.
   virtual void SetRowCount(int32_t v);
@@ -108,7 +108,8 @@ protected:
   virtual bool ValidateEdit(int32_t col, int32_t row, std::string& text);
   virtual void GetCellAlignment(int32_t col, int32_t row, THorzAlign& horz, TVertAlign& vert);
   virtual void DrawCell(int32_t col, int32_t row, const TRect& rect, TGridDrawState state);
-  // Draws the cell's text with its alignment.
+  // Draws the cell's text with its alignment; a text wider than the cell is drawn from its left
+  // edge and cut at the right end with a mark (FitCellText), so no part of it reads as another text.
   void DrawCellText(int32_t col, int32_t row, const TRect& rect);
   // Called after the row count changed.
   virtual void RowCountChanged() {}
@@ -139,3 +140,7 @@ private:
   int32_t sizingCol_ = -1, sizingStartX_ = 0, sizingStartWidth_ = 0;
   bool committing_ = false;
 };
+
+// Text as it fits Width pixels in the canvas's font: unchanged when it fits, else its longest
+// beginning (whole characters) followed by "\u2026"; only the mark when not even one character fits.
+std::string FitCellText(TCanvas* canvas, const std::string& text, int32_t width);

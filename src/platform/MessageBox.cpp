@@ -4,6 +4,8 @@
 #include <QMessageBox>
 #include <QString>
 
+#include "platform/Application.h"
+
 namespace {
 TMessageCapture* g_capture = nullptr;
 }
@@ -18,6 +20,18 @@ int TMessageCapture::Record(const std::string& text)
   return Answer;
 }
 
+std::string MessageBoxTitle(TMsgDlgType type)
+{
+  switch (type) {
+  case TMsgDlgType::mtWarning: return "Warning";
+  case TMsgDlgType::mtError: return "Error";
+  case TMsgDlgType::mtInformation: return "Information";
+  case TMsgDlgType::mtConfirmation: return "Confirm";
+  case TMsgDlgType::mtCustom: break;
+  }
+  return Application_Title();
+}
+
 int MessageDlg(const std::string& text, TMsgDlgType type, TMsgDlgButtons buttons)
 {
   if (g_capture)
@@ -25,12 +39,12 @@ int MessageDlg(const std::string& text, TMsgDlgType type, TMsgDlgButtons buttons
   if (!QApplication::instance())
     return 2;
   QMessageBox::Icon icon = QMessageBox::NoIcon;
-  QString title = QApplication::applicationName();
+  const QString title = QString::fromStdString(MessageBoxTitle(type));
   switch (type) {
-  case TMsgDlgType::mtWarning: icon = QMessageBox::Warning; title = "Warning"; break;
-  case TMsgDlgType::mtError: icon = QMessageBox::Critical; title = "Error"; break;
-  case TMsgDlgType::mtInformation: icon = QMessageBox::Information; title = "Information"; break;
-  case TMsgDlgType::mtConfirmation: icon = QMessageBox::Question; title = "Confirm"; break;
+  case TMsgDlgType::mtWarning: icon = QMessageBox::Warning; break;
+  case TMsgDlgType::mtError: icon = QMessageBox::Critical; break;
+  case TMsgDlgType::mtInformation: icon = QMessageBox::Information; break;
+  case TMsgDlgType::mtConfirmation: icon = QMessageBox::Question; break;
   case TMsgDlgType::mtCustom: break;
   }
   QMessageBox::StandardButtons qb;

@@ -13,6 +13,9 @@ void ShowMessage(const std::string& text);
 // (1 OK, 2 Cancel, 6 Yes, 7 No, the values of mrOk, mrCancel, mrYes, mrNo).
 int MessageDlg(const std::string& text, TMsgDlgType type, TMsgDlgButtons buttons);
 
+// The title of a message box of the type: the application's name for mtCustom (ShowMessage).
+std::string MessageBoxTitle(TMsgDlgType type);
+
 // While alive, every message is recorded here and answered with Answer; nothing is shown.
 class TMessageCapture {
 public:

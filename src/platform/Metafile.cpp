@@ -118,6 +118,8 @@ namespace {
 struct Mapper {
   double sx, sy;
   int32_t ox, oy;
+  // Replayed font heights are held to a few times the target picture's height.
+  int32_t maxFontHeight = 4096;
   double X(int32_t x) const { return ox + x * sx; }
   double Y(int32_t y) const { return oy + y * sy; }
   // Stretched coordinates of a far-off point are held to +-2^30 rather than failing the paint.
@@ -135,6 +137,11 @@ struct FastState {
   bool filling = false, stroking = false;
   TColor color = clNone;
 };
+
+// Fills reach at most this far from the origin (far beyond any device).
+constexpr int64_t kFillLimit = int64_t{1} << 24;
+// Text taller than this is not drawn at all: a glyph image of it would not fit in memory.
+constexpr int32_t kMaxDrawnFontHeight = 16384;
 
 bool FastDraw(QPainter& p, const MetaRecord& r, const Mapper& m, FastState& st)
 {
@@ -179,9 +186,15 @@ bool FastDraw(QPainter& p, const MetaRecord& r, const Mapper& m, FastState& st)
   }
   case RecKind::FillRect: {
     if (r.brushStyle != bsSolid) return false;
-    TPoint a = m.P(r.pts[0]), b = m.P(r.pts[1]);
-    p.fillRect(QRect(std::min(a.x, b.x), std::min(a.y, b.y), std::abs(b.x - a.x), std::abs(b.y - a.y)),
-               gfx::ToQColor(r.brushColor));
+    const TPoint a = m.P(r.pts[0]), b = m.P(r.pts[1]);
+    // Extents in 64 bits (held corners span up to 2^31), clipped to what any device can show
+    // before they become a rectangle of ints.
+    auto clip = [](int64_t v) { return std::clamp<int64_t>(v, -kFillLimit, kFillLimit); };
+    const int64_t x0 = clip(std::min<int64_t>(a.x, b.x)), x1 = clip(std::max<int64_t>(a.x, b.x));
+    const int64_t y0 = clip(std::min<int64_t>(a.y, b.y)), y1 = clip(std::max<int64_t>(a.y, b.y));
+    if (x1 > x0 && y1 > y0)
+      p.fillRect(QRect(static_cast<int>(x0), static_cast<int>(y0), static_cast<int>(x1 - x0), static_cast<int>(y1 - y0)),
+                 gfx::ToQColor(r.brushColor));
     return true;
   }
   default: return false;
@@ -236,6 +249,8 @@ void SlowDraw(TCanvas* c, const MetaRecord& r, const Mapper& m)
     f->SetName(r.font.name);
     int32_t h = Mapper::Held(r.font.height * m.sy);
     if (h == 0) h = r.font.height < 0 ? -1 : 1;
+    h = std::clamp(h, -m.maxFontHeight, m.maxFontHeight);
+    if (std::abs(h) > kMaxDrawnFontHeight) break;
     f->SetHeight(h);
     f->SetColor(r.font.color);
     f->SetStyle(r.font.style);
@@ -277,6 +292,10 @@ void TMetafile::Draw(TCanvas* canvas, const TRect& r)
 {
   if (!canvas || width_ <= 0 || height_ <= 0 || r.Width() == 0 || r.Height() == 0) return;
   Mapper m{static_cast<double>(r.Width()) / width_, static_cast<double>(r.Height()) / height_, r.Left, r.Top};
+  // The target picture: the device, or the destination rectangle on a canvas without one.
+  const TSize device = canvas->DeviceSize();
+  const int64_t targetHeight = device.cy > 0 ? device.cy : std::abs(int64_t{r.Height()});
+  m.maxFontHeight = static_cast<int32_t>(std::clamp<int64_t>(4 * targetHeight, 1, INT32_MAX));
   const std::shared_ptr<TMetafileData> data = data_;  // stays alive while drawing
   // Keep the canvas's own state.
   TPen pen;

@@ -36,7 +36,7 @@ public:
   void LoadFromFile(const std::string& fileName) override;
   // Bytes of the enhanced metafile (what SaveToFile writes).
   std::string SaveToBytes() const;
-  void LoadFromBytes(const std::string& bytes);
+  void LoadFromBytes(const std::string& bytes) override;
   void Assign(const TPersistent* source) override;
 
 private:

@@ -162,7 +162,14 @@ TEST(HostileFiles, ProjectsLoadWithoutNonFiniteScenes)
     const std::string file = dir.file("p.prj");
     WriteAll(file, rng() % 40 == 0 ? std::string() : MutateText(seed, rng));
     TProjectState st;
-    EXPECT_NO_THROW(EXPECT_TRUE(LoadProject(st, nullptr, file)));
+    bool loaded = false;
+    EXPECT_NO_THROW(loaded = LoadProject(st, nullptr, file));
+    // A file refused as no project says so and leaves the state as it was.
+    if (!loaded) {
+      ASSERT_EQ(capture.Messages().size(), 1u);
+      EXPECT_NE(capture.Messages()[0].find("not a project file: "), std::string::npos) << capture.Messages()[0];
+      EXPECT_EQ(st.Profiles.size(), 1u);
+    }
     for (const TProfileEntry& e : st.Profiles)
       for (const TScenePoint& p : e[0].Outline)
         ASSERT_TRUE(std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z)) << ReadAll(file);
@@ -255,7 +262,9 @@ TEST(HostileFiles, RandomMarkupDrawsOrRaises)
                                 "<FONT color=#FF00FF>", "<FONT color=#>", "<FONT weight=2147483648>", "</FONT>",
                                 "<H1>", "</H1>", "<H6>", "<H9999>", "<SUB>", "</SUB>", "<SUP>", "</SUP>", "<BR>",
                                 "<HR>", "<IMG src=a.png>", "<IMG>", "<", "<<", ">", "</", "text", " ", "&amp;", "&#65;",
-                                "&#99999999;", "\n", "<FONT size=0>", "<FONT>", "<FONT size=nan>", "<FONT name=\"x y\">"};
+                                "&#99999999;", "\n", "<FONT size=0>", "<FONT>", "<FONT size=nan>", "<FONT name=\"x y\">",
+                                "<IMG src=a.png WIDTH=2147483647 HEIGHT=2147483647>", "<IMG src=a.png WIDTH=-2147483648>",
+                                "<FONT name=a=b>", "<FONT name=\"a=b\">", "<BIG>", "</>", "<PRE>", "&lt;&lt;&lt;"};
   TBitmap bmp;
   bmp.SetSize(160, 60);
   TNuvCanvas3D canvas;

@@ -463,13 +463,17 @@ TEST_F(MainWindow, RightClickOnFileNameLoadsAModelOrAPointTableIntoTheRow)
   EXPECT_EQ(Cell(1, 2), "demo-points.dat");
   EXPECT_EQ(f.State.Loaded[1], 1);
   EXPECT_TRUE(fs::exists(dir.file("demo-points.out")));
-  // A file that does not read changes nothing.
+  // A file that does not read changes nothing and says why.
   testinput::ClickCenter(f.SpeedButton1);
-  testsupport::WriteAll(dir.file("bad.k2d"), "nothing here\r\n");
+  testsupport::WriteAll(dir.file("bad.k2d"), "x\r\nmodel\r\n\r\n0 1 2\r\n0 5 9\r\n\r\n1 2\r\n3\r\n");
   AnswerFile("bad.k2d", 1);
+  messages.Clear();
   ClickCell(1, 3, mbRight);
   EXPECT_EQ(Cell(1, 3), "");
   EXPECT_EQ(f.State.Loaded[2], 0);
+  ASSERT_EQ(messages.Messages().size(), 1u);
+  EXPECT_EQ(messages.Messages()[0], "The file bad.k2d could not be read: a row of cells is missing or shorter than "
+                                    "the cell boundaries need");
   // A left click or another column loads nothing.
   int asked = 0;
   TOpenDialog::TestAnswer = [&](TOpenDialog*) {
@@ -535,6 +539,47 @@ TEST_F(MainWindow, SaveWritesTheChosenKindWithItsExtension)
   g.OpenProject(dir.file("saved.prj"));
   EXPECT_EQ(g.State.Profiles.size(), 3u);
   EXPECT_EQ(g.RichStringGrid1->GetCells(1, 3), "demo-diagonal.m2d");
+}
+
+// Every failed save names the file and the reason.
+TEST_F(MainWindow, FailedSavesSaySoWithTheFileAndTheReason)
+{
+  TForm1& f = Loaded();
+  int index = 1;
+  TOpenDialog::TestAnswer = [&](TOpenDialog* d) {
+    d->FileName = dir.file("no-folder/saved");
+    d->FilterIndex = index;
+    return true;
+  };
+  for (index = 1; index <= 3; ++index) {
+    messages.Clear();
+    testinput::ClickCenter(f.SpeedButton5);
+    ASSERT_EQ(messages.Messages().size(), 1u) << index;
+    const std::string& m = messages.Messages()[0];
+    EXPECT_NE(m.find(dir.file("no-folder/saved.")), std::string::npos) << m;
+    EXPECT_NE(m.find("No such file or directory"), std::string::npos) << m;
+  }
+  EXPECT_FALSE(fs::exists(dir.file("no-folder")));
+}
+
+// File dialogs open beside the current project, or where the last file was chosen; message boxes
+// carry the window's name.
+TEST_F(MainWindow, DialogsOpenBesideTheProjectAndBoxesCarryTheWindowsName)
+{
+  TForm1& f = Make();
+  EXPECT_EQ(MessageBoxTitle(TMsgDlgType::mtCustom), "Orbisk");
+  EXPECT_EQ(f.GetCaption(), "Orbisk");
+  TempDir other;
+  fs::copy_file(dir.file("demo.prj"), other.file("demo.prj"));
+  f.OpenProject(other.file("demo.prj"));
+  const std::string folder = other.path().string() + "/";
+  EXPECT_EQ(f.OpenDialog1->StartFolder(), folder);
+  EXPECT_EQ(f.OpenDialog2->StartFolder(), folder);
+  EXPECT_EQ(f.SaveDialog1->StartFolder(), folder);
+  // A model chosen elsewhere moves them all there.
+  AnswerFile("demo-east.k2d", 1);
+  ClickCell(1, 1, mbRight);
+  EXPECT_EQ(f.SaveDialog1->StartFolder(), dir.path().string() + "/");
 }
 
 TEST_F(MainWindow, OptionsShowTheSetupFormOnceMadeAndRebuild)

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include <cmath>
 
 #include "TestSupport.h"
@@ -152,11 +154,26 @@ TEST(ModelFile, RefusesBrokenFiles)
       {"zlast0.k2d", "x\r\nmodel\r\n\r\n0 1\r\n-5 0\r\n\r\n1\r\n"},
       {"empty.k2d", ""},
   };
+  // Each refusal says why, for the message the viewer shows.
+  const std::map<std::string, std::string> reasons = {
+      {"nokey.k2d", "\"topo\" or \"model\""}, {"notopoend.k2d", "after the relief"},
+      {"ext.txt", "extension"}, {"missingrow.k2d", "row of cells"}, {"shortrow.k2d", "shorter"},
+      {"onex.k2d", "fewer than two"}, {"xdown.k2d", "do not increase"}, {"zlast0.k2d", "depth boundaries"},
+  };
   for (const auto& [name, text] : broken) {
     WriteAll(dir.file(name), text);
+    std::string error;
     EXPECT_FALSE(ReadModelFile(dir.file(name), res, pol)) << name;
+    EXPECT_FALSE(ReadModelFile(dir.file(name), res, pol, &error)) << name;
+    EXPECT_FALSE(error.empty()) << name;
+    if (auto it = reasons.find(name); it != reasons.end()) {
+      EXPECT_NE(error.find(it->second), std::string::npos) << name << ": " << error;
+    }
     EXPECT_EQ(res.FileName, "kept") << name;
   }
+  std::string error;
+  EXPECT_FALSE(ReadModelFile(dir.file("missing.k2d"), res, pol, &error));
+  EXPECT_EQ(error, "the file does not exist");
 }
 
 TEST(ModelFile, EtaBlockEndingEarlyKeepsResistivity)

@@ -68,6 +68,7 @@ TEST(ConvertPointTable, DepthsStartAtZeroAndTopsBecomeRelief)
 TEST(ConvertPointTable, RefusesTablesWithoutAGrid)
 {
   TempDir dir;
+  TMessageCapture refusals;
   const std::pair<const char*, const char*> refused[] = {
       {"empty.dat", "x depth value\n1 2\n"},
       {"irregular.dat", "0 0 1\n0 10 2\n100 0 3\n100 10 4\n100 20 5\n"},
@@ -80,6 +81,11 @@ TEST(ConvertPointTable, RefusesTablesWithoutAGrid)
     EXPECT_FALSE(fs::exists(ChangeFileExt(dir.file(name), ".out"))) << name;
   }
   EXPECT_FALSE(ConvertPointTable(dir.file("missing.dat")));
+  // Each refusal says why.
+  ASSERT_EQ(refusals.Messages().size(), 5u);
+  EXPECT_NE(refusals.Messages()[0].find("no line of three numbers"), std::string::npos);
+  EXPECT_NE(refusals.Messages()[1].find("no regular grid"), std::string::npos);
+  EXPECT_NE(refusals.Messages()[4].find("cannot be read"), std::string::npos);
 
   // The model cannot be written: reported, not swallowed.
   TMessageCapture messages;
@@ -87,6 +93,25 @@ TEST(ConvertPointTable, RefusesTablesWithoutAGrid)
   fs::create_directory(dir.file("blocked.out"));
   EXPECT_FALSE(ConvertPointTable(dir.file("blocked.dat")));
   EXPECT_EQ(messages.Messages().size(), 1u);
+}
+
+// A table named "*.out" is not replaced by its own model.
+TEST(ConvertPointTable, RefusesToWriteOverTheTableItself)
+{
+  TempDir dir;
+  TMessageCapture messages;
+  const std::string table = "0 0 1\n0 10 3\n100 0 5\n100 10 7\n";
+  WriteAll(dir.file("t.out"), table);
+  EXPECT_FALSE(ConvertPointTable(dir.file("t.out")));
+  EXPECT_EQ(ReadAll(dir.file("t.out")), table);
+  ASSERT_EQ(messages.Messages().size(), 1u);
+  EXPECT_NE(messages.Messages()[0].find("replace the table itself"), std::string::npos);
+  // The same file reached through a link.
+  fs::create_symlink(dir.file("t.out"), dir.file("link.dat"));
+  fs::create_symlink(dir.file("t.out"), dir.file("link.out"));
+  EXPECT_FALSE(ConvertPointTable(dir.file("link.dat")));
+  EXPECT_EQ(ReadAll(dir.file("t.out")), table);
+  EXPECT_TRUE(fs::is_symlink(dir.file("link.out")));
 }
 
 TEST(ConvertPointTable, FieldAndExampleTablesConvertAndLoad)

@@ -5,6 +5,7 @@
 
 #include "FakeSceneHost.h"
 #include "TestSupport.h"
+#include "app/PointTable.h"
 #include "app/Project.h"
 #include "app/SceneGeometry.h"
 #include "platform/MessageBox.h"
@@ -128,12 +129,9 @@ TEST(LoadProject, UntrustedHeaderAndCounts)
     size_t messages;
   } cases[] = {
       {Project("0", {entry, "0 0 50 0"}, "7", "5"), 1, 0},
-      {Project("-5", {entry, "0 0 50 0"}), 0, 0},
-      {Project("2147483647", {entry, "0 0 50 0", "", "0 0 1 1", "/gone.k2d"}), 1, 2},
-      {Project("12", {entry}), 1, 0},
-      {Project("many", {entry, "1 2 3"}), 0, 0},
-      {"", 0, 0},
-      {"only one line", 0, 0},
+      {Project("-1", {}), 0, 0},
+      {Project("2", {entry, "0 0 50 0", "", "0 0 1 1", "/gone.k2d"}), 1, 2},
+      {Project("0", {entry}), 1, 0},
   };
   for (const Case& c : cases) {
     TMessageCapture messages;
@@ -145,9 +143,7 @@ TEST(LoadProject, UntrustedHeaderAndCounts)
     EXPECT_EQ(messages.Messages().size(), c.messages) << c.text;
     EXPECT_TRUE(s.DisplayMode == 0 || s.DisplayMode == 1);
     EXPECT_EQ(s.Grid.RowCount(), static_cast<int>(std::max<size_t>(c.entries, 1)) + 1);
-    if (c.entries == 0) {
-      EXPECT_EQ(s.Grid.Cell(0, 1), "");
-    }
+    EXPECT_EQ(s.Grid.Cell(0, 1), "1");
   }
   // A display mode of 7 and a view line of one number: mode 0, only the zoom taken.
   WriteAll(dir.file("p.prj"), cases[0].text);
@@ -171,6 +167,72 @@ TEST(LoadProject, UntrustedHeaderAndCounts)
   EXPECT_DOUBLE_EQ(s.Profiles[0][0].X0, 0);
   EXPECT_DOUBLE_EQ(s.Profiles[0][0].X1, 100);
   EXPECT_DOUBLE_EQ(s.Profiles[0][0].Y1, 0);
+}
+
+// Files that are not projects are refused as a whole, with the reason, and the open project stays.
+TEST(LoadProject, NotAProjectKeepsTheOpenProject)
+{
+  TempDir dir;
+  WriteAll(dir.file("a.k2d"), kModel);
+  const std::string entry = dir.file("a.k2d");
+  const std::pair<std::string, std::string> refused[] = {
+      {"", "ends before"},
+      {"only one line\r\n", "ends before"},
+      {"Some notes\r\nabout the survey\r\nwritten by hand\r\nin March\r\nand April\r\n", "line 3"},
+      {Project("many", {entry, "1 2 3"}), "line 5"},
+      {Project("-5", {entry, "0 0 50 0"}), "negative"},
+      {Project("12", {entry}), "lists 13 sections but holds 1"},
+      {Project("2147483647", {entry, "0 0 50 0", "", "0 0 1 1", "/gone.k2d"}), "but holds 3"},
+      {Project("0", {entry, "0 0 50 0"}, "0", "zoom"), "line 4"},
+      {std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0", 18) + Project("0", {entry, "0 0 50 0"}), "binary"},
+  };
+  for (const auto& [text, reason] : refused) {
+    TMessageCapture messages;
+    FakeSceneHost host;
+    TProjectState s;
+    ASSERT_TRUE(LoadProject(s, &host, ExamplePath("demo.prj")));
+    messages.Clear();
+    host.calls.clear();
+    const TProjectState before = s;
+    WriteAll(dir.file("p.prj"), text);
+    EXPECT_FALSE(LoadProject(s, &host, dir.file("p.prj"))) << text;
+    ASSERT_EQ(messages.Messages().size(), 1u) << text;
+    EXPECT_EQ(messages.Messages()[0].rfind("p.prj: not a project file: ", 0), 0u) << messages.Messages()[0];
+    EXPECT_NE(messages.Messages()[0].find(reason), std::string::npos) << messages.Messages()[0];
+    EXPECT_EQ(s.Profiles.size(), before.Profiles.size());
+    EXPECT_EQ(s.Grid.RowCount(), before.Grid.RowCount());
+    EXPECT_EQ(s.Grid.Cell(1, 2), before.Grid.Cell(1, 2));
+    EXPECT_EQ(s.SettingsLines, before.SettingsLines);
+    EXPECT_TRUE(host.calls.empty());
+  }
+}
+
+// The grid shows the new project before the first "File not found" box; a project that kept no
+// entry leaves its one empty row numbered.
+TEST(LoadProject, MissingFilesAreReportedOnceTheGridIsFilled)
+{
+  struct Host : FakeSceneHost {
+    TMessageCapture* messages = nullptr;
+    size_t messagesAtGrid = 99;
+    void GridChanged() override { messagesAtGrid = messages->Messages().size(); }
+  };
+  TempDir dir;
+  WriteAll(dir.file("a.k2d"), kModel);
+  WriteAll(dir.file("p.prj"), Project("2", {"/gone/x.k2d", "0 0 1 1", dir.file("a.k2d"), "0 0 1 0", "/gone/y.k2d"}));
+  TMessageCapture messages;
+  Host host;
+  host.messages = &messages;
+  TProjectState s;
+  ASSERT_TRUE(LoadProject(s, &host, dir.file("p.prj")));
+  EXPECT_EQ(host.messagesAtGrid, 0u);
+  EXPECT_EQ(messages.Messages(), (std::vector<std::string>{"File not found x.k2d", "File not found y.k2d"}));
+
+  WriteAll(dir.file("gone.prj"), Project("1", {"/gone/x.k2d", "0 0 1 1", "/gone/y.k2d", "0 0 1 1"}));
+  ASSERT_TRUE(LoadProject(s, &host, dir.file("gone.prj")));
+  EXPECT_TRUE(s.Profiles.empty());
+  EXPECT_EQ(s.Grid.RowCount(), 2);
+  EXPECT_EQ(s.Grid.Cell(0, 1), "1");
+  EXPECT_EQ(s.Grid.Cell(1, 1), "");
 }
 
 TEST(LoadProject, MissingProjectChangesNothing)
@@ -259,6 +321,33 @@ TEST(SaveProject, FailureIsReportedAndKeepsTheOldFile)
   WriteAll(dir.file("p.prj"), std::string(5000, 'x'));
   ASSERT_TRUE(SaveProject(s, nullptr, dir.file("p.prj")));
   EXPECT_EQ(ReadLines(dir.file("p.prj")).size(), 7u);
+}
+
+// A path holding a line break would split its line: the project and the point export refuse it
+// and leave the previous file as it was.
+TEST(SaveProject, PathsWithLineBreaksAreRefusedWholly)
+{
+  TMessageCapture messages;
+  TempDir dir;
+  WriteAll(dir.file("a.k2d"), kModel);
+  TProjectState s;
+  ASSERT_TRUE(LoadProject(s, nullptr, ExamplePath("demo.prj")));
+  for (const char* name : {"two\nlines.k2d", "carriage\rreturn.k2d"}) {
+    messages.Clear();
+    s.Profiles[1][0].FileName = dir.file(name);
+    WriteAll(dir.file("p.prj"), "old project");
+    WriteAll(dir.file("t.dat"), "old table");
+    EXPECT_FALSE(SaveProject(s, nullptr, dir.file("p.prj")));
+    EXPECT_FALSE(ExportPointTable(s, dir.file("t.dat")));
+    ASSERT_EQ(messages.Messages().size(), 2u);
+    EXPECT_NE(messages.Messages()[0].find("line break"), std::string::npos) << messages.Messages()[0];
+    EXPECT_NE(messages.Messages()[0].find(dir.file("p.prj")), std::string::npos);
+    EXPECT_NE(messages.Messages()[1].find("line break"), std::string::npos);
+    EXPECT_EQ(ReadAll(dir.file("p.prj")), "old project");
+    EXPECT_EQ(ReadAll(dir.file("t.dat")), "old table");
+    // Nothing half-written beside them.
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 3);
+  }
 }
 
 TEST(FileAssociation, DesktopEntryAndMimeTypeInTheDataFolder)

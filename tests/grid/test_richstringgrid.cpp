@@ -242,3 +242,67 @@ TEST_F(RichGrid, ScrollBarsReachColumnsAndRowsBeyondTheView)
 }
 
 }  // namespace
+
+namespace {
+
+// Check boxes go with their column, and a cell the select handler refuses keeps its box as it is.
+TEST_F(RichGrid, CheckBoxesFollowTheirColumnAndARefusedCell)
+{
+  grid->AddCheckBox(3, 1, true, false);
+  grid->SetColCount(3);
+  EXPECT_FALSE(grid->HasCheckBox(3, 1));
+  grid->SetColCount(4);
+  EXPECT_FALSE(grid->HasCheckBox(3, 1));
+  EXPECT_FALSE(grid->GetCheckBoxState(3, 1));
+
+  grid->AddCheckBox(2, 2, true, false);
+  int clicks = 0;
+  grid->OnCheckBoxClick = [&](TObject*, int32_t, int32_t, bool) { ++clicks; };
+  grid->OnSelectCell = [](TObject*, int32_t, int32_t row, bool& can) { can = row != 2; };
+  Click(2, 2);
+  EXPECT_TRUE(grid->GetCheckBoxState(2, 2));
+  EXPECT_EQ(clicks, 0);
+  grid->OnSelectCell = nullptr;
+  Click(2, 2);
+  EXPECT_FALSE(grid->GetCheckBoxState(2, 2));
+  EXPECT_EQ(clicks, 1);
+}
+
+// A number wider than its cell is cut at its end with a mark, never at its beginning, whatever the
+// alignment.
+TEST_F(RichGrid, NumbersWiderThanTheCellKeepTheirLeadingDigits)
+{
+  TCanvas* c = grid->BackBuffer()->Canvas();
+  c->Font()->Assign(grid->Font());
+  EXPECT_EQ(FitCellText(c, "12", 40), "12");
+  const std::string cut = FitCellText(c, "653737.0", 36);
+  EXPECT_LE(c->TextWidth(cut), 36);
+  ASSERT_GE(cut.size(), 4u);
+  EXPECT_EQ(std::string("653737.0").rfind(cut.substr(0, cut.size() - 3), 0), 0u) << cut;
+  EXPECT_EQ(cut.substr(cut.size() - 3), "\u2026");
+  EXPECT_EQ(FitCellText(c, "5547507", 1), "\u2026");
+  // Whole characters only.
+  const std::string utf = FitCellText(c, "\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9", 30);
+  EXPECT_EQ(utf.size() % 2, 1u);
+
+  // Drawn centred in a 40-pixel column: the ink starts at the cell's left margin, not cut off.
+  grid->SetColWidth(2, 40);
+  grid->SetCells(2, 2, "5547507.25");
+  grid->OnGetAlignment = [](TObject*, int32_t, int32_t, THorzAlign& h, TVertAlign& v) {
+    h = haCenter;
+    v = vaCenter;
+  };
+  grid->PaintBuffer();
+  const TRect r = grid->CellRect(2, 2);
+  int first = -1;
+  for (int x = r.Left; x < r.Right && first < 0; ++x)
+    for (int y = r.Top + 1; y < r.Bottom - 1; ++y)
+      if (grid->BackBuffer()->Canvas()->GetPixel(x, y) != ColorToRGB(clWindow)) {
+        first = x - r.Left;
+        break;
+      }
+  EXPECT_GE(first, 2);
+  EXPECT_LT(first, 6);
+}
+
+}  // namespace

@@ -236,3 +236,66 @@ TEST(HostilePictures, BitmapSizeBeyondItsDataIsRefused)
   testsupport::WriteAll(dir.file("c.bmp"), big);
   EXPECT_THROW(r.LoadFromFile(dir.file("c.bmp")), EInvalidGraphic);
 }
+
+// A solid fill stretched to the held coordinates +-2^30 fills the picture without overflowing.
+TEST(HostilePictures, FillsStretchedToTheHeldCoordinates)
+{
+  TMetafile mf;
+  mf.SetSize(100, 100);
+  {
+    TMetafileCanvas c(&mf);
+    c.Brush()->SetColor(clBlue);
+    c.FillRect(Rect(-2000000000, -2000000000, 2000000000, 2000000000));
+    c.Pen()->SetStyle(psClear);
+    c.Brush()->SetColor(clLime);
+    c.Rectangle(INT32_MIN, 50, INT32_MAX, INT32_MAX);
+  }
+  TBitmap b;
+  b.SetSize(100, 100);
+  b.Canvas()->StretchDraw(Rect(0, 0, 100, 100), &mf);
+  EXPECT_EQ(b.Canvas()->GetPixel(10, 10) & 0xFFFFFF, clBlue);
+  EXPECT_EQ(b.Canvas()->GetPixel(99, 49) & 0xFFFFFF, clBlue);
+  EXPECT_EQ(b.Canvas()->GetPixel(0, 60) & 0xFFFFFF, clLime);
+}
+
+namespace {
+// A canvas without a device that notes the font height of every text drawn on it.
+class FontHeightSpy : public TCanvas {
+public:
+  std::vector<int32_t> heights;
+  TSize DeviceSize() const override { return {100, 100}; }
+  void TextOut(int32_t, int32_t, const std::string&) override { heights.push_back(Font()->GetHeight()); }
+  void TextRect(const TRect&, int32_t, int32_t, const std::string&) override { heights.push_back(Font()->GetHeight()); }
+};
+}  // namespace
+
+// Replayed font heights are held to a few times the target picture's height, whatever the file
+// or the stretch asks for.
+TEST(HostilePictures, FontHeightsHeldToThePicture)
+{
+  TMetafile mf;
+  mf.SetSize(100, 100);
+  {
+    TMetafileCanvas c(&mf);
+    c.Font()->SetHeight(-20);
+    c.TextOut(5, 5, "a");
+    c.Font()->SetHeight(-65535);
+    c.TextOut(5, 5, "\xF0\x9F\x98\x80");
+    c.Font()->SetHeight(65535);
+    c.TextOut(5, 5, "b");
+  }
+  FontHeightSpy spy;
+  mf.Draw(&spy, Rect(0, 0, 100, 100));
+  EXPECT_EQ(spy.heights, (std::vector<int32_t>{-20, -400, 400}));
+  // Stretched a thousand times onto the same picture: still held.
+  spy.heights.clear();
+  mf.Draw(&spy, Rect(0, 0, 100000, 100000));
+  ASSERT_EQ(spy.heights.size(), 3u);
+  for (int32_t h : spy.heights) EXPECT_LE(std::abs(h), 400);
+  // And the same from a file.
+  TMetafile loaded;
+  loaded.LoadFromBytes(mf.SaveToBytes());
+  spy.heights.clear();
+  loaded.Draw(&spy, Rect(0, 0, 100, 100));
+  EXPECT_EQ(spy.heights, (std::vector<int32_t>{-20, -400, 400}));
+}

@@ -1,13 +1,15 @@
 #include "chart/canvas/NuvConst.h"
 
-// The variables are constant-initialised (empty), so start-up may run before this unit's own
-// dynamic initialisation without being undone by it.
-#define NUV_DEFINE_MESSAGE(id, text) constinit std::string id;
+// The texts are made before the units of the library start (they read them at start-up, from
+// their own files' initialisation) and freed after those units shut down: an early priority,
+// whatever the compiler can or cannot initialise as a constant.
+#define NUV_EARLY __attribute__((init_priority(200)))
+#define NUV_DEFINE_MESSAGE(id, text) NUV_EARLY std::string id;
 NUV_MESSAGE_TEXTS(NUV_DEFINE_MESSAGE)
 #undef NUV_DEFINE_MESSAGE
 
 const char* const NuvTemplateExtension = "nuv";
-constinit std::string NuvMsg_TemplateFilter;
+NUV_EARLY std::string NuvMsg_TemplateFilter;
 
 namespace {
 constinit int startupCount = 0;
@@ -43,9 +45,11 @@ std::vector<const std::string*> NuvAllMessages()
   return all;
 }
 
+TNuvConstUnit::TNuvConstUnit() { NuvConstStartup(); }
+
+TNuvConstUnit::~TNuvConstUnit() { NuvConstShutdown(); }
+
 namespace {
-struct ConstUnit {
-  ConstUnit() { NuvConstStartup(); }
-};
-ConstUnit constUnit;
+// The unit's own start-up and shut-down, around the whole program.
+NUV_EARLY TNuvConstUnit constUnit;
 }  // namespace

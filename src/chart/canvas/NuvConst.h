@@ -291,6 +291,13 @@ extern std::string NuvMsg_TemplateFilter;
 // automatically before main; units that read texts while the program starts may call it first.
 void NuvConstStartup();
 void NuvConstShutdown();
+// Starts the unit when made and shuts it down when freed; one lives for the whole program.
+struct TNuvConstUnit {
+  TNuvConstUnit();
+  ~TNuvConstUnit();
+  TNuvConstUnit(const TNuvConstUnit&) = delete;
+  TNuvConstUnit& operator=(const TNuvConstUnit&) = delete;
+};
 
 // Every text variable of the table, in table order.
 std::vector<const std::string*> NuvAllMessages();

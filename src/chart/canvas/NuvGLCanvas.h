@@ -263,6 +263,7 @@ private:
   // Lighting switched on by the ambient light or a light (and off by ambient light 0).
   bool lightingOn_ = false;
   float alpha_ = 1.0f;
+  std::vector<float> blendAlphas_;  // alphas of the blendings begun and not yet ended
   int32_t width_ = 0, height_ = 0;
   TCanvas* dc_ = nullptr;
   HGLRC rc_ = nullptr;

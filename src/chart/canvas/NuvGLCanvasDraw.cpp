@@ -125,6 +125,8 @@ void TGLCanvas::Vertex(int32_t x, int32_t y, int32_t z) { OpenGLEntries().glVert
 TNuvBlend* TGLCanvas::BeginBlending(const TRect& /*r*/, TNuvTransparency transparency)
 {
   blendTransparency_ = transparency;
+  // A blending inside another one gives the outer one its alpha back when it ends.
+  blendAlphas_.push_back(alpha_);
   if (transparency != 0 && Ready()) {
     auto& gl = OpenGLEntries();
     gl.glEnable(GL_BLEND);
@@ -137,7 +139,11 @@ TNuvBlend* TGLCanvas::BeginBlending(const TRect& /*r*/, TNuvTransparency transpa
 void TGLCanvas::EndBlending(TNuvBlend* /*blend*/)
 {
   alpha_ = 1.0f;
-  if (!antialias_ && Ready()) OpenGLEntries().glDisable(GL_BLEND);
+  if (!blendAlphas_.empty()) {
+    alpha_ = blendAlphas_.back();
+    blendAlphas_.pop_back();
+  }
+  if (alpha_ >= 1.0f && !antialias_ && Ready()) OpenGLEntries().glDisable(GL_BLEND);
 }
 
 // --- Points and lines
@@ -831,11 +837,13 @@ void TGLCanvas::Polygon3D(std::span<const TPoint3D> points)
 
 void TGLCanvas::PyramidTrunc(const TRect& r, int32_t startZ, int32_t endZ, int32_t truncX, int32_t truncZ)
 {
-  // Base on Bottom, top face on Top inset by TruncX and TruncZ.
+  // Base on Bottom; the top face on Top spans the middle +- TruncX and the middle depth +- TruncZ.
   const int32_t l = r.Left, rt = r.Right, t = r.Top, b = r.Bottom;
+  const int32_t xm = static_cast<int32_t>((int64_t{l} + rt) / 2);
+  const int32_t zm = static_cast<int32_t>((int64_t{startZ} + endZ) / 2);
   const TPoint3D b0{l, b, startZ}, b1{rt, b, startZ}, b2{rt, b, endZ}, b3{l, b, endZ};
-  const TPoint3D t0{l + truncX, t, startZ + truncZ}, t1{rt - truncX, t, startZ + truncZ}, t2{rt - truncX, t, endZ - truncZ},
-      t3{l + truncX, t, endZ - truncZ};
+  const TPoint3D t0{xm - truncX, t, zm - truncZ}, t1{xm + truncX, t, zm - truncZ}, t2{xm + truncX, t, zm + truncZ},
+      t3{xm - truncX, t, zm + truncZ};
   const TPoint3D top[4] = {t0, t1, t2, t3};
   const TPoint3D front[4] = {b0, b1, t1, t0};
   const TPoint3D back[4] = {b3, b2, t2, t3};

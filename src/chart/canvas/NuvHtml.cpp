@@ -8,7 +8,6 @@
 
 TGraphicForExtension GraphicForExtension;
 TLoadImageSource LoadImageSource;
-TLoadGraphicFromBytes LoadGraphicFromBytes;
 std::vector<std::string> TagStack;
 std::vector<std::string> FontStack;
 
@@ -30,26 +29,46 @@ std::string TrimText(const std::string& s)
 
 bool StartsWith(const std::string& s, const std::string& prefix) { return s.compare(0, prefix.size(), prefix) == 0; }
 
+// Replaces every occurrence, left to right, in one pass.
 void ReplaceAll(std::string& s, const std::string& from, const std::string& to)
 {
-  for (size_t pos = s.find(from); pos != std::string::npos; pos = s.find(from, pos + to.size()))
-    s.replace(pos, from.size(), to);
+  size_t pos = s.find(from);
+  if (pos == std::string::npos) return;
+  std::string out;
+  out.reserve(s.size());
+  size_t at = 0;
+  for (; pos != std::string::npos; pos = s.find(from, at)) {
+    out.append(s, at, pos - at);
+    out += to;
+    at = pos + from.size();
+  }
+  out.append(s, at, std::string::npos);
+  s.swap(out);
 }
 
-// Name=Value pairs of a tag body; a value runs to the last blank before the next "=".
+// Name=Value pairs of a tag body; a value runs to the last blank before the next "=". An "=" inside
+// double quotes belongs to its value.
 std::vector<std::pair<std::string, std::string>> SplitPairs(const std::string& body)
 {
   std::vector<size_t> eq;
-  for (size_t i = 0; i < body.size(); ++i)
-    if (body[i] == '=') eq.push_back(i);
+  bool quoted = false;
+  for (size_t i = 0; i < body.size(); ++i) {
+    if (body[i] == '"') quoted = !quoted;
+    else if (body[i] == '=' && !quoted) eq.push_back(i);
+  }
   std::vector<std::pair<std::string, std::string>> out;
   size_t nameStart = 0;
   for (size_t i = 0; i < eq.size(); ++i) {
     std::string name = TrimText(body.substr(nameStart, eq[i] - nameStart));
     size_t valueEnd = body.size();
     if (i + 1 < eq.size()) {
-      size_t blank = body.rfind(' ', eq[i + 1]);
-      valueEnd = (blank != std::string::npos && blank > eq[i]) ? blank : eq[i + 1];
+      // The last blank between this "=" and the next (searched only that far back).
+      valueEnd = eq[i + 1];
+      for (size_t k = eq[i + 1]; k > eq[i] + 1; --k)
+        if (body[k - 1] == ' ') {
+          valueEnd = k - 1;
+          break;
+        }
     }
     out.emplace_back(name, TrimText(body.substr(eq[i] + 1, valueEnd - eq[i] - 1)));
     nameStart = valueEnd;
@@ -147,6 +166,15 @@ TColor ParseColor(const std::string& raw)
   return static_cast<TColor>(ParseInt(v));
 }
 
+// Sums of pen positions and sizes, held to the 32-bit range.
+int32_t Saturated(int64_t v)
+{
+  return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
+}
+
+// Image sizes from a tag: held to what a picture can be.
+constexpr int32_t kMaxImageSide = 65535;
+
 void SetFontSize(TFont& font, int64_t size)
 {
   // A size below one point would make the text vanish or turn the height's sign.
@@ -179,24 +207,26 @@ public:
     lineHeight_ = c_->FontHeight();
   }
 
-  void Run(const std::string& source)
+  void Run(const std::string& text)
   {
-    std::string text = source;
-    while (!text.empty()) {
-      size_t p = text.find('<');
+    // One pass over the text: each token is cut at its place, nothing is erased.
+    size_t at = 0;
+    while (at < text.size()) {
+      const size_t p = text.find('<', at);
       std::string token;
       if (p == std::string::npos) {
-        token.swap(text);
-      } else if (p == 0) {
-        size_t q = text.find('>');
-        if (q == std::string::npos) throw HtmlParserException("Missing > at " + text.substr(1));
-        token = text.substr(0, q + 1);
-        text.erase(0, q + 1);
+        token = text.substr(at);
+        at = text.size();
+      } else if (p == at) {
+        const size_t q = text.find('>', at);
+        if (q == std::string::npos) throw HtmlParserException("Missing > at " + text.substr(at + 1));
+        token = text.substr(at, q + 1 - at);
+        at = q + 1;
       } else {
-        token = text.substr(0, p);
-        text.erase(0, p);
+        token = text.substr(at, p - at);
+        at = p;
       }
-      Process(token);
+      Process(std::move(token));
     }
   }
 
@@ -233,15 +263,18 @@ private:
   {
     x_ = startX_;
     lineHeight_ = 0;
-    y_ += c_->FontHeight();
+    MoveY(c_->FontHeight());
   }
+
+  void MoveX(int64_t d) { x_ = Saturated(x_ + d); }
+  void MoveY(int64_t d) { y_ = Saturated(y_ + d); }
 
   void Process(std::string token)
   {
     const bool previousPushed = lastPushedFont_;
     pushed_ = false;
     if (StartsWith(token, "\r\n")) {
-      y_ += c_->FontHeight();
+      MoveY(c_->FontHeight());
       x_ = startX_;
       lineHeight_ = 0;
       token.erase(0, 2);
@@ -269,18 +302,18 @@ private:
       SetFontSize(Font(), static_cast<int64_t>(Font().GetSize()) - 2);
     } else if (t == "</SUB>") {
       PopFont();
-      y_ -= c_->FontHeight();
+      MoveY(-int64_t{c_->FontHeight()});
     } else if (t == "<SUB>") {
       PushFont();
       SetFontSize(Font(), Font().GetSize() / 2);
-      y_ += c_->FontHeight();
+      MoveY(c_->FontHeight());
     } else if (t == "</SUPER>") {
       PopFont();
-      y_ += c_->FontHeight() / 2;
+      MoveY(c_->FontHeight() / 2);
     } else if (t == "<SUPER>") {
       PushFont();
       SetFontSize(Font(), Font().GetSize() / 2);
-      y_ -= c_->FontHeight() / 2;
+      MoveY(-int64_t{c_->FontHeight() / 2});
     } else if (t.size() == 4 && StartsWith(t, "<H") && t[2] >= '1' && t[2] <= '6' && t[3] == '>') {
       static const int32_t sizes[6] = {48, 36, 24, 18, 12, 8};
       PushFont();
@@ -340,9 +373,9 @@ private:
         c_->Pen()->SetStyle(psSolid);
         c_->Pen()->SetWidth(1);
         c_->Pen()->SetColor(0x808080);
-        c_->HorizLine(x_, x_ + 100, y_);
+        c_->HorizLine(x_, Saturated(int64_t{x_} + 100), y_);
       }
-      y_ += c_->FontHeight();
+      MoveY(c_->FontHeight());
     } else {
       return false;
     }
@@ -365,16 +398,16 @@ private:
       const int32_t h = c_->TextHeight(run);
       if (center_) {
         const TRect& b = c_->GetBounds();
-        x_ = (b.Left + b.Right) / 2 - w / 2;
+        x_ = Saturated((int64_t{b.Left} + b.Right) / 2 - w / 2);
       }
       if (lineHeight_ == 0) {
         lineHeight_ = c_->FontHeight();
-        y_ += lineHeight_;
+        MoveY(lineHeight_);
       } else if (h < lineHeight_) {
-        y_ += lineHeight_ - h - 1;
+        MoveY(int64_t{lineHeight_} - h - 1);
       }
       if (draw_) c_->TextOut(x_, y_, run);
-      x_ += w;
+      MoveX(w);
       size_.cx = std::max(size_.cx, x_);
       if (h > lineHeight_) lineHeight_ = h;
       size_.cy = std::max(size_.cy, lineHeight_);
@@ -396,9 +429,10 @@ private:
     pen->SetWidth(1);
     c_->Brush()->SetStyle(bsSolid);
     c_->Brush()->SetColor(0xFFFFFF);
-    c_->Rectangle(x_, y_, x_ + w, y_ + h);
-    c_->Line(x_, y_, x_ + w - 1, y_ + h - 1);
-    c_->Line(x_, y_ + h - 1, x_ + w - 1, y_);
+    const int32_t right = Saturated(int64_t{x_} + w), bottom = Saturated(int64_t{y_} + h);
+    c_->Rectangle(x_, y_, right, bottom);
+    c_->Line(x_, y_, right - 1, bottom - 1);
+    c_->Line(x_, bottom - 1, right - 1, y_);
   }
 
   void Image(const std::string& token)
@@ -410,8 +444,8 @@ private:
     std::string src;
     for (auto& [name, value] : SplitPairs(body)) {
       const std::string n = Upper(name);
-      if (n == "WIDTH") width = ParseInt(value);
-      else if (n == "HEIGHT") height = ParseInt(value);
+      if (n == "WIDTH") width = std::clamp(ParseInt(value), 0, kMaxImageSide);
+      else if (n == "HEIGHT") height = std::clamp(ParseInt(value), 0, kMaxImageSide);
       else if (n == "SRC") {
         src = TrimText(value);
         if (!src.empty() && src.front() == '"') src.erase(0, 1);
@@ -428,21 +462,26 @@ private:
       return;
     }
     std::string bytes;
-    if (!LoadImageSource || LoadImageSource(src, bytes) != 0 || bytes.empty() || !LoadGraphicFromBytes ||
-        !LoadGraphicFromBytes(graphic.get(), bytes)) {
+    if (!LoadImageSource || LoadImageSource(src, bytes) != 0 || bytes.empty()) {
       Placeholder(width, height);
       return;
     }
-    if (width == 0) width = graphic->GetWidth();
-    if (height == 0) height = graphic->GetHeight();
+    try {
+      graphic->LoadFromBytes(bytes);
+    } catch (const Exception&) {
+      Placeholder(width, height);
+      return;
+    }
+    if (width == 0) width = std::clamp(graphic->GetWidth(), 0, kMaxImageSide);
+    if (height == 0) height = std::clamp(graphic->GetHeight(), 0, kMaxImageSide);
     if (draw_) {
       if (width == graphic->GetWidth() && height == graphic->GetHeight())
         c_->Draw(x_, y_, graphic.get());
       else
-        c_->StretchDraw(Rect(x_, y_, x_ + width, y_ + height), graphic.get());
+        c_->StretchDraw(Rect(x_, y_, Saturated(int64_t{x_} + width), Saturated(int64_t{y_} + height)), graphic.get());
     }
-    x_ += width;
-    y_ += height;
+    MoveX(width);
+    MoveY(height);
   }
 
   TNuvCanvas* c_;
@@ -482,7 +521,13 @@ std::string FontToTag(const TFont& font)
   if (s & fsUnderline) add("UNDERLINE");
   if (s & fsStrikeOut) add("STRIKE");
   if (words.empty()) words = "NORMAL";
-  return "<FONT size=" + std::to_string(font.GetSize()) + " name=" + font.GetName() +
+  std::string name = font.GetName();
+  if (name.find_first_of("=\"") != std::string::npos) {
+    std::string quoted = "\"";
+    for (char c : name) quoted += c == '"' ? std::string("&quot;") : std::string(1, c);
+    name = quoted + "\"";
+  }
+  return "<FONT size=" + std::to_string(font.GetSize()) + " name=" + name +
          " color=" + std::to_string(static_cast<int32_t>(font.GetColor())) + " weight=" + words + ">";
 }
 
@@ -493,7 +538,14 @@ void ApplyFontTag(TFont& font, const std::string& tag)
   for (auto& [rawName, value] : SplitPairs(body)) {
     const std::string name = Upper(rawName);
     if (name == "NAME" || name == "FAMILY") {
-      font.SetName(value);
+      // A quoted name as the font stack writes it.
+      if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
+        std::string unquoted = value.substr(1, value.size() - 2);
+        ReplaceAll(unquoted, "&quot;", "\"");
+        font.SetName(unquoted);
+      } else {
+        font.SetName(value);
+      }
     } else if (name == "SIZE") {
       if (!value.empty() && (value[0] == '+' || value[0] == '-'))
         SetFontSize(font, static_cast<int64_t>(font.GetSize()) + ParseInt(value));
@@ -534,11 +586,14 @@ void InstallHtmlRenderer()
 {
   if (NuvHtmlTextOut) return;
   NuvHtmlTextOut = [](TNuvCanvas* canvas, int32_t x, int32_t y, const std::string& text) {
+    // A markup error never stops the chart from painting: the text shows as written, on an area
+    // where none of its markup was drawn (the measuring pass finds every error first).
     try {
-      HtmlTextOut(canvas, x, y, text);
+      HtmlTextExtent(canvas, text);
     } catch (const Exception&) {
-      // A markup error never stops the chart from painting: the text shows as written.
       canvas->TextOut(x, y, text);
+      return;
     }
+    HtmlTextOut(canvas, x, y, text);
   };
 }

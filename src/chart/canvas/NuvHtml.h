@@ -25,21 +25,21 @@ TSize HtmlTextExtent(TNuvCanvas* canvas, const std::string& text);
 using TGraphicForExtension = std::function<std::unique_ptr<TGraphic>(const std::string& extension)>;
 // Fills stream with the bytes of source; 0 on success.
 using TLoadImageSource = std::function<int32_t(const std::string& source, std::string& stream)>;
-// Loads a graphic from bytes (the graphic's own reader); false when it cannot.
-using TLoadGraphicFromBytes = std::function<bool(TGraphic* graphic, const std::string& bytes)>;
+// The graphic then reads the bytes itself (TGraphic::LoadFromBytes); one it cannot read draws the
+// placeholder.
 extern TGraphicForExtension GraphicForExtension;
 extern TLoadImageSource LoadImageSource;
-extern TLoadGraphicFromBytes LoadGraphicFromBytes;
 
 // Unit state: style tags opened so far and saved fonts (as font tag texts).
 extern std::vector<std::string> TagStack;
 extern std::vector<std::string> FontStack;
 
-// The font tag text that saves font: "<FONT size=.. name=.. color=.. weight=..>".
+// The font tag text that saves font: "<FONT size=.. name=.. color=.. weight=..>". A name holding
+// "=" or a double quote is written in double quotes, a double quote inside as "&quot;".
 std::string FontToTag(const TFont& font);
 // Applies a font tag (as saved, or as written in a text) to font.
 void ApplyFontTag(TFont& font, const std::string& tag);
 
-// Makes the canvas's formatted text output draw markup through this renderer. A markup error
-// then draws the text plainly instead of breaking the paint.
+// Makes the canvas's formatted text output draw markup through this renderer. The text is
+// measured first; one with a markup error is drawn plainly, and nothing of its markup is drawn.
 void InstallHtmlRenderer();

@@ -43,16 +43,16 @@ void TNuvZoom::Assign(const TPersistent* source)
     TZoomPanning::Assign(source);
     return;
   }
-  auto* src = const_cast<TNuvZoom*>(z);
   Allow = z->Allow;
   Animated = z->Animated;
   AnimatedSteps = z->AnimatedSteps;
-  GetBrush()->Assign(src->GetBrush());
+  // The source's brush and pen are copied as they are; reading them would make them on the source.
+  SetBrush(z->brush_.get());
   Direction = z->Direction;
   KeyShift = z->KeyShift;
   MinimumPixels = z->MinimumPixels;
   MouseButton = z->MouseButton;
-  GetPen()->Assign(src->GetPen());
+  SetPen(z->pen_.get());
   UpLeftZooms = z->UpLeftZooms;
 }
 

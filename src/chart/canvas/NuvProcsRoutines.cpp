@@ -518,6 +518,8 @@ void DrawCheckBox(int32_t x, int32_t y, TCanvas* canvas, bool checked, TColor ba
   TPen* pen = canvas->Pen();
   TBrush* brush = canvas->Brush();
   const TColor oldPen = pen->GetColor();
+  const TPenStyle oldPenStyle = pen->GetStyle();
+  const int32_t oldPenWidth = pen->GetWidth();
   const TColor oldBrush = brush->GetColor();
   const TBrushStyle oldStyle = brush->GetStyle();
   pen->SetStyle(psSolid);
@@ -550,6 +552,8 @@ void DrawCheckBox(int32_t x, int32_t y, TCanvas* canvas, bool checked, TColor ba
     }
   }
   pen->SetColor(oldPen);
+  pen->SetStyle(oldPenStyle);
+  pen->SetWidth(oldPenWidth);
   brush->SetColor(oldBrush);
   brush->SetStyle(oldStyle);
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "chart/canvas/NvCanvasBlend.h"
 
@@ -178,11 +179,31 @@ void TNuvCustomShape::DrawRectRotated(const TRect& rect, int32_t angle, int32_t 
   if (transparent_ || !parentChart_) return;
   TCanvas3D* c = parentChart_->Canvas();
   const TFourPoints corners = angle != 0 ? RotatedCorners(rect, angle) : TFourPoints{};
-  TNuvBlend* blend = nullptr;
+  // The shape's own blending, ended on every way out (the OpenGL canvas returns no blend object).
+  struct TBlending {
+    TCanvas3D* canvas = nullptr;
+    TNuvBlend* blend = nullptr;
+    bool active = false;
+    void End()
+    {
+      if (!active) return;
+      active = false;
+      canvas->EndBlending(std::exchange(blend, nullptr));
+    }
+    ~TBlending()
+    {
+      try {
+        End();
+      } catch (...) {
+      }
+    }
+  } blending;
   if (transparency_ > 0) {
     TRect br = rect;
     if (angle != 0) PolygonBounds(std::span<const TPoint>(corners.data(), corners.size()), 4, br);
-    blend = c->BeginBlending(br, transparency_);
+    blending.canvas = c;
+    blending.blend = c->BeginBlending(br, transparency_);
+    blending.active = true;
   }
   // Shadow.
   if (shadow_ && shadow_->GetSize() != 0 && brush_->GetStyle() != bsClear) {
@@ -241,5 +262,5 @@ void TNuvCustomShape::DrawRectRotated(const TRect& rect, int32_t angle, int32_t 
     TRect r = rect;
     PaintBevel(c, bevel_, r, 0, bevelWidth_);
   }
-  if (blend) c->EndBlending(blend);
+  blending.End();
 }

@@ -315,14 +315,17 @@ void TNuvCanvas3D::SelectChartPen(TPen* pen, TColor color)
 TNuvBlend* TNuvCanvas3D::BeginBlending(const TRect& r, TNuvTransparency transparency)
 {
   blendTransparency_ = transparency;
-  return new TNuvBlend(this, r);
+  auto* blend = new TNuvBlend(this, r);
+  blend->SetTransparency(transparency);
+  return blend;
 }
 
 void TNuvCanvas3D::EndBlending(TNuvBlend* blend)
 {
   if (!blend) return;
-  blend->DoBlend(blendTransparency_);
-  delete blend;
+  // Each blend mixes with its own transparency, also when another one began inside it.
+  std::unique_ptr<TNuvBlend> owned(blend);
+  owned->DoBlend(owned->GetTransparency());
 }
 
 TRect TNuvCanvas3D::InitWindow(TCanvas* destCanvas, TView3DOptions* view3DOptions, TColor, bool is3D,

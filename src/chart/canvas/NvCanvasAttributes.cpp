@@ -187,5 +187,7 @@ double TView3DOptions::CalcOrthoRatio() const
   if (!orthogonal_) return 1.0;
   int32_t a = orthoAngle_;
   if (a >= 90) a = 180 - a;
+  // The tangent of 45 degrees in doubles falls short of 1 by one unit in the last place.
+  if (a == 45) return 1.0;
   return std::tan(a * 0.017453292519943295);
 }

@@ -17,6 +17,9 @@ public:
   // 0 keeps the new drawing, 100 restores what was there before.
   void DoBlend(TNuvTransparency transparency);
   bool GetValid() const { return valid_; }
+  // The transparency the blend was begun with (EndBlending mixes with it).
+  TNuvTransparency GetTransparency() const { return transparency_; }
+  void SetTransparency(TNuvTransparency v) { transparency_ = v; }
   const TRect& GetBounds() const { return bounds_; }
 
 private:
@@ -24,4 +27,5 @@ private:
   TNuvCanvas* canvas_;
   TRect bounds_;
   bool valid_ = false;
+  TNuvTransparency transparency_ = 0;
 };

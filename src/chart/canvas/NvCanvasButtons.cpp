@@ -104,7 +104,11 @@ TButtonColor::TButtonColor(TComponent* owner) : TNuvButton(owner) {}
 TColor TButtonColor::GetSymbolColor() const
 {
   if (OnGetColor) return OnGetColor();
-  if (hasProperty_) return ColorToRGB(static_cast<TColor>(property_.get()));
+  if (hasProperty_) {
+    // clNone is no colour: converted it would read as white.
+    const TColor c = static_cast<TColor>(property_.get());
+    return c == clNone ? clNone : ColorToRGB(c);
+  }
   return color_;
 }
 

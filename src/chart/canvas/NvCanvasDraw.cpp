@@ -381,11 +381,15 @@ void TNuvCanvas3D::GradientFill(const TRect& rect, TColor startColor, TColor end
     }
     case gdFromCenter: {
       const int32_t n = std::max(1, w / 2 + h / 2);
+      // The ramp runs over the outlines there are, so the innermost one takes the centre colour
+      // also when the shorter half ends long before the longer one.
+      const int32_t last = std::max(0, (std::min(w, h) - 1) / 2);
       for (int32_t k = 0;; ++k) {
         const int32_t ix = std::min(k, w / 2), iy = std::min(k, h / 2);
         const TRect o{r.Left + ix, r.Top + iy, r.Right - ix, r.Bottom - iy};
         if (o.IsEmpty()) break;
-        const TColor c = stepColor(std::min(ix + iy, n), n);
+        const int32_t step = last > 0 ? static_cast<int32_t>(int64_t{std::min(k, last)} * n / last) : n;
+        const TColor c = stepColor(step, n);
         fill({o.Left, o.Top, o.Right, o.Top + 1}, c);
         fill({o.Left, o.Bottom - 1, o.Right, o.Bottom}, c);
         fill({o.Left, o.Top, o.Left + 1, o.Bottom}, c);
@@ -533,11 +537,12 @@ void TNuvCanvas3D::ConeBody(bool vertical, int32_t left, int32_t top, int32_t ri
   const double zc = (double(z0) + z1) / 2, rz = (double(z1) - z0) / 2;
   const double k = conePercent / 100.0;
   // Ring i of an end: 17 points, the last equal to the first. The cone narrows towards the
-  // top (vertical) or the right (horizontal).
+  // top (vertical) or the left (horizontal), as on the OpenGL canvas. Horizontal rings run the
+  // other way round, so that the sides keep the turn that tells a seen side.
   std::vector<TPoint> ringA(17), ringB(17);
   for (int i = 0; i <= 16; ++i) {
     const double ang = 2 * std::numbers::pi * i / 16;
-    const double c = std::cos(ang), s = std::sin(ang);
+    const double c = std::cos(ang), s = vertical ? std::sin(ang) : -std::sin(ang);
     const int32_t z = Round32(zc + rz * s);
     const int32_t zk = Round32(zc + rz * k * s);
     if (vertical) {
@@ -546,8 +551,8 @@ void TNuvCanvas3D::ConeBody(bool vertical, int32_t left, int32_t top, int32_t ri
       ringB[i] = Calculate3DPositionFloat(xc + rx * k * c, top, zk);
     } else {
       const double yc = (double(top) + bottom) / 2, ry = (double(bottom) - top) / 2;
-      ringA[i] = Calculate3DPositionFloat(left, yc + ry * c, z);
-      ringB[i] = Calculate3DPositionFloat(right, yc + ry * k * c, zk);
+      ringA[i] = Calculate3DPositionFloat(right, yc + ry * c, z);
+      ringB[i] = Calculate3DPositionFloat(left, yc + ry * k * c, zk);
     }
   }
   // Side shades go to the brush colour, or to the back colour of a hatched or pattern brush.
@@ -579,8 +584,8 @@ void TNuvCanvas3D::ConeBody(bool vertical, int32_t left, int32_t top, int32_t ri
     TFourPoints bq{P(left, bottom, z0), P(left, bottom, z1), P(right, bottom, z1), P(right, bottom, z0)};
     seenA = Cross(bq[3], bq[2], bq[1]) < 0;
   } else {
-    seenB = Facing({P(right, top, z0), P(right, top, z1), P(right, bottom, z1), P(right, bottom, z0)});
-    seenA = Cross(P(left, bottom, z0), P(left, top, z0), P(left, top, z1)) > 0;
+    seenA = Facing({P(right, top, z0), P(right, top, z1), P(right, bottom, z1), P(right, bottom, z0)});
+    seenB = Cross(P(left, bottom, z0), P(left, top, z0), P(left, top, z1)) > 0;
   }
   if (clear || seenA) Polygon(coverA);
   if (clear || seenB) Polygon(coverB);

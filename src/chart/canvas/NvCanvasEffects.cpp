@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <exception>
 
 #include "chart/canvas/NvCanvas.h"
 #include "chart/canvas/NvCanvasBlend.h"
@@ -57,22 +58,50 @@ bool TNuvShadow::Prepare(TCanvas3D* canvas, const TRect& rect, int32_t z)
     delete blend_;
     blend_ = nullptr;
     blend_ = canvas->BeginBlending(canvas->CalcRect3DBounds(moved, z), transparency_);
+    blending_ = true;
   }
   return true;
 }
 
 void TNuvShadow::Finish(TCanvas3D* canvas)
 {
-  if (blend_) {
+  // Ends whatever the canvas returned, a blend object or none.
+  if (blending_) {
+    blending_ = false;
     TNuvBlend* b = blend_;
     blend_ = nullptr;
     canvas->EndBlending(b);
   }
 }
 
+namespace {
+// Ends a shadow's blending when its drawing throws.
+template <class F>
+class TFinishOnThrow {
+public:
+  explicit TFinishOnThrow(F f) : f_(f) {}
+  ~TFinishOnThrow()
+  {
+    if (std::uncaught_exceptions() > count_) {
+      try {
+        f_();
+      } catch (...) {
+      }
+    }
+  }
+  TFinishOnThrow(const TFinishOnThrow&) = delete;
+  TFinishOnThrow& operator=(const TFinishOnThrow&) = delete;
+
+private:
+  F f_;
+  int count_ = std::uncaught_exceptions();
+};
+}  // namespace
+
 void TNuvShadow::DrawRect(TCanvas3D* canvas, const TRect& rect, int32_t z)
 {
   if (!Prepare(canvas, rect, z)) return;
+  TFinishOnThrow guard([&] { Finish(canvas); });
   const bool front = canvas->GetFrontPlaneCount() > 0;
   const TRect& r = rect;
   const int32_t h = horizSize_, v = vertSize_;
@@ -133,6 +162,7 @@ void TNuvShadow::DrawRect(TCanvas3D* canvas, const TRect& rect, int32_t z)
 void TNuvShadow::DrawEllipse(TCanvas3D* canvas, const TRect& rect, int32_t z)
 {
   if (!Prepare(canvas, rect, z)) return;
+  TFinishOnThrow guard([&] { Finish(canvas); });
   TRect moved = rect;
   OffsetRect(moved, horizSize_, vertSize_);
   if (smooth_) {
@@ -312,7 +342,8 @@ void TNuvFontGradient::SetOutline(bool v) { if (Store(outline_, v)) Changed(); }
 // ---- TNuvFont ----
 
 namespace {
-constinit std::string defaultFontName;
+// Set by the canvas unit's start-up from its own file's initialisation: made before it.
+__attribute__((init_priority(200))) std::string defaultFontName;
 constinit int32_t defaultFontSize = 8;
 }  // namespace
 

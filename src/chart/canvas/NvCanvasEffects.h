@@ -67,6 +67,7 @@ private:
   TColor defaultColor_ = clSilver;
   int32_t defaultSize_ = 0;
   TNuvBlend* blend_ = nullptr;
+  bool blending_ = false;  // a blending began (the OpenGL canvas returns no blend object)
 };
 
 enum TGradientDirection : uint8_t {

@@ -270,6 +270,8 @@ void NvCanvasStartup()
 {
   if (startupCount++ > 0) return;
   NuvConstStartup();
+  // Made now, so that it outlives the unit object whose shut-down empties it.
+  NuvCustomColors();
   NuvAlphaBlend = PlatformAlphaBlend;
   NuvCanUseAlphaBlend = true;
   int32_t size = 8;
@@ -291,11 +293,15 @@ void NvCanvasShutdown()
   NuvSetDCPenColor = nullptr;
   NuvCustomColors().clear();
   SetNuvDefaultFont("", 8);
+  NuvConstShutdown();
 }
 
 namespace {
 struct CanvasUnit {
   CanvasUnit() { NvCanvasStartup(); }
+  ~CanvasUnit() { NvCanvasShutdown(); }
+  CanvasUnit(const CanvasUnit&) = delete;
+  CanvasUnit& operator=(const CanvasUnit&) = delete;
 };
 CanvasUnit canvasUnit;
 }  // namespace

@@ -728,3 +728,104 @@ TEST(GLCanvasPixels, ALabelAtDepthSitsWhereItsTextDoes)
   EXPECT_TRUE(shots[0] == shots[1]);
   EXPECT_GT(std::count_if(shots[0].begin(), shots[0].end(), [](uint32_t c) { return (c & 0xFF) < 128; }), 20);
 }
+
+// A shadow with transparency ends its blending although the canvas gives no blend object: what is
+// filled afterwards is opaque. Blendings inside one another give the outer one its alpha back.
+TEST(GLCanvasPixels, BlendingEndsAfterATransparentShadow)
+{
+  Frame f(200, 120);
+  f.Begin();
+  TNuvShadow shadow;
+  shadow.SetColor(clBlack);
+  shadow.SetSize(6);
+  shadow.SetSmooth(false);
+  shadow.SetTransparency(50);
+  shadow.Draw(&f.canvas, Rect(10, 10, 60, 60));
+  EXPECT_FLOAT_EQ(f.canvas.GetAlpha(), 1.0f);
+  f.canvas.Pen()->SetStyle(psClear);
+  f.canvas.Brush()->SetStyle(bsSolid);
+  f.canvas.Brush()->SetColor(clRed);
+  f.canvas.FillRect(Rect(100, 20, 180, 100));
+  f.End();
+  EXPECT_COLOR(f.At(140, 60), clRed);
+  // The shadow itself is mixed with the white behind it.
+  EXPECT_NE(f.At(30, 63) & 0xFFFFFF, 0u);
+  EXPECT_NE(f.At(30, 63) & 0xFFFFFF, 0xFFFFFFu);
+
+  Frame g(40, 40);
+  g.Begin();
+  g.canvas.BeginBlending(Rect(0, 0, 10, 10), 50);
+  g.canvas.BeginBlending(Rect(0, 0, 10, 10), 90);
+  EXPECT_NEAR(g.canvas.GetAlpha(), 0.1f, 1e-6);
+  g.canvas.EndBlending(nullptr);
+  EXPECT_NEAR(g.canvas.GetAlpha(), 0.5f, 1e-6);
+  g.canvas.EndBlending(nullptr);
+  EXPECT_FLOAT_EQ(g.canvas.GetAlpha(), 1.0f);
+  g.End();
+}
+
+namespace {
+int RedInColumn(Frame& f, int x)
+{
+  int n = 0;
+  for (int y = 0; y < 240; ++y) n += Near(f.At(x, y), clRed, 40);
+  return n;
+}
+int RedInRow(Frame& f, int y)
+{
+  int n = 0;
+  for (int x = 0; x < 320; ++x) n += Near(f.At(x, y), clRed, 40);
+  return n;
+}
+}  // namespace
+
+// The same solids as on the GDI canvas: a horizontal cone narrows to the left, a truncated
+// pyramid's top spans the middle +- TruncX. (The frame's projection magnifies: the checks compare
+// the ends of each solid's own extent.)
+TEST(GLCanvasPixels, ConeNarrowsLeftAndTruncatedPyramidTopSpansTheMiddle)
+{
+  struct Extent {
+    int first = -1, last = -1;
+  };
+  auto draw = [](const std::function<void(TGLCanvas&)>& shape) {
+    auto f = std::make_unique<Frame>(320, 240);
+    f->Begin(clWhite, 100);
+    f->canvas.Pen()->SetStyle(psClear);
+    f->canvas.Brush()->SetColor(clRed);
+    shape(f->canvas);
+    f->End();
+    return f;
+  };
+  auto columns = [](Frame& f) {
+    Extent e;
+    for (int x = 0; x < 320; ++x)
+      if (RedInColumn(f, x) > 0) {
+        if (e.first < 0) e.first = x;
+        e.last = x;
+      }
+    return e;
+  };
+  auto rows = [](Frame& f) {
+    Extent e;
+    for (int y = 0; y < 240; ++y)
+      if (RedInRow(f, y) > 0) {
+        if (e.first < 0) e.first = y;
+        e.last = y;
+      }
+    return e;
+  };
+  auto h = draw([](TGLCanvas& c) { c.Cone(false, 100, 100, 220, 140, 0, 40, false, 0); });
+  Extent e = columns(*h);
+  ASSERT_GT(e.last - e.first, 40);
+  EXPECT_LT(RedInColumn(*h, e.first + 3), RedInColumn(*h, e.last - 3) / 4);
+  auto v = draw([](TGLCanvas& c) { c.Cone(true, 140, 60, 180, 180, 0, 40, false, 0); });
+  e = rows(*v);
+  ASSERT_GT(e.last - e.first, 40);
+  EXPECT_LT(RedInRow(*v, e.first + 3), RedInRow(*v, e.last - 3) / 4);
+  // Top 20 of a 100 wide base: at the top the face is about a fifth as wide as at the base.
+  auto p = draw([](TGLCanvas& c) { c.PyramidTrunc(Rect(110, 80, 210, 160), 0, 20, 10, 10); });
+  e = rows(*p);
+  ASSERT_GT(e.last - e.first, 40);
+  const double ratio = double(RedInRow(*p, e.first + 1)) / RedInRow(*p, e.last - 1);
+  EXPECT_NEAR(ratio, 0.2, 0.08);
+}

@@ -240,3 +240,104 @@ TEST(NuvHtmlDraw, RuleCentreAndLineBreaks)
   EXPECT_EQ(size.cx, l.Width("abc", 12));
   EXPECT_EQ(size.cy, fh);
 }
+
+// A text with a markup error is drawn plainly on a clean area: nothing of its markup shows.
+TEST(NuvHtmlErrors, PlainFallbackDrawsNoneOfTheMarkup)
+{
+  InstallHtmlRenderer();
+  Surface s;
+  s.canvas.SetBufferedDisplay(false);
+  s.canvas.InitWindow(s.bitmap.Canvas(), nullptr, clWhite, false, Rect(0, 0, 300, 120));
+  s.canvas.Font()->SetColor(clBlack);
+  EXPECT_NO_THROW(s.canvas.TextOutFormatted(10, 10, "<HR><FONT COLOR=RED>red words</FONT><B", true));
+  EXPECT_FALSE(s.HasColor(clRed));
+  EXPECT_FALSE(s.HasColor(0x808080));
+  EXPECT_TRUE(s.HasColor(clBlack));
+}
+
+// Hostile sizes and font names: sums stay in range, a font name with "=" survives saving.
+TEST(NuvHtmlFonts, HostileSizesAndNames)
+{
+  Surface s;
+  TSize size;
+  EXPECT_NO_THROW(size = HtmlTextExtent(&s.canvas, "<IMG SRC=\"a.png\" WIDTH=2147483647 HEIGHT=2147483647>x"));
+  EXPECT_NO_THROW(HtmlTextOut(&s.canvas, 2147483000, 2147483000, "<IMG SRC=\"a.png\" WIDTH=2147483647>x<HR>y"));
+  EXPECT_NO_THROW(HtmlTextOut(&s.canvas, -2147483000, 0, "<IMG SRC=\"a.png\" WIDTH=-2147483648>x"));
+
+  TFont f;
+  f.SetName("Odd=Name \"Q\"");
+  f.SetSize(9);
+  f.SetColor(clGreen);
+  TFont g;
+  ApplyFontTag(g, FontToTag(f));
+  EXPECT_EQ(g.GetName(), "Odd=Name \"Q\"");
+  EXPECT_EQ(g.GetSize(), 9);
+  EXPECT_EQ(g.GetColor(), clGreen);
+  // Saved and restored around a tag while drawing.
+  s.canvas.Font()->SetName("A=B");
+  EXPECT_NO_THROW(HtmlTextExtent(&s.canvas, "<BIG>x</BIG>y<H1>z</>"));
+  EXPECT_EQ(s.canvas.Font()->GetName(), "A=B");
+
+  // A long text of many tokens measures as its parts.
+  std::string longText;
+  for (int i = 0; i < 20000; ++i) longText += "a<B>b</B>";
+  const TSize whole = HtmlTextExtent(&s.canvas, longText);
+  EXPECT_EQ(whole.cx, 20000 * HtmlTextExtent(&s.canvas, "a<B>b</B>").cx);
+  std::string entities(100000, 'x');
+  for (size_t i = 0; i < entities.size(); i += 10) entities.replace(i, 4, "&lt;");
+  EXPECT_GT(HtmlTextExtent(&s.canvas, entities).cx, 0);
+  // One tag of many pairs without blanks.
+  std::string pairs = "<IMG ";
+  for (int i = 0; i < 50000; ++i) pairs += "a=";
+  EXPECT_EQ(HtmlTextExtent(&s.canvas, pairs + "SRC=x.png>").cx, 0);
+}
+
+// The image path with hooks the test installs: the graphic reads the bytes itself.
+TEST(NuvHtmlImages, InstalledHooksDrawThePicture)
+{
+  TBitmap picture;
+  picture.SetSize(6, 4);
+  picture.Canvas()->Brush()->SetColor(clBlue);
+  picture.Canvas()->FillRect(Rect(0, 0, 6, 4));
+  const std::string file = ::testing::TempDir() + "nuvhtml-picture.bmp";
+  picture.SaveToFile(file);
+  std::string bytes;
+  {
+    FILE* f = std::fopen(file.c_str(), "rb");
+    ASSERT_NE(f, nullptr);
+    char buf[4096];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) bytes.append(buf, n);
+    std::fclose(f);
+  }
+  std::vector<std::string> asked;
+  GraphicForExtension = [&](const std::string& ext) -> std::unique_ptr<TGraphic> {
+    asked.push_back(ext);
+    return ext == ".BMP" ? std::make_unique<TBitmap>() : nullptr;
+  };
+  LoadImageSource = [&](const std::string& source, std::string& stream) {
+    if (source == "broken.bmp") {
+      stream = "not a picture";
+      return 0;
+    }
+    stream = bytes;
+    return 0;
+  };
+  Surface s;
+  HtmlTextOut(&s.canvas, 10, 10, "<IMG SRC=\"pic.bmp\">");
+  EXPECT_EQ(s.bitmap.Canvas()->GetPixel(12, 12) & 0xFFFFFF, clBlue);
+  EXPECT_EQ(s.bitmap.Canvas()->GetPixel(16, 12) & 0xFFFFFF, clWhite);
+  const TSize size = HtmlTextExtent(&s.canvas, "<IMG SRC=\"pic.bmp\">");
+  EXPECT_EQ(size.cx, 0);  // an image moves the pen but measures nothing of its own
+  Surface t;
+  HtmlTextOut(&t.canvas, 10, 10, "<IMG SRC=\"pic.bmp\" WIDTH=12 HEIGHT=8>");
+  EXPECT_EQ(t.bitmap.Canvas()->GetPixel(20, 16) & 0xFFFFFF, clBlue);
+  // Bytes the graphic cannot read draw the placeholder.
+  Surface u;
+  HtmlTextOut(&u.canvas, 10, 10, "<IMG SRC=\"broken.bmp\">");
+  EXPECT_EQ(u.bitmap.Canvas()->GetPixel(10, 10) & 0xFFFFFF, clRed);
+  EXPECT_EQ(asked, (std::vector<std::string>{".BMP", ".BMP", ".BMP", ".BMP"}));
+  GraphicForExtension = nullptr;
+  LoadImageSource = nullptr;
+  std::remove(file.c_str());
+}

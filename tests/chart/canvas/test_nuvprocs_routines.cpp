@@ -228,3 +228,24 @@ TEST(NuvProcsCursor, HandCursorRegistered)
   // The hot spot is on the drawn finger tip, not on a transparent pixel.
   EXPECT_NE(img->Pixels[img->HotY * img->Width + img->HotX] >> 24, 0u);
 }
+
+// A check box leaves the canvas's pen and brush as it found them.
+TEST(NuvProcsCheckBox, PenAndBrushRestored)
+{
+  TBitmap b;
+  b.SetSize(40, 40);
+  TCanvas* c = b.Canvas();
+  c->Pen()->SetStyle(psDash);
+  c->Pen()->SetWidth(3);
+  c->Pen()->SetColor(clRed);
+  c->Brush()->SetColor(clLime);
+  c->Brush()->SetStyle(bsClear);
+  for (bool radio : {false, true}) {
+    DrawCheckBox(5, 5, c, true, clWhite, radio);
+    EXPECT_EQ(c->Pen()->GetStyle(), psDash);
+    EXPECT_EQ(c->Pen()->GetWidth(), 3);
+    EXPECT_EQ(c->Pen()->GetColor(), clRed);
+    EXPECT_EQ(c->Brush()->GetStyle(), bsClear);
+    EXPECT_EQ(c->Brush()->GetColor(), clLime);
+  }
+}

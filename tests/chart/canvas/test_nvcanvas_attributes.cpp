@@ -145,8 +145,12 @@ TEST(View3DOptions, OrthoRatioAndAssign)
 {
   TView3DOptions v(nullptr);
   EXPECT_NEAR(v.CalcOrthoRatio(), 1.0, 1e-12);
+  // Exactly 1 at 45 and 135 degrees: callers truncate the depth in pixels.
+  v.SetOrthoAngle(45);
+  EXPECT_EQ(v.CalcOrthoRatio(), 1.0);
+  EXPECT_EQ(static_cast<int>(v.CalcOrthoRatio() * 100), 100);
   v.SetOrthoAngle(135);
-  EXPECT_NEAR(v.CalcOrthoRatio(), 1.0, 1e-12);
+  EXPECT_EQ(v.CalcOrthoRatio(), 1.0);
   v.SetOrthoAngle(60);
   EXPECT_NEAR(v.CalcOrthoRatio(), std::sqrt(3.0), 1e-12);
   v.SetOrthogonal(false);
@@ -280,6 +284,19 @@ TEST(MessageStrings, ShutDownClearsAndStartUpRefills)
   for (const std::string* s : NuvAllMessages()) EXPECT_TRUE(s->empty());
   for (int i = 0; i < n; ++i) NuvConstStartup();
   EXPECT_EQ(NuvMsg_LeftAxis, "Left Axis");
+  // The unit object shuts down what it started: the same number of shut-downs clears again.
+  { TNuvConstUnit unit; }
+  {
+    TNuvConstUnit unit;
+    EXPECT_EQ(NuvMsg_LeftAxis, "Left Axis");
+  }
+  int m = 0;
+  while (!NuvMsg_LeftAxis.empty() && m < 10) {
+    NuvConstShutdown();
+    ++m;
+  }
+  EXPECT_EQ(m, n);
+  for (int i = 0; i < n; ++i) NuvConstStartup();
   EXPECT_EQ(NuvMsg_TemplateFilter, "NuvChart files (*.nuv)|*.nuv");
 }
 

@@ -35,6 +35,13 @@ TEST(ColorButton, SwatchShowsTheLinkedColour)
   n.PaintBuffer();
   TColor face = Pixel(n, 40, 3);
   EXPECT_EQ(Pixel(n, 62, 12), face);
+  // Nor for a linked colour of clNone.
+  TChartPen none;
+  none.SetColor(clNone);
+  n.LinkProperty(&none, "Color");
+  EXPECT_EQ(n.GetSymbolColor(), clNone);
+  n.PaintBuffer();
+  EXPECT_EQ(Pixel(n, 62, 12), face);
 }
 
 TEST(ColorButton, ClickEditsThroughTheDialog)

@@ -312,6 +312,14 @@ TEST(CanvasGradients, BandsAndOtherDirections)
   EXPECT_GT(Lum(c.At(0, 0)), 700);      // edge: end colour
   EXPECT_LT(Lum(c.At(30, 30)), 40);     // centre: start colour
   EXPECT_EQ(c.At(10, 30), c.At(49, 30));
+  EXPECT_EQ(c.At(30, 30), clBlack);
+  // A long flat rectangle reaches the centre colour too, and its edge keeps the end colour.
+  Surface f(200, 20);
+  f.c.GradientFill({0, 0, 200, 20}, clRed, clBlue, gdFromCenter);
+  EXPECT_EQ(f.At(100, 10), clRed);
+  EXPECT_EQ(f.At(0, 0), clBlue);
+  EXPECT_EQ(f.At(199, 19), clBlue);
+  EXPECT_EQ(f.At(5, 10), f.At(194, 10));
 
   Surface d(60, 60);
   d.c.GradientFill({0, 0, 60, 60}, clBlack, clWhite, gdDiagonalDown);
@@ -890,3 +898,48 @@ TEST(CanvasShapes, ClearCubeOutlinesAndPicturesAtDepth)
 }
 
 }  // namespace
+
+namespace {
+
+// Red pixels of column x (or of row y when byRow).
+int RedInColumn(Surface& s, int x)
+{
+  int n = 0;
+  for (int y = 0; y < s.bmp.GetHeight(); ++y) n += s.At(x, y) == clRed;
+  return n;
+}
+
+int RedInRow(Surface& s, int y)
+{
+  int n = 0;
+  for (int x = 0; x < s.bmp.GetWidth(); ++x) n += s.At(x, y) == clRed;
+  return n;
+}
+
+}  // namespace
+
+// The same solids as on the OpenGL canvas: a horizontal cone narrows to the left, a truncated
+// pyramid's top spans the middle +- TruncX.
+TEST(CanvasShapes, ConeNarrowsLeftAndTruncatedPyramidTopSpansTheMiddle)
+{
+  Surface s(320, 240);
+  s.c.Pen()->SetStyle(psClear);
+  s.c.Brush()->SetColor(clRed);
+  s.c.Cone(false, 60, 80, 260, 160, 0, 80, false, 0);
+  EXPECT_LT(RedInColumn(s, 70), 20);
+  EXPECT_GT(RedInColumn(s, 250), 70);
+  Surface v(320, 240);
+  v.c.Pen()->SetStyle(psClear);
+  v.c.Brush()->SetColor(clRed);
+  v.c.Cone(true, 80, 60, 160, 200, 0, 80, false, 0);
+  EXPECT_LT(RedInRow(v, 70), 20);
+  EXPECT_GT(RedInRow(v, 190), 70);
+
+  Surface p(320, 240);
+  p.c.Pen()->SetStyle(psClear);
+  p.c.Brush()->SetColor(clRed);
+  p.c.PyramidTrunc(Rect(110, 80, 210, 160), 0, 20, 10, 10);
+  EXPECT_EQ(p.At(160, 82), clRed);
+  EXPECT_EQ(p.At(130, 82), clWhite);
+  EXPECT_NEAR(double(RedInRow(p, 81)) / RedInRow(p, 159), 0.2, 0.08);
+}

@@ -434,6 +434,14 @@ TEST(PanelZoom, RubberBandRestoresAndUndoZoom)
   EXPECT_EQ(panel.Zoom()->MinimumPixels, 5);
   EXPECT_EQ(panel.Zoom()->GetPen()->GetColor(), clRed);
   EXPECT_FALSE(panel.Zoom()->Active);
+  // Copying reads nothing into being on the source: a source without a brush or pen stays so,
+  // and the copy then has none either.
+  TNuvZoom bare;
+  panel.Zoom()->Assign(&bare);
+  EXPECT_FALSE(bare.HasBrush());
+  EXPECT_FALSE(bare.HasPen());
+  EXPECT_FALSE(panel.Zoom()->HasPen());
+  EXPECT_FALSE(panel.Zoom()->HasBrush());
 }
 
 TEST(PanelBackground, ShadowStripBackImageAndRegion)

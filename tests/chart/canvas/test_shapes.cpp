@@ -146,3 +146,22 @@ TEST(ShapesProperties, BoundsAssignAndRepaint)
   onChart.GetFont()->SetSize(20);
   EXPECT_TRUE(gdi->GetBitmapInvalid());
 }
+
+// A transparent shape mixes with its own transparency, whatever its shadow's is.
+TEST(ShapesDraw, TransparencyIsTheShapesOwnNotItsShadows)
+{
+  for (int shadowTransparency : {0, 90}) {
+    Scene s;
+    TNuvShape shape(&s.panel);
+    shape.SetColor(clBlack);
+    shape.SetTransparency(50);
+    shape.GetShadow()->SetSize(3);
+    shape.GetShadow()->SetTransparency(shadowTransparency);
+    shape.ShapeBounds = Rect(10, 10, 50, 40);
+    shape.Draw();
+    const TColor mixed = s.Px(30, 25);
+    EXPECT_NEAR(GetRValue(mixed), 128, 2) << shadowTransparency;
+    EXPECT_NEAR(GetGValue(mixed), 128, 2) << shadowTransparency;
+  }
+}
+
