@@ -9,7 +9,7 @@
 
 namespace {
 
-constexpr int32_t kMaxSize = 65535;  // pixel sizes, widths and offsets a text may carry
+constexpr int32_t kMaxSize = SettingsTextMaxInt;
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
@@ -490,7 +490,7 @@ std::string AxisSettingsToText(const TAxisSettings& s)
       Int(s.PositionUnits), Flag(s.RoundFirstLabel), Int(s.TickInnerLength), Int(s.TickLength),
       PenSettingsToText(s.Ticks), PenSettingsToText(s.TicksInner), Flag(s.TickOnLabelsOnly), Int(s.TitleAngle),
       FontSettingsToText(s.TitleFont), Flag(s.TitleVisible), Int(s.TitleSize), Flag(s.Visible),
-      Flag(s.SymmetricDecades), Flag(s.RoundMinMax), Int(s.SymmetricMinStepMode),
+      Int(s.SymmetricDecades), Flag(s.RoundMinMax), Int(s.SymmetricMinStepMode),
       SettingsFloatToText(s.SymmetricMinStep), Flag(s.AutomaticMinimum), Flag(s.AutomaticMaximum),
       SettingsFloatToText(s.LogarithmicBase), SettingsFloatToText(s.Increment), SettingsFloatToText(s.ForcedMinimum),
       SettingsFloatToText(s.ForcedMaximum), SettingsFloatToText(s.Minimum), SettingsFloatToText(s.Maximum),
@@ -511,17 +511,17 @@ bool ParseAxisText(const std::string& text, TAxisSettings& out)
   constexpr int32_t M = kMaxSize;
   const bool ok =
       b(1, s.Automatic) && pen(2, s.Axis) && pen(3, s.Grid) && b(4, s.GridCentered) && b(5, s.Inverted) &&
-      b(6, s.Horizontal) && b(7, s.OtherSide) && b(8, s.Labels) && i(9, 0, 2, s.LabelsAlign) &&
+      b(6, s.Horizontal) && b(7, s.OtherSide) && b(8, s.Labels) && i(9, 0, 1, s.LabelsAlign) &&
       i(10, -360, 360, s.LabelsAngle) && b(11, s.LabelsExponent) && font(12, s.LabelsFont) &&
-      b(13, s.LabelsMultiLine) && b(14, s.LabelsOnAxis) && i(15, 0, 100000, s.LabelsSeparation) &&
-      i(16, -M, M, s.LabelsSize) && i(17, 0, 5, s.LabelStyle) && b(18, s.Logarithmic) &&
+      b(13, s.LabelsMultiLine) && b(14, s.LabelsOnAxis) && i(15, 0, M, s.LabelsSeparation) &&
+      i(16, -M, M, s.LabelsSize) && i(17, 0, 4, s.LabelStyle) && b(18, s.Logarithmic) &&
       i(19, -M, M, s.MaximumOffset) && i(20, -M, M, s.MinimumOffset) && pen(21, s.MinorGrid) &&
       i(22, 0, 1000, s.MinorTickCount) && i(23, -M, M, s.MinorTickLength) && pen(24, s.MinorTicks) &&
       i(25, -M, M, s.StartPosition) && i(26, -M, M, s.EndPosition) && i(27, -M, M, s.PositionPercent) &&
       i(28, 0, 1, s.PositionUnits) && b(29, s.RoundFirstLabel) && i(30, -M, M, s.TickInnerLength) &&
       i(31, -M, M, s.TickLength) && pen(32, s.Ticks) && pen(33, s.TicksInner) && b(34, s.TickOnLabelsOnly) &&
       i(35, -360, 360, s.TitleAngle) && font(36, s.TitleFont) && b(37, s.TitleVisible) && i(38, -M, M, s.TitleSize) &&
-      b(39, s.Visible) && b(40, s.SymmetricDecades) && b(41, s.RoundMinMax) && i(42, 0, 2, s.SymmetricMinStepMode) &&
+      b(39, s.Visible) && i(40, 0, 1000, s.SymmetricDecades) && b(41, s.RoundMinMax) && i(42, 0, 1, s.SymmetricMinStepMode) &&
       d(43, s.SymmetricMinStep) && b(44, s.AutomaticMinimum) && b(45, s.AutomaticMaximum) &&
       d(46, s.LogarithmicBase) && d(47, s.Increment) && d(48, s.ForcedMinimum) && d(49, s.ForcedMaximum) &&
       d(50, s.Minimum) && d(51, s.Maximum) && b(52, s.AutoLogFormat) && b(53, s.UseForcedLimits);

@@ -29,6 +29,8 @@ constexpr char FontTextSeparator = '^';
 constexpr char PenTextSeparator = '&';
 constexpr char ShadowTextSeparator = '@';
 constexpr char AxisTextSeparator = '~';
+// The largest pixel size, offset or percent a text carries (writers hold values there).
+constexpr int32_t SettingsTextMaxInt = 65535;
 
 // ---- Splitting ----
 // A copy of Text with every C replaced by a blank.
@@ -181,10 +183,10 @@ struct TAxisSettings {
   bool TitleVisible = true;              // 37
   int32_t TitleSize = 0;                 // 38
   bool Visible = true;                   // 39
-  bool SymmetricDecades = false;         // 40
+  int32_t SymmetricDecades = 3;          // 40
   bool RoundMinMax = false;              // 41
   int32_t SymmetricMinStepMode = 0;      // 42
-  double SymmetricMinStep = 0;           // 43
+  double SymmetricMinStep = 0.01;        // 43
   bool AutomaticMinimum = true;          // 44
   bool AutomaticMaximum = true;          // 45
   double LogarithmicBase = 10;           // 46
@@ -199,8 +201,8 @@ struct TAxisSettings {
 };
 
 // 53 or 54 fields. Besides the field checks, refuses what the axis setters would refuse: a
-// logarithmic base of 1 or below 0, a negative increment, a non-positive labels separation,
-// a logarithmic date-time axis is left to the axis (the rollback of TextToAxis covers it).
+// logarithmic base of 1 or not above 0, a negative increment or labels separation. Integer fields
+// hold at most +-65535 (pixels, percent), angles +-360.
 bool ParseAxisText(const std::string& text, TAxisSettings& out);
 std::string AxisSettingsToText(const TAxisSettings& s);
 

@@ -298,3 +298,60 @@ TEST(SettingsTextAxis, DamagedTextsAreRefused)
     EXPECT_FALSE(ParseAxisText(join(v), out)) << field;
   }
 }
+
+// ---- Axis objects ----
+#include "chart/model/NvEngineAxis.h"
+
+namespace {
+std::string Text(const TChartAxis& a) { std::string t; AxisToText(a, t); return t; }
+}  // namespace
+
+TEST(SettingsTextAxisObject, RoundTripThroughAnAxis)
+{
+  TChartAxis a(nullptr);
+  a.SetMinMax(-3.5, 12.25);
+  a.SetIncrement(0.5);
+  a.SetInverted(true);
+  a.SetHorizontal(true);
+  a.SetLabelsAngle(90);
+  a.SetTickLength(7);
+  a.GetGrid()->SetStyle(psDash);
+  a.GetLabelsFont()->SetName("Courier New");
+  a.GetTitle()->SetCaption("Depth (m)");
+  a.GetTitle()->SetAngle(90);
+  a.RoundMinMax = true;
+  const std::string t = Text(a);
+
+  TChartAxis b(nullptr);
+  TextToAxis(b, t, true);
+  EXPECT_EQ(Text(b), t);
+  EXPECT_EQ(b.GetMinimum(), -3.5);
+  EXPECT_EQ(b.GetMaximum(), 12.25);
+  EXPECT_FALSE(b.GetAutomatic());
+  EXPECT_TRUE(b.GetHorizontal());
+  EXPECT_EQ(b.GetTitle()->GetCaption(), "Depth (m)");
+  EXPECT_EQ(b.GetLabelsFont()->GetName(), "Courier New");
+
+  // Without orientation Horizontal and OtherSide stay; Visible and the forced limits are never read.
+  TChartAxis c(nullptr);
+  c.SetOtherSide(true);
+  c.SetVisible(false);
+  c.ForcedMinimum = 7;
+  c.ForcedMaximum = 8;
+  TextToAxis(c, t, false);
+  EXPECT_FALSE(c.GetHorizontal());
+  EXPECT_TRUE(c.GetOtherSide());
+  EXPECT_FALSE(c.GetVisible());
+  EXPECT_EQ(c.ForcedMinimum, 7);
+  EXPECT_EQ(c.ForcedMaximum, 8);
+  EXPECT_TRUE(c.GetInverted());
+
+  // An empty text changes nothing; a damaged one raises and changes nothing either.
+  const std::string before = Text(c);
+  TextToAxis(c, "  ~~ ", true);
+  EXPECT_EQ(Text(c), before);
+  for (std::string bad : {t.substr(0, t.size() / 2), t + "~x", std::string("x") + t.substr(1)}) {
+    EXPECT_THROW(TextToAxis(c, bad, true), EConvertError);
+    EXPECT_EQ(Text(c), before);
+  }
+}
