@@ -478,7 +478,38 @@ protected:
   void DrawCustomItems();
   void DrawNextAxisLabels(bool& drawn);
   void DrawTicksGridLine();
-  void AddTick(int32_t position) { Tick.push_back(position); }
+  // A tick at a pixel, with its axis value (NaN when unknown).
+  void AddTick(int32_t position, double value)
+  {
+    Tick.push_back(position);
+    tickValues_.push_back(value);
+  }
+  TAxisLabelRun LabelRun(double increment, int32_t stepIndex) const;
+  double LabelToAxisValue(double labelValue) const;
+  // The step-table entry of a date-time axis with ExactDateTime and an Increment (moved up to
+  // the label increment), NumDateTimeSteps when none.
+  int32_t DateTimeStepFor(double increment) const;
+  int32_t TextSizeAcross(const std::string& text, TNuvFont* font, int32_t angle, int32_t fixedSize);
+  // +1 when outward is right / down, -1 when left / up.
+  int32_t OutwardSign() const;
+  int32_t PositionOffset(const TRect& r) const;
+  int32_t LineSize() const;
+  bool TitleShown() const;
+  bool LabelsShown() const;
+  int32_t LabelsSpace();
+  int32_t LabelsTextWidth();
+  TCanvas3D* Canvas() const;
+  int32_t DepthOf(double percent) const;
+  uint32_t LabelAlignment(int32_t angle, int32_t& dx) const;
+  void DrawTextAt(int32_t x, int32_t y, int32_t z, const std::string& text, int32_t angle, uint32_t align,
+                  bool exponent);
+  void OutText(int32_t x, int32_t y, int32_t z, const std::string& text, bool is3D);
+  // Chart questions for drawing (NvEngineAxisHost.cpp).
+  int32_t WallSize() const;
+  bool AxisInUse() const;
+  int32_t SeriesMaxMarkWidth();
+  int32_t SeriesMaxTextWidth();
+  void CallGetAxisLabel(TChartSeries* series, int32_t valueIndex, std::string& text) const;
 
   TCustomAxisPanel* parentChart_;
   TPosFunction calcPosValue_ = &TChartAxis::LinearXPos;
@@ -525,6 +556,8 @@ private:
   // Drawing state of one paint.
   int32_t labelIndex_ = 0;
   double labelsIncrement_ = 0;
+  int32_t labelsSpace_ = 0;
+  std::vector<double> tickValues_;
 };
 
 // The depth axes: hidden by default; Inverted is kept equal on both depth axes.
