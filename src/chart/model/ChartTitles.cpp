@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+#include "chart/model/NvEngineAxis.h"
+#include "chart/model/Chart.h"
+
 // ---- Shape with a custom position ----
 TNuvCustomShapePosition::TNuvCustomShapePosition(TCustomNuvPanel* chart) : TNuvCustomShape(chart) {}
 
@@ -91,7 +94,7 @@ TTitleLayout CalcTitleLayout(const TTitleMetrics& m, const TRect& chartRect, con
 TChartTitle::TChartTitle(TCustomChart* chart) : TChartTitle(chart, true) {}
 
 TChartTitle::TChartTitle(TCustomChart* chart, bool top)
-    : TNuvCustomShapePosition(nullptr), chart_(chart), top_(top)
+    : TNuvCustomShapePosition(chart), chart_(chart), top_(top)
 {
   SetDefaultTransparent(true);
   GetFont()->SetColor(clBlue);
