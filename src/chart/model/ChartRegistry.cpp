@@ -191,7 +191,11 @@ int32_t TNuvToolTypes::IndexOf(TNuvToolClass cls) const
 
 void TNuvToolTypes::Remove(TNuvToolClass cls) { std::erase(items_, cls); }
 
-TNuvToolTypes* NuvToolTypesList() { return ToolTypes().get(); }
+TNuvToolTypes* NuvToolTypesList()
+{
+  if (!ToolTypes()) ToolTypes() = std::make_unique<TNuvToolTypes>();
+  return ToolTypes().get();
+}
 
 void RegisterNuvTools(const std::vector<TNuvToolClass>& classes)
 {

@@ -126,6 +126,7 @@ private:
   std::vector<TNuvToolClass> items_;
 };
 
+// The tool registry (made on first use, as at module start-up).
 TNuvToolTypes* NuvToolTypesList();
 void RegisterNuvTools(const std::vector<TNuvToolClass>& classes);
 void UnRegisterNuvTools(const std::vector<TNuvToolClass>& classes);
