@@ -13,6 +13,7 @@
 #include "chart/model/NvEngineMarks.h"
 #include "chart/model/NvEngineSeries.h"
 #include "chart/series/PointSeries.h"
+#include "chart/series/SeriesFormat.h"
 #include "platform/ComboBox.h"
 #include "platform/Dialogs.h"
 #include "platform/MessageBox.h"
@@ -295,6 +296,9 @@ void InstallChartEditorServices()
     std::unique_ptr<TFormNuvLegend> form(TFormNuvLegend::CreateLegend(chart, legend));
     form->SetCaption("Legend options");
     form->ShowModal();
+  };
+  s.SeriesFormatFromText = [](TChartSeries* series, const std::string& text) {
+    return SeriesFormatFromText(series, text);
   };
 }
 
