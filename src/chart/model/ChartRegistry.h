@@ -53,6 +53,9 @@ TNuvClass NuvClassOf()
   return &info;
 }
 
+// Two references to one class (records made with and without a parent name compare equal).
+inline bool SameNuvClass(TNuvClass a, TNuvClass b) { return a == b || (a && b && a->Type == b->Type); }
+
 // The class of an object: its registered record when its class was registered for streaming,
 // else nullptr.
 TNuvClass NuvClassOfObject(const TObject* object);
