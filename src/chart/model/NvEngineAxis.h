@@ -19,15 +19,16 @@
 
 #include "chart/canvas/NuvProcs.h"
 #include "chart/canvas/NuvShapes.h"
+#include "chart/model/NvEngineTypes.h"
 
 class TCustomAxisPanel;
 class TChartSeries;
 class TChartAxis;
 
 // Errors of axis settings (texts from the message table).
-class AxisException : public Exception {
+class AxisException : public ChartException {
 public:
-  using Exception::Exception;
+  using ChartException::ChartException;
 };
 
 enum TAxisLabelStyle { talAuto, talNone, talValue, talMark, talText };

@@ -239,7 +239,7 @@ void TCustomAxisPanel::AxisFreed(TChartAxis* axis)
 {
   for (TChartSeries* s : seriesList_->Items()) s->AxisRemoved(axis);
   for (int32_t i = 0; i < tools_->Count(); ++i)
-    if (auto* t = dynamic_cast<TNuvCustomToolAxis*>(tools_->GetTool(i)); t && t->GetAxis() == axis) t->SetAxis(nullptr);
+    if (auto* t = dynamic_cast<TNuvCustomToolAxis*>(tools_->GetTool(i))) t->AxisRemoved(axis);
 }
 
 // ---- Series ----
