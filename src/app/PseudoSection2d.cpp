@@ -388,8 +388,12 @@ void TPseudoSection2d::UpdateLayout()
     BoundsSeries->AddXY(xmin, ymax, "", clDefault);
     BoundsSeries->AddXY(xmax, ymin, "", clDefault);
   }
-  // 3.
-  Repaint();
+  // 3. Only a chart on screen paints now: the picture below does not depend on the chart's paint,
+  // and the hidden renderer of the main window would otherwise draw its old picture for nothing.
+  if (Showing())
+    Repaint();
+  else
+    Invalidate();
   // 4. Plot coordinates follow the axes' logarithmic modes.
   const TChartAxis* left = GetLeftAxis();
   const TChartAxis* bottom = GetBottomAxis();
