@@ -346,7 +346,11 @@ TRect TPseudoSection2d::PlotArea()
 
 TRect TPseudoSection2d::PictureRect() const
 {
-  return ImageTool ? ImageTool->PictureRect() : TRect{};
+  if (!ImageTool) return TRect{};
+  // The tool keeps its rectangle as drawn, upside down when flipped; the zones want it upright.
+  const TRect r = ImageTool->PictureRect();
+  return Rect(std::min(r.Left, r.Right), std::min(r.Top, r.Bottom), std::max(r.Left, r.Right),
+              std::max(r.Top, r.Bottom));
 }
 
 void TPseudoSection2d::ResizeHandler()
@@ -432,7 +436,7 @@ void TPseudoSection2d::ClassifyMousePos(int32_t x, int32_t y)
 
 void TPseudoSection2d::SectionMouseMove(TObject*, TShiftState, int32_t x, int32_t y)
 {
-  if (contour_->NextNode < 3) return;
+  if (contour_->NextNode < 3 || !ImageTool) return;
   CursorX = ImageTool->XScreenToValue(x);
   CursorY = ImageTool->YScreenToValue(y);
   ClassifyMousePos(x, y);

@@ -144,7 +144,7 @@ public:
   void ClassifyMousePos(int32_t x, int32_t y);
   // The plot area: the chart rectangle inside the margins.
   TRect PlotArea();
-  // The picture rectangle the image tool drew last.
+  // The picture rectangle the image tool drew last, top above bottom.
   TRect PictureRect() const;
   // The setup dialog the "Setup" command made (made on first use, owned by the application).
   static TPseudosetupForm* SetupDialog();

@@ -13,6 +13,7 @@
 #include "app/PseudoSection2dContour.h"
 #include "app/PseudoSetup.h"
 #include "app/Supermath2d.h"
+#include "chart/editor/EditChartFont.h"
 #include "chart/series/PointSeries.h"
 #include "platform/Dialogs.h"
 #include "platform/Menus.h"
@@ -292,6 +293,15 @@ TEST_F(SectionChart, MouseZonesAroundThePlotArea)
   testinput::DoubleClick(chart.get(), plot.Left - 3, (plot.Top + plot.Bottom) / 2);
   EXPECT_EQ(popups, 1);
   EXPECT_EQ(changes, 0);  // dismissed: no command ran
+  // With the depth axis the other way up the picture is drawn flipped; it is still the picture.
+  chart->GetLeftAxis()->SetInverted(false);
+  chart->PaintBuffer();
+  const TRect flipped = chart->PictureRect();
+  const TPoint middle{(flipped.Left + flipped.Right) / 2, (flipped.Top + flipped.Bottom) / 2};
+  testinput::MouseMove(chart.get(), middle.x, middle.y);
+  EXPECT_EQ(chart->MouseZone, smzPicture);
+  testinput::DoubleClick(chart.get(), middle.x, middle.y);
+  EXPECT_EQ(popups, 1);
 }
 
 TEST_F(SectionChart, SavePictureWritesTheFormatItsExtensionNames)
@@ -467,6 +477,20 @@ TEST_F(SetupDialog, LevelCountStaysWithinTwoToThirty)
   form->PSLevNum->Edit()->SetText("-4");
   form->kwPicBtn3->Click();
   EXPECT_EQ(chart->GetLevelCount(), 2);
+}
+
+TEST_F(SetupDialog, FontButtonEditsTheColourBarLabelFont)
+{
+  TForm::ModalAnswer = [](TForm* f) {
+    auto* editor = dynamic_cast<TChartFontEditor*>(f);
+    EXPECT_NE(editor, nullptr);
+    if (!editor) return mrCancel;
+    editor->SizeEdit->SetText("12");
+    return mrOk;
+  };
+  form->Button1->Click();
+  EXPECT_EQ(chart->LabelFont()->GetSize(), 12);
+  EXPECT_EQ(chart->LabelFont()->GetName(), "Small fonts");
 }
 
 TEST_F(SetupDialog, CancelAppliesNothing)
