@@ -8,7 +8,6 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation fonts-dejavu-core
   xvfb xauth x11-utils python3-pil imagemagick ghostscript libmagickcore-6.q16-6-extra
-  emf2svg
 )
 missing=()
 for p in "${PACKAGES[@]}"; do
