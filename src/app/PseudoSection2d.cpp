@@ -394,21 +394,33 @@ void TPseudoSection2d::UpdateLayout()
   }
   // 3. Only a chart on screen paints now: the picture below does not depend on the chart's paint,
   // and the hidden renderer of the main window would otherwise draw its old picture for nothing.
-  if (Showing())
+  if (Showing()) {
     Repaint();
-  else
+  } else {
     Invalidate();
+    // The axes still take their ranges from the data (a logarithmic axis turns symmetric when its
+    // range reaches 0 or below), as a paint would have them.
+    GetLeftAxis()->AdjustMaxMin();
+    GetBottomAxis()->AdjustMaxMin();
+  }
   // 4. Plot coordinates follow the axes' logarithmic modes.
   const TChartAxis* left = GetLeftAxis();
   const TChartAxis* bottom = GetBottomAxis();
+  bool placeable = true;
   for (int32_t i = 1; i < c.NextNode; ++i) {
     dVertex3d& n = c.NodeTable[static_cast<size_t>(i)];
     n.x = AxisPlotValue(bottom, n.inputX);
     n.y = AxisPlotValue(left, n.inputY);
+    placeable = placeable && std::isfinite(n.x) && std::isfinite(n.y);
   }
-  // 5.
-  c.UpdatePlotTransform();
-  c.RenderPicture();
+  // 5. A node with no place on a logarithmic axis (a position of 0 or below) leaves the picture
+  // empty, as any section that cannot be drawn does.
+  if (placeable) {
+    c.UpdatePlotTransform();
+    c.RenderPicture();
+  } else {
+    c.SectionPicture()->Clear();
+  }
   if (ImageTool) {
     auto shown = std::make_unique<TMetafile>();
     shown->Assign(c.SectionPicture());

@@ -2,6 +2,7 @@
 // and its setup dialog, driven headless.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -189,6 +190,47 @@ TEST_F(SectionChart, FieldSectionThroughTheChartMatchesTheContourAlone)
   EXPECT_EQ(differ, 0);
   // The picture is not blank: it holds the band colours.
   EXPECT_NE(a->Canvas()->GetPixel(256, 256), clWhite);
+}
+
+TEST_F(SectionChart, LogarithmicAxesPlaceThePicture)
+{
+  AddHill(*chart);
+  // Depths from 0: the logarithmic depth axis turns symmetric and the nodes take its logarithm.
+  TChartAxis* left = chart->GetLeftAxis();
+  left->SetLogarithmic(true);
+  chart->UpdateLayout();
+  EXPECT_TRUE(left->SymmetricLog);
+  EXPECT_GT(chart->SectionPicture()->RecordCount(), 10u);
+  const dVertex3d& n = chart->Contour().NodeTable[8];  // x 10, y 5
+  EXPECT_DOUBLE_EQ(n.y, SymmetricLog10(left->SymmetricScale, 5.0));
+  EXPECT_DOUBLE_EQ(n.x, 10.0);
+  // A fixed logarithmic range above 0 keeps the ordinary logarithm, which depth 0 does not have:
+  // the picture stays empty instead of failing.
+  left->SetAutomatic(false);
+  left->SetMinMax(1, 100);
+  EXPECT_NO_THROW(chart->UpdateLayout());
+  EXPECT_FALSE(left->SymmetricLog);
+  EXPECT_EQ(chart->SectionPicture()->RecordCount(), 0u);
+  // Nor do negative positions (the first node has a logarithm, later ones do not).
+  chart->SetNextNode(1);
+  for (int i = 0; i < 5; ++i)
+    for (int j = 0; j < 4; ++j) chart->AddNode(0, i * 10.0, 7.0 - j * 5.0, i + j + 1.0);
+  chart->BuildSection(true);
+  chart->UpdateLevels();
+  EXPECT_NO_THROW(chart->UpdateLayout());
+  EXPECT_EQ(chart->SectionPicture()->RecordCount(), 0u);
+  // A logarithmic bottom axis over positive positions.
+  left->SetLogarithmic(false);
+  chart->SetNextNode(1);
+  for (int i = 0; i < 5; ++i)
+    for (int j = 0; j < 4; ++j) chart->AddNode(0, i * 10.0 + 1, j * 5.0, i + j + 1.0);
+  chart->BuildSection(true);
+  chart->UpdateLevels();
+  chart->GetBottomAxis()->SetLogarithmic(true);
+  chart->UpdateLayout();
+  EXPECT_GT(chart->SectionPicture()->RecordCount(), 10u);
+  EXPECT_DOUBLE_EQ(chart->Contour().NodeTable[20].x, std::log10(41.0));
+  EXPECT_DOUBLE_EQ(chart->Contour().NodeTable[20].y, 15.0);
 }
 
 TEST_F(SectionChart, LogScaleIsRefusedForRangesReachingZero)
