@@ -14,6 +14,7 @@
 #include "chart/model/NvEngineMarks.h"
 #include "chart/model/ChartRegistry.h"
 #include "chart/model/NvEngineSources.h"
+#include "chart/model/NvEngineStream.h"
 
 std::function<std::string(TChartSeries* series)> SeriesSettingsTextWriter;
 bool NuvChartSampleValues = false;
@@ -1261,6 +1262,19 @@ void TChartSeries::DefineProperties(TFiler* filer)
       "CustomVertAxis", [readCustom](const TStreamValue& v) { readCustom(v, false); },
       [this, customIndex]() -> TStreamValue { return customIndex(customVertAxis_); },
       customVertAxis_ != nullptr && customIndex(customVertAxis_) >= 0);
+  filer->DefineProperty(
+      "Data",
+      [this](const TStreamValue& v) {
+        const auto* block = std::get_if<std::vector<uint8_t>>(&v);
+        if (!block) throw EConvertError("Invalid property value");
+        ReadSeriesData(this, *block);
+      },
+      [this]() -> TStreamValue {
+        std::vector<uint8_t> block;
+        WriteSeriesData(this, block);
+        return block;
+      },
+      IsDataStored());
 }
 
 void TChartSeries::Loaded()
