@@ -261,8 +261,8 @@ void TCustomAxisPanel::InternalAddSeries(TChartSeries* series)
 {
   if (!series || seriesList_->IndexOf(series) != -1) return;
   series->parentChart_ = this;
-  seriesList_->Add(series);
   series->AddedToChart();
+  seriesList_->Add(series);
   BroadcastSeriesEvent(series, seAdd);
   Invalidate();
 }

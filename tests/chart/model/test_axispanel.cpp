@@ -581,3 +581,46 @@ TEST(AxisPanelPrint, PagesPrintOneSheetEachAndThePageComesBack)
 }
 
 }  // namespace
+
+namespace {
+
+class NamedSeries : public TChartSeries {
+public:
+  NamedSeries(const std::string& name) : TChartSeries(nullptr), name_(name) {}
+  void DrawValue(int32_t i) override { Log(name_ + std::to_string(i)); }
+
+private:
+  std::string name_;
+};
+
+TEST(AxisPanelPaint, SeriesSharingADepthAreDrawnPointByPoint)
+{
+  std::vector<std::string> log;
+  gLog = &log;
+  {
+    TestChart chart;
+    chart.SetBounds(0, 0, 300, 200);
+    chart.SetView3D(true);
+    auto* a = new NamedSeries("a");
+    auto* b = new NamedSeries("b");
+    auto* c = new NamedSeries("c");
+    for (auto* s : {a, b, c}) {
+      s->SetParentChart(&chart);
+      for (int i = 0; i < 3; ++i) s->AddXY(i, i);
+    }
+    c->DeleteRange(2, 1);
+    a->SetZOrder(0);
+    c->SetZOrder(0);
+    b->SetZOrder(1);
+    chart.PaintBuffer();
+    std::vector<std::string> drawn;
+    for (const auto& s : log)
+      if (s.size() == 2) drawn.push_back(s);
+    // b has a depth of its own; a and c alternate, c lacking point 2.
+    const std::vector<std::string> expected = {"a0", "c0", "a1", "c1", "a2", "b0", "b1", "b2"};
+    EXPECT_EQ(drawn, expected);
+  }
+  gLog = nullptr;
+}
+
+}  // namespace
