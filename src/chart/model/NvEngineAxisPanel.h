@@ -50,7 +50,7 @@ public:
   int32_t IndexOf(const TChartAxis* axis) const;
   // Takes ownership.
   void Add(TChartAxis* axis);
-  // Frees axis (when listed) after removing it.
+  // Frees axis (when listed and not one of the six standard axes) after removing it.
   void Remove(TChartAxis* axis);
   // Frees every axis.
   void Clear();

@@ -447,11 +447,10 @@ void TChartSeries::CopyValuesFrom(TChartSeries* source)
   for (int32_t i = 0; i < valuesList_.Count(); ++i) {
     TChartValueList* own = valuesList_.GetValueList(i);
     std::vector<double>& values = own->ValueArray();
+    values.assign(static_cast<size_t>(n), 0.0);
     if (i < source->valuesList_.Count()) {
-      const TChartValueList* theirs = source->valuesList_.GetValueList(i);
-      values.assign(theirs->ValueArray().begin(), theirs->ValueArray().begin() + n);
-    } else {
-      values.assign(static_cast<size_t>(n), 0.0);
+      const std::vector<double>& theirs = source->valuesList_.GetValueList(i)->ValueArray();
+      std::copy_n(theirs.begin(), std::min<size_t>(theirs.size(), static_cast<size_t>(n)), values.begin());
     }
     own->SetCount(n);
   }
