@@ -64,7 +64,11 @@ TChartEditForm::TChartEditForm(TComponent* owner, TCustomNuvPanel* chart, TChart
   DoCreate();
 }
 
-TChartEditForm::~TChartEditForm() = default;
+TChartEditForm::~TChartEditForm()
+{
+  // Pages freed with the form must not call the hooks on a form being destroyed.
+  mainPage_->OnChange = nullptr;
+}
 
 void TChartEditForm::RunHooks(TTabSheet* sheet)
 {
@@ -287,7 +291,8 @@ bool IsEditorClassRegistered(const std::string& className) { return EditorClasse
 
 // ---- Services ----
 
-void InstallChartEditorServices()
+namespace {
+void InstallServices()
 {
   TChartEditorServices& s = ChartEditorServices();
   s.EditSeries = &EditSeries;
@@ -302,9 +307,15 @@ void InstallChartEditorServices()
   };
 }
 
-namespace {
-// The editor's services are in place as soon as the editor library is part of the program.
+// The dialogs are in place as soon as this unit is part of the program. Only function-local
+// objects are touched here: globals of other units may not be constructed yet.
 struct ServicesInstaller {
-  ServicesInstaller() { InstallChartEditorServices(); }
+  ServicesInstaller() { InstallServices(); }
 } servicesInstaller;
 }  // namespace
+
+void InstallChartEditorServices()
+{
+  NuvSeriesStartup();
+  InstallServices();
+}

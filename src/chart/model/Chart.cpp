@@ -563,7 +563,7 @@ void TCustomChart::MouseDown(TMouseButton button, TShiftState shift, int32_t x, 
         } else if (button == mbLeft) {
           handled = legend_->LegendClicked(x, y, part.PointIndex);
         } else if (button == mbRight && part.PointIndex >= 0) {
-          TChartSeries* s = SeriesLegend(part.PointIndex, false);
+          TChartSeries* s = legend_->ItemSeries(part.PointIndex);
           if (s && ChartEditorServices().EditSeries) ChartEditorServices().EditSeries(s);
         }
         if (OnClickLegend) handled = RunClickEvent([&] { OnClickLegend(this, button, shift, x, y); });
