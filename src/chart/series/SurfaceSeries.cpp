@@ -97,7 +97,16 @@ TPoint3D TSurfaceSeries::Project(int32_t i) const
   p.y = CalcYPosValue(YValues()->Value(i));
   TCustomAxisPanel* chart = GetParentChart();
   TChartAxis* depth = chart ? chart->GetDepthAxis() : nullptr;
-  p.z = depth ? depth->CalcPosValue(zValues_->Value(i)) : StartZ;
+  const double z = zValues_->Value(i);
+  if (depth && depth->GetLabelStyle() == talValue) {
+    // A depth axis scaled on values places the Z values.
+    p.z = depth->CalcPosValue(z);
+  } else {
+    // Otherwise the Z range spans the series' own depth.
+    const double lo = zValues_->MinValue(), hi = zValues_->MaxValue();
+    const double t = hi > lo && std::isfinite(z) ? (z - lo) / (hi - lo) : 0.0;
+    p.z = StartZ + static_cast<int32_t>(std::lround(std::clamp(t, 0.0, 1.0) * (EndZ - StartZ)));
+  }
   return p;
 }
 
