@@ -973,12 +973,7 @@ void TChartSeries::CalcFirstLastPage(int32_t& first, int32_t& last)
   last = static_cast<int32_t>(l);
 }
 
-void TChartSeries::SetZOrder(int32_t value)
-{
-  zOrder_ = value;
-  if (value != -1) iZOrder_ = value;
-  Repaint();
-}
+void TChartSeries::SetZOrder(int32_t value) { SetIntegerProperty(zOrder_, value); }
 
 void TChartSeries::CalcZOrder()
 {
@@ -1283,7 +1278,10 @@ void TChartSeries::Loaded()
     TComponent* owner = GetOwner();
     for (const std::string& name : *names) {
       TComponent* c = owner ? owner->FindComponent(name) : nullptr;
-      if (c && c != this && dataSources_->IndexOf(c) == -1) AddDataSource(c);
+      if (!c || c == this || dataSources_->IndexOf(c) != -1) continue;
+      // A stored loop of sources would refill the series forever: such a source is left out.
+      if (auto* s = dynamic_cast<TChartSeries*>(c); s && SeriesDependsOn(s, this)) continue;
+      AddDataSource(c);
     }
   }
   Loading = false;
