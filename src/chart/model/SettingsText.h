@@ -37,10 +37,9 @@ constexpr int32_t SettingsTextMaxInt = 65535;
 void ReplaceCharWithBlank(const std::string& text, char c, std::string& result);
 // The words of Text (runs of characters other than blank and tab), dropping the first Skip words.
 void SplitAtBlanks(const std::string& text, int32_t skip, std::vector<std::string>& words);
-// The numbers among the words of Text, rounded; every word counts towards
-// Skip, numbers or not. The first "," of a word is its decimal point; halves round to even.
-// Numbers outside the 32-bit
-// range are left out like words that do not convert.
+// The numbers among the words of Text, rounded (halves to even); every word counts towards Skip,
+// numbers or not. The first "," of a word is its decimal point. Numbers outside the 32-bit range
+// are left out like words that do not convert.
 void SplitToIntegers(const std::string& text, int32_t skip, std::vector<int32_t>& values);
 
 // ---- Fields ----
