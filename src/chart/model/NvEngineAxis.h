@@ -290,6 +290,13 @@ public:
   void SetDateTimeFormat(const std::string& v);
   const std::string& GetAxisValuesFormat() const { return axisValuesFormat_; }
   void SetAxisValuesFormat(const std::string& v);
+  // Stored rules of the scaling properties.
+  bool IsLogarithmicBaseStored() const { return logarithmicBase_ != 10; }
+  bool IsStartPositionStored() const { return startPosition_ != 0; }
+  bool IsEndPositionStored() const { return endPosition_ != 100; }
+  bool IsPositionPercentStored() const { return positionPercent_ != 0; }
+  // Horizontal and OtherSide are stored for custom axes only (index 6 on in the chart's axis list).
+  bool IsCustomAxis() const;
 
   // ---- Drawing properties ----
   bool GetVisible() const { return visible_; }
