@@ -6,6 +6,7 @@
 #include "chart/model/NvEngineAxis.h"
 #include "chart/model/NvEngineAxisPanel.h"
 #include "chart/model/NvEngineMarks.h"
+#include "chart/series/SeriesFormat.h"
 
 namespace {
 TColor Blend(TColor a, TColor b, double t)
@@ -30,6 +31,7 @@ std::vector<double> Distinct(const TChartValueList* list, int32_t count)
 
 TSurfaceSeries::TSurfaceSeries(TComponent* owner) : TChartSeries(owner)
 {
+  NuvSeriesStartup();
   zValues_ = new TChartValueList(this, "Z");  // owned by the series' value lists
   XValues()->SetOrder(loNone);
   HasZValues = true;
