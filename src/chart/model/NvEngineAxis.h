@@ -63,14 +63,14 @@ struct TAxisScaleKind {
   double SymmetricScale = 1;
 };
 
-// Rounded scale ends of a range (step 7 of the range adjustment). Without roundMinMax, or on a
+// Rounded scale ends of a range. Without roundMinMax, or on a
 // linear axis without an increment, the ends come back unchanged.
 struct TAxisEnds {
   double Minimum = 0, Maximum = 0;
 };
 TAxisEnds AxisRoundEnds(double minimum, double maximum, bool roundMinMax, double increment,
                         const TAxisScaleKind& kind);
-// The linear zone width S of a symmetric axis for its scale ends (step 8). minStep is the
+// The linear zone width S of a symmetric axis for its scale ends. minStep is the
 // SymmetricMinStep field (updated to M / 100 when it is <= 0).
 double AxisSymmetricScale(double scaleMinimum, double scaleMaximum, int32_t decades, bool minStepMode,
                           double& minStep);
@@ -407,7 +407,7 @@ public:
   double CalcLabelsIncrement();
   void CalcPositions();
   void RangeFromRect(const TRect& r);
-  // Scale factors from the scale ends and positions (Algorithm 4).
+  // Scale factors from the scale ends and positions.
   void CalcScaleFactors();
   // Sets the scale ends directly and recomputes the factors (layout, tests).
   void SetScale(double scaleMinimum, double scaleMaximum);
@@ -508,7 +508,8 @@ protected:
   int32_t LabelsTextWidth();
   TCanvas3D* Canvas() const;
   int32_t DepthOf(double percent) const;
-  uint32_t LabelAlignment(int32_t angle, int32_t& dx) const;
+  // Canvas text alignment of a label by axis side and angle.
+  uint32_t LabelAlignment(int32_t angle) const;
   void DrawTextAt(int32_t x, int32_t y, int32_t z, const std::string& text, int32_t angle, uint32_t align,
                   bool exponent);
   void OutText(int32_t x, int32_t y, int32_t z, const std::string& text, bool is3D);
@@ -563,7 +564,6 @@ private:
   std::unique_ptr<TAxisItems> items_;
   // Drawing state of one paint.
   int32_t labelIndex_ = 0;
-  double labelsIncrement_ = 0;
   int32_t labelsSpace_ = 0;
   std::vector<double> tickValues_;
 };
