@@ -265,6 +265,8 @@ int32_t TChartAxis::MaxLabelsWidth()
 // ---- Positions ----
 int32_t TChartAxis::OutwardSign() const
 {
+  // A depth axis runs back from the chart's right edge (the depth-top axis from its left edge).
+  if (IsDepthAxis) return otherSide_ ? -1 : 1;
   if (horizontal_) return otherSide_ ? -1 : 1;
   return otherSide_ ? 1 : -1;
 }
@@ -280,7 +282,9 @@ int32_t TChartAxis::PositionOffset(const TRect& r) const
 int32_t TChartAxis::CalcPosAxisFromRect(const TRect& r) const
 {
   int32_t side;
-  if (horizontal_) {
+  if (IsDepthAxis) {
+    side = otherSide_ ? r.Left : r.Right;
+  } else if (horizontal_) {
     side = otherSide_ ? r.Top : r.Bottom;
   } else {
     side = otherSide_ ? r.Right : r.Left;
@@ -383,13 +387,15 @@ void TChartAxis::CalcRect(TRect& r, bool shrink)
     return;
   }
   int32_t* side;
-  if (horizontal_) {
+  if (IsDepthAxis) {
+    side = otherSide_ ? &r.Left : &r.Right;
+  } else if (horizontal_) {
     side = otherSide_ ? &r.Top : &r.Bottom;
   } else {
     side = otherSide_ ? &r.Right : &r.Left;
   }
   if (TitleShown()) {
-    PosTitle = IsDepthAxis ? (otherSide_ ? r.Right : r.Left) : *side;
+    PosTitle = *side;
     *side -= out * TextSizeAcross(title_->GetCaption(), title_->GetFont(), title_->GetAngle(), titleSize_);
   }
   if (labelsSpace_ > 0) {
@@ -417,6 +423,12 @@ bool TChartAxis::HitTest(int32_t x, int32_t y) const
 }
 
 // ---- Drawing ----
+int32_t TChartAxis::DepthAxisY() const
+{
+  TCustomNuvPanel* p = GetPanel();
+  return otherSide_ ? p->ChartRect.Top : p->ChartRect.Bottom;
+}
+
 TCanvas3D* TChartAxis::Canvas() const
 {
   TCustomNuvPanel* p = GetPanel();
@@ -463,7 +475,7 @@ void TChartAxis::DrawTextAt(int32_t x, int32_t y, int32_t z, const std::string& 
   const int32_t n = static_cast<int32_t>(lines.size());
   // Vertical axes centre the block of lines on the anchor; top labels grow upward.
   int32_t y0 = y;
-  if (!horizontal_ && !IsDepthAxis) {
+  if (!horizontal_) {
     y0 = y - (fh * n) / 2;
   } else if ((align & TA_BOTTOM) != 0) {
     y0 = y - fh * (n - 1);
@@ -548,9 +560,9 @@ void TChartAxis::DrawAxisLabel(int32_t position, const std::string& text, TNuvFo
   int32_t z = DepthOf(zPosition_);
   std::string s = text;
   if (IsDepthAxis) {
-    TCustomNuvPanel* p = GetPanel();
-    x = otherSide_ ? p->ChartRect.Left : p->ChartRect.Right;
-    y = p->ChartRect.Bottom;
+    // Beside the chart at the label's depth, lined up at the outer edge of the labels' band.
+    x = PosLabels + out * labelsSpace_;
+    y = DepthAxisY();
     z = position;
     align = otherSide_ ? TA_LEFT : TA_RIGHT;
   }
@@ -577,13 +589,15 @@ void TChartAxis::DrawTitle()
     y = PosCenter;
   }
   int32_t z = DepthOf(zPosition_);
+  uint32_t titleAlign = align;
   if (IsDepthAxis) {
-    TCustomNuvPanel* p = GetPanel();
+    // Halfway along the depth, outward of the labels.
     x = PosTitle;
-    y = p->ChartRect.Bottom;
-    z = ChartDepth / 2;
+    y = DepthAxisY();
+    z = PosCenter;
+    if (angle == 0) titleAlign = otherSide_ ? TA_RIGHT : TA_LEFT;
   }
-  DrawTextAt(x, y, z, title_->GetCaption(), angle, align, false);
+  DrawTextAt(x, y, z, title_->GetCaption(), angle, titleAlign, false);
 }
 
 void TChartAxis::DrawValueLabels(double increment, int32_t stepIndex)
@@ -745,12 +759,12 @@ void TChartAxis::DrawTicksGridLine()
   const TRect& r = p->ChartRect;
   const int32_t out = OutwardSign();
   const int32_t z = IsDepthAxis ? 0 : DepthOf(zPosition_);
+  const int32_t depthY = IsDepthAxis ? DepthAxisY() : 0;
   // A line across the axis at one position along it, from offset a to offset b (relative to PosAxis).
   auto across = [&](int32_t pos, int32_t a, int32_t b) {
     if (IsDepthAxis) {
-      const int32_t x = otherSide_ ? r.Left : r.Right;
-      c->MoveTo3D(x + a, r.Bottom, pos);
-      c->LineTo3D(x + b, r.Bottom, pos);
+      c->MoveTo3D(PosAxis + a, depthY, pos);
+      c->LineTo3D(PosAxis + b, depthY, pos);
     } else if (horizontal_) {
       c->VertLine3D(pos, PosAxis + a, PosAxis + b, z);
     } else {
@@ -761,8 +775,8 @@ void TChartAxis::DrawTicksGridLine()
     c->AssignVisiblePen(pen);
     const int32_t gz = DepthOf(grid_->GetZPosition());
     if (IsDepthAxis) {
-      c->MoveTo3D(r.Left, r.Bottom, pos);
-      c->LineTo3D(r.Right, r.Bottom, pos);
+      c->MoveTo3D(r.Left, depthY, pos);
+      c->LineTo3D(r.Right, depthY, pos);
     } else if (horizontal_) {
       c->VertLine3D(pos, r.Top, r.Bottom, gz);
     } else {
@@ -794,9 +808,8 @@ void TChartAxis::DrawTicksGridLine()
   if (axisPen_->GetVisible()) {
     c->AssignVisiblePen(axisPen_.get());
     if (IsDepthAxis) {
-      const int32_t x = otherSide_ ? r.Left : r.Right;
-      c->MoveTo3D(x, r.Bottom, PosStart);
-      c->LineTo3D(x, r.Bottom, PosEnd);
+      c->MoveTo3D(PosAxis, depthY, PosStart);
+      c->LineTo3D(PosAxis, depthY, PosEnd);
     } else if (axisPen_->GetLineMode() == lmLine) {
       if (horizontal_) {
         c->HorizLine3D(PosStart, PosEnd, PosAxis, z);
