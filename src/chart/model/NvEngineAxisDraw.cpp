@@ -8,6 +8,11 @@
 namespace {
 
 constexpr int32_t kMaxLabelRuns = 20000;
+// Minor marks between two ticks beyond this count would only repaint the same pixels.
+constexpr int32_t kMaxMinorTicks = 1000;
+
+// A size in pixels held within the pixel limit (settings may hold any integer).
+int32_t PixelSize(int64_t v) { return static_cast<int32_t>(std::clamp<int64_t>(v, -PixelLimit, PixelLimit)); }
 
 double RoundD(double x)
 {
@@ -211,7 +216,7 @@ int32_t TChartAxis::DateTimeStepFor(double increment) const
 // ---- Measuring ----
 int32_t TChartAxis::TextSizeAcross(const std::string& text, TNuvFont* font, int32_t angle, int32_t fixedSize)
 {
-  if (fixedSize != 0) return fixedSize;
+  if (fixedSize != 0) return PixelSize(fixedSize);
   TCanvas3D* c = Canvas();
   if (c == nullptr) return 0;
   c->AssignFont(font);
@@ -322,10 +327,10 @@ void TChartAxis::ResetPositions()
 
 int32_t TChartAxis::LineSize() const
 {
-  int32_t size = axisPen_->GetVisible() ? axisPen_->GetWidth() + 1 : 0;
-  int32_t tick = ticks_->GetVisible() ? tickLength_ : 0;
+  const int64_t size = axisPen_->GetVisible() ? static_cast<int64_t>(axisPen_->GetWidth()) + 1 : 0;
+  int64_t tick = ticks_->GetVisible() ? tickLength_ : 0;
   if (minorTicks_->GetVisible() && minorTickLength_ > tick) tick = minorTickLength_;
-  return size + tick;
+  return PixelSize(size + tick);
 }
 
 bool TChartAxis::TitleShown() const { return title_->GetVisible() && !title_->GetCaption().empty(); }
@@ -349,8 +354,8 @@ int32_t TChartAxis::LabelsSpace()
       size = LabelsTextWidth();
     }
   }
-  if (labelsAlternate_) size *= 2;
-  return size;
+  if (labelsAlternate_) return PixelSize(2 * static_cast<int64_t>(size));
+  return PixelSize(size);
 }
 
 int32_t TChartAxis::LabelsTextWidth()
@@ -402,7 +407,7 @@ void TChartAxis::CalcRect(TRect& r, bool shrink)
     PosLabels = *side;
     *side -= out * labelsSpace_;
   }
-  const int32_t wall = WallSize() + lineSize;
+  const int32_t wall = PixelSize(static_cast<int64_t>(WallSize()) + lineSize);
   if (wall > 0) *side -= out * wall;
   const int32_t offset = PositionOffset(r);
   PosTitle -= out * offset;
@@ -718,7 +723,7 @@ std::vector<int32_t> TChartAxis::CalcGridPositions() const
 std::vector<int32_t> TChartAxis::CalcMinorTickPositions() const
 {
   std::vector<int32_t> out;
-  const int32_t n = minorTickCount_;
+  const int32_t n = std::min(minorTickCount_, kMaxMinorTicks);
   if (n <= 0) return out;
   auto add = [&](int32_t p) {
     if (p > PosStart && p < PosEnd) out.push_back(p);
@@ -794,16 +799,16 @@ void TChartAxis::DrawTicksGridLine()
   if (ticks_->GetVisible() && tickLength_ != 0) {
     c->AssignVisiblePen(ticks_.get());
     for (int32_t t : Tick)
-      if (t > PosStart - 2 && t < PosEnd + 2) across(t, 0, out * tickLength_);
+      if (t > PosStart - 2 && t < PosEnd + 2) across(t, 0, out * PixelSize(tickLength_));
   }
   if (ticksInner_->GetVisible() && tickInnerLength_ != 0) {
     c->AssignVisiblePen(ticksInner_.get());
     for (int32_t t : Tick)
-      if (t > PosStart - 2 && t < PosEnd + 2) across(t, 0, -out * tickInnerLength_);
+      if (t > PosStart - 2 && t < PosEnd + 2) across(t, 0, -out * PixelSize(tickInnerLength_));
   }
   if (minorTicks_->GetVisible() && minorTickLength_ != 0) {
     c->AssignVisiblePen(minorTicks_.get());
-    for (int32_t m : minor) across(m, 0, out * minorTickLength_);
+    for (int32_t m : minor) across(m, 0, out * PixelSize(minorTickLength_));
   }
   if (axisPen_->GetVisible()) {
     c->AssignVisiblePen(axisPen_.get());
