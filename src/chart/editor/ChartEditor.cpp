@@ -5,6 +5,7 @@
 #include <cmath>
 #include <map>
 
+#include "chart/canvas/NuvProcsRoutines.h"
 #include "chart/editor/EditorControls.h"
 #include "chart/editor/FormNuvLegend.h"
 #include "chart/model/NvEngineAxis.h"
@@ -61,6 +62,7 @@ TChartEditForm::TChartEditForm(TComponent* owner, TCustomNuvPanel* chart, TChart
     RunHooks(nullptr);
     if (mainPage_->GetActivePage()) RunHooks(mainPage_->GetActivePage());
   };
+  TranslateControl(this);
   DoCreate();
 }
 
@@ -211,6 +213,7 @@ TAxisEditorForm::TAxisEditorForm(TComponent* owner, TChartAxis* axis) : TForm(ow
   VisibleCheck = NewCheck(this, this, "Visible", 8, 234, axis->GetVisible());
   OkButton = NewButton(this, this, "OK", 150, 266, mrOk);
   CancelButton = NewButton(this, this, "Cancel", 234, 266, mrCancel);
+  TranslateControl(this);
   DoCreate();
 }
 

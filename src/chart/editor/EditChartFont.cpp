@@ -1,6 +1,7 @@
 #include "chart/editor/EditChartFont.h"
 
 #include "chart/canvas/NvCanvasEffects.h"
+#include "chart/canvas/NuvProcsRoutines.h"
 #include "chart/editor/EditorControls.h"
 #include "platform/Dialogs.h"
 #include "platform/SysUtils.h"
@@ -35,6 +36,7 @@ TChartFontEditor::TChartFontEditor(TComponent* owner, TNuvFont* font) : TForm(ow
   };
   OkButton = NewButton(this, this, "OK", 140, 166, mrOk);
   CancelButton = NewButton(this, this, "Cancel", 226, 166, mrCancel);
+  TranslateControl(this);
   DoCreate();
 }
 

@@ -547,7 +547,11 @@ TLegendLayout TCustomChartLegend::Prepare()
   in.ShadowVert = chart_->GetShadow()->GetVertSize();
   in.ChartRect = chart_->ChartRect;
   in.ChartBounds = chart_->ChartBounds;
-  if (OnLegendExtraSpace) in.ExtraSpace = [this](int32_t& size) { OnLegendExtraSpace(this, size); };
+  if (OnLegendExtraSpace)
+    in.ExtraSpace = [this](int32_t& size) {
+      // The handler may be gone by the time a click asks.
+      if (OnLegendExtraSpace) OnLegendExtraSpace(this, size);
+    };
 
   // Texts and widths: top and bottom legends measure every item that could be listed, side
   // legends only the rows that fit.
