@@ -104,10 +104,16 @@ TSeriesEditorPage::TSeriesEditorPage(TComponent* owner, TChartSeries* series) : 
   ActiveCheck = NewCheck(this, this, "Visible", 8, 38, series && series->GetActive());
   Color = series ? series->GetSeriesColor() : clBlack;
   ColorButton = NewButton(this, this, "Color...", 300, 8, 0);
-  ColorButton->OnClick = [this](TObject*) {
+  auto* swatch = new TPanel(this);
+  swatch->SetParent(this);
+  swatch->SetBevelOuter(bvLowered);
+  swatch->SetBounds(382, 10, 30, 21);
+  swatch->SetColor(Color);
+  ColorButton->OnClick = [this, swatch](TObject*) {
     TColorDialog dialog(nullptr);
     dialog.Color = Color;
     if (dialog.Execute()) Color = dialog.Color;
+    swatch->SetColor(Color);
   };
   int32_t y = 70;
   if (auto* points = dynamic_cast<TPointSeries*>(series)) {
