@@ -5,6 +5,7 @@
 #include <cmath>
 #include <map>
 
+#include "chart/canvas/NuvProcsRoutines.h"
 #include "chart/editor/EditorControls.h"
 #include "chart/editor/FormNuvLegend.h"
 #include "chart/model/NvEngineAxis.h"
@@ -61,10 +62,15 @@ TChartEditForm::TChartEditForm(TComponent* owner, TCustomNuvPanel* chart, TChart
     RunHooks(nullptr);
     if (mainPage_->GetActivePage()) RunHooks(mainPage_->GetActivePage());
   };
+  TranslateControl(this);
   DoCreate();
 }
 
-TChartEditForm::~TChartEditForm() = default;
+TChartEditForm::~TChartEditForm()
+{
+  // Pages freed with the form must not call the hooks on a form being destroyed.
+  mainPage_->OnChange = nullptr;
+}
 
 void TChartEditForm::RunHooks(TTabSheet* sheet)
 {
@@ -98,10 +104,16 @@ TSeriesEditorPage::TSeriesEditorPage(TComponent* owner, TChartSeries* series) : 
   ActiveCheck = NewCheck(this, this, "Visible", 8, 38, series && series->GetActive());
   Color = series ? series->GetSeriesColor() : clBlack;
   ColorButton = NewButton(this, this, "Color...", 300, 8, 0);
-  ColorButton->OnClick = [this](TObject*) {
+  auto* swatch = new TPanel(this);
+  swatch->SetParent(this);
+  swatch->SetBevelOuter(bvLowered);
+  swatch->SetBounds(382, 10, 30, 21);
+  swatch->SetColor(Color);
+  ColorButton->OnClick = [this, swatch](TObject*) {
     TColorDialog dialog(nullptr);
     dialog.Color = Color;
     if (dialog.Execute()) Color = dialog.Color;
+    swatch->SetColor(Color);
   };
   int32_t y = 70;
   if (auto* points = dynamic_cast<TPointSeries*>(series)) {
@@ -207,6 +219,7 @@ TAxisEditorForm::TAxisEditorForm(TComponent* owner, TChartAxis* axis) : TForm(ow
   VisibleCheck = NewCheck(this, this, "Visible", 8, 234, axis->GetVisible());
   OkButton = NewButton(this, this, "OK", 150, 266, mrOk);
   CancelButton = NewButton(this, this, "Cancel", 234, 266, mrCancel);
+  TranslateControl(this);
   DoCreate();
 }
 
@@ -287,7 +300,8 @@ bool IsEditorClassRegistered(const std::string& className) { return EditorClasse
 
 // ---- Services ----
 
-void InstallChartEditorServices()
+namespace {
+void InstallServices()
 {
   TChartEditorServices& s = ChartEditorServices();
   s.EditSeries = &EditSeries;
@@ -302,9 +316,15 @@ void InstallChartEditorServices()
   };
 }
 
-namespace {
-// The editor's services are in place as soon as the editor library is part of the program.
+// The dialogs are in place as soon as this unit is part of the program. Only function-local
+// objects are touched here: globals of other units may not be constructed yet.
 struct ServicesInstaller {
-  ServicesInstaller() { InstallChartEditorServices(); }
+  ServicesInstaller() { InstallServices(); }
 } servicesInstaller;
 }  // namespace
+
+void InstallChartEditorServices()
+{
+  NuvSeriesStartup();
+  InstallServices();
+}

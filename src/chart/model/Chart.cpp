@@ -117,6 +117,13 @@ void TCustomChart::Assign(const TPersistent* source)
 
 void TCustomChart::SetLegend(const TChartLegend* v) { legend_->Assign(v); }
 
+std::vector<TComponent*> TCustomChart::GetChildren() const
+{
+  std::vector<TComponent*> children = TCustomAxisPanel::GetChildren();
+  for (int32_t i = 0; i < Tools()->Count(); ++i) children.push_back(Tools()->GetTool(i));
+  return children;
+}
+
 // ---- Queries ----
 TChartSeries* TCustomChart::FirstActiveSeries() const
 {
@@ -563,7 +570,7 @@ void TCustomChart::MouseDown(TMouseButton button, TShiftState shift, int32_t x, 
         } else if (button == mbLeft) {
           handled = legend_->LegendClicked(x, y, part.PointIndex);
         } else if (button == mbRight && part.PointIndex >= 0) {
-          TChartSeries* s = SeriesLegend(part.PointIndex, false);
+          TChartSeries* s = legend_->ItemSeries(part.PointIndex);
           if (s && ChartEditorServices().EditSeries) ChartEditorServices().EditSeries(s);
         }
         if (OnClickLegend) handled = RunClickEvent([&] { OnClickLegend(this, button, shift, x, y); });

@@ -58,6 +58,7 @@ private:
   bool keepPointsOnClose_ = false;
   TChartSeries* series_ = nullptr;
   bool loading_ = false;
+  bool destroying_ = false;  // the destructor runs (before the component's own flag is set)
 };
 
 // Registered source classes (the series editor asks each whether it serves a series).
@@ -175,3 +176,8 @@ void FillSeriesItems(std::vector<std::pair<std::string, TChartSeries*>>& items,
 
 // The icon bitmap of the object's class (else of its parent class) at (X, Y) in its own size.
 void DrawClassIcon(TCanvas* canvas, const TObject* instance, int32_t x, int32_t y);
+
+// Unit start-up and shut-down, counted so that each runs once: start-up sets the largest screen
+// coordinate of axis positions (0x3FFFFFF); shut-down frees the series-source class list.
+void NvEngineStartup();
+void NvEngineShutdown();

@@ -7,11 +7,13 @@
 #include "chart/model/ChartRegistry.h"
 #include "chart/model/NvEngineAxis.h"
 #include "chart/model/NvEngineAxisPanel.h"
+#include "chart/series/SeriesFormat.h"
 
 // ---- Rotate tool ----
 
 TRotateTool::TRotateTool(TComponent* owner) : TNuvCustomTool(owner)
 {
+  NuvSeriesStartup();
   GetPen()->SetColor(clWhite);
   GetPen()->SetMode(pmXor);
 }
@@ -72,6 +74,7 @@ void TRotateTool::ChartMouseEvent(TChartMouseEvent kind, TMouseButton button, TS
 
 TChartImageTool::TChartImageTool(TComponent* owner) : TNuvCustomToolSeries(owner), picture_(std::make_unique<TPicture>())
 {
+  NuvSeriesStartup();
   picture_->OnChange = [this](TObject*) { Repaint(); };
 }
 

@@ -25,5 +25,6 @@ void SeriesFormatToText(TChartSeries* series, std::string& text);
 std::string SeriesFormatToText(TChartSeries* series);
 
 // Registers the series types and tools of this library, installs the settings-text reader and
-// writer in the chart model. Runs once; later calls do nothing.
+// writer in the chart model. Runs once; later calls do nothing. The program calls it at start-up;
+// the first surface series, rotate tool or image tool made runs it too.
 void NuvSeriesStartup();

@@ -371,12 +371,59 @@ TEST(AxisDraw, LogarithmicAxisWithoutADecadeInsideFallsBackToValues)
   d->SetLabelStyle(talValue);
   d->SetMinMax(1, 1000);
   d->SetLogarithmic(true);
+  d->SetMinorTickCount(8);
   d->CalcPositions();
   d->AdjustMaxMin();
   d->Draw(true);
   std::vector<int32_t> ticks = d->Tick;
   std::sort(ticks.begin(), ticks.end());
   EXPECT_EQ(ticks, (std::vector<int32_t>{20, 100, 180, 260}));
+  // Minor marks at 2..9, 20..90 and 200..900: each decade in equal value steps.
+  const std::vector<int32_t> minor = d->CalcMinorTickPositions();
+  ASSERT_EQ(minor.size(), 24u);
+  EXPECT_NE(std::find(minor.begin(), minor.end(), d->CalcPosValue(300)), minor.end());
+}
+
+TEST(AxisDraw, ThreeDimensionalChartDrawsTheAxisInDepth)
+{
+  AxisFrame f;
+  f.panel.SetView3D(true);
+  f.panel.Width3D = 30;
+  TCanvas3D* c = f.panel.Canvas();
+  c->InitWindow(f.bmp.Canvas(), f.panel.GetView3DOptions(), clWhite, true, {0, 0, W, H});
+  c->ViewPort(30, {0, 0, W, H}, f.panel.ChartRect);
+  TChartAxis* a = f.panel.GetLeftAxis();
+  a->GetTitle()->SetCaption("Depth");
+  f.Draw(a, 0, 100, 25);
+  EXPECT_EQ(a->ChartDepth, 30);
+  EXPECT_GT(f.DarkIn(0, 0, W, H), 50);
+  EXPECT_GT(f.CountIn(0, 0, W, H, clGray), 20);
+}
+
+TEST(AxisDraw, AbsurdSettingsNeitherOverflowNorHang)
+{
+  AxisFrame f;
+  TChartAxis* a = f.panel.GetLeftAxis();
+  a->SetTickLength(INT32_MAX);
+  a->SetTickInnerLength(INT32_MIN + 1);
+  a->SetMinorTickLength(INT32_MAX);
+  a->SetMinorTickCount(INT32_MAX);
+  a->GetMinorGrid()->Show();
+  a->SetLabelsSize(INT32_MAX);
+  a->SetLabelsAlternate(true);
+  a->SetTitleSize(INT32_MAX);
+  a->GetTitle()->SetCaption("T");
+  a->SetLabelsAngle(INT32_MIN);
+  a->GetAxis()->SetWidth(INT32_MAX);
+  a->SetAxisValuesFormat(std::string(20000, '0') + "." + std::string(300, '#'));
+  TRect r = f.panel.ChartRect;
+  a->SetMinMax(-1e300, 1e300);
+  a->CalcPositions();
+  a->AdjustMaxMin();
+  a->CalcRect(r, true);
+  EXPECT_GE(r.Left, -3 * PixelLimit);
+  f.Draw(a, 0, 100, 0);
+  EXPECT_LE(a->CalcMinorTickPositions().size(), 240u * 2);
 }
 
 }  // namespace

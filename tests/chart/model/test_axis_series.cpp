@@ -206,6 +206,16 @@ TEST(AxisSeries, NextAxisLabelEventChoosesTheValues)
   EXPECT_GT(bottom->Tick.size(), 3u);
 }
 
+TEST(AxisSeries, CustomAxesAreTheOnesAfterTheStandardSix)
+{
+  ChartFrame f;
+  EXPECT_FALSE(f.chart.GetRightAxis()->IsCustomAxis());
+  TChartAxis* custom = f.chart.GetCustomAxes()->Add(true);
+  EXPECT_TRUE(custom->IsCustomAxis());
+  EXPECT_TRUE(custom->GetHorizontal());
+  EXPECT_FALSE(TChartAxis(nullptr).IsCustomAxis());
+}
+
 TEST(AxisSeries, DepthAxisNamesTheSeries)
 {
   ChartFrame f;

@@ -10,8 +10,11 @@
 #include "chart/model/NvEngineAxis.h"
 #include "chart/model/NvEngineAxisPanel.h"
 #include "chart/model/NvEngineMarks.h"
+#include "chart/model/NvEngineSources.h"
 #include "chart/model/NvEngineTools.h"
 #include "platform/Graphics.h"
+#include "platform/Printers.h"
+#include "TestSupport.h"
 
 namespace {
 
@@ -446,7 +449,183 @@ TEST(AxisPanelLife, CustomAxesToolsAndSeriesAreFreedWithTheChart)
   EXPECT_EQ(s->GetHorizAxis(), chart->GetBottomAxis());
   EXPECT_EQ(chart->AxesList()->Count(), 6);
   chart->GetCustomAxes()->Add(false);
+  // A series owning another series: freeing the first frees the second with it.
+  auto* parent = NewSeries(*chart, {});
+  auto* child = new SquareSeries(parent);
+  child->SetParentChart(chart);
+  chart->ExchangeSeriesObjects(parent, s);
   delete chart;  // frees the series, the tool and the custom axis
+}
+
+}  // namespace
+
+namespace {
+
+TEST(AxisPanelLegendSymbol, SeriesColourFillsTheSymbolAndAFrameShowsOnTheBackColour)
+{
+  TestChart chart;
+  chart.SetBounds(0, 0, 100, 80);
+  TBitmap target;
+  target.SetSize(100, 80);
+  chart.Canvas()->AttachCanvas(target.Canvas());
+  auto* s = NewSeries(chart, {{0, 1}, {1, 2}});
+  s->SetSeriesColor(clBlue);
+  const TBrushStyle style = s->GetBrush()->GetStyle();
+  s->DrawLegend(-1, Rect(10, 10, 30, 20));
+  EXPECT_EQ(target.Canvas()->GetPixel(20, 15) & 0xFFFFFF, clBlue);
+  EXPECT_EQ(s->GetBrush()->GetStyle(), style);
+  s->SetValueColor(1, clLime);
+  s->DrawLegend(1, Rect(40, 10, 60, 20));
+  EXPECT_EQ(target.Canvas()->GetPixel(50, 15) & 0xFFFFFF, clLime);
+  // Colour per point: the whole-series symbol is not drawn.
+  s->SetColorEachPoint(true);
+  s->DrawLegend(-1, Rect(10, 40, 30, 50));
+  EXPECT_EQ(target.Canvas()->GetPixel(20, 45) & 0xFFFFFF, clWhite);
+  // A black symbol on a black legend background gets a white frame.
+  chart.LegendSymbolBackColor = clBlack;
+  chart.Canvas()->Brush()->SetStyle(bsSolid);
+  chart.Canvas()->Brush()->SetColor(clBlack);
+  chart.Canvas()->Pen()->SetColor(clBlack);
+  chart.Canvas()->Pen()->SetStyle(psSolid);
+  chart.DrawLegendSymbolRect(s, Rect(60, 40, 80, 60));
+  EXPECT_EQ(target.Canvas()->GetPixel(60, 50) & 0xFFFFFF, clWhite);
+  EXPECT_EQ(target.Canvas()->GetPixel(70, 50) & 0xFFFFFF, clBlack);
+  EXPECT_EQ(chart.Canvas()->Pen()->GetColor(), clBlack);
+}
+
+class HitSeries : public TChartSeries {
+public:
+  using TChartSeries::TChartSeries;
+  int32_t Clicked(int32_t x, int32_t) override { return x < 50 ? 0 : -1; }
+};
+
+TEST(AxisPanelMouse, SeriesHearEnterAndLeaveAndSetTheCursor)
+{
+  TestChart chart;
+  auto* s = new HitSeries(nullptr);
+  s->SetParentChart(&chart);
+  EXPECT_FALSE(chart.CheckMouseSeries(10, 10));  // no cursor, no events: not asked
+  std::vector<std::string> seen;
+  s->OnMouseEnter = [&](TObject*) { seen.push_back("enter"); };
+  s->OnMouseLeave = [&](TObject*) { seen.push_back("leave"); };
+  s->SetCursor(crCross);
+  EXPECT_TRUE(chart.CheckMouseSeries(10, 10));
+  EXPECT_TRUE(chart.CheckMouseSeries(12, 10));
+  EXPECT_EQ(chart.GetCursor(), crCross);
+  EXPECT_FALSE(chart.CheckMouseSeries(90, 10));
+  EXPECT_EQ(seen, (std::vector<std::string>{"enter", "leave"}));
+  s->OnMouseEnter = {};
+  s->OnMouseLeave = {};
+}
+
+class CountingSource : public TNuvSeriesSource {
+public:
+  using TNuvSeriesSource::TNuvSeriesSource;
+  void Load() override
+  {
+    if (GetSeries())
+      for (int i = 0; i < 3; ++i) GetSeries()->Add(i);
+  }
+};
+
+TEST(AxisPanelSources, ASourceComponentFillsItsSeriesAndGoesWithIt)
+{
+  TestChart chart;
+  auto* s = NewSeries(chart, {});
+  auto* source = new CountingSource(s);
+  s->SetDataSource(source);
+  EXPECT_EQ(s->GetDataSource(), source);
+  EXPECT_EQ(source->GetSeries(), s);
+  source->SetActive(true);
+  EXPECT_EQ(s->Count(), 3);
+  delete s;  // owns the source: freed first, nothing dangles
+  EXPECT_EQ(chart.SeriesCount(), 0);
+}
+
+TEST(AxisPanelStream, DataBlockIsStoredOnlyForManualData)
+{
+  TestChart chart;
+  auto* s = NewSeries(chart, {{0, 5}, {1, 7}, {5, 9}});
+  TPropertyWriter none;
+  s->DefineProperties(&none);
+  EXPECT_FALSE(none.Values().count("Data"));
+  s->ManualData = true;
+  TPropertyWriter writer;
+  s->DefineProperties(&writer);
+  ASSERT_TRUE(writer.Values().count("Data"));
+  auto* t = NewSeries(chart, {});
+  TPropertyReader reader(writer.Values());
+  t->DefineProperties(&reader);
+  EXPECT_EQ(t->Count(), 3);
+  EXPECT_EQ(t->GetXValue(2), 5);
+  EXPECT_EQ(t->GetYValue(2), 9);
+  EXPECT_TRUE(t->ManualData);
+}
+
+TEST(AxisPanelPrint, PagesPrintOneSheetEachAndThePageComesBack)
+{
+  testsupport::TempDir dir;
+  const std::string pdf = dir.file("pages.pdf");
+  TestChart chart;
+  chart.SetBounds(0, 0, 300, 200);
+  chart.SetView3D(false);
+  auto* s = NewSeries(chart, {});
+  for (int i = 0; i < 25; ++i) s->AddXY(i, i % 7);
+  chart.SetMaxPointsPerPage(10);
+  chart.SetPage(2);
+  Printer()->SetOutputFileName(pdf);
+  chart.PrintPages();
+  Printer()->SetOutputFileName("");
+  EXPECT_EQ(chart.GetPage(), 2);
+  const std::string bytes = testsupport::ReadAll(pdf);
+  ASSERT_FALSE(bytes.empty());
+  size_t pages = 0;
+  for (size_t at = bytes.find("/Type /Page"); at != std::string::npos; at = bytes.find("/Type /Page", at + 1))
+    if (bytes.compare(at, 12, "/Type /Pages") != 0) ++pages;
+  EXPECT_EQ(pages, 3u);
+}
+
+}  // namespace
+
+namespace {
+
+class NamedSeries : public TChartSeries {
+public:
+  NamedSeries(const std::string& name) : TChartSeries(nullptr), name_(name) {}
+  void DrawValue(int32_t i) override { Log(name_ + std::to_string(i)); }
+
+private:
+  std::string name_;
+};
+
+TEST(AxisPanelPaint, SeriesSharingADepthAreDrawnPointByPoint)
+{
+  std::vector<std::string> log;
+  gLog = &log;
+  {
+    TestChart chart;
+    chart.SetBounds(0, 0, 300, 200);
+    chart.SetView3D(true);
+    auto* a = new NamedSeries("a");
+    auto* b = new NamedSeries("b");
+    auto* c = new NamedSeries("c");
+    for (auto* s : {a, b, c}) {
+      s->SetParentChart(&chart);
+      for (int i = 0; i < 3; ++i) s->AddXY(i, i);
+    }
+    c->DeleteRange(2, 1);
+    a->SetZOrder(0);
+    c->SetZOrder(0);
+    b->SetZOrder(1);
+    chart.PaintBuffer();
+    std::vector<std::string> drawn;
+    for (const auto& s : log)
+      if (s.size() == 2) drawn.push_back(s);
+    // b has a depth of its own; a and c alternate, c lacking point 2.
+    const std::vector<std::string> expected = {"a0", "c0", "a1", "c1", "a2", "b0", "b1", "b2"};
+    EXPECT_EQ(drawn, expected);
+  }
+  gLog = nullptr;
 }
 
 }  // namespace

@@ -274,6 +274,15 @@ TEST(SeriesCompanions, SeriesSourceDeactivation)
   EXPECT_TRUE(src.HasSeries(&s));
   src.SetSeries(nullptr);
   EXPECT_EQ(s.GetDataSource(), nullptr);
+  // A source destroyed while active: the series forgets it.
+  {
+    TSource going(nullptr);
+    going.SetSeries(&s);
+    going.Open();
+    EXPECT_EQ(s.Count(), 1);
+  }
+  EXPECT_EQ(s.GetDataSource(), nullptr);
+  EXPECT_EQ(s.DataSources()->Count(), 0);
   s.SetParentChart(nullptr);
 }
 
@@ -314,4 +323,65 @@ TEST(ToolBases, ParentChartAndAxes)
   readBack.DefineProperties(&r);
   EXPECT_EQ(readBack.GetAxis(), chart.GetLeftAxis());
   s.SetParentChart(nullptr);
+}
+
+// ---- Legend symbols, class icons, editor lists ----
+#include "platform/Graphics.h"
+#include "platform/ResourceModules.h"
+
+TEST(SeriesCompanions, PaintSeriesLegendBorrowsAChart)
+{
+  TChartSeries s(nullptr);
+  s.SetSeriesColor(clRed);
+  s.GetPen()->Hide();
+  TBitmap bmp;
+  bmp.SetPixelFormat(pf24bit);
+  bmp.SetSize(40, 20);
+  PaintSeriesLegend(&s, bmp.Canvas(), {5, 5, 35, 15}, nullptr);
+  EXPECT_EQ(s.GetParentChart(), nullptr);
+  EXPECT_EQ(bmp.Canvas()->GetPixel(20, 10) & 0xFFFFFF, clRed);
+  EXPECT_EQ(bmp.Canvas()->GetPixel(2, 2) & 0xFFFFFF, clWhite);
+
+  // With a chart given, that chart is borrowed and given back.
+  TChart chart(nullptr);
+  s.SetSeriesColor(clBlue);
+  PaintSeriesLegend(&s, bmp.Canvas(), {5, 5, 35, 15}, &chart);
+  EXPECT_EQ(s.GetParentChart(), nullptr);
+  EXPECT_EQ(chart.SeriesCount(), 0);
+  EXPECT_EQ(bmp.Canvas()->GetPixel(20, 10) & 0xFFFFFF, clBlue);
+}
+
+TEST(SeriesCompanions, ClassIconsAndEditorLists)
+{
+  RegisterNuvClass(NuvClassOf<TSeriesB, TChartSeries>());
+  RegisterBitmapResource(0, "TChartSeries", [](TBitmap* b) {
+    b->SetSize(4, 3);
+    b->Canvas()->Brush()->SetColor(clGreen);
+    b->Canvas()->FillRect({0, 0, 4, 3});
+    return true;
+  });
+  TBitmap bmp;
+  bmp.SetPixelFormat(pf24bit);
+  bmp.SetSize(20, 20);
+  TSeriesB b(nullptr);
+  DrawClassIcon(bmp.Canvas(), &b, 5, 6);  // no "TSeriesB" bitmap: the parent's
+  EXPECT_EQ(bmp.Canvas()->GetPixel(8, 8) & 0xFFFFFF, clGreen);
+  EXPECT_EQ(bmp.Canvas()->GetPixel(9, 8) & 0xFFFFFF, clWhite);
+  UnregisterBitmapResource(0, "TChartSeries");
+  TBitmap untouched;
+  untouched.SetSize(20, 20);
+  DrawClassIcon(untouched.Canvas(), &b, 5, 6);
+  EXPECT_EQ(untouched.Canvas()->GetPixel(6, 7) & 0xFFFFFF, clWhite);
+
+  TChartSeries x(nullptr), y(nullptr);
+  x.SetName("X1");
+  x.SetTitle("Title");
+  y.SetName("Y1");
+  y.ShowInEditor = false;
+  std::vector<std::pair<std::string, TChartSeries*>> items;
+  FillSeriesItems(items, {&x, &y}, true);
+  ASSERT_EQ(items.size(), 1u);
+  EXPECT_EQ(items[0].first, "Title");
+  FillSeriesItems(items, {&x}, false);
+  EXPECT_EQ(items[0].first, "X1");
 }

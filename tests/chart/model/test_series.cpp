@@ -599,6 +599,12 @@ TEST(SeriesStream, DataSourcesAndCustomAxesRoundTrip)
   u->Loaded();
   EXPECT_EQ(u->GetCustomHorizAxis(), nullptr);
   EXPECT_EQ(u->GetDataSource(), nullptr);
+  // A stored loop of sources is broken when the names are resolved.
+  src->Loading = true;
+  TPropertyReader loop({{"DataSources", std::vector<std::string>{"Dependent"}}});
+  src->DefineProperties(&loop);
+  src->Loaded();
+  EXPECT_EQ(src->GetDataSource(), nullptr);
   chart.FreeAllSeries();
 }
 
