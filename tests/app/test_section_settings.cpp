@@ -1,7 +1,9 @@
 // The section chart's settings line and its XYZ export, as plain functions.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
+#include <random>
 
 #include "TestSupport.h"
 #include "app/PseudoSection2dContour.h"
@@ -197,4 +199,48 @@ TEST(SectionPictureFormatChoice, ExtensionNamesTheFormat)
   n = "pic";
   EXPECT_EQ(SectionPictureFormat(n), TSectionPictureFormat::Enhanced);
   EXPECT_EQ(n, "pic.emf");
+}
+
+TEST(SectionSettings, SeededMutationsStayInRangeAndReadBackAsWritten)
+{
+  std::mt19937 rng(20261207);
+  const std::vector<std::string> pieces = {"0",    "1",     "-1",   "255",    "16777215", "16777216", "2147483648",
+                                           "1e308", "-1e308", "nan", "inf",    "*",        "x",        "2,5",
+                                           "0.5",  "1.5",   "31",   "\t",     "",         "99999999999999999999"};
+  for (int round = 0; round < 2000; ++round) {
+    std::vector<std::string> words = SplitWords(kFresh, 0);
+    const int edits = 1 + static_cast<int>(rng() % 6);
+    for (int e = 0; e < edits; ++e) {
+      const size_t at = rng() % (words.size() + 1);
+      const std::string& piece = pieces[rng() % pieces.size()];
+      switch (rng() % 3) {
+        case 0: if (at < words.size()) words[at] = piece; break;
+        case 1: words.insert(words.begin() + static_cast<long>(at), piece); break;
+        default: if (at < words.size()) words.erase(words.begin() + static_cast<long>(at)); break;
+      }
+    }
+    std::string line;
+    for (const auto& w : words) line += " " + w;
+    TSectionSettings s;
+    const bool read = ParseSectionSettings(line, s);
+    if (!read) {
+      EXPECT_EQ(s, TSectionSettings{}) << line;
+      continue;
+    }
+    for (TColor c : {s.ContourMinColor, s.ContourMaxColor, s.IsolineMinColor, s.IsolineMaxColor, s.MidColor1,
+                     s.MidColor2})
+      EXPECT_LE(c, 0xFFFFFFu) << line;
+    EXPECT_GE(s.LevelCount, 2) << line;
+    EXPECT_LE(s.LevelCount, 30) << line;
+    for (int32_t m : {s.MarginLeft, s.MarginRight, s.MarginTop, s.MarginBottom}) {
+      EXPECT_GE(m, 0) << line;
+      EXPECT_LE(m, 100) << line;
+    }
+    EXPECT_TRUE(std::isfinite(s.UserMax) && std::isfinite(s.UserMin)) << line;
+    // What is written reads back to itself.
+    const std::string written = FormatSectionSettings(s);
+    TSectionSettings back;
+    ASSERT_TRUE(ParseSectionSettings(written, back)) << written;
+    EXPECT_EQ(FormatSectionSettings(back), written);
+  }
 }
