@@ -362,11 +362,6 @@ void TPseudoSection2d::ResizeHandler()
   GetLegend()->SetTop(plot.Top);
 }
 
-void TPseudoSection2d::Resize()
-{
-  TChart::Resize();
-}
-
 void TPseudoSection2d::UpdateLayout()
 {
   TPseudoSectionContour& c = *contour_;

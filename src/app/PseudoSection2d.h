@@ -150,7 +150,6 @@ public:
   static TPseudosetupForm* SetupDialog();
 
 protected:
-  void Resize() override;
   void Notification(TComponent* component, TOperation operation) override;
 
 private:

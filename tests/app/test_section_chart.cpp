@@ -346,6 +346,21 @@ TEST_F(SectionChart, MouseZonesAroundThePlotArea)
   EXPECT_EQ(popups, 1);
 }
 
+TEST_F(SectionChart, ResizePlacesTheLegendRightOfThePlotArea)
+{
+  AddHill(*chart);
+  testinput::ShowWindow(chart.get());
+  chart->SetBounds(0, 0, 500, 350);
+  testinput::ProcessEvents();
+  const TRect plot = chart->PlotArea();
+  // Inside the margins: 25 left, 70 right.
+  EXPECT_GE(plot.Left, 25);
+  EXPECT_LE(plot.Right, 500 - 70);
+  EXPECT_GT(plot.Right, 300);
+  EXPECT_EQ(chart->GetLegend()->GetLeft(), plot.Right + 15);
+  EXPECT_EQ(chart->GetLegend()->GetTop(), plot.Top);
+}
+
 TEST_F(SectionChart, SavePictureWritesTheFormatItsExtensionNames)
 {
   AddHill(*chart);
