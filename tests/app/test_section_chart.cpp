@@ -15,7 +15,10 @@
 #include "app/PseudoSetup.h"
 #include "app/Supermath2d.h"
 #include "chart/editor/EditChartFont.h"
+#include "chart/model/ChartMenus.h"
+#include "chart/model/ChartRegistry.h"
 #include "chart/series/PointSeries.h"
+#include "chart/series/SeriesFormat.h"
 #include "platform/Dialogs.h"
 #include "platform/Menus.h"
 #include "platform/MessageBox.h"
@@ -115,6 +118,32 @@ TEST_F(SectionChart, FreshChartGivesTheDefaultLine)
   EXPECT_EQ(chart->SectionMenu->Items(5)->GetCaption(), "Save picture");
   EXPECT_EQ(chart->LabelFont()->GetName(), "Small fonts");
   EXPECT_EQ(chart->LabelFont()->GetSize(), 7);
+}
+
+TEST(SectionChartAppearance, GridPointAndStationSeriesReadTheirKeysFromTheInFile)
+{
+  NuvSeriesStartup();
+  testsupport::TempDir dir;
+  TPointSeries grid(nullptr), station(nullptr);
+  grid.GetPointer()->SetHorizSize(5);
+  grid.GetPointer()->SetStyle(psDiamond);
+  station.GetPointer()->SetVertSize(6);
+  const std::string gallery = GetGallerySeriesName(&grid);
+  const std::string file = dir.file("orbisk.in");
+  testsupport::WriteAll(file, "[serie_vamir_ps_grid]\r\nser_" + gallery + "=" + SeriesFormatToText(&grid) +
+                                  "\r\n[serie_vamir_ps_st]\r\nser_" + gallery + "=" + SeriesFormatToText(&station) +
+                                  "\r\n");
+  SetSeriesSettingsFileName(file);
+  TPseudoSection2d chart(nullptr);
+  SetSeriesSettingsFileName("");
+  EXPECT_EQ(chart.GridPointSeries->GetPointer()->GetHorizSize(), 5);
+  EXPECT_EQ(chart.GridPointSeries->GetPointer()->GetStyle(), psDiamond);
+  EXPECT_EQ(chart.StationSeries->GetPointer()->GetVertSize(), 6);
+  // The mark series has no key; the built-in look stays.
+  EXPECT_EQ(chart.MarkSeries->GetPointer()->GetHorizSize(), 3);
+  EXPECT_EQ(chart.MarkSeries->GetPointer()->GetStyle(), psCircle);
+  // The snapshot taken before reading keeps the built-in look for the series menu's "Default".
+  EXPECT_NE(chart.GridPointSeries->DefaultSettingsText, SeriesFormatToText(chart.GridPointSeries));
 }
 
 TEST_F(SectionChart, SettingsRoundTripThroughTheChart)
