@@ -177,9 +177,19 @@ TCustomChartLegend::TCustomChartLegend(TCustomChart* chart) : TNuvCustomShapePos
   dividingLines_ = std::make_unique<TChartHiddenPen>([this](TObject*) { Repaint(); });
   title_ = std::make_unique<TLegendTitle>(this);
   items_ = std::make_unique<TLegendItems>(this);
+  if (chart_) chart_->Listeners()->Add(this);
 }
 
-TCustomChartLegend::~TCustomChartLegend() = default;
+TCustomChartLegend::~TCustomChartLegend()
+{
+  if (chart_) chart_->Listeners()->Remove(this);
+}
+
+void TCustomChartLegend::HandleEvent(TNuvEvent* event)
+{
+  auto* e = dynamic_cast<TNuvSeriesEvent*>(event);
+  if (e && e->Event == seRemove && e->Series && e->Series == series_) series_ = nullptr;
+}
 
 std::unique_ptr<TNuvGradient> TCustomChartLegend::CreateGradient(TNotifyEvent onChange)
 {
@@ -760,8 +770,7 @@ void TCustomChartLegend::DrawItem(int32_t i, const TLegendLayout& layout)
 
 int32_t TCustomChartLegend::Clicked(int32_t x, int32_t y)
 {
-  if (!chart_ || !GetVisible()) return -1;
-  if (!lastLayout_.HasBox) return -1;
+  if (!chart_ || !ShouldDraw() || !lastLayout_.HasBox) return -1;
   return LegendClickedItem(lastInput_, lastLayout_, x, y);
 }
 

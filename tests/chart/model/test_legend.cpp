@@ -335,6 +335,7 @@ TEST(LegendSeries, ValuesItemsBelongToTheLegendSeriesAndARemovedSeriesIsForgotte
   l->SetSeries(c.series[1].get());
   EXPECT_EQ(l->ItemSeries(3), c.series[1].get());
   c.series[1]->SetParentChart(nullptr);
+  EXPECT_EQ(l->GetSeries(), nullptr);
   EXPECT_EQ(l->LegendSeries(), c.series[0].get());
   l->SetLegendStyle(lsSeries);
   EXPECT_EQ(l->ItemSeries(0), c.series[0].get());
