@@ -385,3 +385,23 @@ TEST(SeriesCompanions, ClassIconsAndEditorLists)
   FillSeriesItems(items, {&x}, false);
   EXPECT_EQ(items[0].first, "X1");
 }
+
+TEST(SeriesCompanions, LongSourceChainsAreFollowedWithoutRecursion)
+{
+  // 20000 series, each fed by the one before it (and a side source): closing the ring is refused.
+  std::vector<std::unique_ptr<TChartSeries>> chain;
+  TChartSeries side(nullptr);
+  for (int i = 0; i < 20000; ++i) {
+    chain.push_back(std::make_unique<TChartSeries>(nullptr));
+    chain.back()->DataSources()->InternalAdd(&side);
+    if (i > 0) chain.back()->DataSources()->InternalAdd(chain[static_cast<size_t>(i) - 1].get());
+  }
+  EXPECT_TRUE(SeriesDependsOn(chain.back().get(), chain.front().get()));
+  EXPECT_FALSE(SeriesDependsOn(chain.front().get(), chain.back().get()));
+  EXPECT_THROW(CheckCircularSeriesDependence(chain.front().get(), chain.back().get()), ChartException);
+  // Unlinked by hand (they were linked by hand) before the series go.
+  for (size_t i = 0; i < chain.size(); ++i) {
+    chain[i]->DataSources()->InternalRemove(&side);
+    if (i > 0) chain[i]->DataSources()->InternalRemove(chain[i - 1].get());
+  }
+}
