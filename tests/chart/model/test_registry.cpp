@@ -286,45 +286,6 @@ TEST(SeriesCompanions, SeriesSourceDeactivation)
   s.SetParentChart(nullptr);
 }
 
-TEST(ToolBases, ParentChartAndAxes)
-{
-  TChart chart(nullptr);
-  // The chart frees its tools.
-  auto& tool = *new TNuvCustomToolSeries(nullptr);
-  tool.SetParentChart(&chart);
-  EXPECT_EQ(chart.Tools()->Count(), 1);
-  // No series: bottom and left, or top and right when the only series uses those.
-  EXPECT_EQ(tool.GetHorizAxis(), chart.GetBottomAxis());
-  TChartSeries s(nullptr);
-  s.SetHorizAxis(aTopAxis);
-  s.SetVertAxis(aRightAxis);
-  s.SetParentChart(&chart);
-  EXPECT_EQ(tool.GetHorizAxis(), chart.GetTopAxis());
-  EXPECT_EQ(tool.GetVertAxis(), chart.GetRightAxis());
-  {
-    TChartSeries gone(nullptr);
-    tool.SetSeries(&gone);
-  }
-  EXPECT_EQ(tool.GetSeries(), nullptr);
-  TChart other(nullptr);
-  tool.SetParentChart(&other);
-  EXPECT_EQ(chart.Tools()->Count(), 0);
-  EXPECT_EQ(other.Tools()->Count(), 1);
-
-  auto& axisTool = *new TNuvCustomToolAxis(nullptr);
-  axisTool.SetAxis(chart.GetLeftAxis());
-  EXPECT_EQ(axisTool.GetParentChart(), &chart);
-  TPropertyWriter w;
-  axisTool.DefineProperties(&w);
-  ASSERT_EQ(w.Values().count("AxisID"), 1u);
-  auto& readBack = *new TNuvCustomToolAxis(nullptr);
-  readBack.SetParentChart(&chart);
-  TPropertyReader r(w.Values());
-  readBack.DefineProperties(&r);
-  EXPECT_EQ(readBack.GetAxis(), chart.GetLeftAxis());
-  s.SetParentChart(nullptr);
-}
-
 // ---- Legend symbols, class icons, editor lists ----
 #include "platform/Graphics.h"
 #include "platform/ResourceModules.h"
