@@ -5,6 +5,8 @@
 
 #include <cmath>
 
+#include "platform/Menus.h"
+#include "platform/TestInput.h"
 #include "test_pointseries_fixture.h"
 
 namespace {
@@ -322,6 +324,64 @@ TEST(PointSeriesChart, RightClickOnLegendItemEditsItsSeries)
   EXPECT_EQ(edited, second);
   // The right button on the legend never starts a scroll.
   EXPECT_FALSE(f.chart.IsScrolling());
+}
+
+TEST(PointSeriesChart, ShiftRightClickOpensTheMenuOfThePartUnderTheMouse)
+{
+  PointChart f;
+  f.Render();
+  std::vector<int> menuSizes;
+  const auto saved = TPopupMenu::TestAnswer;
+  TPopupMenu::TestAnswer = [&](TPopupMenu* m) {
+    menuSizes.push_back(m->Count());
+    return -1;
+  };
+  TChartSeries* edited = nullptr;
+  const auto savedEdit = ChartEditorServices().EditSeries;
+  ChartEditorServices().EditSeries = [&](TChartSeries* s) { edited = s; };
+  // Over an axis: the axis menu, the axis remembered.
+  const int ax = f.chart.GetLeftAxis()->PosAxis - 1, ay = f.chart.ChartRect.Top + 40;
+  f.chart.MouseDown(mbRight, ssRight | ssShift, ax, ay);
+  f.chart.MouseUp(mbRight, 0, ax, ay);
+  EXPECT_EQ(f.chart.ClickedAxis, f.chart.GetLeftAxis());
+  EXPECT_TRUE(f.chart.MenuMode);
+  // Over a point: the series menu (series are hit in menu mode without click events).
+  const int px = f.series->CalcXPos(2), py = f.series->CalcYPos(2);
+  f.chart.MouseDown(mbRight, ssRight | ssShift, px, py);
+  f.chart.MouseUp(mbRight, 0, px, py);
+  EXPECT_EQ(f.chart.ClickedSeries, f.series);
+  // Over the legend: the legend menu, and no series editor.
+  const TRect lb = f.chart.GetLegend()->ShapeBounds;
+  f.chart.MouseDown(mbRight, ssRight | ssShift, (lb.Left + lb.Right) / 2, lb.Top + 8);
+  f.chart.MouseUp(mbRight, 0, (lb.Left + lb.Right) / 2, lb.Top + 8);
+  TPopupMenu::TestAnswer = saved;
+  ChartEditorServices().EditSeries = savedEdit;
+  EXPECT_EQ(menuSizes.size(), 3u);
+  EXPECT_EQ(edited, nullptr);
+  // None of them started a scroll with the right button.
+  EXPECT_FALSE(f.chart.IsScrolling());
+  EXPECT_TRUE(f.chart.RangesFree());
+}
+
+TEST(PointSeriesChart, DragAndWheelThroughTheWindowSystem)
+{
+  PointChart f;
+  f.chart.PaintBuffer();
+  TChartAxis* left = f.chart.GetLeftAxis();
+  const double l0 = left->GetMinimum(), l1 = left->GetMaximum();
+  const TRect r = f.chart.ChartRect;
+  testinput::MouseDown(&f.chart, mbLeft, r.Left + 30, r.Top + 30);
+  testinput::MouseMove(&f.chart, r.Left + 90, r.Top + 80, ssLeft);
+  testinput::MouseMove(&f.chart, r.Left + 130, r.Top + 120, ssLeft);
+  testinput::MouseUp(&f.chart, mbLeft, r.Left + 130, r.Top + 120);
+  EXPECT_TRUE(f.chart.Zoomed);
+  EXPECT_GT(left->GetMinimum(), l0);
+  EXPECT_LT(left->GetMaximum(), l1);
+  f.chart.UndoZoom();
+  f.chart.PaintBuffer();
+  EXPECT_DOUBLE_EQ(left->GetMinimum(), l0);
+  testinput::Wheel(&f.chart, -120, 100, 100);
+  EXPECT_NEAR(left->GetMinimum(), l0 + (l1 - l0) * 0.03, 1e-9);
 }
 
 }  // namespace
