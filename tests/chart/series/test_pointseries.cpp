@@ -211,6 +211,26 @@ TEST(PointSeriesChart, UndoAfterScrollOfManualRangeBelowItsOldMinimum)
   EXPECT_DOUBLE_EQ(left->GetMaximum(), 10.0);
 }
 
+TEST(PointSeriesChart, LogarithmicAxisScrollsByTheRatioOfTheDraggedValues)
+{
+  PointChart f;
+  TChartAxis* left = f.chart.GetLeftAxis();
+  left->SetLogarithmic(true);
+  left->SetMinMax(1, 1000);
+  f.Render();
+  const TRect r = f.chart.ChartRect;
+  const int x = (r.Left + r.Right) / 2, y0 = r.Top + 20, y1 = r.Top + 70;
+  const double ratio = left->PositionToValue(y0) / left->PositionToValue(y1);
+  f.chart.MouseDown(mbRight, ssRight, x, y0);
+  f.chart.MouseMove(ssRight, x, y1);
+  f.chart.MouseUp(mbRight, 0, x, y1);
+  EXPECT_NEAR(left->GetMinimum(), ratio, 1e-9 * ratio);
+  EXPECT_NEAR(left->GetMaximum(), 1000 * ratio, 1e-9 * ratio * 1000);
+  f.chart.UndoZoom();
+  EXPECT_DOUBLE_EQ(left->GetMinimum(), 1);
+  EXPECT_DOUBLE_EQ(left->GetMaximum(), 1000);
+}
+
 TEST(PointSeriesChart, AllowScrollCanRefuseAndPanningModeLimitsDirections)
 {
   PointChart f;
@@ -220,11 +240,20 @@ TEST(PointSeriesChart, AllowScrollCanRefuseAndPanningModeLimitsDirections)
   const double l0 = left->GetMinimum(), b0 = bottom->GetMinimum();
   const TRect r = f.chart.ChartRect;
   f.chart.OnAllowScroll = [&](TChartAxis* axis, double&, double&, bool& allow) { allow = axis != left; };
+  // A handler that spoils the range is not followed into the axis.
+  TChartAxis* top = f.chart.GetTopAxis();
+  const double t0 = top->GetMinimum();
+  auto spoil = [&](TChartAxis* axis, double& mn, double&, bool& allow) {
+    allow = axis != left;
+    if (axis == top) mn = std::nan("");
+  };
+  f.chart.OnAllowScroll = spoil;
   f.chart.MouseDown(mbRight, ssRight, r.Left + 20, r.Top + 20);
   f.chart.MouseMove(ssRight, r.Left + 80, r.Top + 90);
   f.chart.MouseUp(mbRight, 0, r.Left + 80, r.Top + 90);
   EXPECT_DOUBLE_EQ(left->GetMinimum(), l0);
   EXPECT_LT(bottom->GetMinimum(), b0);
+  EXPECT_DOUBLE_EQ(top->GetMinimum(), t0);
 
   f.chart.UndoZoom();
   f.Render();
