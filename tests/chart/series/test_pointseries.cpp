@@ -355,6 +355,29 @@ TEST(PointSeriesChart, RightClickOnLegendItemEditsItsSeries)
   EXPECT_FALSE(f.chart.IsScrolling());
 }
 
+TEST(PointSeriesChart, RightClickOnAValuesLegendItemEditsTheListedSeries)
+{
+  // One series: the legend lists its four points; item 2 is a point, not a series index.
+  PointChart f;
+  f.Render();
+  ASSERT_EQ(f.chart.GetLegend()->ResolvedStyle(), lsValues);
+  TChartSeries* edited = nullptr;
+  const auto saved = ChartEditorServices().EditSeries;
+  ChartEditorServices().EditSeries = [&](TChartSeries* s) { edited = s; };
+  int hitX = -1, hitY = -1;
+  for (int y = 0; y < 300 && hitX < 0; ++y)
+    for (int x = f.chart.ChartRect.Right; x < 400 && hitX < 0; ++x)
+      if (f.chart.GetLegend()->Clicked(x, y) == 2) {
+        hitX = x;
+        hitY = y;
+      }
+  ASSERT_GE(hitX, 0);
+  f.chart.MouseDown(mbRight, ssRight, hitX, hitY);
+  f.chart.MouseUp(mbRight, 0, hitX, hitY);
+  ChartEditorServices().EditSeries = saved;
+  EXPECT_EQ(edited, f.series);
+}
+
 TEST(PointSeriesChart, ShiftRightClickOpensTheMenuOfThePartUnderTheMouse)
 {
   PointChart f;
