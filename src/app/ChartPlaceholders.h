@@ -1,6 +1,6 @@
 #pragma once
-// Stand-ins for the scene chart and the section chart until those charts exist: they keep what
-// the main window sets (axis ranges, view, settings line) and show a plain white pane.
+// Stand-in for the scene chart until that chart exists: it keeps what the main window sets (axis
+// ranges, view) and shows a plain white pane.
 #include <array>
 #include <string>
 
@@ -40,19 +40,4 @@ private:
   int cacheClears_ = 0;
   int repaints_ = 0;
   bool wheelScrolls_ = true;
-};
-
-class TSectionChartPlaceholder : public TComponent, public ISectionChart {
-public:
-  explicit TSectionChartPlaceholder(TComponent* owner);
-  std::string GetSettings() override;
-  // A line of fewer than 18 words changes nothing.
-  void SetSettings(const std::string& line) override;
-  void SetShowIsolines(bool on) override { words_[12] = on ? "1" : "0"; }
-  void SetLogData(bool on) override { words_[13] = on ? "1" : "0"; }
-  bool GetShowIsolines() const { return words_[12] == "1"; }
-  bool GetLogData() const { return words_[13] == "1"; }
-
-private:
-  std::array<std::string, 18> words_;
 };

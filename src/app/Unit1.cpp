@@ -8,6 +8,7 @@
 #include "app/PointTable.h"
 #include "app/ProfileModel.h"
 #include "app/SceneGeometry.h"
+#include "app/SectionPictures.h"
 #include "app/Supermath2d.h"
 #include "app/ToolbarGlyphs.h"
 #include "platform/Application.h"
@@ -18,30 +19,6 @@ namespace {
 constexpr int kColCount = 9;
 const char* const kHeaders[kColCount] = {"N", "File Name", "X0", "Y0", "X1", "Y1", "v", "st", "en"};
 const int32_t kColWidths[kColCount] = {20, 133, 40, 40, 40, 37, 31, 40, 40};
-
-// The setup dialog's frame, shown by the graphics options command until the dialog itself takes
-// its place: its caption, size and buttons. "Apply" leaves it open; "Cancel" closes it.
-class TSetupPlaceholderForm : public TForm {
-public:
-  explicit TSetupPlaceholderForm(TComponent* owner) : TForm(owner)
-  {
-    SetCaption("Contour-section setup");
-    SetBorderStyle(bsToolWindow);
-    SetPosition(poDesktopCenter);
-    SetClientSize(464, 316);
-    Font()->SetName("MS Sans Serif");
-    Font()->SetSize(8);
-    auto* apply = new TkwPicBtn(this);
-    apply->SetParent(this);
-    apply->SetCaption("Apply");
-    apply->SetBounds(280, 278, 80, 25);
-    auto* cancel = new TkwPicBtn(this);
-    cancel->SetParent(this);
-    cancel->SetCaption("Cancel");
-    cancel->SetBounds(370, 278, 80, 25);
-    cancel->ModalResult = mrCancel;
-  }
-};
 }  // namespace
 
 TForm1* Form1 = nullptr;
@@ -213,8 +190,12 @@ void TForm1::CreateComponents()
   RichStringGrid1->SetParent(kwBiSplit1->Pane1());
   ActiveControl = RichStringGrid1;
 
-  PseudoSection2d1 = new TSectionChartPlaceholder(this);
+  // The section chart contours off-screen: it stays hidden.
+  PseudoSection2d1 = new TPseudoSection2d(this);
   PseudoSection2d1->SetName("PseudoSection2d1");
+  PseudoSection2d1->SetVisible(false);
+  PseudoSection2d1->SetBounds(0, 0, 400, 300);
+  PseudoSection2d1->SetParent(kwBiSplit1->Pane2());
 
   Chart3 = new TSceneChartPlaceholder(this);
   Chart3->SetName("Chart3");
@@ -389,8 +370,7 @@ void TForm1::Rebuild()
 
 void TForm1::BuildSectionPictures()
 {
-  // The section chart that contours each present section into its picture is not part of this
-  // window yet; the pictures stay as they are. The slice follows the sections.
+  ContourSectionPictures(State, *PseudoSection2d1);
   BuildPlaneSlice();
 }
 
@@ -506,7 +486,8 @@ void TForm1::PolarizabilityModeClick() { SwitchMode(1); }
 void TForm1::GraphicsOptionsClick()
 {
   if (!SectionPresent()) return;
-  if (!SetupForm) SetupForm = new TSetupPlaceholderForm(ApplicationOwner());
+  if (!SetupForm) SetupForm = new TPseudosetupForm(ApplicationOwner());
+  SetupForm->LoadFromSection(PseudoSection2d1);
   SetupForm->ShowModal();
   Rebuild();
 }

@@ -7,6 +7,8 @@
 
 #include "app/MainCharts.h"
 #include "app/Project.h"
+#include "app/PseudoSection2d.h"
+#include "app/PseudoSetup.h"
 #include "app/SceneHost.h"
 #include "grid/RichStringGrid.h"
 #include "platform/Dialogs.h"
@@ -16,7 +18,6 @@
 #include "widgets/kwWidgets.h"
 
 class TSceneChartPlaceholder;
-class TSectionChartPlaceholder;
 
 class TForm1 : public TForm {
 public:
@@ -42,7 +43,7 @@ public:
   TEdit* Edit2;
   TkwBiSplit* kwBiSplit1;
   TRichStringGrid* RichStringGrid1;
-  TSectionChartPlaceholder* PseudoSection2d1;
+  TPseudoSection2d* PseudoSection2d1;
   TSceneChartPlaceholder* Chart3;
   TStatusBar* StatusBar1;
   TOpenDialog* OpenDialog1;
@@ -54,7 +55,7 @@ public:
 
   // The project state (cell mode, entries, slice, bounds, settings lines, view switches).
   TProjectState State;
-  TForm* SetupForm = nullptr;
+  TPseudosetupForm* SetupForm = nullptr;
 
   ISceneChart* SceneChart() const;
   ISectionChart* SectionChart() const;
