@@ -685,7 +685,7 @@ void TCustomChartLegend::DrawItem(int32_t i, const TLegendLayout& layout)
 
   TChartSeries* series = ItemSeries(index);
   if (fontSeriesColor_ && series) {
-    TColor color = resolvedStyle_ == lsValues ? series->LegendItemColor(series->LegendToValueIndex(index))
+    TColor color = resolvedStyle_ == lsValues ? series->LegendItemColor(index)
                                               : series->GetSeriesColor();
     c->Font()->SetColor(color);
   }

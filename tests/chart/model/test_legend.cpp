@@ -450,4 +450,28 @@ TEST(LegendDraw, ExtremePropertiesDrawWithoutOverflow)
   SUCCEED();
 }
 
+TEST(LegendDraw, FontSeriesColorWritesEachItemInItsSeriesColour)
+{
+  LegendChart c(2, 3);
+  c.series[0]->SetSeriesColor(clRed);
+  c.series[1]->SetSeriesColor(clBlue);
+  TChartLegend* l = c.legend();
+  l->SetFontSeriesColor(true);
+  l->GetSymbol()->SetVisible(false);
+  c.chart.PaintBuffer();
+  TBitmap* b = c.chart.BackBuffer();
+  auto count = [&](int item, TColor color) {
+    const TLegendItem& it = l->Items()->Item(item);
+    const int h = b->Canvas()->TextHeight("W");
+    int n = 0;
+    for (int y = it.Top; y < it.Top + h; ++y)
+      for (int x = it.Left; x < it.Left + it.TextWidth; ++x) n += (b->Canvas()->GetPixel(x, y) & 0xFFFFFF) == color;
+    return n;
+  };
+  EXPECT_GT(count(0, clRed), 0);
+  EXPECT_EQ(count(0, clBlue), 0);
+  EXPECT_GT(count(1, clBlue), 0);
+  EXPECT_EQ(count(1, clRed), 0);
+}
+
 }  // namespace
