@@ -225,6 +225,13 @@ TEST(SeriesSettingsFile, MissingFileSectionOrKeyLeavesTheSeries)
   LoadSeriesSettings(&c.chart, "vamir_ps_grid", c.series[0].get());
   EXPECT_EQ(applied, 1);
   EXPECT_EQ(seen, "a~b~c");
+  // Read as the system reads profiles: keys and sections in any case, blanks around them dropped,
+  // a quoted value unquoted, comments skipped, the first of repeated keys taken.
+  testsupport::WriteAll(dir.file("prog.in"),
+                        "; comment\r\n[SERIE_Vamir_PS_Grid]\r\n  SER_tchartseries =  \"d~e\"  \r\nser_TChartSeries=x\r\n");
+  LoadSeriesSettings(&c.chart, "vamir_ps_grid", c.series[0].get());
+  EXPECT_EQ(applied, 2);
+  EXPECT_EQ(seen, "d~e");
   SetSeriesSettingsFileName("");
   EXPECT_NE(SeriesSettingsFileName().find(".in"), std::string::npos);
   ChartEditorServices().SeriesFormatFromText = saved;
