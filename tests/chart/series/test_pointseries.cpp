@@ -92,6 +92,35 @@ TEST(PointSeriesChart, PixelsLandWhereTheScalePutsThem)
   EXPECT_GT(f.CountIn(Rect(x1 - 12, y1 - 30, x1 + 12, y1 - 4), chartfixture::kMarksColor), 20);
 }
 
+TEST(PointSeriesChart, MarksStandAboveTheMarkerLiftedByTheArrowLengthWithSymbol)
+{
+  PointChart f;
+  f.Render();
+  const int x = f.series->CalcXPos(2), y = f.series->CalcYPos(2);
+  const TSeriesMarkPosition* p0 = f.series->GetMarks()->Positions().Position(2);
+  ASSERT_NE(p0, nullptr);
+  const int bottom0 = p0->TopLeft.y + p0->Height;
+  // The box ends just above the marker (half size 4).
+  EXPECT_EQ(bottom0, y - 4 + 1);
+  EXPECT_EQ(p0->ArrowStart.y, y - 4);
+
+  TSeriesMarks* marks = f.series->GetMarks();
+  marks->SetArrowLength(12);
+  marks->GetArrow()->SetColor(clBlack);
+  marks->GetSymbol()->SetVisible(true);
+  f.Render();
+  const TSeriesMarkPosition* p1 = marks->Positions().Position(2);
+  EXPECT_EQ(p1->TopLeft.y + p1->Height, bottom0 - 12);
+  EXPECT_EQ(p1->ArrowStart.y, y - 4);
+  EXPECT_EQ(p1->ArrowEnd.y, y - 4 - 12);
+  // The arrow joins marker and mark; the symbol shows the point's colour inside the box.
+  EXPECT_EQ(f.At(x, y - 10), clBlack);
+  int redInBox = 0;
+  for (int yy = p1->TopLeft.y; yy < p1->TopLeft.y + p1->Height; ++yy)
+    for (int xx = p1->TopLeft.x; xx < p1->TopLeft.x + p1->Width; ++xx) redInBox += f.At(xx, yy) == clRed;
+  EXPECT_GT(redInBox, 9);
+}
+
 TEST(PointSeriesChart, RubberBandZoomAndUndoRestoreExactRanges)
 {
   PointChart f;
