@@ -131,6 +131,13 @@ public:
   // The components stored with the chart: the panel's children (its series), then every tool.
   std::vector<TComponent*> GetChildren() const;
 
+  // ---- Right-click menus and stored appearance (defined with the menus, ChartMenus.cpp) ----
+  void SaveAxesDefaults();
+  void LoadSeriesSettings(const std::string& name, TChartSeries* series);
+  void LegendMenuClick(int itemIndex);
+  void SeriesMenuClick(int itemIndex);
+  void AxisMenuClick(int itemIndex);
+
   // ---- Queries ----
   TChartSeries* FirstActiveSeries() const;
   void AxisTitleOrName(TChartAxis* axis, std::string& text) const;

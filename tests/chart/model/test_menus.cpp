@@ -166,7 +166,7 @@ TEST(AxisMenu, DefaultRestoresTheSavedAxisSettings)
   left->SetAutomatic(false);
   left->SetMinMax(-5, 95);
   left->SetIncrement(7);
-  SaveAxesDefaults(&c.chart);
+  c.chart.SaveAxesDefaults();
   EXPECT_FALSE(left->DefaultSettingsText.empty());
   EXPECT_FALSE(c.chart.GetBottomAxis()->DefaultSettingsText.empty());
   c.chart.PaintBuffer();
@@ -197,7 +197,7 @@ TEST(AxisMenu, DefaultRestoresTheSavedAxisSettings)
   // A damaged saved text leaves the axis as it is.
   left->DefaultSettingsText = "1~x~";
   left->SetMinMax(1, 2);
-  AxisMenuClick(&c.chart, 1);
+  c.chart.AxisMenuClick(1);
   EXPECT_EQ(left->GetMaximum(), 2.0);
 }
 
@@ -222,7 +222,7 @@ TEST(SeriesSettingsFile, MissingFileSectionOrKeyLeavesTheSeries)
   LoadSeriesSettings(&c.chart, "vamir_ps_grid", c.series[0].get());
   EXPECT_EQ(applied, 0);
   testsupport::WriteAll(dir.file("prog.in"), "[serie_vamir_ps_grid]\r\nser_TChartSeries=a~b~c\r\n");
-  LoadSeriesSettings(&c.chart, "vamir_ps_grid", c.series[0].get());
+  c.chart.LoadSeriesSettings("vamir_ps_grid", c.series[0].get());
   EXPECT_EQ(applied, 1);
   EXPECT_EQ(seen, "a~b~c");
   // Read as the system reads profiles: keys and sections in any case, blanks around them dropped,
