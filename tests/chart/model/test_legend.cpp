@@ -301,6 +301,14 @@ TEST(LegendTexts, ItemsOfEachStyle)
   c.legend()->SetInverted(true);
   c.chart.PaintBuffer();
   EXPECT_EQ(c.legend()->ListedTexts(1), (std::vector<std::string>{"p2", "p1", "p0"}));
+  // Last values: each series' last point.
+  c.legend()->SetInverted(false);
+  c.legend()->SetLegendStyle(lsLastValues);
+  c.chart.PaintBuffer();
+  EXPECT_EQ(c.legend()->ListedTexts(0), (std::vector<std::string>{"2", "4"}));
+  EXPECT_EQ(c.legend()->ListedTexts(1), (std::vector<std::string>{"p2", "p2"}));
+  c.legend()->SetLegendStyle(lsValues);
+  c.legend()->SetInverted(true);
   // The chart's event may change a text.
   c.chart.OnGetLegendText = [](TCustomChart*, TLegendStyle, int32_t index, std::string& text) {
     if (index == 1) text = "changed";
