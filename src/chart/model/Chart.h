@@ -169,8 +169,8 @@ public:
   void MouseDown(TMouseButton button, TShiftState shift, int32_t x, int32_t y) override;
   void MouseMove(TShiftState shift, int32_t x, int32_t y) override;
   void MouseUp(TMouseButton button, TShiftState shift, int32_t x, int32_t y) override;
-  // Wheel down (delta < 0) scrolls every vertical axis down by 3 % of its range.
-  bool DoMouseWheel(TShiftState shift, int32_t wheelDelta, TPoint mousePos);
+  // Wheel down (delta < 0) scrolls every vertical axis by 3 % of its range, wheel up by -3 %.
+  bool DoMouseWheel(TShiftState shift, int32_t wheelDelta, TPoint mousePos) override;
 
   // ---- Overrides of the axis panel ----
   TColor GetBackColor() override;
