@@ -654,7 +654,10 @@ void TCustomChartLegend::DrawTitleBox(const TLegendLayout& layout)
       x = r.Right - 2 - frame - w;
     else if (title_->GetTextAlignment() == taCenter)
       x = (r.Left + r.Right) / 2 - w / 2;
-    c->TextOut(x, y, line);
+    if (title_->GetTextFormat() == ttfHtml)
+      c->TextOutFormatted(x, y, line, true);
+    else
+      c->TextOut(x, y, line);
     y += lineHeight;
   }
   c->AssignFont(GetFont());
