@@ -121,6 +121,39 @@ TEST(PointSeriesChart, MarksStandAboveTheMarkerLiftedByTheArrowLengthWithSymbol)
   EXPECT_GT(redInBox, 9);
 }
 
+TEST(PointSeriesChart, SolidArrowHeadAndTurnedMarks)
+{
+  PointChart f;
+  TSeriesMarks* marks = f.series->GetMarks();
+  marks->SetArrowLength(24);
+  marks->GetArrow()->SetColor(clBlack);
+  marks->GetCallout()->SetArrowHead(ahSolid);
+  marks->GetCallout()->SetArrowHeadSize(10);
+  f.Render();
+  const int x = f.series->CalcXPos(2), y = f.series->CalcYPos(2);
+  const TSeriesMarkPosition* p = marks->Positions().Position(2);
+  ASSERT_NE(p, nullptr);
+  EXPECT_EQ(p->ArrowEnd.y, y - 4 - 24);
+  // A filled arrow from the marker up to the mark: the head near the mark is wider than the shaft.
+  auto blackRun = [&](int yy) {
+    int n = 0;
+    for (int xx = x - 8; xx <= x + 8; ++xx) n += f.At(xx, yy) == clBlack;
+    return n;
+  };
+  EXPECT_GE(blackRun(y - 10), 1);
+  int head = 0;
+  for (int yy = p->ArrowEnd.y; yy <= p->ArrowEnd.y + 10; ++yy) head = std::max(head, blackRun(yy));
+  EXPECT_GT(head, blackRun(y - 10));
+  EXPECT_EQ(blackRun(y + 8), 0);
+
+  // Marks turned by 90 degrees still draw their boxes at the point.
+  PointChart t;
+  t.series->GetMarks()->SetAngle(90);
+  t.Render();
+  const int tx = t.series->CalcXPos(2), ty = t.series->CalcYPos(2);
+  EXPECT_GT(t.CountIn(Rect(tx - 30, ty - 40, tx + 30, ty), chartfixture::kMarksColor), 20);
+}
+
 TEST(PointSeriesChart, RubberBandZoomAndUndoRestoreExactRanges)
 {
   PointChart f;
