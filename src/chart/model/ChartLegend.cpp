@@ -715,10 +715,13 @@ void TCustomChartLegend::DrawItem(int32_t i, const TLegendLayout& layout)
     } else {
       c->SetTextAlign(TA_LEFT | TA_TOP);
     }
-    if (html && !right)
-      c->TextOutFormatted(tx, ty, text, true);
-    else
+    if (html) {
+      // Markup is laid out from its left: a right-aligned column starts its width before the edge.
+      c->SetTextAlign(TA_LEFT | TA_TOP);
+      c->TextOutFormatted(right ? tx - MeasureText(text) : tx, ty, text, true);
+    } else {
       c->TextOut(tx, ty, text);
+    }
     if (column == 0 && !item) {
       TLegendItem& rec = items_->Item(i);
       rec.Left = right ? tx - MeasureText(text) : tx;

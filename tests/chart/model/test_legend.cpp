@@ -543,4 +543,16 @@ TEST(LegendProperties, DefaultsAssignAndSymbolWidths)
   EXPECT_EQ(l->GetSymbol()->GetWidth(), 20);
 }
 
+TEST(LegendDraw, MarkupTextsAreMeasuredAsMarkup)
+{
+  LegendChart c(2, 3);
+  c.series[0]->SetTitle("<b>Bold</b>");
+  c.legend()->SetTextFormat(ttfHtml);
+  c.chart.PaintBuffer();
+  const int markupWidth = c.legend()->Items()->Item(0).TextWidth;
+  c.chart.Canvas()->AssignFont(c.legend()->GetFont());
+  EXPECT_GT(markupWidth, 0);
+  EXPECT_LT(markupWidth, c.chart.Canvas()->TextWidth("<b>Bold</b>"));
+}
+
 }  // namespace
