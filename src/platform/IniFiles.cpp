@@ -36,7 +36,11 @@ TIniFile::TIniFile(const std::string& fileName) : fileName_(fileName)
     if (eq == std::string::npos) continue;
     std::string key = LowerCase(Trim(line.substr(0, eq)));
     if (key.empty()) continue;
-    sections_[section].emplace(key, line.substr(eq + 1));
+    // Blanks around the value go; so does one pair of quotes around it.
+    std::string value = Trim(line.substr(eq + 1));
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+      value = value.substr(1, value.size() - 2);
+    sections_[section].emplace(key, value);
   }
 }
 

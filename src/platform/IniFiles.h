@@ -1,6 +1,8 @@
 #pragma once
-// INI files: "[section]" lines and "key=value" lines, read exactly as written (keys compared
-// without regard to ASCII case, values taken as they stand after the "="). Read only.
+// INI files: "[section]" lines and "key=value" lines, as the system's profile functions read them:
+// sections and keys compared without regard to ASCII case, blanks around keys and values dropped,
+// one pair of quotes around a value removed, the first of repeated keys taken, ";" lines skipped.
+// Read only.
 #include <map>
 #include <string>
 #include <vector>

@@ -582,7 +582,8 @@ void TCustomChart::MouseDown(TMouseButton button, TShiftState shift, int32_t x, 
         }
         if (OnClickSeries)
           handled = RunClickEvent([&] { OnClickSeries(this, s, part.PointIndex, button, shift, x, y); });
-        if (!handled) handled = StartZoomOrScroll(button, shift, x, y);
+        // The menu took the button's release: a scroll started now would never end.
+        if (!handled && !MenuMode) handled = StartZoomOrScroll(button, shift, x, y);
         break;
       }
       case cpAxis:
@@ -591,7 +592,7 @@ void TCustomChart::MouseDown(TMouseButton button, TShiftState shift, int32_t x, 
           TChartMenus::Of(this)->PopupAxisMenu(part.AAxis);
         }
         if (OnClickAxis) handled = RunClickEvent([&] { OnClickAxis(this, part.AAxis, button, shift, x, y); });
-        if (!handled) handled = StartZoomOrScroll(button, shift, x, y);
+        if (!handled && !MenuMode) handled = StartZoomOrScroll(button, shift, x, y);
         break;
       case cpTitle:
       case cpSubTitle:

@@ -131,6 +131,13 @@ public:
   // The components stored with the chart: the panel's children (its series), then every tool.
   std::vector<TComponent*> GetChildren() const;
 
+  // ---- Right-click menus and stored appearance (defined with the menus, ChartMenus.cpp) ----
+  void SaveAxesDefaults();
+  void LoadSeriesSettings(const std::string& name, TChartSeries* series);
+  void LegendMenuClick(int itemIndex);
+  void SeriesMenuClick(int itemIndex);
+  void AxisMenuClick(int itemIndex);
+
   // ---- Queries ----
   TChartSeries* FirstActiveSeries() const;
   void AxisTitleOrName(TChartAxis* axis, std::string& text) const;
@@ -162,8 +169,8 @@ public:
   void MouseDown(TMouseButton button, TShiftState shift, int32_t x, int32_t y) override;
   void MouseMove(TShiftState shift, int32_t x, int32_t y) override;
   void MouseUp(TMouseButton button, TShiftState shift, int32_t x, int32_t y) override;
-  // Wheel down (delta < 0) scrolls every vertical axis down by 3 % of its range.
-  bool DoMouseWheel(TShiftState shift, int32_t wheelDelta, TPoint mousePos);
+  // Wheel down (delta < 0) scrolls every vertical axis by 3 % of its range, wheel up by -3 %.
+  bool DoMouseWheel(TShiftState shift, int32_t wheelDelta, TPoint mousePos) override;
 
   // ---- Overrides of the axis panel ----
   TColor GetBackColor() override;

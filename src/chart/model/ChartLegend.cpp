@@ -654,7 +654,10 @@ void TCustomChartLegend::DrawTitleBox(const TLegendLayout& layout)
       x = r.Right - 2 - frame - w;
     else if (title_->GetTextAlignment() == taCenter)
       x = (r.Left + r.Right) / 2 - w / 2;
-    c->TextOut(x, y, line);
+    if (title_->GetTextFormat() == ttfHtml)
+      c->TextOutFormatted(x, y, line, true);
+    else
+      c->TextOut(x, y, line);
     y += lineHeight;
   }
   c->AssignFont(GetFont());
@@ -685,7 +688,7 @@ void TCustomChartLegend::DrawItem(int32_t i, const TLegendLayout& layout)
 
   TChartSeries* series = ItemSeries(index);
   if (fontSeriesColor_ && series) {
-    TColor color = resolvedStyle_ == lsValues ? series->LegendItemColor(series->LegendToValueIndex(index))
+    TColor color = resolvedStyle_ == lsValues ? series->LegendItemColor(index)
                                               : series->GetSeriesColor();
     c->Font()->SetColor(color);
   }
@@ -712,10 +715,13 @@ void TCustomChartLegend::DrawItem(int32_t i, const TLegendLayout& layout)
     } else {
       c->SetTextAlign(TA_LEFT | TA_TOP);
     }
-    if (html && !right)
-      c->TextOutFormatted(tx, ty, text, true);
-    else
+    if (html) {
+      // Markup is laid out from its left: a right-aligned column starts its width before the edge.
+      c->SetTextAlign(TA_LEFT | TA_TOP);
+      c->TextOutFormatted(right ? tx - MeasureText(text) : tx, ty, text, true);
+    } else {
       c->TextOut(tx, ty, text);
+    }
     if (column == 0 && !item) {
       TLegendItem& rec = items_->Item(i);
       rec.Left = right ? tx - MeasureText(text) : tx;

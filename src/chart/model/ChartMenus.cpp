@@ -185,3 +185,14 @@ void LoadSeriesSettings(TCustomChart* chart, const std::string& name, TChartSeri
   if (value.empty()) return;
   if (ChartEditorServices().SeriesFormatFromText) ChartEditorServices().SeriesFormatFromText(series, value);
 }
+
+// ---- The chart's own names for these ----
+
+void TCustomChart::SaveAxesDefaults() { ::SaveAxesDefaults(this); }
+void TCustomChart::LoadSeriesSettings(const std::string& name, TChartSeries* series)
+{
+  ::LoadSeriesSettings(this, name, series);
+}
+void TCustomChart::LegendMenuClick(int itemIndex) { ::LegendMenuClick(this, itemIndex); }
+void TCustomChart::SeriesMenuClick(int itemIndex) { ::SeriesMenuClick(this, itemIndex); }
+void TCustomChart::AxisMenuClick(int itemIndex) { ::AxisMenuClick(this, itemIndex); }

@@ -822,6 +822,8 @@ double TChartAxis::CalcPosValueFloat(double value) const
 {
   if (!logarithmic_) return ValueToPositionFloat(value);
   if (LogRange == 0) return PosCenter;
+  // As the integer positions: zero and below sit at the end that shows the minimum.
+  if (!SymmetricLog && !(value > 0)) return CalcPosValue(value);
   const double l = SymmetricLog ? SymmetricLog10(SymmetricScale, value) : std::log(value);
   const double q = inverted_ ? (LogMaximum - l) * PixelsPerLogUnit : (l - LogMinimum) * PixelsPerLogUnit;
   return horizontal_ ? PosStart + q : PosEnd - q;

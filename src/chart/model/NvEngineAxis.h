@@ -120,7 +120,7 @@ std::vector<double> AxisLogLabelValues(double scaleMinimum, double scaleMaximum,
 // decimal point and "," for thousands.
 std::string FormatFloat(const std::string& format, double value);
 // Date-time format: d dd ddd dddd m mm mmm mmmm yy yyyy h hh n nn s ss z zzz am/pm, "/" ":"
-// separators, quoted literals; days since 30 December 1899.
+// separators, quoted literals; days since 30 December 1899. Empty for a value outside the calendar.
 std::string FormatDateTime(const std::string& format, double value);
 // The platform's general floating-point text (15 significant digits, shortest form).
 std::string FloatToStrGeneral(double value);

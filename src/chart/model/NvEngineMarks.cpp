@@ -503,7 +503,8 @@ void TSeriesMarks::DrawItem(int32_t valueIndex, TColor color, const std::string&
   const int32_t h = c->FontHeight();
   const bool symbolVisible = symbol_ && symbol_->ShouldDraw();
   if (symbolVisible) {
-    symbol_->GetBrush()->SetColor(parentSeries_ ? parentSeries_->ValueColor(valueIndex) : color);
+    // The shape fills with its Color (repainting is held off while the chart draws).
+    symbol_->SetColor(parentSeries_ ? parentSeries_->ValueColor(valueIndex) : color);
     symbol_->SetTransparent(false);
     symbol_->DrawRectRotated(TRect{box.Left + 4, box.Top + 3, box.Left + h - 1, box.Top + h - 2}, angle, z);
     c->AssignFont(look->GetFont());

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <climits>
+#include <typeinfo>
 #include <utility>
 #include <vector>
 
@@ -223,8 +224,10 @@ void TSeriesPointer::DrawPointer(TCanvas3D* canvas, bool is3D, int32_t x, int32_
 bool TSeriesPointer::DrawStamped(TCanvas3D* canvas, bool is3D, const TRect& box, TSeriesPointerStyle style)
 {
   if (style != psRectangle || is3D || gradient_->GetVisible()) return false;
-  // Only plain copies onto pixels: no metafile or printer, no raster operation, no monochrome.
-  if (canvas->SupportsFullRotation() || canvas->GetMetafiling() || canvas->GetMonochrome()) return false;
+  // Only the GDI canvas itself (a derived canvas may draw rectangles its own way), and only
+  // plain copies onto pixels: no metafile or printer, no raster operation, no monochrome.
+  if (typeid(*canvas) != typeid(TNuvCanvas3D)) return false;
+  if (canvas->GetMetafiling() || canvas->GetMonochrome()) return false;
   if (GetParentChart() && GetParentChart()->Printing) return false;
   TCanvas* ref = canvas->GetReferenceCanvas();
   if (!ref || ref->GetCopyMode() != cmSrcCopy) return false;

@@ -142,12 +142,19 @@ void TChartImageTool::DrawPicture()
     canvas->StretchDraw(r, graphic);
     return;
   }
-  // A turned copy of the picture at its own size, stretched like the picture.
+  // The turned picture is made at screen size and only for its part inside the chart rectangle:
+  // a picture recorded far larger than the screen (or stretched by a deep zoom) is never
+  // rasterised at full size.
+  TRect vis;
+  if (!IntersectRect(vis, r, chart->ChartRect)) return;
+  const int32_t w = vis.Width(), h = vis.Height();
   TBitmap turned;
   turned.SetPixelFormat(pf24bit);
-  const int32_t w = graphic->GetWidth(), h = graphic->GetHeight();
   turned.SetSize(w, h);
-  graphic->Draw(turned.Canvas(), TRect{0, 0, w, h});
+  // Where the whole picture lies in the bitmap before the turn: the visible part's mirror image.
+  const int32_t top = upsideDown ? vis.Top - (r.Top + r.Bottom - vis.Bottom) + r.Top : r.Top;
+  const int32_t left = mirrored ? vis.Left - (r.Left + r.Right - vis.Right) + r.Left : r.Left;
+  graphic->Draw(turned.Canvas(), TRect{left - vis.Left, top - vis.Top, left - vis.Left + r.Width(), top - vis.Top + r.Height()});
   if (upsideDown)
     for (int32_t y = 0; y < h / 2; ++y) {
       uint8_t* a = turned.ScanLine(y);
@@ -159,7 +166,7 @@ void TChartImageTool::DrawPicture()
       uint8_t* row = turned.ScanLine(y);
       for (int32_t x = 0; x < w / 2; ++x) std::swap_ranges(row + 3 * x, row + 3 * x + 3, row + 3 * (w - 1 - x));
     }
-  canvas->StretchDraw(r, &turned);
+  canvas->StretchDraw(vis, &turned);
 }
 
 void RegisterChartTools()

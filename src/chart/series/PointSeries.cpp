@@ -95,12 +95,15 @@ void TPointSeries::DrawLegendShape(int32_t valueIndex, const TRect& rect)
 
 void TPointSeries::DrawMark(int32_t valueIndex, const std::string& text, TSeriesMarkPosition* position)
 {
-  // The mark stands above the marker.
-  if (position && pointer_->GetVisible()) {
-    const int32_t v = pointer_->GetVertSize();
-    position->ArrowStart.y -= v;
-    position->ArrowEnd.y -= v;
-    position->TopLeft.y -= v;
+  if (position) {
+    // The mark and its arrow start above the marker, then the callout's length lifts the mark.
+    if (pointer_->GetVisible()) {
+      const int32_t v = pointer_->GetVertSize();
+      position->ArrowStart.y -= v;
+      position->ArrowEnd.y -= v;
+      position->TopLeft.y -= v;
+    }
+    GetMarks()->ApplyArrowLength(*position);
   }
   TChartSeries::DrawMark(valueIndex, text, position);
 }

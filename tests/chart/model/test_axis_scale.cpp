@@ -484,6 +484,8 @@ TEST(AxisMap, LogarithmicRoundTrips)
       const int minEnd = axis.CalcPosValue(1);
       EXPECT_EQ(axis.CalcPosValue(0), minEnd);
       EXPECT_EQ(axis.CalcPosValue(-5), minEnd);
+      EXPECT_EQ(axis.CalcPosValueFloat(0), minEnd);
+      EXPECT_NEAR(axis.CalcPosValueFloat(777), axis.CalcPosValue(777), 0.5);
       EXPECT_EQ(axis.PositionToValue(horizontal != inverted ? 0 : 400), 1.0);
     }
 }

@@ -301,6 +301,14 @@ TEST(LegendTexts, ItemsOfEachStyle)
   c.legend()->SetInverted(true);
   c.chart.PaintBuffer();
   EXPECT_EQ(c.legend()->ListedTexts(1), (std::vector<std::string>{"p2", "p1", "p0"}));
+  // Last values: each series' last point.
+  c.legend()->SetInverted(false);
+  c.legend()->SetLegendStyle(lsLastValues);
+  c.chart.PaintBuffer();
+  EXPECT_EQ(c.legend()->ListedTexts(0), (std::vector<std::string>{"2", "4"}));
+  EXPECT_EQ(c.legend()->ListedTexts(1), (std::vector<std::string>{"p2", "p2"}));
+  c.legend()->SetLegendStyle(lsValues);
+  c.legend()->SetInverted(true);
   // The chart's event may change a text.
   c.chart.OnGetLegendText = [](TCustomChart*, TLegendStyle, int32_t index, std::string& text) {
     if (index == 1) text = "changed";
@@ -448,6 +456,103 @@ TEST(LegendDraw, ExtremePropertiesDrawWithoutOverflow)
   c.chart.PaintBuffer();
   l->Clicked(INT32_MAX, INT32_MIN);
   SUCCEED();
+}
+
+TEST(LegendDraw, FontSeriesColorWritesEachItemInItsSeriesColour)
+{
+  LegendChart c(2, 3);
+  c.series[0]->SetSeriesColor(clRed);
+  c.series[1]->SetSeriesColor(clBlue);
+  TChartLegend* l = c.legend();
+  l->SetFontSeriesColor(true);
+  l->GetSymbol()->SetVisible(false);
+  c.chart.PaintBuffer();
+  TBitmap* b = c.chart.BackBuffer();
+  auto count = [&](int item, TColor color) {
+    const TLegendItem& it = l->Items()->Item(item);
+    const int h = b->Canvas()->TextHeight("W");
+    int n = 0;
+    for (int y = it.Top; y < it.Top + h; ++y)
+      for (int x = it.Left; x < it.Left + it.TextWidth; ++x) n += (b->Canvas()->GetPixel(x, y) & 0xFFFFFF) == color;
+    return n;
+  };
+  EXPECT_GT(count(0, clRed), 0);
+  EXPECT_EQ(count(0, clBlue), 0);
+  EXPECT_GT(count(1, clBlue), 0);
+  EXPECT_EQ(count(1, clRed), 0);
+}
+
+TEST(LegendProperties, DefaultsAssignAndSymbolWidths)
+{
+  TChart chart(nullptr);
+  TChartLegend* l = chart.GetLegend();
+  EXPECT_EQ(l->GetAlignment(), laRight);
+  EXPECT_EQ(l->GetMaxNumRows(), 10);
+  EXPECT_EQ(l->GetTopPos(), 10);
+  EXPECT_EQ(l->GetTextStyle(), ltsLeftValue);
+  EXPECT_EQ(l->GetLegendStyle(), lsAuto);
+  EXPECT_TRUE(l->GetResizeChart());
+  EXPECT_TRUE(l->GetCurrentPage());
+  EXPECT_EQ(l->GetPositionUnits(), muPixels);
+  EXPECT_EQ(l->GetColor(), clWhite);
+  EXPECT_EQ(l->GetColorWidth(), 20);
+  EXPECT_FALSE(l->GetDividingLines()->GetVisible());
+  EXPECT_EQ(l->GetGradient()->GetDirection(), 3);
+  EXPECT_EQ(l->GetGradient()->GetStartColor(), clSilver);
+  EXPECT_EQ(l->GetGradient()->GetEndColor(), clWhite);
+  EXPECT_TRUE(l->GetTitle()->GetTransparent());
+  EXPECT_TRUE(l->GetTitle()->GetFont()->GetStyle() & fsBold);
+  EXPECT_EQ(l->GetTitle()->GetShadow()->GetSize(), 2);
+  EXPECT_EQ(l->GetTitle()->GetShadow()->GetColor(), clSilver);
+  EXPECT_EQ(l->GetSymbol()->GetWidthUnits(), lcsPercent);
+  EXPECT_TRUE(l->GetSymbol()->GetDefaultPen());
+
+  // Symbol widths: percent of the text width (rounded), pixels, hidden, squared.
+  TLegendSymbol* sym = l->GetSymbol();
+  EXPECT_EQ(sym->CalcWidth(100), 20);
+  EXPECT_EQ(sym->CalcWidth(33), 7);  // 6.6
+  sym->SetWidthUnits(lcsPixels);
+  sym->SetWidth(12);
+  EXPECT_EQ(sym->CalcWidth(500), 12);
+  sym->SetSquared(true);
+  EXPECT_EQ(sym->CalcWidth(500), std::max(0, l->LastItemHeight() - 5));
+  sym->SetVisible(false);
+  EXPECT_EQ(sym->CalcWidth(500), 0);
+
+  // Assign copies the legend's settings and the position.
+  TChart other(nullptr);
+  TChartLegend* o = other.GetLegend();
+  o->SetAlignment(laTop);
+  o->SetCheckBoxes(true);
+  o->SetMaxNumRows(3);
+  o->SetInverted(true);
+  o->SetTextStyle(ltsXAndPercent);
+  o->SetVertSpacing(4);
+  o->GetTitle()->SetCaption("T");
+  o->SetLeft(33);
+  l->Assign(o);
+  EXPECT_EQ(l->GetAlignment(), laTop);
+  EXPECT_TRUE(l->GetCheckBoxes());
+  EXPECT_EQ(l->GetMaxNumRows(), 3);
+  EXPECT_TRUE(l->GetInverted());
+  EXPECT_EQ(l->GetTextStyle(), ltsXAndPercent);
+  EXPECT_EQ(l->GetVertSpacing(), 4);
+  EXPECT_EQ(l->GetTitle()->GetCaption(), "T");
+  EXPECT_TRUE(l->GetCustomPosition());
+  EXPECT_EQ(l->GetLeft(), 33);
+  EXPECT_EQ(l->GetSymbol()->GetWidth(), 20);
+}
+
+TEST(LegendDraw, MarkupTextsAreMeasuredAsMarkup)
+{
+  LegendChart c(2, 3);
+  c.series[0]->SetTitle("<b>Bold</b>");
+  c.legend()->SetTextFormat(ttfHtml);
+  c.chart.PaintBuffer();
+  const int markupWidth = c.legend()->Items()->Item(0).TextWidth;
+  c.chart.Canvas()->AssignFont(c.legend()->GetFont());
+  EXPECT_GT(markupWidth, 0);
+  EXPECT_LT(markupWidth, c.chart.Canvas()->TextWidth("<b>Bold</b>"));
 }
 
 }  // namespace

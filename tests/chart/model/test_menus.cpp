@@ -166,7 +166,7 @@ TEST(AxisMenu, DefaultRestoresTheSavedAxisSettings)
   left->SetAutomatic(false);
   left->SetMinMax(-5, 95);
   left->SetIncrement(7);
-  SaveAxesDefaults(&c.chart);
+  c.chart.SaveAxesDefaults();
   EXPECT_FALSE(left->DefaultSettingsText.empty());
   EXPECT_FALSE(c.chart.GetBottomAxis()->DefaultSettingsText.empty());
   c.chart.PaintBuffer();
@@ -177,7 +177,11 @@ TEST(AxisMenu, DefaultRestoresTheSavedAxisSettings)
     ++axisMenuCalls;
     EXPECT_EQ(sender, &c.chart);
   };
-  c.ShiftRightClick(p);
+  // The menu takes the button's release: the right click leaves no scroll running behind it.
+  testinput::MouseDown(&c.chart, mbRight, p.x, p.y, ssShift | ssRight);
+  EXPECT_FALSE(c.chart.IsScrolling());
+  EXPECT_FALSE(c.chart.ZoomPanning()->Active);
+  testinput::MouseUp(&c.chart, mbRight, p.x, p.y, ssShift);
   EXPECT_EQ(c.captions, (std::vector<std::string>{"Options", "Default"}));
   EXPECT_EQ(c.chart.ClickedAxis, left);
   // Change the axis, then take back its saved settings.
@@ -193,7 +197,7 @@ TEST(AxisMenu, DefaultRestoresTheSavedAxisSettings)
   // A damaged saved text leaves the axis as it is.
   left->DefaultSettingsText = "1~x~";
   left->SetMinMax(1, 2);
-  AxisMenuClick(&c.chart, 1);
+  c.chart.AxisMenuClick(1);
   EXPECT_EQ(left->GetMaximum(), 2.0);
 }
 
@@ -218,9 +222,16 @@ TEST(SeriesSettingsFile, MissingFileSectionOrKeyLeavesTheSeries)
   LoadSeriesSettings(&c.chart, "vamir_ps_grid", c.series[0].get());
   EXPECT_EQ(applied, 0);
   testsupport::WriteAll(dir.file("prog.in"), "[serie_vamir_ps_grid]\r\nser_TChartSeries=a~b~c\r\n");
-  LoadSeriesSettings(&c.chart, "vamir_ps_grid", c.series[0].get());
+  c.chart.LoadSeriesSettings("vamir_ps_grid", c.series[0].get());
   EXPECT_EQ(applied, 1);
   EXPECT_EQ(seen, "a~b~c");
+  // Read as the system reads profiles: keys and sections in any case, blanks around them dropped,
+  // a quoted value unquoted, comments skipped, the first of repeated keys taken.
+  testsupport::WriteAll(dir.file("prog.in"),
+                        "; comment\r\n[SERIE_Vamir_PS_Grid]\r\n  SER_tchartseries =  \"d~e\"  \r\nser_TChartSeries=x\r\n");
+  LoadSeriesSettings(&c.chart, "vamir_ps_grid", c.series[0].get());
+  EXPECT_EQ(applied, 2);
+  EXPECT_EQ(seen, "d~e");
   SetSeriesSettingsFileName("");
   EXPECT_NE(SeriesSettingsFileName().find(".in"), std::string::npos);
   ChartEditorServices().SeriesFormatFromText = saved;

@@ -105,6 +105,19 @@ TEST(ImageTool, PictureOverTheSeriesExtremes)
   EXPECT_EQ(f.At(cx, r.Top + 3), clBlue);
   EXPECT_EQ(f.At(cx, r.Bottom - 3), clRed);
 
+  // Zoomed in so that the picture reaches far beyond the chart: the visible part is the right one.
+  f.chart.GetLeftAxis()->SetMinMax(75, 100);
+  f.Paint();
+  const TRect zr = f.chart.ChartRect;
+  for (int y = zr.Top + 3; y < zr.Bottom - 3; y += 20) EXPECT_EQ(f.At(cx, y), clBlue) << y;
+  f.chart.GetLeftAxis()->SetMinMax(0, 25);
+  f.Paint();
+  for (int y = zr.Top + 3; y < zr.Bottom - 3; y += 20) EXPECT_EQ(f.At(cx, y), clRed) << y;
+  f.chart.GetLeftAxis()->SetMinMax(40, 60);
+  f.Paint();
+  EXPECT_EQ(f.At(cx, zr.Top + 3), clBlue);
+  EXPECT_EQ(f.At(cx, zr.Bottom - 3), clRed);
+
   // Without its series the tool draws nothing and answers 0.
   bounds.SetParentChart(nullptr);
   tool->SetSeries(nullptr);

@@ -92,6 +92,68 @@ TEST(PointSeriesChart, PixelsLandWhereTheScalePutsThem)
   EXPECT_GT(f.CountIn(Rect(x1 - 12, y1 - 30, x1 + 12, y1 - 4), chartfixture::kMarksColor), 20);
 }
 
+TEST(PointSeriesChart, MarksStandAboveTheMarkerLiftedByTheArrowLengthWithSymbol)
+{
+  PointChart f;
+  f.Render();
+  const int x = f.series->CalcXPos(2), y = f.series->CalcYPos(2);
+  const TSeriesMarkPosition* p0 = f.series->GetMarks()->Positions().Position(2);
+  ASSERT_NE(p0, nullptr);
+  const int bottom0 = p0->TopLeft.y + p0->Height;
+  // The box ends just above the marker (half size 4).
+  EXPECT_EQ(bottom0, y - 4 + 1);
+  EXPECT_EQ(p0->ArrowStart.y, y - 4);
+
+  TSeriesMarks* marks = f.series->GetMarks();
+  marks->SetArrowLength(12);
+  marks->GetArrow()->SetColor(clBlack);
+  marks->GetSymbol()->SetVisible(true);
+  f.Render();
+  const TSeriesMarkPosition* p1 = marks->Positions().Position(2);
+  EXPECT_EQ(p1->TopLeft.y + p1->Height, bottom0 - 12);
+  EXPECT_EQ(p1->ArrowStart.y, y - 4);
+  EXPECT_EQ(p1->ArrowEnd.y, y - 4 - 12);
+  // The arrow joins marker and mark; the symbol shows the point's colour inside the box.
+  EXPECT_EQ(f.At(x, y - 10), clBlack);
+  int redInBox = 0;
+  for (int yy = p1->TopLeft.y; yy < p1->TopLeft.y + p1->Height; ++yy)
+    for (int xx = p1->TopLeft.x; xx < p1->TopLeft.x + p1->Width; ++xx) redInBox += f.At(xx, yy) == clRed;
+  EXPECT_GT(redInBox, 9);
+}
+
+TEST(PointSeriesChart, SolidArrowHeadAndTurnedMarks)
+{
+  PointChart f;
+  TSeriesMarks* marks = f.series->GetMarks();
+  marks->SetArrowLength(24);
+  marks->GetArrow()->SetColor(clBlack);
+  marks->GetCallout()->SetArrowHead(ahSolid);
+  marks->GetCallout()->SetArrowHeadSize(10);
+  f.Render();
+  const int x = f.series->CalcXPos(2), y = f.series->CalcYPos(2);
+  const TSeriesMarkPosition* p = marks->Positions().Position(2);
+  ASSERT_NE(p, nullptr);
+  EXPECT_EQ(p->ArrowEnd.y, y - 4 - 24);
+  // A filled arrow from the marker up to the mark: the head near the mark is wider than the shaft.
+  auto blackRun = [&](int yy) {
+    int n = 0;
+    for (int xx = x - 8; xx <= x + 8; ++xx) n += f.At(xx, yy) == clBlack;
+    return n;
+  };
+  EXPECT_GE(blackRun(y - 10), 1);
+  int head = 0;
+  for (int yy = p->ArrowEnd.y; yy <= p->ArrowEnd.y + 10; ++yy) head = std::max(head, blackRun(yy));
+  EXPECT_GT(head, blackRun(y - 10));
+  EXPECT_EQ(blackRun(y + 8), 0);
+
+  // Marks turned by 90 degrees still draw their boxes at the point.
+  PointChart t;
+  t.series->GetMarks()->SetAngle(90);
+  t.Render();
+  const int tx = t.series->CalcXPos(2), ty = t.series->CalcYPos(2);
+  EXPECT_GT(t.CountIn(Rect(tx - 30, ty - 40, tx + 30, ty), chartfixture::kMarksColor), 20);
+}
+
 TEST(PointSeriesChart, RubberBandZoomAndUndoRestoreExactRanges)
 {
   PointChart f;
