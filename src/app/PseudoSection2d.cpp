@@ -118,7 +118,7 @@ void TPseudoSection2d::CreateParts()
   m->GetPen()->SetVisible(false);
   m->SetArrowLength(0);
   GridPointSeries->SaveDefaults();
-  LoadSeriesSettings(this, "vamir_ps_grid", GridPointSeries);
+  ::LoadSeriesSettings(this, "vamir_ps_grid", GridPointSeries);
 
   // 4. Stations.
   StationSeries = new TPointSeries(this);
@@ -135,7 +135,7 @@ void TPseudoSection2d::CreateParts()
   StationSeries->XAutoExcluded = true;
   StationSeries->YAutoExcluded = true;
   StationSeries->SaveDefaults();
-  LoadSeriesSettings(this, "vamir_ps_st", StationSeries);
+  ::LoadSeriesSettings(this, "vamir_ps_st", StationSeries);
 
   // 5. Marks.
   MarkSeries = new TPointSeries(this);
@@ -218,7 +218,7 @@ void TPseudoSection2d::CreateParts()
   LegendScrollBar->SetActive(true);
 
   // 10.
-  SaveAxesDefaults(this);
+  ::SaveAxesDefaults(this);
   contour_->GridMode = false;
   contour_->TriangleCount = 0;
   contour_->NextNode = 1;

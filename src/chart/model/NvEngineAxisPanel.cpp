@@ -440,7 +440,7 @@ double TCustomAxisPanel::InternalMinMax(TChartAxis* axis, bool isMin, bool isX)
   const std::vector<TChartSeries*>& series = seriesList_->Items();
   if (axis->IsDepthAxis) {
     if (CountActiveSeries() == 0) return 0;
-    if (axis->GetLabelStyle() != talValue) return isMin ? -0.5 : MaxZOrder + 0.5;
+    if (axis->CalcLabelStyle() != talValue) return isMin ? -0.5 : MaxZOrder + 0.5;
     bool first = true;
     double result = 0;
     for (TChartSeries* s : series) {

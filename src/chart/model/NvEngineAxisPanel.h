@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "chart/canvas/NuvProcs.h"
+#include "chart/model/NvEngineAxis.h"
 #include "chart/model/NvEngineSeries.h"
 #include "chart/model/NvEngineTypes.h"
 

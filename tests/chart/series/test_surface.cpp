@@ -101,3 +101,18 @@ TEST(SurfaceSeries, NullsAndValuesThatAreNotNumbersLeaveTheirCellsOut)
   EXPECT_GE(s.Clicked(0, 0), -1);
   s.SetParentChart(nullptr);
 }
+
+// The depth axis in its automatic label style spans the surface's Z values, as with values set.
+TEST(SurfaceSeries, AutomaticDepthAxisTakesTheZRange)
+{
+  TChart chart(nullptr);
+  TSurfaceSeries s(nullptr);
+  for (int z = 10; z <= 30; z += 10)
+    for (int x = 0; x < 3; ++x) s.AddXYZ(x, x + z, z);
+  s.SetParentChart(&chart);
+  TChartAxis* depth = chart.GetDepthAxis();
+  ASSERT_EQ(depth->CalcLabelStyle(), talValue);
+  EXPECT_EQ(chart.MinXValue(depth), 10);
+  EXPECT_EQ(chart.MaxXValue(depth), 30);
+  s.SetParentChart(nullptr);
+}
