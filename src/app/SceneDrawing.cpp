@@ -199,6 +199,9 @@ void DrawScene3D(TProjectState& state, TGLCanvas& canvas, ISceneAxes& axes, ISce
       // A section without a picture has nothing to show.
       if (!active.Picture) continue;
       if (!active.Texture) active.Texture = MakeSceneTexture(active.Picture.get());
+      // The picture shows in its own colours, not tinted by what the chart left in the brush.
+      canvas.Brush()->SetStyle(bsSolid);
+      canvas.Brush()->SetColor(clWhite);
       SetSolidPen(canvas, clBlack);
     }
     outline.resize(geo.Outline.size());
@@ -232,6 +235,8 @@ void DrawScene3D(TProjectState& state, TGLCanvas& canvas, ISceneAxes& axes, ISce
     std::vector<TPoint3DFloat> points(state.PlanePolygon.size());
     for (size_t k = 0; k < points.size(); ++k) points[k] = GLPoint(axes, state.PlanePolygon[k]);
     if (std::all_of(points.begin(), points.end(), Finite)) {
+      canvas.Brush()->SetStyle(bsSolid);
+      canvas.Brush()->SetColor(clWhite);
       std::vector<TFloatPoint> tex(state.PlaneTexCoords.size());
       for (size_t k = 0; k < tex.size(); ++k) tex[k] = {state.PlaneTexCoords[k].x, state.PlaneTexCoords[k].y};
       const bool flipped = Flipped(canvas, points);

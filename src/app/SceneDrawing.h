@@ -5,6 +5,7 @@
 // outline).
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/Project.h"
 #include "app/PseudoSection2dContour.h"
@@ -66,6 +67,10 @@ void BuildSectionPictures(TProjectState& state, ISceneSection& section);
 // contoured by the section chart; the sheet's outline from the triangulation's outer boundary.
 // Does nothing unless shown, in texture mode, with entries.
 void BuildPlaneSlice(TProjectState& state, ISceneSection& section);
+
+// The outer boundary of the section chart's triangulation as a closed chain of node numbers (the
+// start node repeated last); empty when the boundary does not close.
+std::vector<int32_t> TraceSliceBoundary(const TPseudoSectionContour& contour);
 
 // Axis ranges giving every axis the same units per pixel (the left axis ScaleRatio times more).
 // An axis without length in pixels leaves every range alone; a zero range gets the common

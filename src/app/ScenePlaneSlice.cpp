@@ -40,10 +40,11 @@ std::vector<CutPoint> CutPoints(const TProjectState& state, int mode, double lev
   return cuts;
 }
 
-// The outer boundary of the triangulation as a closed chain of node numbers (the start repeated
-// last), empty when there is no boundary. The trace ends when it cannot go on or has taken more
-// steps than there are boundary edges (a broken or doubly used boundary).
-std::vector<int32_t> TraceBoundary(const TPseudoSectionContour& c)
+}  // namespace
+
+// The trace ends when it cannot go on or has taken more steps than there are boundary edges (a
+// broken or doubly used boundary).
+std::vector<int32_t> TraceSliceBoundary(const TPseudoSectionContour& c)
 {
   struct Edge {
     int32_t a, b;
@@ -83,6 +84,8 @@ std::vector<int32_t> TraceBoundary(const TPseudoSectionContour& c)
   }
   return {};
 }
+
+namespace {
 
 void ClearSlice(TProjectState& state)
 {
@@ -143,7 +146,7 @@ void BuildPlaneSlice(TProjectState& state, ISceneSection& section)
   auto picture = std::make_shared<TMetafile>();
   if (c.SectionPicture()) picture->Assign(c.SectionPicture());
 
-  const std::vector<int32_t> chain = TraceBoundary(c);
+  const std::vector<int32_t> chain = TraceSliceBoundary(c);
   if (chain.size() < 4) {
     ClearSlice(state);
     return;
