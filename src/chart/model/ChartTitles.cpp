@@ -1,0 +1,223 @@
+#include "chart/model/ChartTitles.h"
+
+#include <algorithm>
+
+#include "chart/model/NvEngineAxis.h"
+#include "chart/model/Chart.h"
+
+// ---- Shape with a custom position ----
+TNuvCustomShapePosition::TNuvCustomShapePosition(TCustomNuvPanel* chart) : TNuvCustomShape(chart) {}
+
+void TNuvCustomShapePosition::Assign(const TPersistent* source)
+{
+  if (auto* s = dynamic_cast<const TNuvCustomShapePosition*>(source)) {
+    customPosition_ = s->customPosition_;
+    if (customPosition_) {
+      const int32_t w = ShapeBounds.Right - ShapeBounds.Left, h = ShapeBounds.Bottom - ShapeBounds.Top;
+      ShapeBounds.Left = s->ShapeBounds.Left;
+      ShapeBounds.Top = s->ShapeBounds.Top;
+      ShapeBounds.Right = ShapeBounds.Left + w;
+      ShapeBounds.Bottom = ShapeBounds.Top + h;
+    }
+  }
+  TNuvCustomShape::Assign(source);
+}
+
+void TNuvCustomShapePosition::SetCustomPosition(bool v)
+{
+  if (GetParentChart()) GetParentChart()->SetBooleanProperty(customPosition_, v);
+  else customPosition_ = v;
+}
+
+void TNuvCustomShapePosition::SetLeft(int32_t v)
+{
+  customPosition_ = true;
+  const int32_t w = ShapeBounds.Right - ShapeBounds.Left;
+  ShapeBounds.Left = v;
+  ShapeBounds.Right = v + w;
+  Repaint();
+}
+
+void TNuvCustomShapePosition::SetTop(int32_t v)
+{
+  customPosition_ = true;
+  const int32_t h = ShapeBounds.Bottom - ShapeBounds.Top;
+  ShapeBounds.Top = v;
+  ShapeBounds.Bottom = v + h;
+  Repaint();
+}
+
+// ---- Layout ----
+TTitleLayout CalcTitleLayout(const TTitleMetrics& m, const TRect& chartRect, const TRect& startBounds, bool isTop,
+                             bool customPosition, bool adjustFrame, TAlignment alignment, bool customChartRect,
+                             bool transparent)
+{
+  TTitleLayout out;
+  const int32_t f = m.frameWidth;
+  const int32_t textHeight = m.lineCount * m.lineHeight;
+  TRect r = customPosition ? startBounds : chartRect;
+  if (!customPosition && isTop) r.Top += f;
+  if (!isTop && !customPosition) r.Top = r.Bottom - textHeight;
+  else r.Bottom = r.Top + textHeight;
+  if (!customPosition) {
+    r.Left -= f;
+    r.Top -= f;
+    r.Right += f;
+    r.Bottom += f;
+  }
+  if (adjustFrame) {
+    const int32_t t = m.widestLine + m.charWidth + f;
+    switch (alignment) {
+      case taLeftJustify: r.Right = r.Left + t; break;
+      case taRightJustify: r.Left = r.Right - t; break;
+      case taCenter: {
+        if (customPosition) r.Right = r.Left + t;
+        const int32_t middle = (r.Left + r.Right) / 2;
+        r.Left = middle - t / 2;
+        r.Right = middle + t / 2;
+        break;
+      }
+    }
+  }
+  out.bounds = r;
+  if (!customPosition && !customChartRect) {
+    int32_t gap = 5 + f;
+    if (!transparent) gap += m.shadowVertSize;
+    out.movesChartRect = true;
+    if (isTop) out.newChartTop = r.Bottom + gap;
+    else out.newChartBottom = r.Bottom - gap - textHeight;
+  }
+  return out;
+}
+
+// ---- Titles ----
+TChartTitle::TChartTitle(TCustomChart* chart) : TChartTitle(chart, true) {}
+
+TChartTitle::TChartTitle(TCustomChart* chart, bool top)
+    : TNuvCustomShapePosition(chart), chart_(chart), top_(top)
+{
+  SetDefaultTransparent(true);
+  GetFont()->SetColor(clBlue);
+  GetFont()->SetDefaultColor(clBlue);
+}
+
+TChartTitle::~TChartTitle() = default;
+
+void TChartTitle::Assign(const TPersistent* source)
+{
+  if (auto* s = dynamic_cast<const TChartTitle*>(source)) {
+    adjustFrame_ = s->adjustFrame_;
+    alignment_ = s->alignment_;
+    text_ = s->text_;
+  }
+  TNuvCustomShapePosition::Assign(source);
+}
+
+void TChartTitle::SetAdjustFrame(bool v)
+{
+  if (Store(adjustFrame_, v)) Repaint();
+}
+
+void TChartTitle::SetAlignment(TAlignment v)
+{
+  if (Store(alignment_, v)) Repaint();
+}
+
+void TChartTitle::SetText(const std::vector<std::string>& lines)
+{
+  text_ = lines;
+  Repaint();
+}
+
+std::string TChartTitle::GetCaption() const
+{
+  std::string s;
+  for (size_t i = 0; i < text_.size(); ++i) {
+    if (i > 0) s += "\r\n";
+    s += text_[i];
+  }
+  return s;
+}
+
+void TChartTitle::SetCaption(const std::string& text)
+{
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find_first_of("\r\n", start);
+    if (end == std::string::npos) end = text.size();
+    lines.push_back(text.substr(start, end - start));
+    if (end < text.size() && text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ++end;
+    start = end + 1;
+  }
+  SetText(lines);
+}
+
+bool TChartTitle::Clicked(int32_t x, int32_t y) const
+{
+  return GetVisible() && x >= ShapeBounds.Left && x <= ShapeBounds.Right && y >= ShapeBounds.Top &&
+         y <= ShapeBounds.Bottom;
+}
+
+void TChartTitle::DrawTitle()
+{
+  TCustomNuvPanel* chart = GetParentChart();
+  if (!chart || !GetVisible() || text_.empty()) return;
+  TCanvas3D* c = chart->Canvas();
+
+  TTitleMetrics m;
+  TChartPen* frame = GetPen();
+  if (frame->GetVisible() && frame->GetColor() != clDefault) m.frameWidth = frame->GetWidth();
+  if (GetBevel() != bvNone) m.frameWidth = GetBevelWidth();
+  c->AssignFont(GetFont());
+  m.lineHeight = c->FontHeight();
+  m.charWidth = c->TextWidth("W");
+  m.lineCount = static_cast<int32_t>(text_.size());
+  for (const std::string& line : text_) m.widestLine = std::max(m.widestLine, c->TextWidth(line));
+  m.shadowVertSize = GetShadow()->GetVertSize();
+
+  const TTitleLayout layout =
+      CalcTitleLayout(m, chart->ChartRect, ShapeBounds, top_, GetCustomPosition(), adjustFrame_, alignment_,
+                      chart->CustomChartRect, GetTransparent());
+  ShapeBounds = layout.bounds;
+  Draw();
+
+  // Text.
+  c->AssignFont(GetFont());
+  c->SetBackMode(cbmTransparent);
+  const int32_t textTop = ShapeBounds.Top + (GetCustomPosition() ? 0 : m.frameWidth);
+  if (GetTextFormat() == ttfHtml) {
+    c->TextOutFormatted(ShapeBounds.Left + m.charWidth / 2, textTop, GetCaption(), true);
+  } else {
+    for (size_t i = 0; i < text_.size(); ++i) {
+      const int32_t y = textTop + static_cast<int32_t>(i) * m.lineHeight;
+      const int32_t w = c->TextWidth(text_[i]);
+      int32_t x = 0;
+      switch (alignment_) {
+        case taLeftJustify: x = ShapeBounds.Left + m.charWidth / 2; break;
+        case taRightJustify: x = ShapeBounds.Right - w - m.charWidth / 2; break;
+        case taCenter: x = (ShapeBounds.Left + ShapeBounds.Right) / 2 - w / 2; break;
+      }
+      c->TextOut(x, y, text_[i]);
+    }
+  }
+
+  if (layout.movesChartRect) {
+    TRect r = chart->ChartRect;
+    if (top_) r.Top = layout.newChartTop;
+    else r.Bottom = layout.newChartBottom;
+    chart->ChartRect = r;
+    chart->ChartWidth = r.Right - r.Left;
+    chart->ChartHeight = r.Bottom - r.Top;
+    chart->ChartXCenter = static_cast<int32_t>((static_cast<int64_t>(r.Left) + r.Right) / 2);
+    chart->ChartYCenter = static_cast<int32_t>((static_cast<int64_t>(r.Top) + r.Bottom) / 2);
+  }
+}
+
+TChartFootTitle::TChartFootTitle(TCustomChart* chart) : TChartTitle(chart, false)
+{
+  GetFont()->SetColor(clRed);
+  GetFont()->SetDefaultColor(clRed);
+  GetFont()->SetStyle(static_cast<TFontStyles>(fsItalic));
+  GetFont()->SetDefaultStyle(static_cast<TFontStyles>(fsItalic));
+}

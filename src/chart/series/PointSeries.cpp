@@ -1,0 +1,92 @@
+#include "chart/series/PointSeries.h"
+
+#include <algorithm>
+
+#include "chart/model/NvEngineAxis.h"
+#include "chart/model/NvEngineAxisPanel.h"
+
+TPointSeries::TPointSeries(TComponent* owner) : TChartSeries(owner)
+{
+  pointer_ = std::make_unique<TSeriesPointer>(this);
+  pointer_->SetVisible(true);
+  GetMarks()->GetCallout()->SetLength(0);
+}
+
+TPointSeries::~TPointSeries() = default;
+
+void TPointSeries::Assign(const TPersistent* source)
+{
+  if (auto* s = dynamic_cast<const TPointSeries*>(source)) pointer_->Assign(s->pointer_.get());
+  TChartSeries::Assign(source);
+}
+
+void TPointSeries::SetParentChart(TCustomAxisPanel* value)
+{
+  TChartSeries::SetParentChart(value);
+  if (pointer_) pointer_->SetParentChart(value);
+}
+
+void TPointSeries::DrawValue(int32_t valueIndex)
+{
+  TCustomAxisPanel* chart = GetParentChart();
+  if (!chart || !pointer_->GetVisible()) return;
+  const TColor color = ValueColor(valueIndex);
+  if (color == clNone) return;
+  pointer_->PrepareCanvas(chart->Canvas(), color);
+  pointer_->Draw(CalcXPos(valueIndex), CalcYPos(valueIndex), color, pointer_->GetStyle());
+}
+
+int32_t TPointSeries::Clicked(int32_t x, int32_t y)
+{
+  TCustomAxisPanel* chart = GetParentChart();
+  if (!chart || !pointer_->GetVisible()) return -1;
+  // Under a 3-D view the click is taken back to the series' plane first.
+  int32_t px = x, py = y;
+  if (chart->GetView3D()) chart->Canvas()->Calculate2DPosition(px, py, StartZ);
+  const int32_t h = pointer_->GetHorizSize(), v = pointer_->GetVertSize();
+  for (int32_t i = Count() - 1; i >= 0; --i) {
+    if (ValueColor(i) == clNone) continue;
+    const TRect box = PointerBox(CalcXPos(i), CalcYPos(i), h, v, pointer_->GetAboveOnly());
+    if (px >= box.Left && px <= box.Right && py >= box.Top && py <= box.Bottom) return i;
+  }
+  return -1;
+}
+
+void TPointSeries::CalcHorizMargins(int32_t& leftMargin, int32_t& rightMargin)
+{
+  TChartSeries::CalcHorizMargins(leftMargin, rightMargin);
+  pointer_->CalcHorizMargins(leftMargin, rightMargin);
+}
+
+void TPointSeries::CalcVerticalMargins(int32_t& topMargin, int32_t& bottomMargin)
+{
+  TChartSeries::CalcVerticalMargins(topMargin, bottomMargin);
+  pointer_->CalcVerticalMargins(topMargin, bottomMargin);
+}
+
+void TPointSeries::DrawLegendShape(int32_t valueIndex, const TRect& rect)
+{
+  TCustomAxisPanel* chart = GetParentChart();
+  if (!chart || !pointer_->GetVisible()) {
+    TChartSeries::DrawLegendShape(valueIndex, rect);
+    return;
+  }
+  const TColor color = valueIndex == -1 ? GetSeriesColor() : ValueColor(valueIndex);
+  const int32_t cx = (rect.Left + rect.Right) / 2, cy = (rect.Top + rect.Bottom) / 2;
+  const int32_t h = std::max(1, std::min(pointer_->GetHorizSize(), (rect.Right - rect.Left) / 2));
+  const int32_t v = std::max(1, std::min(pointer_->GetVertSize(), (rect.Bottom - rect.Top) / 2));
+  pointer_->PrepareCanvas(chart->Canvas(), color);
+  pointer_->DrawPointer(chart->Canvas(), false, cx, cy, h, v, color, pointer_->GetStyle());
+}
+
+void TPointSeries::DrawMark(int32_t valueIndex, const std::string& text, TSeriesMarkPosition* position)
+{
+  // The mark stands above the marker.
+  if (position && pointer_->GetVisible()) {
+    const int32_t v = pointer_->GetVertSize();
+    position->ArrowStart.y -= v;
+    position->ArrowEnd.y -= v;
+    position->TopLeft.y -= v;
+  }
+  TChartSeries::DrawMark(valueIndex, text, position);
+}

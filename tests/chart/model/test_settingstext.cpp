@@ -1,0 +1,357 @@
+// Settings texts of brush, gradient, pen, shadow, font and axis: the written forms, round trips,
+// names that need the escape, and refusal of damaged texts with nothing applied.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+
+#include "chart/model/SettingsText.h"
+#include "platform/Types.h"
+
+namespace {
+
+std::string Text(const TChartPen& p) { std::string t; PenToText(p, t); return t; }
+std::string Text(const TChartBrush& b) { std::string t; BrushToText(b, t); return t; }
+std::string Text(const TNuvFont& f) { std::string t; FontToText(f, t); return t; }
+std::string Text(const TNuvShadow& s) { std::string t; ShadowToText(s, t); return t; }
+std::string Text(const TCustomNuvGradient& g) { std::string t; GradientToText(g, t); return t; }
+
+int Count(const std::string& s, char c) { return static_cast<int>(std::count(s.begin(), s.end(), c)); }
+
+}  // namespace
+
+TEST(SettingsTextSplit, WordsAndNumbers)
+{
+  std::vector<std::string> w;
+  SplitAtBlanks("  a \t b   c  ", 1, w);
+  EXPECT_EQ(w, (std::vector<std::string>{"b", "c"}));
+  std::string r;
+  ReplaceCharWithBlank("1~~3", '~', r);
+  SplitAtBlanks(r, 0, w);
+  EXPECT_EQ(w, (std::vector<std::string>{"1", "3"}));
+
+  std::vector<int32_t> v;
+  SplitToIntegers("12 x 3,6", 0, v);
+  EXPECT_EQ(v, (std::vector<int32_t>{12, 4}));
+  // Every word counts towards Skip; numbers outside the 32-bit range are left out.
+  SplitToIntegers("x 1 2 99999999999 -2,5", 2, v);
+  EXPECT_EQ(v, (std::vector<int32_t>{2, -3}));
+}
+
+TEST(SettingsTextFields, NumbersAndNames)
+{
+  double d;
+  EXPECT_TRUE(TryReadSettingsFloat("0,5", d));
+  EXPECT_EQ(d, 0.5);
+  EXPECT_TRUE(TryReadSettingsFloat("-1.25e3", d));
+  EXPECT_EQ(d, -1250);
+  for (const char* bad : {"", "x", "1e", ".", "nan", "inf", "1e309", "1,5,5", "1.5.5", "0x10"})
+    EXPECT_FALSE(TryReadSettingsFloat(bad, d)) << bad;
+  int32_t i;
+  EXPECT_TRUE(TryReadSettingsInt("-2147483648", i));
+  EXPECT_EQ(i, INT32_MIN);
+  EXPECT_FALSE(TryReadSettingsInt("2147483648", i));
+  EXPECT_FALSE(TryReadSettingsInt("1.5", i));
+
+  // Shortest exact text, "." whatever the locale.
+  for (double x : {0.1, 1.0 / 3, -1e-300, 123456789.0, 6.02214076e23, 0.5}) {
+    EXPECT_EQ(SettingsFloatToText(x).find(','), std::string::npos);
+    ASSERT_TRUE(TryReadSettingsFloat(SettingsFloatToText(x), d));
+    EXPECT_EQ(d, x);
+  }
+
+  EXPECT_EQ(EncodeSettingsName("Courier New"), "Courier*New");
+  for (std::string name : {"a*b", "50% grey", "tab\there", "x~y#z$w^v&u@t", "line\r\nbreak", "%41", "%", "", "\x7f"}) {
+    const std::string e = EncodeSettingsName(name);
+    for (char c : std::string(" \t~#$^&@\r\n")) EXPECT_EQ(e.find(c), std::string::npos) << name;
+    EXPECT_EQ(DecodeSettingsName(e), name);
+  }
+  // Older texts: "%" that starts no escape reads as itself.
+  EXPECT_EQ(DecodeSettingsName("100%*sure%4"), "100% sure%4");
+}
+
+TEST(SettingsTextAttributes, WrittenForms)
+{
+  TChartPen pen;
+  pen.SetColor(0);
+  pen.SetEndStyle(esRound);
+  pen.SetStyle(psSolid);
+  pen.SetMode(pmCopy);
+  pen.SetWidth(1);
+  EXPECT_EQ(Text(pen), "0&0&0&1&0&4&1");
+
+  TChartBrush brush;
+  brush.SetColor(clDefault);
+  brush.SetStyle(bsClear);
+  EXPECT_EQ(Text(brush), "536870912#1");
+
+  TNuvShadow shadow;
+  shadow.SetHorizSize(3);
+  shadow.SetVertSize(5);
+  const std::string st = Text(shadow);
+  EXPECT_EQ(st.substr(0, 2), "5@");
+  auto back = TextToShadow(st);
+  EXPECT_EQ(back->GetHorizSize(), 3);
+  EXPECT_EQ(back->GetVertSize(), 5);
+
+  TNuvFont font;
+  font.SetStyle(fsBold | fsUnderline);
+  font.SetName("Courier New");
+  const std::string ft = Text(font);
+  std::vector<std::string> w;
+  std::string r;
+  ReplaceCharWithBlank(ft, '^', r);
+  SplitAtBlanks(r, 0, w);
+  ASSERT_EQ(w.size(), 11u);
+  EXPECT_EQ(w[9], "1010");
+  EXPECT_EQ(w[10], "Courier*New");
+  EXPECT_EQ(w[6], "0");
+  EXPECT_EQ(TextToFont(ft)->GetName(), "Courier New");
+
+  // A system colour is a negative number.
+  pen.SetColor(clBtnFace);
+  EXPECT_EQ(Text(pen).substr(0, 12), "-16777201&0&");
+}
+
+TEST(SettingsTextAttributes, RoundTrips)
+{
+  std::mt19937 rng(7);
+  auto pick = [&](int lo, int hi) { return lo + static_cast<int>(rng() % static_cast<unsigned>(hi - lo + 1)); };
+  for (int k = 0; k < 200; ++k) {
+    TChartPen pen;
+    pen.SetColor(static_cast<TColor>(rng()));
+    pen.SetSmallDots(pick(0, 1));
+    pen.SetEndStyle(static_cast<TPenEndStyle>(pick(0, 2)));
+    pen.SetVisible(pick(0, 1));
+    pen.SetStyle(static_cast<TPenStyle>(pick(0, 8)));
+    pen.SetMode(static_cast<TPenMode>(pick(0, 15)));
+    pen.SetWidth(pick(0, 40));
+    EXPECT_EQ(Text(*TextToPen(Text(pen))), Text(pen));
+
+    TChartBrush brush;
+    brush.SetColor(static_cast<TColor>(rng()));
+    brush.SetStyleValue(pick(0, 19));
+    EXPECT_EQ(Text(*TextToBrush(Text(brush))), Text(brush));
+
+    TNuvGradient g;
+    g.SetBalance(pick(0, 100));
+    g.SetDirection(static_cast<TGradientDirection>(pick(0, 9)));
+    g.SetRadialX(pick(-500, 500));
+    g.SetRadialY(pick(-500, 500));
+    if (pick(0, 1)) g.SetMidColor(static_cast<TColor>(pick(0, 0xFFFFFF)));
+    g.SetEndColor(static_cast<TColor>(rng()));
+    g.SetStartColor(static_cast<TColor>(rng()));
+    g.SetVisible(pick(0, 1));
+    EXPECT_EQ(Text(*TextToGradient(Text(g))), Text(g));
+
+    TNuvShadow sh;
+    sh.SetColor(static_cast<TColor>(rng()));
+    sh.SetHorizSize(pick(-20, 20));
+    sh.SetVertSize(pick(-20, 20));
+    sh.SetTransparency(pick(0, 100));
+    EXPECT_EQ(Text(*TextToShadow(Text(sh))), Text(sh));
+
+    TNuvFont f;
+    f.SetCharset(static_cast<uint8_t>(pick(0, 255)));
+    f.SetColor(static_cast<TColor>(rng()));
+    f.SetSize(pick(1, 72));
+    f.SetInterCharSize(pick(-5, 5));
+    f.SetPitch(static_cast<TFontPitch>(pick(0, 2)));
+    f.SetStyle(static_cast<TFontStyles>(pick(0, 15)));
+    const char* names[] = {"Arial", "Times New Roman", "a*b", "x~y^z", "", "  lead", "50%"};
+    f.SetName(names[pick(0, 6)]);
+    if (pick(0, 1)) f.GetGradient()->SetVisible(true);
+    const std::string t = Text(f);
+    auto f2 = TextToFont(t);
+    EXPECT_EQ(f2->GetName(), f.GetName());
+    EXPECT_EQ(f2->GetStyle(), f.GetStyle());
+    EXPECT_EQ(Text(*f2), t);
+  }
+}
+
+TEST(SettingsTextAttributes, FontWithoutGradientStaysWithout)
+{
+  TNuvFont f;
+  auto f2 = TextToFont(Text(f));
+  EXPECT_FALSE(f2->HasGradient());
+  TNuvFont g;
+  g.GetGradient()->SetStartColor(clRed);
+  EXPECT_TRUE(TextToFont(Text(g))->HasGradient());
+}
+
+TEST(SettingsTextAttributes, DamagedTextsAreRefusedWithNothingApplied)
+{
+  // Short, surplus, non-numeric, out of range, huge.
+  for (const char* t : {"", "0&0&0&1&0&4", "0&0&0&1&0&4&1&1", "0&0&0&1&x&4&1", "0&0&0&2&0&4&1", "0&0&3&1&0&4&1",
+                        "0&0&0&1&9&4&1", "0&0&0&1&0&16&1", "0&0&0&1&0&4&-1", "0&0&0&1&0&4&99999999999",
+                        "0&0&0&1&0&4&1e308", "0&0&0&1&0&4&1.5", "4294967296&0&0&1&0&4&1"}) {
+    TPenSettings s;
+    s.Width = 77;
+    EXPECT_FALSE(ParsePenText(t, s)) << t;
+    EXPECT_EQ(s.Width, 77);
+    EXPECT_THROW(TextToPen(t), EConvertError) << t;
+  }
+  for (const char* t : {"5", "5#", "5#1#1", "5#20", "5#-1", "x#1"}) EXPECT_THROW(TextToBrush(t), EConvertError) << t;
+  for (const char* t : {"5@0@5@0", "5@0@5@101@5", "5@0@5@0@5@0", "5@0@999999@0@5"})
+    EXPECT_THROW(TextToShadow(t), EConvertError) << t;
+  for (const char* t : {"50$0$0$0$0$0$0", "101$0$0$0$0$0$0$0", "50$10$0$0$0$0$0$0", "50$0$0$0$0$0$0$2"})
+    EXPECT_THROW(TextToGradient(t), EConvertError) << t;
+
+  TNuvFont f;
+  f.SetName("Courier New");
+  const std::string good = Text(f);
+  for (std::string t : {good.substr(0, good.rfind('^')) + "^", good.substr(0, good.find("0000")) + "0201^Arial",
+                        good.substr(0, good.find("0000")) + "000^Arial", std::string("300") + good.substr(1),
+                        good + "^extra"}) {
+    TFontSettings s;
+    s.Name = "keep";
+    if (t == good.substr(0, good.rfind('^')) + "^") {
+      EXPECT_TRUE(ParseFontText(t, s));  // an empty name
+      EXPECT_EQ(s.Name, "");
+      continue;
+    }
+    EXPECT_FALSE(ParseFontText(t, s)) << t;
+    EXPECT_EQ(s.Name, "keep");
+  }
+  // A gradient field that is damaged refuses the font.
+  std::string g = good;
+  g.replace(g.find('$'), 1, "$x");
+  EXPECT_THROW(TextToFont(g), EConvertError);
+}
+
+TEST(SettingsTextAxis, FieldsRoundTrip)
+{
+  TAxisSettings a;
+  a.Axis.Width = 2;
+  a.Grid.Style = psDot;
+  a.Horizontal = true;
+  a.LabelsFont.Name = "Times New Roman";
+  a.TitleFont.Style = fsItalic;
+  a.Increment = 0.25;
+  a.Minimum = -1.0 / 3;
+  a.Maximum = 1e12;
+  a.LogarithmicBase = 2.718281828459045;
+  a.SymmetricMinStep = 1e-7;
+  a.ForcedMinimum = -5;
+  a.TitleCaption = "Depth (m) ~ 50%";
+  const std::string t = AxisSettingsToText(a);
+  EXPECT_EQ(Count(t, '~'), 53);
+  EXPECT_EQ(t.find(','), std::string::npos);
+  TAxisSettings b;
+  ASSERT_TRUE(ParseAxisText(t, b));
+  EXPECT_EQ(b.Minimum, a.Minimum);
+  EXPECT_EQ(b.Maximum, a.Maximum);
+  EXPECT_EQ(b.TitleCaption, a.TitleCaption);
+  EXPECT_EQ(b.LabelsFont.Name, "Times New Roman");
+  EXPECT_EQ(AxisSettingsToText(b), t);
+
+  // Empty caption: the text ends in the separator and reads back with 53 words.
+  a.TitleCaption.clear();
+  const std::string e = AxisSettingsToText(a);
+  EXPECT_EQ(e.back(), '~');
+  std::vector<std::string> w;
+  std::string r;
+  ReplaceCharWithBlank(e, '~', r);
+  SplitAtBlanks(r, 0, w);
+  EXPECT_EQ(w.size(), 53u);
+  ASSERT_TRUE(ParseAxisText(e, b));
+  EXPECT_EQ(b.TitleCaption, "");
+
+  // Comma decimal points are read.
+  std::string c = AxisSettingsToText(a);
+  c.replace(c.find("0.25"), 4, "0,25");
+  ASSERT_TRUE(ParseAxisText(c, b));
+  EXPECT_EQ(b.Increment, 0.25);
+}
+
+TEST(SettingsTextAxis, DamagedTextsAreRefused)
+{
+  TAxisSettings a;
+  const std::string t = AxisSettingsToText(a);
+  std::vector<std::string> w;
+  std::string r;
+  ReplaceCharWithBlank(t, '~', r);
+  SplitAtBlanks(r, 0, w);
+  auto join = [](const std::vector<std::string>& v) {
+    std::string s;
+    for (size_t i = 0; i < v.size(); ++i) s += (i ? "~" : "") + v[i];
+    return s;
+  };
+  TAxisSettings out;
+  EXPECT_FALSE(ParseAxisText("", out));
+  // Every field replaced by junk refuses the text (the caption takes any word).
+  for (size_t i = 0; i < w.size(); ++i) {
+    auto v = w;
+    v[i] = "x";
+    if (i == 53) continue;
+    EXPECT_FALSE(ParseAxisText(join(v), out)) << i + 1;
+  }
+  for (size_t n = 1; n < 53; ++n) {
+    auto v = w;
+    v.resize(n);
+    EXPECT_FALSE(ParseAxisText(join(v), out)) << n;
+  }
+  // Values the axis refuses: logarithmic base 1 and negative, negative increment.
+  for (auto [field, value] : std::vector<std::pair<int, const char*>>{{46, "1"}, {46, "-2"}, {47, "-1"}, {50, "nan"}}) {
+    auto v = w;
+    v[field - 1] = value;
+    EXPECT_FALSE(ParseAxisText(join(v), out)) << field;
+  }
+}
+
+// ---- Axis objects ----
+#include "chart/model/NvEngineAxis.h"
+
+namespace {
+std::string Text(const TChartAxis& a) { std::string t; AxisToText(a, t); return t; }
+}  // namespace
+
+TEST(SettingsTextAxisObject, RoundTripThroughAnAxis)
+{
+  TChartAxis a(nullptr);
+  a.SetMinMax(-3.5, 12.25);
+  a.SetIncrement(0.5);
+  a.SetInverted(true);
+  a.SetHorizontal(true);
+  a.SetLabelsAngle(90);
+  a.SetTickLength(7);
+  a.GetGrid()->SetStyle(psDash);
+  a.GetLabelsFont()->SetName("Courier New");
+  a.GetTitle()->SetCaption("Depth (m)");
+  a.GetTitle()->SetAngle(90);
+  a.RoundMinMax = true;
+  const std::string t = Text(a);
+
+  TChartAxis b(nullptr);
+  TextToAxis(b, t, true);
+  EXPECT_EQ(Text(b), t);
+  EXPECT_EQ(b.GetMinimum(), -3.5);
+  EXPECT_EQ(b.GetMaximum(), 12.25);
+  EXPECT_FALSE(b.GetAutomatic());
+  EXPECT_TRUE(b.GetHorizontal());
+  EXPECT_EQ(b.GetTitle()->GetCaption(), "Depth (m)");
+  EXPECT_EQ(b.GetLabelsFont()->GetName(), "Courier New");
+
+  // Without orientation Horizontal and OtherSide stay; Visible and the forced limits are never read.
+  TChartAxis c(nullptr);
+  c.SetOtherSide(true);
+  c.SetVisible(false);
+  c.ForcedMinimum = 7;
+  c.ForcedMaximum = 8;
+  TextToAxis(c, t, false);
+  EXPECT_FALSE(c.GetHorizontal());
+  EXPECT_TRUE(c.GetOtherSide());
+  EXPECT_FALSE(c.GetVisible());
+  EXPECT_EQ(c.ForcedMinimum, 7);
+  EXPECT_EQ(c.ForcedMaximum, 8);
+  EXPECT_TRUE(c.GetInverted());
+
+  // An empty text changes nothing; a damaged one raises and changes nothing either.
+  const std::string before = Text(c);
+  TextToAxis(c, "  ~~ ", true);
+  EXPECT_EQ(Text(c), before);
+  for (std::string bad : {t.substr(0, t.size() / 2), t + "~x", std::string("x") + t.substr(1)}) {
+    EXPECT_THROW(TextToAxis(c, bad, true), EConvertError);
+    EXPECT_EQ(Text(c), before);
+  }
+}
