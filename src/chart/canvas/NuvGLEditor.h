@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "chart/canvas/NuvOpenGL.h"
-#include "platform/ComCtrls.h"
+#include "platform/EditorControls.h"
 #include "platform/Forms.h"
 
 class TButtonColor;

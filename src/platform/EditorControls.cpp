@@ -1,4 +1,4 @@
-#include "platform/ComCtrls.h"
+#include "platform/EditorControls.h"
 
 #include <algorithm>
 
