@@ -17,8 +17,8 @@ public:
   explicit TFormNuvGLEditor(TComponent* owner);
 
   // The component edited: the form's object (its Tag), or set here.
-  TNuvOpenGL* GetGL() const { return reinterpret_cast<TNuvOpenGL*>(Tag); }
-  void SetGL(TNuvOpenGL* gl) { Tag = reinterpret_cast<intptr_t>(gl); }
+  TNuvOpenGL* GetGL() const { return dynamic_cast<TNuvOpenGL*>(reinterpret_cast<TObject*>(Tag)); }
+  void SetGL(TNuvOpenGL* gl) { Tag = reinterpret_cast<intptr_t>(static_cast<TObject*>(gl)); }
 
   // Controls, as laid out in the form.
   TCheckBox* CBActive;
