@@ -9,15 +9,11 @@
 #include "chart/model/NvEngineAxis.h"
 #include "chart/model/NvEngineMarks.h"
 #include "chart/model/NvEngineSeries.h"
+#include "chart/model/ChartMenus.h"
 #include "chart/model/ChartPalettes.h"
+#include "chart/model/NvEngineTools.h"
 
 bool NuvChartUseMouseWheel = true;
-
-TChartUserHooks& ChartUserHooks()
-{
-  static TChartUserHooks hooks;
-  return hooks;
-}
 
 namespace {
 
@@ -48,6 +44,31 @@ public:
 private:
   TCanvas3D* c_;
 };
+
+// A stored colour: a number, or the identifier of a named colour; false for anything else.
+bool StreamValueToColor(const TStreamValue& v, TColor& color)
+{
+  if (const auto* name = std::get_if<std::string>(&v)) {
+    static const std::pair<const char*, TColor> names[] = {
+        {"clBlack", clBlack},   {"clMaroon", clMaroon}, {"clGreen", clGreen}, {"clOlive", clOlive},
+        {"clNavy", clNavy},     {"clPurple", clPurple}, {"clTeal", clTeal},   {"clGray", clGray},
+        {"clSilver", clSilver}, {"clRed", clRed},       {"clLime", clLime},   {"clYellow", clYellow},
+        {"clBlue", clBlue},     {"clFuchsia", clFuchsia}, {"clAqua", clAqua}, {"clWhite", clWhite},
+        {"clNone", clNone},     {"clDefault", clDefault}};
+    for (const auto& [n, c] : names)
+      if (*name == n) {
+        color = c;
+        return true;
+      }
+    return false;
+  }
+  try {
+    color = static_cast<TColor>(StreamValueToInteger(v));
+    return true;
+  } catch (const Exception&) {
+    return false;
+  }
+}
 
 bool HasAll(TShiftState shift, TShiftState keys) { return (shift & keys) == keys; }
 
@@ -173,7 +194,10 @@ void TCustomChart::SetChartRectAndRecalc(const TRect& r)
 
 void TCustomChart::ToolsMouseEvent(TChartMouseEvent kind, TMouseButton button, TShiftState shift, int32_t x, int32_t y)
 {
-  BroadcastToolMouseEvent(kind, button, shift, x, y);
+  for (int32_t i = 0; i < Tools()->Count() && !CancelMouse; ++i) {
+    TNuvCustomTool* tool = Tools()->GetTool(i);
+    if (tool->GetActive()) tool->ChartMouseEvent(kind, button, shift, x, y);
+  }
 }
 
 void TCustomChart::CalcWallsRect()
@@ -310,6 +334,21 @@ bool TCustomChart::IsFreeSeriesColor(TColor color, bool checkBackground, TChartS
 }
 
 // ---- Stream properties ----
+void TCustomChart::DefineProperties(TFiler* filer, const TCustomChart* ancestor)
+{
+  filer->DefineProperty(
+      "BackColor",
+      [this](const TStreamValue& v) {
+        TColor color = clDefault;
+        if (StreamValueToColor(v, color)) ReadBackColor(color);
+      },
+      [] { return TStreamValue(int64_t{0}); }, false);
+  filer->DefineProperty(
+      "ColorPaletteIndex",
+      [this](const TStreamValue& v) { ReadColorPaletteIndex(static_cast<int32_t>(StreamValueToInteger(v))); },
+      [this] { return TStreamValue(int64_t{ColorPaletteIndex}); }, IsColorPaletteIndexStored(ancestor));
+}
+
 void TCustomChart::ReadBackColor(TColor color)
 {
   walls_->GetBack()->SetColor(color);
@@ -498,12 +537,12 @@ void TCustomChart::MouseDown(TMouseButton button, TShiftState shift, int32_t x, 
             if (GetSeries(i)->GetShowInLegend()) GetSeries(i)->SetActive(!GetSeries(i)->GetActive());
         }
         if (MenuMode) {
-          if (ChartUserHooks().LegendMenu) ChartUserHooks().LegendMenu(this, x, y);
+          TChartMenus::Of(this)->PopupLegendMenu();
         } else if (button == mbLeft) {
           handled = legend_->LegendClicked(x, y, part.PointIndex);
         } else if (button == mbRight && part.PointIndex >= 0) {
           TChartSeries* s = SeriesLegend(part.PointIndex, false);
-          if (s && ChartUserHooks().EditSeries) ChartUserHooks().EditSeries(s);
+          if (s && ChartEditorServices().EditSeries) ChartEditorServices().EditSeries(s);
         }
         if (OnClickLegend) handled = RunClickEvent([&] { OnClickLegend(this, button, shift, x, y); });
         break;
@@ -513,7 +552,7 @@ void TCustomChart::MouseDown(TMouseButton button, TShiftState shift, int32_t x, 
         else if (s->OnClick) s->OnClick(s, part.PointIndex, button, shift, x, y);
         if (MenuMode) {
           ClickedSeries = s;
-          if (ChartUserHooks().SeriesMenu) ChartUserHooks().SeriesMenu(this, s, x, y);
+          TChartMenus::Of(this)->PopupSeriesMenu(s);
         }
         if (OnClickSeries)
           handled = RunClickEvent([&] { OnClickSeries(this, s, part.PointIndex, button, shift, x, y); });
@@ -523,7 +562,7 @@ void TCustomChart::MouseDown(TMouseButton button, TShiftState shift, int32_t x, 
       case cpAxis:
         if (MenuMode) {
           ClickedAxis = part.AAxis;
-          if (ChartUserHooks().AxisMenu) ChartUserHooks().AxisMenu(this, part.AAxis, x, y);
+          TChartMenus::Of(this)->PopupAxisMenu(part.AAxis);
         }
         if (OnClickAxis) handled = RunClickEvent([&] { OnClickAxis(this, part.AAxis, button, shift, x, y); });
         if (!handled) handled = StartZoomOrScroll(button, shift, x, y);

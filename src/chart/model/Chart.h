@@ -67,16 +67,6 @@ using TChartGetLegendRectEvent = std::function<void(TCustomChart* sender, TRect&
 using TChartGetLegendTextEvent =
     std::function<void(TCustomChart* sender, TLegendStyle legendStyle, int32_t index, std::string& text)>;
 
-// Seams that the right-click menus and the chart editor fill in at start-up; the chart calls them
-// when assigned (a plain right click on a legend item edits that item's series).
-struct TChartUserHooks {
-  std::function<void(TCustomChart* chart, int32_t x, int32_t y)> LegendMenu;
-  std::function<void(TCustomChart* chart, TChartSeries* series, int32_t x, int32_t y)> SeriesMenu;
-  std::function<void(TCustomChart* chart, TChartAxis* axis, int32_t x, int32_t y)> AxisMenu;
-  std::function<void(TChartSeries* series)> EditSeries;
-};
-TChartUserHooks& ChartUserHooks();
-
 // Whether the mouse wheel scrolls the vertical axes of every chart (on by default).
 extern bool NuvChartUseMouseWheel;
 
@@ -180,7 +170,8 @@ public:
   std::string ValueLegendText(TChartSeries* series, int32_t valueIndex) override;
   bool IsFreeSeriesColor(TColor color, bool checkBackground, TChartSeries* series) override;
 
-  // Stream property "BackColor" (read only) and "ColorPaletteIndex".
+  // Stream properties: "BackColor" (read, never written) and "ColorPaletteIndex".
+  void DefineProperties(TFiler* filer, const TCustomChart* ancestor = nullptr);
   void ReadBackColor(TColor color);
   void ReadColorPaletteIndex(int32_t index);
   bool IsColorPaletteIndexStored(const TCustomChart* ancestor) const;

@@ -95,7 +95,7 @@ TLegendTitle::TLegendTitle(TCustomChartLegend* legend)
     : TNuvShape(legend ? legend->GetParentChart() : nullptr), legend_(legend)
 {
   SetDefaultTransparent(true);
-  GetFont()->SetStyle(GetFont()->GetStyle() | fsBold);
+  GetFont()->SetStyle(static_cast<TFontStyles>(GetFont()->GetStyle() | fsBold));
   TNuvShadow* shadow = GetShadow();
   shadow->SetColor(clSilver);
   shadow->SetSize(2);

@@ -7,7 +7,7 @@
 
 #include "platform/Types.h"
 
-class TCustomAxisPanel;
+class TCustomChart;
 
 constexpr int32_t NuvPaletteCount = 10;
 
@@ -19,10 +19,10 @@ std::vector<TColor> PaletteColors(int32_t index);
 // Copies palette Index into the chart's palette (an empty one for 0, negative or out-of-range
 // indexes), gives every series whose colour is the default marker a free colour, stores the
 // index as the chart's ColorPaletteIndex and repaints.
-void ApplyPalette(TCustomAxisPanel* chart, int32_t index);
+void ApplyPalette(TCustomChart* chart, int32_t index);
 // HighIndex -1 empties the chart's palette; otherwise it takes Colors[0..HighIndex]
 // (HighIndex is held inside Colors).
-void SetChartPalette(TCustomAxisPanel* chart, const std::vector<TColor>& colors, int32_t highIndex);
+void SetChartPalette(TCustomChart* chart, const std::vector<TColor>& colors, int32_t highIndex);
 
 void ChartPalettesStartup();
 void ChartPalettesShutdown();

@@ -7,6 +7,13 @@
 #include <map>
 
 #include "chart/canvas/NuvConst.h"
+#include "chart/canvas/NuvProcsRoutines.h"
+#include "chart/canvas/NvCanvas.h"
+#include "chart/model/Chart.h"
+#include "chart/model/NvEngineAxis.h"
+#include "chart/model/NvEngineFunctions.h"
+#include "chart/model/NvEngineSeries.h"
+#include "chart/model/NvEngineTools.h"
 
 std::string NuvTypeName(const std::type_info& type)
 {
@@ -80,7 +87,7 @@ std::string NuvClassName(const TObject* object)
 
 // ---- Series and function types ----
 
-TNuvSeriesType* TNuvSeriesTypes::FindSeriesType(TChartSeriesClass seriesClass) const
+TNuvSeriesType* TNuvSeriesTypes::FindSeriesType(TNuvSeriesClass seriesClass) const
 {
   for (const auto& t : items_)
     if (t->SeriesClass == seriesClass && !t->FunctionClass) return t.get();
@@ -89,7 +96,7 @@ TNuvSeriesType* TNuvSeriesTypes::FindSeriesType(TChartSeriesClass seriesClass) c
 
 TNuvSeriesTypes* NuvSeriesTypesList() { return SeriesTypes().get(); }
 
-void RegisterNuvSeriesFunction(TChartSeriesClass seriesClass, TNuvFunctionClass functionClass,
+void RegisterNuvSeriesFunction(TNuvSeriesClass seriesClass, TNuvFunctionClass functionClass,
                                const std::string* description, const std::string* galleryPage,
                                int32_t numGallerySeries)
 {
@@ -108,13 +115,13 @@ void RegisterNuvSeriesFunction(TChartSeriesClass seriesClass, TNuvFunctionClass 
   list.Add(std::move(t));
 }
 
-void RegisterNuvSeries(TChartSeriesClass seriesClass, const std::string* description, const std::string* galleryPage,
+void RegisterNuvSeries(TNuvSeriesClass seriesClass, const std::string* description, const std::string* galleryPage,
                        int32_t numGallerySeries)
 {
   RegisterNuvSeriesFunction(seriesClass, nullptr, description, galleryPage, numGallerySeries);
 }
 
-void RegisterNuvBasicSeries(TChartSeriesClass seriesClass, const std::string* description)
+void RegisterNuvBasicSeries(TNuvSeriesClass seriesClass, const std::string* description)
 {
   RegisterNuvSeries(seriesClass, description, &NuvMsg_GalleryStandard, 2);
 }
@@ -144,9 +151,9 @@ void UnRegisterNuvSeriesFunction(bool bySeriesClass, TNuvClass cls)
   }
 }
 
-void UnRegisterNuvSeries(const std::vector<TChartSeriesClass>& classes)
+void UnRegisterNuvSeries(const std::vector<TNuvSeriesClass>& classes)
 {
-  for (TChartSeriesClass c : classes) UnRegisterNuvSeriesFunction(true, c);
+  for (TNuvSeriesClass c : classes) UnRegisterNuvSeriesFunction(true, c);
 }
 
 void UnRegisterNuvFunctions(const std::vector<TNuvFunctionClass>& classes)
@@ -156,7 +163,7 @@ void UnRegisterNuvFunctions(const std::vector<TNuvFunctionClass>& classes)
 
 void GetGallerySeriesName(const TChartSeries* series, std::string& text)
 {
-  const TObject* obj = reinterpret_cast<const TObject*>(series);
+  const TObject* obj = series;
   text.clear();
   if (!series) return;
   if (SeriesTypes())
@@ -202,15 +209,160 @@ void UnRegisterNuvTools(const std::vector<TNuvToolClass>& classes)
   for (TNuvToolClass c : classes) ToolTypes()->Remove(c);
 }
 
-// ---- Series creation (completed with the series base) ----
+// ---- Series creation ----
 
-void GetNewSeriesName(const TComponent*, std::string& name) { name.clear(); }
-TNuvFunction* CreateNewNuvFunction(TChartSeries*, TNuvFunctionClass) { return nullptr; }
-TChartSeries* CreateNewSeries(TComponent*, TCustomAxisPanel*, TChartSeriesClass, TNuvFunctionClass) { return nullptr; }
-TChartSeries* CloneChartSeries(TChartSeries*) { return nullptr; }
-void AssignSeries(TChartSeries*&, TChartSeries*&) {}
-void ChangeSeriesType(TChartSeries*&, TChartSeriesClass) {}
-void PaintSeriesLegend(TChartSeries*, TCanvas*, const TRect&, TCustomAxisPanel*) {}
+void GetNewSeriesName(const TComponent* owner, std::string& name) { name = GetUniqueComponentName(owner, "Series"); }
+
+TNuvFunction* CreateNewNuvFunction(TChartSeries* series, TNuvFunctionClass functionClass)
+{
+  if (!series || !functionClass) return nullptr;
+  TComponent* made = functionClass->Create(series->GetOwner());
+  auto* function = dynamic_cast<TNuvFunction*>(made);
+  if (!function) {
+    delete made;
+    throw EInvalidOperation("'" + functionClass->ClassName + "' is not a series function class");
+  }
+  series->SetFunction(function);
+  function->SetName(GetUniqueComponentName(function->GetOwner(), "NuvFunction"));
+  return function;
+}
+
+TChartSeries* CreateNewSeries(TComponent* owner, TCustomAxisPanel* chart, TNuvSeriesClass seriesClass,
+                              TNuvFunctionClass functionClass)
+{
+  if (!seriesClass) throw EInvalidOperation("No series class");
+  TComponent* o = owner ? owner : chart;
+  if (chart)
+    for (int32_t i = 0; i < chart->SeriesCount(); ++i)
+      if (chart->GetSeries(i)->GetOwner() == chart) o = chart;
+  TComponent* made = seriesClass->Create(o);
+  auto* series = dynamic_cast<TChartSeries*>(made);
+  if (!series) {
+    delete made;
+    throw EInvalidOperation("'" + seriesClass->ClassName + "' is not a series class");
+  }
+  std::string name;
+  GetNewSeriesName(o, name);
+  series->SetName(name);
+  series->SetParentChart(chart);
+  if (functionClass) CreateNewNuvFunction(series, functionClass);
+  return series;
+}
+
+TChartSeries* CloneChartSeries(TChartSeries* series)
+{
+  if (!series) return nullptr;
+  TNuvSeriesClass cls = NuvClassOfObject(series);
+  if (!cls) throw EInvalidOperation("Series class '" + NuvClassName(series) + "' is not registered");
+  TNuvFunctionClass fcls = nullptr;
+  if (TNuvFunction* f = series->GetFunction()) {
+    fcls = NuvClassOfObject(f);
+    if (!fcls) throw EInvalidOperation("Function class '" + NuvClassName(f) + "' is not registered");
+  }
+  TChartSeries* copy = CreateNewSeries(series->GetOwner(), series->GetParentChart(), cls, fcls);
+  copy->Assign(series);
+  return copy;
+}
+
+void AssignSeries(TChartSeries*& oldSeries, TChartSeries*& newSeries)
+{
+  if (!oldSeries || !newSeries || oldSeries == newSeries) return;
+  TChartSeries* o = oldSeries;
+  TChartSeries* n = newSeries;
+  n->Assign(o);
+  n->AfterDrawValues = o->AfterDrawValues;
+  n->BeforeDrawValues = o->BeforeDrawValues;
+  n->OnAfterAdd = o->OnAfterAdd;
+  n->OnBeforeAdd = o->OnBeforeAdd;
+  n->OnClearValues = o->OnClearValues;
+  n->OnClick = o->OnClick;
+  n->OnDblClick = o->OnDblClick;
+  n->OnGetMarkText = o->OnGetMarkText;
+  n->OnMouseEnter = o->OnMouseEnter;
+  n->OnMouseLeave = o->OnMouseLeave;
+  const std::string name = o->GetName();
+  TCustomAxisPanel* chart = o->GetParentChart();
+
+  // Series that take their points from the old series take them from the new one.
+  std::vector<TChartSeries*> dependants(o->LinkedSeries()->Items());
+  for (TChartSeries* d : dependants) {
+    TDataSourcesList* sources = d->DataSources();
+    if (sources->IndexOf(n) < 0) sources->InternalAdd(n);
+    sources->InternalRemove(o);
+    o->LinkedSeries()->Remove(d);
+    if (n->LinkedSeries()->IndexOf(d) < 0) n->LinkedSeries()->Add(d);
+  }
+  if (chart) {
+    for (int32_t i = 0; i < chart->Tools()->Count(); ++i)
+      if (auto* t = dynamic_cast<TNuvCustomToolSeries*>(chart->Tools()->GetTool(i)); t && t->GetSeries() == o)
+        t->SetSeries(n);
+    // The new series takes the old one's place in the list.
+    TChartSeriesList* list = chart->SeriesList();
+    const int32_t oldIndex = list->IndexOf(o);
+    if (oldIndex >= 0 && list->IndexOf(n) >= 0) {
+      list->Remove(n);
+      list->Insert(list->IndexOf(o), n);
+    }
+  }
+  delete o;
+  oldSeries = n;
+  n->SetName(name);
+  if (chart) chart->BroadcastSeriesEvent(n, seChangeTitle);
+  n->CheckDataSource();
+}
+
+void ChangeSeriesType(TChartSeries*& series, TNuvSeriesClass newClass)
+{
+  if (!series || !newClass || NuvClassOfObject(series) == newClass) return;
+  if (std::type_index(typeid(*series)) == newClass->Type) return;
+  TChartSeries* made = CreateNewSeries(series->GetOwner(), series->GetParentChart(), newClass, nullptr);
+  AssignSeries(series, made);
+}
+
+void PaintSeriesLegend(TChartSeries* series, TCanvas* canvas, const TRect& rect, TCustomAxisPanel* chart)
+{
+  if (!series || !canvas) return;
+  TCustomAxisPanel* own = series->GetParentChart();
+  std::unique_ptr<TChart> temporary;
+  if (!own) {
+    if (!chart) {
+      temporary = std::make_unique<TChart>(nullptr);
+      chart = temporary.get();
+    }
+    series->SetParentChart(chart);
+  }
+  TCustomAxisPanel* host = series->GetParentChart();
+  auto* full = dynamic_cast<TCustomChart*>(host);
+  // The parent chart goes back (and a temporary chart away) also when drawing raises.
+  struct Restore {
+    TChartSeries* series;
+    TCustomAxisPanel* own;
+    TNuvCanvas* chartCanvas = nullptr;
+    TCanvas* oldReference = nullptr;
+    TCustomAxisPanel* host;
+    TChartPen* oldSymbolPen;
+    ~Restore()
+    {
+      if (chartCanvas) chartCanvas->AttachCanvas(oldReference);
+      host->LegendSymbolPen = oldSymbolPen;
+      if (!own) series->SetParentChart(nullptr);
+    }
+  } restore{series, own, nullptr, nullptr, host, host->LegendSymbolPen};
+
+  canvas->Brush()->SetStyle(bsSolid);
+  if (full) {
+    canvas->Brush()->SetColor(full->GetLegend()->GetColor());
+    TLegendSymbol* symbol = full->GetLegend()->GetSymbol();
+    host->LegendSymbolPen = symbol->GetDefaultPen() ? nullptr : symbol->GetPen();
+  }
+  TCanvas3D* chartCanvas = host->Canvas();
+  if (chartCanvas && !chartCanvas->SupportsFullRotation()) {
+    restore.chartCanvas = chartCanvas;
+    restore.oldReference = chartCanvas->GetReferenceCanvas();
+    chartCanvas->AttachCanvas(canvas);
+  }
+  series->DrawLegend(-1, rect);
+}
 
 void ChartRegistryStartup()
 {

@@ -63,7 +63,7 @@ void RegisterNuvClass(TNuvClass cls);
 void UnRegisterNuvClass(TNuvClass cls);
 TNuvClass FindNuvClass(const std::string& className);
 
-using TChartSeriesClass = TNuvClass;
+using TNuvSeriesClass = TNuvClass;
 using TNuvFunctionClass = TNuvClass;
 using TNuvToolClass = TNuvClass;
 
@@ -71,7 +71,7 @@ using TNuvToolClass = TNuvClass;
 // One registered type. Description and GalleryPage point at message strings, so the texts follow
 // the message table.
 struct TNuvSeriesType {
-  TChartSeriesClass SeriesClass = nullptr;
+  TNuvSeriesClass SeriesClass = nullptr;
   TNuvFunctionClass FunctionClass = nullptr;
   const std::string* Description = nullptr;
   const std::string* GalleryPage = nullptr;
@@ -84,7 +84,7 @@ public:
   int32_t Count() const { return static_cast<int32_t>(items_.size()); }
   TNuvSeriesType* Get(int32_t index) const { return items_.at(static_cast<size_t>(index)).get(); }
   // The first record of SeriesClass without a function class; nullptr when absent.
-  TNuvSeriesType* FindSeriesType(TChartSeriesClass seriesClass) const;
+  TNuvSeriesType* FindSeriesType(TNuvSeriesClass seriesClass) const;
   void Clear() { items_.clear(); }
   void Add(std::unique_ptr<TNuvSeriesType> t) { items_.push_back(std::move(t)); }
   void Delete(int32_t index) { items_.erase(items_.begin() + index); }
@@ -96,17 +96,17 @@ private:
 // The global registry; nullptr until the first registration.
 TNuvSeriesTypes* NuvSeriesTypesList();
 
-void RegisterNuvSeriesFunction(TChartSeriesClass seriesClass, TNuvFunctionClass functionClass,
+void RegisterNuvSeriesFunction(TNuvSeriesClass seriesClass, TNuvFunctionClass functionClass,
                                const std::string* description, const std::string* galleryPage,
                                int32_t numGallerySeries);
-void RegisterNuvSeries(TChartSeriesClass seriesClass, const std::string* description, const std::string* galleryPage,
+void RegisterNuvSeries(TNuvSeriesClass seriesClass, const std::string* description, const std::string* galleryPage,
                        int32_t numGallerySeries);
-void RegisterNuvBasicSeries(TChartSeriesClass seriesClass, const std::string* description);
+void RegisterNuvBasicSeries(TNuvSeriesClass seriesClass, const std::string* description);
 void RegisterNuvFunction(TNuvFunctionClass functionClass, const std::string* description,
                          const std::string* galleryPage, int32_t numGallerySeries);
 void RegisterNuvBasicFunction(TNuvFunctionClass functionClass, const std::string* description);
 void UnRegisterNuvSeriesFunction(bool bySeriesClass, TNuvClass cls);
-void UnRegisterNuvSeries(const std::vector<TChartSeriesClass>& classes);
+void UnRegisterNuvSeries(const std::vector<TNuvSeriesClass>& classes);
 void UnRegisterNuvFunctions(const std::vector<TNuvFunctionClass>& classes);
 
 // The description of the series' registered type, else its class name.
@@ -134,13 +134,13 @@ void UnRegisterNuvTools(const std::vector<TNuvToolClass>& classes);
 // The first free name "Series<n>" among Owner's components.
 void GetNewSeriesName(const TComponent* owner, std::string& name);
 TNuvFunction* CreateNewNuvFunction(TChartSeries* series, TNuvFunctionClass functionClass);
-TChartSeries* CreateNewSeries(TComponent* owner, TCustomAxisPanel* chart, TChartSeriesClass seriesClass,
+TChartSeries* CreateNewSeries(TComponent* owner, TCustomAxisPanel* chart, TNuvSeriesClass seriesClass,
                               TNuvFunctionClass functionClass);
 TChartSeries* CloneChartSeries(TChartSeries* series);
 // NewSeries takes OldSeries' place (settings, sources, dependants, tools, list position, name);
 // OldSeries is freed and set to NewSeries.
 void AssignSeries(TChartSeries*& oldSeries, TChartSeries*& newSeries);
-void ChangeSeriesType(TChartSeries*& series, TChartSeriesClass newClass);
+void ChangeSeriesType(TChartSeries*& series, TNuvSeriesClass newClass);
 
 // The legend symbol of a series on any canvas; a series without chart borrows Chart, or a
 // temporary chart, for the call.

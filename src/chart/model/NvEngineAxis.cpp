@@ -40,17 +40,19 @@ double NiceStep(double x)
 {
   if (x == 0) return 1.0;
   if (!std::isfinite(x)) return x;
-  // x = m * 10^e with 1 <= |m| < 10 (the recursive definition, as a loop).
-  double scale = 1.0;
-  double m = x;
-  int guard = 0;
-  while (m >= 10 && guard++ < 700) {
-    m *= 0.1;
+  // Mirrored for negative steps (the definition would descend for ever).
+  if (x < 0) return -NiceStep(-x);
+  // x = m * 10^e with 1 <= m < 10, taken from the decimal exponent (one division, no drift).
+  int32_t e = static_cast<int32_t>(std::floor(std::log10(x)));
+  double scale = std::pow(10.0, e);
+  double m = x / scale;
+  if (!std::isfinite(m) || scale == 0) return x;
+  if (m >= 10) {
+    m /= 10;
     scale *= 10;
-  }
-  while (m < 1 && guard++ < 1400) {
+  } else if (m < 1) {
     m *= 10;
-    scale *= 0.1;
+    scale /= 10;
   }
   double r;
   if (m < 2) {

@@ -41,7 +41,7 @@ extern int32_t PixelLimit;
 
 // ---- Scale engine: plain functions of numbers ----
 // Next value of ... 1, 2, 5, 10, 20, 50 ... strictly above x within its decade; 1 for 0.
-// Never loops on Inf or NaN: those come back as they are.
+// Never loops on Inf or NaN (they come back as they are); negative steps are mirrored.
 double NiceStep(double x);
 // Round(x) when x is within 1e-10 of it, else ceil / floor.
 double CeilTolerant(double x);

@@ -65,7 +65,7 @@ public:
 
   // Upper bound on the number of points one calculation adds (a period too small to advance
   // ends the calculation here instead of looping).
-  static constexpr int32_t MaxPeriodPoints = 10000000;
+  static constexpr int32_t MaxPeriodPoints = 1000000;
 
 protected:
   // Adds (X, Calculate(Source, First, Last)), X and Y exchanged for a horizontal source.

@@ -1,0 +1,17 @@
+#pragma once
+// Small helpers that place the standard controls on the editor's forms.
+#include <cstdint>
+#include <string>
+
+#include "platform/ComboBox.h"
+#include "platform/StdCtrls.h"
+
+TLabel* NewLabel(TComponent* owner, TWinControl* parent, const std::string& caption, int32_t x, int32_t y);
+TEdit* NewEdit(TComponent* owner, TWinControl* parent, const std::string& text, int32_t x, int32_t y, int32_t width);
+TCheckBox* NewCheck(TComponent* owner, TWinControl* parent, const std::string& caption, int32_t x, int32_t y,
+                    bool checked);
+// A push button; modalResult other than 0 closes a modal form with that result.
+TButton* NewButton(TComponent* owner, TWinControl* parent, const std::string& caption, int32_t x, int32_t y,
+                   int modalResult);
+// A drop-down list (choice from the list only).
+TCustomComboBox* NewCombo(TComponent* owner, TWinControl* parent, int32_t x, int32_t y, int32_t width);

@@ -1,0 +1,261 @@
+// Axis drawing checked by pixels on a bitmap through the GDI canvas: the axis line, ticks,
+// minor ticks, grid, labels and title land where the scaling puts them; the layout size.
+#include <gtest/gtest.h>
+
+#include "chart/model/NvEngineAxis.h"
+#include "chart/model/NvEngineAxisPanel.h"
+
+namespace {
+
+// An axis panel with nothing around its axes.
+class AxisOnlyPanel : public TCustomAxisPanel {
+public:
+  using TCustomAxisPanel::TCustomAxisPanel;
+  void CalcWallsRect() override {}
+  int32_t GetWallSize(TChartAxis*) override { return 0; }
+  void DrawTitlesAndLegend(bool) override {}
+  void DrawWalls() override {}
+  bool IsFreeSeriesColor(TColor, bool, TChartSeries*) override { return true; }
+};
+
+constexpr int W = 400, H = 300;
+
+// One axis drawn on a white bitmap in a 2-D chart rectangle of (60, 20)-(380, 260).
+struct AxisFrame {
+  AxisOnlyPanel panel{nullptr};
+  TBitmap bmp;
+  AxisFrame()
+  {
+    panel.SetView3D(false);
+    bmp.SetPixelFormat(pf24bit);
+    bmp.SetSize(W, H);
+    TCanvas3D* c = panel.Canvas();
+    c->SetBufferedDisplay(false);
+    c->InitWindow(bmp.Canvas(), panel.GetView3DOptions(), clWhite, false, {0, 0, W, H});
+    c->ViewPort(0, {0, 0, W, H}, {0, 0, W, H});
+    panel.ChartRect = {60, 20, 380, 260};
+  }
+  // Hides everything an axis draws.
+  static void Bare(TChartAxis* a)
+  {
+    a->GetAxis()->Hide();
+    a->GetTicks()->Hide();
+    a->GetGrid()->Hide();
+    a->GetMinorTicks()->Hide();
+    a->SetLabels(false);
+  }
+  void Draw(TChartAxis* a, double lo, double hi, double increment)
+  {
+    a->SetLabelStyle(talValue);
+    a->SetMinMax(lo, hi);
+    if (increment > 0) a->SetIncrement(increment);
+    a->CalcPositions();
+    a->AdjustMaxMin();
+    a->Draw(true);
+  }
+  TColor At(int x, int y) { return bmp.Canvas()->GetPixel(x, y) & 0xFFFFFF; }
+  int CountIn(int x0, int y0, int x1, int y1, TColor color)
+  {
+    int n = 0;
+    for (int y = y0; y < y1; ++y)
+      for (int x = x0; x < x1; ++x) n += At(x, y) == color;
+    return n;
+  }
+  int DarkIn(int x0, int y0, int x1, int y1)
+  {
+    int n = 0;
+    for (int y = std::max(0, y0); y < std::min(H, y1); ++y)
+      for (int x = std::max(0, x0); x < std::min(W, x1); ++x) {
+        const TColor c = At(x, y);
+        n += GetRValue(c) + GetGValue(c) + GetBValue(c) < 300;
+      }
+    return n;
+  }
+};
+
+TEST(AxisDraw, LeftAxisLineTicksAndGridLandOnTheScale)
+{
+  AxisFrame f;
+  TChartAxis* a = f.panel.GetLeftAxis();
+  a->SetLabels(false);
+  a->SetTickOnLabelsOnly(false);
+  a->GetGrid()->SetStyle(psSolid);
+  a->GetMinorTicks()->Hide();
+  f.Draw(a, 0, 100, 20);
+  ASSERT_EQ(a->PosStart, 20);
+  ASSERT_EQ(a->PosEnd, 260);
+  EXPECT_EQ(a->PosAxis, 60);
+  // The axis line, two pixels wide, along the chart's left edge from PosStart to PosEnd.
+  for (int y = 25; y < 255; y += 10) EXPECT_EQ(f.At(60, y), clBlack) << y;
+  EXPECT_EQ(f.At(60, 10), clWhite);
+  EXPECT_EQ(f.At(60, 270), clWhite);
+  // Ticks at 0, 20, ..., 100 point outward by four pixels; grid lines cross the chart.
+  const std::vector<int32_t> want = {20, 68, 116, 164, 212, 260};
+  std::vector<int32_t> ticks = a->Tick;
+  std::sort(ticks.begin(), ticks.end());
+  EXPECT_EQ(ticks, want);
+  for (int32_t y : want) {
+    if (y == 260) continue;  // the last pixel row of the chart rectangle is left to the line ends
+    EXPECT_EQ(f.At(56, y), clGray) << y;
+    EXPECT_EQ(f.At(54, y), clWhite) << y;
+    EXPECT_EQ(f.At(200, y), clGray) << y;
+    EXPECT_EQ(f.At(200, y + 3), clWhite) << y;
+  }
+}
+
+TEST(AxisDraw, BottomAxisMinorTicksAndCentredGrid)
+{
+  AxisFrame f;
+  TChartAxis* a = f.panel.GetBottomAxis();
+  a->SetLabels(false);
+  a->SetTickOnLabelsOnly(false);
+  a->GetAxis()->Hide();
+  a->GetGrid()->SetStyle(psSolid);
+  a->SetGridCentered(true);
+  a->SetMinorTickCount(3);
+  a->GetMinorTicks()->SetColor(clRed);
+  f.Draw(a, 0, 80, 20);
+  ASSERT_EQ(a->PosStart, 60);
+  ASSERT_EQ(a->PosEnd, 380);
+  EXPECT_EQ(a->PosAxis, 260);
+  // Ticks every 80 pixels from 380 down to 60; centred grid lines halfway between them.
+  for (int x : {100, 180, 260, 340}) {
+    EXPECT_EQ(f.At(x, 100), clGray) << x;
+    EXPECT_EQ(f.At(x, 262), clWhite) << x;  // no tick under a grid line
+  }
+  EXPECT_EQ(f.At(140, 100), clWhite);
+  for (int x : {140, 220, 300}) EXPECT_EQ(f.At(x, 262), clGray) << x;
+  // Minor ticks every 20 pixels between the ticks, two pixels long, downward.
+  for (int x : {80, 100, 120, 160, 360}) {
+    EXPECT_EQ(f.At(x, 261), clRed) << x;
+    EXPECT_EQ(f.At(x, 263), clWhite) << x;
+  }
+}
+
+TEST(AxisDraw, LabelsSitOutsideTheAxisAtTheirValues)
+{
+  AxisFrame f;
+  TChartAxis* a = f.panel.GetLeftAxis();
+  a->GetGrid()->Hide();
+  f.Draw(a, 0, 100, 50);
+  // Labels 100, 50 and 0 end at PosLabels (line and ticks outward of the axis) and are centred
+  // on their pixels.
+  const int posLabels = 60 - (2 + 1 + 4);
+  EXPECT_EQ(a->PosLabels, posLabels);
+  for (int y : {20, 140, 260}) {
+    EXPECT_GT(f.DarkIn(posLabels - 30, y - 7, posLabels, y + 7), 5) << y;
+    EXPECT_EQ(f.DarkIn(posLabels + 1, y - 7, 55, y + 7), 0) << y;
+  }
+  EXPECT_EQ(f.DarkIn(0, 40, posLabels, 120), 0);
+  // Only drawn labels get ticks.
+  EXPECT_EQ(a->Tick.size(), 3u);
+}
+
+TEST(AxisDraw, TitleAndLabelsTakeTheirBandsInLayout)
+{
+  AxisFrame f;
+  TChartAxis* a = f.panel.GetLeftAxis();
+  a->GetTitle()->SetCaption("Depth");
+  a->SetLabelStyle(talValue);
+  a->SetMinMax(0, 100);
+  a->CalcPositions();
+  a->AdjustMaxMin();
+  TRect r = f.panel.ChartRect;
+  a->CalcRect(r, true);
+  // Title band (font height, turned 90 degrees), labels band (widest label), then line and ticks.
+  TCanvas3D* c = f.panel.Canvas();
+  c->AssignFont(a->GetTitle()->GetFont());
+  const int title = c->FontHeight();
+  c->AssignFont(a->GetLabelsFont());
+  const int labels = c->TextWidth("100");
+  EXPECT_EQ(a->PosTitle, 60);
+  EXPECT_EQ(a->PosLabels, 60 + title);
+  EXPECT_EQ(r.Left, 60 + title + labels + 2 + 1 + 4);
+  // A fixed size wins over the measured one; alternate labels take two rows.
+  a->SetLabelsSize(25);
+  a->SetLabelsAlternate(true);
+  r = f.panel.ChartRect;
+  a->CalcRect(r, true);
+  EXPECT_EQ(r.Left, 60 + title + 50 + 7);
+  // Drawn: the title stands left of the labels.
+  a->SetLabelsSize(0);
+  a->SetLabelsAlternate(false);
+  a->Draw(true);
+  const int posLabels = 60 - 7;
+  EXPECT_GT(f.DarkIn(posLabels - labels - 1 - title, 110, posLabels - labels - 1, 170), 5);
+}
+
+TEST(AxisDraw, HiddenPartsDrawNothingAndEmptyRangesNoLabels)
+{
+  AxisFrame f;
+  TChartAxis* a = f.panel.GetRightAxis();
+  AxisFrame::Bare(a);
+  f.Draw(a, 0, 10, 1);
+  EXPECT_EQ(f.DarkIn(0, 0, W, H), 0);
+  EXPECT_EQ(f.CountIn(0, 0, W, H, clGray), 0);
+  // 10000 increments or more: no value labels, no ticks.
+  AxisFrame g;
+  TChartAxis* b = g.panel.GetLeftAxis();
+  b->GetGrid()->Hide();
+  b->SetLabelsSeparation(0);
+  g.Draw(b, 0, 1e6, 100);
+  EXPECT_TRUE(b->Tick.empty());
+}
+
+TEST(AxisDraw, CustomItemsReplaceTheAutomaticLabels)
+{
+  AxisFrame f;
+  TChartAxis* a = f.panel.GetBottomAxis();
+  a->GetGrid()->Hide();
+  a->Items()->Add(25, "low");
+  a->Items()->Add(75);
+  a->Items()->Add(500, "outside");
+  f.Draw(a, 0, 100, 0);
+  ASSERT_EQ(a->Tick.size(), 2u);
+  EXPECT_EQ(a->Tick[0], 140);
+  EXPECT_EQ(a->Tick[1], 300);
+  // Text below the axis under each item.
+  for (int x : {140, 300}) EXPECT_GT(f.DarkIn(x - 12, 268, x + 12, 285), 3) << x;
+  EXPECT_EQ(f.DarkIn(170, 268, 270, 285), 0);
+  EXPECT_THROW(a->Items()->Item(3), ERangeError);
+  a->Items()->Clear();
+  EXPECT_EQ(a->Items()->Count(), 0);
+}
+
+TEST(AxisDraw, DrawLabelEventMovesOrSuppressesLabels)
+{
+  AxisFrame f;
+  TChartAxis* a = f.panel.GetLeftAxis();
+  a->GetGrid()->Hide();
+  a->GetTicks()->Hide();
+  a->GetAxis()->Hide();
+  std::vector<std::string> seen;
+  a->OnDrawLabel = [&](TChartAxis*, int32_t&, int32_t& y, int32_t&, std::string& text, bool& draw) {
+    seen.push_back(text);
+    if (text == "50") draw = false;
+    if (text == "0") y -= 100;
+  };
+  f.Draw(a, 0, 100, 50);
+  EXPECT_EQ(seen, (std::vector<std::string>{"100", "50", "0"}));
+  EXPECT_EQ(f.DarkIn(0, 133, 60, 147), 0);
+  EXPECT_GT(f.DarkIn(0, 153, 60, 167), 5);
+  EXPECT_EQ(f.DarkIn(0, 250, 60, 270), 0);
+}
+
+TEST(AxisDraw, HitTestCoversTheLabelBand)
+{
+  AxisFrame f;
+  TChartAxis* a = f.panel.GetLeftAxis();
+  f.Draw(a, 0, 100, 50);
+  // With no series the chart reports the axis as in use by default.
+  a->InternalVisible = true;
+  EXPECT_TRUE(a->HitTest(58, 100));
+  EXPECT_TRUE(a->HitTest(62, 100));
+  EXPECT_TRUE(a->HitTest(a->PosLabels, 100));
+  EXPECT_FALSE(a->HitTest(a->PosLabels - 1, 100));
+  EXPECT_FALSE(a->HitTest(58, 270));
+  a->InternalVisible = false;
+  EXPECT_FALSE(a->HitTest(58, 100));
+}
+
+}  // namespace

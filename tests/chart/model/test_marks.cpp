@@ -1,0 +1,201 @@
+// Series marks: stored positions, custom and fixed-arrow marks, hit tests with DrawEvery,
+// anti-overlap, callout lengths, per-point items and the parts made on first read.
+#include <gtest/gtest.h>
+
+#include "chart/model/NvEngineAxis.h"
+#include "chart/model/NvEngineMarks.h"
+
+namespace {
+
+TSeriesMarkPosition Pos(int left, int top, int w, int h)
+{
+  TSeriesMarkPosition p;
+  p.TopLeft = {left, top};
+  p.Width = w;
+  p.Height = h;
+  p.ArrowStart = {left + w / 2, top + h + 10};
+  p.ArrowEnd = {left + w / 2, top + h};
+  return p;
+}
+
+TEST(MarksDefaults, AsCreated)
+{
+  TSeriesMarks m(nullptr);
+  EXPECT_FALSE(m.GetVisible());
+  EXPECT_EQ(m.GetColor(), clInfoBk);
+  EXPECT_EQ(m.GetBackColor(), clInfoBk);
+  EXPECT_EQ(m.GetStyle(), smsLabel);
+  EXPECT_EQ(m.GetDrawEvery(), 1);
+  EXPECT_EQ(m.GetShadow()->GetColor(), clGray);
+  EXPECT_EQ(m.GetShadow()->GetSize(), 1);
+  EXPECT_EQ(m.GetGradient()->GetDirection(), 3);
+  EXPECT_EQ(m.GetGradient()->GetStartColor(), clSilver);
+  EXPECT_EQ(m.GetGradient()->GetEndColor(), clWhite);
+  EXPECT_EQ(m.Items(2)->GetShadow()->GetColor(), clGray);
+  EXPECT_EQ(m.Items(2)->GetColor(), clInfoBk);
+}
+
+TEST(MarksParts, CalloutAndSymbolMadeOnFirstReadAndFreedByNil)
+{
+  TSeriesMarks m(nullptr);
+  EXPECT_FALSE(m.HasCallout());
+  EXPECT_FALSE(m.HasSymbol());
+  EXPECT_EQ(m.GetArrowLength(), 8);
+  EXPECT_TRUE(m.HasCallout());
+  EXPECT_FALSE(m.GetCallout()->GetVisible());
+  EXPECT_FALSE(m.GetCallout()->IsLengthStored());
+  m.SetArrowLength(3);
+  EXPECT_TRUE(m.GetCallout()->IsLengthStored());
+  m.SetCallout(nullptr);
+  EXPECT_FALSE(m.HasCallout());
+  EXPECT_FALSE(m.GetSymbol()->GetVisible());
+  EXPECT_TRUE(m.HasSymbol());
+}
+
+TEST(MarksParts, CalloutLengthMovesTheMarkUp)
+{
+  TMarksCallout c(nullptr);
+  c.SetDistance(2);
+  TSeriesMarkPosition p = Pos(10, 50, 30, 12);
+  c.ApplyArrowLength(p);
+  EXPECT_EQ(p.TopLeft.y, 40);
+  EXPECT_EQ(p.ArrowEnd.y, 62 - 10);
+  EXPECT_EQ(p.ArrowStart.y, 72 - 2);
+  // A callout's own defaults.
+  TCallout plain(nullptr);
+  EXPECT_TRUE(plain.GetVisible());
+  EXPECT_FALSE(plain.GetDraw3D());
+  EXPECT_EQ(plain.GetArrowHeadSize(), 8);
+  EXPECT_EQ(plain.GetArrowHead(), ahNone);
+  EXPECT_EQ(plain.GetColor(), clBlack);
+}
+
+TEST(MarksPositions, ListPadsAndSetPositionMakesCustom)
+{
+  TSeriesMarksPositions list;
+  EXPECT_EQ(list.Position(3), nullptr);
+  TSeriesMarkPosition p = Pos(1, 2, 3, 4);
+  p.ArrowFixed = true;
+  list.SetPosition(3, p);
+  EXPECT_EQ(list.Count(), 4);
+  EXPECT_EQ(list.Position(1), nullptr);
+  ASSERT_NE(list.Position(3), nullptr);
+  EXPECT_TRUE(list.Position(3)->Custom);
+  EXPECT_FALSE(list.Position(3)->ArrowFixed);
+  EXPECT_EQ(list.Position(3)->Bounds().Right, 4);
+  EXPECT_EQ(list.Position(3)->Bounds().Bottom, 6);
+  EXPECT_EQ(list.Position(-1), nullptr);
+  EXPECT_EQ(list.Position(99), nullptr);
+}
+
+TEST(MarksPositions, CustomMarkKeepsItsPlaceAndFixedArrowItsStart)
+{
+  TSeriesMarks m(nullptr);
+  TSeriesMarkPosition drawn = Pos(10, 10, 20, 10);
+  m.UpdatePosition(2, drawn);
+  ASSERT_NE(m.Positions().Position(2), nullptr);
+  EXPECT_EQ(m.Positions().Position(2)->TopLeft.x, 10);
+
+  // The user dragged the mark.
+  m.Positions().SetPosition(2, Pos(100, 80, 20, 10));
+  TSeriesMarkPosition again = Pos(12, 14, 20, 10);
+  m.UpdatePosition(2, again);
+  EXPECT_EQ(again.TopLeft.x, 100);
+  EXPECT_EQ(again.TopLeft.y, 80);
+  EXPECT_EQ(again.ArrowStart.x, 110);
+
+  TSeriesMarkPosition fixed = Pos(12, 14, 20, 10);
+  fixed.ArrowFixed = true;
+  m.UpdatePosition(2, fixed);
+  EXPECT_EQ(fixed.TopLeft.x, 100);
+  EXPECT_EQ(fixed.ArrowStart.x, 22);
+  EXPECT_EQ(fixed.ArrowStart.y, 34);
+}
+
+TEST(MarksClicked, OnlyEveryDrawEveryThStoredMark)
+{
+  TSeriesMarks m(nullptr);
+  for (int i = 0; i < 7; ++i) {
+    TSeriesMarkPosition p = Pos(i * 30, 10, 20, 10);
+    m.UpdatePosition(i, p);
+  }
+  EXPECT_EQ(m.Clicked(35, 15), 1);
+  m.SetDrawEvery(3);
+  EXPECT_EQ(m.Clicked(35, 15), -1);
+  EXPECT_EQ(m.Clicked(95, 15), 3);
+  // Edges belong to the box.
+  EXPECT_EQ(m.Clicked(180, 10), 6);
+  EXPECT_EQ(m.Clicked(200, 20), 6);
+  EXPECT_EQ(m.Clicked(201, 20), -1);
+}
+
+TEST(MarksOverlap, LaterMarkMovesBelowAnEqualTopOne)
+{
+  TSeriesMarks m(nullptr);
+  TSeriesMarkPosition first = Pos(10, 50, 40, 12);
+  m.UpdatePosition(0, first);
+  TSeriesMarkPosition second = Pos(30, 50, 40, 12);
+  m.AntiOverlap(0, 1, second);
+  // The earlier box with its frame (1) and shadow (1) ends at 50 + 12 + 1 + 1.
+  EXPECT_EQ(second.TopLeft.y, 64);
+  EXPECT_EQ(second.ArrowEnd.y, 62 + 14);
+
+  // A mark above the other moves further up.
+  TSeriesMarkPosition third = Pos(30, 45, 40, 12);
+  m.AntiOverlap(0, 1, third);
+  // R.Top 45 < Ri.Top 50: D = R.Bottom (45 + 12 + 2) - 50 = 9.
+  EXPECT_EQ(third.TopLeft.y, 36);
+
+  // Marks apart do not move.
+  TSeriesMarkPosition apart = Pos(200, 50, 40, 12);
+  m.AntiOverlap(0, 1, apart);
+  EXPECT_EQ(apart.TopLeft.y, 50);
+}
+
+TEST(MarksItems, ItemsPadByIndexAndOverrideTheLook)
+{
+  TSeriesMarks m(nullptr);
+  EXPECT_EQ(m.MarkItem(4), &m);
+  TMarksItem* item = m.Items(4);
+  EXPECT_EQ(m.ItemsList().Count(), 5);
+  EXPECT_EQ(m.MarkItem(4), item);
+  EXPECT_EQ(m.MarkItem(3), &m);
+  EXPECT_FALSE(item->HasText());
+  item->GetText()->push_back("first");
+  EXPECT_TRUE(item->HasText());
+  item->SetText(nullptr);
+  EXPECT_FALSE(item->HasText());
+
+  // Positions go on ClearData; items stay when they were read from a stream.
+  TSeriesMarkPosition p = Pos(0, 0, 5, 5);
+  m.UpdatePosition(0, p);
+  m.ItemsList().ReadFromStream = true;
+  m.ClearData();
+  EXPECT_EQ(m.Positions().Count(), 0);
+  EXPECT_EQ(m.MarkItem(4), item);
+  m.ItemsList().ReadFromStream = false;
+  m.ClearData();
+  EXPECT_EQ(m.MarkItem(4), &m);
+}
+
+TEST(MarksItems, AssignCopiesSettingsAndItems)
+{
+  TSeriesMarks a(nullptr), b(nullptr);
+  a.SetAngle(90);
+  a.SetDrawEvery(2);
+  a.SetStyle(smsXY);
+  a.SetClip(true);
+  a.SetMultiLine(true);
+  a.Items(1)->SetColor(clRed);
+  a.SetArrowLength(0);
+  b.Assign(&a);
+  EXPECT_EQ(b.GetAngle(), 90);
+  EXPECT_EQ(b.GetDrawEvery(), 2);
+  EXPECT_EQ(b.GetStyle(), smsXY);
+  EXPECT_TRUE(b.GetClip());
+  EXPECT_TRUE(b.GetMultiLine());
+  EXPECT_EQ(b.Items(1)->GetColor(), clRed);
+  EXPECT_EQ(b.GetArrowLength(), 0);
+}
+
+}  // namespace
