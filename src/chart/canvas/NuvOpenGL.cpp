@@ -1,6 +1,7 @@
 #include "chart/canvas/NuvOpenGL.h"
 
 #include "chart/canvas/NuvProcs.h"
+#include "platform/GLContext.h"
 
 // ---------------------------------------------------------------- TGLPosition
 
@@ -116,8 +117,16 @@ TNuvOpenGL::TNuvOpenGL(TComponent* owner)
   light_->SetVisible(true);
 }
 
+void TNuvOpenGL::MarkWindowCanvas(TCustomNuvPanel* panel)
+{
+  if (windowCanvas_) SetWindowCanvas(windowCanvas_, false);
+  windowCanvas_ = panel ? panel->ControlCanvas() : nullptr;
+  if (windowCanvas_) SetWindowCanvas(windowCanvas_, true);
+}
+
 TNuvOpenGL::~TNuvOpenGL()
 {
+  if (windowCanvas_) SetWindowCanvas(windowCanvas_, false);
   if (panel_) {
     TCustomNuvPanel* p = panel_;
     panel_ = nullptr;
@@ -223,9 +232,11 @@ void TNuvOpenGL::SetNuvPanel(TCustomNuvPanel* panel)
     if (old && active_ && !old->Destroying()) old->SetCanvas(std::make_unique<TNuvCanvas3D>());
     panel_->GLComponent = this;
     panel_->FreeNotification(this);
+    MarkWindowCanvas(panel_);
     RecreateCanvas();
   } else {
     if (old && active_ && !old->Destroying()) old->SetCanvas(std::make_unique<TNuvCanvas3D>());
+    MarkWindowCanvas(nullptr);
     active_ = false;
   }
 }
@@ -236,6 +247,8 @@ void TNuvOpenGL::Notification(TComponent* component, TOperation operation)
   if (operation == TOperation::opRemove && component == panel_ && panel_) {
     // The panel is being destroyed: nothing of it may be called any more.
     panel_ = nullptr;
+    if (windowCanvas_) SetWindowCanvas(windowCanvas_, false);
+    windowCanvas_ = nullptr;
     active_ = false;
   }
 }

@@ -144,4 +144,7 @@ private:
   bool shadeQuality_ = true;
   double shininess_ = 0.05;
   TCustomNuvPanel* panel_ = nullptr;
+  // The bound panel's own window canvas: frames drawn there keep their textures cached.
+  const TCanvas* windowCanvas_ = nullptr;
+  void MarkWindowCanvas(TCustomNuvPanel* panel);
 };
