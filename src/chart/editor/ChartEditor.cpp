@@ -13,6 +13,7 @@
 #include "chart/model/NvEngineMarks.h"
 #include "chart/model/NvEngineSeries.h"
 #include "chart/series/PointSeries.h"
+#include "chart/series/SeriesFormat.h"
 #include "platform/ComboBox.h"
 #include "platform/Dialogs.h"
 #include "platform/MessageBox.h"
@@ -63,7 +64,11 @@ TChartEditForm::TChartEditForm(TComponent* owner, TCustomNuvPanel* chart, TChart
   DoCreate();
 }
 
-TChartEditForm::~TChartEditForm() = default;
+TChartEditForm::~TChartEditForm()
+{
+  // Pages freed with the form must not call the hooks on a form being destroyed.
+  mainPage_->OnChange = nullptr;
+}
 
 void TChartEditForm::RunHooks(TTabSheet* sheet)
 {
@@ -286,7 +291,8 @@ bool IsEditorClassRegistered(const std::string& className) { return EditorClasse
 
 // ---- Services ----
 
-void InstallChartEditorServices()
+namespace {
+void InstallServices()
 {
   TChartEditorServices& s = ChartEditorServices();
   s.EditSeries = &EditSeries;
@@ -296,11 +302,20 @@ void InstallChartEditorServices()
     form->SetCaption("Legend options");
     form->ShowModal();
   };
+  s.SeriesFormatFromText = [](TChartSeries* series, const std::string& text) {
+    return SeriesFormatFromText(series, text);
+  };
 }
 
-namespace {
-// The editor's services are in place as soon as the editor library is part of the program.
+// The dialogs are in place as soon as this unit is part of the program. Only function-local
+// objects are touched here: globals of other units may not be constructed yet.
 struct ServicesInstaller {
-  ServicesInstaller() { InstallChartEditorServices(); }
+  ServicesInstaller() { InstallServices(); }
 } servicesInstaller;
 }  // namespace
+
+void InstallChartEditorServices()
+{
+  NuvSeriesStartup();
+  InstallServices();
+}

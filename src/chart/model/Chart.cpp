@@ -176,6 +176,28 @@ bool TCustomChart::IsRightSideFacing()
   return !IsSideFacing(ChartRect.Right);
 }
 
+bool TCustomChart::IsBackPlaneFacing()
+{
+  if (!GetView3D()) return false;
+  TCanvas3D* c = Canvas();
+  auto orientation = [&](int32_t z) {
+    const TPoint a = c->Calculate3DPosition(ChartRect.Left, ChartRect.Top, z);
+    const TPoint b = c->Calculate3DPosition(ChartRect.Right, ChartRect.Top, z);
+    const TPoint d = c->Calculate3DPosition(ChartRect.Left, ChartRect.Bottom, z);
+    return static_cast<int64_t>(b.x - a.x) * (d.y - a.y) - static_cast<int64_t>(b.y - a.y) * (d.x - a.x);
+  };
+  // Unprojected, the corners turn clockwise on the screen (y down); seen from behind they turn
+  // the other way.
+  return orientation(Width3D) < 0;
+}
+
+void TCustomChart::DoOnBeforeDrawAxes()
+{
+  for (int32_t i = 0; i < SeriesCount(); ++i)
+    if (GetSeries(i)->GetActive()) GetSeries(i)->CalcFirstLastVisibleIndex();
+  TCustomAxisPanel::DoOnBeforeDrawAxes();
+}
+
 // ---- Overrides of the axis panel ----
 TColor TCustomChart::GetBackColor()
 {
@@ -273,7 +295,7 @@ void TCustomChart::DrawFrontPlanes()
     if (walls_->GetLeft()->ShouldDrawInFront()) walls_->DrawLeft();
     drawAxis(GetLeftAxis());
   }
-  if (IsDepthPlaneFacing(Width3D)) {
+  if (IsBackPlaneFacing()) {
     drawAxis(GetTopAxis());
     drawAxis(GetBottomAxis());
     if (walls_->GetBack()->ShouldDrawInFront()) walls_->DrawBack();
@@ -303,11 +325,11 @@ void TCustomChart::DrawWalls()
   const bool view3D = GetView3D();
   const bool walls3D = GetView3DWalls();
   if (view3D && walls3D && walls_->GetRight()->GetVisible() && !IsRightSideFacing()) walls_->DrawRight();
-  if (walls3D && walls_->GetBack()->GetVisible() && !IsDepthPlaneFacing(Width3D)) walls_->DrawBack();
+  if (walls3D && walls_->GetBack()->GetVisible() && !IsBackPlaneFacing()) walls_->DrawBack();
   if (view3D && walls3D) {
     if (walls_->GetLeft()->GetVisible() && !IsLeftSideFacing()) walls_->DrawLeft();
     if (walls_->GetBottom()->GetVisible()) walls_->DrawBottom();
-    if (IsDepthPlaneFacing(Width3D)) {
+    if (IsBackPlaneFacing()) {
       if (IsAxisVisible(GetDepthTopAxis())) GetDepthTopAxis()->Draw(false);
       if (IsAxisVisible(GetDepthAxis())) GetDepthAxis()->Draw(false);
     }
@@ -541,7 +563,7 @@ void TCustomChart::MouseDown(TMouseButton button, TShiftState shift, int32_t x, 
         } else if (button == mbLeft) {
           handled = legend_->LegendClicked(x, y, part.PointIndex);
         } else if (button == mbRight && part.PointIndex >= 0) {
-          TChartSeries* s = SeriesLegend(part.PointIndex, false);
+          TChartSeries* s = legend_->ItemSeries(part.PointIndex);
           if (s && ChartEditorServices().EditSeries) ChartEditorServices().EditSeries(s);
         }
         if (OnClickLegend) handled = RunClickEvent([&] { OnClickLegend(this, button, shift, x, y); });

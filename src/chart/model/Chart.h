@@ -136,6 +136,8 @@ public:
   bool IsSideFacing(int32_t x);
   bool IsLeftSideFacing();
   bool IsRightSideFacing();
+  // The back plane (at depth Width3D) is seen from behind: the view is turned past it.
+  bool IsBackPlaneFacing();
   void CalcClickedPart(TPoint point, TChartClickedPart& part);
 
   // ---- Saved ranges, zoom and scroll ----
@@ -167,6 +169,9 @@ public:
   void DrawTitlesAndLegend(bool beforeSeries) override;
   void DrawLegendSymbolRect(TChartSeries* series, const TRect& rect) override;
   void DrawWalls() override;
+  // Every active series finds its visible points first, so that axes labelled from the points
+  // have them when axes are drawn before the series.
+  void DoOnBeforeDrawAxes() override;
   std::string ValueLegendText(TChartSeries* series, int32_t valueIndex) override;
   bool IsFreeSeriesColor(TColor color, bool checkBackground, TChartSeries* series) override;
 

@@ -52,8 +52,11 @@ std::unique_ptr<TNuvToolTypes>& ToolTypes()
 void RegisterNuvClass(TNuvClass cls)
 {
   if (!cls) return;
+  // A record that names the parent class is kept over one that does not.
+  TNuvClass& byType = ClassesByType()[cls->Type];
+  if (byType && (byType->ParentClassName.size() >= cls->ParentClassName.size())) return;
+  byType = cls;
   ClassesByName()[cls->ClassName] = cls;
-  ClassesByType()[cls->Type] = cls;
 }
 
 void UnRegisterNuvClass(TNuvClass cls)
@@ -90,7 +93,7 @@ std::string NuvClassName(const TObject* object)
 TNuvSeriesType* TNuvSeriesTypes::FindSeriesType(TNuvSeriesClass seriesClass) const
 {
   for (const auto& t : items_)
-    if (t->SeriesClass == seriesClass && !t->FunctionClass) return t.get();
+    if (seriesClass && SameNuvClass(t->SeriesClass, seriesClass) && !t->FunctionClass) return t.get();
   return nullptr;
 }
 
@@ -105,7 +108,8 @@ void RegisterNuvSeriesFunction(TNuvSeriesClass seriesClass, TNuvFunctionClass fu
   RegisterNuvClass(functionClass);
   TNuvSeriesTypes& list = *SeriesTypes();
   for (int32_t i = 0; i < list.Count(); ++i)
-    if (list.Get(i)->SeriesClass == seriesClass && list.Get(i)->FunctionClass == functionClass) return;
+    if (SameNuvClass(list.Get(i)->SeriesClass, seriesClass) && SameNuvClass(list.Get(i)->FunctionClass, functionClass))
+      return;
   auto t = std::make_unique<TNuvSeriesType>();
   t->SeriesClass = seriesClass;
   t->FunctionClass = functionClass;
@@ -144,7 +148,7 @@ void UnRegisterNuvSeriesFunction(bool bySeriesClass, TNuvClass cls)
   int32_t i = 0;
   while (i < list->Count()) {
     const TNuvSeriesType* t = list->Get(i);
-    if ((bySeriesClass ? t->SeriesClass : t->FunctionClass) == cls)
+    if (cls && SameNuvClass(bySeriesClass ? t->SeriesClass : t->FunctionClass, cls))
       list->Delete(i);  // the scan goes on at the same index
     else
       ++i;
@@ -185,13 +189,20 @@ std::string GetGallerySeriesName(const TChartSeries* series)
 
 int32_t TNuvToolTypes::IndexOf(TNuvToolClass cls) const
 {
-  auto it = std::find(items_.begin(), items_.end(), cls);
+  auto it = std::find_if(items_.begin(), items_.end(), [cls](TNuvToolClass c) { return SameNuvClass(c, cls); });
   return it == items_.end() ? -1 : static_cast<int32_t>(it - items_.begin());
 }
 
-void TNuvToolTypes::Remove(TNuvToolClass cls) { std::erase(items_, cls); }
+void TNuvToolTypes::Remove(TNuvToolClass cls)
+{
+  std::erase_if(items_, [cls](TNuvToolClass c) { return SameNuvClass(c, cls); });
+}
 
-TNuvToolTypes* NuvToolTypesList() { return ToolTypes().get(); }
+TNuvToolTypes* NuvToolTypesList()
+{
+  if (!ToolTypes()) ToolTypes() = std::make_unique<TNuvToolTypes>();
+  return ToolTypes().get();
+}
 
 void RegisterNuvTools(const std::vector<TNuvToolClass>& classes)
 {
@@ -313,8 +324,7 @@ void AssignSeries(TChartSeries*& oldSeries, TChartSeries*& newSeries)
 
 void ChangeSeriesType(TChartSeries*& series, TNuvSeriesClass newClass)
 {
-  if (!series || !newClass || NuvClassOfObject(series) == newClass) return;
-  if (std::type_index(typeid(*series)) == newClass->Type) return;
+  if (!series || !newClass || std::type_index(typeid(*series)) == newClass->Type) return;
   TChartSeries* made = CreateNewSeries(series->GetOwner(), series->GetParentChart(), newClass, nullptr);
   AssignSeries(series, made);
 }

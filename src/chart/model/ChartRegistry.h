@@ -53,6 +53,9 @@ TNuvClass NuvClassOf()
   return &info;
 }
 
+// Two references to one class (records made with and without a parent name compare equal).
+inline bool SameNuvClass(TNuvClass a, TNuvClass b) { return a == b || (a && b && a->Type == b->Type); }
+
 // The class of an object: its registered record when its class was registered for streaming,
 // else nullptr.
 TNuvClass NuvClassOfObject(const TObject* object);
@@ -126,6 +129,7 @@ private:
   std::vector<TNuvToolClass> items_;
 };
 
+// The tool registry (made on first use, as at module start-up).
 TNuvToolTypes* NuvToolTypesList();
 void RegisterNuvTools(const std::vector<TNuvToolClass>& classes);
 void UnRegisterNuvTools(const std::vector<TNuvToolClass>& classes);

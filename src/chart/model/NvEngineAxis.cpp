@@ -360,6 +360,9 @@ TChartAxis::TChartAxis(TCustomAxisPanel* chart) : parentChart_(chart)
   ticksInner_ = std::make_unique<TDarkGrayPen>(changed);
   minorTicks_ = std::make_unique<TDarkGrayPen>(changed);
   grid_ = std::make_unique<TAxisGridPen>(changed);
+  // Grid lines stand on the back wall.
+  grid_->DefaultZPosition = 100;
+  grid_->SetZPosition(100);
   minorGrid_ = std::make_unique<TChartHiddenPen>(changed);
   title_ = std::make_unique<TChartAxisTitle>(GetPanel());
   items_ = std::make_unique<TAxisItems>(this);
@@ -380,8 +383,10 @@ void TChartAxis::SetLabelsFont(const TNuvFont* v) { items_->Format()->SetFont(v)
 
 void TChartAxis::SetAutomatic(bool v)
 {
+  const bool loading = ChartLoading();
+  if (automatic_ == v && (loading || (automaticMinimum_ == v && automaticMaximum_ == v))) return;
   automatic_ = v;
-  if (!ChartLoading()) {
+  if (!loading) {
     automaticMinimum_ = v;
     automaticMaximum_ = v;
   }
@@ -623,6 +628,7 @@ void TChartAxis::AdjustMaxMin()
   if (KeepRange) return;
   const double oldMin = ScaleMinimum;
   const double oldMax = ScaleMaximum;
+  IsDateTimeAxis = IsDateTime();
   if (ChartRangesSaved()) {
     ScaleMaximum = maximum_;
     ScaleMinimum = minimum_;

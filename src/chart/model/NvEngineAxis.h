@@ -19,15 +19,16 @@
 
 #include "chart/canvas/NuvProcs.h"
 #include "chart/canvas/NuvShapes.h"
+#include "chart/model/NvEngineTypes.h"
 
 class TCustomAxisPanel;
 class TChartSeries;
 class TChartAxis;
 
 // Errors of axis settings (texts from the message table).
-class AxisException : public Exception {
+class AxisException : public ChartException {
 public:
-  using Exception::Exception;
+  using ChartException::ChartException;
 };
 
 enum TAxisLabelStyle { talAuto, talNone, talValue, talMark, talText };
@@ -62,14 +63,14 @@ struct TAxisScaleKind {
   double SymmetricScale = 1;
 };
 
-// Rounded scale ends of a range (step 7 of the range adjustment). Without roundMinMax, or on a
+// Rounded scale ends of a range. Without roundMinMax, or on a
 // linear axis without an increment, the ends come back unchanged.
 struct TAxisEnds {
   double Minimum = 0, Maximum = 0;
 };
 TAxisEnds AxisRoundEnds(double minimum, double maximum, bool roundMinMax, double increment,
                         const TAxisScaleKind& kind);
-// The linear zone width S of a symmetric axis for its scale ends (step 8). minStep is the
+// The linear zone width S of a symmetric axis for its scale ends. minStep is the
 // SymmetricMinStep field (updated to M / 100 when it is <= 0).
 double AxisSymmetricScale(double scaleMinimum, double scaleMaximum, int32_t decades, bool minStepMode,
                           double& minStep);
@@ -289,6 +290,13 @@ public:
   void SetDateTimeFormat(const std::string& v);
   const std::string& GetAxisValuesFormat() const { return axisValuesFormat_; }
   void SetAxisValuesFormat(const std::string& v);
+  // Stored rules of the scaling properties.
+  bool IsLogarithmicBaseStored() const { return logarithmicBase_ != 10; }
+  bool IsStartPositionStored() const { return startPosition_ != 0; }
+  bool IsEndPositionStored() const { return endPosition_ != 100; }
+  bool IsPositionPercentStored() const { return positionPercent_ != 0; }
+  // Horizontal and OtherSide are stored for custom axes only (index 6 on in the chart's axis list).
+  bool IsCustomAxis() const;
 
   // ---- Drawing properties ----
   bool GetVisible() const { return visible_; }
@@ -399,7 +407,7 @@ public:
   double CalcLabelsIncrement();
   void CalcPositions();
   void RangeFromRect(const TRect& r);
-  // Scale factors from the scale ends and positions (Algorithm 4).
+  // Scale factors from the scale ends and positions.
   void CalcScaleFactors();
   // Sets the scale ends directly and recomputes the factors (layout, tests).
   void SetScale(double scaleMinimum, double scaleMaximum);
@@ -500,7 +508,8 @@ protected:
   int32_t LabelsTextWidth();
   TCanvas3D* Canvas() const;
   int32_t DepthOf(double percent) const;
-  uint32_t LabelAlignment(int32_t angle, int32_t& dx) const;
+  // Canvas text alignment of a label by axis side and angle.
+  uint32_t LabelAlignment(int32_t angle) const;
   void DrawTextAt(int32_t x, int32_t y, int32_t z, const std::string& text, int32_t angle, uint32_t align,
                   bool exponent);
   void OutText(int32_t x, int32_t y, int32_t z, const std::string& text, bool is3D);
@@ -555,7 +564,6 @@ private:
   std::unique_ptr<TAxisItems> items_;
   // Drawing state of one paint.
   int32_t labelIndex_ = 0;
-  double labelsIncrement_ = 0;
   int32_t labelsSpace_ = 0;
   std::vector<double> tickValues_;
 };

@@ -425,9 +425,8 @@ TCanvas3D* TChartAxis::Canvas() const
 
 int32_t TChartAxis::DepthOf(double percent) const { return ToPixel(0.01 * percent * ChartDepth); }
 
-uint32_t TChartAxis::LabelAlignment(int32_t angle, int32_t& dx) const
+uint32_t TChartAxis::LabelAlignment(int32_t angle) const
 {
-  dx = 0;
   const bool left = !horizontal_ && !otherSide_;
   const bool right = !horizontal_ && otherSide_;
   const bool bottom = horizontal_ && !otherSide_;
@@ -534,8 +533,7 @@ void TChartAxis::DrawAxisLabel(int32_t position, const std::string& text, TNuvFo
       across += out * w;
     }
   }
-  int32_t dx = 0;
-  uint32_t align = LabelAlignment(labelsAngle_, dx);
+  uint32_t align = LabelAlignment(labelsAngle_);
   const int32_t angle = labelsAngle_ % 360;
   if (horizontal_) {
     if (angle == 90) position -= c->FontHeight() / 2;
@@ -568,9 +566,8 @@ void TChartAxis::DrawTitle()
   TCanvas3D* c = Canvas();
   if (c == nullptr) return;
   c->AssignFont(title_->GetFont());
-  int32_t dx = 0;
   const int32_t angle = title_->GetAngle();
-  const uint32_t align = LabelAlignment(angle, dx);
+  const uint32_t align = LabelAlignment(angle);
   int32_t x, y;
   if (horizontal_) {
     x = PosCenter;
@@ -664,7 +661,6 @@ void TChartAxis::Draw(bool calcPosAxis)
     if (style != talNone) {
       c->AssignFont(GetLabelsFont());
       const double increment = CalcLabelsIncrement();
-      labelsIncrement_ = increment;
       const int32_t stepIndex = DateTimeStepFor(increment);
       const bool longStep = stepIndex >= 20 && stepIndex < NumDateTimeSteps;
       if ((increment > 0 || longStep) && ScaleMinimum <= ScaleMaximum) {

@@ -12,6 +12,11 @@
 
 TCustomNuvPanel* TChartAxis::GetPanel() const { return parentChart_; }
 
+bool TChartAxis::IsCustomAxis() const
+{
+  return parentChart_ != nullptr && parentChart_->AxesList() != nullptr && parentChart_->AxesList()->IndexOf(this) >= 6;
+}
+
 bool TChartAxis::ChartLoading() const { return parentChart_ != nullptr && parentChart_->IsLoading(); }
 
 bool TChartAxis::ChartRangesSaved() const

@@ -58,6 +58,10 @@ void TChartAxes::Remove(TChartAxis* axis)
 {
   const int32_t i = IndexOf(axis);
   if (i < 0) return;
+  // The six standard axes live as long as their chart.
+  if (owner_ && (axis == owner_->GetBottomAxis() || axis == owner_->GetTopAxis() || axis == owner_->GetLeftAxis() ||
+                 axis == owner_->GetRightAxis() || axis == owner_->GetDepthAxis() || axis == owner_->GetDepthTopAxis()))
+    return;
   std::unique_ptr<TChartAxis> owned = std::move(items_[static_cast<size_t>(i)]);
   items_.erase(items_.begin() + i);
   if (owner_) owner_->AxisFreed(axis);
@@ -194,7 +198,9 @@ TCustomAxisPanel::TCustomAxisPanel(TComponent* owner) : TCustomNuvPanelExtended(
 
 TCustomAxisPanel::~TCustomAxisPanel()
 {
-  // Tools first: they may point at axes and series.
+  // Nothing is broadcast while the chart comes apart; tools go first: they may point at axes and
+  // series.
+  SeriesEventsOff = true;
   tools_->Clear();
   FreeAllSeries();
   customAxes_.reset();
@@ -239,7 +245,7 @@ void TCustomAxisPanel::AxisFreed(TChartAxis* axis)
 {
   for (TChartSeries* s : seriesList_->Items()) s->AxisRemoved(axis);
   for (int32_t i = 0; i < tools_->Count(); ++i)
-    if (auto* t = dynamic_cast<TNuvCustomToolAxis*>(tools_->GetTool(i)); t && t->GetAxis() == axis) t->SetAxis(nullptr);
+    if (auto* t = dynamic_cast<TNuvCustomToolAxis*>(tools_->GetTool(i))) t->AxisRemoved(axis);
 }
 
 // ---- Series ----
@@ -261,8 +267,8 @@ void TCustomAxisPanel::InternalAddSeries(TChartSeries* series)
 {
   if (!series || seriesList_->IndexOf(series) != -1) return;
   series->parentChart_ = this;
-  seriesList_->Add(series);
   series->AddedToChart();
+  seriesList_->Add(series);
   BroadcastSeriesEvent(series, seAdd);
   Invalidate();
 }

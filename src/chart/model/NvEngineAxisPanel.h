@@ -8,6 +8,12 @@
 //
 // TCustomChart (Chart.h) derives from it and supplies walls, titles, legend and free colours
 // through the abstract operations below.
+//
+// Ownership: the panel owns its axes (the six standard ones live as long as the panel), the custom
+// axes, the tools and the series groups. It lists series without owning them, but when it is
+// destroyed it detaches and frees the series it still holds (series are made with new; a series
+// freed first leaves the chart by itself). A freed custom axis is dropped by the series and axis
+// tools that used it.
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -50,7 +56,7 @@ public:
   int32_t IndexOf(const TChartAxis* axis) const;
   // Takes ownership.
   void Add(TChartAxis* axis);
-  // Frees axis (when listed) after removing it.
+  // Frees axis (when listed and not one of the six standard axes) after removing it.
   void Remove(TChartAxis* axis);
   // Frees every axis.
   void Clear();

@@ -487,9 +487,12 @@ void TSeriesMarks::DrawItem(int32_t valueIndex, TColor color, const std::string&
   const TPoint tl = AdjustedTopLeft(position);
   const TRect box{tl.x, tl.y, tl.x + position.Width, tl.y + position.Height};
   const int32_t angle = angle_ % 360;
+  // Depth only matters in 3-D; a flat chart keeps its marks on the front plane (a canvas with
+  // depth clips what lies behind its flat view volume).
+  const int32_t z = ChartIs3D() ? ZPosition + 1 : 0;
   // The item (or marks) shape draws the frame, brush, gradient and shadow.
   look->SetParentChart(GetParentChart());
-  look->DrawRectRotated(box, angle, ZPosition + 1);
+  look->DrawRectRotated(box, angle, z);
 
   c->AssignFont(look->GetFont());
   const int32_t h = c->FontHeight();
@@ -497,7 +500,7 @@ void TSeriesMarks::DrawItem(int32_t valueIndex, TColor color, const std::string&
   if (symbolVisible) {
     symbol_->GetBrush()->SetColor(parentSeries_ ? parentSeries_->ValueColor(valueIndex) : color);
     symbol_->SetTransparent(false);
-    symbol_->DrawRectRotated(TRect{box.Left + 4, box.Top + 3, box.Left + h - 1, box.Top + h - 2}, angle, ZPosition + 1);
+    symbol_->DrawRectRotated(TRect{box.Left + 4, box.Top + 3, box.Left + h - 1, box.Top + h - 2}, angle, z);
     c->AssignFont(look->GetFont());
   }
 

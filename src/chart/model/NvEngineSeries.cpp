@@ -14,6 +14,7 @@
 #include "chart/model/NvEngineMarks.h"
 #include "chart/model/ChartRegistry.h"
 #include "chart/model/NvEngineSources.h"
+#include "chart/model/NvEngineStream.h"
 
 std::function<std::string(TChartSeries* series)> SeriesSettingsTextWriter;
 bool NuvChartSampleValues = false;
@@ -446,11 +447,10 @@ void TChartSeries::CopyValuesFrom(TChartSeries* source)
   for (int32_t i = 0; i < valuesList_.Count(); ++i) {
     TChartValueList* own = valuesList_.GetValueList(i);
     std::vector<double>& values = own->ValueArray();
+    values.assign(static_cast<size_t>(n), 0.0);
     if (i < source->valuesList_.Count()) {
-      const TChartValueList* theirs = source->valuesList_.GetValueList(i);
-      values.assign(theirs->ValueArray().begin(), theirs->ValueArray().begin() + n);
-    } else {
-      values.assign(static_cast<size_t>(n), 0.0);
+      const std::vector<double>& theirs = source->valuesList_.GetValueList(i)->ValueArray();
+      std::copy_n(theirs.begin(), std::min<size_t>(theirs.size(), static_cast<size_t>(n)), values.begin());
     }
     own->SetCount(n);
   }
@@ -973,12 +973,7 @@ void TChartSeries::CalcFirstLastPage(int32_t& first, int32_t& last)
   last = static_cast<int32_t>(l);
 }
 
-void TChartSeries::SetZOrder(int32_t value)
-{
-  zOrder_ = value;
-  if (value != -1) iZOrder_ = value;
-  Repaint();
-}
+void TChartSeries::SetZOrder(int32_t value) { SetIntegerProperty(zOrder_, value); }
 
 void TChartSeries::CalcZOrder()
 {
@@ -1261,6 +1256,19 @@ void TChartSeries::DefineProperties(TFiler* filer)
       "CustomVertAxis", [readCustom](const TStreamValue& v) { readCustom(v, false); },
       [this, customIndex]() -> TStreamValue { return customIndex(customVertAxis_); },
       customVertAxis_ != nullptr && customIndex(customVertAxis_) >= 0);
+  filer->DefineProperty(
+      "Data",
+      [this](const TStreamValue& v) {
+        const auto* block = std::get_if<std::vector<uint8_t>>(&v);
+        if (!block) throw EConvertError("Invalid property value");
+        ReadSeriesData(this, *block);
+      },
+      [this]() -> TStreamValue {
+        std::vector<uint8_t> block;
+        WriteSeriesData(this, block);
+        return block;
+      },
+      IsDataStored());
 }
 
 void TChartSeries::Loaded()
@@ -1270,7 +1278,10 @@ void TChartSeries::Loaded()
     TComponent* owner = GetOwner();
     for (const std::string& name : *names) {
       TComponent* c = owner ? owner->FindComponent(name) : nullptr;
-      if (c && c != this && dataSources_->IndexOf(c) == -1) AddDataSource(c);
+      if (!c || c == this || dataSources_->IndexOf(c) != -1) continue;
+      // A stored loop of sources would refill the series forever: such a source is left out.
+      if (auto* s = dynamic_cast<TChartSeries*>(c); s && SeriesDependsOn(s, this)) continue;
+      AddDataSource(c);
     }
   }
   Loading = false;

@@ -221,7 +221,7 @@ public:
   virtual int32_t LegendToValueIndex(int32_t legendIndex) { return legendIndex; }
   virtual TColor LegendItemColor(int32_t legendIndex) { return ValueColor(legendIndex); }
   // Legend text of a point (defined with the series texts).
-  std::string LegendString(int32_t legendIndex, TLegendTextStyle style);
+  virtual std::string LegendString(int32_t legendIndex, TLegendTextStyle style);
   virtual double MaxXValue() const;
   virtual double MaxYValue() const;
   virtual double MaxZValue() const;
@@ -245,8 +245,8 @@ public:
   virtual void SetFunction(TNuvFunction* value);
 
   // ---- Overrides ----
-  // "DataSources", "CustomHorizAxis", "CustomVertAxis" (and the old names of the base).
-  // The "Data" block is defined by the stream's writer and reader (NvEngineStream).
+  // "DataSources", "CustomHorizAxis", "CustomVertAxis", the binary "Data" (written and read by
+  // NvEngineStream) and the old names of the base.
   void DefineProperties(TFiler* filer) override;
   void Assign(const TPersistent* source) override;
   // Resolves the data-source names read from the stream.

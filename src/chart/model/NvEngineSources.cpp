@@ -305,3 +305,28 @@ void DrawClassIcon(TCanvas* canvas, const TObject* instance, int32_t x, int32_t 
   if (!LoadClassBitmap(name, parent, bitmap.get()) || bitmap->Empty()) return;
   canvas->Draw(x, y, bitmap.get());
 }
+
+// ---- Unit start-up and shut-down ----
+
+namespace {
+int startupCount = 0;
+}  // namespace
+
+void NvEngineStartup()
+{
+  if (startupCount++ > 0) return;
+  PixelLimit = 0x3FFFFFF;
+}
+
+void NvEngineShutdown()
+{
+  if (startupCount == 0 || --startupCount > 0) return;
+  NuvSeriesSourceClasses().clear();
+}
+
+namespace {
+struct NvEngineModule {
+  NvEngineModule() { NvEngineStartup(); }
+  ~NvEngineModule() { NvEngineShutdown(); }
+} nvEngineModule;
+}  // namespace

@@ -175,3 +175,8 @@ void FillSeriesItems(std::vector<std::pair<std::string, TChartSeries*>>& items,
 
 // The icon bitmap of the object's class (else of its parent class) at (X, Y) in its own size.
 void DrawClassIcon(TCanvas* canvas, const TObject* instance, int32_t x, int32_t y);
+
+// Unit start-up and shut-down, counted so that each runs once: start-up sets the largest screen
+// coordinate of axis positions (0x3FFFFFF); shut-down frees the series-source class list.
+void NvEngineStartup();
+void NvEngineShutdown();

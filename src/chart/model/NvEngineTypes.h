@@ -4,9 +4,10 @@
 // formatting, and the stored-property filer through which elements keep extra data in their
 // stream ("DataSources", "CustomHorizAxis", "Data", "Multiplier"...).
 //
-// Where the classes live: value lists in NvEngineValues.h; the chart element, the series base,
-// the labels list, the data-sources list and the series lists in NvEngineSeries.h; the axis panel,
-// its axis list, custom axes and tool list in NvEngineAxisPanel.h.
+// Where the classes live: value lists in NvEngineValues.h; the chart element, the series base and
+// the series lists in NvEngineSeries.h (labels, data sources, series sources and groups in
+// NvEngineSources.h); the axis panel, its axis list, custom axes and tool list in
+// NvEngineAxisPanel.h.
 #include <cstdint>
 #include <functional>
 #include <initializer_list>

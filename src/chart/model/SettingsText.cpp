@@ -81,7 +81,7 @@ bool ReadEnum(const std::string& w, int32_t hi, E& e)
   return true;
 }
 
-bool ReadFloat(const std::string& w, double& d) { return TryReadSettingsFloat(w, d) && std::abs(d) <= 1e300; }
+bool ReadFloat(const std::string& w, double& d) { return TryReadSettingsFloat(w, d); }
 
 bool ParsePenFields(const std::vector<std::string>& f, TPenSettings& s)
 {
@@ -134,7 +134,7 @@ void SplitToIntegers(const std::string& text, int32_t skip, std::vector<int32_t>
     if (!TryReadSettingsFloat(words[n], d)) continue;
     if (static_cast<int64_t>(n) < skip) continue;
     if (!(std::abs(d) < 2147483648.0)) continue;
-    const int64_t r = RoundHalfAway(d);
+    const int64_t r = RoundHalfEven(d);
     if (r < std::numeric_limits<int32_t>::min() || r > std::numeric_limits<int32_t>::max()) continue;
     values.push_back(static_cast<int32_t>(r));
   }
@@ -202,7 +202,7 @@ bool TryReadSettingsInt(const std::string& word, int32_t& value)
 
 std::string SettingsFloatToText(double value)
 {
-  if (value == 0) return "0";  // also -0
+  if (value == 0 || !std::isfinite(value)) return "0";  // also -0; no number is written as 0
   char buf[64];
   const auto r = std::to_chars(buf, buf + sizeof buf, value);
   return std::string(buf, r.ptr);

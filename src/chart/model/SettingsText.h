@@ -37,9 +37,9 @@ constexpr int32_t SettingsTextMaxInt = 65535;
 void ReplaceCharWithBlank(const std::string& text, char c, std::string& result);
 // The words of Text (runs of characters other than blank and tab), dropping the first Skip words.
 void SplitAtBlanks(const std::string& text, int32_t skip, std::vector<std::string>& words);
-// The numbers among the words of Text, rounded half away from zero; every word counts towards
-// Skip, numbers or not. The first "," of a word is its decimal point. Numbers outside the 32-bit
-// range are left out like words that do not convert.
+// The numbers among the words of Text, rounded (halves to even); every word counts towards Skip,
+// numbers or not. The first "," of a word is its decimal point. Numbers outside the 32-bit range
+// are left out like words that do not convert.
 void SplitToIntegers(const std::string& text, int32_t skip, std::vector<int32_t>& values);
 
 // ---- Fields ----
@@ -49,7 +49,8 @@ std::string DecodeSettingsName(const std::string& word);
 bool TryReadSettingsFloat(const std::string& word, double& value);
 // A whole number of the 32-bit range written as an integer (a fraction is refused).
 bool TryReadSettingsInt(const std::string& word, int32_t& value);
-// The shortest text that reads back as the same double, "." as decimal point.
+// The shortest text that reads back as the same double, "." as decimal point (0 for a value
+// that is not a finite number).
 std::string SettingsFloatToText(double value);
 
 // ---- Parsed settings: what a text holds, checked, before it is applied ----

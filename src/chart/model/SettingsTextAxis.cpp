@@ -15,7 +15,7 @@ int32_t Held(int64_t v, int32_t limit = SettingsTextMaxInt)
 int32_t HeldRound(double v)
 {
   if (!std::isfinite(v)) return 0;
-  return Held(RoundHalfAway(std::clamp(v, -1e9, 1e9)));
+  return Held(RoundHalfEven(std::clamp(v, -1e9, 1e9)));
 }
 
 int32_t HeldAngle(int32_t v) { return Held(v, 360); }
@@ -39,14 +39,14 @@ TAxisSettings AxisSettingsOf(const TChartAxis& a)
   s.LabelsFont = FontSettingsOf(*a.GetLabelsFont());
   s.LabelsMultiLine = a.GetLabelsMultiLine();
   s.LabelsOnAxis = a.GetLabelsOnAxis();
-  s.LabelsSeparation = Held(a.GetLabelsSeparation());
+  s.LabelsSeparation = std::clamp(a.GetLabelsSeparation(), 0, SettingsTextMaxInt);
   s.LabelsSize = Held(a.GetLabelsSize());
   s.LabelStyle = a.GetLabelStyle();
   s.Logarithmic = a.GetLogarithmic();
   s.MaximumOffset = Held(a.GetMaximumOffset());
   s.MinimumOffset = Held(a.GetMinimumOffset());
   s.MinorGrid = PenSettingsOf(*a.GetMinorGrid());
-  s.MinorTickCount = Held(a.GetMinorTickCount(), 1000);
+  s.MinorTickCount = std::clamp(a.GetMinorTickCount(), 0, 1000);
   s.MinorTickLength = Held(a.GetMinorTickLength());
   s.MinorTicks = PenSettingsOf(*a.GetMinorTicks());
   s.StartPosition = HeldRound(a.GetStartPosition());

@@ -61,6 +61,20 @@ struct AxisFrame {
       for (int x = x0; x < x1; ++x) n += At(x, y) == color;
     return n;
   }
+  // Bounds of the dark pixels in a box (Right / Bottom exclusive); empty when none.
+  TRect DarkBounds(int x0, int y0, int x1, int y1)
+  {
+    TRect b{10000, 10000, -1, -1};
+    for (int y = std::max(0, y0); y < std::min(H, y1); ++y)
+      for (int x = std::max(0, x0); x < std::min(W, x1); ++x) {
+        const TColor c = At(x, y);
+        if (GetRValue(c) + GetGValue(c) + GetBValue(c) < 300) {
+          b.Left = std::min(b.Left, x), b.Top = std::min(b.Top, y);
+          b.Right = std::max(b.Right, x + 1), b.Bottom = std::max(b.Bottom, y + 1);
+        }
+      }
+    return b;
+  }
   int DarkIn(int x0, int y0, int x1, int y1)
   {
     int n = 0;
@@ -256,6 +270,134 @@ TEST(AxisDraw, HitTestCoversTheLabelBand)
   EXPECT_FALSE(a->HitTest(58, 270));
   a->InternalVisible = false;
   EXPECT_FALSE(a->HitTest(58, 100));
+}
+
+TEST(AxisDraw, ExponentLabelsRaiseASmallerPower)
+{
+  TRect bounds[2];
+  for (int exponent = 0; exponent < 2; ++exponent) {
+    AxisFrame f;
+    TChartAxis* a = f.panel.GetLeftAxis();
+    AxisFrame::Bare(a);
+    a->SetLabels(true);
+    a->SetLabelsExponent(exponent == 1);
+    a->Items()->Add(50, "10E3");
+    f.Draw(a, 0, 100, 0);
+    bounds[exponent] = f.DarkBounds(0, 100, 60, 180);
+    ASSERT_GT(bounds[exponent].Right, 0);
+  }
+  // The "E" is gone and the "3" is smaller and higher.
+  EXPECT_LT(bounds[1].Width(), bounds[0].Width());
+  EXPECT_LT(bounds[1].Top, bounds[0].Top);
+  EXPECT_EQ(bounds[1].Right, bounds[0].Right);  // still ending at the labels' edge
+}
+
+TEST(AxisDraw, MultiLineLabelsTakeTwoRows)
+{
+  TRect bounds[2];
+  for (int multi = 0; multi < 2; ++multi) {
+    AxisFrame f;
+    TChartAxis* a = f.panel.GetBottomAxis();
+    AxisFrame::Bare(a);
+    a->SetLabels(true);
+    a->SetLabelsMultiLine(multi == 1);
+    a->SetAxisValuesFormat("0 \"units\"");
+    f.Draw(a, 0, 100, 100);
+    bounds[multi] = f.DarkBounds(40, 260, 120, H);
+    ASSERT_GT(bounds[multi].Right, 0);
+  }
+  EXPECT_GT(bounds[1].Height(), bounds[0].Height() * 3 / 2);
+  EXPECT_LT(bounds[1].Width(), bounds[0].Width());
+}
+
+TEST(AxisDraw, AlternateLabelsUseTwoRows)
+{
+  AxisFrame f;
+  TChartAxis* a = f.panel.GetBottomAxis();
+  AxisFrame::Bare(a);
+  a->SetLabels(true);
+  a->SetLabelsAlternate(true);
+  a->SetLabelsSeparation(0);
+  f.Draw(a, 0, 100, 10);
+  // The increment is halved for two rows: 100 on the first row, 95 on the second.
+  const TRect first = f.DarkBounds(374, 255, 392, H);
+  const TRect second = f.DarkBounds(357, 255, 370, H);
+  ASSERT_GT(first.Right, 0);
+  ASSERT_GT(second.Right, 0);
+  f.panel.Canvas()->AssignFont(a->GetLabelsFont());
+  EXPECT_NEAR(second.Top - first.Top, f.panel.Canvas()->FontHeight(), 1);
+}
+
+TEST(AxisDraw, RightAxisLabelsAlignLeftOfTheirEdgeAndOppositeAlignmentFlips)
+{
+  AxisFrame f;
+  TChartAxis* a = f.panel.GetRightAxis();
+  a->GetGrid()->Hide();
+  f.Draw(a, 0, 100, 50);
+  EXPECT_EQ(a->PosAxis, 380);
+  EXPECT_EQ(a->PosLabels, 387);
+  const TRect b = f.DarkBounds(383, 130, W, 150);
+  EXPECT_GE(b.Left, 387);
+  EXPECT_LE(b.Left, 389);
+
+  AxisFrame g;
+  TChartAxis* l = g.panel.GetLeftAxis();
+  l->GetGrid()->Hide();
+  l->SetLabelsAlign(alOpposite);
+  g.Draw(l, 0, 100, 50);
+  // Opposite: the labels start at the far edge of their band.
+  g.panel.Canvas()->AssignFont(l->GetLabelsFont());
+  const int band = g.panel.Canvas()->TextWidth("100");
+  const TRect o = g.DarkBounds(0, 130, 56, 150);  // the label "50"
+  EXPECT_NEAR(o.Left, 53 - band, 2);
+}
+
+TEST(AxisDraw, LogarithmicAxisWithoutADecadeInsideFallsBackToValues)
+{
+  AxisFrame f;
+  TChartAxis* a = f.panel.GetLeftAxis();
+  a->GetGrid()->Hide();
+  a->SetLabelStyle(talValue);
+  a->SetMinMax(2, 8);
+  a->SetLogarithmic(true);
+  a->CalcPositions();
+  a->AdjustMaxMin();
+  a->Draw(true);
+  EXPECT_GE(a->Tick.size(), 2u);
+  // A decade axis labels 1, 10, 100, 1000 at equal spacing.
+  AxisFrame g;
+  TChartAxis* d = g.panel.GetLeftAxis();
+  d->GetGrid()->Hide();
+  d->SetLabelStyle(talValue);
+  d->SetMinMax(1, 1000);
+  d->SetLogarithmic(true);
+  d->SetMinorTickCount(8);
+  d->CalcPositions();
+  d->AdjustMaxMin();
+  d->Draw(true);
+  std::vector<int32_t> ticks = d->Tick;
+  std::sort(ticks.begin(), ticks.end());
+  EXPECT_EQ(ticks, (std::vector<int32_t>{20, 100, 180, 260}));
+  // Minor marks at 2..9, 20..90 and 200..900: each decade in equal value steps.
+  const std::vector<int32_t> minor = d->CalcMinorTickPositions();
+  ASSERT_EQ(minor.size(), 24u);
+  EXPECT_NE(std::find(minor.begin(), minor.end(), d->CalcPosValue(300)), minor.end());
+}
+
+TEST(AxisDraw, ThreeDimensionalChartDrawsTheAxisInDepth)
+{
+  AxisFrame f;
+  f.panel.SetView3D(true);
+  f.panel.Width3D = 30;
+  TCanvas3D* c = f.panel.Canvas();
+  c->InitWindow(f.bmp.Canvas(), f.panel.GetView3DOptions(), clWhite, true, {0, 0, W, H});
+  c->ViewPort(30, {0, 0, W, H}, f.panel.ChartRect);
+  TChartAxis* a = f.panel.GetLeftAxis();
+  a->GetTitle()->SetCaption("Depth");
+  f.Draw(a, 0, 100, 25);
+  EXPECT_EQ(a->ChartDepth, 30);
+  EXPECT_GT(f.DarkIn(0, 0, W, H), 50);
+  EXPECT_GT(f.CountIn(0, 0, W, H, clGray), 20);
 }
 
 }  // namespace

@@ -76,3 +76,57 @@ TEST(FunctionPeriods, Range)
   EXPECT_DOUBLE_EQ(e[1].X, 4 - 0.002);
   EXPECT_DOUBLE_EQ(CalculateFunctionPeriods(x, 2, psRange, paCenter)[0].X, (0 + 2 - 0.002) / 2);
 }
+
+// ---- A function filling its series ----
+#include "chart/canvas/NuvProcsRoutines.h"
+#include "chart/model/NvEngineAxis.h"
+#include "chart/model/Chart.h"
+#include "chart/model/NvEngineSeries.h"
+
+namespace {
+class TCountFunction : public TNuvFunction {
+public:
+  using TNuvFunction::TNuvFunction;
+  int calls = 0;
+  double Calculate(TChartSeries* source, int32_t first, int32_t last) override
+  {
+    ++calls;
+    return first < 0 ? source->Count() : last - first + 1;
+  }
+};
+}  // namespace
+
+TEST(FunctionSeries, CalendarMonthsAndRecalculation)
+{
+  TChart chart(nullptr);
+  TChartSeries source(nullptr), result(nullptr);
+  source.SetParentChart(&chart);
+  result.SetParentChart(&chart);
+  source.XValues()->SetDateTime(true);
+  const double jan1 = EncodeDate(2021, 1, 1);
+  for (int d = 0; d < 90; ++d) source.AddXY(jan1 + d, 1);  // January to March 2021
+  auto* f = new TCountFunction(nullptr);
+  result.SetFunction(f);
+  f->SetPeriodStyle(psRange);
+  f->SetPeriodAlign(paFirst);
+  result.SetDataSource(&source);
+  f->SetPeriod(30);  // one calendar month
+  ASSERT_EQ(result.Count(), 3);
+  EXPECT_EQ(result.YValues()->Value(0), 31);
+  EXPECT_EQ(result.YValues()->Value(1), 28);
+  EXPECT_EQ(result.YValues()->Value(2), 31);
+  EXPECT_EQ(result.XValues()->Value(1), EncodeDate(2021, 2, 1));
+
+  // The same period again recalculates nothing; updates postpone the recalculation.
+  const int calls = f->calls;
+  f->SetPeriod(30);
+  EXPECT_EQ(f->calls, calls);
+  f->BeginUpdate();
+  f->SetPeriod(7);
+  EXPECT_EQ(f->calls, calls);
+  f->EndUpdate();
+  EXPECT_GT(f->calls, calls);
+  EXPECT_EQ(result.Count(), 13);  // twelve weeks and the part week at the end of 90 days
+  source.SetParentChart(nullptr);
+  result.SetParentChart(nullptr);
+}

@@ -1,0 +1,468 @@
+// The chart control without series types: its parts and defaults, the paint phases as tools and
+// events hear them, walls as planes and slabs, titles taking their bands, saved ranges matched to
+// axes by identity, mouse actions reaching listeners and tools, and the stream properties.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "chart/model/NvEngineAxis.h"
+#include "chart/model/Chart.h"
+#include "chart/model/ChartPalettes.h"
+#include "chart/model/NvEngineTools.h"
+
+namespace {
+
+using Log = std::vector<std::string>;
+
+// A series that draws one filled square per point (or nothing and no axes, on request).
+class BoxSeries : public TChartSeries {
+public:
+  explicit BoxSeries(TComponent* owner, bool useAxis = true) : TChartSeries(owner), useAxis_(useAxis) {}
+  bool UseAxis() override { return useAxis_; }
+  void DrawValue(int32_t i) override
+  {
+    TCanvas3D* c = GetParentChart()->Canvas();
+    c->Brush()->SetStyle(bsSolid);
+    c->Brush()->SetColor(ValueColor(i));
+    c->Pen()->SetStyle(psClear);
+    const int x = CalcXPos(i), y = CalcYPos(i);
+    c->Rectangle(x - 3, y - 3, x + 4, y + 4);
+  }
+
+private:
+  bool useAxis_;
+};
+
+class LogTool : public TNuvCustomTool {
+public:
+  LogTool(Log* log, std::string name) : log_(log), name_(std::move(name)) {}
+  void ChartEvent(TChartToolEvent kind) override { log_->push_back(name_ + " " + std::to_string(kind)); }
+  void ChartMouseEvent(TChartMouseEvent kind, TMouseButton, TShiftState, int32_t, int32_t) override
+  {
+    log_->push_back(name_ + " mouse " + std::to_string(kind));
+    if (cancel) GetParentChart()->CancelMouse = true;
+  }
+  bool cancel = false;
+
+private:
+  Log* log_;
+  std::string name_;
+};
+
+class LogListener : public INuvEventListener {
+public:
+  explicit LogListener(Log* log) : log_(log) {}
+  void HandleEvent(TNuvEvent* e) override
+  {
+    if (auto* m = dynamic_cast<TNuvMouseEvent*>(e)) log_->push_back("listener mouse " + std::to_string(m->Event));
+  }
+
+private:
+  Log* log_;
+};
+
+struct Fixture {
+  TComponent owner;
+  TChart chart{&owner};
+  BoxSeries* series = new BoxSeries(&owner);
+  TBitmap bmp;
+  Fixture()
+  {
+    bmp.SetPixelFormat(pf24bit);
+    bmp.SetSize(300, 200);
+    chart.SetBounds(0, 0, 300, 200);
+    chart.SetView3D(false);
+    chart.GetLegend()->SetVisible(false);
+    series->SetParentChart(&chart);
+    series->AddXY(0, 0);
+    series->AddXY(10, 10);
+  }
+  void Render() { chart.Draw(bmp.Canvas(), Rect(0, 0, 300, 200)); }
+  TColor At(int x, int y) { return bmp.Canvas()->GetPixel(x, y) & 0xFFFFFF; }
+};
+
+TEST(ChartParts, DefaultsAsCreated)
+{
+  TChart chart(nullptr);
+  EXPECT_EQ(chart.GetScrollMouseButton(), mbRight);
+  EXPECT_TRUE(chart.RangesFree());
+  EXPECT_TRUE(chart.GetView3DWalls());
+  EXPECT_EQ(chart.GetBackWall()->GetColor(), clSilver);
+  EXPECT_TRUE(chart.GetBackWall()->GetTransparent());
+  EXPECT_FALSE(chart.GetRightWall()->GetVisible());
+  EXPECT_EQ(chart.GetRightWall()->GetColor(), clSilver);
+  EXPECT_EQ(chart.GetLeftWall()->GetColor(), static_cast<TColor>(0x80FFFF));
+  EXPECT_EQ(chart.GetBottomWall()->GetColor(), clWhite);
+  EXPECT_TRUE(chart.GetLeftWall()->GetDark3D());
+  EXPECT_EQ(chart.GetLeftWall()->GetSize(), 0);
+  EXPECT_EQ(chart.GetFrame(), chart.GetBackWall()->GetPen());
+  EXPECT_EQ(chart.GetTitle()->GetFont()->GetColor(), clBlue);
+  EXPECT_TRUE(chart.GetTitle()->IsTop());
+  EXPECT_TRUE(chart.GetTitle()->GetTransparent());
+  EXPECT_EQ(chart.GetFoot()->GetFont()->GetColor(), clRed);
+  EXPECT_EQ(chart.GetFoot()->GetFont()->GetStyle(), static_cast<TFontStyles>(fsItalic));
+  EXPECT_FALSE(chart.GetSubFoot()->IsTop());
+  EXPECT_NE(chart.GetLegend(), nullptr);
+  // Transparent back wall: the control's colour is the back colour.
+  EXPECT_EQ(chart.GetBackColor(), chart.GetColor());
+  chart.GetBackWall()->SetTransparent(false);
+  EXPECT_EQ(chart.GetBackColor(), clSilver);
+}
+
+TEST(ChartParts, SettersCopyIntoTheOwnedObjects)
+{
+  TChart a(nullptr), b(nullptr);
+  a.GetTitle()->SetCaption("One\nTwo");
+  a.GetTitle()->SetAlignment(taLeftJustify);
+  a.GetLeftWall()->SetSize(7);
+  a.GetRightWall()->SetVisible(true);
+  a.SetScrollMouseButton(mbMiddle);
+  a.ColorPaletteIndex = 4;
+  TChartTitle* ownTitle = b.GetTitle();
+  b.SetTitle(a.GetTitle());
+  EXPECT_EQ(b.GetTitle(), ownTitle);
+  EXPECT_EQ(b.GetTitle()->GetText(), (std::vector<std::string>{"One", "Two"}));
+  b.Assign(&a);
+  EXPECT_EQ(b.GetTitle()->GetAlignment(), taLeftJustify);
+  EXPECT_EQ(b.GetLeftWall()->GetSize(), 7);
+  EXPECT_TRUE(b.GetRightWall()->GetVisible());
+  EXPECT_EQ(b.GetScrollMouseButton(), mbMiddle);
+  EXPECT_EQ(b.ColorPaletteIndex, 4);
+  b.GetWalls()->SetSize(3);
+  EXPECT_EQ(b.GetBackWall()->GetSize(), 3);
+  EXPECT_EQ(b.GetBottomWall()->GetSize(), 3);
+  b.GetWalls()->SetView3D(false);
+  EXPECT_FALSE(b.GetView3DWalls());
+}
+
+TEST(ChartQueries, NamesColoursAndWallSizes)
+{
+  Fixture f;
+  TChart& c = f.chart;
+  EXPECT_EQ(c.AxisTitleOrName(c.GetLeftAxis()), "Left Axis");
+  EXPECT_EQ(c.AxisTitleOrName(c.GetRightAxis()), "Right Axis");
+  EXPECT_EQ(c.AxisTitleOrName(c.GetTopAxis()), "Top Axis");
+  EXPECT_EQ(c.AxisTitleOrName(c.GetBottomAxis()), "Bottom Axis");
+  EXPECT_EQ(c.AxisTitleOrName(c.GetDepthAxis()), "Depth Right");
+  EXPECT_EQ(c.AxisTitleOrName(c.GetDepthTopAxis()), "Depth Top");
+  c.GetLeftAxis()->GetTitle()->SetCaption("Depth (m)");
+  EXPECT_EQ(c.AxisTitleOrName(c.GetLeftAxis()), "Depth (m)");
+
+  f.series->SetSeriesColor(clRed);
+  EXPECT_FALSE(c.IsFreeSeriesColor(clRed, false, nullptr));
+  EXPECT_TRUE(c.IsFreeSeriesColor(clRed, false, f.series));
+  EXPECT_TRUE(c.IsFreeSeriesColor(clSilver, false, nullptr));
+  EXPECT_FALSE(c.IsFreeSeriesColor(clSilver, true, nullptr));
+
+  EXPECT_EQ(c.FirstActiveSeries(), f.series);
+  f.series->SetActive(false);
+  EXPECT_EQ(c.FirstActiveSeries(), nullptr);
+  f.series->SetActive(true);
+
+  // Wall sizes count only in 3-D with walls.
+  c.GetLeftWall()->SetSize(6);
+  c.GetBackWall()->SetSize(4);
+  EXPECT_EQ(c.GetWallSize(c.GetLeftAxis()), 0);
+  c.SetView3D(true);
+  EXPECT_EQ(c.GetWallSize(c.GetLeftAxis()), 6);
+  EXPECT_EQ(c.GetWallSize(c.GetTopAxis()), 4);
+  EXPECT_EQ(c.GetWallSize(c.GetRightAxis()), 0);  // the right wall is hidden
+  c.SetView3DWalls(false);
+  EXPECT_EQ(c.GetWallSize(c.GetLeftAxis()), 0);
+
+  EXPECT_EQ(c.ValueLegendText(nullptr, 0), "");
+  EXPECT_EQ(c.ValueLegendText(f.series, -1), "");
+}
+
+TEST(ChartPaint, PhasesReachToolsAndEventsInOrder)
+{
+  Fixture f;
+  Log log;
+  auto* tool = new LogTool(&log, "tool");
+  tool->SetParentChart(&f.chart);
+  f.chart.OnBeforeDrawChart = [&](TObject*) { log.push_back("before chart"); };
+  f.chart.OnBeforeDrawAxes = [&](TObject*) { log.push_back("before axes"); };
+  f.chart.OnBeforeDrawSeries = [&](TObject*) { log.push_back("before series"); };
+  f.chart.OnAfterDraw = [&](TObject*) { log.push_back("after draw"); };
+  f.Render();
+  EXPECT_EQ(log, (Log{"tool 2", "before chart", "tool 3", "before axes", "tool 1", "before series", "tool 4",
+                      "tool 0", "after draw"}));
+  // Axes after the series.
+  log.clear();
+  f.chart.SetAxisBehind(false);
+  f.Render();
+  EXPECT_EQ(log, (Log{"tool 2", "before chart", "tool 1", "before series", "tool 4", "tool 3", "before axes",
+                      "tool 0", "after draw"}));
+  // An inactive tool hears nothing.
+  log.clear();
+  tool->SetActive(false);
+  f.Render();
+  EXPECT_EQ(log, (Log{"before chart", "before series", "before axes", "after draw"}));
+}
+
+TEST(ChartPaint, MouseReachesListenersThenToolsUntilOneCancels)
+{
+  Fixture f;
+  f.Render();
+  Log log;
+  LogListener listener(&log);
+  f.chart.Listeners()->Add(&listener);
+  auto* first = new LogTool(&log, "first");
+  auto* second = new LogTool(&log, "second");
+  first->SetParentChart(&f.chart);
+  second->SetParentChart(&f.chart);
+  f.chart.MouseDown(mbLeft, ssLeft, 5, 5);
+  f.chart.MouseMove(ssLeft, 6, 6);
+  EXPECT_EQ(log, (Log{"listener mouse 0", "first mouse 0", "second mouse 0", "first mouse 1", "second mouse 1",
+                      "listener mouse 2"}));
+  log.clear();
+  first->cancel = true;
+  f.chart.MouseDown(mbLeft, ssLeft, 5, 5);
+  EXPECT_EQ(log, (Log{"listener mouse 0", "first mouse 0"}));
+  EXPECT_FALSE(f.chart.CancelMouse);
+  EXPECT_FALSE(f.chart.IsZooming());
+  f.chart.RemoveListener(&listener);
+}
+
+TEST(ChartWalls, FlatBackWallFillsTheChartRectangle)
+{
+  Fixture f;
+  f.chart.GetBackWall()->SetTransparent(false);
+  f.chart.GetBackWall()->SetColor(clYellow);
+  f.chart.GetBackWall()->GetPen()->SetColor(clBlack);
+  f.Render();
+  const TRect r = f.chart.ChartRect;
+  EXPECT_EQ(f.At(r.Left + 20, r.Top + 20), clYellow);
+  EXPECT_EQ(f.At(r.Right - 1, r.Top + 20), clYellow);
+  // Framed one pixel beyond the right edge (the bottom axis covers the bottom frame).
+  EXPECT_EQ(f.At(r.Right, r.Top + 20), clBlack);
+  EXPECT_EQ(f.At(r.Left + 20, r.Bottom - 1), clYellow);
+  EXPECT_NE(f.At(r.Left + 20, r.Bottom), clYellow);
+  EXPECT_NE(f.At(r.Right + 1, r.Top + 20), clYellow);
+
+  // A transparent back wall is only its frame.
+  f.chart.GetBackWall()->SetTransparent(true);
+  f.Render();
+  EXPECT_NE(f.At(r.Left + 20, r.Top + 20), clYellow);
+}
+
+TEST(ChartWalls, SlabsLieOutsideTheChartRectangleAndPlanesOnItsEdge)
+{
+  Fixture f;
+  f.chart.SetView3D(true);
+  f.chart.GetView3DOptions()->SetOrthogonal(true);
+  f.chart.SetChart3DPercent(100);
+  f.chart.GetBackWall()->SetTransparent(false);
+  f.chart.GetBackWall()->SetColor(clYellow);
+  TChartWall* left = f.chart.GetLeftWall();
+  left->SetColor(clLime);
+  left->SetDark3D(false);
+  left->GetPen()->SetVisible(false);
+  f.Render();
+  const TRect r0 = f.chart.ChartRect;
+  // A plane: its front edge is the chart rectangle's left edge, nothing to the left of it.
+  const int ymid = (r0.Top + r0.Bottom) / 2;
+  EXPECT_NE(f.At(r0.Left - 3, ymid), clLime);
+
+  left->SetSize(5);
+  f.Render();
+  const TRect r = f.chart.ChartRect;
+  const int y = (r.Top + r.Bottom) / 2;
+  int limeLeft = 0;
+  for (int x = r.Left - 5; x < r.Left; ++x) limeLeft += f.At(x, y) == clLime;
+  EXPECT_EQ(limeLeft, 5);
+  EXPECT_NE(f.At(r.Left - 7, y), clLime);
+}
+
+TEST(ChartWalls, NoWallsWhenEveryActiveSeriesDrawsWithoutAxes)
+{
+  TComponent owner;
+  TChart chart(&owner);
+  chart.SetBounds(0, 0, 300, 200);
+  chart.SetView3D(false);
+  chart.GetLegend()->SetVisible(false);
+  chart.GetBackWall()->SetTransparent(false);
+  chart.GetBackWall()->SetColor(clYellow);
+  auto* pie = new BoxSeries(&owner, false);
+  pie->SetParentChart(&chart);
+  pie->AddXY(1, 1);
+  EXPECT_FALSE(chart.ActiveSeriesUseAxis());
+  TBitmap bmp;
+  bmp.SetSize(300, 200);
+  chart.Draw(bmp.Canvas(), Rect(0, 0, 300, 200));
+  int yellow = 0;
+  for (int y = 0; y < 200; y += 4)
+    for (int x = 0; x < 300; x += 4) yellow += (bmp.Canvas()->GetPixel(x, y) & 0xFFFFFF) == clYellow;
+  EXPECT_EQ(yellow, 0);
+  // Nor does a drag start a zoom or a scroll.
+  const TRect r = chart.ChartRect;
+  chart.MouseDown(mbLeft, ssLeft, r.Left + 10, r.Top + 10);
+  EXPECT_FALSE(chart.IsZooming());
+  chart.MouseDown(mbRight, ssRight, r.Left + 10, r.Top + 10);
+  EXPECT_FALSE(chart.IsScrolling());
+}
+
+TEST(ChartTitles, BandsOffTheChartRectangleInOrder)
+{
+  Fixture f;
+  f.Render();
+  const TRect plain = f.chart.ChartRect;
+  f.chart.GetTitle()->SetCaption("Title");
+  f.chart.GetSubTitle()->SetCaption("Sub");
+  f.chart.GetFoot()->SetCaption("Foot");
+  f.Render();
+  const TRect r = f.chart.ChartRect;
+  const TRect title = f.chart.GetTitle()->ShapeBounds, sub = f.chart.GetSubTitle()->ShapeBounds;
+  const TRect foot = f.chart.GetFoot()->ShapeBounds;
+  EXPECT_LT(title.Bottom, sub.Top + 1);  // the title is outermost
+  EXPECT_GT(r.Top, sub.Bottom);
+  EXPECT_LT(r.Bottom, plain.Bottom);
+  EXPECT_GT(foot.Top, r.Bottom);
+  EXPECT_TRUE(f.chart.GetTitle()->Clicked((title.Left + title.Right) / 2, (title.Top + title.Bottom) / 2));
+  f.chart.GetTitle()->SetVisible(false);
+  EXPECT_FALSE(f.chart.GetTitle()->Clicked((title.Left + title.Right) / 2, (title.Top + title.Bottom) / 2));
+  f.chart.GetTitle()->SetVisible(true);
+
+  // A title with no lines takes no space; a custom-positioned one keeps its place and none either.
+  f.chart.GetSubTitle()->Clear();
+  f.chart.GetFoot()->Clear();
+  f.Render();
+  const TRect one = f.chart.ChartRect;
+  f.chart.GetTitle()->SetLeft(40);
+  EXPECT_TRUE(f.chart.GetTitle()->GetCustomPosition());
+  f.chart.GetTitle()->SetTop(150);
+  f.Render();
+  EXPECT_EQ(f.chart.ChartRect.Top, plain.Top);
+  EXPECT_LT(f.chart.ChartRect.Top, one.Top);
+  EXPECT_EQ(f.chart.GetTitle()->ShapeBounds.Left, 40);
+  EXPECT_EQ(f.chart.GetTitle()->ShapeBounds.Top, 150);
+}
+
+TEST(ChartTitles, LayoutByAlignmentAndFrame)
+{
+  TTitleMetrics m;
+  m.lineHeight = 10;
+  m.charWidth = 8;
+  m.widestLine = 40;
+  m.lineCount = 2;
+  const TRect chartRect = Rect(10, 20, 210, 220);
+  // Centred top title without a frame: 48 wide about the middle, 20 high, gap 5.
+  TTitleLayout t = CalcTitleLayout(m, chartRect, TRect{}, true, false, true, taCenter, false, true);
+  EXPECT_EQ(t.bounds.Left, 110 - 24);
+  EXPECT_EQ(t.bounds.Right, 110 + 24);
+  EXPECT_EQ(t.bounds.Top, 20);
+  EXPECT_EQ(t.bounds.Bottom, 40);
+  EXPECT_TRUE(t.movesChartRect);
+  EXPECT_EQ(t.newChartTop, 45);
+  // A framed foot at the right: inflated by the frame, the chart bottom above its text.
+  m.frameWidth = 2;
+  t = CalcTitleLayout(m, chartRect, TRect{}, false, false, true, taRightJustify, false, true);
+  EXPECT_EQ(t.bounds.Right, 212);
+  EXPECT_EQ(t.bounds.Left, 212 - 50);
+  EXPECT_EQ(t.bounds.Top, 200 - 2);
+  EXPECT_EQ(t.bounds.Bottom, 222);
+  EXPECT_EQ(t.newChartBottom, 222 - 7 - 20);
+  // The shadow counts in the gap of an opaque title.
+  m.shadowVertSize = 3;
+  t = CalcTitleLayout(m, chartRect, TRect{}, true, false, false, taCenter, false, false);
+  EXPECT_EQ(t.bounds.Left, 8);
+  EXPECT_EQ(t.newChartTop, t.bounds.Bottom + 5 + 2 + 3);
+  // A custom chart rectangle or a custom position: no band is taken.
+  EXPECT_FALSE(CalcTitleLayout(m, chartRect, TRect{}, true, false, true, taCenter, true, true).movesChartRect);
+  t = CalcTitleLayout(m, chartRect, Rect(50, 60, 50, 60), true, true, true, taLeftJustify, false, true);
+  EXPECT_FALSE(t.movesChartRect);
+  EXPECT_EQ(t.bounds.Left, 50);
+  EXPECT_EQ(t.bounds.Top, 60);
+  EXPECT_EQ(t.bounds.Bottom, 80);
+}
+
+TEST(ChartRanges, SavedRecordsFollowTheirAxesNotListPositions)
+{
+  Fixture f;
+  f.Render();
+  TChartAxis* custom = f.chart.GetCustomAxes()->Add(false);
+  custom->SetMinMax(5, 6);
+  TChartAxis* left = f.chart.GetLeftAxis();
+  left->SetMinMax(-1, 1);
+  f.chart.SaveAxesRanges();
+  // Depth axes are not saved.
+  for (const TSavedAxisRange& r : f.chart.SavedRanges()) EXPECT_FALSE(r.Axis->IsDepthAxis);
+  EXPECT_EQ(f.chart.SavedRanges().size(), 5u);
+  // The custom axis goes; the others move in the list.
+  f.chart.GetCustomAxes()->Delete(0);
+  left->SetMinMax(100, 200);
+  f.chart.RestoreAxesRanges();
+  EXPECT_DOUBLE_EQ(left->GetMinimum(), -1);
+  EXPECT_DOUBLE_EQ(left->GetMaximum(), 1);
+  EXPECT_TRUE(f.chart.SavedRanges().empty());
+}
+
+TEST(ChartRanges, TwoZoomsThenOneUndoRestoreTheFirstRanges)
+{
+  Fixture f;
+  f.chart.GetLeftAxis()->SetMinMax(0, 100);
+  f.chart.GetBottomAxis()->SetMinMax(0, 50);
+  f.Render();
+  int zooms = 0, undos = 0;
+  f.chart.OnZoom = [&](TObject*) { ++zooms; };
+  f.chart.OnUndoZoom = [&](TObject*) { ++undos; };
+  f.chart.ZoomToRanges(10, 20, 0, 1, 0, 1, 5, 6);
+  f.chart.ZoomToRanges(12, 13, 0, 1, 0, 1, 5.5, 5.6);
+  EXPECT_EQ(zooms, 2);
+  EXPECT_DOUBLE_EQ(f.chart.GetLeftAxis()->GetMinimum(), 12);
+  f.chart.UndoZoom();
+  EXPECT_EQ(undos, 1);
+  EXPECT_FALSE(f.chart.Zoomed);
+  EXPECT_DOUBLE_EQ(f.chart.GetLeftAxis()->GetMinimum(), 0);
+  EXPECT_DOUBLE_EQ(f.chart.GetLeftAxis()->GetMaximum(), 100);
+  EXPECT_DOUBLE_EQ(f.chart.GetBottomAxis()->GetMaximum(), 50);
+
+  // The before-zoom hook may cancel.
+  f.chart.OnBeforeZoom = [&](TObject*) { f.chart.CancelZoom = true; };
+  f.chart.ZoomToRanges(1, 2, 0, 1, 0, 1, 1, 2);
+  EXPECT_DOUBLE_EQ(f.chart.GetLeftAxis()->GetMinimum(), 0);
+  EXPECT_TRUE(f.chart.RangesFree());
+
+  // Animated: the ranges still end at their targets.
+  f.chart.OnBeforeZoom = nullptr;
+  f.chart.Zoom()->Animated = true;
+  f.chart.ZoomToRanges(40, 60, 0, 1, 0, 1, 10, 20);
+  EXPECT_DOUBLE_EQ(f.chart.GetLeftAxis()->GetMinimum(), 40);
+  EXPECT_DOUBLE_EQ(f.chart.GetLeftAxis()->GetMaximum(), 60);
+}
+
+TEST(ChartStream, BackColorReadAndPaletteIndexStoredAndApplied)
+{
+  TChart chart(nullptr);
+  std::map<std::string, TStreamValue> values;
+  values["BackColor"] = TStreamValue(int64_t{0x00FF00});
+  values["ColorPaletteIndex"] = TStreamValue(int64_t{3});
+  TPropertyReader reader(values);
+  chart.DefineProperties(&reader);
+  EXPECT_EQ(chart.GetBackWall()->GetColor(), clLime);
+  EXPECT_EQ(chart.GetBackWall()->GetBrush()->GetStyle(), bsSolid);
+  EXPECT_EQ(chart.ColorPaletteIndex, 3);
+  EXPECT_EQ(chart.GetColorPalette(), PaletteColors(3));
+
+  // Written: the palette index when above 0; never BackColor.
+  TPropertyWriter writer;
+  chart.DefineProperties(&writer);
+  EXPECT_EQ(writer.Values().count("BackColor"), 0u);
+  ASSERT_EQ(writer.Values().count("ColorPaletteIndex"), 1u);
+  EXPECT_EQ(StreamValueToInteger(writer.Values().at("ColorPaletteIndex")), 3);
+
+  TChart plain(nullptr);
+  TPropertyWriter none;
+  plain.DefineProperties(&none);
+  EXPECT_EQ(none.Values().count("ColorPaletteIndex"), 0u);
+  std::map<std::string, TStreamValue> zero;
+  zero["ColorPaletteIndex"] = TStreamValue(int64_t{0});
+  zero["BackColor"] = TStreamValue(std::string("clRed"));
+  TPropertyReader zeroReader(zero);
+  plain.DefineProperties(&zeroReader);
+  EXPECT_TRUE(plain.GetColorPalette().empty());
+  EXPECT_EQ(plain.GetBackWall()->GetColor(), clRed);
+}
+
+}  // namespace

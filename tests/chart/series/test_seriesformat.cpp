@@ -1,0 +1,138 @@
+// The series appearance settings text: written and read back unchanged, applied to another series
+// of the type, kept by SaveDefaults, and refused whole when it does not fit.
+#include <gtest/gtest.h>
+
+#include "chart/model/NvEngineAxis.h"
+#include "chart/model/Chart.h"
+#include "chart/model/ChartRegistry.h"
+#include "chart/model/NvEngineMarks.h"
+#include "chart/model/NvEnginePointer.h"
+#include "chart/model/SettingsText.h"
+#include "chart/series/PointSeries.h"
+#include "chart/series/SeriesFormat.h"
+#include "chart/series/SurfaceSeries.h"
+
+namespace {
+struct SeriesFormat : ::testing::Test {
+  void SetUp() override { NuvSeriesStartup(); }
+};
+
+std::vector<std::string> Words(const std::string& text)
+{
+  std::string t;
+  ReplaceCharWithBlank(text, '~', t);
+  std::vector<std::string> w;
+  SplitAtBlanks(t, 0, w);
+  return w;
+}
+
+std::string Join(const std::vector<std::string>& w)
+{
+  std::string s;
+  for (size_t i = 0; i < w.size(); ++i) s += (i ? "~" : "") + w[i];
+  return s;
+}
+
+void Dress(TPointSeries& s)
+{
+  s.SetSeriesColor(clTeal);
+  s.SetColorEachPoint(true);
+  s.SetShowInLegend(false);
+  s.GetPen()->SetWidth(3);
+  s.GetBrush()->SetStyle(bsCross);
+  s.GetMarks()->SetVisible(true);
+  s.GetMarks()->SetStyle(smsXY);
+  s.GetMarks()->SetTransparent(true);
+  s.GetMarks()->GetFont()->SetName("Courier New");
+  s.GetMarks()->GetFont()->SetStyle(fsBold);
+  s.GetMarks()->GetPen()->Hide();
+  s.GetMarks()->SetArrowLength(0);
+  s.GetPointer()->SetHorizSize(7);
+  s.GetPointer()->SetVertSize(2);
+  s.GetPointer()->SetStyle(psDiamond);
+  s.GetPointer()->GetBrush()->SetColor(clYellow);
+}
+}  // namespace
+
+TEST_F(SeriesFormat, RoundTripAndApply)
+{
+  TPointSeries a(nullptr);
+  Dress(a);
+  const std::string text = SeriesFormatToText(&a);
+  const auto w = Words(text);
+  ASSERT_EQ(w.size(), 42u);
+  EXPECT_EQ(w[40], "Point");
+  EXPECT_EQ(text.find(','), std::string::npos);
+
+  TPointSeries b(nullptr);
+  EXPECT_TRUE(SeriesFormatFromText(&b, text));
+  EXPECT_EQ(SeriesFormatToText(&b), text);
+  EXPECT_EQ(b.GetSeriesColor(), clTeal);
+  EXPECT_FALSE(b.GetShowInLegend());
+  EXPECT_EQ(b.GetPointer()->GetStyle(), psDiamond);
+  EXPECT_EQ(b.GetPointer()->GetHorizSize(), 7);
+  EXPECT_EQ(b.GetMarks()->GetFont()->GetName(), "Courier New");
+  EXPECT_EQ(b.GetMarks()->GetArrowLength(), 0);
+
+  TSurfaceSeries s(nullptr);
+  s.SetUseColorRange(true);
+  s.SetStartColor(clBlue);
+  s.SetWireFrame(true);
+  const std::string st = SeriesFormatToText(&s);
+  EXPECT_EQ(Words(st)[40], "Surface");
+  TSurfaceSeries s2(nullptr);
+  EXPECT_TRUE(SeriesFormatFromText(&s2, st));
+  EXPECT_TRUE(s2.GetWireFrame());
+  EXPECT_EQ(s2.GetStartColor(), clBlue);
+  EXPECT_EQ(SeriesFormatToText(&s2), st);
+}
+
+TEST_F(SeriesFormat, DefaultRestoresTheSavedAppearance)
+{
+  TChart chart(nullptr);
+  TPointSeries a(nullptr);
+  a.SetParentChart(&chart);
+  a.SaveDefaults();
+  const std::string saved = a.DefaultSettingsText;
+  EXPECT_EQ(Words(saved).size(), 42u);
+  Dress(a);
+  EXPECT_TRUE(SeriesFormatFromText(&a, a.DefaultSettingsText));
+  EXPECT_EQ(SeriesFormatToText(&a), saved);
+  // Back on the default marker, the series has a real colour again.
+  EXPECT_EQ(a.GetStoredSeriesColor(), clDefault);
+  EXPECT_NE(a.GetSeriesColor(), clDefault);
+  a.SetParentChart(nullptr);
+}
+
+TEST_F(SeriesFormat, TextsThatDoNotFitAreRefusedWhole)
+{
+  TPointSeries a(nullptr);
+  Dress(a);
+  const std::string good = SeriesFormatToText(&a);
+  TPointSeries target(nullptr);
+  const std::string before = SeriesFormatToText(&target);
+  auto refused = [&](const std::string& t) {
+    EXPECT_FALSE(SeriesFormatFromText(&target, t)) << t;
+    EXPECT_EQ(SeriesFormatToText(&target), before);
+  };
+  refused("");
+  EXPECT_FALSE(SeriesFormatFromText(nullptr, good));
+  auto w = Words(good);
+  refused(Join({w.begin(), w.begin() + 41}));
+  // Another series type's text.
+  TSurfaceSeries s(nullptr);
+  refused(SeriesFormatToText(&s));
+  auto named = w;
+  named[40] = "PointError";
+  refused(Join(named));
+  // Every field damaged in turn (the gallery name aside), and a surplus field.
+  for (size_t i = 0; i < w.size(); ++i) {
+    if (i == 40) continue;
+    auto v = w;
+    v[i] = i % 2 ? "x" : "1e308";
+    refused(Join(v));
+  }
+  auto longer = w;
+  longer.push_back("0");
+  refused(Join(longer));
+}
