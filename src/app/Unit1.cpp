@@ -15,6 +15,9 @@
 #include "chart/canvas/NuvOpenGL.h"
 #include "chart/model/Chart.h"
 #include "chart/model/NvEngineAxis.h"
+#include "chart/model/NvEngineMarks.h"
+#include "chart/series/ChartTools.h"
+#include "chart/series/SurfaceSeries.h"
 #include "platform/Application.h"
 #include "platform/SysUtils.h"
 
@@ -328,6 +331,17 @@ void TForm1::CreateSceneChart()
   Chart3->GetRightWall()->SetVisible(true);
   Chart3->SetAlign(alClient);
   Chart3->SetParent(kwBiSplit1->Pane2());
+  // The surface series gives the axes their value labels; it holds no points.
+  Series4 = new TSurfaceSeries(this);
+  Series4->SetName("Series4");
+  Series4->GetPen()->SetVisible(false);
+  Series4->GetMarks()->SetVisible(false);
+  Series4->SetParentChart(Chart3);
+  ChartTool5 = new TRotateTool(this);
+  ChartTool5->SetName("ChartTool5");
+  ChartTool5->GetPen()->SetColor(clWhite);
+  ChartTool5->GetPen()->SetMode(pmXor);
+  ChartTool5->SetParentChart(Chart3);
 
   NuvOpenGL1 = new TNuvOpenGL(this);
   NuvOpenGL1->SetName("NuvOpenGL1");

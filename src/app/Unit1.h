@@ -16,6 +16,8 @@
 #include "widgets/kwWidgets.h"
 
 class TChart;
+class TRotateTool;
+class TSurfaceSeries;
 class TChartSceneAxes;
 class TNuvOpenGL;
 class TPseudoSectionContour;
@@ -48,6 +50,8 @@ public:
   TRichStringGrid* RichStringGrid1;
   TSectionChartPlaceholder* PseudoSection2d1;
   TChart* Chart3;
+  TSurfaceSeries* Series4;
+  TRotateTool* ChartTool5;
   TStatusBar* StatusBar1;
   TOpenDialog* OpenDialog1;
   TSaveDialog* SaveDialog1;

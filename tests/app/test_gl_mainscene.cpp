@@ -16,6 +16,9 @@
 #include "chart/canvas/NuvOpenGL.h"
 #include "chart/model/NvEngineAxis.h"
 #include "chart/model/Chart.h"
+#include "chart/model/NvEngineMarks.h"
+#include "chart/series/ChartTools.h"
+#include "chart/series/SurfaceSeries.h"
 #include "platform/TestInput.h"
 
 namespace fs = std::filesystem;
@@ -108,8 +111,9 @@ protected:
     double cr, cg;
     chroma(c, cr, cg);
     const int tx = static_cast<int>(uv.x * 511), ty = static_cast<int>(uv.y * 511);
-    for (int dy = -8; dy <= 8; ++dy)
-      for (int dx = -8; dx <= 8; ++dx) {
+    // A small panel shows many texels per pixel.
+    for (int dy = -24; dy <= 24; ++dy)
+      for (int dx = -24; dx <= 24; ++dx) {
         double tr, tg;
         chroma(texture->Canvas()->GetPixel(std::clamp(tx + dx, 0, 511), std::clamp(ty + dy, 0, 511)) & 0xFFFFFF, tr, tg);
         if (std::abs(tr - cr) < 0.06 && std::abs(tg - cg) < 0.06) return true;
@@ -135,12 +139,31 @@ TEST_F(MainScene, FieldAndDemoProjectsShowEachPanelWhereItsOutlineProjects)
 {
   for (const std::string& path : {testsupport::FieldPath("field.prj"), dir.file("demo.prj")}) {
     TForm1& f = Open(path);
-    f.SetView3D(60, 330, 340);
     for (size_t i = 0; i < f.State.Profiles.size(); ++i) {
       ShowOnly(i);
-      TPoint at;
+      // A view that shows the panel from the side enough for its middle to lie clear of its
+      // outline: two points 40 % of its length apart lie apart on the screen (the scene box is
+      // shallow in plan y, so a north-south line stays narrow).
+      const fdata& d = f.State.Profiles[i][0];
+      const TComplex a = SectionPlanPoint(d, d.X.front() + 0.3 * (d.X.back() - d.X.front()));
+      const TComplex b = SectionPlanPoint(d, d.X.front() + 0.7 * (d.X.back() - d.X.front()));
+      TPoint at, pa, pb;
       TComplex uv;
-      Frame([&] { at = Project(Inside(i, &uv)); });
+      bool broadside = false;
+      for (int rotation : {330, 300, 30, 60, 0}) {
+        f.SetView3D(60, rotation, 340);
+        Frame([&] {
+          const TScenePoint inside = Inside(i, &uv);
+          at = Project(inside);
+          pa = Project(MakePoint3D(a.x, a.y, inside.z));
+          pb = Project(MakePoint3D(b.x, b.y, inside.z));
+        });
+        if (std::hypot(pa.x - pb.x, pa.y - pb.y) > 12) {
+          broadside = true;
+          break;
+        }
+      }
+      ASSERT_TRUE(broadside) << path << " section " << i;
       ASSERT_TRUE(f.State.Profiles[i][0].Texture) << path << " " << i;
       const TColor shown = At(at);
       EXPECT_TRUE(InTexture(f.State.Profiles[i][0].Texture.get(), uv, shown))
@@ -298,19 +321,52 @@ TEST_F(MainScene, TheSliceAppearsAtItsDepthInTextureModeAndNotInCellMode)
   EXPECT_EQ(At(at), behind);
 }
 
+TEST_F(MainScene, TheChartHoldsTheSurfaceSeriesAndTheRotateTool)
+{
+  TForm1& f = *form;
+  ASSERT_EQ(f.Chart3->SeriesCount(), 1);
+  EXPECT_EQ(f.Chart3->GetSeries(0), f.Series4);
+  EXPECT_FALSE(f.Series4->GetPen()->GetVisible());
+  EXPECT_FALSE(f.Series4->GetMarks()->GetVisible());
+  ASSERT_EQ(f.Chart3->Tools()->Count(), 1);
+  EXPECT_EQ(f.Chart3->Tools()->GetTool(0), f.ChartTool5);
+  EXPECT_EQ(f.ChartTool5->GetPen()->GetColor(), clWhite);
+  EXPECT_EQ(f.ChartTool5->GetPen()->GetMode(), pmXor);
+  EXPECT_TRUE(f.NuvOpenGL1->GetActive());
+  EXPECT_EQ(f.NuvOpenGL1->GetNuvPanel(), f.Chart3);
+  EXPECT_EQ(f.Chart3->GetLeftAxis()->LabelFactor, -1.0);
+  EXPECT_TRUE(f.Chart3->GetLeftAxis()->GetInverted());
+}
+
 TEST_F(MainScene, TurningTheViewChangesTheFrameAndTheSavedPictureIsNotBlank)
 {
   TForm1& f = Open(testsupport::FieldPath("field.prj"));
   f.SetView3D(60, 330, 340);
   Frame();
+  auto changedSince = [this](const TBitmap& before) {
+    int changed = 0;
+    for (int y = 0; y < frame.GetHeight(); y += 2)
+      for (int x = 0; x < frame.GetWidth(); x += 2) changed += At({x, y}) != At(before, {x, y});
+    return changed;
+  };
   TBitmap before;
+  before.Assign(&frame);
+  // A drag with the rotate tool turns the view.
+  int zoom, rotation, elevation;
+  f.GetView3D(zoom, rotation, elevation);
+  testinput::MouseDown(f.Chart3, mbLeft, 200, 200);
+  testinput::MouseMove(f.Chart3, 260, 220, ssLeft);
+  testinput::MouseUp(f.Chart3, mbLeft, 260, 220);
+  int zoom2, rotation2, elevation2;
+  f.GetView3D(zoom2, rotation2, elevation2);
+  EXPECT_NE(rotation2, rotation);
+  Frame();
+  EXPECT_GT(changedSince(before), 500);
+  // So does the rotation timer.
   before.Assign(&frame);
   f.Timer2Timer();
   Frame();
-  int changed = 0;
-  for (int y = 0; y < frame.GetHeight(); y += 2)
-    for (int x = 0; x < frame.GetWidth(); x += 2) changed += At({x, y}) != At(before, {x, y});
-  EXPECT_GT(changed, 500);
+  EXPECT_GT(changedSince(before), 500);
 
   TOpenDialog::TestAnswer = [this](TOpenDialog* d) {
     d->FileName = dir.file("scene");
