@@ -44,16 +44,31 @@ TPoint3DFloat Normal(const TPoint3DFloat& a, const TPoint3DFloat& b, const TPoin
 }
 
 // Not PolygonOrientation of the projected points: the panel is seen from its back. A projection
-// without area (seen edge-on) counts as either side; the panel is drawn all the same.
-bool Flipped(TGLCanvas& canvas, const std::vector<TPoint3DFloat>& points)
+// without area (seen edge-on) counts as either side; the panel is drawn all the same. Distance:
+// the mean depth value of the points on the screen.
+bool Flipped(TGLCanvas& canvas, const std::vector<TPoint3DFloat>& points, double* distance = nullptr)
 {
   std::vector<TPoint3DFloat> screen;
   canvas.ProjectPoints(points, screen);
   arofcomplex p;
   p.reserve(screen.size());
-  for (const TPoint3DFloat& s : screen) p.push_back(MakePair(s.x, s.y));
+  double z = 0;
+  for (const TPoint3DFloat& s : screen) {
+    p.push_back(MakePair(s.x, s.y));
+    z += s.z;
+  }
+  if (distance) *distance = screen.empty() ? 0 : z / static_cast<double>(screen.size());
   return !PolygonOrientation(p);
 }
+
+// A section ready to draw: its outline in the OpenGL orientation, normal, side and distance.
+struct Panel {
+  size_t index;
+  std::vector<TPoint3DFloat> outline;
+  TPoint3DFloat normal;
+  bool flipped;
+  double distance;
+};
 
 void SetSolidPen(TGLCanvas& canvas, TColor color)
 {
@@ -187,37 +202,46 @@ void DrawScene3D(TProjectState& state, TGLCanvas& canvas, ISceneAxes& axes, ISce
     canvas.Brush()->SetBitmap(contour.ColorStrip());
     canvas.EnableBrushTexture();
   }
-  // 4.
-  std::vector<TPoint3DFloat> outline, frame(4);
+  // 4. Nearest first: with the depth test, what lies behind a drawn panel costs little.
+  std::vector<Panel> panels;
+  std::vector<TPoint3DFloat> frame(4);
   for (size_t i = 0; i < state.Profiles.size(); ++i) {
     TProfileEntry& e = state.Profiles[i];
     fdata& active = e[mode];
     const fdata& geo = e[0];
     if (!active.Present || !geo.Shown) continue;
     if (geo.Frame.size() < 4 || geo.Outline.size() < 2) continue;
+    // A section without a picture has nothing to show.
+    if (!cells && !active.Picture) continue;
+    Panel panel{i, std::vector<TPoint3DFloat>(geo.Outline.size()), {}, false, 0};
+    for (size_t k = 0; k < geo.Outline.size(); ++k) panel.outline[k] = GLPoint(axes, geo.Outline[k]);
+    for (size_t k = 0; k < 4; ++k) frame[k] = GLPoint(axes, geo.Frame[k]);
+    if (!std::all_of(frame.begin(), frame.end(), Finite) ||
+        !std::all_of(panel.outline.begin(), panel.outline.end(), Finite))
+      continue;
+    panel.normal = Normal(frame[0], frame[1], frame[2]);
+    panel.flipped = Flipped(canvas, frame, &panel.distance);
+    panels.push_back(std::move(panel));
+  }
+  std::stable_sort(panels.begin(), panels.end(), [](const Panel& a, const Panel& b) { return a.distance < b.distance; });
+  for (Panel& panel : panels) {
+    TProfileEntry& e = state.Profiles[panel.index];
+    fdata& active = e[mode];
+    const fdata& geo = e[0];
     if (!cells) {
-      // A section without a picture has nothing to show.
-      if (!active.Picture) continue;
       if (!active.Texture) active.Texture = MakeSceneTexture(active.Picture.get());
       // The picture shows in its own colours, not tinted by what the chart left in the brush.
       canvas.Brush()->SetStyle(bsSolid);
       canvas.Brush()->SetColor(clWhite);
-      SetSolidPen(canvas, clBlack);
     }
-    outline.resize(geo.Outline.size());
-    for (size_t k = 0; k < geo.Outline.size(); ++k) outline[k] = GLPoint(axes, geo.Outline[k]);
-    for (size_t k = 0; k < 4; ++k) frame[k] = GLPoint(axes, geo.Frame[k]);
-    if (!std::all_of(frame.begin(), frame.end(), Finite) || !std::all_of(outline.begin(), outline.end(), Finite))
-      continue;
-    TPoint3DFloat normal = Normal(frame[0], frame[1], frame[2]);
-    const bool flipped = Flipped(canvas, frame);
-    SetSolidPen(canvas, static_cast<int32_t>(i) == state.SelectedRow - 1 ? clRed : clBlack);
+    SetSolidPen(canvas, static_cast<int32_t>(panel.index) == state.SelectedRow - 1 ? clRed : clBlack);
     if (!cells) {
       std::vector<TFloatPoint> tex(geo.TexCoords.size());
       for (size_t k = 0; k < tex.size(); ++k) tex[k] = {geo.TexCoords[k].x, geo.TexCoords[k].y};
-      canvas.QuadStrip3DTextured(outline, tex, active.Texture.get(), flipped, normal);
+      canvas.QuadStrip3DTextured(panel.outline, tex, active.Texture.get(), panel.flipped, panel.normal);
     } else {
-      if (flipped) normal = {-normal.x, -normal.y, -normal.z};
+      TPoint3DFloat normal = panel.normal;
+      if (panel.flipped) normal = {-normal.x, -normal.y, -normal.z};
       DrawSectionCells(canvas, axes, geo, active, contour, normal);
     }
   }
