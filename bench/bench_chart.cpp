@@ -1,6 +1,6 @@
 // One frame of a whole chart at 1280 x 1024: title, legend at the right, opaque back wall with a
 // gradient, four axes with grids and 10 000 points in two point series (one on the left and
-// bottom axes, one on the right and top axes), on the GDI canvas and on the OpenGL canvas; and the
+// bottom axes, one on the right and top axes; square markers), on the GDI canvas and on the OpenGL canvas; and the
 // frame of the bare panel (background and bevels only) that the chart frame is measured against.
 #include <benchmark/benchmark.h>
 
@@ -61,7 +61,6 @@ struct ChartScene {
     }
     lower->GetPointer()->SetHorizSize(2);
     lower->GetPointer()->SetVertSize(2);
-    upper->GetPointer()->SetStyle(psCircle);
     upper->GetPointer()->SetHorizSize(2);
     upper->GetPointer()->SetVertSize(2);
   }

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "app/PseudoSection2d.h"
 #include "chart/canvas/NuvGLEditor.h"
 #include "chart/canvas/NuvOpenGL.h"
 #include "chart/editor/ChartEditor.h"
@@ -16,6 +17,9 @@ void SetRange(TChartAxis* axis, double lo, double hi)
   axis->SetScale(axis->GetMinimum(), axis->GetMaximum());
 }
 }  // namespace
+
+TPseudoSectionContour& TSectionChartScene::Contour() { return chart_.Contour(); }
+void TSectionChartScene::UpdateLayout() { chart_.UpdateLayout(); }
 
 double TChartSceneAxes::XPos(double planX) { return chart_->GetBottomAxis()->CalcPosValueFloat(planX); }
 double TChartSceneAxes::YPos(double depth) { return chart_->GetLeftAxis()->CalcPosValueFloat(depth); }

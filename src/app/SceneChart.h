@@ -4,6 +4,19 @@
 #include "app/SceneDrawing.h"
 
 class TCustomAxisPanel;
+class TPseudoSection2d;
+
+// The section chart as the scene's section chart: its contour, and its layout recording the
+// picture.
+class TSectionChartScene : public ISceneSection {
+public:
+  explicit TSectionChartScene(TPseudoSection2d& chart) : chart_(chart) {}
+  TPseudoSectionContour& Contour() override;
+  void UpdateLayout() override;
+
+private:
+  TPseudoSection2d& chart_;
+};
 
 class TChartSceneAxes : public ISceneAxes {
 public:

@@ -14,21 +14,6 @@ namespace {
 
 int ActiveHalf(const TProjectState& state) { return state.DisplayMode == 1 ? 1 : 0; }
 
-// The section chart contours on the scene's value range unless it has limits of its own.
-void ShareValueRange(const TProjectState& state, TPseudoSectionContour& c)
-{
-  if (c.UserLimits) return;
-  c.DataMax = c.RangeMax = state.ValueMax;
-  c.DataMin = c.RangeMin = state.ValueMin;
-}
-
-std::shared_ptr<TMetafile> CopyPicture(TMetafile* picture)
-{
-  auto copy = std::make_shared<TMetafile>();
-  if (picture) copy->Assign(picture);
-  return copy;
-}
-
 // Canvas point of a scene point, in the OpenGL orientation (X, -Y, -Z).
 TPoint3DFloat GLPoint(ISceneAxes& axes, const TScenePoint& p)
 {
@@ -123,30 +108,6 @@ std::shared_ptr<TBitmap> MakeSceneTexture(TMetafile* picture)
   bitmap->SetSize(SceneTextureSize, SceneTextureSize);
   if (picture) bitmap->Canvas()->StretchDraw(Rect(0, 0, SceneTextureSize, SceneTextureSize), picture);
   return bitmap;
-}
-
-void BuildSectionPictures(TProjectState& state, ISceneSection& section)
-{
-  const int mode = ActiveHalf(state);
-  TPseudoSectionContour& c = section.Contour();
-  for (TProfileEntry& e : state.Profiles) {
-    fdata& active = e[mode];
-    if (!active.Present) continue;
-    const fdata& geo = e[0];
-    c.GridMode = true;
-    c.LogData = active.LogScale != 0;
-    c.GridX = geo.X;
-    c.GridDepths = geo.Z;
-    c.GridRelief = geo.ReliefAtX;
-    c.GridValues = active.Values;
-    c.ReliefFactor = geo.K;
-    c.BuildSection(true);
-    ShareValueRange(state, c);
-    c.UpdateLevels();
-    section.UpdateLayout();
-    active.Picture = CopyPicture(c.SectionPicture());
-  }
-  BuildPlaneSlice(state, section);
 }
 
 // ---------------------------------------------------------------- equal scale

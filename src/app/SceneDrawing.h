@@ -1,6 +1,6 @@
 #pragma once
-// Scene drawing: contouring every section into its picture, drawing the sections as vertical
-// panels (textured or cell by cell) and the horizontal slice through the OpenGL canvas, the colour
+// Scene drawing: drawing the sections (contoured into their pictures by the section chart) as
+// vertical panels (textured or cell by cell) and the horizontal slice through the OpenGL canvas, the colour
 // bar on the finished frame, and the horizontal slice itself (cut points, contoured sheet and its
 // outline).
 #include <memory>
@@ -58,10 +58,6 @@ constexpr int32_t SceneTextureSize = 512;
 
 // A SceneTextureSize square 24-bit bitmap with the picture stretched over all of it.
 std::shared_ptr<TBitmap> MakeSceneTexture(TMetafile* picture);
-
-// Contours every section whose half of the display mode is present into that half's Picture,
-// sharing the scene's value range unless the section chart has user limits; then the slice.
-void BuildSectionPictures(TProjectState& state, ISceneSection& section);
 
 // The horizontal slice: cut points of every present section at model depth -PlaneDepth,
 // contoured by the section chart; the sheet's outline from the triangulation's outer boundary.

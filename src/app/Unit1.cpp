@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/ChartPlaceholders.h"
 #include "app/PointTable.h"
 #include "app/ProfileModel.h"
 #include "app/SceneChart.h"
 #include "app/SceneDrawing.h"
 #include "app/SceneGeometry.h"
+#include "app/SectionPictures.h"
 #include "app/Supermath2d.h"
 #include "app/ToolbarGlyphs.h"
 #include "chart/canvas/NuvGLCanvas.h"
@@ -25,30 +25,6 @@ namespace {
 constexpr int kColCount = 9;
 const char* const kHeaders[kColCount] = {"N", "File Name", "X0", "Y0", "X1", "Y1", "v", "st", "en"};
 const int32_t kColWidths[kColCount] = {20, 133, 40, 40, 40, 37, 31, 40, 40};
-
-// The setup dialog's frame, shown by the graphics options command until the dialog itself takes
-// its place: its caption, size and buttons. "Apply" leaves it open; "Cancel" closes it.
-class TSetupPlaceholderForm : public TForm {
-public:
-  explicit TSetupPlaceholderForm(TComponent* owner) : TForm(owner)
-  {
-    SetCaption("Contour-section setup");
-    SetBorderStyle(bsToolWindow);
-    SetPosition(poDesktopCenter);
-    SetClientSize(464, 316);
-    Font()->SetName("MS Sans Serif");
-    Font()->SetSize(8);
-    auto* apply = new TkwPicBtn(this);
-    apply->SetParent(this);
-    apply->SetCaption("Apply");
-    apply->SetBounds(280, 278, 80, 25);
-    auto* cancel = new TkwPicBtn(this);
-    cancel->SetParent(this);
-    cancel->SetCaption("Cancel");
-    cancel->SetBounds(370, 278, 80, 25);
-    cancel->ModalResult = mrCancel;
-  }
-};
 }  // namespace
 
 TForm1* Form1 = nullptr;
@@ -217,8 +193,12 @@ void TForm1::CreateComponents()
   RichStringGrid1->SetParent(kwBiSplit1->Pane1());
   ActiveControl = RichStringGrid1;
 
-  PseudoSection2d1 = new TSectionChartPlaceholder(this);
+  // The section chart contours off-screen: it stays hidden.
+  PseudoSection2d1 = new TPseudoSection2d(this);
   PseudoSection2d1->SetName("PseudoSection2d1");
+  PseudoSection2d1->SetVisible(false);
+  PseudoSection2d1->SetBounds(0, 0, 400, 300);
+  PseudoSection2d1->SetParent(kwBiSplit1->Pane2());
 
   CreateSceneChart();
 
@@ -366,9 +346,7 @@ void TForm1::CreateSceneChart()
   NuvOpenGL1->SetNuvPanel(Chart3);
   RegisterOpenGLEditorPage();
 
-  // The section pictures are recorded at five times the screen size.
-  sceneContour_ = std::make_unique<TPseudoSectionContour>(5 * 400, 5 * 300);
-  sceneSection_ = std::make_unique<TContourSceneSection>(*sceneContour_);
+  sceneSection_ = std::make_unique<TSectionChartScene>(*PseudoSection2d1);
   sceneAxes_ = std::make_unique<TChartSceneAxes>(Chart3);
 }
 
@@ -510,7 +488,11 @@ void TForm1::Rebuild()
   RepaintScene();
 }
 
-void TForm1::BuildSectionPictures() { ::BuildSectionPictures(State, *sceneSection_); }
+void TForm1::BuildSectionPictures()
+{
+  ContourSectionPictures(State, *PseudoSection2d1);
+  BuildPlaneSlice();
+}
 
 void TForm1::BuildPlaneSlice() { ::BuildPlaneSlice(State, *sceneSection_); }
 
@@ -611,7 +593,8 @@ void TForm1::PolarizabilityModeClick() { SwitchMode(1); }
 void TForm1::GraphicsOptionsClick()
 {
   if (!SectionPresent()) return;
-  if (!SetupForm) SetupForm = new TSetupPlaceholderForm(ApplicationOwner());
+  if (!SetupForm) SetupForm = new TPseudosetupForm(ApplicationOwner());
+  SetupForm->LoadFromSection(PseudoSection2d1);
   SetupForm->ShowModal();
   Rebuild();
 }

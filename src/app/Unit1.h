@@ -7,6 +7,8 @@
 
 #include "app/MainCharts.h"
 #include "app/Project.h"
+#include "app/PseudoSection2d.h"
+#include "app/PseudoSetup.h"
 #include "app/SceneHost.h"
 #include "grid/RichStringGrid.h"
 #include "platform/Dialogs.h"
@@ -20,8 +22,6 @@ class TRotateTool;
 class TSurfaceSeries;
 class TChartSceneAxes;
 class TNuvOpenGL;
-class TPseudoSectionContour;
-class TSectionChartPlaceholder;
 class ISceneSection;
 
 class TForm1 : public TForm {
@@ -48,7 +48,7 @@ public:
   TEdit* Edit2;
   TkwBiSplit* kwBiSplit1;
   TRichStringGrid* RichStringGrid1;
-  TSectionChartPlaceholder* PseudoSection2d1;
+  TPseudoSection2d* PseudoSection2d1;
   TChart* Chart3;
   TSurfaceSeries* Series4;
   TRotateTool* ChartTool5;
@@ -63,7 +63,7 @@ public:
 
   // The project state (cell mode, entries, slice, bounds, settings lines, view switches).
   TProjectState State;
-  TForm* SetupForm = nullptr;
+  TPseudosetupForm* SetupForm = nullptr;
 
   ISectionChart* SectionChart() const;
 
@@ -142,7 +142,6 @@ private:
 
   std::unique_ptr<ISceneHost> host_;
   // What the scene drawing asks of the section chart and of Chart3's axes.
-  std::unique_ptr<TPseudoSectionContour> sceneContour_;
   std::unique_ptr<ISceneSection> sceneSection_;
   std::unique_ptr<TChartSceneAxes> sceneAxes_;
   std::vector<std::string> args_;

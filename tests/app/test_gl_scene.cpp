@@ -11,7 +11,10 @@
 #include "TestSupport.h"
 #include "app/Project.h"
 #include "app/SceneDrawing.h"
+#include "app/SceneChart.h"
 #include "app/SceneGeometry.h"
+#include "app/SectionPictures.h"
+#include "app/PseudoSection2d.h"
 #include "chart/canvas/NuvGLCanvas.h"
 #include "platform/Metafile.h"
 
@@ -55,7 +58,7 @@ protected:
     ASSERT_TRUE(LoadProject(state, nullptr, path));
     ASSERT_TRUE(AnySectionPresent(state));
     axes.Fit(state);
-    BuildSectionPictures(state, section);
+    ContourSectionPictures(state, chart);
   }
 
   // One frame; during runs while the frame's matrices are current.
@@ -121,8 +124,9 @@ protected:
   }
 
   TProjectState state;
-  TPseudoSectionContour contour{1000, 600};
-  TContourSceneSection section{contour};
+  TPseudoSection2d chart{nullptr};
+  TSectionChartScene section{chart};
+  TPseudoSectionContour& contour = chart.Contour();
   LinearAxes axes;
   TView3DOptions options{nullptr};
   int rotation = 20, elevation = 340;
@@ -198,7 +202,7 @@ TEST_F(Scene, UntickedAndEtaLessSectionsAreNotDrawn)
   state.DisplayMode = 1;
   ReleaseSceneTextures(state, nullptr);
   UpdateSceneBounds(state, nullptr);
-  BuildSectionPictures(state, section);
+  ContourSectionPictures(state, chart);
   ASSERT_TRUE(state.Profiles[0][1].Present);
   EXPECT_TRUE(state.Profiles[0][1].Picture);
   for (size_t i : {1u, 2u}) {

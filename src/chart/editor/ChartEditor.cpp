@@ -5,6 +5,7 @@
 #include <cmath>
 #include <map>
 
+#include "chart/canvas/NuvProcsRoutines.h"
 #include "chart/editor/EditorControls.h"
 #include "chart/editor/FormNuvLegend.h"
 #include "chart/model/NvEngineAxis.h"
@@ -61,6 +62,7 @@ TChartEditForm::TChartEditForm(TComponent* owner, TCustomNuvPanel* chart, TChart
     RunHooks(nullptr);
     if (mainPage_->GetActivePage()) RunHooks(mainPage_->GetActivePage());
   };
+  TranslateControl(this);
   DoCreate();
 }
 
@@ -102,10 +104,16 @@ TSeriesEditorPage::TSeriesEditorPage(TComponent* owner, TChartSeries* series) : 
   ActiveCheck = NewCheck(this, this, "Visible", 8, 38, series && series->GetActive());
   Color = series ? series->GetSeriesColor() : clBlack;
   ColorButton = NewButton(this, this, "Color...", 300, 8, 0);
-  ColorButton->OnClick = [this](TObject*) {
+  auto* swatch = new TPanel(this);
+  swatch->SetParent(this);
+  swatch->SetBevelOuter(bvLowered);
+  swatch->SetBounds(382, 10, 30, 21);
+  swatch->SetColor(Color);
+  ColorButton->OnClick = [this, swatch](TObject*) {
     TColorDialog dialog(nullptr);
     dialog.Color = Color;
     if (dialog.Execute()) Color = dialog.Color;
+    swatch->SetColor(Color);
   };
   int32_t y = 70;
   if (auto* points = dynamic_cast<TPointSeries*>(series)) {
@@ -211,6 +219,7 @@ TAxisEditorForm::TAxisEditorForm(TComponent* owner, TChartAxis* axis) : TForm(ow
   VisibleCheck = NewCheck(this, this, "Visible", 8, 234, axis->GetVisible());
   OkButton = NewButton(this, this, "OK", 150, 266, mrOk);
   CancelButton = NewButton(this, this, "Cancel", 234, 266, mrCancel);
+  TranslateControl(this);
   DoCreate();
 }
 

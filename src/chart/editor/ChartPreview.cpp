@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "chart/canvas/NuvProcsRoutines.h"
 #include "chart/editor/EditorControls.h"
 #include "chart/model/NvEngineAxis.h"
 #include "chart/model/Chart.h"
@@ -68,6 +69,7 @@ TChartPreviewForm::TChartPreviewForm(TComponent* owner, TCustomChart* chart) : T
   PrintButton = NewButton(this, this, "Print", 4, 8, 0);
   PrintButton->OnClick = [this](TObject*) { PrintChart(); };
   CloseButton = NewButton(this, this, "Close", 88, 8, mrOk);
+  TranslateControl(this);
   DoCreate();
 }
 

@@ -1,6 +1,7 @@
 #include "chart/editor/EditChartFont.h"
 
 #include "chart/canvas/NvCanvasEffects.h"
+#include "chart/canvas/NuvProcsRoutines.h"
 #include "chart/editor/EditorControls.h"
 #include "platform/Dialogs.h"
 #include "platform/SysUtils.h"
@@ -28,13 +29,20 @@ TChartFontEditor::TChartFontEditor(TComponent* owner, TNuvFont* font) : TForm(ow
   StrikeOutCheck = NewCheck(this, this, "Strike out", 150, 98, (style & fsStrikeOut) != 0);
   Color = font->GetColor();
   ColorButton = NewButton(this, this, "Color...", 8, 128, 0);
-  ColorButton->OnClick = [this](TObject*) {
+  auto* swatch = new TPanel(this);
+  swatch->SetParent(this);
+  swatch->SetBevelOuter(bvLowered);
+  swatch->SetBounds(90, 130, 40, 21);
+  swatch->SetColor(Color);
+  ColorButton->OnClick = [this, swatch](TObject*) {
     TColorDialog dialog(nullptr);
     dialog.Color = Color;
     if (dialog.Execute()) Color = dialog.Color;
+    swatch->SetColor(Color);
   };
   OkButton = NewButton(this, this, "OK", 140, 166, mrOk);
   CancelButton = NewButton(this, this, "Cancel", 226, 166, mrCancel);
+  TranslateControl(this);
   DoCreate();
 }
 

@@ -1,5 +1,6 @@
 #include "chart/editor/FormNuvLegend.h"
 
+#include "chart/canvas/NuvProcsRoutines.h"
 #include "chart/editor/EditorControls.h"
 #include "chart/model/ChartLegend.h"
 #include "platform/SysUtils.h"
@@ -56,5 +57,6 @@ TFormNuvLegend::TFormNuvLegend(TComponent* owner, TCustomChartLegend* legend) : 
     if (!loading_ && TryStrToInt(Trim(MaxRowsEdit->GetText()), rows) && rows >= 1) legend_->SetMaxNumRows(rows);
   };
   loading_ = false;
+  TranslateControl(this);
   DoCreate();
 }

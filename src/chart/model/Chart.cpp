@@ -117,6 +117,13 @@ void TCustomChart::Assign(const TPersistent* source)
 
 void TCustomChart::SetLegend(const TChartLegend* v) { legend_->Assign(v); }
 
+std::vector<TComponent*> TCustomChart::GetChildren() const
+{
+  std::vector<TComponent*> children = TCustomAxisPanel::GetChildren();
+  for (int32_t i = 0; i < Tools()->Count(); ++i) children.push_back(Tools()->GetTool(i));
+  return children;
+}
+
 // ---- Queries ----
 TChartSeries* TCustomChart::FirstActiveSeries() const
 {

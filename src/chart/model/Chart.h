@@ -128,6 +128,9 @@ public:
   TShiftState PanningKeyShift = 0;
   int32_t GetLegendCheckMode() const override { return LegendCheckMode; }
 
+  // The components stored with the chart: the panel's children (its series), then every tool.
+  std::vector<TComponent*> GetChildren() const;
+
   // ---- Queries ----
   TChartSeries* FirstActiveSeries() const;
   void AxisTitleOrName(TChartAxis* axis, std::string& text) const;

@@ -547,7 +547,11 @@ TLegendLayout TCustomChartLegend::Prepare()
   in.ShadowVert = chart_->GetShadow()->GetVertSize();
   in.ChartRect = chart_->ChartRect;
   in.ChartBounds = chart_->ChartBounds;
-  if (OnLegendExtraSpace) in.ExtraSpace = [this](int32_t& size) { OnLegendExtraSpace(this, size); };
+  if (OnLegendExtraSpace)
+    in.ExtraSpace = [this](int32_t& size) {
+      // The handler may be gone by the time a click asks.
+      if (OnLegendExtraSpace) OnLegendExtraSpace(this, size);
+    };
 
   // Texts and widths: top and bottom legends measure every item that could be listed, side
   // legends only the rows that fit.
@@ -623,6 +627,8 @@ void TCustomChartLegend::DrawTitleBox(const TLegendLayout& layout)
   title_->Draw();
   c->AssignFont(title_->GetFont());
   c->SetBackMode(cbmTransparent);
+  // The canvas keeps the alignment of whatever drew last (axis labels, another frame).
+  c->SetTextAlign(TA_LEFT | TA_TOP);
   int32_t lineHeight = c->FontHeight();
   int32_t frame = title_->GetPen()->GetVisible() ? title_->GetPen()->GetWidth() : 0;
   int32_t y = r.Top + frame + (title_->GetTransparent() ? 0 : 1);
@@ -742,7 +748,10 @@ void TCustomChartLegend::DrawItem(int32_t i, const TLegendLayout& layout)
   if (i > 0 && dividingLines_->GetVisible()) {
     c->AssignVisiblePen(dividingLines_.get());
     if (!IsVertical()) {
-      if (place.Column > 0) c->VertLine(place.ColumnLeft, layout.Box.Top, layout.Box.Bottom);
+      // Between the previous column's text (ending 4 pixels into this column) and this symbol.
+      // Not through the title strip.
+      const int32_t top = hasTitle_ ? layout.ItemsTop : layout.Box.Top;
+      if (place.Column > 0) c->VertLine(place.ColumnLeft + 5, top, layout.Box.Bottom);
     } else {
       c->HorizLine(layout.Box.Left, layout.Box.Right, y - vertSpacing_ / 2);
     }

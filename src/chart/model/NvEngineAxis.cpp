@@ -158,23 +158,20 @@ double AxisCalcIncrement(const TAxisIncrementInput& in, int32_t maxLabels)
   const double range = in.ScaleRange;
   if (!std::isfinite(range)) return in.IsDateTime ? firstStep : MinAxisIncrement;
   if (in.IsDateTime) {
-    double t = std::max(in.Increment, firstStep);
-    if (t > 0) {
-      if (range / t > 1e6) t = range / 1e6;
-      for (;;) {
-        const double q = range / t;
-        if (!std::isfinite(q) || std::fabs(q) < 2147483647.0) {
-          if (!std::isfinite(q) || RoundD(q) <= maxLabels) break;
-        }
-        if (t >= 365) {
-          t *= 2;
-        } else if (t >= DateTimeSteps[2]) {
-          t = FindDateTimeStep(t);
-        } else {
-          t = NiceStep(t);
-        }
-        if (!std::isfinite(t)) break;
+    double t = in.Increment > firstStep && std::isfinite(in.Increment) ? in.Increment : firstStep;
+    if (range / t > 1e6) t = range / 1e6;
+    for (;;) {
+      // A ratio past the integer range needs a larger step at once.
+      const double q = range / t;
+      if (std::fabs(q) < 2147483647.0 && RoundD(q) <= maxLabels) break;
+      if (t >= 365) {
+        t *= 2;
+      } else if (t >= DateTimeSteps[2]) {
+        t = FindDateTimeStep(t);
+      } else {
+        t = NiceStep(t);
       }
+      if (!std::isfinite(t)) break;
     }
     return std::max(t, firstStep);
   }
@@ -185,7 +182,7 @@ double AxisCalcIncrement(const TAxisIncrementInput& in, int32_t maxLabels)
   } else if (range == 0) {
     t = 1.0;
   } else {
-    t = std::fabs(range) / (maxLabels + 1);
+    t = std::fabs(range) / (maxLabels + 1.0);
     if (k.Logarithmic) t = RoundLogIncrement(t, k.LogBase, k.Symmetric, k.SymmetricScale);
     if (range >= 1 && t < 1 && in.FewPointsSeries && in.FewPointsSeries(maxLabels)) t = 1.0;
   }

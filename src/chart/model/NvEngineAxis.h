@@ -507,6 +507,8 @@ protected:
   int32_t LabelsSpace();
   int32_t LabelsTextWidth();
   TCanvas3D* Canvas() const;
+  // The edge a depth axis runs along: the bottom, or the top for the depth-top axis.
+  int32_t DepthAxisY() const;
   int32_t DepthOf(double percent) const;
   // Canvas text alignment of a label by axis side and angle.
   uint32_t LabelAlignment(int32_t angle) const;

@@ -8,6 +8,11 @@
 namespace {
 
 constexpr int32_t kMaxLabelRuns = 20000;
+// Minor marks between two ticks beyond this count would only repaint the same pixels.
+constexpr int32_t kMaxMinorTicks = 1000;
+
+// A size in pixels held within the pixel limit (settings may hold any integer).
+int32_t PixelSize(int64_t v) { return static_cast<int32_t>(std::clamp<int64_t>(v, -PixelLimit, PixelLimit)); }
 
 double RoundD(double x)
 {
@@ -211,7 +216,7 @@ int32_t TChartAxis::DateTimeStepFor(double increment) const
 // ---- Measuring ----
 int32_t TChartAxis::TextSizeAcross(const std::string& text, TNuvFont* font, int32_t angle, int32_t fixedSize)
 {
-  if (fixedSize != 0) return fixedSize;
+  if (fixedSize != 0) return PixelSize(fixedSize);
   TCanvas3D* c = Canvas();
   if (c == nullptr) return 0;
   c->AssignFont(font);
@@ -265,6 +270,8 @@ int32_t TChartAxis::MaxLabelsWidth()
 // ---- Positions ----
 int32_t TChartAxis::OutwardSign() const
 {
+  // A depth axis runs back from the chart's right edge (the depth-top axis from its left edge).
+  if (IsDepthAxis) return otherSide_ ? -1 : 1;
   if (horizontal_) return otherSide_ ? -1 : 1;
   return otherSide_ ? 1 : -1;
 }
@@ -280,7 +287,9 @@ int32_t TChartAxis::PositionOffset(const TRect& r) const
 int32_t TChartAxis::CalcPosAxisFromRect(const TRect& r) const
 {
   int32_t side;
-  if (horizontal_) {
+  if (IsDepthAxis) {
+    side = otherSide_ ? r.Left : r.Right;
+  } else if (horizontal_) {
     side = otherSide_ ? r.Top : r.Bottom;
   } else {
     side = otherSide_ ? r.Right : r.Left;
@@ -318,10 +327,10 @@ void TChartAxis::ResetPositions()
 
 int32_t TChartAxis::LineSize() const
 {
-  int32_t size = axisPen_->GetVisible() ? axisPen_->GetWidth() + 1 : 0;
-  int32_t tick = ticks_->GetVisible() ? tickLength_ : 0;
+  const int64_t size = axisPen_->GetVisible() ? static_cast<int64_t>(axisPen_->GetWidth()) + 1 : 0;
+  int64_t tick = ticks_->GetVisible() ? tickLength_ : 0;
   if (minorTicks_->GetVisible() && minorTickLength_ > tick) tick = minorTickLength_;
-  return size + tick;
+  return PixelSize(size + tick);
 }
 
 bool TChartAxis::TitleShown() const { return title_->GetVisible() && !title_->GetCaption().empty(); }
@@ -345,8 +354,8 @@ int32_t TChartAxis::LabelsSpace()
       size = LabelsTextWidth();
     }
   }
-  if (labelsAlternate_) size *= 2;
-  return size;
+  if (labelsAlternate_) return PixelSize(2 * static_cast<int64_t>(size));
+  return PixelSize(size);
 }
 
 int32_t TChartAxis::LabelsTextWidth()
@@ -383,20 +392,22 @@ void TChartAxis::CalcRect(TRect& r, bool shrink)
     return;
   }
   int32_t* side;
-  if (horizontal_) {
+  if (IsDepthAxis) {
+    side = otherSide_ ? &r.Left : &r.Right;
+  } else if (horizontal_) {
     side = otherSide_ ? &r.Top : &r.Bottom;
   } else {
     side = otherSide_ ? &r.Right : &r.Left;
   }
   if (TitleShown()) {
-    PosTitle = IsDepthAxis ? (otherSide_ ? r.Right : r.Left) : *side;
+    PosTitle = *side;
     *side -= out * TextSizeAcross(title_->GetCaption(), title_->GetFont(), title_->GetAngle(), titleSize_);
   }
   if (labelsSpace_ > 0) {
     PosLabels = *side;
     *side -= out * labelsSpace_;
   }
-  const int32_t wall = WallSize() + lineSize;
+  const int32_t wall = PixelSize(static_cast<int64_t>(WallSize()) + lineSize);
   if (wall > 0) *side -= out * wall;
   const int32_t offset = PositionOffset(r);
   PosTitle -= out * offset;
@@ -417,6 +428,12 @@ bool TChartAxis::HitTest(int32_t x, int32_t y) const
 }
 
 // ---- Drawing ----
+int32_t TChartAxis::DepthAxisY() const
+{
+  TCustomNuvPanel* p = GetPanel();
+  return otherSide_ ? p->ChartRect.Top : p->ChartRect.Bottom;
+}
+
 TCanvas3D* TChartAxis::Canvas() const
 {
   TCustomNuvPanel* p = GetPanel();
@@ -463,7 +480,7 @@ void TChartAxis::DrawTextAt(int32_t x, int32_t y, int32_t z, const std::string& 
   const int32_t n = static_cast<int32_t>(lines.size());
   // Vertical axes centre the block of lines on the anchor; top labels grow upward.
   int32_t y0 = y;
-  if (!horizontal_ && !IsDepthAxis) {
+  if (!horizontal_) {
     y0 = y - (fh * n) / 2;
   } else if ((align & TA_BOTTOM) != 0) {
     y0 = y - fh * (n - 1);
@@ -548,9 +565,9 @@ void TChartAxis::DrawAxisLabel(int32_t position, const std::string& text, TNuvFo
   int32_t z = DepthOf(zPosition_);
   std::string s = text;
   if (IsDepthAxis) {
-    TCustomNuvPanel* p = GetPanel();
-    x = otherSide_ ? p->ChartRect.Left : p->ChartRect.Right;
-    y = p->ChartRect.Bottom;
+    // Beside the chart at the label's depth, lined up at the outer edge of the labels' band.
+    x = PosLabels + out * labelsSpace_;
+    y = DepthAxisY();
     z = position;
     align = otherSide_ ? TA_LEFT : TA_RIGHT;
   }
@@ -577,13 +594,15 @@ void TChartAxis::DrawTitle()
     y = PosCenter;
   }
   int32_t z = DepthOf(zPosition_);
+  uint32_t titleAlign = align;
   if (IsDepthAxis) {
-    TCustomNuvPanel* p = GetPanel();
+    // Halfway along the depth, outward of the labels.
     x = PosTitle;
-    y = p->ChartRect.Bottom;
-    z = ChartDepth / 2;
+    y = DepthAxisY();
+    z = PosCenter;
+    if (angle == 0) titleAlign = otherSide_ ? TA_RIGHT : TA_LEFT;
   }
-  DrawTextAt(x, y, z, title_->GetCaption(), angle, align, false);
+  DrawTextAt(x, y, z, title_->GetCaption(), angle, titleAlign, false);
 }
 
 void TChartAxis::DrawValueLabels(double increment, int32_t stepIndex)
@@ -704,7 +723,7 @@ std::vector<int32_t> TChartAxis::CalcGridPositions() const
 std::vector<int32_t> TChartAxis::CalcMinorTickPositions() const
 {
   std::vector<int32_t> out;
-  const int32_t n = minorTickCount_;
+  const int32_t n = std::min(minorTickCount_, kMaxMinorTicks);
   if (n <= 0) return out;
   auto add = [&](int32_t p) {
     if (p > PosStart && p < PosEnd) out.push_back(p);
@@ -745,12 +764,12 @@ void TChartAxis::DrawTicksGridLine()
   const TRect& r = p->ChartRect;
   const int32_t out = OutwardSign();
   const int32_t z = IsDepthAxis ? 0 : DepthOf(zPosition_);
+  const int32_t depthY = IsDepthAxis ? DepthAxisY() : 0;
   // A line across the axis at one position along it, from offset a to offset b (relative to PosAxis).
   auto across = [&](int32_t pos, int32_t a, int32_t b) {
     if (IsDepthAxis) {
-      const int32_t x = otherSide_ ? r.Left : r.Right;
-      c->MoveTo3D(x + a, r.Bottom, pos);
-      c->LineTo3D(x + b, r.Bottom, pos);
+      c->MoveTo3D(PosAxis + a, depthY, pos);
+      c->LineTo3D(PosAxis + b, depthY, pos);
     } else if (horizontal_) {
       c->VertLine3D(pos, PosAxis + a, PosAxis + b, z);
     } else {
@@ -761,8 +780,8 @@ void TChartAxis::DrawTicksGridLine()
     c->AssignVisiblePen(pen);
     const int32_t gz = DepthOf(grid_->GetZPosition());
     if (IsDepthAxis) {
-      c->MoveTo3D(r.Left, r.Bottom, pos);
-      c->LineTo3D(r.Right, r.Bottom, pos);
+      c->MoveTo3D(r.Left, depthY, pos);
+      c->LineTo3D(r.Right, depthY, pos);
     } else if (horizontal_) {
       c->VertLine3D(pos, r.Top, r.Bottom, gz);
     } else {
@@ -780,23 +799,22 @@ void TChartAxis::DrawTicksGridLine()
   if (ticks_->GetVisible() && tickLength_ != 0) {
     c->AssignVisiblePen(ticks_.get());
     for (int32_t t : Tick)
-      if (t > PosStart - 2 && t < PosEnd + 2) across(t, 0, out * tickLength_);
+      if (t > PosStart - 2 && t < PosEnd + 2) across(t, 0, out * PixelSize(tickLength_));
   }
   if (ticksInner_->GetVisible() && tickInnerLength_ != 0) {
     c->AssignVisiblePen(ticksInner_.get());
     for (int32_t t : Tick)
-      if (t > PosStart - 2 && t < PosEnd + 2) across(t, 0, -out * tickInnerLength_);
+      if (t > PosStart - 2 && t < PosEnd + 2) across(t, 0, -out * PixelSize(tickInnerLength_));
   }
   if (minorTicks_->GetVisible() && minorTickLength_ != 0) {
     c->AssignVisiblePen(minorTicks_.get());
-    for (int32_t m : minor) across(m, 0, out * minorTickLength_);
+    for (int32_t m : minor) across(m, 0, out * PixelSize(minorTickLength_));
   }
   if (axisPen_->GetVisible()) {
     c->AssignVisiblePen(axisPen_.get());
     if (IsDepthAxis) {
-      const int32_t x = otherSide_ ? r.Left : r.Right;
-      c->MoveTo3D(x, r.Bottom, PosStart);
-      c->LineTo3D(x, r.Bottom, PosEnd);
+      c->MoveTo3D(PosAxis, depthY, PosStart);
+      c->LineTo3D(PosAxis, depthY, PosEnd);
     } else if (axisPen_->GetLineMode() == lmLine) {
       if (horizontal_) {
         c->HorizLine3D(PosStart, PosEnd, PosAxis, z);

@@ -200,7 +200,8 @@ std::string FormatSection(const TNumberSection& s, double value, bool& isZero)
     RoundAt(d, -s.fracPlaces);
     for (int32_t w = std::max(d.Exp10, 0); w >= 0; --w) intText.push_back(DigitAt(d, w));
     while (!intText.empty() && intText[0] == '0') intText.erase(0, 1);
-    while (static_cast<int32_t>(intText.size()) < s.intZeros) intText.insert(0, "0");
+    if (static_cast<int32_t>(intText.size()) < s.intZeros)
+      intText.insert(0, static_cast<size_t>(s.intZeros) - intText.size(), '0');
     for (int32_t w = -1; w >= -s.fracPlaces; --w) fracText.push_back(DigitAt(d, w));
     while (static_cast<int32_t>(fracText.size()) > s.fracZeros && !fracText.empty() && fracText.back() == '0')
       fracText.pop_back();

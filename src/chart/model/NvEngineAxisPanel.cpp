@@ -290,6 +290,8 @@ void TCustomAxisPanel::FreeAllSeries(const std::function<bool(TChartSeries*)>& m
 {
   const std::vector<TChartSeries*> copy = seriesList_->Items();
   for (TChartSeries* s : copy) {
+    // A series freed with an earlier one (its owner) has left the list already.
+    if (seriesList_->IndexOf(s) < 0) continue;
     if (match && !match(s)) continue;
     s->SetParentChart(nullptr);
     delete s;

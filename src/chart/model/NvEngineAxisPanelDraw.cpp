@@ -299,7 +299,10 @@ void TCustomAxisPanel::InternalDraw(const TRect& userRect)
   const TRect remembered = ChartRect;
   CalcSize3D();
   CalcAxisRect();
+  // The depth follows the width the layout left; the depth axes take it.
   CalcSize3D();
+  depthAxis_->CalcPositions();
+  depthTopAxis_->CalcPositions();
   for (TChartSeries* s : SeriesList()->Items())
     if (s->GetActive()) s->CalcDepthPositions();
   for (int32_t i = 0; i < axes_->Count(); ++i) CalcSeriesMargins(axes_->GetAxis(i));

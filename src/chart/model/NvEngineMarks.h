@@ -10,6 +10,7 @@
 
 #include "chart/canvas/NuvShapes.h"
 #include "chart/model/NvEnginePointer.h"
+#include "chart/model/NvEngineTypes.h"
 
 class TChartSeries;
 
@@ -231,6 +232,13 @@ public:
   TRect MarkRect(int32_t valueIndex, const TSeriesMarkPosition& position);
   void Repaint();
 
+  // ---- Stream ----
+  // "Items", stored when some item exists. The reader raises EReadError on a short, over-long
+  // or inconsistent block and then changes nothing.
+  void DefineProperties(TFiler* filer);
+  std::vector<uint8_t> WriteItems();
+  void ReadItems(const std::vector<uint8_t>& block);
+
 protected:
   std::unique_ptr<TNuvGradient> CreateGradient(TNotifyEvent onChange) override;
   void InitShadow(TNuvShadow* shadow) override;
@@ -238,7 +246,6 @@ protected:
 private:
   // TopLeft moved as the projection moves ArrowEnd at ZPosition (non-3-D-text canvases in 3-D).
   TPoint AdjustedTopLeft(const TSeriesMarkPosition& position);
-  void DrawText(const TRect& box, const std::string& text, bool symbolVisible);
   TCanvas3D* ChartCanvas() const;
   bool ChartIs3D() const;
 

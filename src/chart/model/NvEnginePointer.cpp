@@ -3,10 +3,50 @@
 #include "chart/model/NvEngineAxis.h"
 
 #include <array>
+#include <utility>
+#include <vector>
 
 #include "chart/canvas/NuvConst.h"
 #include "chart/model/NvEngineAxisPanel.h"
 #include "chart/model/NvEngineSeries.h"
+
+// The look of a stamped marker: its half sizes and the canvas pen and brush it is drawn with.
+struct TPointerStampKey {
+  int32_t h = 0, v = 0;
+  TColor penColor = clBlack;
+  int32_t penWidth = 1;
+  bool penVisible = true;
+  TColor brushColor = clWhite;
+  friend bool operator==(const TPointerStampKey&, const TPointerStampKey&) = default;
+};
+
+// A few stamps by look (a series with a colour per point cycles through its palette).
+class TPointerStamps {
+public:
+  TBitmap* Get(const TPointerStampKey& key)
+  {
+    for (auto& [k, bmp] : items_)
+      if (k == key) return bmp.get();
+    if (items_.size() >= kMaxStamps) items_.clear();
+    auto bmp = std::make_unique<TBitmap>();
+    // Without an outline a rectangle's fill ends one pixel short on the right and bottom.
+    const int32_t edge = key.penVisible ? 1 : 0;
+    bmp->SetSize(2 * key.h + edge, 2 * key.v + edge);
+    TCanvas* c = bmp->Canvas();
+    c->Pen()->SetColor(key.penColor);
+    c->Pen()->SetWidth(key.penWidth);
+    c->Pen()->SetStyle(key.penVisible ? psSolid : psClear);
+    c->Brush()->SetStyle(bsSolid);
+    c->Brush()->SetColor(key.brushColor);
+    c->Rectangle(0, 0, 2 * key.h + 1, 2 * key.v + 1);
+    items_.emplace_back(key, std::move(bmp));
+    return items_.back().second.get();
+  }
+
+private:
+  static constexpr size_t kMaxStamps = 32;
+  std::vector<std::pair<TPointerStampKey, std::unique_ptr<TBitmap>>> items_;
+};
 
 TRect PointerBox(int32_t x, int32_t y, int32_t h, int32_t v, bool aboveOnly)
 {
@@ -160,9 +200,38 @@ void TSeriesPointer::DrawPointer(TCanvas3D* canvas, bool is3D, int32_t x, int32_
     }
     blend = canvas->BeginBlending(r, transparency_);
   }
-  DrawShape(canvas, is3D, x, y, box, color, style);
-  if (gradient_->GetVisible()) FillGradient(canvas, is3D, x, y, box, style);
+  if (blend || !DrawStamped(canvas, is3D, box, style)) {
+    DrawShape(canvas, is3D, x, y, box, color, style);
+    if (gradient_->GetVisible()) FillGradient(canvas, is3D, x, y, box, style);
+  }
   if (blend) canvas->EndBlending(blend);
+}
+
+bool TSeriesPointer::DrawStamped(TCanvas3D* canvas, bool is3D, const TRect& box, TSeriesPointerStyle style)
+{
+  if (style != psRectangle || is3D || gradient_->GetVisible()) return false;
+  // Only plain copies onto pixels: no metafile or printer, no raster operation, no monochrome.
+  if (canvas->SupportsFullRotation() || canvas->GetMetafiling() || canvas->GetMonochrome()) return false;
+  if (GetParentChart() && GetParentChart()->Printing) return false;
+  TCanvas* ref = canvas->GetReferenceCanvas();
+  if (!ref || ref->GetCopyMode() != cmSrcCopy) return false;
+  const TPen* pen = canvas->Pen();
+  const TBrush* brush = canvas->Brush();
+  const bool penVisible = pen->GetStyle() != psClear;
+  if (penVisible && (pen->GetStyle() != psSolid || pen->GetMode() != pmCopy || pen->GetWidth() != 1)) return false;
+  if (brush->GetStyle() != bsSolid || brush->GetBitmap() != nullptr) return false;
+  const int32_t h = box.Right - (box.Left + box.Right) / 2, v = box.Bottom - (box.Top + box.Bottom) / 2;
+  if (h < 1 || v < 1 || box.Right - box.Left != 2 * h || box.Bottom - box.Top != 2 * v || h > 64 || v > 64)
+    return false;
+  if (!stamps_) stamps_ = std::make_unique<TPointerStamps>();
+  TPointerStampKey key;
+  key.h = h;
+  key.v = v;
+  key.penColor = penVisible ? pen->GetColor() : clBlack;
+  key.penVisible = penVisible;
+  key.brushColor = brush->GetColor();
+  canvas->Draw(box.Left, box.Top, stamps_->Get(key));
+  return true;
 }
 
 namespace {

@@ -10,6 +10,7 @@
 #include "chart/canvas/NuvShapes.h"
 
 class TChartSeries;
+class TPointerStamps;
 
 enum TSeriesPointerStyle {
   psRectangle,
@@ -88,6 +89,10 @@ private:
   void DrawShape(TCanvas3D* canvas, bool is3D, int32_t x, int32_t y, const TRect& box, TColor color,
                  TSeriesPointerStyle style);
   void FillGradient(TCanvas3D* canvas, bool is3D, int32_t x, int32_t y, const TRect& box, TSeriesPointerStyle style);
+  // A flat, opaque rectangle marker on a bitmap canvas is drawn once into a small bitmap of its
+  // look and copied for every point (the same pixels as drawing it each time); false when the
+  // marker or the canvas does not allow that.
+  bool DrawStamped(TCanvas3D* canvas, bool is3D, const TRect& box, TSeriesPointerStyle style);
 
   bool dark3D_ = true;
   bool draw3D_ = true;
@@ -99,4 +104,5 @@ private:
   bool aboveOnly_ = false;
   int32_t vertSize_ = 4;
   int32_t horizSize_ = 4;
+  std::unique_ptr<TPointerStamps> stamps_;
 };

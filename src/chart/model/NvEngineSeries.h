@@ -161,6 +161,7 @@ extern bool NuvChartSampleValues;
 // ---- Series base ----
 class TChartSeries : public TCustomChartSeries {
   friend class TCustomAxisPanel;
+  friend class TChartValueList;
 
 public:
   explicit TChartSeries(TComponent* owner);

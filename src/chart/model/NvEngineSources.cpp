@@ -20,6 +20,7 @@ TNuvSeriesSource::TNuvSeriesSource(TComponent* owner) : TComponent(owner) {}
 
 TNuvSeriesSource::~TNuvSeriesSource()
 {
+  destroying_ = true;
   Close();
   if (series_) {
     series_->RemoveFreeNotification(this);
@@ -34,7 +35,7 @@ void TNuvSeriesSource::SetActive(bool value)
   if (series_) {
     if (value) {
       if (!loading_) Load();
-    } else if (!Destroying() && !series_->Destroying() && !keepPointsOnClose_) {
+    } else if (!destroying_ && !Destroying() && !series_->Destroying() && !keepPointsOnClose_) {
       series_->Clear();
     }
   }
@@ -53,7 +54,6 @@ void TNuvSeriesSource::SetSeries(TChartSeries* value)
     if (value->GetDataSource() != this) value->SetDataSource(this);
   } else if (old && old->GetDataSource() == this) {
     old->SetDataSource(nullptr);
-    old->DataSources()->InternalRemove(this);
   }
 }
 
@@ -73,8 +73,7 @@ bool TNuvSeriesSource::HasSeries(TChartSeries* series) const
 
 void TNuvSeriesSource::Close()
 {
-  if (active_ && !Destroying()) SetActive(false);
-  else if (active_) active_ = false;
+  if (active_) SetActive(false);
 }
 
 void TNuvSeriesSource::Refresh()

@@ -58,6 +58,7 @@ private:
   bool keepPointsOnClose_ = false;
   TChartSeries* series_ = nullptr;
   bool loading_ = false;
+  bool destroying_ = false;  // the destructor runs (before the component's own flag is set)
 };
 
 // Registered source classes (the series editor asks each whether it serves a series).

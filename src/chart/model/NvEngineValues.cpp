@@ -307,8 +307,19 @@ void TChartValueList::Sort()
     if (owner_) owner_->ExchangeValues(a, b);
     else std::swap(value_[static_cast<size_t>(a)], value_[static_cast<size_t>(b)]);
   };
-  QuickSort(0, count_ - 1, compare, swap);
+  // Linked series are told once, after the sort, rather than on every swap.
+  if (owner_) ++owner_->updateCount_;
+  try {
+    QuickSort(0, count_ - 1, compare, swap);
+  } catch (...) {
+    if (owner_) --owner_->updateCount_;
+    throw;
+  }
   StatsDirty = true;
+  if (owner_) {
+    --owner_->updateCount_;
+    owner_->NotifyValue(veModify, 0);
+  }
 }
 
 void TChartValueList::Scroll()

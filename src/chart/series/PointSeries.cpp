@@ -32,8 +32,22 @@ void TPointSeries::DrawValue(int32_t valueIndex)
   if (!chart || !pointer_->GetVisible()) return;
   const TColor color = ValueColor(valueIndex);
   if (color == clNone) return;
-  pointer_->PrepareCanvas(chart->Canvas(), color);
+  if (!prepared_ || color != preparedColor_) {
+    pointer_->PrepareCanvas(chart->Canvas(), color);
+    // Gradients and blending change the canvas while a marker is drawn.
+    preparedColor_ = color;
+    prepared_ = inRun_ && !pointer_->GetGradient()->GetVisible() && pointer_->GetTransparency() == 0;
+  }
   pointer_->Draw(CalcXPos(valueIndex), CalcYPos(valueIndex), color, pointer_->GetStyle());
+}
+
+void TPointSeries::DrawAllValues()
+{
+  inRun_ = true;
+  prepared_ = false;
+  TChartSeries::DrawAllValues();
+  inRun_ = false;
+  prepared_ = false;
 }
 
 int32_t TPointSeries::Clicked(int32_t x, int32_t y)

@@ -21,6 +21,8 @@ public:
 
   // ---- Overrides of the series base ----
   void DrawValue(int32_t valueIndex) override;
+  // Draws the points with the canvas prepared once per run of equal colours.
+  void DrawAllValues() override;
   // The point whose marker box holds (x, y), searching from the last drawn point; -1.
   int32_t Clicked(int32_t x, int32_t y) override;
   void CalcHorizMargins(int32_t& leftMargin, int32_t& rightMargin) override;
@@ -31,4 +33,8 @@ public:
 
 private:
   std::unique_ptr<TSeriesPointer> pointer_;
+  // While DrawAllValues runs: the colour the canvas is prepared for, when it is.
+  bool inRun_ = false;
+  bool prepared_ = false;
+  TColor preparedColor_ = clDefault;
 };

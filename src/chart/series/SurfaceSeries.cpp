@@ -117,7 +117,8 @@ void TSurfaceSeries::DrawCell(const TGrid& g, size_t ix, size_t iz)
   if (ix + 1 >= g.X.size() || iz + 1 >= g.Z.size()) return;
   const int32_t i0 = g.At(ix, iz), i1 = g.At(ix + 1, iz), i2 = g.At(ix + 1, iz + 1), i3 = g.At(ix, iz + 1);
   if (i0 < 0 || i1 < 0 || i2 < 0 || i3 < 0) return;
-  if (IsNull(i0) || IsNull(i1) || IsNull(i2) || IsNull(i3)) return;
+  for (int32_t i : {i0, i1, i2, i3})
+    if (IsNull(i) || !std::isfinite(YValues()->Value(i))) return;
   TCanvas3D* canvas = GetParentChart()->Canvas();
   const TPoint3D p0 = Project(i0), p1 = Project(i1), p2 = Project(i2), p3 = Project(i3);
   if (!wireFrame_) {
@@ -166,6 +167,7 @@ int32_t TSurfaceSeries::Clicked(int32_t x, int32_t y)
   TCustomAxisPanel* chart = GetParentChart();
   if (!chart || !chart->Canvas()) return -1;
   for (int32_t i = Count() - 1; i >= 0; --i) {
+    if (!std::isfinite(XValues()->Value(i)) || !std::isfinite(YValues()->Value(i))) continue;
     const TPoint3D p = Project(i);
     const TPoint s = chart->GetView3D() ? chart->Canvas()->Calculate3DPosition(p.x, p.y, p.z) : TPoint{p.x, p.y};
     if (std::abs(s.x - x) <= 3 && std::abs(s.y - y) <= 3) return i;

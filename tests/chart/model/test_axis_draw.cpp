@@ -400,4 +400,30 @@ TEST(AxisDraw, ThreeDimensionalChartDrawsTheAxisInDepth)
   EXPECT_GT(f.CountIn(0, 0, W, H, clGray), 20);
 }
 
+TEST(AxisDraw, AbsurdSettingsNeitherOverflowNorHang)
+{
+  AxisFrame f;
+  TChartAxis* a = f.panel.GetLeftAxis();
+  a->SetTickLength(INT32_MAX);
+  a->SetTickInnerLength(INT32_MIN + 1);
+  a->SetMinorTickLength(INT32_MAX);
+  a->SetMinorTickCount(INT32_MAX);
+  a->GetMinorGrid()->Show();
+  a->SetLabelsSize(INT32_MAX);
+  a->SetLabelsAlternate(true);
+  a->SetTitleSize(INT32_MAX);
+  a->GetTitle()->SetCaption("T");
+  a->SetLabelsAngle(INT32_MIN);
+  a->GetAxis()->SetWidth(INT32_MAX);
+  a->SetAxisValuesFormat(std::string(20000, '0') + "." + std::string(300, '#'));
+  TRect r = f.panel.ChartRect;
+  a->SetMinMax(-1e300, 1e300);
+  a->CalcPositions();
+  a->AdjustMaxMin();
+  a->CalcRect(r, true);
+  EXPECT_GE(r.Left, -3 * PixelLimit);
+  f.Draw(a, 0, 100, 0);
+  EXPECT_LE(a->CalcMinorTickPositions().size(), 240u * 2);
+}
+
 }  // namespace

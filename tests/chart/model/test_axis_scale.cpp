@@ -74,6 +74,10 @@ TEST(AxisEngine, NiceStepAndIncrementNeverHangOnNonFiniteInput)
     EXPECT_TRUE(std::isfinite(inc)) << range;
     EXPECT_GT(inc, 0.0);
   }
+  TAxisIncrementInput dates = Linear(30);
+  dates.IsDateTime = true;
+  dates.Increment = kNaN;
+  EXPECT_TRUE(std::isfinite(AxisCalcIncrement(dates, 10)));
   TAxisIncrementInput log = Linear(kInf);
   log.Kind.Logarithmic = true;
   EXPECT_TRUE(std::isfinite(AxisCalcIncrement(log, 10)));

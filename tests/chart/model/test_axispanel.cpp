@@ -449,6 +449,11 @@ TEST(AxisPanelLife, CustomAxesToolsAndSeriesAreFreedWithTheChart)
   EXPECT_EQ(s->GetHorizAxis(), chart->GetBottomAxis());
   EXPECT_EQ(chart->AxesList()->Count(), 6);
   chart->GetCustomAxes()->Add(false);
+  // A series owning another series: freeing the first frees the second with it.
+  auto* parent = NewSeries(*chart, {});
+  auto* child = new SquareSeries(parent);
+  child->SetParentChart(chart);
+  chart->ExchangeSeriesObjects(parent, s);
   delete chart;  // frees the series, the tool and the custom axis
 }
 

@@ -194,6 +194,9 @@ TEST(ChartPaint, PhasesReachToolsAndEventsInOrder)
   f.Render();
   EXPECT_EQ(log, (Log{"tool 2", "before chart", "tool 1", "before series", "tool 4", "tool 3", "before axes",
                       "tool 0", "after draw"}));
+  // Tools are stored with the chart, after its series.
+  const std::vector<TComponent*> children = f.chart.GetChildren();
+  EXPECT_EQ(children, (std::vector<TComponent*>{f.series, tool}));
   // An inactive tool hears nothing.
   log.clear();
   tool->SetActive(false);

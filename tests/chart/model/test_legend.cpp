@@ -372,4 +372,29 @@ TEST(LegendDraw, BoxSymbolsAndChartRectangleOnABitmap)
   EXPECT_FALSE(l->ShouldDraw());
 }
 
+TEST(LegendDraw, TitleStaysInItsBoxOnLaterFramesWhateverAlignmentTheAxesLeft)
+{
+  LegendChart c(1, 5);
+  TChartLegend* l = c.legend();
+  l->SetAlignment(laBottom);
+  l->GetTitle()->SetCaption("Title of the legend");
+  for (int frame = 0; frame < 2; ++frame) {
+    c.chart.Invalidate();
+    c.chart.PaintBuffer();
+  }
+  const TRect title = l->GetTitle()->ShapeBounds;
+  const TRect box = l->ShapeBounds;
+  TBitmap* b = c.chart.BackBuffer();
+  int inside = 0, leftOfBox = 0;
+  for (int y = title.Top; y < title.Bottom; ++y)
+    for (int x = 0; x < c.chart.GetWidth(); ++x) {
+      const TColor p = b->Canvas()->GetPixel(x, y) & 0xFFFFFF;
+      if (p != clBlack) continue;
+      if (x >= box.Left && x <= box.Right) ++inside;
+      else if (x < box.Left - 2) ++leftOfBox;
+    }
+  EXPECT_GT(inside, 20);
+  EXPECT_EQ(leftOfBox, 0);
+}
+
 }  // namespace

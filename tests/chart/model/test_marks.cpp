@@ -4,6 +4,7 @@
 
 #include "chart/model/NvEngineAxis.h"
 #include "chart/model/NvEngineMarks.h"
+#include "chart/model/NvEngineStream.h"
 
 namespace {
 
@@ -196,6 +197,106 @@ TEST(MarksItems, AssignCopiesSettingsAndItems)
   EXPECT_TRUE(b.GetMultiLine());
   EXPECT_EQ(b.Items(1)->GetColor(), clRed);
   EXPECT_EQ(b.GetArrowLength(), 0);
+}
+
+TSeriesMarks* FilledItems(TSeriesMarks& m)
+{
+  m.Items(0)->SetColor(clRed);
+  m.Items(0)->GetText()->assign({"first line", std::string(300, 'x')});
+  m.Items(0)->GetFont()->SetStyle(fsBold | fsUnderline);
+  m.Items(0)->GetFont()->SetName("DejaVu Sans");
+  m.Items(3)->SetBevel(bvRaised);
+  m.Items(3)->SetShapeStyle(fosRoundRectangle);
+  m.Items(3)->GetGradient()->SetVisible(true);
+  m.Items(3)->SetTransparency(40);
+  m.Items(3)->SetTransparent(true);
+  m.Items(3)->GetShadow()->SetHorizSize(-2);
+  return &m;
+}
+
+TEST(MarksStream, ItemsRoundTripByIndex)
+{
+  TSeriesMarks a(nullptr);
+  FilledItems(a);
+  TPropertyWriter writer;
+  a.DefineProperties(&writer);
+  ASSERT_EQ(writer.Values().count("Items"), 1u);
+  const auto block = std::get<std::vector<uint8_t>>(writer.Values().at("Items"));
+
+  TSeriesMarks b(nullptr);
+  TPropertyReader reader(writer.Values());
+  b.DefineProperties(&reader);
+  EXPECT_EQ(b.ItemsList().Count(), 4);
+  EXPECT_EQ(b.ItemsList().Find(1), nullptr);
+  ASSERT_NE(b.ItemsList().Find(0), nullptr);
+  EXPECT_EQ(b.Items(0)->GetColor(), clRed);
+  EXPECT_EQ(*b.Items(0)->GetText(), *a.Items(0)->GetText());
+  EXPECT_EQ(b.Items(0)->GetFont()->GetStyle(), fsBold | fsUnderline);
+  EXPECT_EQ(b.Items(0)->GetFont()->GetName(), "DejaVu Sans");
+  EXPECT_EQ(b.Items(3)->GetBevel(), bvRaised);
+  EXPECT_EQ(b.Items(3)->GetShapeStyle(), fosRoundRectangle);
+  EXPECT_TRUE(b.Items(3)->GetGradient()->GetVisible());
+  EXPECT_EQ(b.Items(3)->GetTransparency(), 40);
+  EXPECT_TRUE(b.Items(3)->GetTransparent());
+  EXPECT_EQ(b.Items(3)->GetShadow()->GetHorizSize(), -2);
+  EXPECT_EQ(b.WriteItems(), block);
+  // Read items stay through ClearData.
+  b.ClearData();
+  EXPECT_NE(b.ItemsList().Find(3), nullptr);
+
+  // Marks without items store nothing.
+  TSeriesMarks none(nullptr);
+  TPropertyWriter empty;
+  none.DefineProperties(&empty);
+  EXPECT_EQ(empty.Values().count("Items"), 0u);
+}
+
+TEST(MarksStream, DamagedBlocksAreRefusedWholeAndNeverApplied)
+{
+  TSeriesMarks a(nullptr);
+  const std::vector<uint8_t> block = FilledItems(a)->WriteItems();
+  TSeriesMarks b(nullptr);
+  b.Items(5)->SetColor(clLime);
+  const std::vector<uint8_t> before = b.WriteItems();
+  // Every truncation and one byte too many.
+  for (size_t n = 0; n < block.size(); ++n) {
+    std::vector<uint8_t> cut(block.begin(), block.begin() + static_cast<std::ptrdiff_t>(n));
+    EXPECT_THROW(b.ReadItems(cut), EReadError) << "length " << n;
+  }
+  std::vector<uint8_t> longer = block;
+  longer.push_back(0);
+  EXPECT_THROW(b.ReadItems(longer), EReadError);
+  // A count far beyond the block, a negative count, nested lists.
+  std::vector<uint8_t> huge = block;
+  huge[3] = 0x7F;
+  EXPECT_THROW(b.ReadItems(huge), EReadError);
+  huge[3] = 0xFF;
+  EXPECT_THROW(b.ReadItems(huge), EReadError);
+  std::vector<uint8_t> nested = {1, 0, 0, 0, 1, 1, 'T', 1};
+  nested.insert(nested.end(), 100000, 1);
+  EXPECT_THROW(b.ReadItems(nested), EReadError);
+  EXPECT_EQ(b.WriteItems(), before);
+
+  // Seeded mutations: each either reads whole or is refused, and nothing crashes.
+  uint32_t seed = 99;
+  auto next = [&](uint32_t n) {
+    seed = seed * 1664525u + 1013904223u;
+    return (seed >> 8) % n;
+  };
+  int refused = 0;
+  for (int k = 0; k < 400; ++k) {
+    std::vector<uint8_t> m = block;
+    for (int j = 0; j < 3; ++j) m[next(static_cast<uint32_t>(m.size()))] = static_cast<uint8_t>(next(256));
+    TSeriesMarks c(nullptr);
+    try {
+      c.ReadItems(m);
+      c.WriteItems();
+    } catch (const EReadError&) {
+      ++refused;
+      EXPECT_EQ(c.ItemsList().Count(), 0);
+    }
+  }
+  EXPECT_GT(refused, 0);
 }
 
 }  // namespace

@@ -169,6 +169,41 @@ TEST(PointerDrawing, ShapesStayInsideTheirBox)
   EXPECT_EQ(down.At(26, 34), clWhite);
 }
 
+TEST(PointerDrawing, CopiedMarkersMatchDrawnOnesPixelForPixelWithinTheClip)
+{
+  // Surface a copies each marker's picture; b (marked as recording a metafile) draws every one.
+  Surface a(120, 90), b(120, 90);
+  b.c.SetMetafiling(true);
+  for (Surface* s : {&a, &b}) s->c.ClipRectangle({10, 8, 100, 80});
+  TSeriesPointer p(nullptr);
+  p.SetColor(clDefault);
+  uint32_t seed = 7;
+  auto next = [&](int n) {
+    seed = seed * 1103515245u + 12345u;
+    return static_cast<int>((seed >> 8) % static_cast<uint32_t>(n));
+  };
+  const TColor colours[] = {clRed, clBlue, clLime, clFuchsia, clTeal};
+  for (int i = 0; i < 300; ++i) {
+    const int x = next(130) - 5, y = next(100) - 5, h = 1 + next(6), v = 1 + next(6);
+    const TColor color = colours[next(5)];
+    p.GetPen()->SetVisible(next(4) != 0);
+    p.SetAboveOnly(next(5) == 0);
+    for (Surface* s : {&a, &b}) {
+      p.PrepareCanvas(&s->c, color);
+      p.DrawPointer(&s->c, false, x, y, h, v, color, psRectangle);
+    }
+  }
+  int differ = 0, outside = 0;
+  for (int y = 0; y < 90; ++y)
+    for (int x = 0; x < 120; ++x) {
+      differ += a.At(x, y) != b.At(x, y);
+      if ((x < 10 || x >= 100 || y < 8 || y >= 80) && a.At(x, y) != clWhite) ++outside;
+    }
+  EXPECT_EQ(differ, 0);
+  EXPECT_EQ(outside, 0);
+  EXPECT_LT(a.Count(clWhite), 120 * 90 - 1000);
+}
+
 TEST(PointerDrawing, TransparencyBlendsWithWhatIsBeneath)
 {
   Surface s;

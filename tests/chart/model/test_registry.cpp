@@ -274,6 +274,15 @@ TEST(SeriesCompanions, SeriesSourceDeactivation)
   EXPECT_TRUE(src.HasSeries(&s));
   src.SetSeries(nullptr);
   EXPECT_EQ(s.GetDataSource(), nullptr);
+  // A source destroyed while active: the series forgets it.
+  {
+    TSource going(nullptr);
+    going.SetSeries(&s);
+    going.Open();
+    EXPECT_EQ(s.Count(), 1);
+  }
+  EXPECT_EQ(s.GetDataSource(), nullptr);
+  EXPECT_EQ(s.DataSources()->Count(), 0);
   s.SetParentChart(nullptr);
 }
 

@@ -47,7 +47,7 @@ void ExpectSamePoints(const TChartSeries& a, const TChartSeries& b)
 
 }  // namespace
 
-TEST(SeriesStream, LayoutAndFlags)
+TEST(SeriesDataStream, LayoutAndFlags)
 {
   TChartSeries s(nullptr);
   s.AddXY(0, 5);
@@ -80,7 +80,7 @@ TEST(SeriesStream, LayoutAndFlags)
   EXPECT_EQ(GetSeriesDataFlags(&c), sdfColors);
 }
 
-TEST(SeriesStream, EveryPointIsExamined)
+TEST(SeriesDataStream, EveryPointIsExamined)
 {
   // X values, colours and labels that differ only far beyond the first points are stored.
   TChartSeries s(nullptr);
@@ -100,7 +100,7 @@ TEST(SeriesStream, EveryPointIsExamined)
   EXPECT_EQ(Block(back), Block(s));
 }
 
-TEST(SeriesStream, HorizontalSeriesAndOrder)
+TEST(SeriesDataStream, HorizontalSeriesAndOrder)
 {
   TChartSeries h(nullptr);
   h.SetHorizontal();
@@ -129,7 +129,7 @@ TEST(SeriesStream, HorizontalSeriesAndOrder)
   EXPECT_EQ(sorted.Labels()->GetLabel(2), "five");
 }
 
-TEST(SeriesStream, MarkPositions)
+TEST(SeriesDataStream, MarkPositions)
 {
   TChartSeries s(nullptr);
   for (int i = 0; i < 4; ++i) s.AddXY(i, i);
@@ -157,7 +157,7 @@ TEST(SeriesStream, MarkPositions)
   }
 }
 
-TEST(SeriesStream, LongLabelRefusedBeforeWriting)
+TEST(SeriesDataStream, LongLabelRefusedBeforeWriting)
 {
   TChartSeries s(nullptr);
   s.AddXY(0, 1, "short");
@@ -170,7 +170,7 @@ TEST(SeriesStream, LongLabelRefusedBeforeWriting)
   EXPECT_EQ(again, std::vector<uint8_t>{42});
 }
 
-TEST(SeriesStream, DamagedBlocksAreRefusedAndTheSeriesKept)
+TEST(SeriesDataStream, DamagedBlocksAreRefusedAndTheSeriesKept)
 {
   TChartSeries s(nullptr);
   for (int i = 0; i < 50; ++i) s.AddXY(i * 2, i, i % 7 ? "" : "L" + std::to_string(i), i % 5 ? clDefault : clRed);
@@ -210,7 +210,7 @@ TEST(SeriesStream, DamagedBlocksAreRefusedAndTheSeriesKept)
   EXPECT_FALSE(target.ManualData);
 }
 
-TEST(SeriesStream, DataPropertyThroughTheFiler)
+TEST(SeriesDataStream, DataPropertyThroughTheFiler)
 {
   TChartSeries s(nullptr);
   s.AddXY(0, 3);

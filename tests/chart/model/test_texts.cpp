@@ -175,4 +175,40 @@ TEST(SampleValues, GalleryPreparation)
   b.SetParentChart(nullptr);
 }
 
+TEST(SeriesMarksDrawing, BoxesCentredOnTheirPointsEveryDrawEveryPoint)
+{
+  TChart chart(nullptr);
+  chart.SetBounds(0, 0, 400, 300);
+  chart.SetView3D(false);
+  TChartSeries s(nullptr);
+  s.SetValueFormat("0");
+  for (int i = 0; i < 6; ++i) s.AddXY(i, 10 + i * 5);
+  s.SetParentChart(&chart);
+  TSeriesMarks* marks = s.GetMarks();
+  marks->SetVisible(true);
+  marks->SetStyle(smsValue);
+  marks->SetArrowLength(0);
+  marks->SetDrawEvery(2);
+  // Point 4 has no text: it draws no mark.
+  s.OnGetMarkText = [](TChartSeries*, int32_t index, std::string& text) {
+    if (index == 4) text.clear();
+  };
+  chart.PaintBuffer();
+  for (int i = 0; i < 6; ++i) {
+    TSeriesMarkPosition* p = marks->Positions().Position(i);
+    if (i % 2 != 0 || i == 4) {
+      EXPECT_TRUE(p == nullptr || p->Width == 0) << i;
+      continue;
+    }
+    ASSERT_NE(p, nullptr) << i;
+    EXPECT_EQ(p->ArrowEnd.x, s.CalcXPos(i));
+    EXPECT_EQ(p->ArrowEnd.y, s.CalcYPos(i));
+    EXPECT_EQ(p->TopLeft.x, p->ArrowEnd.x - p->Width / 2);
+    EXPECT_EQ(p->TopLeft.y + p->Height - 1, p->ArrowEnd.y);
+    // Wider than the text by a "W" and the frame.
+    EXPECT_GT(p->Width, chart.Canvas()->TextWidth(s.GetMarkText(i)));
+  }
+  s.SetParentChart(nullptr);
+}
+
 }  // namespace

@@ -244,10 +244,17 @@ TEST(ValueListSeries, SortMovesEveryListColourAndLabelTogether)
   EXPECT_EQ(s.GetStoredColor(0), clBlue);
   EXPECT_EQ(s.GetStoredColor(1), clDefault);
   EXPECT_EQ(s.GetStoredColor(2), clRed);
+  // A series fed by this one follows the sort (told once, at the end).
+  TChartSeries copy(nullptr);
+  copy.XValues()->SetOrder(loNone);
+  copy.SetDataSource(&s);  // without a chart nothing refills it yet
+  EXPECT_EQ(copy.Count(), 0);
   s.YValues()->SetOrder(loDescending);
   s.YValues()->Sort();
   EXPECT_EQ(Values(*s.XValues()), (std::vector<double>{3, 2, 1}));
   EXPECT_EQ(s.GetXLabel(0), "c");
+  EXPECT_EQ(Values(*copy.XValues()), (std::vector<double>{3, 2, 1}));
+  EXPECT_EQ(copy.GetXLabel(2), "a");
 }
 
 }  // namespace

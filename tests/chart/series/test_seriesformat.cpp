@@ -136,3 +136,31 @@ TEST_F(SeriesFormat, TextsThatDoNotFitAreRefusedWhole)
   longer.push_back("0");
   refused(Join(longer));
 }
+
+// ---- The ".in" appearance file ----
+#include "TestSupport.h"
+#include "chart/model/ChartMenus.h"
+
+TEST_F(SeriesFormat, AppearanceFileAppliesTheTextOfTheSeriesType)
+{
+  testsupport::TempDir dir;
+  TPointSeries dressed(nullptr);
+  Dress(dressed);
+  TSurfaceSeries surface(nullptr);
+  surface.SetWireFrame(true);
+  const std::string file = dir.file("viewer.in");
+  testsupport::WriteAll(file, "[serie_vamir_ps_grid]\r\nser_Point=" + SeriesFormatToText(&dressed) +
+                                  "\r\nser_Surface=" + SeriesFormatToText(&surface) + "\r\n[serie_vamir_ps_st]\r\nser_Point=1~2~3\r\n");
+  SetSeriesSettingsFileName(file);
+  TChart chart(nullptr);
+  TPointSeries grid(nullptr), st(nullptr);
+  LoadSeriesSettings(&chart, "vamir_ps_grid", &grid);
+  EXPECT_EQ(SeriesFormatToText(&grid), SeriesFormatToText(&dressed));
+  const std::string plain = SeriesFormatToText(&st);
+  LoadSeriesSettings(&chart, "vamir_ps_st", &st);  // a short text changes nothing
+  EXPECT_EQ(SeriesFormatToText(&st), plain);
+  TSurfaceSeries s2(nullptr);
+  LoadSeriesSettings(&chart, "vamir_ps_grid", &s2);
+  EXPECT_TRUE(s2.GetWireFrame());
+  SetSeriesSettingsFileName(std::string());
+}

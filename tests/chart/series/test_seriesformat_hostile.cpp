@@ -67,3 +67,39 @@ TEST(HostileSeriesFormat, MutatedTextsAppliedOrRefused)
     EXPECT_EQ(SeriesFormatToText(target.get()), after) << text;
   }
 }
+
+// ---- Whole appearance files ----
+#include "TestSupport.h"
+#include "chart/model/NvEngineAxis.h"
+#include "chart/model/Chart.h"
+#include "chart/model/ChartMenus.h"
+
+TEST(HostileSeriesFormat, MutatedAppearanceFiles)
+{
+  NuvSeriesStartup();
+  testsupport::TempDir dir;
+  TPointSeries p(nullptr);
+  p.GetPointer()->SetStyle(psCircle);
+  const std::string seed = "[serie_vamir_ps_grid]\r\nser_Point=" + SeriesFormatToText(&p) + "\r\n[serie_vamir_ps_st]\r\nser_Point=" +
+                           SeriesFormatToText(&p) + "\r\n";
+  const std::string file = dir.file("viewer.in");
+  SetSeriesSettingsFileName(file);
+  TChart chart(nullptr);
+  std::mt19937 rng(43);
+  for (int i = 0; i < 300; ++i) {
+    std::string text = seed;
+    for (int k = 0; k < 3; ++k) text = Mutate(text, rng);
+    testsupport::WriteAll(file, text);
+    TPointSeries target(nullptr);
+    const std::string before = SeriesFormatToText(&target);
+    ASSERT_NO_THROW(LoadSeriesSettings(&chart, i % 2 ? "vamir_ps_grid" : "vamir_ps_st", &target));
+    const std::string after = SeriesFormatToText(&target);
+    // Applied texts are complete ones: they read back as written.
+    if (after != before) {
+      TPointSeries again(nullptr);
+      EXPECT_TRUE(SeriesFormatFromText(&again, after));
+      EXPECT_EQ(SeriesFormatToText(&again), after);
+    }
+  }
+  SetSeriesSettingsFileName(std::string());
+}

@@ -2,6 +2,8 @@
 // a surface drawn into a chart bitmap.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "chart/model/NvEngineAxis.h"
 #include "chart/model/Chart.h"
 #include "chart/model/ChartRegistry.h"
@@ -78,5 +80,24 @@ TEST(SurfaceSeries, DrawsItsCellsInTheChart)
   for (int y = r.Top + 5; y < r.Bottom - 5; ++y)
     for (int x = r.Left + 5; x < r.Right - 5; ++x) red += (bmp.Canvas()->GetPixel(x, y) & 0xFFFFFF) == clRed;
   EXPECT_GT(red, (r.Width() - 10) * (r.Height() - 10) / 4);
+  s.SetParentChart(nullptr);
+}
+
+TEST(SurfaceSeries, NullsAndValuesThatAreNotNumbersLeaveTheirCellsOut)
+{
+  TChart chart(nullptr);
+  chart.SetView3D(true);
+  TSurfaceSeries s(nullptr);
+  for (int z = 0; z < 3; ++z)
+    for (int x = 0; x < 3; ++x) s.AddXYZ(x, x * z, z);
+  s.AddXYZ(3, std::nan(""), 0);
+  s.AddXYZ(3, 1e308, 1);
+  s.AddXYZ(3, 2, 2);
+  s.SetValueColor(4, clNone);
+  s.SetParentChart(&chart);
+  TBitmap bmp;
+  bmp.SetSize(200, 150);
+  chart.Draw(bmp.Canvas(), {0, 0, 200, 150});
+  EXPECT_GE(s.Clicked(0, 0), -1);
   s.SetParentChart(nullptr);
 }

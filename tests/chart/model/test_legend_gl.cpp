@@ -1,0 +1,67 @@
+// The legend on the OpenGL canvas (EGL, off-screen): the box and the series' colour symbols land
+// where the legend's layout puts them, as on the GDI canvas.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "chart/canvas/NuvGLCanvas.h"
+#include "chart/model/NvEngineAxis.h"
+#include "chart/model/Chart.h"
+#include "chart/model/ChartLegend.h"
+#include "chart/model/NvEngineSeries.h"
+
+namespace {
+
+int CountNear(TBitmap& bmp, const TRect& r, TColor want)
+{
+  int n = 0;
+  for (int y = r.Top + 1; y < r.Bottom - 1; ++y)
+    for (int x = r.Left + 1; x < r.Right - 1; ++x) {
+      const TColor c = bmp.Canvas()->GetPixel(x, y);
+      if (std::abs(GetRValue(c) - GetRValue(want)) < 40 && std::abs(GetGValue(c) - GetGValue(want)) < 40 &&
+          std::abs(GetBValue(c) - GetBValue(want)) < 40)
+        ++n;
+    }
+  return n;
+}
+
+TEST(LegendGL, SymbolsDrawnWhereTheLayoutPutsThem)
+{
+  constexpr int W = 500, H = 360;
+  TChart chart(nullptr);
+  chart.SetBounds(0, 0, W, H);
+  chart.SetView3D(false);
+  chart.SetCanvas(std::make_unique<TGLCanvas>());
+  TChartSeries a(nullptr), b(nullptr);
+  a.SetTitle("Red");
+  b.SetTitle("Blue");
+  a.SetSeriesColor(clRed);
+  b.SetSeriesColor(clBlue);
+  for (int i = 0; i < 3; ++i) {
+    a.AddXY(i, i);
+    b.AddXY(i, 2 - i);
+  }
+  a.SetParentChart(&chart);
+  b.SetParentChart(&chart);
+  TBitmap bmp;
+  bmp.SetPixelFormat(pf24bit);
+  bmp.SetSize(W, H);
+  chart.Draw(bmp.Canvas(), Rect(0, 0, W, H));
+  auto* gl = dynamic_cast<TGLCanvas*>(chart.Canvas());
+  ASSERT_TRUE(gl && gl->Active()) << "no OpenGL context";
+  TChartLegend* legend = chart.GetLegend();
+  ASSERT_TRUE(legend->LastLayout().HasBox);
+  EXPECT_EQ(legend->NumRows(), 2);
+  const TRect red = legend->Items()->Item(0).SymbolRect;
+  const TRect blue = legend->Items()->Item(1).SymbolRect;
+  EXPECT_GT(CountNear(bmp, red, clRed), (red.Width() - 2) * (red.Height() - 2) / 2);
+  EXPECT_GT(CountNear(bmp, blue, clBlue), (blue.Width() - 2) * (blue.Height() - 2) / 2);
+  EXPECT_EQ(CountNear(bmp, red, clBlue), 0);
+  // The box lies inside the control at the right.
+  EXPECT_GT(legend->ShapeBounds.Left, W / 2);
+  EXPECT_LT(legend->ShapeBounds.Right, W);
+  a.SetParentChart(nullptr);
+  b.SetParentChart(nullptr);
+}
+
+}  // namespace
