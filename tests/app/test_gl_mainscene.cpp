@@ -14,6 +14,8 @@
 #include "app/Unit1.h"
 #include "chart/canvas/NuvGLCanvas.h"
 #include "chart/canvas/NuvOpenGL.h"
+#include "chart/canvas/NuvGLEditor.h"
+#include "chart/editor/ChartEditor.h"
 #include "chart/model/NvEngineAxis.h"
 #include "chart/model/Chart.h"
 #include "chart/model/NvEngineMarks.h"
@@ -52,6 +54,7 @@ protected:
   }
   void TearDown() override
   {
+    TForm::ModalAnswer = nullptr;
     TOpenDialog::TestAnswer = nullptr;
   }
 
@@ -382,4 +385,49 @@ TEST_F(MainScene, TurningTheViewChangesTheFrameAndTheSavedPictureIsNotBlank)
   for (int y = 0; y < saved.GetHeight(); y += 3)
     for (int x = 0; x < saved.GetWidth(); x += 3) colours.insert(saved.Canvas()->GetPixel(x, y) & 0xFFFFFF);
   EXPECT_GT(colours.size(), 10u);
+}
+
+TEST_F(MainScene, TheChartEditorHasAnOpenGLPageThatEditsTheComponent)
+{
+  TForm1& f = *form;
+  TFormNuvGLEditor* page = nullptr;
+  TForm::ModalAnswer = [&](TForm* shown) {
+    auto* editor = dynamic_cast<TChartEditForm*>(shown);
+    EXPECT_NE(editor, nullptr);
+    if (!editor) return mrCancel;
+    TTabSheet* sheet = editor->MainPage()->FindPage("OpenGL");
+    EXPECT_NE(sheet, nullptr);
+    if (!sheet) return mrCancel;
+    editor->MainPage()->SetActivePage(sheet);
+    EXPECT_EQ(sheet->ControlCount(), 1);
+    page = sheet->ControlCount() ? dynamic_cast<TFormNuvGLEditor*>(sheet->Controls(0)) : nullptr;
+    EXPECT_NE(page, nullptr);
+    if (!page) return mrCancel;
+    EXPECT_EQ(page->GetGL(), f.NuvOpenGL1);
+    EXPECT_FALSE(page->PanelOK->GetVisible());
+    EXPECT_TRUE(page->CBActive->GetChecked());
+    EXPECT_EQ(page->TBAmbient->GetPosition(), 35);
+    EXPECT_EQ(page->TBShine->GetPosition(), 69);
+    EXPECT_TRUE(page->CBFixed->GetChecked());
+    page->TBAmbient->SetPosition(50);
+    // Selecting the page again does not fill it twice.
+    editor->MainPage()->SetActivePageIndex(0);
+    editor->MainPage()->SetActivePage(sheet);
+    EXPECT_EQ(sheet->ControlCount(), 1);
+    return mrOk;
+  };
+  TChartEditForm editor(nullptr, f.Chart3);
+  editor.ShowModal();
+  EXPECT_NE(page, nullptr);
+  EXPECT_EQ(f.NuvOpenGL1->GetAmbientLight(), 50);
+
+  // A chart without an OpenGL component gets no such page.
+  TChart plain(nullptr);
+  TForm::ModalAnswer = [&](TForm* shown) {
+    auto* editor = dynamic_cast<TChartEditForm*>(shown);
+    EXPECT_TRUE(editor && !editor->MainPage()->FindPage("OpenGL"));
+    return mrOk;
+  };
+  TChartEditForm other(nullptr, &plain);
+  other.ShowModal();
 }
