@@ -194,31 +194,35 @@ TEST_F(SectionChart, HostileLinesChangeNothingTheyShouldNot)
   EXPECT_EQ(chart->GetSettings(), kFresh);
 }
 
-TEST_F(SectionChart, FieldSectionThroughTheChartMatchesTheContourAlone)
+TEST_F(SectionChart, FieldSectionsThroughTheChartMatchTheContourAlone)
 {
-  FieldSection f;
-  ASSERT_TRUE(f.ok);
-  f.Feed(chart->Contour());
-  chart->BuildSection(true);
-  chart->UpdateLevels();
-  chart->UpdateLayout();
-  ASSERT_GT(chart->SectionPicture()->RecordCount(), 100u);
+  for (const char* name : {"line1.k2d", "line2.m2d", "line3.cht"}) {
+    SCOPED_TRACE(name);
+    FieldSection f(name);
+    ASSERT_TRUE(f.ok);
+    chart->SetNextNode(1);
+    f.Feed(chart->Contour());
+    chart->BuildSection(true);
+    chart->UpdateLevels();
+    chart->UpdateLayout();
+    ASSERT_GT(chart->SectionPicture()->RecordCount(), 100u);
 
-  TPseudoSectionContour alone(chart->PictureWidth(), chart->PictureHeight());
-  f.Feed(alone);
-  alone.BuildSection(true);
-  alone.UpdateLevels();
-  alone.UpdatePlotTransform();
-  alone.RenderPicture();
-  EXPECT_EQ(chart->SectionPicture()->RecordCount(), alone.SectionPicture()->RecordCount());
-  const auto a = Replay(chart->SectionPicture());
-  const auto b = Replay(alone.SectionPicture());
-  int differ = 0;
-  for (int y = 0; y < 512; ++y)
-    for (int x = 0; x < 512; ++x) differ += a->Canvas()->GetPixel(x, y) != b->Canvas()->GetPixel(x, y) ? 1 : 0;
-  EXPECT_EQ(differ, 0);
-  // The picture is not blank: it holds the band colours.
-  EXPECT_NE(a->Canvas()->GetPixel(256, 256), clWhite);
+    TPseudoSectionContour alone(chart->PictureWidth(), chart->PictureHeight());
+    f.Feed(alone);
+    alone.BuildSection(true);
+    alone.UpdateLevels();
+    alone.UpdatePlotTransform();
+    alone.RenderPicture();
+    EXPECT_EQ(chart->SectionPicture()->RecordCount(), alone.SectionPicture()->RecordCount());
+    const auto a = Replay(chart->SectionPicture());
+    const auto b = Replay(alone.SectionPicture());
+    int differ = 0;
+    for (int y = 0; y < 512; ++y)
+      for (int x = 0; x < 512; ++x) differ += a->Canvas()->GetPixel(x, y) != b->Canvas()->GetPixel(x, y) ? 1 : 0;
+    EXPECT_EQ(differ, 0);
+    // The picture is not blank: it holds the band colours.
+    EXPECT_NE(a->Canvas()->GetPixel(256, 256), clWhite);
+  }
 }
 
 TEST_F(SectionChart, LogarithmicAxesPlaceThePicture)

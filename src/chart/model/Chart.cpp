@@ -488,14 +488,11 @@ void TCustomChart::ScrollAxis(TChartAxis* axis, double oldValue, double newValue
 {
   double newMin, newMax;
   if (axis->GetLogarithmic()) {
-    const double base = axis->GetLogarithmicBase();
-    const bool natural = base == 0 || base == std::exp(1.0);
-    auto lg = [&](double v) { return natural ? std::log(v) : std::log(v) / std::log(base); };
-    auto ex = [&](double v) { return natural ? std::exp(v) : std::pow(base, v); };
-    if (oldValue <= 0 || newValue <= 0 || axis->GetMinimum() <= 0 || axis->GetMaximum() <= 0) return;
-    const double delta = lg(oldValue) - lg(newValue);
-    newMin = ex(lg(axis->GetMinimum()) + delta);
-    newMax = ex(lg(axis->GetMaximum()) + delta);
+    // The shift of the logarithms; in any base the limits come out the same as in base e.
+    if (!(oldValue > 0) || !(newValue > 0) || !(axis->GetMinimum() > 0) || !(axis->GetMaximum() > 0)) return;
+    const double delta = std::log(oldValue) - std::log(newValue);
+    newMin = std::exp(std::log(axis->GetMinimum()) + delta);
+    newMax = std::exp(std::log(axis->GetMaximum()) + delta);
   } else {
     const double delta = oldValue - newValue;
     newMin = axis->GetMinimum() + delta;
@@ -504,7 +501,7 @@ void TCustomChart::ScrollAxis(TChartAxis* axis, double oldValue, double newValue
   if (!std::isfinite(newMin) || !std::isfinite(newMax)) return;
   bool allow = true;
   if (OnAllowScroll) OnAllowScroll(axis, newMin, newMax, allow);
-  if (allow) axis->SetMinMax(newMin, newMax);
+  if (allow && std::isfinite(newMin) && std::isfinite(newMax)) axis->SetMinMax(newMin, newMax);
 }
 
 void TCustomChart::ScrollAxes(bool horizontal, int32_t oldPos, int32_t newPos)

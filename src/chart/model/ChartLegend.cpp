@@ -85,8 +85,9 @@ int32_t TLegendSymbol::CalcWidth(int32_t textWidth) const
 {
   if (!visible_) return 0;
   if (squared_) return std::max<int32_t>(0, (legend_ ? legend_->LastItemHeight() : 0) - 5);
-  if (widthUnits_ == lcsPercent) return Round32(width_ * static_cast<double>(textWidth) * 0.01);
-  return width_;
+  if (widthUnits_ == lcsPercent)
+    return LegendHoldPixels(RoundHalfEven(std::clamp(width_ * static_cast<double>(textWidth) * 0.01, -1e7, 1e7)));
+  return LegendHoldPixels(width_);
 }
 
 // ---- Title ----
@@ -177,9 +178,19 @@ TCustomChartLegend::TCustomChartLegend(TCustomChart* chart) : TNuvCustomShapePos
   dividingLines_ = std::make_unique<TChartHiddenPen>([this](TObject*) { Repaint(); });
   title_ = std::make_unique<TLegendTitle>(this);
   items_ = std::make_unique<TLegendItems>(this);
+  if (chart_) chart_->Listeners()->Add(this);
 }
 
-TCustomChartLegend::~TCustomChartLegend() = default;
+TCustomChartLegend::~TCustomChartLegend()
+{
+  if (chart_) chart_->Listeners()->Remove(this);
+}
+
+void TCustomChartLegend::HandleEvent(TNuvEvent* event)
+{
+  auto* e = dynamic_cast<TNuvSeriesEvent*>(event);
+  if (e && e->Event == seRemove && e->Series && e->Series == series_) series_ = nullptr;
+}
 
 std::unique_ptr<TNuvGradient> TCustomChartLegend::CreateGradient(TNotifyEvent onChange)
 {
@@ -373,10 +384,10 @@ int32_t TCustomChartLegend::ItemHeight()
     h = chart_->Canvas()->FontHeight();
   }
   if (HasCheckBoxes()) h = std::max<int32_t>(h, 17);
-  h += vertSpacing_;
-  if (IsVertical() && dividingLines_->GetVisible()) h += dividingLines_->GetWidth();
-  lastItemHeight_ = h;
-  return h;
+  int64_t height = static_cast<int64_t>(h) + vertSpacing_;
+  if (IsVertical() && dividingLines_->GetVisible()) height += dividingLines_->GetWidth();
+  lastItemHeight_ = LegendHoldPixels(height);
+  return lastItemHeight_;
 }
 
 int32_t TCustomChartLegend::CountItems()
@@ -488,11 +499,15 @@ TLegendLayout TCustomChartLegend::Prepare()
   in.FrameWidth = FrameWidth();
   // Custom place in percent of the control.
   if (GetCustomPosition() && positionUnits_ == muPercent) {
-    int32_t w = ShapeBounds.Right - ShapeBounds.Left, h = ShapeBounds.Bottom - ShapeBounds.Top;
-    ShapeBounds.Left = Round32(leftPercent_ * static_cast<double>(chart_->GetWidth()) * 0.01);
-    ShapeBounds.Top = Round32(topPercent_ * static_cast<double>(chart_->GetHeight()) * 0.01);
-    ShapeBounds.Right = ShapeBounds.Left + w;
-    ShapeBounds.Bottom = ShapeBounds.Top + h;
+    const int64_t w = static_cast<int64_t>(ShapeBounds.Right) - ShapeBounds.Left;
+    const int64_t h = static_cast<int64_t>(ShapeBounds.Bottom) - ShapeBounds.Top;
+    auto percentOf = [](int32_t percent, int32_t size) {
+      return LegendHoldPixels(RoundHalfEven(std::clamp(percent * static_cast<double>(size) * 0.01, -1e7, 1e7)));
+    };
+    ShapeBounds.Left = percentOf(leftPercent_, chart_->GetWidth());
+    ShapeBounds.Top = percentOf(topPercent_, chart_->GetHeight());
+    ShapeBounds.Right = LegendHoldPixels(static_cast<int64_t>(ShapeBounds.Left) + w);
+    ShapeBounds.Bottom = LegendHoldPixels(static_cast<int64_t>(ShapeBounds.Top) + h);
   }
   // Paging.
   const int32_t perPage = chart_->GetMaxPointsPerPage();
@@ -528,7 +543,7 @@ TLegendLayout TCustomChartLegend::Prepare()
 
   in.Alignment = alignment_;
   in.CustomPosition = GetCustomPosition();
-  in.CustomLeft = ShapeBounds.Left;
+  in.CustomLeft = ShapeBounds.Left;  // held by the layout
   in.CustomTop = ShapeBounds.Top;
   in.HasCheckBoxes = HasCheckBoxes();
   in.MaxNumRows = maxNumRows_;
@@ -715,9 +730,11 @@ void TCustomChartLegend::DrawItem(int32_t i, const TLegendLayout& layout)
 
   // Symbol.
   const int32_t H = lastInput_.ItemHeight;
-  TRect symbolRect{xColor, y, xColor + symbolWidthPixels_, y + H + 1};
+  TRect symbolRect{xColor, y, LegendHoldPixels(static_cast<int64_t>(xColor) + symbolWidthPixels_),
+                   LegendHoldPixels(static_cast<int64_t>(y) + H + 1)};
   const bool lastItem = i == static_cast<int32_t>(column0_.size()) - 1;
-  if (!(symbol_->GetContinuous() && !lastItem)) symbolRect.Bottom -= vertSpacing_ + 3;
+  if (!(symbol_->GetContinuous() && !lastItem))
+    symbolRect.Bottom = LegendHoldPixels(static_cast<int64_t>(symbolRect.Bottom) - vertSpacing_ - 3);
   items_->Item(i).SymbolRect = symbolRect;
 
   if (resolvedStyle_ != lsValues) {
@@ -760,8 +777,7 @@ void TCustomChartLegend::DrawItem(int32_t i, const TLegendLayout& layout)
 
 int32_t TCustomChartLegend::Clicked(int32_t x, int32_t y)
 {
-  if (!chart_ || !GetVisible()) return -1;
-  if (!lastLayout_.HasBox) return -1;
+  if (!chart_ || !ShouldDraw() || !lastLayout_.HasBox) return -1;
   return LegendClickedItem(lastInput_, lastLayout_, x, y);
 }
 

@@ -131,7 +131,9 @@ private:
 // Lets a neighbour reserve room beside the items.
 using TLegendExtraSpaceEvent = std::function<void(TCustomChartLegend* legend, int32_t& size)>;
 
-class TCustomChartLegend : public TNuvCustomShapePosition {
+// The legend listens to its chart's series events: a series that leaves the chart is dropped from
+// the legend's Series link.
+class TCustomChartLegend : public TNuvCustomShapePosition, private INuvEventListener {
 public:
   explicit TCustomChartLegend(TCustomChart* chart);
   ~TCustomChartLegend() override;
@@ -241,6 +243,7 @@ protected:
   std::unique_ptr<TNuvGradient> CreateGradient(TNotifyEvent onChange) override;
 
 private:
+  void HandleEvent(TNuvEvent* event) override;
   TLegendStyle ResolveStyle() const;
   bool SeriesInChart(const TChartSeries* series) const;
   // Measures on the chart canvas and lays out; fills the layout state and the listed texts.

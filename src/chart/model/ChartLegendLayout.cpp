@@ -2,8 +2,54 @@
 #include "chart/model/ChartLegendLayout.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstdint>
 
 namespace {
+
+// Sizes and offsets beyond this many pixels are held there, so that no sum or product of them
+// leaves the integer range.
+constexpr int32_t PixelLimit = 1 << 20;
+
+int32_t Hold(int64_t v, int64_t lo = -PixelLimit, int64_t hi = PixelLimit)
+{
+  return static_cast<int32_t>(std::clamp<int64_t>(v, lo, hi));
+}
+
+TRect HoldRect(const TRect& r) { return TRect{Hold(r.Left), Hold(r.Top), Hold(r.Right), Hold(r.Bottom)}; }
+
+// The input with every field held within the limits.
+TLegendLayoutInput Sane(const TLegendLayoutInput& in)
+{
+  TLegendLayoutInput s = in;
+  s.CustomLeft = Hold(in.CustomLeft);
+  s.CustomTop = Hold(in.CustomTop);
+  s.MaxNumRows = Hold(in.MaxNumRows, -1, PixelLimit);
+  s.MaxColumns = Hold(in.MaxColumns, 0, PixelLimit);
+  s.TopPos = Hold(in.TopPos, -10000, 10000);
+  s.HorizMargin = Hold(in.HorizMargin);
+  s.VertMargin = Hold(in.VertMargin);
+  s.VertSpacing = Hold(in.VertSpacing, 0, PixelLimit);
+  s.FirstValue = Hold(in.FirstValue, 0, INT32_MAX / 2);
+  s.TotalItems = Hold(in.TotalItems, 0, INT32_MAX / 4);
+  s.FrameWidth = Hold(in.FrameWidth, 0, PixelLimit);
+  s.ItemHeight = Hold(in.ItemHeight, 1, PixelLimit);
+  s.TextWidth = Hold(in.TextWidth, 0, PixelLimit);
+  s.SymbolWidth = Hold(in.SymbolWidth, 0, PixelLimit);
+  s.TitleHeight = Hold(in.TitleHeight, 0, PixelLimit);
+  s.TitleWidth = Hold(in.TitleWidth, 0, PixelLimit);
+  s.TitleShadowVert = Hold(in.TitleShadowVert);
+  s.ShadowHoriz = Hold(in.ShadowHoriz);
+  s.ShadowVert = Hold(in.ShadowVert);
+  s.ChartRect = HoldRect(in.ChartRect);
+  s.ChartBounds = HoldRect(in.ChartBounds);
+  if (in.ExtraSpace)
+    s.ExtraSpace = [f = in.ExtraSpace](int32_t& size) {
+      f(size);
+      size = Hold(size);
+    };
+  return s;
+}
 
 bool IsSide(TLegendAlignment a) { return a == laLeft || a == laRight; }
 
@@ -41,8 +87,11 @@ void LegendGridSize(int32_t totalItems, int32_t maxNumRows, int32_t maxColumns, 
   numRows = std::min(numRows, maxNumRows);
 }
 
-TRect LegendGiveWay(const TLegendLayoutInput& in, const TRect& box)
+int32_t LegendHoldPixels(int64_t value) { return Hold(value); }
+
+TRect LegendGiveWay(const TLegendLayoutInput& input, const TRect& box)
 {
+  const TLegendLayoutInput in = Sane(input);
   TRect r = in.ChartRect;
   if (!in.ResizeChart || in.CustomPosition) return r;
   if (IsSide(in.Alignment)) {
@@ -61,8 +110,9 @@ TRect LegendGiveWay(const TLegendLayoutInput& in, const TRect& box)
   return r;
 }
 
-TLegendLayout CalcLegendLayout(const TLegendLayoutInput& in)
+TLegendLayout CalcLegendLayout(const TLegendLayoutInput& input)
 {
+  const TLegendLayoutInput in = Sane(input);
   TLegendLayout out;
   out.ChartRect = in.ChartRect;
   const int32_t F = in.FrameWidth;
@@ -84,7 +134,7 @@ TLegendLayout CalcLegendLayout(const TLegendLayoutInput& in)
     }
     int32_t itemWidth = in.SymbolWidth + in.TextWidth + 8 + (in.HasCheckBoxes ? 27 : 0);
     LegendGridSize(total, in.MaxNumRows, in.MaxColumns, chartWidth, F, itemWidth, out.NumCols, out.NumRows);
-    out.LastValue = in.FirstValue + std::min(total, out.NumCols * out.NumRows) - 1;
+    out.LastValue = in.FirstValue + static_cast<int32_t>(std::min<int64_t>(total, static_cast<int64_t>(out.NumCols) * out.NumRows)) - 1;
   } else {
     if (!in.CustomPosition)
       box.Top = in.ChartBounds.Top + Round32(in.TopPos * 1.0 * in.ChartBounds.Height() * 0.01);
@@ -103,8 +153,9 @@ TLegendLayout CalcLegendLayout(const TLegendLayoutInput& in)
 
   // Height.
   int32_t e = Round32(H * 0.1);
-  int32_t height = H * out.NumRows + 2 + 2 * e;
-  if (in.HasTitle) height += in.TitleHeight + 2 + (in.TitleTransparent ? 0 : in.TitleShadowVert);
+  int64_t height64 = static_cast<int64_t>(H) * out.NumRows + 2 + 2 * e;
+  if (in.HasTitle) height64 += in.TitleHeight + 2 + (in.TitleTransparent ? 0 : in.TitleShadowVert);
+  const int32_t height = Hold(height64);
   if (in.Alignment == laBottom && !in.CustomPosition) {
     box.Bottom = bottom;
     box.Top = bottom - height;
@@ -114,8 +165,10 @@ TLegendLayout CalcLegendLayout(const TLegendLayoutInput& in)
 
   // Width and horizontal place.
   if (!side) {
-    int32_t width = out.NumCols * (in.TextWidth + in.SymbolWidth) + 12 + (out.NumCols - 1) * 6 + 4;
-    if (in.HasCheckBoxes) width += out.NumCols * 13 + 8;
+    int64_t width64 = static_cast<int64_t>(out.NumCols) * (in.TextWidth + in.SymbolWidth) + 12 +
+                      (out.NumCols - 1) * 6LL + 4;
+    if (in.HasCheckBoxes) width64 += out.NumCols * 13LL + 8;
+    int32_t width = Hold(width64);
     if (in.HasTitle) width = std::max(width, in.TitleWidth);
     width = std::min(width, chartWidth);
     int32_t half = width / 2;
@@ -145,18 +198,20 @@ TLegendLayout CalcLegendLayout(const TLegendLayoutInput& in)
   return out;
 }
 
-TLegendItemPlace LegendItemPlace(const TLegendLayoutInput& in, const TLegendLayout& layout, int32_t i)
+TLegendItemPlace LegendItemPlace(const TLegendLayoutInput& input, const TLegendLayout& layout, int32_t i)
 {
+  const TLegendLayoutInput in = Sane(input);
+  i = Hold(i, 0, PixelLimit);
   TLegendItemPlace p;
   int32_t columnOffset = 0;
   if (!IsSide(in.Alignment) && layout.NumCols > 0) {
     p.Column = i % layout.NumCols;
     p.Row = i / layout.NumCols;
-    columnOffset = p.Column * (in.TextWidth + in.SymbolWidth + 6 + (in.HasCheckBoxes ? 15 : 0));
+    columnOffset = Hold(static_cast<int64_t>(p.Column) * (in.TextWidth + in.SymbolWidth + 6 + (in.HasCheckBoxes ? 15 : 0)));
   } else {
     p.Row = i;
   }
-  p.Y = layout.ItemsTop + std::max<int32_t>(1, in.ItemHeight) * p.Row + in.VertSpacing / 2;
+  p.Y = Hold(static_cast<int64_t>(layout.ItemsTop) + static_cast<int64_t>(in.ItemHeight) * p.Row + in.VertSpacing / 2);
   p.ColumnLeft = layout.Box.Left + columnOffset;
   p.CheckBoxX = p.ColumnLeft + 4;
   int32_t x = p.ColumnLeft + (in.HasCheckBoxes ? 15 : 0);
@@ -170,21 +225,20 @@ TLegendItemPlace LegendItemPlace(const TLegendLayoutInput& in, const TLegendLayo
   return p;
 }
 
-int32_t LegendClickedItem(const TLegendLayoutInput& in, const TLegendLayout& layout, int32_t x, int32_t y)
+int32_t LegendClickedItem(const TLegendLayoutInput& input, const TLegendLayout& layout, int32_t x, int32_t y)
 {
+  const TLegendLayoutInput in = Sane(input);
   if (!layout.HasBox || layout.NumRows <= 0 || layout.NumCols <= 0) return -1;
   TRect box = layout.Box;
   box.Right -= Extra(in, 0);
   if (x < box.Left || x > box.Right || y < box.Top || y > box.Bottom) return -1;
   const int32_t H = std::max<int32_t>(1, in.ItemHeight);
-  int32_t row = -1;
-  for (int32_t r = 0; r < layout.NumRows; ++r) {
-    int32_t top = layout.ItemsTop + 1 + H * r;
-    if (top <= y && y <= top + H) {
-      row = r;
-      break;
-    }
-  }
+  // Row r spans ItemsTop + 1 + H r .. that + H; a point on the line between two rows is the upper one's.
+  const int64_t d = static_cast<int64_t>(y) - (static_cast<int64_t>(layout.ItemsTop) + 1);
+  if (d < 0) return -1;
+  int64_t r = d / H;
+  if (r > 0 && d % H == 0) --r;
+  const int32_t row = r < layout.NumRows ? static_cast<int32_t>(r) : -1;
   if (row < 0) return -1;
   // Position among the listed items.
   int32_t position;
@@ -194,7 +248,9 @@ int32_t LegendClickedItem(const TLegendLayoutInput& in, const TLegendLayout& lay
     int32_t columnWidth = std::max<int32_t>(1, (box.Right - box.Left) / layout.NumCols);
     int32_t column = (x - (box.Left + 1)) / columnWidth;
     if (x < box.Left + 1 || column >= layout.NumCols) return -1;
-    position = layout.NumCols * row + column;
+    const int64_t at = static_cast<int64_t>(layout.NumCols) * row + column;
+    if (at > INT32_MAX / 2) return -1;
+    position = static_cast<int32_t>(at);
   }
   int32_t listed = layout.LastValue - in.FirstValue + 1;
   if (position >= listed) return -1;

@@ -71,6 +71,9 @@ struct TLegendLayout {
 void LegendGridSize(int32_t totalItems, int32_t maxNumRows, int32_t maxColumns, int32_t chartWidth,
                     int32_t frameWidth, int32_t itemWidth, int32_t& numCols, int32_t& numRows);
 
+// A pixel size or offset held within the layout's limits (about a million pixels either way).
+int32_t LegendHoldPixels(int64_t value);
+
 // The chart rectangle after a legend box took its room (as the layout gives it; a box moved by
 // the chart's legend-rectangle event gives way from where it ended up).
 TRect LegendGiveWay(const TLegendLayoutInput& in, const TRect& box);

@@ -237,7 +237,7 @@ void TChartWalls::DrawBack()
     });
   }
   // The back image inside the chart rectangle.
-  if (chart_->GetBackImageInside() && chart_->HasBackImage()) {
+  if (chart_->HasBackImage() && chart_->GetBackImageInside()) {
     TRect inner = r;
     if (back_->GetPen()->GetVisible()) {
       ++inner.Left;

@@ -751,10 +751,8 @@ void TChartAxis::SetValueToPositionFunction()
   } else if (logarithmic_) {
     calcXPosValue_ = &TChartAxis::LogXPos;
     calcYPosValue_ = &TChartAxis::LogYPos;
-  } else if (FastCalc()) {
-    calcXPosValue_ = &TChartAxis::LinearXPosFast;
-    calcYPosValue_ = &TChartAxis::LinearYPosFast;
   } else {
+    // Linear positions are always held within the pixel limit (never an overflow).
     calcXPosValue_ = &TChartAxis::LinearXPos;
     calcYPosValue_ = &TChartAxis::LinearYPos;
   }
@@ -773,20 +771,6 @@ int32_t TChartAxis::LinearYPos(double value) const
   if (ScaleRangeZero) return PosCenter;
   const double p = (value - ScaleMinimum) * PixelsPerUnit;
   return ClampPixel(inverted_ ? PosStart + p : PosEnd - p);
-}
-
-int32_t TChartAxis::LinearXPosFast(double value) const
-{
-  if (ScaleRangeZero) return PosCenter;
-  const int32_t p = RoundAway32((value - ScaleMinimum) * PixelsPerUnit);
-  return inverted_ ? SubChecked(PosEnd, p) : AddChecked(PosStart, p);
-}
-
-int32_t TChartAxis::LinearYPosFast(double value) const
-{
-  if (ScaleRangeZero) return PosCenter;
-  const int32_t p = RoundAway32((value - ScaleMinimum) * PixelsPerUnit);
-  return inverted_ ? AddChecked(PosStart, p) : SubChecked(PosEnd, p);
 }
 
 int32_t TChartAxis::DepthPos(double value) const

@@ -458,8 +458,6 @@ protected:
   using TPosFunction = int32_t (TChartAxis::*)(double) const;
   int32_t LinearXPos(double value) const;
   int32_t LinearYPos(double value) const;
-  int32_t LinearXPosFast(double value) const;
-  int32_t LinearYPosFast(double value) const;
   int32_t LogXPos(double value) const;
   int32_t LogYPos(double value) const;
   int32_t DepthPos(double value) const;
@@ -470,7 +468,6 @@ protected:
   bool ChartRangesSaved() const;
   int32_t ChartDepthPixels() const;
   bool HasFewPointsSeries(int32_t maxLabels) const;
-  bool FastCalc() const;
   // The series extremes the panel gives this axis.
   double SeriesMinimum() const;
   double SeriesMaximum() const;

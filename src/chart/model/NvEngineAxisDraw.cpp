@@ -416,7 +416,11 @@ void TChartAxis::CalcRect(TRect& r, bool shrink)
 
 bool TChartAxis::HitTest(int32_t x, int32_t y) const
 {
-  if (!InternalVisible || !AxisInUse()) return false;
+  if (!InternalVisible || !AxisInUse() || IsDepthAxis) return false;
+  // In 3-D the band lies at the front, or at the chart's depth for an axis on the other side.
+  TCustomNuvPanel* p = GetPanel();
+  if (p != nullptr && p->GetView3D() && p->Canvas() != nullptr)
+    p->Canvas()->Calculate2DPosition(x, y, otherSide_ ? p->Width3D : 0);
   const int32_t along = horizontal_ ? x : y;
   const int32_t across = horizontal_ ? y : x;
   if (along < std::min(PosStart, PosEnd) || along > std::max(PosStart, PosEnd)) return false;

@@ -43,8 +43,6 @@ bool TChartAxis::HasFewPointsSeries(int32_t maxLabels) const
   return false;
 }
 
-bool TChartAxis::FastCalc() const { return false; }
-
 double TChartAxis::SeriesMinimum() const
 {
   if (parentChart_ == nullptr) return minimum_;

@@ -85,9 +85,11 @@ private:
 };
 
 // The periods of a calculation over ordered X values, as index ranges and the X of each result:
-// plain arithmetic that CalculateByPeriod walks. A psNumPoints period rounding below 1 gives no
-// period; psRange windows that do not advance end the walk. Advance gives the end of the window
-// starting at a value (the parent series' horizontal axis' step); nullptr adds Period.
+// plain arithmetic that CalculateByPeriod walks. A psNumPoints period that rounds below one point
+// takes one point; a last period shorter than the others gives nothing. psRange windows run from
+// the first X, each ending where Advance moves its start (nullptr: start + Period); a window that
+// does not advance ends the walk, and so does reaching MaxPeriodPoints results. A period that is
+// not above 0 or not finite gives nothing.
 struct TFunctionPeriod {
   int32_t First = 0, Last = -1;  // Last < First: an empty window (value 0)
   double X = 0;

@@ -3,6 +3,7 @@
 #include "chart/model/NvEngineAxis.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <numbers>
 
@@ -234,10 +235,14 @@ void TMarksCallout::SetLength(int32_t v)
 
 void TMarksCallout::ApplyArrowLength(TSeriesMarkPosition& position) const
 {
-  const int32_t l = length_ + GetDistance();
-  position.TopLeft.y -= l;
-  position.ArrowEnd.y -= l;
-  position.ArrowStart.y -= GetDistance();
+  // In 64 bits, held in range: lengths and distances are not limited.
+  auto up = [](int32_t& y, int64_t by) {
+    y = static_cast<int32_t>(std::clamp<int64_t>(int64_t{y} - by, INT32_MIN, INT32_MAX));
+  };
+  const int64_t l = int64_t{length_} + GetDistance();
+  up(position.TopLeft.y, l);
+  up(position.ArrowEnd.y, l);
+  up(position.ArrowStart.y, GetDistance());
 }
 
 // ---- Marks ----

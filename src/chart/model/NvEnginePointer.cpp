@@ -2,7 +2,9 @@
 
 #include "chart/model/NvEngineAxis.h"
 
+#include <algorithm>
 #include <array>
+#include <climits>
 #include <utility>
 #include <vector>
 
@@ -48,17 +50,28 @@ private:
   std::vector<std::pair<TPointerStampKey, std::unique_ptr<TBitmap>>> items_;
 };
 
+namespace {
+
+// A pixel coordinate computed in 64 bits, held inside the 32-bit range with room for the one
+// pixel the shapes add at their edges.
+int32_t Pixel(int64_t v)
+{
+  return static_cast<int32_t>(std::clamp<int64_t>(v, int64_t{INT32_MIN} + 2, int64_t{INT32_MAX} - 2));
+}
+
+}  // namespace
+
 TRect PointerBox(int32_t x, int32_t y, int32_t h, int32_t v, bool aboveOnly)
 {
   TRect r;
-  r.Left = x - h;
-  r.Right = x + h;
+  r.Left = Pixel(int64_t{x} - h);
+  r.Right = Pixel(int64_t{x} + h);
   if (aboveOnly) {
-    r.Top = y - 2 * v;
-    r.Bottom = y;
+    r.Top = Pixel(int64_t{y} - 2 * int64_t{v});
+    r.Bottom = Pixel(y);
   } else {
-    r.Top = y - v;
-    r.Bottom = y + v;
+    r.Top = Pixel(int64_t{y} - v);
+    r.Bottom = Pixel(int64_t{y} + v);
   }
   return r;
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <typeinfo>
+#include <unordered_set>
 
 #include "chart/canvas/NuvConst.h"
 #include "chart/canvas/NuvProcsRoutines.h"
@@ -11,7 +12,6 @@
 #include "chart/model/NvEngineAxisPanel.h"
 #include "chart/model/NvEngineSeries.h"
 #include "platform/Graphics.h"
-
 #include "platform/Types.h"
 
 // ---- Series source ----
@@ -96,6 +96,8 @@ void TNuvSeriesSource::Notification(TComponent* component, TOperation operation)
   }
 }
 
+// ---- Data sources of a series ----
+
 std::vector<TNuvSeriesSourceClass>& NuvSeriesSourceClasses()
 {
   static std::vector<TNuvSeriesSourceClass> classes;
@@ -107,6 +109,7 @@ int32_t TDataSourcesList::IndexOf(const TComponent* c) const
   auto it = std::find(items_.begin(), items_.end(), c);
   return it == items_.end() ? -1 : static_cast<int32_t>(it - items_.begin());
 }
+
 int32_t TDataSourcesList::Add(TComponent* source)
 {
   if (!source || IndexOf(source) >= 0) return -1;
@@ -146,23 +149,20 @@ void TDataSourcesList::Clear()
 
 // ---- Circular dependence ----
 
-namespace {
-bool DependsOn(const TChartSeries* series, const TChartSeries* target, std::vector<const TChartSeries*>& seen)
-{
-  if (series == target) return true;
-  if (std::find(seen.begin(), seen.end(), series) != seen.end()) return false;
-  seen.push_back(series);
-  for (TComponent* c : series->DataSources()->Items())
-    if (auto s = dynamic_cast<const TChartSeries*>(c); s && DependsOn(s, target, seen)) return true;
-  return false;
-}
-}  // namespace
-
 bool SeriesDependsOn(const TChartSeries* series, const TChartSeries* target)
 {
   if (!series || !target) return false;
-  std::vector<const TChartSeries*> seen;
-  return DependsOn(series, target, seen);
+  // Every source of every series reached, each series once, without recursion (chains may be long).
+  std::vector<const TChartSeries*> pending{series};
+  std::unordered_set<const TChartSeries*> seen{series};
+  while (!pending.empty()) {
+    const TChartSeries* s = pending.back();
+    pending.pop_back();
+    if (s == target) return true;
+    for (TComponent* c : s->DataSources()->Items())
+      if (auto next = dynamic_cast<const TChartSeries*>(c); next && seen.insert(next).second) pending.push_back(next);
+  }
+  return false;
 }
 
 void CheckCircularSeriesDependence(const TChartSeries* series, const TComponent* source)

@@ -153,7 +153,9 @@ void TChartSeries::DrawMarks()
     c->AssignFont(item->GetFont());
     TView3DOptions* view = parentChart_->GetView3DOptions();
     if (parentChart_->GetView3D() && !c->Supports3DText() && view->GetZoomText() && view->GetZoom() != 100)
-      c->Font()->SetSize(std::max<int32_t>(1, Round32(item->GetFont()->GetSize() * view->GetZoom() * 0.01)));
+      c->Font()->SetSize(static_cast<int32_t>(std::clamp<int64_t>(
+          RoundHalfEven(std::clamp(item->GetFont()->GetSize() * static_cast<double>(view->GetZoom()) * 0.01, 1.0, 1e6)), 1,
+          1000000)));
 
     int32_t w = 0, h = 0;
     if (marks->GetTextFormat() == ttfHtml) {

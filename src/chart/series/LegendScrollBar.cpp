@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <array>
+#include <climits>
 
 #include "chart/model/NvEngineAxis.h"
 #include "chart/model/Chart.h"
@@ -25,7 +26,8 @@ TScrollThumb ScrollThumbPlace(int32_t trackLength, int32_t minimum, int32_t maxi
   const int64_t free = trackLength - length;
   const int64_t pos = std::clamp<int64_t>(static_cast<int64_t>(position) - minimum, 0, steps);
   t.Length = static_cast<int32_t>(length);
-  t.Offset = steps > 0 ? static_cast<int32_t>(free * pos / steps) : 0;
+  // Wide enough for any int32 range times any track length.
+  t.Offset = steps > 0 ? static_cast<int32_t>(static_cast<__int128>(free) * pos / steps) : 0;
   return t;
 }
 
@@ -38,7 +40,7 @@ int32_t ScrollPositionAt(int32_t trackLength, int32_t minimum, int32_t maximum, 
   const int64_t free = trackLength - t.Length;
   if (steps <= 0 || free <= 0) return minimum;
   const int64_t o = std::clamp<int64_t>(offset, 0, free);
-  return static_cast<int32_t>(minimum + (o * steps + free / 2) / free);
+  return static_cast<int32_t>(minimum + static_cast<int64_t>((static_cast<__int128>(o) * steps + free / 2) / free));
 }
 
 // ---- Scroll bar ----
@@ -56,7 +58,8 @@ TNuvScrollBar::TNuvScrollBar(TComponent* owner) : TNuvCustomTool(owner)
 
 TNuvScrollBar::~TNuvScrollBar() = default;
 
-void TNuvScrollBar::SetSize(int32_t value) { SetIntegerProperty(size_, std::max<int32_t>(0, value)); }
+// Thicknesses beyond any screen are held at 100000 pixels.
+void TNuvScrollBar::SetSize(int32_t value) { SetIntegerProperty(size_, std::clamp<int32_t>(value, 0, 100000)); }
 void TNuvScrollBar::SetHorizontal(bool value) { SetBooleanProperty(horizontal_, value); }
 void TNuvScrollBar::SetBevel(TBevelCut value)
 {
@@ -74,12 +77,17 @@ void TNuvScrollBar::SetParams(int32_t minimum, int32_t maximum, int32_t pageSize
   min_ = minimum;
   max_ = std::max(minimum, maximum);
   pageSize_ = std::max<int32_t>(1, pageSize);
-  position_ = std::clamp(position_, min_, std::max(min_, max_ - pageSize_ + 1));
+  position_ = std::clamp(position_, min_, LastPosition());
+}
+
+int32_t TNuvScrollBar::LastPosition() const
+{
+  return static_cast<int32_t>(std::max<int64_t>(min_, static_cast<int64_t>(max_) - pageSize_ + 1));
 }
 
 void TNuvScrollBar::SetPosition(int32_t value)
 {
-  value = std::clamp(value, min_, std::max(min_, max_ - pageSize_ + 1));
+  value = std::clamp(value, min_, LastPosition());
   if (value == position_) return;
   position_ = value;
   if (OnChange) OnChange(this);
@@ -88,8 +96,9 @@ void TNuvScrollBar::SetPosition(int32_t value)
 
 int32_t TNuvScrollBar::TrackLength() const
 {
-  const int32_t along = horizontal_ ? bounds_.Width() : bounds_.Height();
-  return std::max<int32_t>(0, along - 2 * size_);
+  const int64_t along = horizontal_ ? static_cast<int64_t>(bounds_.Right) - bounds_.Left
+                                    : static_cast<int64_t>(bounds_.Bottom) - bounds_.Top;
+  return static_cast<int32_t>(std::clamp<int64_t>(along - 2LL * size_, 0, INT32_MAX / 4));
 }
 
 TRect TNuvScrollBar::FirstArrowRect() const
@@ -181,7 +190,10 @@ void TNuvScrollBar::DrawBar()
   if (TrackLength() > 0) box(ThumbRect(), thumbBrush_.get());
 }
 
-void TNuvScrollBar::Step(int32_t delta) { SetPosition(position_ + delta); }
+void TNuvScrollBar::Step(int32_t delta)
+{
+  SetPosition(static_cast<int32_t>(std::clamp<int64_t>(static_cast<int64_t>(position_) + delta, INT32_MIN, INT32_MAX)));
+}
 
 void TNuvScrollBar::RepeatTick()
 {

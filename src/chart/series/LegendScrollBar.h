@@ -84,6 +84,8 @@ protected:
   int32_t TrackLength() const;
 
 private:
+  // The largest position (the last page's first).
+  int32_t LastPosition() const;
   void Step(int32_t delta);
   void RepeatTick();
 

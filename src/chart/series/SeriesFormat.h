@@ -24,6 +24,10 @@ bool SeriesFormatFromText(TChartSeries* series, const std::string& text);
 void SeriesFormatToText(TChartSeries* series, std::string& text);
 std::string SeriesFormatToText(TChartSeries* series);
 
+// Gallery texts of the series types of this library (the message table has none for them).
+extern std::string NuvMsg_GallerySurface;  // "Surface"
+extern std::string NuvMsg_Gallery3D;       // "3D"
+
 // Registers the series types and tools of this library, installs the settings-text reader and
 // writer in the chart model. Runs once; later calls do nothing. The program calls it at start-up;
 // the first surface series, rotate tool or image tool made runs it too.

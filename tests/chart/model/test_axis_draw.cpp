@@ -398,6 +398,10 @@ TEST(AxisDraw, ThreeDimensionalChartDrawsTheAxisInDepth)
   EXPECT_EQ(a->ChartDepth, 30);
   EXPECT_GT(f.DarkIn(0, 0, W, H), 50);
   EXPECT_GT(f.CountIn(0, 0, W, H, clGray), 20);
+  // The band at the front still answers the mouse.
+  const TPoint front = c->Calculate3DPosition(58, 100, 0);
+  EXPECT_TRUE(a->HitTest(front.x, front.y));
+  EXPECT_FALSE(a->HitTest(front.x + 40, front.y));
 }
 
 TEST(AxisDraw, AbsurdSettingsNeitherOverflowNorHang)

@@ -216,6 +216,32 @@ TEST(AxisSeries, CustomAxesAreTheOnesAfterTheStandardSix)
   EXPECT_FALSE(TChartAxis(nullptr).IsCustomAxis());
 }
 
+TEST(AxisSeries, CustomAxisTakesItsPartOfTheChart)
+{
+  ChartFrame f;
+  TChartSeries* s = f.Series({{0, 10}, {1, 30}});
+  TChartAxis* custom = f.chart.GetCustomAxes()->Add(false);
+  s->SetCustomVertAxis(custom);
+  custom->SetStartPosition(50);
+  custom->SetEndPosition(100);
+  custom->SetPositionPercent(25);
+  custom->SetOtherSide(true);
+  f.Layout(custom);
+  // The lower half of the chart rectangle (20..260), the line a quarter of the width in from the right.
+  EXPECT_EQ(custom->PosStart, 140);
+  EXPECT_EQ(custom->PosEnd, 260);
+  EXPECT_EQ(custom->CalcPosAxisFromRect(f.chart.ChartRect), 380 - 80);
+  EXPECT_EQ(custom->ScaleMinimum, 10.0);
+  EXPECT_EQ(custom->ScaleMaximum, 30.0);
+  EXPECT_EQ(custom->CalcPosValue(20), 200);
+  EXPECT_DOUBLE_EQ(custom->ValueToPositionFloat(12.5), 245.0);
+  EXPECT_DOUBLE_EQ(custom->PositionToValue(170), 25.0);
+  // Pixels as units: 12 pixels in from the right edge.
+  custom->SetPositionUnits(muPixels);
+  custom->SetPositionPercent(12);
+  EXPECT_EQ(custom->CalcPosAxisFromRect(f.chart.ChartRect), 368);
+}
+
 TEST(AxisSeries, DepthAxisNamesTheSeries)
 {
   ChartFrame f;

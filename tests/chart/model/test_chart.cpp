@@ -306,6 +306,49 @@ TEST(ChartWalls, NoWallsWhenEveryActiveSeriesDrawsWithoutAxes)
   EXPECT_FALSE(chart.IsScrolling());
 }
 
+TEST(ChartWalls, OrthogonalDepthTakesItsRoomAndSidesFaceByAngle)
+{
+  Fixture f;
+  f.chart.SetView3D(true);
+  TView3DOptions* view = f.chart.GetView3DOptions();
+  view->SetOrthogonal(true);
+  view->SetOrthoAngle(45);
+  f.Render();
+  // Depth going right and up: the right side faces the viewer, the left one does not.
+  EXPECT_TRUE(f.chart.IsRightSideFacing());
+  EXPECT_FALSE(f.chart.IsLeftSideFacing());
+  EXPECT_FALSE(f.chart.IsBackPlaneFacing());
+
+  f.chart.Width3D = 20;
+  f.chart.Height3D = 12;
+  f.chart.GetBackWall()->SetSize(3);
+  f.chart.ChartRect = Rect(10, 10, 210, 110);
+  f.chart.CalcWallsRect();
+  EXPECT_EQ(f.chart.ChartRect, Rect(10, 10 + 12 + 3, 210 - 20 - 3, 110));
+  EXPECT_EQ(f.chart.ChartWidth, 210 - 23 - 10);
+  f.chart.GetRightWall()->SetVisible(true);
+  f.chart.GetRightWall()->SetSize(4);
+  f.chart.ChartRect = Rect(10, 10, 210, 110);
+  f.chart.CalcWallsRect();
+  EXPECT_EQ(f.chart.ChartRect.Right, 210 - 23 - 5);
+
+  // Depth going left: the left side faces the viewer and the rectangle gives room on the left.
+  view->SetOrthoAngle(135);
+  f.Render();
+  EXPECT_TRUE(f.chart.IsLeftSideFacing());
+  EXPECT_FALSE(f.chart.IsRightSideFacing());
+  f.chart.Width3D = 20;
+  f.chart.Height3D = 12;
+  f.chart.ChartRect = Rect(10, 10, 210, 110);
+  f.chart.CalcWallsRect();
+  EXPECT_EQ(f.chart.ChartRect, Rect(10 + 23 + 1, 25, 210, 110));
+  // A custom chart rectangle stays.
+  f.chart.CustomChartRect = true;
+  f.chart.ChartRect = Rect(10, 10, 210, 110);
+  f.chart.CalcWallsRect();
+  EXPECT_EQ(f.chart.ChartRect, Rect(10, 10, 210, 110));
+}
+
 TEST(ChartTitles, BandsOffTheChartRectangleInOrder)
 {
   Fixture f;

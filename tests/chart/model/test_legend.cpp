@@ -3,6 +3,7 @@
 // and the pixels of a drawn legend.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <memory>
 #include <vector>
 
@@ -188,6 +189,37 @@ TEST(LegendHitTest, GridColumnsAndAPartialLastRow)
   for (int i = 0; i < 7; ++i) EXPECT_EQ(at(i / cols, i % cols), 6 - i);
 }
 
+TEST(LegendLayout, ExtremeSizesStayInRange)
+{
+  // Values far beyond any screen are held, so no sum or product overflows (the sanitizers watch).
+  for (int32_t big : {INT32_MAX, INT32_MIN, 1 << 30}) {
+    TLegendLayoutInput in = SideInput();
+    in.VertSpacing = big;
+    in.ItemHeight = big;
+    in.TextWidth = big;
+    in.SymbolWidth = big;
+    in.TopPos = big;
+    in.HorizMargin = big;
+    in.VertMargin = big;
+    in.MaxNumRows = big;
+    in.TotalItems = big;
+    in.FirstValue = big;
+    in.CustomLeft = big;
+    in.ChartRect = Rect(big, big, big, big);
+    for (TLegendAlignment a : {laLeft, laRight, laTop, laBottom}) {
+      in.Alignment = a;
+      for (bool custom : {false, true}) {
+        in.CustomPosition = custom;
+        TLegendLayout out = CalcLegendLayout(in);
+        LegendItemPlace(in, out, big);
+        LegendClickedItem(in, out, big, big);
+        LegendClickedItem(in, out, 0, 0);
+        EXPECT_LE(out.NumRows, 1 << 20);
+      }
+    }
+  }
+}
+
 TEST(LegendLayout, ItemPlacesFollowColumnsAndSymbolSide)
 {
   TLegendLayoutInput in = SideInput();
@@ -335,6 +367,7 @@ TEST(LegendSeries, ValuesItemsBelongToTheLegendSeriesAndARemovedSeriesIsForgotte
   l->SetSeries(c.series[1].get());
   EXPECT_EQ(l->ItemSeries(3), c.series[1].get());
   c.series[1]->SetParentChart(nullptr);
+  EXPECT_EQ(l->GetSeries(), nullptr);
   EXPECT_EQ(l->LegendSeries(), c.series[0].get());
   l->SetLegendStyle(lsSeries);
   EXPECT_EQ(l->ItemSeries(0), c.series[0].get());
@@ -395,6 +428,26 @@ TEST(LegendDraw, TitleStaysInItsBoxOnLaterFramesWhateverAlignmentTheAxesLeft)
     }
   EXPECT_GT(inside, 20);
   EXPECT_EQ(leftOfBox, 0);
+}
+
+TEST(LegendDraw, ExtremePropertiesDrawWithoutOverflow)
+{
+  LegendChart c(2, 3);
+  TChartLegend* l = c.legend();
+  l->SetVertSpacing(INT32_MAX);
+  l->SetTopPos(INT32_MAX);
+  l->SetColorWidth(INT32_MAX);
+  l->SetHorizMargin(INT32_MIN);
+  c.chart.PaintBuffer();
+  l->SetAlignment(laBottom);
+  l->SetMaxNumRows(INT32_MAX);
+  l->SetCustomPosition(true);
+  l->SetPositionUnits(muPercent);
+  l->SetLeftPercent(INT32_MAX);
+  l->SetTopPercent(INT32_MIN);
+  c.chart.PaintBuffer();
+  l->Clicked(INT32_MAX, INT32_MIN);
+  SUCCEED();
 }
 
 }  // namespace

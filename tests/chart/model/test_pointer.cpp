@@ -2,6 +2,8 @@
 // shapes drawn on a bitmap.
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include "chart/canvas/NuvConst.h"
 #include "chart/canvas/NvCanvas.h"
 #include "chart/model/NvEngineAxis.h"
@@ -47,6 +49,11 @@ TEST(PointerGeometry, BoxCentredOrStandingOnThePoint)
   const TRect above = PointerBox(50, 100, 4, 4, true);
   EXPECT_EQ(above.Top, 92);
   EXPECT_EQ(above.Bottom, 100);
+  // Huge sizes at the pixel limits stay inside the integer range, with room for an edge pixel.
+  const TRect huge = PointerBox(INT32_MAX, INT32_MIN, INT32_MAX, INT32_MAX, true);
+  EXPECT_LT(huge.Right, INT32_MAX);
+  EXPECT_GT(huge.Top, INT32_MIN);
+  EXPECT_LE(huge.Left, huge.Right);
 }
 
 TEST(PointerGeometry, MarginsOnlyWhenVisibleAndInflating)

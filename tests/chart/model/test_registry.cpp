@@ -286,45 +286,6 @@ TEST(SeriesCompanions, SeriesSourceDeactivation)
   s.SetParentChart(nullptr);
 }
 
-TEST(ToolBases, ParentChartAndAxes)
-{
-  TChart chart(nullptr);
-  // The chart frees its tools.
-  auto& tool = *new TNuvCustomToolSeries(nullptr);
-  tool.SetParentChart(&chart);
-  EXPECT_EQ(chart.Tools()->Count(), 1);
-  // No series: bottom and left, or top and right when the only series uses those.
-  EXPECT_EQ(tool.GetHorizAxis(), chart.GetBottomAxis());
-  TChartSeries s(nullptr);
-  s.SetHorizAxis(aTopAxis);
-  s.SetVertAxis(aRightAxis);
-  s.SetParentChart(&chart);
-  EXPECT_EQ(tool.GetHorizAxis(), chart.GetTopAxis());
-  EXPECT_EQ(tool.GetVertAxis(), chart.GetRightAxis());
-  {
-    TChartSeries gone(nullptr);
-    tool.SetSeries(&gone);
-  }
-  EXPECT_EQ(tool.GetSeries(), nullptr);
-  TChart other(nullptr);
-  tool.SetParentChart(&other);
-  EXPECT_EQ(chart.Tools()->Count(), 0);
-  EXPECT_EQ(other.Tools()->Count(), 1);
-
-  auto& axisTool = *new TNuvCustomToolAxis(nullptr);
-  axisTool.SetAxis(chart.GetLeftAxis());
-  EXPECT_EQ(axisTool.GetParentChart(), &chart);
-  TPropertyWriter w;
-  axisTool.DefineProperties(&w);
-  ASSERT_EQ(w.Values().count("AxisID"), 1u);
-  auto& readBack = *new TNuvCustomToolAxis(nullptr);
-  readBack.SetParentChart(&chart);
-  TPropertyReader r(w.Values());
-  readBack.DefineProperties(&r);
-  EXPECT_EQ(readBack.GetAxis(), chart.GetLeftAxis());
-  s.SetParentChart(nullptr);
-}
-
 // ---- Legend symbols, class icons, editor lists ----
 #include "platform/Graphics.h"
 #include "platform/ResourceModules.h"
@@ -384,4 +345,24 @@ TEST(SeriesCompanions, ClassIconsAndEditorLists)
   EXPECT_EQ(items[0].first, "Title");
   FillSeriesItems(items, {&x}, false);
   EXPECT_EQ(items[0].first, "X1");
+}
+
+TEST(SeriesCompanions, LongSourceChainsAreFollowedWithoutRecursion)
+{
+  // 20000 series, each fed by the one before it (and a side source): closing the ring is refused.
+  std::vector<std::unique_ptr<TChartSeries>> chain;
+  TChartSeries side(nullptr);
+  for (int i = 0; i < 20000; ++i) {
+    chain.push_back(std::make_unique<TChartSeries>(nullptr));
+    chain.back()->DataSources()->InternalAdd(&side);
+    if (i > 0) chain.back()->DataSources()->InternalAdd(chain[static_cast<size_t>(i) - 1].get());
+  }
+  EXPECT_TRUE(SeriesDependsOn(chain.back().get(), chain.front().get()));
+  EXPECT_FALSE(SeriesDependsOn(chain.front().get(), chain.back().get()));
+  EXPECT_THROW(CheckCircularSeriesDependence(chain.front().get(), chain.back().get()), ChartException);
+  // Unlinked by hand (they were linked by hand) before the series go.
+  for (size_t i = 0; i < chain.size(); ++i) {
+    chain[i]->DataSources()->InternalRemove(&side);
+    if (i > 0) chain[i]->DataSources()->InternalRemove(chain[i - 1].get());
+  }
 }

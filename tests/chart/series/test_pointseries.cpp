@@ -5,6 +5,8 @@
 
 #include <cmath>
 
+#include "platform/Menus.h"
+#include "platform/TestInput.h"
 #include "test_pointseries_fixture.h"
 
 namespace {
@@ -209,6 +211,26 @@ TEST(PointSeriesChart, UndoAfterScrollOfManualRangeBelowItsOldMinimum)
   EXPECT_DOUBLE_EQ(left->GetMaximum(), 10.0);
 }
 
+TEST(PointSeriesChart, LogarithmicAxisScrollsByTheRatioOfTheDraggedValues)
+{
+  PointChart f;
+  TChartAxis* left = f.chart.GetLeftAxis();
+  left->SetLogarithmic(true);
+  left->SetMinMax(1, 1000);
+  f.Render();
+  const TRect r = f.chart.ChartRect;
+  const int x = (r.Left + r.Right) / 2, y0 = r.Top + 20, y1 = r.Top + 70;
+  const double ratio = left->PositionToValue(y0) / left->PositionToValue(y1);
+  f.chart.MouseDown(mbRight, ssRight, x, y0);
+  f.chart.MouseMove(ssRight, x, y1);
+  f.chart.MouseUp(mbRight, 0, x, y1);
+  EXPECT_NEAR(left->GetMinimum(), ratio, 1e-9 * ratio);
+  EXPECT_NEAR(left->GetMaximum(), 1000 * ratio, 1e-9 * ratio * 1000);
+  f.chart.UndoZoom();
+  EXPECT_DOUBLE_EQ(left->GetMinimum(), 1);
+  EXPECT_DOUBLE_EQ(left->GetMaximum(), 1000);
+}
+
 TEST(PointSeriesChart, AllowScrollCanRefuseAndPanningModeLimitsDirections)
 {
   PointChart f;
@@ -218,11 +240,20 @@ TEST(PointSeriesChart, AllowScrollCanRefuseAndPanningModeLimitsDirections)
   const double l0 = left->GetMinimum(), b0 = bottom->GetMinimum();
   const TRect r = f.chart.ChartRect;
   f.chart.OnAllowScroll = [&](TChartAxis* axis, double&, double&, bool& allow) { allow = axis != left; };
+  // A handler that spoils the range is not followed into the axis.
+  TChartAxis* top = f.chart.GetTopAxis();
+  const double t0 = top->GetMinimum();
+  auto spoil = [&](TChartAxis* axis, double& mn, double&, bool& allow) {
+    allow = axis != left;
+    if (axis == top) mn = std::nan("");
+  };
+  f.chart.OnAllowScroll = spoil;
   f.chart.MouseDown(mbRight, ssRight, r.Left + 20, r.Top + 20);
   f.chart.MouseMove(ssRight, r.Left + 80, r.Top + 90);
   f.chart.MouseUp(mbRight, 0, r.Left + 80, r.Top + 90);
   EXPECT_DOUBLE_EQ(left->GetMinimum(), l0);
   EXPECT_LT(bottom->GetMinimum(), b0);
+  EXPECT_DOUBLE_EQ(top->GetMinimum(), t0);
 
   f.chart.UndoZoom();
   f.Render();
@@ -322,6 +353,87 @@ TEST(PointSeriesChart, RightClickOnLegendItemEditsItsSeries)
   EXPECT_EQ(edited, second);
   // The right button on the legend never starts a scroll.
   EXPECT_FALSE(f.chart.IsScrolling());
+}
+
+TEST(PointSeriesChart, RightClickOnAValuesLegendItemEditsTheListedSeries)
+{
+  // One series: the legend lists its four points; item 2 is a point, not a series index.
+  PointChart f;
+  f.Render();
+  ASSERT_EQ(f.chart.GetLegend()->ResolvedStyle(), lsValues);
+  TChartSeries* edited = nullptr;
+  const auto saved = ChartEditorServices().EditSeries;
+  ChartEditorServices().EditSeries = [&](TChartSeries* s) { edited = s; };
+  int hitX = -1, hitY = -1;
+  for (int y = 0; y < 300 && hitX < 0; ++y)
+    for (int x = f.chart.ChartRect.Right; x < 400 && hitX < 0; ++x)
+      if (f.chart.GetLegend()->Clicked(x, y) == 2) {
+        hitX = x;
+        hitY = y;
+      }
+  ASSERT_GE(hitX, 0);
+  f.chart.MouseDown(mbRight, ssRight, hitX, hitY);
+  f.chart.MouseUp(mbRight, 0, hitX, hitY);
+  ChartEditorServices().EditSeries = saved;
+  EXPECT_EQ(edited, f.series);
+}
+
+TEST(PointSeriesChart, ShiftRightClickOpensTheMenuOfThePartUnderTheMouse)
+{
+  PointChart f;
+  f.Render();
+  std::vector<int> menuSizes;
+  const auto saved = TPopupMenu::TestAnswer;
+  TPopupMenu::TestAnswer = [&](TPopupMenu* m) {
+    menuSizes.push_back(m->Count());
+    return -1;
+  };
+  TChartSeries* edited = nullptr;
+  const auto savedEdit = ChartEditorServices().EditSeries;
+  ChartEditorServices().EditSeries = [&](TChartSeries* s) { edited = s; };
+  // Over an axis: the axis menu, the axis remembered.
+  const int ax = f.chart.GetLeftAxis()->PosAxis - 1, ay = f.chart.ChartRect.Top + 40;
+  f.chart.MouseDown(mbRight, ssRight | ssShift, ax, ay);
+  f.chart.MouseUp(mbRight, 0, ax, ay);
+  EXPECT_EQ(f.chart.ClickedAxis, f.chart.GetLeftAxis());
+  EXPECT_TRUE(f.chart.MenuMode);
+  // Over a point: the series menu (series are hit in menu mode without click events).
+  const int px = f.series->CalcXPos(2), py = f.series->CalcYPos(2);
+  f.chart.MouseDown(mbRight, ssRight | ssShift, px, py);
+  f.chart.MouseUp(mbRight, 0, px, py);
+  EXPECT_EQ(f.chart.ClickedSeries, f.series);
+  // Over the legend: the legend menu, and no series editor.
+  const TRect lb = f.chart.GetLegend()->ShapeBounds;
+  f.chart.MouseDown(mbRight, ssRight | ssShift, (lb.Left + lb.Right) / 2, lb.Top + 8);
+  f.chart.MouseUp(mbRight, 0, (lb.Left + lb.Right) / 2, lb.Top + 8);
+  TPopupMenu::TestAnswer = saved;
+  ChartEditorServices().EditSeries = savedEdit;
+  EXPECT_EQ(menuSizes.size(), 3u);
+  EXPECT_EQ(edited, nullptr);
+  // None of them started a scroll with the right button.
+  EXPECT_FALSE(f.chart.IsScrolling());
+  EXPECT_TRUE(f.chart.RangesFree());
+}
+
+TEST(PointSeriesChart, DragAndWheelThroughTheWindowSystem)
+{
+  PointChart f;
+  f.chart.PaintBuffer();
+  TChartAxis* left = f.chart.GetLeftAxis();
+  const double l0 = left->GetMinimum(), l1 = left->GetMaximum();
+  const TRect r = f.chart.ChartRect;
+  testinput::MouseDown(&f.chart, mbLeft, r.Left + 30, r.Top + 30);
+  testinput::MouseMove(&f.chart, r.Left + 90, r.Top + 80, ssLeft);
+  testinput::MouseMove(&f.chart, r.Left + 130, r.Top + 120, ssLeft);
+  testinput::MouseUp(&f.chart, mbLeft, r.Left + 130, r.Top + 120);
+  EXPECT_TRUE(f.chart.Zoomed);
+  EXPECT_GT(left->GetMinimum(), l0);
+  EXPECT_LT(left->GetMaximum(), l1);
+  f.chart.UndoZoom();
+  f.chart.PaintBuffer();
+  EXPECT_DOUBLE_EQ(left->GetMinimum(), l0);
+  testinput::Wheel(&f.chart, -120, 100, 100);
+  EXPECT_NEAR(left->GetMinimum(), l0 + (l1 - l0) * 0.03, 1e-9);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // on arrows, track and thumb drags, and the legend's scroll bar scrolling a long side legend.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <memory>
 #include <vector>
 
@@ -59,6 +60,19 @@ TEST(ScrollBar, DefaultsAndClampedPosition)
   EXPECT_EQ(changes, 1);
   bar.SetPosition(-2);
   EXPECT_EQ(bar.GetPosition(), 0);
+  // Extreme ranges and sizes stay in range (the sanitizers watch the arithmetic).
+  bar.SetParams(INT32_MIN, INT32_MIN, 5);
+  bar.SetPosition(INT32_MAX);
+  EXPECT_EQ(bar.GetPosition(), INT32_MIN);
+  bar.SetParams(INT32_MIN, INT32_MAX, INT32_MAX);
+  bar.SetPosition(3);
+  bar.SetSize(INT32_MAX);
+  EXPECT_EQ(bar.GetSize(), 100000);
+  bar.SetBounds(Rect(INT32_MIN / 2, INT32_MIN / 2, INT32_MAX / 2, INT32_MAX / 2));
+  bar.ThumbRect();
+  EXPECT_EQ(ScrollThumbPlace(INT32_MAX, INT32_MIN, INT32_MAX, 1, 0, 4).Length, 4);
+  EXPECT_EQ(ScrollThumbPlace(INT32_MAX, INT32_MIN, INT32_MAX, 1, INT32_MAX, 4).Offset, INT32_MAX - 4);
+  EXPECT_EQ(ScrollPositionAt(INT32_MAX, INT32_MIN, INT32_MAX, 1, INT32_MAX, 4), INT32_MAX);
 }
 
 struct BarChart {
