@@ -4,13 +4,21 @@
 #include <cmath>
 #include <filesystem>
 
-#include "app/ChartPlaceholders.h"
 #include "app/PointTable.h"
 #include "app/ProfileModel.h"
+#include "app/SceneChart.h"
+#include "app/SceneDrawing.h"
 #include "app/SceneGeometry.h"
 #include "app/SectionPictures.h"
 #include "app/Supermath2d.h"
 #include "app/ToolbarGlyphs.h"
+#include "chart/canvas/NuvGLCanvas.h"
+#include "chart/canvas/NuvOpenGL.h"
+#include "chart/model/Chart.h"
+#include "chart/model/NvEngineAxis.h"
+#include "chart/model/NvEngineMarks.h"
+#include "chart/series/ChartTools.h"
+#include "chart/series/SurfaceSeries.h"
 #include "platform/Application.h"
 #include "platform/MessageBox.h"
 #include "platform/SysUtils.h"
@@ -37,17 +45,11 @@ public:
   void SetSceneAxisRanges(double xMin, double xMax, double yMin, double yMax, double depthMin,
                           double depthMax) override
   {
-    f_.SceneChart()->SetAxisRanges(xMin, xMax, yMin, yMax, depthMin, depthMax);
+    f_.SetSceneAxisRanges(xMin, xMax, yMin, yMax, depthMin, depthMax);
   }
-  void ClearTextureCache() override { f_.SceneChart()->ClearTextureCache(); }
-  void GetView3D(int& zoom, int& rotation, int& elevation) override
-  {
-    f_.SceneChart()->GetView3D(zoom, rotation, elevation);
-  }
-  void SetView3D(int zoom, int rotation, int elevation) override
-  {
-    f_.SceneChart()->SetView3D(zoom, rotation, elevation);
-  }
+  void ClearTextureCache() override { ::ClearTextureCache(); }
+  void GetView3D(int& zoom, int& rotation, int& elevation) override { f_.GetView3D(zoom, rotation, elevation); }
+  void SetView3D(int zoom, int rotation, int elevation) override { f_.SetView3D(zoom, rotation, elevation); }
   std::string GetSectionSettings() override { return f_.SectionChart()->GetSettings(); }
   void SetSectionSettings(const std::string& line) override { f_.SectionChart()->SetSettings(line); }
   void GridChanged() override { f_.GridChanged(); }
@@ -72,9 +74,13 @@ TForm1::~TForm1()
   // The timers must not tick into a half-destroyed window.
   Timer1->SetEnabled(false);
   Timer2->SetEnabled(false);
+  // Chart3 may paint while the components go (the OpenGL component gives it a GDI canvas): the
+  // scene of this window is gone by then.
+  Chart3->OnAfterDraw = nullptr;
+  if (TGLCanvas* c = NuvOpenGL1->GetGLCanvas()) c->OnFrameEnd = nullptr;
+  ++loading_;
 }
 
-ISceneChart* TForm1::SceneChart() const { return Chart3; }
 ISectionChart* TForm1::SectionChart() const { return PseudoSection2d1; }
 
 void TForm1::CreateComponents()
@@ -197,10 +203,7 @@ void TForm1::CreateComponents()
   PseudoSection2d1->SetBounds(0, 0, 400, 300);
   PseudoSection2d1->SetParent(kwBiSplit1->Pane2());
 
-  Chart3 = new TSceneChartPlaceholder(this);
-  Chart3->SetName("Chart3");
-  Chart3->SetAlign(alClient);
-  Chart3->SetParent(kwBiSplit1->Pane2());
+  CreateSceneChart();
 
   OpenDialog1 = new TOpenDialog(this);
   OpenDialog1->Filter = "Pelvatra data files|*.k2d;*.cht|Data files|*.dat|Skarnel data files|*.m2d";
@@ -238,22 +241,19 @@ void TForm1::CreateComponents()
   Chart3->OnMouseMove = [this](TObject*, TShiftState, int32_t, int32_t) { Chart3->SetFocus(); };
   Chart3->OnMouseWheelDown = [this](TObject*, TShiftState, TPoint, bool& handled) {
     int zoom, rotation, elevation;
-    SceneChart()->GetView3D(zoom, rotation, elevation);
-    SceneChart()->SetView3D(zoom - 2, rotation, elevation);
+    GetView3D(zoom, rotation, elevation);
+    SetView3D(zoom - 2, rotation, elevation);
     RepaintScene();
     handled = true;
   };
   Chart3->OnMouseWheelUp = [this](TObject*, TShiftState, TPoint, bool& handled) {
     int zoom, rotation, elevation;
-    SceneChart()->GetView3D(zoom, rotation, elevation);
-    SceneChart()->SetView3D(zoom + 2, rotation, elevation);
+    GetView3D(zoom, rotation, elevation);
+    SetView3D(zoom + 2, rotation, elevation);
     RepaintScene();
     handled = true;
   };
-  Chart3->OnAfterDraw = [this](TObject*) {
-    if (SceneLocked()) return;
-    ShowPlaneDepth();
-  };
+  Chart3->OnAfterDraw = [this](TObject*) { Chart3AfterDraw(); };
   RichStringGrid1->OnCanEditCell = [this](TObject*, int32_t c, int32_t r, bool& can) { GridCanEditCell(c, r, can); };
   RichStringGrid1->OnGetAlignment = [this](TObject*, int32_t c, int32_t r, THorzAlign& h, TVertAlign& v) {
     GridGetAlignment(c, r, h, v);
@@ -270,10 +270,138 @@ void TForm1::CreateComponents()
   };
 }
 
+void TForm1::CreateSceneChart()
+{
+  Chart3 = new TChart(this);
+  Chart3->SetName("Chart3");
+  Chart3->SetColor(clWhite);
+  Chart3->SetBevelOuter(bvNone);
+  Chart3->AllowPanning = pmNone;
+  Chart3->GetLegend()->SetVisible(false);
+  Chart3->GetTitle()->SetVisible(false);
+  Chart3->GetFoot()->SetVisible(false);
+  for (int m = 0; m < 4; ++m) Chart3->SetMargin(m, 1);
+  Chart3->SetView3D(true);
+  Chart3->SetChart3DPercent(100);
+  TView3DOptions* view = Chart3->GetView3DOptions();
+  view->SetOrthogonal(false);
+  view->SetPerspective(50);
+  view->SetZoom(42);
+  view->SetRotation(360);
+  view->SetElevation(360);
+  Chart3->GetBottomAxis()->GetTitle()->SetCaption("x");
+  Chart3->GetDepthAxis()->GetTitle()->SetCaption("y");
+  Chart3->GetDepthAxis()->SetVisible(true);
+  Chart3->GetLeftAxis()->GetTitle()->SetCaption("z");
+  Chart3->GetLeftAxis()->SetInverted(true);
+  Chart3->GetRightAxis()->SetVisible(false);
+  Chart3->GetTopAxis()->SetVisible(false);
+  for (TChartAxis* axis : std::initializer_list<TChartAxis*>{Chart3->GetBottomAxis(), Chart3->GetDepthAxis(), Chart3->GetLeftAxis(),
+                           Chart3->GetRightAxis(), Chart3->GetTopAxis()}) {
+    axis->SetAutomatic(false);
+    axis->GetAxis()->SetWidth(1);
+    axis->GetGrid()->SetVisible(false);
+    axis->GetLabelsFont()->SetHeight(-13);
+    axis->SetMinorTickCount(1);
+  }
+  TChartBackWall* back = Chart3->GetBackWall();
+  back->SetTransparent(false);
+  back->SetColor(0xB6BEDA);
+  back->GetBrush()->SetColor(clWhite);
+  Chart3->GetLeftWall()->SetTransparent(true);
+  Chart3->GetBottomWall()->SetTransparent(true);
+  Chart3->GetRightWall()->SetTransparent(true);
+  Chart3->GetRightWall()->SetVisible(true);
+  Chart3->SetAlign(alClient);
+  Chart3->SetParent(kwBiSplit1->Pane2());
+  // The surface series gives the axes their value labels; it holds no points.
+  Series4 = new TSurfaceSeries(this);
+  Series4->SetName("Series4");
+  Series4->GetPen()->SetVisible(false);
+  Series4->GetMarks()->SetVisible(false);
+  Series4->SetParentChart(Chart3);
+  ChartTool5 = new TRotateTool(this);
+  ChartTool5->SetName("ChartTool5");
+  ChartTool5->GetPen()->SetColor(clWhite);
+  ChartTool5->GetPen()->SetMode(pmXor);
+  ChartTool5->SetParentChart(Chart3);
+
+  NuvOpenGL1 = new TNuvOpenGL(this);
+  NuvOpenGL1->SetName("NuvOpenGL1");
+  NuvOpenGL1->SetAmbientLight(35);
+  TGLLightSource* light = NuvOpenGL1->GetLight();
+  light->SetVisible(true);
+  light->SetColor(0x1E1E1E);
+  light->SetFixedPosition(true);
+  light->GetPosition()->SetX(-20);
+  light->GetPosition()->SetY(-10);
+  light->GetPosition()->SetZ(500);
+  light->GetDirection()->SetX(0);
+  light->GetDirection()->SetY(0);
+  light->GetDirection()->SetZ(-1);
+  light->SetSpotDegrees(180);
+  for (TGLLightSource* off : {NuvOpenGL1->GetLight1(), NuvOpenGL1->GetLight2()}) {
+    off->SetColor(clBlack);
+    off->SetVisible(false);
+  }
+  NuvOpenGL1->SetShininess(0.69);
+  NuvOpenGL1->SetActive(true);
+  NuvOpenGL1->SetNuvPanel(Chart3);
+  RegisterOpenGLEditorPage();
+
+  sceneSection_ = std::make_unique<TSectionChartScene>(*PseudoSection2d1);
+  sceneAxes_ = std::make_unique<TChartSceneAxes>(Chart3);
+}
+
+void TForm1::GetView3D(int& zoom, int& rotation, int& elevation) const
+{
+  const TView3DOptions* v = Chart3->GetView3DOptions();
+  zoom = v->GetZoom();
+  rotation = v->GetRotation();
+  elevation = v->GetElevation();
+}
+
+void TForm1::SetView3D(int zoom, int rotation, int elevation)
+{
+  TView3DOptions* v = Chart3->GetView3DOptions();
+  v->SetZoom(zoom);
+  v->SetRotation(rotation);
+  v->SetElevation(elevation);
+}
+
+void TForm1::SetSceneAxisRanges(double xMin, double xMax, double yMin, double yMax, double depthMin, double depthMax)
+{
+  // No present section leaves the bounds at their +-1e19 start; the axes keep any finite pair.
+  auto set = [](TChartAxis* axis, double lo, double hi) {
+    if (std::isfinite(lo) && std::isfinite(hi)) axis->SetMinMax(lo, hi);
+  };
+  set(Chart3->GetBottomAxis(), xMin, xMax);
+  set(Chart3->GetDepthAxis(), yMin, yMax);
+  set(Chart3->GetLeftAxis(), depthMin, depthMax);
+}
+
+void TForm1::Chart3AfterDraw()
+{
+  if (SceneLocked()) return;
+  if (TGLCanvas* c = NuvOpenGL1->GetGLCanvas()) {
+    // A canvas made anew (the component switched off and on) gets the colour bar too.
+    if (!c->OnFrameEnd) c->OnFrameEnd = [this](TObject*) { DrawLegendOnGL(); };
+    DrawScene3D(State, *c, *sceneAxes_, *sceneSection_, NuvOpenGL1);
+  }
+  ShowPlaneDepth();
+}
+
+void TForm1::DrawLegendOnGL()
+{
+  if (SceneLocked() || !AnySectionPresent(State)) return;
+  TGLCanvas* c = NuvOpenGL1->GetGLCanvas();
+  if (c && c->GetHandle()) ::DrawLegendOnGL(*sceneSection_, c->GetHandle());
+}
+
 void TForm1::FormCreate()
 {
   // 1. The wheel zooms the scene instead of scrolling it.
-  SceneChart()->SetWheelScrolls(false);
+  NuvChartUseMouseWheel = false;
   // 2. The project association, at every start.
   const std::string exe = Application_ExeName();
   RegisterFileAssociation("prj", "Quon 3d data", exe + ",0", exe);
@@ -281,6 +409,8 @@ void TForm1::FormCreate()
   State.PlaneDepth = 0.0;
   State.PlaneShown = 0;
   State.CellMode = 0;
+  // 4. The colour bar goes onto the finished frame.
+  if (TGLCanvas* c = NuvOpenGL1->GetGLCanvas()) c->OnFrameEnd = [this](TObject*) { DrawLegendOnGL(); };
   // 5.
   State.ScaleRatio = 1.0;
   // 6. One empty entry.
@@ -302,7 +432,7 @@ void TForm1::FormCreate()
   State.SettingsLines[1] = SectionChart()->GetSettings();
   SectionChart()->SetLogData(true);
   // 8. The left axis shows depth as positive numbers.
-  SceneChart()->SetLeftAxisLabelFactor(-1.0);
+  Chart3->GetLeftAxis()->LabelFactor = -1.0;
   ShowPlaneDepth();
 }
 
@@ -324,10 +454,10 @@ void TForm1::Timer1Timer()
 void TForm1::Timer2Timer()
 {
   int zoom, rotation, elevation;
-  SceneChart()->GetView3D(zoom, rotation, elevation);
+  GetView3D(zoom, rotation, elevation);
   rotation += 4;
   if (rotation >= 360) rotation = 0;
-  SceneChart()->SetView3D(zoom, rotation, elevation);
+  SetView3D(zoom, rotation, elevation);
   RepaintScene();
 }
 
@@ -356,7 +486,7 @@ void TForm1::OpenProject(const std::string& fileName)
 void TForm1::RepaintScene()
 {
   if (SceneLocked()) return;
-  SceneChart()->Repaint();
+  Chart3->Invalidate();
 }
 
 void TForm1::Rebuild()
@@ -374,16 +504,7 @@ void TForm1::BuildSectionPictures()
   BuildPlaneSlice();
 }
 
-void TForm1::BuildPlaneSlice()
-{
-  if (!State.PlaneShown || State.CellMode != 0 || State.Profiles.empty()) return;
-  // Without the section chart there is nothing to contour the cut points with.
-  State.PlanePicture.reset();
-  State.PlaneTexture.reset();
-  State.PlanePolygon.clear();
-  State.PlaneTexCoords.clear();
-  State.PlaneReady = 0;
-}
+void TForm1::BuildPlaneSlice() { ::BuildPlaneSlice(State, *sceneSection_); }
 
 void TForm1::ShowPlaneDepth()
 {
@@ -413,7 +534,7 @@ void TForm1::SaveDataClick()
     case 2:
       SaveDialog1->FileName = ChangeFileExt(SaveDialog1->FileName, ".bmp");
       try {
-        SceneChart()->SaveToBitmapFile(SaveDialog1->FileName);
+        Chart3->SaveToBitmapFile(SaveDialog1->FileName);
       } catch (const std::exception& e) {
         ShowMessage("The picture was not saved to " + SaveDialog1->FileName + ": " + e.what());
       }
@@ -496,7 +617,7 @@ void TForm1::CellModeClick()
 {
   State.CellMode = State.CellMode ? 0 : 1;
   if (State.CellMode == 1) {
-    SceneChart()->ClearTextureCache();
+    ::ClearTextureCache();
     SpeedButton8->SetImageIndex(1);
   } else {
     SpeedButton8->SetImageIndex(0);

@@ -17,7 +17,12 @@
 #include "platform/Timers.h"
 #include "widgets/kwWidgets.h"
 
-class TSceneChartPlaceholder;
+class TChart;
+class TRotateTool;
+class TSurfaceSeries;
+class TChartSceneAxes;
+class TNuvOpenGL;
+class ISceneSection;
 
 class TForm1 : public TForm {
 public:
@@ -44,7 +49,9 @@ public:
   TkwBiSplit* kwBiSplit1;
   TRichStringGrid* RichStringGrid1;
   TPseudoSection2d* PseudoSection2d1;
-  TSceneChartPlaceholder* Chart3;
+  TChart* Chart3;
+  TSurfaceSeries* Series4;
+  TRotateTool* ChartTool5;
   TStatusBar* StatusBar1;
   TOpenDialog* OpenDialog1;
   TSaveDialog* SaveDialog1;
@@ -52,12 +59,12 @@ public:
   TTimer* Timer1;
   TTimer* Timer2;
   TImageList* ImageList1;
+  TNuvOpenGL* NuvOpenGL1;
 
   // The project state (cell mode, entries, slice, bounds, settings lines, view switches).
   TProjectState State;
   TPseudosetupForm* SetupForm = nullptr;
 
-  ISceneChart* SceneChart() const;
   ISectionChart* SectionChart() const;
 
   void FormCreate();
@@ -101,6 +108,15 @@ public:
   void BuildPlaneSlice();
   // Shows PlaneDepth in Edit1 unless the user is typing there.
   void ShowPlaneDepth();
+  // Chart3's after-draw handler: the scene, then the slice depth box.
+  void Chart3AfterDraw();
+  // The colour bar onto the finished frame of Chart3.
+  void DrawLegendOnGL();
+  // Zoom, rotation and elevation of Chart3's 3-D view.
+  void GetView3D(int& zoom, int& rotation, int& elevation) const;
+  void SetView3D(int zoom, int rotation, int elevation);
+  // Fixed ranges of Chart3's bottom (plan x), depth (plan y) and left (depth) axes.
+  void SetSceneAxisRanges(double xMin, double xMax, double yMin, double yMax, double depthMin, double depthMax);
   // A project is being read: the scene holds half-loaded entries and must not be painted.
   bool SceneLocked() const { return loading_ > 0; }
   bool SectionPresent() const;
@@ -116,6 +132,7 @@ public:
 
 private:
   void CreateComponents();
+  void CreateSceneChart();
   class SceneHost;
   void SwitchMode(int mode);
   void ChangePlaneDepth(double delta);
@@ -124,6 +141,9 @@ private:
   bool RowLoaded(int32_t row) const;
 
   std::unique_ptr<ISceneHost> host_;
+  // What the scene drawing asks of the section chart and of Chart3's axes.
+  std::unique_ptr<ISceneSection> sceneSection_;
+  std::unique_ptr<TChartSceneAxes> sceneAxes_;
   std::vector<std::string> args_;
   int loading_ = 0;
 };

@@ -7,7 +7,9 @@
 #include <memory>
 
 #include "TestSupport.h"
-#include "app/ChartPlaceholders.h"
+#include "chart/canvas/NuvGLCanvas.h"
+#include "chart/model/NvEngineAxis.h"
+#include "chart/model/Chart.h"
 #include "app/SceneGeometry.h"
 #include "app/Supermath2d.h"
 #include "app/Unit1.h"
@@ -24,6 +26,17 @@ void CopyExamples(const TempDir& dir)
 {
   for (const char* name : {"demo.prj", "demo-east.k2d", "demo-north.cht", "demo-diagonal.m2d", "demo-points.dat"})
     fs::copy_file(testsupport::ExamplePath(name), dir.file(name), fs::copy_options::overwrite_existing);
+}
+
+// The fixed ranges of the scene chart's bottom, depth and left axes.
+void AxisRanges(TForm1& f, double& x0, double& x1, double& y0, double& y1, double& z0, double& z1)
+{
+  x0 = f.Chart3->GetBottomAxis()->GetMinimum();
+  x1 = f.Chart3->GetBottomAxis()->GetMaximum();
+  y0 = f.Chart3->GetDepthAxis()->GetMinimum();
+  y1 = f.Chart3->GetDepthAxis()->GetMaximum();
+  z0 = f.Chart3->GetLeftAxis()->GetMinimum();
+  z1 = f.Chart3->GetLeftAxis()->GetMaximum();
 }
 
 class MainWindow : public ::testing::Test {
@@ -131,8 +144,8 @@ TEST_F(MainWindow, StartsWithOneEmptyRowAndPerModeSettings)
   EXPECT_EQ(pol[12], "0");
   EXPECT_EQ(pol[13], "0");
   EXPECT_TRUE(f.PseudoSection2d1->GetLogData());
-  EXPECT_EQ(f.Chart3->GetLeftAxisLabelFactor(), -1.0);
-  EXPECT_FALSE(f.Chart3->WheelScrolls());
+  EXPECT_EQ(f.Chart3->GetLeftAxis()->LabelFactor, -1.0);
+  EXPECT_FALSE(NuvChartUseMouseWheel);
   EXPECT_TRUE(f.SpeedButton3->GetFlat());
   EXPECT_FALSE(f.SpeedButton7->GetFlat());
   EXPECT_FALSE(f.Edit2->GetVisible());
@@ -162,7 +175,7 @@ TEST_F(MainWindow, OpensTheArgumentProjectAfterOneSecondAndListsItsSections)
   }
   // The stored view reached the scene chart.
   int zoom, rotation, elevation;
-  f.Chart3->GetView3D(zoom, rotation, elevation);
+  f.GetView3D(zoom, rotation, elevation);
   EXPECT_EQ(zoom, 42);
   EXPECT_EQ(rotation, 20);
   EXPECT_EQ(elevation, 340);
@@ -275,7 +288,9 @@ TEST_F(MainWindow, CheckBoxAndSelectionReachTheEntries)
 TEST_F(MainWindow, AppendAndDropRows)
 {
   TForm1& f = Loaded();
-  const int clears = f.Chart3->CacheClears();
+  f.Chart3->PaintBuffer();
+  const std::weak_ptr<TBitmap> texture = f.State.Profiles[0][0].Texture;
+  ASSERT_FALSE(texture.expired());
   testinput::ClickCenter(f.SpeedButton1);
   ASSERT_EQ(f.RichStringGrid1->GetRowCount(), 5);
   EXPECT_EQ(Cell(0, 4), "4");
@@ -291,9 +306,9 @@ TEST_F(MainWindow, AppendAndDropRows)
   EXPECT_EQ(f.State.Profiles.size(), 2u);
   EXPECT_EQ(f.State.Loaded.size(), 2u);
   // The dropped section leaves the scene bounds: the full rebuild ran.
-  EXPECT_GT(f.Chart3->CacheClears(), clears);
+  EXPECT_TRUE(texture.expired());
   double x0, x1, y0, y1, z0, z1;
-  f.Chart3->GetAxisRanges(x0, x1, y0, y1, z0, z1);
+  AxisRanges(f, x0, x1, y0, y1, z0, z1);
   TProjectState two = f.State;
   UpdateSceneBounds(two, nullptr);
   EXPECT_EQ(x0, two.XMin);
@@ -353,12 +368,12 @@ TEST_F(MainWindow, EqualScaleShowsTheRatioEditAndParsesRatios)
   f.Edit2->SetText("5:1");
   EXPECT_EQ(f.State.ScaleRatio, 3.0);
   // Off again: the ratio edit hides and the axis ranges come back from the bounds.
-  f.Chart3->SetAxisRanges(0, 1, 0, 1, 0, 1);
+  f.SetSceneAxisRanges(0, 1, 0, 1, 0, 1);
   testinput::ClickCenter(f.SpeedButton10);
   EXPECT_EQ(f.State.EqualScale, 0);
   EXPECT_FALSE(f.Edit2->GetVisible());
   double x0, x1, y0, y1, z0, z1;
-  f.Chart3->GetAxisRanges(x0, x1, y0, y1, z0, z1);
+  AxisRanges(f, x0, x1, y0, y1, z0, z1);
   EXPECT_EQ(x1, f.State.XMax);
   EXPECT_EQ(z1, f.State.DepthMax);
 }
@@ -401,16 +416,16 @@ TEST_F(MainWindow, RotationTimerWrapsFrom356ToZeroAndWheelZooms)
   TForm1& f = Loaded();
   testinput::ClickCenter(f.SpeedButton11);
   EXPECT_TRUE(f.Timer2->GetEnabled());
-  f.Chart3->SetView3D(42, 352, 340);
+  f.SetView3D(42, 352, 340);
   int zoom, rotation, elevation;
   f.Timer2->Tick();
-  f.Chart3->GetView3D(zoom, rotation, elevation);
+  f.GetView3D(zoom, rotation, elevation);
   EXPECT_EQ(rotation, 356);
   f.Timer2->Tick();
-  f.Chart3->GetView3D(zoom, rotation, elevation);
+  f.GetView3D(zoom, rotation, elevation);
   EXPECT_EQ(rotation, 0);
   f.Timer2->Tick();
-  f.Chart3->GetView3D(zoom, rotation, elevation);
+  f.GetView3D(zoom, rotation, elevation);
   EXPECT_EQ(rotation, 4);
   testinput::ClickCenter(f.SpeedButton11);
   EXPECT_FALSE(f.Timer2->GetEnabled());
@@ -422,22 +437,23 @@ TEST_F(MainWindow, RotationTimerWrapsFrom356ToZeroAndWheelZooms)
   EXPECT_FALSE(f.Edit1->Focused());
   // Wheel: down zooms out by 2, up in by 2.
   testinput::Wheel(f.Chart3, -120, 20, 20);
-  f.Chart3->GetView3D(zoom, rotation, elevation);
+  f.GetView3D(zoom, rotation, elevation);
   EXPECT_EQ(zoom, 40);
   testinput::Wheel(f.Chart3, 120, 20, 20);
   testinput::Wheel(f.Chart3, 120, 20, 20);
-  f.Chart3->GetView3D(zoom, rotation, elevation);
+  f.GetView3D(zoom, rotation, elevation);
   EXPECT_EQ(zoom, 44);
 }
 
 TEST_F(MainWindow, CellModeSwitchesTheButtonImage)
 {
   TForm1& f = Loaded();
-  const int clears = f.Chart3->CacheClears();
+  f.Chart3->PaintBuffer();
+  ASSERT_GT(TextureCacheCount(), 0);
   testinput::ClickCenter(f.SpeedButton8);
   EXPECT_EQ(f.State.CellMode, 1);
   EXPECT_EQ(f.SpeedButton8->GetImageIndex(), 1);
-  EXPECT_EQ(f.Chart3->CacheClears(), clears + 1);
+  EXPECT_EQ(TextureCacheCount(), 0);
   testinput::ClickCenter(f.SpeedButton8);
   EXPECT_EQ(f.State.CellMode, 0);
   EXPECT_EQ(f.SpeedButton8->GetImageIndex(), 0);
@@ -596,14 +612,19 @@ TEST_F(MainWindow, OptionsShowTheSetupFormOnceMadeAndRebuild)
     ++shown;
     return mrOk;
   };
-  const int clears = f.Chart3->CacheClears();
+  f.Chart3->PaintBuffer();
+  std::weak_ptr<TBitmap> texture = f.State.Profiles[0][0].Texture;
+  ASSERT_FALSE(texture.expired());
   testinput::ClickCenter(f.SpeedButton2);
   ASSERT_NE(f.SetupForm, nullptr);
+  EXPECT_TRUE(texture.expired());
+  f.Chart3->PaintBuffer();
+  texture = f.State.Profiles[0][0].Texture;
   TForm* first = f.SetupForm;
   testinput::ClickCenter(f.SpeedButton2);
   EXPECT_EQ(f.SetupForm, first);
   EXPECT_EQ(shown, 2);
-  EXPECT_EQ(f.Chart3->CacheClears(), clears + 2);
+  EXPECT_TRUE(texture.expired());
 }
 
 TEST_F(MainWindow, MessagesDuringALoadDoNotPaintTheHalfLoadedScene)
@@ -614,18 +635,28 @@ TEST_F(MainWindow, MessagesDuringALoadDoNotPaintTheHalfLoadedScene)
   prj.replace(at, 14, "missing-n.cht");
   testsupport::WriteAll(dir.file("half.prj"), prj);
   TForm1& f = Make();
-  const int before = f.Chart3->Repaints();
+  int paints = 0;
+  bool paintedHalfLoaded = false;
+  f.Chart3->OnPaint = [&](TObject*) {
+    ++paints;
+    paintedHalfLoaded = paintedHalfLoaded || f.SceneLocked();
+  };
+  testinput::ProcessEvents();
+  const int before = paints;
   f.OpenProject(dir.file("half.prj"));
   EXPECT_EQ(messages.Messages().size(), 1u);
   EXPECT_EQ(f.State.Profiles.size(), 2u);
-  // One repaint, after the load finished.
-  EXPECT_EQ(f.Chart3->Repaints(), before + 1);
+  // Painted after the load finished, never during it.
+  testinput::ProcessEvents();
+  EXPECT_GT(paints, before);
+  EXPECT_FALSE(paintedHalfLoaded);
   EXPECT_FALSE(f.SceneLocked());
-  const int repaints = f.Chart3->Repaints();
   // A project that cannot be read leaves the lock released.
   f.OpenProject(dir.file("none.prj"));
   EXPECT_FALSE(f.SceneLocked());
-  EXPECT_EQ(f.Chart3->Repaints(), repaints + 1);
+  f.Chart3->PaintBuffer();
+  EXPECT_FALSE(paintedHalfLoaded);
+  f.Chart3->OnPaint = nullptr;
 }
 
 }  // namespace

@@ -1,0 +1,433 @@
+// The scene in the real main window: Chart3 drawn through the OpenGL component, headless.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <set>
+
+#include "TestSupport.h"
+#include "app/SceneChart.h"
+#include "app/SceneGeometry.h"
+#include "app/Unit1.h"
+#include "chart/canvas/NuvGLCanvas.h"
+#include "chart/canvas/NuvOpenGL.h"
+#include "chart/canvas/NuvGLEditor.h"
+#include "chart/editor/ChartEditor.h"
+#include "chart/model/NvEngineAxis.h"
+#include "chart/model/Chart.h"
+#include "chart/model/NvEngineMarks.h"
+#include "chart/series/ChartTools.h"
+#include "chart/series/SurfaceSeries.h"
+#include "platform/TestInput.h"
+
+namespace fs = std::filesystem;
+using testsupport::TempDir;
+
+namespace {
+
+bool Near(TColor a, TColor b, int tolerance = 12)
+{
+  return std::abs(GetRValue(a) - GetRValue(b)) <= tolerance && std::abs(GetGValue(a) - GetGValue(b)) <= tolerance &&
+         std::abs(GetBValue(a) - GetBValue(b)) <= tolerance;
+}
+
+class MainScene : public ::testing::Test {
+protected:
+  void SetUp() override
+  {
+    setenv("XDG_DATA_HOME", dir.path().c_str(), 1);
+    for (const char* name : {"demo.prj", "demo-east.k2d", "demo-north.cht", "demo-diagonal.m2d"})
+      fs::copy_file(testsupport::ExamplePath(name), dir.file(name), fs::copy_options::overwrite_existing);
+    form = std::make_unique<TForm1>(nullptr, std::vector<std::string>{});
+    form->SetWindowState(wsNormal);
+    form->SetBounds(0, 0, 1000, 640);
+    testinput::ShowWindow(form.get());
+    // Projections of scene points are taken while the frame's matrices are current.
+    const TNotifyEvent draw = form->Chart3->OnAfterDraw;
+    form->Chart3->OnAfterDraw = [this, draw](TObject* sender) {
+      draw(sender);
+      if (during) during();
+    };
+  }
+  void TearDown() override
+  {
+    TForm::ModalAnswer = nullptr;
+    TOpenDialog::TestAnswer = nullptr;
+  }
+
+  TForm1& Open(const std::string& path)
+  {
+    form->OpenProject(path);
+    EXPECT_TRUE(form->SectionPresent());
+    return *form;
+  }
+
+  // One frame of Chart3; during runs inside it, after the scene.
+  void Frame(const std::function<void()>& inside = {})
+  {
+    during = inside;
+    form->Chart3->PaintBuffer();
+    during = nullptr;
+    ASSERT_NE(form->NuvOpenGL1->GetGLCanvas(), nullptr);
+    ASSERT_TRUE(form->NuvOpenGL1->GetGLCanvas()->Active()) << "no OpenGL context";
+    frame.Assign(form->Chart3->BackBuffer());
+  }
+
+  TPoint Project(const TScenePoint& p)
+  {
+    TChartSceneAxes axes(form->Chart3);
+    std::vector<TPoint3DFloat> in{{axes.XPos(p.x), -axes.YPos(p.z), -axes.ZPos(p.y)}}, out;
+    form->NuvOpenGL1->GetGLCanvas()->ProjectPoints(in, out);
+    return {static_cast<int32_t>(std::lround(out[0].x)), static_cast<int32_t>(std::lround(out[0].y))};
+  }
+
+  TColor At(const TBitmap& b, TPoint p) { return const_cast<TBitmap&>(b).Canvas()->GetPixel(p.x, p.y) & 0xFFFFFF; }
+  TColor At(TPoint p) { return At(frame, p); }
+
+  // A point inside section i: half-way along, half-way down from the relief.
+  TScenePoint Inside(size_t i, TComplex* uv = nullptr)
+  {
+    const fdata& d = form->State.Profiles[i][0];
+    const size_t j = d.X.size() / 2;
+    const TComplex p = SectionPlanPoint(d, d.X[j]);
+    const double top = d.ReliefAtX[j], bottom = SectionDepthToScene(d, top, d.Z.back());
+    const double depth = (top + bottom) / 2;
+    if (uv) {
+      const double rmin = MinValueMode(d.ReliefAtX, 0), rmax = MaxValueMode(d.ReliefAtX, 0);
+      *uv = MakePair((d.X[j] - d.X.front()) / (d.X.back() - d.X.front()), (depth - rmin) / (d.Z.back() + rmax - rmin));
+    }
+    return MakePoint3D(p.x, p.y, depth);
+  }
+
+  // Whether colour c is a colour of the section's texture near (u, v) under white light: the
+  // same chromaticity, at any brightness.
+  static bool InTexture(TBitmap* texture, TComplex uv, TColor c)
+  {
+    auto chroma = [](TColor k, double& r, double& g) {
+      const double sum = GetRValue(k) + GetGValue(k) + GetBValue(k) + 1e-9;
+      r = GetRValue(k) / sum;
+      g = GetGValue(k) / sum;
+    };
+    double cr, cg;
+    chroma(c, cr, cg);
+    const int tx = static_cast<int>(uv.x * 511), ty = static_cast<int>(uv.y * 511);
+    // A small panel shows many texels per pixel.
+    for (int dy = -24; dy <= 24; ++dy)
+      for (int dx = -24; dx <= 24; ++dx) {
+        double tr, tg;
+        chroma(texture->Canvas()->GetPixel(std::clamp(tx + dx, 0, 511), std::clamp(ty + dy, 0, 511)) & 0xFFFFFF, tr, tg);
+        if (std::abs(tr - cr) < 0.06 && std::abs(tg - cg) < 0.06) return true;
+      }
+    return false;
+  }
+
+  void ShowOnly(size_t index)
+  {
+    for (size_t i = 0; i < form->State.Profiles.size(); ++i)
+      form->GridCheckBoxClick(6, static_cast<int32_t>(i + 1), i == index);
+  }
+
+  TempDir dir;
+  std::unique_ptr<TForm1> form;
+  std::function<void()> during;
+  TBitmap frame;
+};
+
+}  // namespace
+
+TEST_F(MainScene, FieldAndDemoProjectsShowEachPanelWhereItsOutlineProjects)
+{
+  for (const std::string& path : {testsupport::FieldPath("field.prj"), dir.file("demo.prj")}) {
+    TForm1& f = Open(path);
+    for (size_t i = 0; i < f.State.Profiles.size(); ++i) {
+      ShowOnly(i);
+      // A view that shows the panel from the side enough for its middle to lie clear of its
+      // outline: two points 40 % of its length apart lie apart on the screen (the scene box is
+      // shallow in plan y, so a north-south line stays narrow).
+      const fdata& d = f.State.Profiles[i][0];
+      const TComplex a = SectionPlanPoint(d, d.X.front() + 0.3 * (d.X.back() - d.X.front()));
+      const TComplex b = SectionPlanPoint(d, d.X.front() + 0.7 * (d.X.back() - d.X.front()));
+      TPoint at, pa, pb;
+      TComplex uv;
+      bool broadside = false;
+      for (int rotation : {330, 300, 30, 60, 0}) {
+        f.SetView3D(60, rotation, 340);
+        Frame([&] {
+          const TScenePoint inside = Inside(i, &uv);
+          at = Project(inside);
+          pa = Project(MakePoint3D(a.x, a.y, inside.z));
+          pb = Project(MakePoint3D(b.x, b.y, inside.z));
+        });
+        if (std::hypot(pa.x - pb.x, pa.y - pb.y) > 12) {
+          broadside = true;
+          break;
+        }
+      }
+      ASSERT_TRUE(broadside) << path << " section " << i;
+      ASSERT_TRUE(f.State.Profiles[i][0].Texture) << path << " " << i;
+      const TColor shown = At(at);
+      EXPECT_TRUE(InTexture(f.State.Profiles[i][0].Texture.get(), uv, shown))
+          << path << " section " << i << " at " << at.x << "," << at.y;
+      // Without the section the place shows the chart behind it.
+      f.GridCheckBoxClick(6, static_cast<int32_t>(i + 1), false);
+      Frame();
+      EXPECT_NE(At(at), shown) << path << " section " << i;
+    }
+  }
+}
+
+TEST_F(MainScene, TheSelectedRowsOutlineIsRed)
+{
+  TForm1& f = Open(testsupport::FieldPath("field.prj"));
+  f.SetView3D(60, 330, 340);
+  bool can = true;
+  f.GridSelectCell(1, 0, can);
+  Frame();
+  TBitmap plain;
+  plain.Assign(&frame);
+  f.GridSelectCell(1, 2, can);  // the second section
+  Frame();
+  int red = 0, other = 0;
+  for (int y = 0; y < frame.GetHeight(); ++y)
+    for (int x = 0; x < frame.GetWidth(); ++x) {
+      const TColor now = At({x, y}), before = At(plain, {x, y});
+      if (now == before) continue;
+      (Near(now, clRed, 60) ? red : other)++;
+    }
+  EXPECT_GT(red, 30);
+  EXPECT_LT(other, red / 5 + 5);
+}
+
+TEST_F(MainScene, UntickedRowsAndEtaLessSectionsAreNotDrawn)
+{
+  TForm1& f = Open(dir.file("demo.prj"));
+  f.SetView3D(60, 330, 340);
+  TPoint at[3];
+  Frame([&] {
+    for (size_t i = 0; i < 3; ++i) at[i] = Project(Inside(i));
+  });
+  TBitmap all;
+  all.Assign(&frame);
+  for (int32_t row = 1; row <= 3; ++row) f.GridCheckBoxClick(6, row, false);
+  Frame();
+  // Nothing but the chart: the inside points differ from the frame with every section.
+  for (size_t i = 0; i < 3; ++i) EXPECT_NE(At(at[i]), At(all, at[i])) << i;
+  TBitmap none;
+  none.Assign(&frame);
+
+  // Polarizability: only the first demo section has eta values.
+  for (int32_t row = 1; row <= 3; ++row) f.GridCheckBoxClick(6, row, true);
+  f.PolarizabilityModeClick();
+  ASSERT_EQ(f.State.DisplayMode, 1);
+  Frame();
+  EXPECT_NE(At(at[0]), At(none, at[0]));
+  for (size_t i : {1u, 2u}) {
+    ASSERT_FALSE(f.State.Profiles[i][1].Present);
+    // Where only section i stands, the chart shows through.
+    ShowOnly(i);
+    Frame();
+    EXPECT_EQ(At(at[i]), At(none, at[i])) << i;
+  }
+}
+
+TEST_F(MainScene, EqualScaleWithRatioTwoGivesTheLeftAxisTwiceTheUnitsPerPixel)
+{
+  TForm1& f = Open(testsupport::FieldPath("field.prj"));
+  f.EqualScaleClick();
+  ASSERT_EQ(f.State.EqualScale, 1);
+  f.Edit2->SetFocus();
+  testinput::ProcessEvents();
+  f.Edit2->SetText("2:1");
+  ASSERT_EQ(f.State.ScaleRatio, 2.0);
+  Frame();
+  Frame();  // the ranges settle on the first paint and stay
+  auto upp = [](TChartAxis* a) { return (a->GetMaximum() - a->GetMinimum()) / a->PosSize; };
+  TChart* c = f.Chart3;
+  ASSERT_GT(c->GetLeftAxis()->PosSize, 0);
+  const double bottom = upp(c->GetBottomAxis()), depth = upp(c->GetDepthAxis()), left = upp(c->GetLeftAxis());
+  EXPECT_NEAR(depth / bottom, 1.0, 0.02);
+  EXPECT_NEAR(left / bottom, 2.0, 0.04);
+  // Centred on the scene.
+  EXPECT_NEAR((c->GetLeftAxis()->GetMinimum() + c->GetLeftAxis()->GetMaximum()) / 2,
+              (f.State.DepthMin + f.State.DepthMax) / 2, 1e-6 * std::abs(f.State.DepthMax));
+}
+
+TEST_F(MainScene, OneSectionAndSectionsOnOneLineRenderWithoutNaN)
+{
+  TForm1& f = Open(dir.file("demo.prj"));
+  // Drop to the first (east-west) section only: all sections on one plan line, no y range.
+  f.DropRowClick();
+  f.DropRowClick();
+  ASSERT_EQ(f.State.Profiles.size(), 1u);
+  ASSERT_EQ(f.State.YMin, f.State.YMax);
+  f.EqualScaleClick();
+  f.SetView3D(60, 330, 340);
+  TPoint at;
+  Frame([&] { at = Project(Inside(0)); });
+  for (TChartAxis* a : {f.Chart3->GetBottomAxis(), f.Chart3->GetLeftAxis(),
+                        static_cast<TChartAxis*>(f.Chart3->GetDepthAxis())}) {
+    EXPECT_TRUE(std::isfinite(a->GetMinimum()));
+    EXPECT_TRUE(std::isfinite(a->GetMaximum()));
+    EXPECT_LT(a->GetMinimum(), a->GetMaximum());
+  }
+  ASSERT_TRUE(f.State.Profiles[0][0].Texture);
+  EXPECT_NE(At(at), clWhite);
+}
+
+TEST_F(MainScene, TheSliceAppearsAtItsDepthInTextureModeAndNotInCellMode)
+{
+  TForm1& f = Open(testsupport::FieldPath("field.prj"));
+  f.SetView3D(60, 330, 300);
+  f.PlaneClick();
+  ASSERT_EQ(f.State.PlaneShown, 1);
+  f.State.PlaneDepth = 507;  // a level every field section reaches
+  f.BuildPlaneSlice();
+  ASSERT_EQ(f.State.PlaneReady, 1);
+  for (const TScenePoint& p : f.State.PlanePolygon) EXPECT_EQ(p.z, -507.0);
+  for (int32_t row = 1; row <= 3; ++row) f.GridCheckBoxClick(6, row, false);
+  TScenePoint centre;
+  const size_t n = f.State.PlanePolygon.size() - 1;
+  for (size_t k = 0; k < n; ++k) {
+    centre.x += f.State.PlanePolygon[k].x / n;
+    centre.y += f.State.PlanePolygon[k].y / n;
+  }
+  centre.z = -507;
+  // The chart alone, then with the sheet.
+  f.State.PlaneShown = 0;
+  TPoint at;
+  Frame([&] { at = Project(centre); });
+  const TColor behind = At(at);
+  f.State.PlaneShown = 1;
+  Frame();
+  ASSERT_TRUE(f.State.PlaneTexture);
+  const TColor sheet = At(at);
+  EXPECT_NE(sheet, behind);
+  // The sheet shows its own picture.
+  double sr = GetRValue(sheet), sg = GetGValue(sheet), sb = GetBValue(sheet);
+  const double sum = sr + sg + sb + 1e-9;
+  bool found = false;
+  TBitmap* t = f.State.PlaneTexture.get();
+  for (int y = 0; y < 512 && !found; y += 2)
+    for (int x = 0; x < 512 && !found; x += 2) {
+      const TColor k = t->Canvas()->GetPixel(x, y) & 0xFFFFFF;
+      const double ks = GetRValue(k) + GetGValue(k) + GetBValue(k) + 1e-9;
+      found = std::abs(GetRValue(k) / ks - sr / sum) < 0.05 && std::abs(GetGValue(k) / ks - sg / sum) < 0.05;
+    }
+  EXPECT_TRUE(found);
+  // Cell mode: no sheet.
+  f.CellModeClick();
+  ASSERT_EQ(f.State.CellMode, 1);
+  Frame();
+  EXPECT_EQ(At(at), behind);
+}
+
+TEST_F(MainScene, TheChartHoldsTheSurfaceSeriesAndTheRotateTool)
+{
+  TForm1& f = *form;
+  ASSERT_EQ(f.Chart3->SeriesCount(), 1);
+  EXPECT_EQ(f.Chart3->GetSeries(0), f.Series4);
+  EXPECT_FALSE(f.Series4->GetPen()->GetVisible());
+  EXPECT_FALSE(f.Series4->GetMarks()->GetVisible());
+  ASSERT_EQ(f.Chart3->Tools()->Count(), 1);
+  EXPECT_EQ(f.Chart3->Tools()->GetTool(0), f.ChartTool5);
+  EXPECT_EQ(f.ChartTool5->GetPen()->GetColor(), clWhite);
+  EXPECT_EQ(f.ChartTool5->GetPen()->GetMode(), pmXor);
+  EXPECT_TRUE(f.NuvOpenGL1->GetActive());
+  EXPECT_EQ(f.NuvOpenGL1->GetNuvPanel(), f.Chart3);
+  EXPECT_EQ(f.Chart3->GetLeftAxis()->LabelFactor, -1.0);
+  EXPECT_TRUE(f.Chart3->GetLeftAxis()->GetInverted());
+}
+
+TEST_F(MainScene, TurningTheViewChangesTheFrameAndTheSavedPictureIsNotBlank)
+{
+  TForm1& f = Open(testsupport::FieldPath("field.prj"));
+  f.SetView3D(60, 330, 340);
+  Frame();
+  auto changedSince = [this](const TBitmap& before) {
+    int changed = 0;
+    for (int y = 0; y < frame.GetHeight(); y += 2)
+      for (int x = 0; x < frame.GetWidth(); x += 2) changed += At({x, y}) != At(before, {x, y});
+    return changed;
+  };
+  TBitmap before;
+  before.Assign(&frame);
+  // A drag with the rotate tool turns the view.
+  int zoom, rotation, elevation;
+  f.GetView3D(zoom, rotation, elevation);
+  testinput::MouseDown(f.Chart3, mbLeft, 200, 200);
+  testinput::MouseMove(f.Chart3, 260, 220, ssLeft);
+  testinput::MouseUp(f.Chart3, mbLeft, 260, 220);
+  int zoom2, rotation2, elevation2;
+  f.GetView3D(zoom2, rotation2, elevation2);
+  EXPECT_NE(rotation2, rotation);
+  Frame();
+  EXPECT_GT(changedSince(before), 500);
+  // So does the rotation timer.
+  before.Assign(&frame);
+  f.Timer2Timer();
+  Frame();
+  EXPECT_GT(changedSince(before), 500);
+
+  TOpenDialog::TestAnswer = [this](TOpenDialog* d) {
+    d->FileName = dir.file("scene");
+    d->FilterIndex = 2;
+    return true;
+  };
+  f.SaveDataClick();
+  ASSERT_TRUE(fs::exists(dir.file("scene.bmp")));
+  TBitmap saved;
+  saved.LoadFromFile(dir.file("scene.bmp"));
+  ASSERT_GT(saved.GetWidth(), 100);
+  std::set<TColor> colours;
+  for (int y = 0; y < saved.GetHeight(); y += 3)
+    for (int x = 0; x < saved.GetWidth(); x += 3) colours.insert(saved.Canvas()->GetPixel(x, y) & 0xFFFFFF);
+  EXPECT_GT(colours.size(), 10u);
+}
+
+TEST_F(MainScene, TheChartEditorHasAnOpenGLPageThatEditsTheComponent)
+{
+  TForm1& f = *form;
+  TFormNuvGLEditor* page = nullptr;
+  TForm::ModalAnswer = [&](TForm* shown) {
+    auto* editor = dynamic_cast<TChartEditForm*>(shown);
+    EXPECT_NE(editor, nullptr);
+    if (!editor) return mrCancel;
+    TTabSheet* sheet = editor->MainPage()->FindPage("OpenGL");
+    EXPECT_NE(sheet, nullptr);
+    if (!sheet) return mrCancel;
+    editor->MainPage()->SetActivePage(sheet);
+    EXPECT_EQ(sheet->ControlCount(), 1);
+    page = sheet->ControlCount() ? dynamic_cast<TFormNuvGLEditor*>(sheet->Controls(0)) : nullptr;
+    EXPECT_NE(page, nullptr);
+    if (!page) return mrCancel;
+    EXPECT_EQ(page->GetGL(), f.NuvOpenGL1);
+    EXPECT_FALSE(page->PanelOK->GetVisible());
+    EXPECT_TRUE(page->CBActive->GetChecked());
+    EXPECT_EQ(page->TBAmbient->GetPosition(), 35);
+    EXPECT_EQ(page->TBShine->GetPosition(), 69);
+    EXPECT_TRUE(page->CBFixed->GetChecked());
+    page->TBAmbient->SetPosition(50);
+    // Selecting the page again does not fill it twice.
+    editor->MainPage()->SetActivePageIndex(0);
+    editor->MainPage()->SetActivePage(sheet);
+    EXPECT_EQ(sheet->ControlCount(), 1);
+    return mrOk;
+  };
+  TChartEditForm editor(nullptr, f.Chart3);
+  editor.ShowModal();
+  EXPECT_NE(page, nullptr);
+  EXPECT_EQ(f.NuvOpenGL1->GetAmbientLight(), 50);
+
+  // A chart without an OpenGL component gets no such page.
+  TChart plain(nullptr);
+  TForm::ModalAnswer = [&](TForm* shown) {
+    auto* editor = dynamic_cast<TChartEditForm*>(shown);
+    EXPECT_TRUE(editor && !editor->MainPage()->FindPage("OpenGL"));
+    return mrOk;
+  };
+  TChartEditForm other(nullptr, &plain);
+  other.ShowModal();
+}
