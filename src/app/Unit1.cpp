@@ -14,6 +14,7 @@
 #include "app/ToolbarGlyphs.h"
 #include "chart/canvas/NuvGLCanvas.h"
 #include "chart/canvas/NuvOpenGL.h"
+#include "chart/editor/ChartEditor.h"
 #include "chart/model/Chart.h"
 #include "chart/model/NvEngineAxis.h"
 #include "chart/model/NvEngineMarks.h"
@@ -64,6 +65,8 @@ private:
 TForm1::TForm1(TComponent* owner, std::vector<std::string> args)
     : TForm(owner), host_(std::make_unique<SceneHost>(*this)), args_(std::move(args))
 {
+  // The series types, tools and editor dialogs register themselves before any chart is made.
+  InstallChartEditorServices();
   CreateComponents();
   OnCreate = [this](TObject*) { FormCreate(); };
   DoCreate();
