@@ -283,3 +283,27 @@ bool FileExists(const std::string& fileName)
   std::error_code ec;
   return std::filesystem::is_regular_file(fileName, ec);
 }
+
+std::vector<std::string> SplitTextLines(const std::string& text)
+{
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find_first_of("\r\n", start);
+    if (end == std::string::npos) end = text.size();
+    lines.push_back(text.substr(start, end - start));
+    if (end < text.size() && text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ++end;
+    start = end + 1;
+  }
+  return lines;
+}
+
+std::string JoinTextLines(const std::vector<std::string>& lines)
+{
+  std::string s;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (i > 0) s += "\r\n";
+    s += lines[i];
+  }
+  return s;
+}

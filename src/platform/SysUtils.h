@@ -2,6 +2,7 @@
 // Number text, string and file-name routines of the class library; locale-independent.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // Whole text (blanks around it allowed) as a decimal number: [sign] digits [. digits] [E [sign] digits].
 bool TryStrToFloat(const std::string& text, double& value);
@@ -16,6 +17,9 @@ std::string FloatToStrSci(double value);
 std::string FloatToStrFixed(double value, int decimals);
 
 std::string Trim(const std::string& s);
+// A text's lines, split at CR LF, CR or LF (a string list's Text), and lines joined with CR LF.
+std::vector<std::string> SplitTextLines(const std::string& text);
+std::string JoinTextLines(const std::vector<std::string>& lines);
 std::string LowerCase(const std::string& s);
 // Case-insensitive (ASCII) substring test.
 bool ContainsText(const std::string& text, const std::string& sub);

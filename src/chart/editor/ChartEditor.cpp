@@ -103,18 +103,7 @@ TSeriesEditorPage::TSeriesEditorPage(TComponent* owner, TChartSeries* series) : 
   TitleEdit = NewEdit(this, this, series ? series->GetTitle() : std::string(), 90, 8, 200);
   ActiveCheck = NewCheck(this, this, "Visible", 8, 38, series && series->GetActive());
   Color = series ? series->GetSeriesColor() : clBlack;
-  ColorButton = NewButton(this, this, "Color...", 300, 8, 0);
-  auto* swatch = new TPanel(this);
-  swatch->SetParent(this);
-  swatch->SetBevelOuter(bvLowered);
-  swatch->SetBounds(382, 10, 30, 21);
-  swatch->SetColor(Color);
-  ColorButton->OnClick = [this, swatch](TObject*) {
-    TColorDialog dialog(nullptr);
-    dialog.Color = Color;
-    if (dialog.Execute()) Color = dialog.Color;
-    swatch->SetColor(Color);
-  };
+  ColorButton = NewColorButton(this, this, &Color, 300, 8, 382, 30);
   int32_t y = 70;
   if (auto* points = dynamic_cast<TPointSeries*>(series)) {
     TSeriesPointer* p = points->GetPointer();

@@ -28,18 +28,7 @@ TChartFontEditor::TChartFontEditor(TComponent* owner, TNuvFont* font) : TForm(ow
   UnderlineCheck = NewCheck(this, this, "Underline", 8, 98, (style & fsUnderline) != 0);
   StrikeOutCheck = NewCheck(this, this, "Strike out", 150, 98, (style & fsStrikeOut) != 0);
   Color = font->GetColor();
-  ColorButton = NewButton(this, this, "Color...", 8, 128, 0);
-  auto* swatch = new TPanel(this);
-  swatch->SetParent(this);
-  swatch->SetBevelOuter(bvLowered);
-  swatch->SetBounds(90, 130, 40, 21);
-  swatch->SetColor(Color);
-  ColorButton->OnClick = [this, swatch](TObject*) {
-    TColorDialog dialog(nullptr);
-    dialog.Color = Color;
-    if (dialog.Execute()) Color = dialog.Color;
-    swatch->SetColor(Color);
-  };
+  ColorButton = NewColorButton(this, this, &Color, 8, 128, 90, 40);
   OkButton = NewButton(this, this, "OK", 140, 166, mrOk);
   CancelButton = NewButton(this, this, "Cancel", 226, 166, mrCancel);
   TranslateControl(this);

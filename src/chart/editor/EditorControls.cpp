@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/Dialogs.h"
+
 TLabel* NewLabel(TComponent* owner, TWinControl* parent, const std::string& caption, int32_t x, int32_t y)
 {
   auto* c = new TLabel(owner);
@@ -49,4 +51,22 @@ TCustomComboBox* NewCombo(TComponent* owner, TWinControl* parent, int32_t x, int
   c->SetStyle(csDropDownList);
   c->SetBounds(x, y, width, 22);
   return c;
+}
+
+TButton* NewColorButton(TComponent* owner, TWinControl* parent, TColor* color, int32_t x, int32_t y, int32_t swatchX,
+                        int32_t swatchWidth)
+{
+  TButton* button = NewButton(owner, parent, "Color...", x, y, 0);
+  auto* swatch = new TPanel(owner);
+  swatch->SetParent(parent);
+  swatch->SetBevelOuter(bvLowered);
+  swatch->SetBounds(swatchX, y + 2, swatchWidth, 21);
+  swatch->SetColor(*color);
+  button->OnClick = [color, swatch](TObject*) {
+    TColorDialog dialog(nullptr);
+    dialog.Color = *color;
+    if (dialog.Execute()) *color = dialog.Color;
+    swatch->SetColor(*color);
+  };
+  return button;
 }

@@ -15,3 +15,7 @@ TButton* NewButton(TComponent* owner, TWinControl* parent, const std::string& ca
                    int modalResult);
 // A drop-down list (choice from the list only).
 TCustomComboBox* NewCombo(TComponent* owner, TWinControl* parent, int32_t x, int32_t y, int32_t width);
+// A "Color..." button at (x, y) with a swatch beside it (swatchX, width swatchWidth); a click asks
+// the colour dialog for *color and shows the answer.
+TButton* NewColorButton(TComponent* owner, TWinControl* parent, TColor* color, int32_t x, int32_t y, int32_t swatchX,
+                        int32_t swatchWidth);

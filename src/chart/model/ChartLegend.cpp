@@ -9,6 +9,7 @@
 #include "chart/model/NvEngineAxis.h"
 #include "chart/model/Chart.h"
 #include "chart/model/NvEngineSeries.h"
+#include "platform/SysUtils.h"
 
 // ---- Gradient ----
 
@@ -120,29 +121,9 @@ void TLegendTitle::SetText(const std::vector<std::string>& lines)
   Repaint();
 }
 
-std::string TLegendTitle::GetCaption() const
-{
-  std::string s;
-  for (size_t i = 0; i < text_.size(); ++i) {
-    if (i) s += "\r\n";
-    s += text_[i];
-  }
-  return s;
-}
+std::string TLegendTitle::GetCaption() const { return JoinTextLines(text_); }
 
-void TLegendTitle::SetCaption(const std::string& text)
-{
-  std::vector<std::string> lines;
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find_first_of("\r\n", start);
-    if (end == std::string::npos) end = text.size();
-    lines.push_back(text.substr(start, end - start));
-    if (end < text.size() && text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ++end;
-    start = end + 1;
-  }
-  SetText(lines);
-}
+void TLegendTitle::SetCaption(const std::string& text) { SetText(SplitTextLines(text)); }
 
 void TLegendTitle::SetTextAlignment(TAlignment v)
 {

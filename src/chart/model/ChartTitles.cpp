@@ -4,6 +4,7 @@
 
 #include "chart/model/NvEngineAxis.h"
 #include "chart/model/Chart.h"
+#include "platform/SysUtils.h"
 
 // ---- Shape with a custom position ----
 TNuvCustomShapePosition::TNuvCustomShapePosition(TCustomNuvPanel* chart) : TNuvCustomShape(chart) {}
@@ -129,29 +130,9 @@ void TChartTitle::SetText(const std::vector<std::string>& lines)
   Repaint();
 }
 
-std::string TChartTitle::GetCaption() const
-{
-  std::string s;
-  for (size_t i = 0; i < text_.size(); ++i) {
-    if (i > 0) s += "\r\n";
-    s += text_[i];
-  }
-  return s;
-}
+std::string TChartTitle::GetCaption() const { return JoinTextLines(text_); }
 
-void TChartTitle::SetCaption(const std::string& text)
-{
-  std::vector<std::string> lines;
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find_first_of("\r\n", start);
-    if (end == std::string::npos) end = text.size();
-    lines.push_back(text.substr(start, end - start));
-    if (end < text.size() && text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ++end;
-    start = end + 1;
-  }
-  SetText(lines);
-}
+void TChartTitle::SetCaption(const std::string& text) { SetText(SplitTextLines(text)); }
 
 bool TChartTitle::Clicked(int32_t x, int32_t y) const
 {
