@@ -7,10 +7,6 @@
 #include <unordered_map>
 #include <vector>
 
-#ifdef __AVX__
-#include <immintrin.h>
-#endif
-
 #include "platform/Metafile.h"
 
 namespace {
@@ -79,57 +75,122 @@ struct CircleTest {
   }
 };
 
-// Circle centres and squared radii in columns, so that the search for the circles holding a
-// point runs four at a time.
-struct CircleColumns {
-  std::vector<double> xc, yc, r2;
+// Triangles indexed by the cells of a grid pyramid that their circles' bounding boxes cover, over
+// the square that holds every node (y is mapped onto the x range). A circle goes to the finest
+// level where it spans at most two cells each way; a node is looked up in its cell of every level.
+// Cells keep their circles inline, so that a search reads short runs of memory. Tests that are
+// half-planes or not finite are kept apart and tested for every node.
+class CircleGrid {
+public:
+  CircleGrid(double lo, double hi, int32_t nodes) : lo_(lo), pad_(1e-9 * (std::fabs(lo) + std::fabs(hi)))
+  {
+    while (depth_ < 8 && (1 << (2 * depth_)) < nodes / 2) ++depth_;
+    scale_ = hi > lo ? (1 << depth_) / (hi - lo) : 0.0;
+    for (int32_t l = 0; l <= depth_; ++l) levels_.emplace_back(static_cast<size_t>(1) << (2 * l));
+    place_.reserve(8 * static_cast<size_t>(nodes) + 16);
+    alive_.reserve(8 * static_cast<size_t>(nodes) + 16);
+  }
 
-  void Reserve(size_t n)
+  void Insert(int32_t id, const CircleTest& c)
   {
-    xc.reserve(n);
-    yc.reserve(n);
-    r2.reserve(n);
-  }
-  void Push(const CircleTest& c)
-  {
-    const bool circle = c.kind == CircleTest::Circle;
-    xc.push_back(circle ? c.xc : 0.0);
-    yc.push_back(circle ? c.yc : 0.0);
-    r2.push_back(circle ? c.r2 : std::numeric_limits<double>::infinity());
-  }
-  void Move(size_t from, size_t to)
-  {
-    xc[to] = xc[from];
-    yc[to] = yc[from];
-    r2[to] = r2[from];
-  }
-  void Pop()
-  {
-    xc.pop_back();
-    yc.pop_back();
-    r2.pop_back();
-  }
-  bool Passes(size_t j, double xp, double yp) const
-  {
-    const double dx = xp - xc[j], dy = yp - yc[j];
-    return dx * dx + dy * dy <= r2[j];
-  }
-  // The first index from j up to last whose circle may hold the point; last + 1 when none.
-  size_t NextCandidate(size_t j, size_t last, double xp, double yp) const
-  {
-#ifdef __AVX__
-    const __m256d px = _mm256_set1_pd(xp), py = _mm256_set1_pd(yp);
-    for (; j + 3 <= last; j += 4) {
-      const __m256d dx = _mm256_sub_pd(px, _mm256_loadu_pd(&xc[j]));
-      const __m256d dy = _mm256_sub_pd(py, _mm256_loadu_pd(&yc[j]));
-      const __m256d d2 = _mm256_add_pd(_mm256_mul_pd(dx, dx), _mm256_mul_pd(dy, dy));
-      const int mask = _mm256_movemask_pd(_mm256_cmp_pd(d2, _mm256_loadu_pd(&r2[j]), _CMP_LE_OQ));
-      if (mask) return j + static_cast<size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
+    if (static_cast<size_t>(id) >= place_.size()) {
+      place_.resize(static_cast<size_t>(id) + 1);
+      alive_.resize(static_cast<size_t>(id) + 1);
     }
-#endif
-    while (j <= last && !Passes(j, xp, yp)) ++j;
-    return j;
+    Place& at = place_[id];
+    at = Place{};
+    alive_[id] = 1;
+    if (c.kind == CircleTest::Circle && std::isnan(c.r2)) return;  // holds no point
+    const double r = c.kind == CircleTest::Circle ? std::sqrt(c.r2) : 0.0;
+    if (c.kind != CircleTest::Circle || !std::isfinite(r) || !std::isfinite(c.xc) || !std::isfinite(c.yc)) {
+      wide_.push_back(id);
+      return;
+    }
+    // A point the circle test passes lies in the box but for rounding; the margin covers that.
+    const double reach = r + r * 1e-9 + pad_;
+    int32_t x0 = CellOf(c.xc - reach), x1 = CellOf(c.xc + reach);
+    int32_t y0 = CellOf(c.yc - reach), y1 = CellOf(c.yc + reach);
+    int32_t level = depth_;
+    while (level > 0 && (x1 - x0 > 1 || y1 - y0 > 1)) {
+      x0 >>= 1, x1 >>= 1, y0 >>= 1, y1 >>= 1;
+      --level;
+    }
+    at = Place{static_cast<int8_t>(level), static_cast<int16_t>(x0), static_cast<int16_t>(x1), static_cast<int16_t>(y0),
+               static_cast<int16_t>(y1)};
+    for (int32_t y = y0; y <= y1; ++y)
+      for (int32_t x = x0; x <= x1; ++x) CellAt(level, x, y).entries.push_back({c.xc, c.yc, c.r2, id});
   }
+
+  // Entries of removed triangles stay until their cell holds more of them than of live ones.
+  void Remove(int32_t id)
+  {
+    alive_[id] = 0;
+    const Place& at = place_[id];
+    if (at.level < 0) {
+      if (2 * ++wideDead_ > wide_.size()) {
+        std::erase_if(wide_, [&](int32_t w) { return !alive_[w]; });
+        wideDead_ = 0;
+      }
+      return;
+    }
+    for (int32_t y = at.y0; y <= at.y1; ++y)
+      for (int32_t x = at.x0; x <= at.x1; ++x) {
+        Cell& cell = CellAt(at.level, x, y);
+        if (2 * ++cell.dead > cell.entries.size()) {
+          std::erase_if(cell.entries, [&](const Entry& e) { return !alive_[e.id]; });
+          cell.dead = 0;
+        }
+      }
+  }
+
+  // Calls found(id) for every live triangle in the pyramid whose circle holds (x, y) by the circle
+  // test, and wide(id) for every live triangle kept apart (the caller tests those itself).
+  template <class Found, class Wide>
+  void Visit(double x, double y, Found&& found, Wide&& wide)
+  {
+    int32_t cx = CellOf(x), cy = CellOf(y);
+    for (int32_t level = depth_; level >= 0; --level, cx >>= 1, cy >>= 1)
+      for (const Entry& e : CellAt(level, cx, cy).entries) {
+        const double dx = x - e.xc, dy = y - e.yc;
+        if (dx * dx + dy * dy <= e.r2 && alive_[e.id]) found(e.id);
+      }
+    for (int32_t id : wide_)
+      if (alive_[id]) wide(id);
+  }
+
+private:
+  struct Entry {
+    double xc, yc, r2;
+    int32_t id;
+  };
+  struct Cell {
+    std::vector<Entry> entries;
+    size_t dead = 0;
+  };
+  // Where a triangle is entered; level -1: kept apart, or holds no point (no cells).
+  struct Place {
+    int8_t level = -1;
+    int16_t x0 = 0, x1 = -1, y0 = 0, y1 = -1;
+  };
+  // Cell index on the finest level.
+  int32_t CellOf(double v) const
+  {
+    const double k = (v - lo_) * scale_;
+    if (!(k > 0.0)) return 0;
+    const int32_t last = (1 << depth_) - 1;
+    return k >= last ? last : static_cast<int32_t>(k);
+  }
+  Cell& CellAt(int32_t level, int32_t x, int32_t y) { return levels_[level][(static_cast<size_t>(y) << level) + x]; }
+
+  double lo_;
+  double pad_;
+  int32_t depth_ = 0;
+  double scale_ = 0.0;
+  std::vector<std::vector<Cell>> levels_;
+  std::vector<int32_t> wide_;
+  size_t wideDead_ = 0;
+  std::vector<Place> place_;
+  std::vector<uint8_t> alive_;
 };
 
 uint64_t EdgeKey(int32_t p, int32_t q)
@@ -262,25 +323,34 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
   for (int32_t k = 1; k <= n + 3; ++k)
     my[k] = (xmax - xmin) * (NodeTable[k].y - ymin) / (ymax - ymin) + xmin;
 
-  // Working triangles with their circle tests, slot 0 unused.
+  // Working triangles by slot (slot 0 unused), as the plain algorithm keeps them: a removed
+  // triangle's slot takes the last one. Each triangle also has an id for its whole life, under
+  // which its circle test and its place in the circle grid are kept.
   struct Tri {
     int32_t a, b, c;
   };
   std::vector<Tri> tris;
+  std::vector<int32_t> slotId;  // id of the triangle in each slot
+  std::vector<int32_t> idSlot;  // slot of each id, -1 once removed
   std::vector<CircleTest> circles;
-  // The circles once more, column by column, for the scan: a circle test computed the same way
-  // as Inside; the other kinds always pass the scan and are decided by Inside.
-  CircleColumns columns;
-  tris.reserve(2 * static_cast<size_t>(n) + 8);
-  circles.reserve(2 * static_cast<size_t>(n) + 8);
-  columns.Reserve(2 * static_cast<size_t>(n) + 8);
+  std::vector<uint32_t> mark;  // insertion that found the id's circle holding its node
+  const size_t reserve = 2 * static_cast<size_t>(n) + 8;
+  tris.reserve(reserve);
+  slotId.reserve(reserve);
+  idSlot.reserve(4 * reserve);
+  circles.reserve(4 * reserve);
+  mark.reserve(4 * reserve);
   tris.push_back({0, 0, 0});
-  circles.push_back({});
-  columns.Push({});
+  slotId.push_back(-1);
+  CircleGrid grid(xmin, xmax, n);
   auto addTri = [&](int32_t a, int32_t b, int32_t c) {
-    tris.push_back({a, b, c});
+    const int32_t id = static_cast<int32_t>(circles.size());
     circles.push_back(CircleTest::Make(NodeTable[a].x, my[a], NodeTable[b].x, my[b], NodeTable[c].x, my[c]));
-    columns.Push(circles.back());
+    idSlot.push_back(static_cast<int32_t>(tris.size()));
+    mark.push_back(0);
+    tris.push_back({a, b, c});
+    slotId.push_back(id);
+    grid.Insert(id, circles.back());
   };
   addTri(n + 1, n + 2, n + 3);
 
@@ -289,28 +359,48 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
     bool present;
   };
   std::vector<Edge> edges;
+  std::vector<int32_t> pending;  // slots of the triangles whose circle holds the node, ascending
   std::unordered_map<uint64_t, std::vector<size_t>> byKey;
   for (int32_t i = 1; i <= n; ++i) {
     const double xp = NodeTable[i].x, yp = my[i];
+    const uint32_t stamp = static_cast<uint32_t>(i);
     edges.clear();
+    pending.clear();
+    auto found = [&](int32_t id) {
+      mark[id] = stamp;
+      pending.push_back(idSlot[id]);
+    };
+    grid.Visit(xp, yp, found, [&](int32_t id) {
+      if (circles[id].Inside(xp, yp)) found(id);
+    });
+    std::sort(pending.begin(), pending.end());
+    // The removals in the order of the plain scan over the slots: at a removed slot the last
+    // triangle moves in and is tested next.
     size_t count = tris.size() - 1;
-    for (size_t j = 1; j <= count;) {
-      j = columns.NextCandidate(j, count, xp, yp);
-      if (j > count) break;
-      if (circles[j].Inside(xp, yp)) {
+    size_t front = 0;
+    while (front < pending.size()) {
+      const size_t j = static_cast<size_t>(pending[front++]);
+      for (;;) {
         const Tri t = tris[j];
         edges.push_back({t.a, t.b, true});
         edges.push_back({t.b, t.c, true});
         edges.push_back({t.c, t.a, true});
+        idSlot[slotId[j]] = -1;
+        grid.Remove(slotId[j]);
+        const int32_t moved = slotId[count];
         tris[j] = tris[count];
-        circles[j] = circles[count];
-        columns.Move(count, j);
+        slotId[j] = moved;
         tris.pop_back();
-        circles.pop_back();
-        columns.Pop();
+        slotId.pop_back();
+        if (count == j) {
+          --count;
+          break;
+        }
+        idSlot[moved] = static_cast<int32_t>(j);
         --count;
-      } else {
-        ++j;
+        // The last slot is the largest one pending when its triangle was found too.
+        if (mark[moved] != stamp) break;
+        pending.pop_back();
       }
     }
     // Each edge drops together with the first later reversed copy still present.
@@ -381,6 +471,39 @@ void TPseudoSectionContour::SetBorderFlags(int32_t count)
     for (int e = 0; e < 3; ++e) TriangleTable[i].border[e] = TriangleTable[i].neighbours[e] == 0 ? 1 : 0;
 }
 
+namespace {
+
+// Sorts edge occurrences by key, keeping the order of equal keys: by radix when both node numbers
+// of every key fit in 15 bits, else by comparison.
+template <class Occ>
+void SortByKeyStable(std::vector<Occ>& occ)
+{
+  uint64_t most = 0;
+  for (const Occ& o : occ) most |= o.key;
+  if ((most >> 47) != 0 || (most & 0xFFFF8000u) != 0 || occ.size() < 64) {
+    std::stable_sort(occ.begin(), occ.end(), [](const Occ& a, const Occ& b) { return a.key < b.key; });
+    return;
+  }
+  // The 30-bit key (high node << 15 | low node), three passes of ten bits.
+  auto packed = [](const Occ& o) { return static_cast<uint32_t>(((o.key >> 32) << 15) | (o.key & 0x7FFF)); };
+  std::vector<Occ> buffer(occ.size());
+  std::vector<uint32_t> counts(1024);
+  for (int shift = 0; shift < 30; shift += 10) {
+    std::fill(counts.begin(), counts.end(), 0u);
+    for (const Occ& o : occ) ++counts[(packed(o) >> shift) & 1023];
+    uint32_t sum = 0;
+    for (uint32_t& c : counts) {
+      const uint32_t n = c;
+      c = sum;
+      sum += n;
+    }
+    for (const Occ& o : occ) buffer[counts[(packed(o) >> shift) & 1023]++] = o;
+    occ.swap(buffer);
+  }
+}
+
+}  // namespace
+
 // Neighbours through a map of edges. Where more than two triangles share an edge the result is the
 // one of linking every pair in order (i < j), later pairs overwriting: every triangle but the last
 // links to the last, the last to the one before it.
@@ -403,7 +526,8 @@ void TPseudoSectionContour::BuildAdjacency(int32_t count)
       occ.push_back({EdgeKey(t.vertices[e], t.vertices[(e + 1) % 3]), i, e});
     }
   }
-  std::stable_sort(occ.begin(), occ.end(), [](const Occ& a, const Occ& b) { return a.key < b.key; });
+  SortByKeyStable(occ);
+  std::vector<size_t> idx;
   size_t s = 0;
   while (s < occ.size()) {
     size_t e = s + 1;
@@ -413,7 +537,7 @@ void TPseudoSectionContour::BuildAdjacency(int32_t count)
     if (e - s >= 2) {
       // Collapse same-triangle duplicates: the brute-force rule pairs only different triangles,
       // and of one triangle the first matching edge in the rule's order.
-      std::vector<size_t> idx;
+      idx.clear();
       for (size_t k = s; k < e; ++k)
         if (idx.empty() || occ[idx.back()].tri != occ[k].tri) idx.push_back(k);
       if (idx.size() >= 2) {
