@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <memory>
 #include <unordered_map>
 #include <vector>
 
@@ -72,6 +73,53 @@ struct CircleTest {
       return dx * dx + dy * dy <= r2;
     }
     }
+  }
+};
+
+// How far a triangle's circle test may stray from the exact power of a point, |p - C|^2 - R^2,
+// with C and R the exact circumcircle of the triangle's stored coordinates. The centre is computed
+// a second way, from the orientation determinant, with a bound on its rounding; their distance
+// bounds the centre's error. A triangle without such a bound (a half-plane test, a degenerate or
+// ill-conditioned triangle) gets a negative centre error.
+struct CircleBound {
+  double dc = -1.0;  // bound on the distance of the test's centre from the exact one
+  double r = 0.0;    // the test's radius
+
+  static CircleBound Make(const CircleTest& c, double ax, double ay, double bx, double by, double cx, double cy)
+  {
+    constexpr double u = std::numeric_limits<double>::epsilon() / 2;
+    CircleBound b;
+    if (c.kind != CircleTest::Circle || !std::isfinite(c.xc) || !std::isfinite(c.yc) || !std::isfinite(c.r2))
+      return b;
+    const double bxr = bx - ax, byr = by - ay, cxr = cx - ax, cyr = cy - ay;
+    const double det = bxr * cyr - byr * cxr;
+    const double ad = std::fabs(det);
+    const double detErr = 8 * u * (std::fabs(bxr * cyr) + std::fabs(byr * cxr));
+    if (!(ad > 4 * detErr)) return b;
+    const double b2 = bxr * bxr + byr * byr, c2 = cxr * cxr + cyr * cyr;
+    const double nx = cyr * b2 - byr * c2, ny = bxr * c2 - cxr * b2;
+    const double nxErr = 12 * u * (std::fabs(cyr) * b2 + std::fabs(byr) * c2);
+    const double nyErr = 12 * u * (std::fabs(bxr) * c2 + std::fabs(cxr) * b2);
+    const double ox = nx / (2 * det), oy = ny / (2 * det);
+    const double sx = ax + ox, sy = ay + oy;
+    const double ex = (nxErr * ad + std::fabs(nx) * detErr) / (2 * ad * (ad - detErr)) +
+                      2 * u * (std::fabs(ox) + std::fabs(ax) + std::fabs(sx));
+    const double ey = (nyErr * ad + std::fabs(ny) * detErr) / (2 * ad * (ad - detErr)) +
+                      2 * u * (std::fabs(oy) + std::fabs(ay) + std::fabs(sy));
+    const double dc = 4 * (std::fabs(c.xc - sx) + std::fabs(c.yc - sy) + ex + ey);
+    const double r = std::sqrt(c.r2);
+    if (!std::isfinite(dc) || !(dc <= 0.01 * r)) return b;
+    b.dc = dc;
+    b.r = r;
+    return b;
+  }
+
+  // Bound on |test value - exact power| for a point at distance d from the test's centre; the
+  // test value is (xp - xc)^2 + (yp - yc)^2 - r2 as computed.
+  double ErrorAt(double d) const
+  {
+    constexpr double u = std::numeric_limits<double>::epsilon() / 2;
+    return 2 * (dc * (2 * d + dc) + dc * (2 * r + 3 * dc) + 8 * u * (d * d + (r + dc) * (r + dc)));
   }
 };
 
@@ -324,55 +372,205 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
     my[k] = (xmax - xmin) * (NodeTable[k].y - ymin) / (ymax - ymin) + xmin;
 
   // Working triangles by slot (slot 0 unused), as the plain algorithm keeps them: a removed
-  // triangle's slot takes the last one. Each triangle also has an id for its whole life, under
-  // which its circle test and its place in the circle grid are kept.
+  // triangle's slot takes the last one. Each triangle also has an id under which its vertices,
+  // neighbours and circle test are kept.
+  //
+  // The triangles whose circle holds a new node are found by a walk to the triangle holding the
+  // node and a flood over neighbours. While every circle test so far has agreed with the exact
+  // one, the triangles form the exact Delaunay triangulation of the nodes inserted (with the
+  // super-triangle); in it the triangles whose exact power at the node is below any bound are
+  // connected, so a flood over all whose power may be below the largest error of a circle test
+  // finds every triangle the test passes. Once that cannot be shown (a test too close to call, a
+  // circle without an error bound, a triangle left out between flagged nodes), the triangles go
+  // into a grid of circle boxes that finds them by position from then on.
   struct Tri {
     int32_t a, b, c;
   };
+  struct Rec {
+    CircleTest circle;
+    double dc;       // bound on the error of the circle's centre (see CircleBound); < 0: none
+    double errNear;  // bound on the error of the test value within twice the radius
+    int32_t v[3];
+    int32_t nb[3];   // id across edge k (v[k], v[k+1]); -1: none
+    int32_t slot;    // -1 once removed
+    uint32_t mark;   // insertion that found the circle holding its node
+    uint32_t seen;   // insertion whose flood reached it
+  };
   std::vector<Tri> tris;
   std::vector<int32_t> slotId;  // id of the triangle in each slot
-  std::vector<int32_t> idSlot;  // slot of each id, -1 once removed
-  std::vector<CircleTest> circles;
-  std::vector<uint32_t> mark;  // insertion that found the id's circle holding its node
+  std::vector<Rec> recs;
+  std::vector<int32_t> freeIds;  // ids of removed triangles, taken again while there is no grid
   const size_t reserve = 2 * static_cast<size_t>(n) + 8;
   tris.reserve(reserve);
   slotId.reserve(reserve);
-  idSlot.reserve(4 * reserve);
-  circles.reserve(4 * reserve);
-  mark.reserve(4 * reserve);
+  recs.reserve(reserve + 16);
   tris.push_back({0, 0, 0});
   slotId.push_back(-1);
-  CircleGrid grid(xmin, xmax, n);
+
+  std::vector<double> mx(static_cast<size_t>(n) + 4);
+  for (int32_t k = 1; k <= n + 3; ++k) mx[k] = NodeTable[k].x;
+  const double orientSign =
+      (mx[n + 2] - mx[n + 1]) * (my[n + 3] - my[n + 1]) - (my[n + 2] - my[n + 1]) * (mx[n + 3] - mx[n + 1]) > 0.0
+          ? 1.0
+          : -1.0;
+
+  bool exact = true;        // the flood may be used
+  bool leaveExact = false;  // the flood ends after this insertion
+  double powerBound = 0.0;  // largest error bound of a circle test passing a point
+  std::unique_ptr<CircleGrid> grid;
   auto addTri = [&](int32_t a, int32_t b, int32_t c) {
-    const int32_t id = static_cast<int32_t>(circles.size());
-    circles.push_back(CircleTest::Make(NodeTable[a].x, my[a], NodeTable[b].x, my[b], NodeTable[c].x, my[c]));
-    idSlot.push_back(static_cast<int32_t>(tris.size()));
-    mark.push_back(0);
+    int32_t id;
+    if (!grid && !freeIds.empty()) {
+      id = freeIds.back();
+      freeIds.pop_back();
+    } else {
+      id = static_cast<int32_t>(recs.size());
+      recs.emplace_back();
+    }
+    Rec& r = recs[id];
+    r.circle = CircleTest::Make(mx[a], my[a], mx[b], my[b], mx[c], my[c]);
+    r.v[0] = a, r.v[1] = b, r.v[2] = c;
+    r.nb[0] = r.nb[1] = r.nb[2] = -1;
+    r.slot = static_cast<int32_t>(tris.size());
+    r.mark = r.seen = 0;
     tris.push_back({a, b, c});
     slotId.push_back(id);
-    grid.Insert(id, circles.back());
+    if (grid) {
+      grid->Insert(id, r.circle);
+      r.dc = -1.0;
+      return id;
+    }
+    const CircleBound cb = CircleBound::Make(r.circle, mx[a], my[a], mx[b], my[b], mx[c], my[c]);
+    r.dc = cb.dc;
+    r.errNear = cb.ErrorAt(2 * cb.r);
+    if (cb.dc < 0.0)
+      leaveExact = true;
+    else
+      powerBound = std::max(powerBound, cb.ErrorAt(cb.r * (1 + 1e-15)));
+    return id;
   };
-  addTri(n + 1, n + 2, n + 3);
+  int32_t lastNew = addTri(n + 1, n + 2, n + 3);
+
+  // Where to start the walk: the first triangle made for the latest node in the node's cell, on the
+  // finest level of a pyramid of cells that has one.
+  int32_t hintDepth = 0;
+  while (hintDepth < 10 && (1 << (2 * hintDepth)) < n / 2) ++hintDepth;
+  const double hintScale = (1 << hintDepth) / (xmax - xmin);
+  // Triangle id and its last node (ids are taken again).
+  std::vector<std::pair<int32_t, int32_t>> hints((static_cast<size_t>(4) << (2 * hintDepth)) / 3 + 1, {-1, 0});
+  auto hintCells = [&](double x, double y, size_t* cells) {
+    auto cell = [&](double v) {
+      const double k = (v - xmin) * hintScale;
+      return k > 0.0 ? std::min(static_cast<uint32_t>(k), (1u << hintDepth) - 1) : 0u;
+    };
+    uint32_t cx = cell(x), cy = cell(y);
+    size_t base = 0;
+    for (int32_t l = 0; l <= hintDepth; ++l) {
+      const int32_t shift = hintDepth - l;
+      cells[l] = base + ((static_cast<size_t>(cy >> shift) << l) | (cx >> shift));
+      base += static_cast<size_t>(1) << (2 * l);
+    }
+  };
 
   struct Edge {
     int32_t p, q;
     bool present;
   };
   std::vector<Edge> edges;
-  std::vector<int32_t> pending;  // slots of the triangles whose circle holds the node, ascending
+  std::vector<int32_t> edgeFrom;  // id of the removed triangle each edge came from, times 4, plus its edge
+  std::vector<int32_t> pending;   // slots of the triangles whose circle holds the node, ascending
+  std::vector<int32_t> queue;
+  std::vector<int32_t> created;
+  std::vector<std::pair<uint32_t, int32_t>> startsAt(static_cast<size_t>(n) + 4, {0u, -1});
+  std::vector<std::pair<uint32_t, int32_t>> endsAt(static_cast<size_t>(n) + 4, {0u, -1});
   std::unordered_map<uint64_t, std::vector<size_t>> byKey;
+
+  // Calls found(id) for the triangles whose circle holds node i; false (before any call) when the
+  // walk or its end cannot be trusted.
+  auto flood = [&](int32_t i, const auto& found) {
+    const double xp = mx[i], yp = my[i];
+    const uint32_t stamp = static_cast<uint32_t>(i);
+    size_t cells[11];
+    hintCells(xp, yp, cells);
+    int32_t t = lastNew;
+    for (int32_t l = hintDepth; l >= 0; --l) {
+      const auto [h, node] = hints[cells[l]];
+      if (h >= 0 && recs[h].slot >= 0 && recs[h].v[2] == node) {
+        t = h;
+        break;
+      }
+    }
+    const size_t maxSteps = 4 * tris.size() + 16;
+    for (size_t step = 0, k0 = 0;; ++step, k0 = k0 == 2 ? 0 : k0 + 1) {
+      if (step > maxSteps) return false;
+      const Rec& r = recs[t];
+      int32_t next = -1;
+      for (size_t k = k0, kk = 0; kk < 3; ++kk, k = k == 2 ? 0 : k + 1) {
+        const int32_t a = r.v[k], b = r.v[k == 2 ? 0 : k + 1];
+        const double o = (mx[b] - mx[a]) * (yp - my[a]) - (my[b] - my[a]) * (xp - mx[a]);
+        if (o * orientSign < 0.0) {
+          next = r.nb[k];
+          if (next < 0) return false;
+          break;
+        }
+      }
+      if (next < 0) break;
+      t = next;
+    }
+    // The test as CircleTest::Inside makes it; the flood goes on where the exact power may lie
+    // below the bound.
+    auto test = [&](const Rec& r, bool& inside, bool& close) {
+      const CircleTest& c = r.circle;
+      const double ddx = xp - c.xc, ddy = yp - c.yc;
+      const double d2 = ddx * ddx + ddy * ddy;
+      inside = d2 <= c.r2;
+      const double q = d2 - c.r2;
+      const double err = d2 <= 4 * c.r2 ? r.errNear : CircleBound{r.dc, std::sqrt(c.r2)}.ErrorAt(std::sqrt(d2));
+      close = std::fabs(q) <= err;
+      return q <= powerBound + err;
+    };
+    bool inside, close;
+    if (!test(recs[t], inside, close) || close || !inside) return false;
+    queue.clear();
+    queue.push_back(t);
+    recs[t].seen = stamp;
+    for (size_t h = 0; h < queue.size(); ++h) {
+      const int32_t id = queue[h];
+      Rec& r = recs[id];
+      if (!test(r, inside, close)) continue;
+      if (close) leaveExact = true;
+      if (inside) found(id);
+      for (int32_t nb : r.nb)
+        if (nb >= 0 && recs[nb].seen != stamp) {
+          recs[nb].seen = stamp;
+          queue.push_back(nb);
+        }
+    }
+    return true;
+  };
+
   for (int32_t i = 1; i <= n; ++i) {
-    const double xp = NodeTable[i].x, yp = my[i];
+    const double xp = mx[i], yp = my[i];
     const uint32_t stamp = static_cast<uint32_t>(i);
     edges.clear();
+    edgeFrom.clear();
     pending.clear();
     auto found = [&](int32_t id) {
-      mark[id] = stamp;
-      pending.push_back(idSlot[id]);
+      recs[id].mark = stamp;
+      pending.push_back(recs[id].slot);
     };
-    grid.Visit(xp, yp, found, [&](int32_t id) {
-      if (circles[id].Inside(xp, yp)) found(id);
-    });
+    if (exact && (leaveExact || !flood(i, found))) {
+      // From here on by the grid.
+      exact = false;
+      pending.clear();
+      grid = std::make_unique<CircleGrid>(xmin, xmax, n);
+      for (size_t id = 0; id < recs.size(); ++id)
+        if (recs[id].slot >= 0) grid->Insert(static_cast<int32_t>(id), recs[id].circle);
+    }
+    if (!exact)
+      grid->Visit(xp, yp, found, [&](int32_t id) {
+        if (recs[id].circle.Inside(xp, yp)) found(id);
+      });
     std::sort(pending.begin(), pending.end());
     // The removals in the order of the plain scan over the slots: at a removed slot the last
     // triangle moves in and is tested next.
@@ -382,11 +580,17 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
       const size_t j = static_cast<size_t>(pending[front++]);
       for (;;) {
         const Tri t = tris[j];
+        const int32_t gone = slotId[j];
         edges.push_back({t.a, t.b, true});
         edges.push_back({t.b, t.c, true});
         edges.push_back({t.c, t.a, true});
-        idSlot[slotId[j]] = -1;
-        grid.Remove(slotId[j]);
+        if (exact) {
+          edgeFrom.push_back(4 * gone);
+          edgeFrom.push_back(4 * gone + 1);
+          edgeFrom.push_back(4 * gone + 2);
+        }
+        recs[gone].slot = -1;
+        if (grid) grid->Remove(gone);
         const int32_t moved = slotId[count];
         tris[j] = tris[count];
         slotId[j] = moved;
@@ -396,15 +600,22 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
           --count;
           break;
         }
-        idSlot[moved] = static_cast<int32_t>(j);
+        recs[moved].slot = static_cast<int32_t>(j);
         --count;
         // The last slot is the largest one pending when its triangle was found too.
-        if (mark[moved] != stamp) break;
+        if (recs[moved].mark != stamp) break;
         pending.pop_back();
       }
     }
-    // Each edge drops together with the first later reversed copy still present.
-    if (edges.size() <= 48) {
+    // Each edge drops together with the first later reversed copy still present. In the exact
+    // triangulation every edge lies once in each direction: an edge drops when the triangle across
+    // it goes too.
+    if (exact) {
+      for (size_t k = 0; k < edges.size(); ++k) {
+        const int32_t outer = recs[edgeFrom[k] >> 2].nb[edgeFrom[k] & 3];
+        edges[k].present = outer < 0 || recs[outer].mark != stamp;
+      }
+    } else if (edges.size() <= 48) {
       for (size_t a = 0; a < edges.size(); ++a) {
         if (!edges[a].present) continue;
         for (size_t b = a + 1; b < edges.size(); ++b) {
@@ -436,10 +647,56 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
       }
     }
     const bool flaggedI = NodeTable[i].flag != 0;
-    for (const Edge& e : edges) {
+    const bool linking = exact;
+    created.clear();
+    for (size_t k = 0; k < edges.size(); ++k) {
+      const Edge& e = edges[k];
       if (!e.present) continue;
-      if (flaggedI && NodeTable[e.p].flag != 0 && NodeTable[e.q].flag != 0) continue;
-      addTri(e.p, e.q, i);
+      if (flaggedI && NodeTable[e.p].flag != 0 && NodeTable[e.q].flag != 0) {
+        leaveExact = true;  // a hole
+        continue;
+      }
+      const int32_t id = addTri(e.p, e.q, i);
+      if (!linking) continue;
+      created.push_back(id);
+      // The neighbour outside the removed triangles now borders the new one.
+      const int32_t gone = edgeFrom[k] >> 2;
+      const int32_t outer = recs[gone].nb[edgeFrom[k] & 3];
+      recs[id].nb[0] = outer;
+      if (outer >= 0) {
+        int32_t* back = recs[outer].nb;
+        int32_t* at = std::find(back, back + 3, gone);
+        if (at == back + 3)
+          leaveExact = true;
+        else
+          *at = id;
+      }
+      if (startsAt[e.p].first == stamp || endsAt[e.q].first == stamp) leaveExact = true;
+      startsAt[e.p] = {stamp, id};
+      endsAt[e.q] = {stamp, id};
+    }
+    // The removed ids are taken again only from the next node on, after their links are read.
+    if (!grid)
+      for (size_t k = 0; k < edgeFrom.size(); k += 3) freeIds.push_back(edgeFrom[k] >> 2);
+    if (exact && !leaveExact) {
+      // The new triangles (p, q, i) border each other along (q, i) and (i, p).
+      for (int32_t id : created) {
+        Rec& r = recs[id];
+        const auto& s = startsAt[r.v[1]];
+        const auto& e = endsAt[r.v[0]];
+        if (s.first != stamp || e.first != stamp) {
+          leaveExact = true;
+          break;
+        }
+        r.nb[1] = s.second;
+        r.nb[2] = e.second;
+      }
+      if (!created.empty()) {
+        lastNew = created.front();
+        size_t cells[11];
+        hintCells(xp, yp, cells);
+        for (int32_t l = 0; l <= hintDepth; ++l) hints[cells[l]] = {lastNew, i};
+      }
     }
   }
   // Drop the triangles of the super-triangle nodes.

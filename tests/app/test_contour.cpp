@@ -257,6 +257,43 @@ TEST(ContourTriangulation, SameTrianglesAndNumberingAsThePlainAlgorithm)
   }
 }
 
+// Random sets of many kinds, small enough for the plain algorithm: spread, crowded, on a lattice
+// (many nodes on common circles), with repeated positions, thin, far from zero, on a circle.
+TEST(ContourTriangulation, RandomSetsAsThePlainAlgorithm)
+{
+  std::mt19937 rng(11);
+  for (int s = 0; s < 70; ++s) {
+    const int kind = s % 7;
+    const int count = 3 + static_cast<int>(rng() % 260);
+    std::uniform_real_distribution<double> u(0, 1);
+    std::normal_distribution<double> g(0, 1);
+    std::vector<RefNode> nodes;
+    for (int i = 0; i < count; ++i) {
+      double x = u(rng) * 500, y = u(rng) * 300;
+      switch (kind) {
+      case 1: x = 250 + 5 * g(rng), y = 150 + 2 * g(rng); break;
+      case 2: x = static_cast<double>(rng() % 12), y = static_cast<double>(rng() % 9); break;
+      case 3:
+        if (i > 0 && rng() % 3 == 0) x = nodes[rng() % nodes.size()].x, y = nodes[rng() % nodes.size()].y;
+        break;
+      case 4: y *= 1e-4; break;
+      case 5: x += 4.5e6, y += 6.1e5; break;
+      case 6: {
+        const double a = u(rng) * 2 * M_PI;
+        x = 100 * std::cos(a), y = 100 * std::sin(a);
+        break;
+      }
+      default: break;
+      }
+      nodes.push_back({x, y, 0});
+    }
+    TPseudoSectionContour c(800, 600);
+    std::vector<RefNode> ref = AddAll(c, nodes);
+    c.BuildSection(true);
+    EXPECT_EQ(Triangles(c), ReferenceTriangulate(ref)) << "set " << s << " kind " << kind << " nodes " << count;
+  }
+}
+
 TEST(ContourTriangulation, FlaggedNodesLeaveAHole)
 {
   // A ring of flagged nodes around the middle of an ordinary frame.
