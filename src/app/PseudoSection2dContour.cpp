@@ -123,6 +123,34 @@ struct CircleBound {
   }
 };
 
+// A list that only grows its storage, with the few vector operations the triangulation uses, kept
+// small enough to inline.
+template <class T>
+class WorkList {
+public:
+  void push_back(const T& v)
+  {
+    if (size_ == items_.size()) [[unlikely]]
+      Grow();
+    items_[size_++] = v;
+  }
+  void pop_back() { --size_; }
+  void clear() { size_ = 0; }
+  size_t size() const { return size_; }
+  bool empty() const { return size_ == 0; }
+  T& operator[](size_t k) { return items_[k]; }
+  T& front() { return items_[0]; }
+  T& back() { return items_[size_ - 1]; }
+  T* begin() { return items_.data(); }
+  T* end() { return items_.data() + size_; }
+
+private:
+  [[gnu::noinline]] void Grow() { items_.resize(2 * items_.size() + 32); }
+
+  std::vector<T> items_;
+  size_t size_ = 0;
+};
+
 // Triangles indexed by the cells of a grid pyramid that their circles' bounding boxes cover, over
 // the square that holds every node (y is mapped onto the x range). A circle goes to the finest
 // level where it spans at most two cells each way; a node is looked up in its cell of every level.
@@ -300,7 +328,7 @@ void TPseudoSectionContour::BuildSection(bool retriangulate)
   int32_t count = Triangulate(NextNode - 1, retriangulate);
   if (retriangulate) {
     TriangleCount = count;
-    BuildAdjacency(count);
+    if (linkedCount_ != count) BuildAdjacency(count);
   }
 }
 
@@ -332,6 +360,7 @@ bool TPseudoSectionContour::InCircle(double xp, double yp, double x1, double y1,
 
 int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
 {
+  linkedCount_ = -1;
   n = std::min(n, NextNode - 1);
   if (n < 1) return 0;
   DataMax = -std::numeric_limits<double>::max();
@@ -399,7 +428,7 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
   std::vector<Tri> tris;
   std::vector<int32_t> slotId;  // id of the triangle in each slot
   std::vector<Rec> recs;
-  std::vector<int32_t> freeIds;  // ids of removed triangles, taken again while there is no grid
+  WorkList<int32_t> freeIds;  // ids of removed triangles, taken again while there is no grid
   const size_t reserve = 2 * static_cast<size_t>(n) + 8;
   tris.reserve(reserve);
   slotId.reserve(reserve);
@@ -458,43 +487,34 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
   const double hintScale = (1 << hintDepth) / (xmax - xmin);
   // Triangle id and its last node (ids are taken again).
   std::vector<std::pair<int32_t, int32_t>> hints((static_cast<size_t>(4) << (2 * hintDepth)) / 3 + 1, {-1, 0});
-  auto hintCells = [&](double x, double y, size_t* cells) {
-    auto cell = [&](double v) {
-      const double k = (v - xmin) * hintScale;
-      return k > 0.0 ? std::min(static_cast<uint32_t>(k), (1u << hintDepth) - 1) : 0u;
-    };
-    uint32_t cx = cell(x), cy = cell(y);
-    size_t base = 0;
-    for (int32_t l = 0; l <= hintDepth; ++l) {
-      const int32_t shift = hintDepth - l;
-      cells[l] = base + ((static_cast<size_t>(cy >> shift) << l) | (cx >> shift));
-      base += static_cast<size_t>(1) << (2 * l);
-    }
+  std::vector<size_t> hintBase(static_cast<size_t>(hintDepth) + 1);
+  for (int32_t l = 1; l <= hintDepth; ++l) hintBase[l] = hintBase[l - 1] + (static_cast<size_t>(1) << (2 * (l - 1)));
+  auto hintCell = [&](double v) {
+    const double k = (v - xmin) * hintScale;
+    return k > 0.0 ? std::min(static_cast<uint32_t>(k), (1u << hintDepth) - 1) : 0u;
   };
 
   struct Edge {
     int32_t p, q;
     bool present;
   };
-  std::vector<Edge> edges;
-  std::vector<int32_t> edgeFrom;  // id of the removed triangle each edge came from, times 4, plus its edge
-  std::vector<int32_t> pending;   // slots of the triangles whose circle holds the node, ascending
-  std::vector<int32_t> queue;
-  std::vector<int32_t> created;
+  WorkList<Edge> edges;
+  WorkList<int32_t> edgeFrom;  // id of the removed triangle each edge came from, times 4, plus its edge
+  WorkList<int32_t> pending;   // slots of the triangles whose circle holds the node, ascending
+  WorkList<int32_t> queue;
+  WorkList<int32_t> created;
   std::vector<std::pair<uint32_t, int32_t>> startsAt(static_cast<size_t>(n) + 4, {0u, -1});
   std::vector<std::pair<uint32_t, int32_t>> endsAt(static_cast<size_t>(n) + 4, {0u, -1});
   std::unordered_map<uint64_t, std::vector<size_t>> byKey;
 
   // Calls found(id) for the triangles whose circle holds node i; false (before any call) when the
   // walk or its end cannot be trusted.
-  auto flood = [&](int32_t i, const auto& found) {
+  auto flood = [&](int32_t i, uint32_t hx, uint32_t hy, const auto& found) {
     const double xp = mx[i], yp = my[i];
     const uint32_t stamp = static_cast<uint32_t>(i);
-    size_t cells[11];
-    hintCells(xp, yp, cells);
     int32_t t = lastNew;
     for (int32_t l = hintDepth; l >= 0; --l) {
-      const auto [h, node] = hints[cells[l]];
+      const auto [h, node] = hints[hintBase[l] + ((static_cast<size_t>(hy >> (hintDepth - l)) << l) | (hx >> (hintDepth - l)))];
       if (h >= 0 && recs[h].slot >= 0 && recs[h].v[2] == node) {
         t = h;
         break;
@@ -559,7 +579,8 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
       recs[id].mark = stamp;
       pending.push_back(recs[id].slot);
     };
-    if (exact && (leaveExact || !flood(i, found))) {
+    const uint32_t hx = hintCell(xp), hy = hintCell(yp);
+    if (exact && (leaveExact || !flood(i, hx, hy, found))) {
       // From here on by the grid.
       exact = false;
       pending.clear();
@@ -571,7 +592,12 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
       grid->Visit(xp, yp, found, [&](int32_t id) {
         if (recs[id].circle.Inside(xp, yp)) found(id);
       });
-    std::sort(pending.begin(), pending.end());
+    if (pending.size() <= 16) {
+      for (size_t a = 1; a < pending.size(); ++a)
+        for (size_t b = a; b > 0 && pending[b - 1] > pending[b]; --b) std::swap(pending[b - 1], pending[b]);
+    } else {
+      std::sort(pending.begin(), pending.end());
+    }
     // The removals in the order of the plain scan over the slots: at a removed slot the last
     // triangle moves in and is tested next.
     size_t count = tris.size() - 1;
@@ -693,9 +719,8 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
       }
       if (!created.empty()) {
         lastNew = created.front();
-        size_t cells[11];
-        hintCells(xp, yp, cells);
-        for (int32_t l = 0; l <= hintDepth; ++l) hints[cells[l]] = {lastNew, i};
+        for (int32_t l = 0; l <= hintDepth; ++l)
+          hints[hintBase[l] + ((static_cast<size_t>(hy >> (hintDepth - l)) << l) | (hx >> (hintDepth - l)))] = {lastNew, i};
       }
     }
   }
@@ -705,7 +730,9 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
     const Tri& t = tris[j];
     if (t.a > n || t.b > n || t.c > n) {
       tris[j] = tris[count];
+      slotId[j] = slotId[count];
       tris.pop_back();
+      slotId.pop_back();
       --count;
     } else {
       ++j;
@@ -718,6 +745,26 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
     t.vertices[0] = tris[j].a;
     t.vertices[1] = tris[j].b;
     t.vertices[2] = tris[j].c;
+  }
+  // The exact triangulation knows its neighbours: each edge lies in at most two triangles, which
+  // is where the edge map would link them.
+  if (exact && !leaveExact) {
+    std::vector<int32_t> numberOf(recs.size(), 0);
+    for (size_t j = 1; j <= count; ++j) numberOf[slotId[j]] = static_cast<int32_t>(j);
+    for (size_t j = 1; j <= count; ++j) {
+      const int32_t id = slotId[j];
+      dTriangle& t = TriangleTable[j];
+      for (int e = 0; e < 3; ++e) {
+        const int32_t nb = recs[id].nb[e];
+        if (nb >= 0 && numberOf[nb] != 0) {
+          t.neighbours[e] = numberOf[nb];
+          const int32_t* back = recs[nb].nb;
+          t.shared[e] = static_cast<uint8_t>(std::find(back, back + 3, id) - back);
+        }
+        t.border[e] = t.neighbours[e] == 0 ? 1 : 0;
+      }
+    }
+    linkedCount_ = static_cast<int32_t>(count);
   }
   return static_cast<int32_t>(count);
 }

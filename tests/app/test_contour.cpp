@@ -291,6 +291,10 @@ TEST(ContourTriangulation, RandomSetsAsThePlainAlgorithm)
     std::vector<RefNode> ref = AddAll(c, nodes);
     c.BuildSection(true);
     EXPECT_EQ(Triangles(c), ReferenceTriangulate(ref)) << "set " << s << " kind " << kind << " nodes " << count;
+    SCOPED_TRACE("set " + std::to_string(s));
+    std::vector<dTriangle> refAdjacency(c.TriangleTable.begin(), c.TriangleTable.begin() + c.TriangleCount + 1);
+    ReferenceAdjacency(refAdjacency, c.TriangleCount);
+    ExpectSameAdjacency(c.TriangleTable, refAdjacency, c.TriangleCount);
   }
 }
 
