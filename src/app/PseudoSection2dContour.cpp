@@ -77,13 +77,14 @@ struct CircleTest {
 };
 
 // How far a triangle's circle test may stray from the exact power of a point, |p - C|^2 - R^2,
-// with C and R the exact circumcircle of the triangle's stored coordinates. The centre is computed
-// a second way, from the orientation determinant, with a bound on its rounding; their distance
-// bounds the centre's error. A triangle without such a bound (a half-plane test, a degenerate or
-// ill-conditioned triangle) gets a negative centre error.
+// with C and R the exact circumcircle of the triangle's stored coordinates. The test's centre c
+// is off by e = c - C, where 2 e.(b - a) = |c - a|^2 - |c - b|^2 and 2 e.(c - a) = |c - a|^2 -
+// |c - c3|^2 for the corners a, b, c3; those differences, computed with a bound on their rounding,
+// bound e. A triangle without such a bound (a half-plane test, a degenerate or ill-conditioned
+// triangle) gets a negative centre error.
 struct CircleBound {
   double dc = -1.0;  // bound on the distance of the test's centre from the exact one
-  double r = 0.0;    // the test's radius
+  double r = 0.0;    // bound on the test's radius
 
   static CircleBound Make(const CircleTest& c, double ax, double ay, double bx, double by, double cx, double cy)
   {
@@ -96,21 +97,16 @@ struct CircleBound {
     const double ad = std::fabs(det);
     const double detErr = 8 * u * (std::fabs(bxr * cyr) + std::fabs(byr * cxr));
     if (!(ad > 4 * detErr)) return b;
-    const double b2 = bxr * bxr + byr * byr, c2 = cxr * cxr + cyr * cyr;
-    const double nx = cyr * b2 - byr * c2, ny = bxr * c2 - cxr * b2;
-    const double nxErr = 12 * u * (std::fabs(cyr) * b2 + std::fabs(byr) * c2);
-    const double nyErr = 12 * u * (std::fabs(bxr) * c2 + std::fabs(cxr) * b2);
-    const double ox = nx / (2 * det), oy = ny / (2 * det);
-    const double sx = ax + ox, sy = ay + oy;
-    const double ex = (nxErr * ad + std::fabs(nx) * detErr) / (2 * ad * (ad - detErr)) +
-                      2 * u * (std::fabs(ox) + std::fabs(ax) + std::fabs(sx));
-    const double ey = (nyErr * ad + std::fabs(ny) * detErr) / (2 * ad * (ad - detErr)) +
-                      2 * u * (std::fabs(oy) + std::fabs(ay) + std::fabs(sy));
-    const double dc = 4 * (std::fabs(c.xc - sx) + std::fabs(c.yc - sy) + ex + ey);
-    const double r = std::sqrt(c.r2);
-    if (!std::isfinite(dc) || !(dc <= 0.01 * r)) return b;
+    auto dist2 = [&](double x, double y) { return (c.xc - x) * (c.xc - x) + (c.yc - y) * (c.yc - y); };
+    const double ra = dist2(ax, ay), rb = dist2(bx, by), rc = dist2(cx, cy);
+    const double dab = std::fabs(ra - rb) + 6 * u * (ra + rb), dac = std::fabs(ra - rc) + 6 * u * (ra + rc);
+    const double e = (dab * (std::fabs(cxr) + std::fabs(cyr)) + dac * (std::fabs(bxr) + std::fabs(byr))) /
+                     (2 * (ad - detErr));
+    const double dc = 4 * e * (1 + 16 * u);
+    if (!std::isfinite(dc) || !(dc * dc <= 1e-4 * c.r2)) return b;
     b.dc = dc;
-    b.r = r;
+    // At least the radius (at most 1.42 times it), without a root.
+    b.r = (std::fabs(c.xc - bx) + std::fabs(c.yc - by)) * (1 + 1e-14);
     return b;
   }
 
@@ -128,7 +124,7 @@ struct CircleBound {
 template <class T>
 class WorkList {
 public:
-  void push_back(const T& v)
+  [[gnu::always_inline]] void push_back(const T& v)
   {
     if (size_ == items_.size()) [[unlikely]]
       Grow();
@@ -415,16 +411,24 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
   struct Tri {
     int32_t a, b, c;
   };
-  struct Rec {
-    CircleTest circle;
-    double dc;       // bound on the error of the circle's centre (see CircleBound); < 0: none
+  // One cache line per triangle. The circle test's kind goes into r2: -1 below a y bound (yc),
+  // -2 left of an x bound (xc).
+  struct alignas(64) Rec {
+    double xc, yc, r2;
     double errNear;  // bound on the error of the test value within twice the radius
     int32_t v[3];
-    int32_t nb[3];   // id across edge k (v[k], v[k+1]); -1: none
-    int32_t slot;    // -1 once removed
-    uint32_t mark;   // insertion that found the circle holding its node
-    uint32_t seen;   // insertion whose flood reached it
+    int32_t nb[3];  // id across edge k (v[k], v[k+1]); -1: none
+    int32_t slot;   // -1 once removed
+    uint32_t tag;   // 2i: the flood for node i reached it; 2i + 1: its circle holds node i
+    CircleTest Circle() const
+    {
+      CircleTest c;
+      c.kind = r2 == -1.0 ? CircleTest::BelowY : r2 == -2.0 ? CircleTest::LeftOfX : CircleTest::Circle;
+      c.xc = xc, c.yc = yc, c.r2 = r2;
+      return c;
+    }
   };
+
   std::vector<Tri> tris;
   std::vector<int32_t> slotId;  // id of the triangle in each slot
   std::vector<Rec> recs;
@@ -457,20 +461,20 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
       recs.emplace_back();
     }
     Rec& r = recs[id];
-    r.circle = CircleTest::Make(mx[a], my[a], mx[b], my[b], mx[c], my[c]);
+    const CircleTest circle = CircleTest::Make(mx[a], my[a], mx[b], my[b], mx[c], my[c]);
+    r.xc = circle.xc, r.yc = circle.yc;
+    r.r2 = circle.kind == CircleTest::BelowY ? -1.0 : circle.kind == CircleTest::LeftOfX ? -2.0 : circle.r2;
     r.v[0] = a, r.v[1] = b, r.v[2] = c;
     r.nb[0] = r.nb[1] = r.nb[2] = -1;
     r.slot = static_cast<int32_t>(tris.size());
-    r.mark = r.seen = 0;
+    r.tag = 0;
     tris.push_back({a, b, c});
     slotId.push_back(id);
     if (grid) {
-      grid->Insert(id, r.circle);
-      r.dc = -1.0;
+      grid->Insert(id, circle);
       return id;
     }
-    const CircleBound cb = CircleBound::Make(r.circle, mx[a], my[a], mx[b], my[b], mx[c], my[c]);
-    r.dc = cb.dc;
+    const CircleBound cb = CircleBound::Make(circle, mx[a], my[a], mx[b], my[b], mx[c], my[c]);
     r.errNear = cb.ErrorAt(2 * cb.r);
     if (cb.dc < 0.0)
       leaveExact = true;
@@ -540,20 +544,25 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
     // The test as CircleTest::Inside makes it; the flood goes on where the exact power may lie
     // below the bound.
     auto test = [&](const Rec& r, bool& inside, bool& close) {
-      const CircleTest& c = r.circle;
+      const Rec& c = r;
       const double ddx = xp - c.xc, ddy = yp - c.yc;
       const double d2 = ddx * ddx + ddy * ddy;
       inside = d2 <= c.r2;
       const double q = d2 - c.r2;
-      const double err = d2 <= 4 * c.r2 ? r.errNear : CircleBound{r.dc, std::sqrt(c.r2)}.ErrorAt(std::sqrt(d2));
-      close = std::fabs(q) <= err;
-      return q <= powerBound + err;
+      if (d2 > 4 * c.r2) {
+        // With the centre's error within a hundredth of the radius (CircleBound), the error is
+        // below a twentieth of the test value out here.
+        close = false;
+        return 0.5 * q <= powerBound;
+      }
+      close = std::fabs(q) <= r.errNear;
+      return q <= powerBound + r.errNear;
     };
     bool inside, close;
     if (!test(recs[t], inside, close) || close || !inside) return false;
     queue.clear();
     queue.push_back(t);
-    recs[t].seen = stamp;
+    recs[t].tag = 2 * stamp;
     for (size_t h = 0; h < queue.size(); ++h) {
       const int32_t id = queue[h];
       Rec& r = recs[id];
@@ -561,8 +570,8 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
       if (close) leaveExact = true;
       if (inside) found(id);
       for (int32_t nb : r.nb)
-        if (nb >= 0 && recs[nb].seen != stamp) {
-          recs[nb].seen = stamp;
+        if (nb >= 0 && recs[nb].tag < 2 * stamp) {
+          recs[nb].tag = 2 * stamp;
           queue.push_back(nb);
         }
     }
@@ -576,7 +585,7 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
     edgeFrom.clear();
     pending.clear();
     auto found = [&](int32_t id) {
-      recs[id].mark = stamp;
+      recs[id].tag = 2 * stamp + 1;
       pending.push_back(recs[id].slot);
     };
     const uint32_t hx = hintCell(xp), hy = hintCell(yp);
@@ -586,11 +595,11 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
       pending.clear();
       grid = std::make_unique<CircleGrid>(xmin, xmax, n);
       for (size_t id = 0; id < recs.size(); ++id)
-        if (recs[id].slot >= 0) grid->Insert(static_cast<int32_t>(id), recs[id].circle);
+        if (recs[id].slot >= 0) grid->Insert(static_cast<int32_t>(id), recs[id].Circle());
     }
     if (!exact)
       grid->Visit(xp, yp, found, [&](int32_t id) {
-        if (recs[id].circle.Inside(xp, yp)) found(id);
+        if (recs[id].Circle().Inside(xp, yp)) found(id);
       });
     if (pending.size() <= 16) {
       for (size_t a = 1; a < pending.size(); ++a)
@@ -629,7 +638,7 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
         recs[moved].slot = static_cast<int32_t>(j);
         --count;
         // The last slot is the largest one pending when its triangle was found too.
-        if (recs[moved].mark != stamp) break;
+        if (recs[moved].tag != 2 * stamp + 1) break;
         pending.pop_back();
       }
     }
@@ -639,7 +648,7 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
     if (exact) {
       for (size_t k = 0; k < edges.size(); ++k) {
         const int32_t outer = recs[edgeFrom[k] >> 2].nb[edgeFrom[k] & 3];
-        edges[k].present = outer < 0 || recs[outer].mark != stamp;
+        edges[k].present = outer < 0 || recs[outer].tag != 2 * stamp + 1;
       }
     } else if (edges.size() <= 48) {
       for (size_t a = 0; a < edges.size(); ++a) {
@@ -729,6 +738,8 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
   for (size_t j = 1; j <= count;) {
     const Tri& t = tris[j];
     if (t.a > n || t.b > n || t.c > n) {
+      recs[slotId[count]].slot = static_cast<int32_t>(j);
+      recs[slotId[j]].slot = 0;
       tris[j] = tris[count];
       slotId[j] = slotId[count];
       tris.pop_back();
@@ -749,15 +760,13 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
   // The exact triangulation knows its neighbours: each edge lies in at most two triangles, which
   // is where the edge map would link them.
   if (exact && !leaveExact) {
-    std::vector<int32_t> numberOf(recs.size(), 0);
-    for (size_t j = 1; j <= count; ++j) numberOf[slotId[j]] = static_cast<int32_t>(j);
     for (size_t j = 1; j <= count; ++j) {
       const int32_t id = slotId[j];
       dTriangle& t = TriangleTable[j];
       for (int e = 0; e < 3; ++e) {
         const int32_t nb = recs[id].nb[e];
-        if (nb >= 0 && numberOf[nb] != 0) {
-          t.neighbours[e] = numberOf[nb];
+        if (nb >= 0 && recs[nb].slot > 0) {
+          t.neighbours[e] = recs[nb].slot;
           const int32_t* back = recs[nb].nb;
           t.shared[e] = static_cast<uint8_t>(std::find(back, back + 3, id) - back);
         }
