@@ -408,9 +408,6 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
   // finds every triangle the test passes. Once that cannot be shown (a test too close to call, a
   // circle without an error bound, a triangle left out between flagged nodes), the triangles go
   // into a grid of circle boxes that finds them by position from then on.
-  struct Tri {
-    int32_t a, b, c;
-  };
   // One cache line per triangle. The circle test's kind goes into r2: -1 below a y bound (yc),
   // -2 left of an x bound (xc).
   struct alignas(64) Rec {
@@ -429,15 +426,12 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
     }
   };
 
-  std::vector<Tri> tris;
   std::vector<int32_t> slotId;  // id of the triangle in each slot
   std::vector<Rec> recs;
   WorkList<int32_t> freeIds;  // ids of removed triangles, taken again while there is no grid
   const size_t reserve = 2 * static_cast<size_t>(n) + 8;
-  tris.reserve(reserve);
   slotId.reserve(reserve);
   recs.reserve(reserve + 16);
-  tris.push_back({0, 0, 0});
   slotId.push_back(-1);
 
   std::vector<double> mx(static_cast<size_t>(n) + 4);
@@ -466,9 +460,8 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
     r.r2 = circle.kind == CircleTest::BelowY ? -1.0 : circle.kind == CircleTest::LeftOfX ? -2.0 : circle.r2;
     r.v[0] = a, r.v[1] = b, r.v[2] = c;
     r.nb[0] = r.nb[1] = r.nb[2] = -1;
-    r.slot = static_cast<int32_t>(tris.size());
+    r.slot = static_cast<int32_t>(slotId.size());
     r.tag = 0;
-    tris.push_back({a, b, c});
     slotId.push_back(id);
     if (grid) {
       grid->Insert(id, circle);
@@ -504,7 +497,7 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
   };
   WorkList<Edge> edges;
   WorkList<int32_t> edgeFrom;  // id of the removed triangle each edge came from, times 4, plus its edge
-  WorkList<int32_t> pending;   // slots of the triangles whose circle holds the node, ascending
+  WorkList<uint64_t> pending;  // slot << 32 | id of the triangles whose circle holds the node, ascending
   WorkList<int32_t> queue;
   WorkList<int32_t> created;
   std::vector<std::pair<uint32_t, int32_t>> startsAt(static_cast<size_t>(n) + 4, {0u, -1});
@@ -524,7 +517,7 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
         break;
       }
     }
-    const size_t maxSteps = 4 * tris.size() + 16;
+    const size_t maxSteps = 4 * slotId.size() + 16;
     for (size_t step = 0, k0 = 0;; ++step, k0 = k0 == 2 ? 0 : k0 + 1) {
       if (step > maxSteps) return false;
       const Rec& r = recs[t];
@@ -586,7 +579,7 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
     pending.clear();
     auto found = [&](int32_t id) {
       recs[id].tag = 2 * stamp + 1;
-      pending.push_back(recs[id].slot);
+      pending.push_back(static_cast<uint64_t>(recs[id].slot) << 32 | static_cast<uint32_t>(id));
     };
     const uint32_t hx = hintCell(xp), hy = hintCell(yp);
     if (exact && (leaveExact || !flood(i, hx, hy, found))) {
@@ -609,16 +602,16 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
     }
     // The removals in the order of the plain scan over the slots: at a removed slot the last
     // triangle moves in and is tested next.
-    size_t count = tris.size() - 1;
+    size_t count = slotId.size() - 1;
     size_t front = 0;
     while (front < pending.size()) {
-      const size_t j = static_cast<size_t>(pending[front++]);
+      const size_t j = static_cast<size_t>(pending[front] >> 32);
+      int32_t gone = static_cast<int32_t>(pending[front++] & 0xFFFFFFFFu);
       for (;;) {
-        const Tri t = tris[j];
-        const int32_t gone = slotId[j];
-        edges.push_back({t.a, t.b, true});
-        edges.push_back({t.b, t.c, true});
-        edges.push_back({t.c, t.a, true});
+        const int32_t* t = recs[gone].v;
+        edges.push_back({t[0], t[1], true});
+        edges.push_back({t[1], t[2], true});
+        edges.push_back({t[2], t[0], true});
         if (exact) {
           edgeFrom.push_back(4 * gone);
           edgeFrom.push_back(4 * gone + 1);
@@ -627,9 +620,7 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
         recs[gone].slot = -1;
         if (grid) grid->Remove(gone);
         const int32_t moved = slotId[count];
-        tris[j] = tris[count];
         slotId[j] = moved;
-        tris.pop_back();
         slotId.pop_back();
         if (count == j) {
           --count;
@@ -640,6 +631,7 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
         // The last slot is the largest one pending when its triangle was found too.
         if (recs[moved].tag != 2 * stamp + 1) break;
         pending.pop_back();
+        gone = moved;
       }
     }
     // Each edge drops together with the first later reversed copy still present. In the exact
@@ -734,15 +726,13 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
     }
   }
   // Drop the triangles of the super-triangle nodes.
-  size_t count = tris.size() - 1;
+  size_t count = slotId.size() - 1;
   for (size_t j = 1; j <= count;) {
-    const Tri& t = tris[j];
-    if (t.a > n || t.b > n || t.c > n) {
+    const int32_t* t = recs[slotId[j]].v;
+    if (t[0] > n || t[1] > n || t[2] > n) {
       recs[slotId[count]].slot = static_cast<int32_t>(j);
       recs[slotId[j]].slot = 0;
-      tris[j] = tris[count];
       slotId[j] = slotId[count];
-      tris.pop_back();
       slotId.pop_back();
       --count;
     } else {
@@ -753,9 +743,10 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
   for (size_t j = 1; j <= count; ++j) {
     dTriangle& t = TriangleTable[j];
     t = dTriangle{};
-    t.vertices[0] = tris[j].a;
-    t.vertices[1] = tris[j].b;
-    t.vertices[2] = tris[j].c;
+    const int32_t* v = recs[slotId[j]].v;
+    t.vertices[0] = v[0];
+    t.vertices[1] = v[1];
+    t.vertices[2] = v[2];
   }
   // The exact triangulation knows its neighbours: each edge lies in at most two triangles, which
   // is where the edge map would link them.
