@@ -503,6 +503,7 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
   std::vector<std::pair<uint32_t, int32_t>> startsAt(static_cast<size_t>(n) + 4, {0u, -1});
   std::vector<std::pair<uint32_t, int32_t>> endsAt(static_cast<size_t>(n) + 4, {0u, -1});
   std::unordered_map<uint64_t, std::vector<size_t>> byKey;
+  std::vector<int32_t> rim;
 
   // Calls found(id) for the triangles whose circle holds node i; false (before any call) when the
   // walk or its end cannot be trusted.
@@ -520,18 +521,19 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
     const size_t maxSteps = 4 * slotId.size() + 16;
     for (size_t step = 0, k0 = 0;; ++step, k0 = k0 == 2 ? 0 : k0 + 1) {
       if (step > maxSteps) return false;
+      // The edges the node lies beyond; the first of them from edge k0 on is crossed.
+      static constexpr int8_t firstBeyond[3][8] = {
+          {-1, 0, 1, 0, 2, 0, 1, 0}, {-1, 0, 1, 1, 2, 2, 1, 1}, {-1, 0, 1, 0, 2, 2, 2, 2}};
       const Rec& r = recs[t];
-      int32_t next = -1;
-      for (size_t k = k0, kk = 0; kk < 3; ++kk, k = k == 2 ? 0 : k + 1) {
+      uint32_t beyond = 0;
+      for (int32_t k = 0; k < 3; ++k) {
         const int32_t a = r.v[k], b = r.v[k == 2 ? 0 : k + 1];
         const double o = (mx[b] - mx[a]) * (yp - my[a]) - (my[b] - my[a]) * (xp - mx[a]);
-        if (o * orientSign < 0.0) {
-          next = r.nb[k];
-          if (next < 0) return false;
-          break;
-        }
+        beyond |= static_cast<uint32_t>(o * orientSign < 0.0) << k;
       }
-      if (next < 0) break;
+      if (beyond == 0) break;
+      const int32_t next = r.nb[firstBeyond[k0][beyond]];
+      if (next < 0) return false;
       t = next;
     }
     // The test as CircleTest::Inside makes it; the flood goes on where the exact power may lie
@@ -594,9 +596,18 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
       grid->Visit(xp, yp, found, [&](int32_t id) {
         if (recs[id].Circle().Inside(xp, yp)) found(id);
       });
-    if (pending.size() <= 16) {
-      for (size_t a = 1; a < pending.size(); ++a)
-        for (size_t b = a; b > 0 && pending[b - 1] > pending[b]; --b) std::swap(pending[b - 1], pending[b]);
+    if (pending.size() <= 8) {
+      // A sorting network, free of branches.
+      uint64_t v[8];
+      for (size_t k = 0; k < 8; ++k) v[k] = k < pending.size() ? pending[k] : ~uint64_t{0};
+      static constexpr uint8_t pairs[19][2] = {{0, 2}, {1, 3}, {4, 6}, {5, 7}, {0, 4}, {1, 5}, {2, 6},
+                                               {3, 7}, {0, 1}, {2, 3}, {4, 5}, {6, 7}, {2, 4}, {3, 5},
+                                               {1, 4}, {3, 6}, {1, 2}, {3, 4}, {5, 6}};
+      for (const auto& pr : pairs) {
+        const uint64_t lo = std::min(v[pr[0]], v[pr[1]]), hi = std::max(v[pr[0]], v[pr[1]]);
+        v[pr[0]] = lo, v[pr[1]] = hi;
+      }
+      for (size_t k = 0; k < pending.size(); ++k) pending[k] = v[k];
     } else {
       std::sort(pending.begin(), pending.end());
     }
@@ -676,9 +687,16 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
     const bool flaggedI = NodeTable[i].flag != 0;
     const bool linking = exact;
     created.clear();
+    // The edges still present, in order.
+    if (rim.size() < edges.size()) rim.resize(2 * edges.size());
+    size_t rimSize = 0;
     for (size_t k = 0; k < edges.size(); ++k) {
+      rim[rimSize] = static_cast<int32_t>(k);
+      rimSize += edges[k].present;
+    }
+    for (size_t r = 0; r < rimSize; ++r) {
+      const size_t k = static_cast<size_t>(rim[r]);
       const Edge& e = edges[k];
-      if (!e.present) continue;
       if (flaggedI && NodeTable[e.p].flag != 0 && NodeTable[e.q].flag != 0) {
         leaveExact = true;  // a hole
         continue;
@@ -692,11 +710,11 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
       recs[id].nb[0] = outer;
       if (outer >= 0) {
         int32_t* back = recs[outer].nb;
-        int32_t* at = std::find(back, back + 3, gone);
-        if (at == back + 3)
+        const bool at0 = back[0] == gone, at1 = back[1] == gone, at2 = back[2] == gone;
+        if (at0 + at1 + at2 != 1)
           leaveExact = true;
         else
-          *at = id;
+          back[at1 + 2 * at2] = id;
       }
       if (startsAt[e.p].first == stamp || endsAt[e.q].first == stamp) leaveExact = true;
       startsAt[e.p] = {stamp, id};
@@ -759,7 +777,7 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
         if (nb >= 0 && recs[nb].slot > 0) {
           t.neighbours[e] = recs[nb].slot;
           const int32_t* back = recs[nb].nb;
-          t.shared[e] = static_cast<uint8_t>(std::find(back, back + 3, id) - back);
+          t.shared[e] = static_cast<uint8_t>((back[1] == id) + 2 * (back[2] == id));
         }
         t.border[e] = t.neighbours[e] == 0 ? 1 : 0;
       }
