@@ -447,7 +447,13 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
   std::unique_ptr<CircleGrid> grid;
   auto addTri = [&](int32_t a, int32_t b, int32_t c) {
     int32_t id;
-    if (!grid && !freeIds.empty()) {
+    if (!grid) {
+      // Fresh ids come eight at a time, so that taking one seldom branches.
+      if (freeIds.empty()) [[unlikely]]
+        for (int32_t k = 0; k < 8; ++k) {
+          freeIds.push_back(static_cast<int32_t>(recs.size()));
+          recs.emplace_back().slot = -1;
+        }
       id = freeIds.back();
       freeIds.pop_back();
     } else {
