@@ -23,6 +23,21 @@ void BM_Triangulate4000ScatteredNodes(benchmark::State& state)
 }
 BENCHMARK(BM_Triangulate4000ScatteredNodes)->Unit(benchmark::kMillisecond);
 
+// The edge map alone, over the triangles of the scattered nodes above.
+void BM_Adjacency4000ScatteredNodes(benchmark::State& state)
+{
+  TPseudoSectionContour c(5 * 1024, 5 * 768);
+  std::mt19937 rng(3);
+  std::uniform_real_distribution<double> ux(0, 1000), uy(0, 80), uv(1, 5000);
+  for (int i = 0; i < 4000; ++i) c.AddNode(0, ux(rng), uy(rng), uv(rng));
+  c.BuildSection(true);
+  for (auto _ : state) {
+    c.BuildAdjacency(c.TriangleCount);
+    benchmark::DoNotOptimize(c.TriangleTable[1].neighbours[0]);
+  }
+}
+BENCHMARK(BM_Adjacency4000ScatteredNodes)->Unit(benchmark::kMillisecond);
+
 struct FieldSection {
   fdata res, pol;
   bool ok = false;

@@ -4,12 +4,9 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <memory>
 #include <unordered_map>
 #include <vector>
-
-#ifdef __AVX__
-#include <immintrin.h>
-#endif
 
 #include "platform/Metafile.h"
 
@@ -79,57 +76,193 @@ struct CircleTest {
   }
 };
 
-// Circle centres and squared radii in columns, so that the search for the circles holding a
-// point runs four at a time.
-struct CircleColumns {
-  std::vector<double> xc, yc, r2;
+// How far a triangle's circle test may stray from the exact power of a point, |p - C|^2 - R^2,
+// with C and R the exact circumcircle of the triangle's stored coordinates. The test's centre c
+// is off by e = c - C, where 2 e.(b - a) = |c - a|^2 - |c - b|^2 and 2 e.(c - a) = |c - a|^2 -
+// |c - c3|^2 for the corners a, b, c3; those differences, computed with a bound on their rounding,
+// bound e. A triangle without such a bound (a half-plane test, a degenerate or ill-conditioned
+// triangle) gets a negative centre error.
+struct CircleBound {
+  double dc = -1.0;  // bound on the distance of the test's centre from the exact one
+  double r = 0.0;    // bound on the test's radius
 
-  void Reserve(size_t n)
+  static CircleBound Make(const CircleTest& c, double ax, double ay, double bx, double by, double cx, double cy)
   {
-    xc.reserve(n);
-    yc.reserve(n);
-    r2.reserve(n);
+    constexpr double u = std::numeric_limits<double>::epsilon() / 2;
+    CircleBound b;
+    if (c.kind != CircleTest::Circle || !std::isfinite(c.xc) || !std::isfinite(c.yc) || !std::isfinite(c.r2))
+      return b;
+    const double bxr = bx - ax, byr = by - ay, cxr = cx - ax, cyr = cy - ay;
+    const double det = bxr * cyr - byr * cxr;
+    const double ad = std::fabs(det);
+    const double detErr = 8 * u * (std::fabs(bxr * cyr) + std::fabs(byr * cxr));
+    if (!(ad > 4 * detErr)) return b;
+    auto dist2 = [&](double x, double y) { return (c.xc - x) * (c.xc - x) + (c.yc - y) * (c.yc - y); };
+    const double ra = dist2(ax, ay), rb = dist2(bx, by), rc = dist2(cx, cy);
+    const double dab = std::fabs(ra - rb) + 6 * u * (ra + rb), dac = std::fabs(ra - rc) + 6 * u * (ra + rc);
+    const double e = (dab * (std::fabs(cxr) + std::fabs(cyr)) + dac * (std::fabs(bxr) + std::fabs(byr))) /
+                     (2 * (ad - detErr));
+    const double dc = 4 * e * (1 + 16 * u);
+    if (!std::isfinite(dc) || !(dc * dc <= 1e-4 * c.r2)) return b;
+    b.dc = dc;
+    // At least the radius (at most 1.42 times it), without a root.
+    b.r = (std::fabs(c.xc - bx) + std::fabs(c.yc - by)) * (1 + 1e-14);
+    return b;
   }
-  void Push(const CircleTest& c)
+
+  // Bound on |test value - exact power| for a point at distance d from the test's centre; the
+  // test value is (xp - xc)^2 + (yp - yc)^2 - r2 as computed.
+  double ErrorAt(double d) const
   {
-    const bool circle = c.kind == CircleTest::Circle;
-    xc.push_back(circle ? c.xc : 0.0);
-    yc.push_back(circle ? c.yc : 0.0);
-    r2.push_back(circle ? c.r2 : std::numeric_limits<double>::infinity());
+    constexpr double u = std::numeric_limits<double>::epsilon() / 2;
+    return 2 * (dc * (2 * d + dc) + dc * (2 * r + 3 * dc) + 8 * u * (d * d + (r + dc) * (r + dc)));
   }
-  void Move(size_t from, size_t to)
+};
+
+// A list that only grows its storage, with the few vector operations the triangulation uses, kept
+// small enough to inline.
+template <class T>
+class WorkList {
+public:
+  [[gnu::always_inline]] void push_back(const T& v)
   {
-    xc[to] = xc[from];
-    yc[to] = yc[from];
-    r2[to] = r2[from];
+    if (size_ == items_.size()) [[unlikely]]
+      Grow();
+    items_[size_++] = v;
   }
-  void Pop()
+  void pop_back() { --size_; }
+  void clear() { size_ = 0; }
+  size_t size() const { return size_; }
+  bool empty() const { return size_ == 0; }
+  T& operator[](size_t k) { return items_[k]; }
+  T& front() { return items_[0]; }
+  T& back() { return items_[size_ - 1]; }
+  T* begin() { return items_.data(); }
+  T* end() { return items_.data() + size_; }
+
+private:
+  [[gnu::noinline]] void Grow() { items_.resize(2 * items_.size() + 32); }
+
+  std::vector<T> items_;
+  size_t size_ = 0;
+};
+
+// Triangles indexed by the cells of a grid pyramid that their circles' bounding boxes cover, over
+// the square that holds every node (y is mapped onto the x range). A circle goes to the finest
+// level where it spans at most two cells each way; a node is looked up in its cell of every level.
+// Cells keep their circles inline, so that a search reads short runs of memory. Tests that are
+// half-planes or not finite are kept apart and tested for every node.
+class CircleGrid {
+public:
+  CircleGrid(double lo, double hi, int32_t nodes) : lo_(lo), pad_(1e-9 * (std::fabs(lo) + std::fabs(hi)))
   {
-    xc.pop_back();
-    yc.pop_back();
-    r2.pop_back();
+    while (depth_ < 8 && (1 << (2 * depth_)) < nodes / 2) ++depth_;
+    scale_ = hi > lo ? (1 << depth_) / (hi - lo) : 0.0;
+    for (int32_t l = 0; l <= depth_; ++l) levels_.emplace_back(static_cast<size_t>(1) << (2 * l));
+    place_.reserve(8 * static_cast<size_t>(nodes) + 16);
+    alive_.reserve(8 * static_cast<size_t>(nodes) + 16);
   }
-  bool Passes(size_t j, double xp, double yp) const
+
+  void Insert(int32_t id, const CircleTest& c)
   {
-    const double dx = xp - xc[j], dy = yp - yc[j];
-    return dx * dx + dy * dy <= r2[j];
-  }
-  // The first index from j up to last whose circle may hold the point; last + 1 when none.
-  size_t NextCandidate(size_t j, size_t last, double xp, double yp) const
-  {
-#ifdef __AVX__
-    const __m256d px = _mm256_set1_pd(xp), py = _mm256_set1_pd(yp);
-    for (; j + 3 <= last; j += 4) {
-      const __m256d dx = _mm256_sub_pd(px, _mm256_loadu_pd(&xc[j]));
-      const __m256d dy = _mm256_sub_pd(py, _mm256_loadu_pd(&yc[j]));
-      const __m256d d2 = _mm256_add_pd(_mm256_mul_pd(dx, dx), _mm256_mul_pd(dy, dy));
-      const int mask = _mm256_movemask_pd(_mm256_cmp_pd(d2, _mm256_loadu_pd(&r2[j]), _CMP_LE_OQ));
-      if (mask) return j + static_cast<size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
+    if (static_cast<size_t>(id) >= place_.size()) {
+      place_.resize(static_cast<size_t>(id) + 1);
+      alive_.resize(static_cast<size_t>(id) + 1);
     }
-#endif
-    while (j <= last && !Passes(j, xp, yp)) ++j;
-    return j;
+    Place& at = place_[id];
+    at = Place{};
+    alive_[id] = 1;
+    if (c.kind == CircleTest::Circle && std::isnan(c.r2)) return;  // holds no point
+    const double r = c.kind == CircleTest::Circle ? std::sqrt(c.r2) : 0.0;
+    if (c.kind != CircleTest::Circle || !std::isfinite(r) || !std::isfinite(c.xc) || !std::isfinite(c.yc)) {
+      wide_.push_back(id);
+      return;
+    }
+    // A point the circle test passes lies in the box but for rounding; the margin covers that.
+    const double reach = r + r * 1e-9 + pad_;
+    int32_t x0 = CellOf(c.xc - reach), x1 = CellOf(c.xc + reach);
+    int32_t y0 = CellOf(c.yc - reach), y1 = CellOf(c.yc + reach);
+    int32_t level = depth_;
+    while (level > 0 && (x1 - x0 > 1 || y1 - y0 > 1)) {
+      x0 >>= 1, x1 >>= 1, y0 >>= 1, y1 >>= 1;
+      --level;
+    }
+    at = Place{static_cast<int8_t>(level), static_cast<int16_t>(x0), static_cast<int16_t>(x1), static_cast<int16_t>(y0),
+               static_cast<int16_t>(y1)};
+    for (int32_t y = y0; y <= y1; ++y)
+      for (int32_t x = x0; x <= x1; ++x) CellAt(level, x, y).entries.push_back({c.xc, c.yc, c.r2, id});
   }
+
+  // Entries of removed triangles stay until their cell holds more of them than of live ones.
+  void Remove(int32_t id)
+  {
+    alive_[id] = 0;
+    const Place& at = place_[id];
+    if (at.level < 0) {
+      if (2 * ++wideDead_ > wide_.size()) {
+        std::erase_if(wide_, [&](int32_t w) { return !alive_[w]; });
+        wideDead_ = 0;
+      }
+      return;
+    }
+    for (int32_t y = at.y0; y <= at.y1; ++y)
+      for (int32_t x = at.x0; x <= at.x1; ++x) {
+        Cell& cell = CellAt(at.level, x, y);
+        if (2 * ++cell.dead > cell.entries.size()) {
+          std::erase_if(cell.entries, [&](const Entry& e) { return !alive_[e.id]; });
+          cell.dead = 0;
+        }
+      }
+  }
+
+  // Calls found(id) for every live triangle in the pyramid whose circle holds (x, y) by the circle
+  // test, and wide(id) for every live triangle kept apart (the caller tests those itself).
+  template <class Found, class Wide>
+  void Visit(double x, double y, Found&& found, Wide&& wide)
+  {
+    int32_t cx = CellOf(x), cy = CellOf(y);
+    for (int32_t level = depth_; level >= 0; --level, cx >>= 1, cy >>= 1)
+      for (const Entry& e : CellAt(level, cx, cy).entries) {
+        const double dx = x - e.xc, dy = y - e.yc;
+        if (dx * dx + dy * dy <= e.r2 && alive_[e.id]) found(e.id);
+      }
+    for (int32_t id : wide_)
+      if (alive_[id]) wide(id);
+  }
+
+private:
+  struct Entry {
+    double xc, yc, r2;
+    int32_t id;
+  };
+  struct Cell {
+    std::vector<Entry> entries;
+    size_t dead = 0;
+  };
+  // Where a triangle is entered; level -1: kept apart, or holds no point (no cells).
+  struct Place {
+    int8_t level = -1;
+    int16_t x0 = 0, x1 = -1, y0 = 0, y1 = -1;
+  };
+  // Cell index on the finest level.
+  int32_t CellOf(double v) const
+  {
+    const double k = (v - lo_) * scale_;
+    if (!(k > 0.0)) return 0;
+    const int32_t last = (1 << depth_) - 1;
+    return k >= last ? last : static_cast<int32_t>(k);
+  }
+  Cell& CellAt(int32_t level, int32_t x, int32_t y) { return levels_[level][(static_cast<size_t>(y) << level) + x]; }
+
+  double lo_;
+  double pad_;
+  int32_t depth_ = 0;
+  double scale_ = 0.0;
+  std::vector<std::vector<Cell>> levels_;
+  std::vector<int32_t> wide_;
+  size_t wideDead_ = 0;
+  std::vector<Place> place_;
+  std::vector<uint8_t> alive_;
 };
 
 uint64_t EdgeKey(int32_t p, int32_t q)
@@ -191,7 +324,7 @@ void TPseudoSectionContour::BuildSection(bool retriangulate)
   int32_t count = Triangulate(NextNode - 1, retriangulate);
   if (retriangulate) {
     TriangleCount = count;
-    BuildAdjacency(count);
+    if (linkedCount_ != count) BuildAdjacency(count);
   }
 }
 
@@ -223,6 +356,7 @@ bool TPseudoSectionContour::InCircle(double xp, double yp, double x1, double y1,
 
 int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
 {
+  linkedCount_ = -1;
   n = std::min(n, NextNode - 1);
   if (n < 1) return 0;
   DataMax = -std::numeric_limits<double>::max();
@@ -262,59 +396,270 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
   for (int32_t k = 1; k <= n + 3; ++k)
     my[k] = (xmax - xmin) * (NodeTable[k].y - ymin) / (ymax - ymin) + xmin;
 
-  // Working triangles with their circle tests, slot 0 unused.
-  struct Tri {
-    int32_t a, b, c;
+  // Working triangles by slot (slot 0 unused), as the plain algorithm keeps them: a removed
+  // triangle's slot takes the last one. Each triangle also has an id under which its vertices,
+  // neighbours and circle test are kept.
+  //
+  // The triangles whose circle holds a new node are found by a walk to the triangle holding the
+  // node and a flood over neighbours. While every circle test so far has agreed with the exact
+  // one, the triangles form the exact Delaunay triangulation of the nodes inserted (with the
+  // super-triangle); in it the triangles whose exact power at the node is below any bound are
+  // connected, so a flood over all whose power may be below the largest error of a circle test
+  // finds every triangle the test passes. Once that cannot be shown (a test too close to call, a
+  // circle without an error bound, a triangle left out between flagged nodes), the triangles go
+  // into a grid of circle boxes that finds them by position from then on.
+  // One cache line per triangle. The circle test's kind goes into r2: -1 below a y bound (yc),
+  // -2 left of an x bound (xc).
+  struct alignas(64) Rec {
+    double xc, yc, r2;
+    double errNear;  // bound on the error of the test value within twice the radius
+    int32_t v[3];
+    int32_t nb[3];  // id across edge k (v[k], v[k+1]); -1: none
+    int32_t slot;   // -1 once removed
+    uint32_t tag;   // 2i: the flood for node i reached it; 2i + 1: its circle holds node i
+    CircleTest Circle() const
+    {
+      CircleTest c;
+      c.kind = r2 == -1.0 ? CircleTest::BelowY : r2 == -2.0 ? CircleTest::LeftOfX : CircleTest::Circle;
+      c.xc = xc, c.yc = yc, c.r2 = r2;
+      return c;
+    }
   };
-  std::vector<Tri> tris;
-  std::vector<CircleTest> circles;
-  // The circles once more, column by column, for the scan: a circle test computed the same way
-  // as Inside; the other kinds always pass the scan and are decided by Inside.
-  CircleColumns columns;
-  tris.reserve(2 * static_cast<size_t>(n) + 8);
-  circles.reserve(2 * static_cast<size_t>(n) + 8);
-  columns.Reserve(2 * static_cast<size_t>(n) + 8);
-  tris.push_back({0, 0, 0});
-  circles.push_back({});
-  columns.Push({});
+
+  std::vector<int32_t> slotId;  // id of the triangle in each slot
+  std::vector<Rec> recs;
+  WorkList<int32_t> freeIds;  // ids of removed triangles, taken again while there is no grid
+  const size_t reserve = 2 * static_cast<size_t>(n) + 8;
+  slotId.reserve(reserve);
+  recs.reserve(reserve + 16);
+  slotId.push_back(-1);
+
+  std::vector<double> mx(static_cast<size_t>(n) + 4);
+  for (int32_t k = 1; k <= n + 3; ++k) mx[k] = NodeTable[k].x;
+  const double orientSign =
+      (mx[n + 2] - mx[n + 1]) * (my[n + 3] - my[n + 1]) - (my[n + 2] - my[n + 1]) * (mx[n + 3] - mx[n + 1]) > 0.0
+          ? 1.0
+          : -1.0;
+
+  bool exact = true;        // the flood may be used
+  bool leaveExact = false;  // the flood ends after this insertion
+  double powerBound = 0.0;  // largest error bound of a circle test passing a point
+  std::unique_ptr<CircleGrid> grid;
   auto addTri = [&](int32_t a, int32_t b, int32_t c) {
-    tris.push_back({a, b, c});
-    circles.push_back(CircleTest::Make(NodeTable[a].x, my[a], NodeTable[b].x, my[b], NodeTable[c].x, my[c]));
-    columns.Push(circles.back());
+    int32_t id;
+    if (!grid) {
+      // Fresh ids come eight at a time, so that taking one seldom branches.
+      if (freeIds.empty()) [[unlikely]]
+        for (int32_t k = 0; k < 8; ++k) {
+          freeIds.push_back(static_cast<int32_t>(recs.size()));
+          recs.emplace_back().slot = -1;
+        }
+      id = freeIds.back();
+      freeIds.pop_back();
+    } else {
+      id = static_cast<int32_t>(recs.size());
+      recs.emplace_back();
+    }
+    Rec& r = recs[id];
+    const CircleTest circle = CircleTest::Make(mx[a], my[a], mx[b], my[b], mx[c], my[c]);
+    r.xc = circle.xc, r.yc = circle.yc;
+    r.r2 = circle.kind == CircleTest::BelowY ? -1.0 : circle.kind == CircleTest::LeftOfX ? -2.0 : circle.r2;
+    r.v[0] = a, r.v[1] = b, r.v[2] = c;
+    r.nb[0] = r.nb[1] = r.nb[2] = -1;
+    r.slot = static_cast<int32_t>(slotId.size());
+    r.tag = 0;
+    slotId.push_back(id);
+    if (grid) {
+      grid->Insert(id, circle);
+      return id;
+    }
+    const CircleBound cb = CircleBound::Make(circle, mx[a], my[a], mx[b], my[b], mx[c], my[c]);
+    r.errNear = cb.ErrorAt(2 * cb.r);
+    if (cb.dc < 0.0)
+      leaveExact = true;
+    else
+      powerBound = std::max(powerBound, cb.ErrorAt(cb.r * (1 + 1e-15)));
+    return id;
   };
-  addTri(n + 1, n + 2, n + 3);
+  int32_t lastNew = addTri(n + 1, n + 2, n + 3);
+
+  // Where to start the walk: the first triangle made for the latest node in the node's cell, on the
+  // finest level of a pyramid of cells that has one.
+  int32_t hintDepth = 0;
+  while (hintDepth < 10 && (1 << (2 * hintDepth)) < n / 2) ++hintDepth;
+  const double hintScale = (1 << hintDepth) / (xmax - xmin);
+  // Triangle id and its last node (ids are taken again).
+  std::vector<std::pair<int32_t, int32_t>> hints((static_cast<size_t>(4) << (2 * hintDepth)) / 3 + 1, {-1, 0});
+  std::vector<size_t> hintBase(static_cast<size_t>(hintDepth) + 1);
+  for (int32_t l = 1; l <= hintDepth; ++l) hintBase[l] = hintBase[l - 1] + (static_cast<size_t>(1) << (2 * (l - 1)));
+  auto hintCell = [&](double v) {
+    const double k = (v - xmin) * hintScale;
+    return k > 0.0 ? std::min(static_cast<uint32_t>(k), (1u << hintDepth) - 1) : 0u;
+  };
 
   struct Edge {
     int32_t p, q;
     bool present;
   };
-  std::vector<Edge> edges;
+  WorkList<Edge> edges;
+  WorkList<int32_t> edgeFrom;  // id of the removed triangle each edge came from, times 4, plus its edge
+  WorkList<uint64_t> pending;  // slot << 32 | id of the triangles whose circle holds the node, ascending
+  WorkList<int32_t> queue;
+  WorkList<int32_t> created;
+  std::vector<std::pair<uint32_t, int32_t>> startsAt(static_cast<size_t>(n) + 4, {0u, -1});
+  std::vector<std::pair<uint32_t, int32_t>> endsAt(static_cast<size_t>(n) + 4, {0u, -1});
   std::unordered_map<uint64_t, std::vector<size_t>> byKey;
-  for (int32_t i = 1; i <= n; ++i) {
-    const double xp = NodeTable[i].x, yp = my[i];
-    edges.clear();
-    size_t count = tris.size() - 1;
-    for (size_t j = 1; j <= count;) {
-      j = columns.NextCandidate(j, count, xp, yp);
-      if (j > count) break;
-      if (circles[j].Inside(xp, yp)) {
-        const Tri t = tris[j];
-        edges.push_back({t.a, t.b, true});
-        edges.push_back({t.b, t.c, true});
-        edges.push_back({t.c, t.a, true});
-        tris[j] = tris[count];
-        circles[j] = circles[count];
-        columns.Move(count, j);
-        tris.pop_back();
-        circles.pop_back();
-        columns.Pop();
-        --count;
-      } else {
-        ++j;
+  std::vector<int32_t> rim;
+
+  // Calls found(id) for the triangles whose circle holds node i; false (before any call) when the
+  // walk or its end cannot be trusted.
+  auto flood = [&](int32_t i, uint32_t hx, uint32_t hy, const auto& found) {
+    const double xp = mx[i], yp = my[i];
+    const uint32_t stamp = static_cast<uint32_t>(i);
+    int32_t t = lastNew;
+    for (int32_t l = hintDepth; l >= 0; --l) {
+      const auto [h, node] = hints[hintBase[l] + ((static_cast<size_t>(hy >> (hintDepth - l)) << l) | (hx >> (hintDepth - l)))];
+      if (h >= 0 && recs[h].slot >= 0 && recs[h].v[2] == node) {
+        t = h;
+        break;
       }
     }
-    // Each edge drops together with the first later reversed copy still present.
-    if (edges.size() <= 48) {
+    const size_t maxSteps = 4 * slotId.size() + 16;
+    for (size_t step = 0, k0 = 0;; ++step, k0 = k0 == 2 ? 0 : k0 + 1) {
+      if (step > maxSteps) return false;
+      // The edges the node lies beyond; the first of them from edge k0 on is crossed.
+      static constexpr int8_t firstBeyond[3][8] = {
+          {-1, 0, 1, 0, 2, 0, 1, 0}, {-1, 0, 1, 1, 2, 2, 1, 1}, {-1, 0, 1, 0, 2, 2, 2, 2}};
+      const Rec& r = recs[t];
+      uint32_t beyond = 0;
+      for (int32_t k = 0; k < 3; ++k) {
+        const int32_t a = r.v[k], b = r.v[k == 2 ? 0 : k + 1];
+        const double o = (mx[b] - mx[a]) * (yp - my[a]) - (my[b] - my[a]) * (xp - mx[a]);
+        beyond |= static_cast<uint32_t>(o * orientSign < 0.0) << k;
+      }
+      if (beyond == 0) break;
+      const int32_t next = r.nb[firstBeyond[k0][beyond]];
+      if (next < 0) return false;
+      t = next;
+    }
+    // The test as CircleTest::Inside makes it; the flood goes on where the exact power may lie
+    // below the bound.
+    auto test = [&](const Rec& r, bool& inside, bool& close) {
+      const Rec& c = r;
+      const double ddx = xp - c.xc, ddy = yp - c.yc;
+      const double d2 = ddx * ddx + ddy * ddy;
+      inside = d2 <= c.r2;
+      const double q = d2 - c.r2;
+      if (d2 > 4 * c.r2) {
+        // With the centre's error within a hundredth of the radius (CircleBound), the error is
+        // below a twentieth of the test value out here.
+        close = false;
+        return 0.5 * q <= powerBound;
+      }
+      close = std::fabs(q) <= r.errNear;
+      return q <= powerBound + r.errNear;
+    };
+    bool inside, close;
+    if (!test(recs[t], inside, close) || close || !inside) return false;
+    queue.clear();
+    queue.push_back(t);
+    recs[t].tag = 2 * stamp;
+    for (size_t h = 0; h < queue.size(); ++h) {
+      const int32_t id = queue[h];
+      Rec& r = recs[id];
+      if (!test(r, inside, close)) continue;
+      if (close) leaveExact = true;
+      if (inside) found(id);
+      for (int32_t nb : r.nb)
+        if (nb >= 0 && recs[nb].tag < 2 * stamp) {
+          recs[nb].tag = 2 * stamp;
+          queue.push_back(nb);
+        }
+    }
+    return true;
+  };
+
+  for (int32_t i = 1; i <= n; ++i) {
+    const double xp = mx[i], yp = my[i];
+    const uint32_t stamp = static_cast<uint32_t>(i);
+    edges.clear();
+    edgeFrom.clear();
+    pending.clear();
+    auto found = [&](int32_t id) {
+      recs[id].tag = 2 * stamp + 1;
+      pending.push_back(static_cast<uint64_t>(recs[id].slot) << 32 | static_cast<uint32_t>(id));
+    };
+    const uint32_t hx = hintCell(xp), hy = hintCell(yp);
+    if (exact && (leaveExact || !flood(i, hx, hy, found))) {
+      // From here on by the grid.
+      exact = false;
+      pending.clear();
+      grid = std::make_unique<CircleGrid>(xmin, xmax, n);
+      for (size_t id = 0; id < recs.size(); ++id)
+        if (recs[id].slot >= 0) grid->Insert(static_cast<int32_t>(id), recs[id].Circle());
+    }
+    if (!exact)
+      grid->Visit(xp, yp, found, [&](int32_t id) {
+        if (recs[id].Circle().Inside(xp, yp)) found(id);
+      });
+    if (pending.size() <= 8) {
+      // A sorting network, free of branches.
+      uint64_t v[8];
+      for (size_t k = 0; k < 8; ++k) v[k] = k < pending.size() ? pending[k] : ~uint64_t{0};
+      static constexpr uint8_t pairs[19][2] = {{0, 2}, {1, 3}, {4, 6}, {5, 7}, {0, 4}, {1, 5}, {2, 6},
+                                               {3, 7}, {0, 1}, {2, 3}, {4, 5}, {6, 7}, {2, 4}, {3, 5},
+                                               {1, 4}, {3, 6}, {1, 2}, {3, 4}, {5, 6}};
+      for (const auto& pr : pairs) {
+        const uint64_t lo = std::min(v[pr[0]], v[pr[1]]), hi = std::max(v[pr[0]], v[pr[1]]);
+        v[pr[0]] = lo, v[pr[1]] = hi;
+      }
+      for (size_t k = 0; k < pending.size(); ++k) pending[k] = v[k];
+    } else {
+      std::sort(pending.begin(), pending.end());
+    }
+    // The removals in the order of the plain scan over the slots: at a removed slot the last
+    // triangle moves in and is tested next.
+    size_t count = slotId.size() - 1;
+    size_t front = 0;
+    while (front < pending.size()) {
+      const size_t j = static_cast<size_t>(pending[front] >> 32);
+      int32_t gone = static_cast<int32_t>(pending[front++] & 0xFFFFFFFFu);
+      for (;;) {
+        const int32_t* t = recs[gone].v;
+        edges.push_back({t[0], t[1], true});
+        edges.push_back({t[1], t[2], true});
+        edges.push_back({t[2], t[0], true});
+        if (exact) {
+          edgeFrom.push_back(4 * gone);
+          edgeFrom.push_back(4 * gone + 1);
+          edgeFrom.push_back(4 * gone + 2);
+        }
+        recs[gone].slot = -1;
+        if (grid) grid->Remove(gone);
+        const int32_t moved = slotId[count];
+        slotId[j] = moved;
+        slotId.pop_back();
+        if (count == j) {
+          --count;
+          break;
+        }
+        recs[moved].slot = static_cast<int32_t>(j);
+        --count;
+        // The last slot is the largest one pending when its triangle was found too.
+        if (recs[moved].tag != 2 * stamp + 1) break;
+        pending.pop_back();
+        gone = moved;
+      }
+    }
+    // Each edge drops together with the first later reversed copy still present. In the exact
+    // triangulation every edge lies once in each direction: an edge drops when the triangle across
+    // it goes too.
+    if (exact) {
+      for (size_t k = 0; k < edges.size(); ++k) {
+        const int32_t outer = recs[edgeFrom[k] >> 2].nb[edgeFrom[k] & 3];
+        edges[k].present = outer < 0 || recs[outer].tag != 2 * stamp + 1;
+      }
+    } else if (edges.size() <= 48) {
       for (size_t a = 0; a < edges.size(); ++a) {
         if (!edges[a].present) continue;
         for (size_t b = a + 1; b < edges.size(); ++b) {
@@ -346,19 +691,73 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
       }
     }
     const bool flaggedI = NodeTable[i].flag != 0;
-    for (const Edge& e : edges) {
-      if (!e.present) continue;
-      if (flaggedI && NodeTable[e.p].flag != 0 && NodeTable[e.q].flag != 0) continue;
-      addTri(e.p, e.q, i);
+    const bool linking = exact;
+    created.clear();
+    // The edges still present, in order.
+    if (rim.size() < edges.size()) rim.resize(2 * edges.size());
+    size_t rimSize = 0;
+    for (size_t k = 0; k < edges.size(); ++k) {
+      rim[rimSize] = static_cast<int32_t>(k);
+      rimSize += edges[k].present;
+    }
+    for (size_t r = 0; r < rimSize; ++r) {
+      const size_t k = static_cast<size_t>(rim[r]);
+      const Edge& e = edges[k];
+      if (flaggedI && NodeTable[e.p].flag != 0 && NodeTable[e.q].flag != 0) {
+        leaveExact = true;  // a hole
+        continue;
+      }
+      const int32_t id = addTri(e.p, e.q, i);
+      if (!linking) continue;
+      created.push_back(id);
+      // The neighbour outside the removed triangles now borders the new one.
+      const int32_t gone = edgeFrom[k] >> 2;
+      const int32_t outer = recs[gone].nb[edgeFrom[k] & 3];
+      recs[id].nb[0] = outer;
+      if (outer >= 0) {
+        int32_t* back = recs[outer].nb;
+        const bool at0 = back[0] == gone, at1 = back[1] == gone, at2 = back[2] == gone;
+        if (at0 + at1 + at2 != 1)
+          leaveExact = true;
+        else
+          back[at1 + 2 * at2] = id;
+      }
+      if (startsAt[e.p].first == stamp || endsAt[e.q].first == stamp) leaveExact = true;
+      startsAt[e.p] = {stamp, id};
+      endsAt[e.q] = {stamp, id};
+    }
+    // The removed ids are taken again only from the next node on, after their links are read.
+    if (!grid)
+      for (size_t k = 0; k < edgeFrom.size(); k += 3) freeIds.push_back(edgeFrom[k] >> 2);
+    if (exact && !leaveExact) {
+      // The new triangles (p, q, i) border each other along (q, i) and (i, p).
+      for (int32_t id : created) {
+        Rec& r = recs[id];
+        const auto& s = startsAt[r.v[1]];
+        const auto& e = endsAt[r.v[0]];
+        if (s.first != stamp || e.first != stamp) {
+          leaveExact = true;
+          break;
+        }
+        r.nb[1] = s.second;
+        r.nb[2] = e.second;
+      }
+      if (!created.empty()) {
+        lastNew = created.front();
+        for (int32_t l = 0; l <= hintDepth; ++l)
+          hints[hintBase[l] + ((static_cast<size_t>(hy >> (hintDepth - l)) << l) | (hx >> (hintDepth - l)))] = {lastNew, i};
+      }
     }
   }
   // Drop the triangles of the super-triangle nodes.
-  size_t count = tris.size() - 1;
+  size_t count = slotId.size() - 1;
   for (size_t j = 1; j <= count;) {
-    const Tri& t = tris[j];
-    if (t.a > n || t.b > n || t.c > n) {
-      tris[j] = tris[count];
-      tris.pop_back();
+    const int32_t* t = recs[slotId[j]].v;
+    if (t[0] > n || t[1] > n || t[2] > n) {
+      recs[slotId[count]].slot = static_cast<int32_t>(j);
+      recs[slotId[j]].slot = 0;
+      slotId[j] = slotId[count];
+      slotId.pop_back();
       --count;
     } else {
       ++j;
@@ -368,9 +767,28 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
   for (size_t j = 1; j <= count; ++j) {
     dTriangle& t = TriangleTable[j];
     t = dTriangle{};
-    t.vertices[0] = tris[j].a;
-    t.vertices[1] = tris[j].b;
-    t.vertices[2] = tris[j].c;
+    const int32_t* v = recs[slotId[j]].v;
+    t.vertices[0] = v[0];
+    t.vertices[1] = v[1];
+    t.vertices[2] = v[2];
+  }
+  // The exact triangulation knows its neighbours: each edge lies in at most two triangles, which
+  // is where the edge map would link them.
+  if (exact && !leaveExact) {
+    for (size_t j = 1; j <= count; ++j) {
+      const int32_t id = slotId[j];
+      dTriangle& t = TriangleTable[j];
+      for (int e = 0; e < 3; ++e) {
+        const int32_t nb = recs[id].nb[e];
+        if (nb >= 0 && recs[nb].slot > 0) {
+          t.neighbours[e] = recs[nb].slot;
+          const int32_t* back = recs[nb].nb;
+          t.shared[e] = static_cast<uint8_t>((back[1] == id) + 2 * (back[2] == id));
+        }
+        t.border[e] = t.neighbours[e] == 0 ? 1 : 0;
+      }
+    }
+    linkedCount_ = static_cast<int32_t>(count);
   }
   return static_cast<int32_t>(count);
 }
@@ -380,6 +798,39 @@ void TPseudoSectionContour::SetBorderFlags(int32_t count)
   for (int32_t i = 1; i <= count; ++i)
     for (int e = 0; e < 3; ++e) TriangleTable[i].border[e] = TriangleTable[i].neighbours[e] == 0 ? 1 : 0;
 }
+
+namespace {
+
+// Sorts edge occurrences by key, keeping the order of equal keys: by radix when both node numbers
+// of every key fit in 15 bits, else by comparison.
+template <class Occ>
+void SortByKeyStable(std::vector<Occ>& occ)
+{
+  uint64_t most = 0;
+  for (const Occ& o : occ) most |= o.key;
+  if ((most >> 47) != 0 || (most & 0xFFFF8000u) != 0 || occ.size() < 64) {
+    std::stable_sort(occ.begin(), occ.end(), [](const Occ& a, const Occ& b) { return a.key < b.key; });
+    return;
+  }
+  // The 30-bit key (high node << 15 | low node), three passes of ten bits.
+  auto packed = [](const Occ& o) { return static_cast<uint32_t>(((o.key >> 32) << 15) | (o.key & 0x7FFF)); };
+  std::vector<Occ> buffer(occ.size());
+  std::vector<uint32_t> counts(1024);
+  for (int shift = 0; shift < 30; shift += 10) {
+    std::fill(counts.begin(), counts.end(), 0u);
+    for (const Occ& o : occ) ++counts[(packed(o) >> shift) & 1023];
+    uint32_t sum = 0;
+    for (uint32_t& c : counts) {
+      const uint32_t n = c;
+      c = sum;
+      sum += n;
+    }
+    for (const Occ& o : occ) buffer[counts[(packed(o) >> shift) & 1023]++] = o;
+    occ.swap(buffer);
+  }
+}
+
+}  // namespace
 
 // Neighbours through a map of edges. Where more than two triangles share an edge the result is the
 // one of linking every pair in order (i < j), later pairs overwriting: every triangle but the last
@@ -403,7 +854,8 @@ void TPseudoSectionContour::BuildAdjacency(int32_t count)
       occ.push_back({EdgeKey(t.vertices[e], t.vertices[(e + 1) % 3]), i, e});
     }
   }
-  std::stable_sort(occ.begin(), occ.end(), [](const Occ& a, const Occ& b) { return a.key < b.key; });
+  SortByKeyStable(occ);
+  std::vector<size_t> idx;
   size_t s = 0;
   while (s < occ.size()) {
     size_t e = s + 1;
@@ -413,7 +865,7 @@ void TPseudoSectionContour::BuildAdjacency(int32_t count)
     if (e - s >= 2) {
       // Collapse same-triangle duplicates: the brute-force rule pairs only different triangles,
       // and of one triangle the first matching edge in the rule's order.
-      std::vector<size_t> idx;
+      idx.clear();
       for (size_t k = s; k < e; ++k)
         if (idx.empty() || occ[idx.back()].tri != occ[k].tri) idx.push_back(k);
       if (idx.size() >= 2) {

@@ -148,4 +148,5 @@ private:
 
   std::unique_ptr<TMetafile> sectionPicture_;
   std::unique_ptr<TBitmap> colorStrip_;
+  int32_t linkedCount_ = -1;  // triangles whose neighbours the last Triangulate filled in
 };

@@ -212,12 +212,89 @@ TEST(ContourTriangulation, SameTrianglesAndNumberingAsThePlainAlgorithm)
   ring.push_back({100, 100, 0});
   sets.push_back(ring);
 
+  // Many scattered nodes, and nodes crowded into a few clusters with an offset far from zero.
+  std::vector<RefNode> many;
+  for (int i = 0; i < 2000; ++i) many.push_back({ux(rng), uy(rng), 0});
+  sets.push_back(many);
+  std::vector<RefNode> clusters;
+  std::normal_distribution<double> spread(0, 3);
+  for (int i = 0; i < 600; ++i)
+    clusters.push_back({653000 + 200.0 * (i % 5) + spread(rng), 5547000 + 40.0 * (i % 3) + spread(rng), 0});
+  sets.push_back(clusters);
+  // All nodes on one slanted line, and a few positions repeated many times.
+  std::vector<RefNode> line;
+  for (int i = 0; i < 40; ++i) line.push_back({i * 2.5, i * 1.0, 0});
+  sets.push_back(line);
+  std::vector<RefNode> repeatedNodes;
+  for (int i = 0; i < 120; ++i) repeatedNodes.push_back({10.0 * (i % 4), 7.0 * (i % 3), static_cast<uint8_t>(i % 11 == 0)});
+  sets.push_back(repeatedNodes);
+  const size_t repeated = sets.size() - 1;
+  // A denser regular grid, a very flat one and one of tiny extent.
+  std::vector<RefNode> dense, flat, tiny;
+  for (int i = 0; i < 30; ++i)
+    for (int j = 0; j < 20; ++j) {
+      dense.push_back({i * 3.0, j * 2.0, 0});
+      flat.push_back({i * 100.0, j * 0.01, 0});
+      tiny.push_back({i * 1e-7, j * 1e-7, 0});
+    }
+  sets.push_back(dense);
+  sets.push_back(flat);
+  sets.push_back(tiny);
+
   for (size_t s = 0; s < sets.size(); ++s) {
     TPseudoSectionContour c(800, 600);
     std::vector<RefNode> ref = AddAll(c, sets[s]);
     c.BuildSection(true);
     EXPECT_EQ(Triangles(c), ReferenceTriangulate(ref)) << "set " << s;
-    ExpectSymmetric(c);
+    SCOPED_TRACE("set " + std::to_string(s));
+    std::vector<dTriangle> refAdjacency(c.TriangleTable.begin(), c.TriangleTable.begin() + c.TriangleCount + 1);
+    if (c.TriangleCount < 1500) {
+      ReferenceAdjacency(refAdjacency, c.TriangleCount);
+      ExpectSameAdjacency(c.TriangleTable, refAdjacency, c.TriangleCount);
+    }
+    // Where positions repeat, more than two triangles share an edge and links are one-sided.
+    if (s != repeated) ExpectSymmetric(c);
+  }
+}
+
+// Random sets of many kinds, small enough for the plain algorithm: spread, crowded, on a lattice
+// (many nodes on common circles), with repeated positions, thin, far from zero, on a circle.
+TEST(ContourTriangulation, RandomSetsAsThePlainAlgorithm)
+{
+  std::mt19937 rng(11);
+  for (int s = 0; s < 70; ++s) {
+    const int kind = s % 7;
+    const int count = 3 + static_cast<int>(rng() % 260);
+    std::uniform_real_distribution<double> u(0, 1);
+    std::normal_distribution<double> g(0, 1);
+    std::vector<RefNode> nodes;
+    for (int i = 0; i < count; ++i) {
+      double x = u(rng) * 500, y = u(rng) * 300;
+      switch (kind) {
+      case 1: x = 250 + 5 * g(rng), y = 150 + 2 * g(rng); break;
+      case 2: x = static_cast<double>(rng() % 12), y = static_cast<double>(rng() % 9); break;
+      case 3:
+        if (i > 0 && rng() % 3 == 0) x = nodes[rng() % nodes.size()].x, y = nodes[rng() % nodes.size()].y;
+        break;
+      case 4: y *= 1e-4; break;
+      case 5: x += 4.5e6, y += 6.1e5; break;
+      case 6: {
+        const double a = u(rng) * 2 * M_PI;
+        x = 100 * std::cos(a), y = 100 * std::sin(a);
+        break;
+      }
+      default: break;
+      }
+      nodes.push_back({x, y, 0});
+    }
+    TPseudoSectionContour c(800, 600);
+    std::vector<RefNode> ref = AddAll(c, nodes);
+    c.BuildSection(true);
+    EXPECT_EQ(Triangles(c), ReferenceTriangulate(ref)) << "set " << s << " kind " << kind << " nodes " << count;
+    SCOPED_TRACE("set " + std::to_string(s));
+    std::vector<dTriangle> refAdjacency(c.TriangleTable.begin(), c.TriangleTable.begin() + c.TriangleCount + 1);
+    ReferenceAdjacency(refAdjacency, c.TriangleCount);
+    ExpectSameAdjacency(c.TriangleTable, refAdjacency, c.TriangleCount);
   }
 }
 
