@@ -29,6 +29,9 @@ enum TNuvCanvasSurfaceStyle : uint8_t { tcsSolid, tcsWire, tcsDot };
 // Font display lists of one face, weight and style.
 struct TGLFontRecord {
   GLuint ListBase = 0;
+  // Lists tracing the glyph outlines one pixel wide, laid over the fill of small text
+  // (outline polygon fonts only; 0 otherwise).
+  GLuint OutlineBase = 0;
   std::string Name;
   int32_t Weight = 400;
   TFontStyles Style = 0;
@@ -239,7 +242,7 @@ private:
   // Text.
   int FindOrCreateFont();
   void BuildFontLists(TGLFontRecord& rec);
-  void CallTextLists(const TGLFontRecord& rec, const std::string& bytes);
+  void CallTextLists(const TGLFontRecord& rec, const std::string& bytes, bool traceOutlines);
   // Textures: target of a bound bitmap.
   GLuint TextureFor(TBitmap* bitmap, int32_t padTo);
   bool BindTexture(TBitmap* bitmap, int32_t padTo);

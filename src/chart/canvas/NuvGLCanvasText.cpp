@@ -1,4 +1,5 @@
 // The OpenGL canvas: text drawn from display lists built out of the platform's glyph shapes.
+#include <algorithm>
 #include <cmath>
 #include <deque>
 
@@ -26,6 +27,27 @@ void APIENTRY TessCombine(GLdouble coords[3], void* /*data*/[4], GLfloat /*weigh
   auto& v = CombinedVertices();
   v.push_back({coords[0], coords[1], coords[2]});
   *out = v.back().data();
+}
+
+// Below this many pixels to the em, strokes of the usual faces are about a pixel wide or less: a
+// filled stroke that covers no pixel centre vanishes, so the outline is traced over the fill.
+constexpr double kTracedEmPixels = 12;
+
+// The smaller of the on-screen lengths of one unit along X and along Y of the current model view.
+double EmPixels()
+{
+  auto& gl = OpenGLEntries();
+  GLdouble model[16], proj[16];
+  GLint view[4];
+  gl.glGetDoublev(GL_MODELVIEW_MATRIX, model);
+  gl.glGetDoublev(GL_PROJECTION_MATRIX, proj);
+  gl.glGetIntegerv(GL_VIEWPORT, view);
+  GLdouble o[3], ex[3], ey[3];
+  if (!gl.gluProject(0, 0, 0, model, proj, view, &o[0], &o[1], &o[2]) ||
+      !gl.gluProject(1, 0, 0, model, proj, view, &ex[0], &ex[1], &ex[2]) ||
+      !gl.gluProject(0, 1, 0, model, proj, view, &ey[0], &ey[1], &ey[2]))
+    return 0;
+  return std::min(std::hypot(ex[0] - o[0], ex[1] - o[1]), std::hypot(ey[0] - o[0], ey[1] - o[1]));
 }
 
 struct Contour3 {
@@ -132,8 +154,11 @@ void TGLCanvas::FreeFonts()
 {
   if (Ready()) {
     auto& gl = OpenGLEntries();
-    for (int i = 0; i < fontCount_; ++i)
+    for (int i = 0; i < fontCount_; ++i) {
       if (fonts_[i].ListBase != 0 && gl.glIsList(fonts_[i].ListBase)) gl.glDeleteLists(fonts_[i].ListBase, FontListCount);
+      if (fonts_[i].OutlineBase != 0 && gl.glIsList(fonts_[i].OutlineBase))
+        gl.glDeleteLists(fonts_[i].OutlineBase, FontListCount);
+    }
   }
   for (TGLFontRecord& f : fonts_) f = {};
   fontCount_ = 0;
@@ -156,6 +181,10 @@ void TGLCanvas::BuildFontLists(TGLFontRecord& rec)
   }
   GLUtesselator* tess = gl.gluNewTess();
   if (!tess) throw EAssertionFailed("UseFontOutlines: 0");
+  if (fontMode_ == 0) {
+    rec.OutlineBase = gl.glGenLists(FontListCount);
+    if (rec.OutlineBase == 0) throw EAssertionFailed("UseFontOutlines: " + std::to_string(gl.glGetError()));
+  }
   using Callback = void(APIENTRY*)();
   gl.gluTessCallback(tess, GLU_TESS_BEGIN, reinterpret_cast<Callback>(&TessBegin));
   gl.gluTessCallback(tess, GLU_TESS_END, reinterpret_cast<Callback>(&TessEnd));
@@ -195,6 +224,17 @@ void TGLCanvas::BuildFontLists(TGLFontRecord& rec)
     gl.glTranslated(glyph.advance, 0, 0);
     gl.glEndList();
     CombinedVertices().clear();
+    if (rec.OutlineBase != 0) {
+      gl.glNewList(rec.OutlineBase + i, GL_COMPILE);
+      gl.glNormal3d(0, 0, 1);
+      for (const auto& c : glyph.contours) {
+        gl.glBegin(GL_LINE_LOOP);
+        for (const TOutlinePoint& p : c) gl.glVertex3d(p.x, p.y, 0);
+        gl.glEnd();
+      }
+      gl.glTranslated(glyph.advance, 0, 0);
+      gl.glEndList();
+    }
   }
   gl.gluDeleteTess(tess);
 }
@@ -215,11 +255,18 @@ int TGLCanvas::FindOrCreateFont()
   return fontCount_++;
 }
 
-void TGLCanvas::CallTextLists(const TGLFontRecord& rec, const std::string& bytes)
+void TGLCanvas::CallTextLists(const TGLFontRecord& rec, const std::string& bytes, bool traceOutlines)
 {
   auto& gl = OpenGLEntries();
   if (fontMode_ != 2 || rec.Bitmaps.empty()) {
+    gl.glPushMatrix();
     gl.glCallLists(static_cast<GLsizei>(bytes.size()), GL_UNSIGNED_BYTE, bytes.data());
+    gl.glPopMatrix();
+    if (traceOutlines && rec.OutlineBase != 0) {
+      gl.glListBase(rec.OutlineBase - kFirstChar);
+      gl.glCallLists(static_cast<GLsizei>(bytes.size()), GL_UNSIGNED_BYTE, bytes.data());
+      gl.glListBase(rec.ListBase - kFirstChar);
+    }
     return;
   }
   gl.glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
@@ -259,12 +306,17 @@ void TGLCanvas::TextOut3D(int32_t x, int32_t y, int32_t z, const std::string& te
   double angleX = 0, angleY = 0;
   glcanvas::GetTextAngles(angleX, angleY);
   gl.glPushMatrix();
+  // Glyph outlines are traced one pixel wide and solid, whatever the pen last set.
+  gl.glPushAttrib(GL_LINE_BIT);
+  gl.glLineWidth(1);
+  gl.glDisable(GL_LINE_STIPPLE);
   gl.glTranslatef(static_cast<float>(x + 1), static_cast<float>(-y - 2), static_cast<float>(2 - z));
   if (angleX != 0) gl.glRotatef(static_cast<float>(angleX), 1, 0, 0);
   if (angleY != 0) gl.glRotatef(static_cast<float>(angleY), 0, 1, 0);
   gl.glScalef(static_cast<float>(size * 1.57), static_cast<float>(size * 1.75), 1);
   gl.glNormal3f(0, 0, -1);
   gl.glListBase(rec.ListBase - kFirstChar);
+  const bool traceOutlines = rec.OutlineBase != 0 && EmPixels() < kTracedEmPixels;
   if (auto* nuvFont = currentFont_; nuvFont && nuvFont->ShadowOrNull()) {
     const TNuvShadow* shadow = nuvFont->ShadowOrNull();
     if (shadow->GetHorizSize() != 0 || shadow->GetVertSize() != 0) {
@@ -274,13 +326,14 @@ void TGLCanvas::TextOut3D(int32_t x, int32_t y, int32_t z, const std::string& te
       if (fontMode_ == 2)
         gl.glRasterPos3f(x + 1 + shadow->GetHorizSize() * 0.03f, -y - 2 - shadow->GetVertSize() * 0.03f,
                          static_cast<float>(2 - z));
-      CallTextLists(rec, bytes);
+      CallTextLists(rec, bytes, traceOutlines);
       gl.glPopMatrix();
     }
   }
   SetColor(font_ ? font_->GetColor() : clBlack, -1);
   if (fontMode_ == 2) gl.glRasterPos2i(0, 0);
-  CallTextLists(rec, bytes);
+  CallTextLists(rec, bytes, traceOutlines);
+  gl.glPopAttrib();
   gl.glPopMatrix();
   GL_CHECK("TextOut3D");
   if (fontExtrusion_ > 0) {

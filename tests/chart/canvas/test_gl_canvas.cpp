@@ -829,3 +829,50 @@ TEST(GLCanvasPixels, ConeNarrowsLeftAndTruncatedPyramidTopSpansTheMiddle)
   const double ratio = double(RedInRow(*p, e.first + 1)) / RedInRow(*p, e.last - 1);
   EXPECT_NEAR(ratio, 0.2, 0.08);
 }
+
+TEST(GLCanvasPixels, SmallDigitsKeepTheirThinStrokes)
+{
+  // Far or small labels: a stroke under a pixel wide must still show. The stem of a "4" and a
+  // "1" runs down the whole glyph, the bar of a "-" across it.
+  for (int size = 4; size <= 9; ++size) {
+    for (const char* text : {"4", "1", "-"}) {
+      const bool vertical = text[0] != '-';
+      for (int shift = 0; shift < 3; ++shift) {
+        Frame f(60, 40);
+        f.Begin();
+        f.canvas.DisableRotation();
+        f.canvas.Font()->SetName("DejaVu Sans");
+        f.canvas.Font()->SetSize(size);
+        f.canvas.Font()->SetColor(clBlack);
+        f.canvas.SetTextAlign(TA_LEFT);
+        // A third of a pixel further each time, so that the stroke falls on every phase.
+        OpenGLEntries().glTranslatef(shift / 3.0f, -shift / 3.0f, 0);
+        f.canvas.TextOut(20, 10, text);
+        f.canvas.EnableRotation();
+        f.End();
+        TRect box{1000, 1000, -1, -1};
+        for (int y = 0; y < 40; ++y)
+          for (int x = 0; x < 60; ++x)
+            if (R(f.At(x, y)) < 128) {
+              box.Left = std::min(box.Left, x), box.Top = std::min(box.Top, y);
+              box.Right = std::max(box.Right, x + 1), box.Bottom = std::max(box.Bottom, y + 1);
+            }
+        ASSERT_GT(box.Right, 0) << text << " size " << size << " shift " << shift;
+        // Longest unbroken run of dark pixels along the stroke's direction.
+        int longest = 0;
+        const int lines = vertical ? box.Width() : box.Height();
+        const int along = vertical ? box.Height() : box.Width();
+        for (int l = 0; l < lines; ++l) {
+          int run = 0;
+          for (int a = 0; a < along; ++a) {
+            const int x = vertical ? box.Left + l : box.Left + a, y = vertical ? box.Top + a : box.Top + l;
+            run = R(f.At(x, y)) < 128 ? run + 1 : 0;
+            longest = std::max(longest, run);
+          }
+        }
+        EXPECT_GE(longest, along - 1) << text << " size " << size << " shift " << shift << ": run " << longest
+                                      << " of " << along;
+      }
+    }
+  }
+}
