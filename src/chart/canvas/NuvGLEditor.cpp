@@ -55,8 +55,8 @@ TFormNuvGLEditor::TFormNuvGLEditor(TComponent* owner) : TForm(owner)
   SetPosition(poScreenCenter);
   SetBorderStyle(bsDialog);
   CreateControls();
-  TabControl1->Tabs() = {"Light 0", "Light 1", "Light 2"};
-  TabControl1->SetTabIndex(0);
+  LightTabs->Tabs() = {"Light 0", "Light 1", "Light 2"};
+  LightTabs->SetTabIndex(0);
   PageControl1->Tabs() = {"Position", "Direction"};
   PageControl1->SetTabIndex(0);
   TranslateControl(this);
@@ -88,20 +88,20 @@ void TFormNuvGLEditor::CreateControls()
   TBShine = Track(this, GroupBox1, 4, 182, 176, 0, 100);
   CBAntialias = Make<TCheckBox>(this, GroupBox1, 8, 214, 160, 17, "A&nti-alias lines");
 
-  TabControl1 = Make<TTabControl>(this, this, 200, 4, 192, 282);
-  CBVisible = Make<TCheckBox>(this, TabControl1, 8, 28, 80, 17, "&Visible");
-  BLightColor = Make<TButtonColor>(this, TabControl1, 96, 24, 88, 25, "&Color...");
-  Caption(this, TabControl1, 8, 56, "&Intensity:");
-  TrackBar5 = Track(this, TabControl1, 4, 70, 184, 0, 255);
-  Caption(this, TabControl1, 8, 104, "Sp&ot:");
-  Edit2 = Make<TEdit>(this, TabControl1, 48, 100, 40, 21);
-  UDSpot = Make<TUpDown>(this, TabControl1, 88, 100, 15, 21);
+  LightTabs = Make<TTabControl>(this, this, 200, 4, 192, 282);
+  CBVisible = Make<TCheckBox>(this, LightTabs, 8, 28, 80, 17, "&Visible");
+  BLightColor = Make<TButtonColor>(this, LightTabs, 96, 24, 88, 25, "&Color...");
+  Caption(this, LightTabs, 8, 56, "&Intensity:");
+  TrackBar5 = Track(this, LightTabs, 4, 70, 184, 0, 255);
+  Caption(this, LightTabs, 8, 104, "Sp&ot:");
+  Edit2 = Make<TEdit>(this, LightTabs, 48, 100, 40, 21);
+  UDSpot = Make<TUpDown>(this, LightTabs, 88, 100, 15, 21);
   UDSpot->SetRange(0, 90);
   UDSpot->Increment = 5;
   UDSpot->SetAssociate(Edit2);
-  CBDefaultSpot = Make<TCheckBox>(this, TabControl1, 112, 102, 72, 17, "Default");
+  CBDefaultSpot = Make<TCheckBox>(this, LightTabs, 112, 102, 72, 17, "Default");
 
-  PageControl1 = Make<TTabControl>(this, TabControl1, 4, 128, 184, 150);
+  PageControl1 = Make<TTabControl>(this, LightTabs, 4, 128, 184, 150);
   TabPosition = Make<TPanel>(this, PageControl1, 2, TTabControl::TabHeight + 1, 180, 126);
   TabPosition->SetBevelOuter(bvNone);
   CBFixed = Make<TCheckBox>(this, TabPosition, 4, 2, 150, 17, "&Fixed position");
@@ -131,7 +131,7 @@ void TFormNuvGLEditor::CreateControls()
 TGLLightSource* TFormNuvGLEditor::CurrentLight() const
 {
   TNuvOpenGL* gl = GetGL();
-  return gl ? gl->Lights(std::max(0, TabControl1->GetTabIndex())) : nullptr;
+  return gl ? gl->Lights(std::max(0, LightTabs->GetTabIndex())) : nullptr;
 }
 
 void TFormNuvGLEditor::Wire()
@@ -171,8 +171,8 @@ void TFormNuvGLEditor::Wire()
   TBShine->OnChange = live([this](TNuvOpenGL& gl) { gl.SetShininess(TBShine->GetPosition() * 0.01); });
   CBAntialias->OnClick = live([this](TNuvOpenGL& gl) { gl.SetAntialias(CBAntialias->GetChecked()); });
 
-  TabControl1->OnChange = [this](TObject*) {
-    if (GetGL()) ShowLight(TabControl1->GetTabIndex());
+  LightTabs->OnChange = [this](TObject*) {
+    if (GetGL()) ShowLight(LightTabs->GetTabIndex());
   };
   PageControl1->OnChange = [this](TObject*) {
     TabPosition->SetVisible(PageControl1->GetTabIndex() == 0);
@@ -228,10 +228,10 @@ void TFormNuvGLEditor::FormShow()
   kept_.ambientLight = gl->GetAmbientLight();
   kept_.active = gl->GetActive();
   kept_.antialias = gl->GetAntialias();
-  TabControl1->OnChange = nullptr;
-  TabControl1->SetTabIndex(0);
-  TabControl1->OnChange = [this](TObject*) {
-    if (GetGL()) ShowLight(TabControl1->GetTabIndex());
+  LightTabs->OnChange = nullptr;
+  LightTabs->SetTabIndex(0);
+  LightTabs->OnChange = [this](TObject*) {
+    if (GetGL()) ShowLight(LightTabs->GetTabIndex());
   };
   ShowLight(0);
   muted_ = false;

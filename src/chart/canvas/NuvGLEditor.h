@@ -31,7 +31,7 @@ public:
   TComboFlat* CBStyle;
   TTrackBar* TBShine;
   TCheckBox* CBAntialias;
-  TTabControl* TabControl1;
+  TTabControl* LightTabs;
   TCheckBox* CBVisible;
   TButtonColor* BLightColor;
   TTrackBar* TrackBar5;

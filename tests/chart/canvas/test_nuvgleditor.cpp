@@ -31,7 +31,7 @@ TEST_F(Editor, ShowsTheComponentAndItsFirstLight)
   EXPECT_EQ(form.CBStyle->GetItemIndex(), 1);
   EXPECT_TRUE(form.CBShade->GetChecked());
   EXPECT_FALSE(form.CBActive->GetVisible());
-  EXPECT_EQ(form.TabControl1->GetTabIndex(), 0);
+  EXPECT_EQ(form.LightTabs->GetTabIndex(), 0);
   EXPECT_TRUE(form.CBVisible->GetChecked());
   EXPECT_EQ(form.TBX->GetPosition(), -20);
   EXPECT_EQ(form.TrackBar5->GetPosition(), 0xC0);
@@ -57,7 +57,7 @@ TEST_F(Editor, ControlsEditTheComponentAndTheShownLight)
   EXPECT_EQ(gl.GetFontExtrusion(), 1);
   EXPECT_EQ(form.Edit1->GetText(), "1");
 
-  form.TabControl1->SetTabIndex(1);
+  form.LightTabs->SetTabIndex(1);
   EXPECT_EQ(form.CurrentLight(), gl.GetLight1());
   EXPECT_FALSE(form.CBVisible->GetChecked());
   EXPECT_FALSE(form.CBDefaultSpot->GetChecked());
@@ -86,7 +86,7 @@ TEST_F(Editor, ControlsEditTheComponentAndTheShownLight)
 
 TEST_F(Editor, CancelRestoresTheOptionsAndTheShownLight)
 {
-  form.TabControl1->SetTabIndex(1);
+  form.LightTabs->SetTabIndex(1);
   form.TBAmbient->SetPosition(90);
   form.TrackBar5->SetPosition(200);
   form.CBVisible->SetChecked(true);
