@@ -163,7 +163,7 @@ public:
   void MouseMove(TShiftState shift, int32_t x, int32_t y) override;
   void MouseUp(TMouseButton button, TShiftState shift, int32_t x, int32_t y) override;
   // Wheel down (delta < 0) scrolls every vertical axis down by 3 % of its range.
-  bool DoMouseWheel(TShiftState shift, int32_t wheelDelta, TPoint mousePos);
+  bool DoMouseWheel(TShiftState shift, int32_t wheelDelta, TPoint mousePos) override;
 
   // ---- Overrides of the axis panel ----
   TColor GetBackColor() override;
@@ -203,7 +203,6 @@ private:
   std::vector<TSavedAxisRange> savedRanges_;
   bool rangesFree_ = true;
   bool scrolling_ = false;
-  int32_t scrollX_ = 0, scrollY_ = 0;
 };
 
 // The chart control as placed on forms.
