@@ -414,27 +414,30 @@ std::vector<uint8_t> SeriesBlock(const TChartSeries& series)
   return block;
 }
 
-// The "Data" block: the first byte picks the order of the X values, the rest is the block.
+// The "Data" block: the first byte picks the order of the X values (bit 0) and the series type
+// (the rest: plain, point or surface, whose third value list adds a value per point); the rest is
+// the block.
 int FuzzSeriesData(const uint8_t* data, size_t size)
 {
   if (size == 0) return 0;
   const TChartListOrder order = data[0] % 2 ? loAscending : loNone;
-  TChartSeries series(nullptr);
-  series.XValues()->SetOrder(order);
-  series.AddXY(7, 8, "kept");
+  const unsigned kind = (data[0] >> 1) % 3 == 0 ? 2 : (data[0] >> 1) % 3 - 1;
+  auto series = MakeSeries(kind);
+  series->XValues()->SetOrder(order);
+  series->AddXY(7, 8, "kept");
   try {
-    ReadSeriesData(&series, data + 1, size - 1);
+    ReadSeriesData(series.get(), data + 1, size - 1);
   } catch (const EReadError&) {
-    Check(series.Count() == 1 && series.Labels()->GetLabel(0) == "kept" && series.UpdateCount() == 0,
+    Check(series->Count() == 1 && series->Labels()->GetLabel(0) == "kept" && series->UpdateCount() == 0,
           "a refused data block changed the series");
     return 0;
   }
-  Check(series.ManualData, "read data not marked as the series' own");
-  const std::vector<uint8_t> written = SeriesBlock(series);
-  TChartSeries again(nullptr);
-  again.XValues()->SetOrder(order);
-  ReadSeriesData(&again, written);
-  Check(SeriesBlock(again) == written, "a data block reads back changed");
+  Check(series->ManualData, "read data not marked as the series' own");
+  const std::vector<uint8_t> written = SeriesBlock(*series);
+  auto again = MakeSeries(kind);
+  again->XValues()->SetOrder(order);
+  ReadSeriesData(again.get(), written);
+  Check(SeriesBlock(*again) == written, "a data block reads back changed");
   return 0;
 }
 
