@@ -484,8 +484,21 @@ int FuzzSectionSettings(const uint8_t* data, size_t size)
     Check(FormatSectionSettings(t) == written, "a settings line reads back changed");
   }
 
-  // Through the chart, made once and set to the same line before each input.
-  static TPseudoSection2d* const chart = new TPseudoSection2d(nullptr);
+  // Through the chart, made once with a small hill of nodes and set to the same line before each
+  // input.
+  static TPseudoSection2d* const chart = [] {
+    auto* c = new TPseudoSection2d(nullptr);
+    c->SetBounds(0, 0, 400, 300);
+    for (int i = 0; i < 6; ++i)
+      for (int j = 0; j < 4; ++j) {
+        const double x = i * 10.0, y = j * 5.0;
+        c->AddNode(0, x, y, 10.0 + 100.0 / (1.0 + (x - 25) * (x - 25) / 100.0 + (y - 8) * (y - 8) / 50.0));
+      }
+    c->BuildSection(true);
+    c->UpdateLevels();
+    c->UpdateLayout();
+    return c;
+  }();
   chart->SetSettings(FormatSectionSettings(start));
   const std::string before = chart->GetSettings();
   TSectionSettings expected = chart->CurrentSettings();
@@ -499,6 +512,13 @@ int FuzzSectionSettings(const uint8_t* data, size_t size)
   Check(chart->CurrentSettings() == expected, "the chart holds other settings than the line");
   chart->SetSettings(after);
   Check(chart->GetSettings() == after, "the chart's settings line reads back changed");
+  // The section drawn with the line's limits, level count, colours and switches.
+  chart->BuildSection(true);
+  chart->UpdateLevels();
+  chart->RenderPicture();
+  TBitmap bar;
+  bar.SetSize(60, 200);
+  chart->DrawColorBar(0, 0, 20, 180, 0, 0, "Ohm.m", bar.Canvas());
   return 0;
 }
 
