@@ -5,14 +5,28 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 
 #include "app/PointTable.h"
 #include "app/ProfileModel.h"
 #include "app/Project.h"
+#include "app/PseudoSection2d.h"
+#include "app/PseudoSection2dSettings.h"
 #include "app/SceneGeometry.h"
 #include "app/Supermath2d.h"
 #include "chart/canvas/NuvHtml.h"
 #include "chart/canvas/NvCanvas.h"
+#include "chart/model/Chart.h"
+#include "chart/model/ChartMenus.h"
+#include "chart/model/ChartRegistry.h"
+#include "chart/model/NvEngineAxis.h"
+#include "chart/model/NvEngineSeries.h"
+#include "chart/model/NvEngineStream.h"
+#include "chart/model/SettingsText.h"
+#include "chart/series/PointSeries.h"
+#include "chart/series/SeriesFormat.h"
+#include "chart/series/SurfaceSeries.h"
+#include "platform/IniFiles.h"
 #include "platform/Application.h"
 #include "platform/Graphics.h"
 #include "platform/MessageBox.h"
@@ -229,6 +243,285 @@ int FuzzNumbers(const uint8_t* data, size_t size)
   return 0;
 }
 
+// ---- Settings texts ----
+
+// A refused text leaves the settings as they were; an accepted one writes a text that reads back
+// to itself.
+template <class Settings>
+void CheckSettingsText(const std::string& text, const Settings& start, bool (*parse)(const std::string&, Settings&),
+                       std::string (*write)(const Settings&), bool& accepted)
+{
+  Settings s = start;
+  accepted = parse(text, s);
+  if (!accepted) {
+    Check(write(s) == write(start), "a refused settings text changed the settings");
+    return;
+  }
+  const std::string again = write(s);
+  Settings t;
+  Check(parse(again, t), "a written settings text is refused");
+  Check(write(t) == again, "a written settings text reads back changed");
+}
+
+// The object reader: raises its conversion error exactly for the texts the parser refuses, and
+// what it makes writes a text that makes the same object again.
+template <class Read, class Write>
+void CheckObjectText(const std::string& text, bool accepted, Read read, Write write)
+{
+  std::string first, second;
+  try {
+    write(*read(text), first);
+  } catch (const EConvertError&) {
+    Check(!accepted, "an accepted settings text raised a conversion error");
+    return;
+  }
+  Check(accepted, "a refused settings text made an object");
+  write(*read(first), second);
+  Check(second == first, "an object's settings text reads back changed");
+}
+
+std::string TextOf(const uint8_t* data, size_t size) { return std::string(reinterpret_cast<const char*>(data), size); }
+
+int FuzzBrushText(const uint8_t* data, size_t size)
+{
+  const std::string text = TextOf(data, size);
+  TBrushSettings start;
+  start.Color = 0x123456;
+  start.Style = 5;
+  bool accepted = false;
+  CheckSettingsText(text, start, ParseBrushText, BrushSettingsToText, accepted);
+  CheckObjectText(text, accepted, TextToBrush, BrushToText);
+  return 0;
+}
+
+int FuzzGradientText(const uint8_t* data, size_t size)
+{
+  const std::string text = TextOf(data, size);
+  TGradientSettings start;
+  start.Balance = 17;
+  start.RadialX = -3;
+  start.Visible = true;
+  bool accepted = false;
+  CheckSettingsText(text, start, ParseGradientText, GradientSettingsToText, accepted);
+  CheckObjectText(text, accepted, TextToGradient, GradientToText);
+  return 0;
+}
+
+int FuzzFontText(const uint8_t* data, size_t size)
+{
+  const std::string text = TextOf(data, size);
+  TFontSettings start;
+  start.Name = "Start font";
+  start.Size = 13;
+  start.Gradient.Visible = true;
+  bool accepted = false;
+  CheckSettingsText(text, start, ParseFontText, FontSettingsToText, accepted);
+  CheckObjectText(text, accepted, TextToFont, FontToText);
+  return 0;
+}
+
+int FuzzPenText(const uint8_t* data, size_t size)
+{
+  const std::string text = TextOf(data, size);
+  TPenSettings start;
+  start.Width = 3;
+  start.Style = psDash;
+  bool accepted = false;
+  CheckSettingsText(text, start, ParsePenText, PenSettingsToText, accepted);
+  CheckObjectText(text, accepted, TextToPen, PenToText);
+  return 0;
+}
+
+int FuzzShadowText(const uint8_t* data, size_t size)
+{
+  const std::string text = TextOf(data, size);
+  TShadowSettings start;
+  start.Size = 4;
+  start.Transparency = 30;
+  bool accepted = false;
+  CheckSettingsText(text, start, ParseShadowText, ShadowSettingsToText, accepted);
+  CheckObjectText(text, accepted, TextToShadow, ShadowToText);
+  return 0;
+}
+
+int FuzzAxisText(const uint8_t* data, size_t size)
+{
+  const std::string text = TextOf(data, size);
+  TAxisSettings start;
+  start.Inverted = true;
+  start.TitleCaption = "Start axis";
+  bool accepted = false;
+  CheckSettingsText(text, start, ParseAxisText, AxisSettingsToText, accepted);
+  // Through an axis: applied whole or not at all.
+  TChartAxis axis(nullptr);
+  axis.SetMinMax(1, 2);
+  std::string before, after;
+  AxisToText(axis, before);
+  try {
+    TextToAxis(axis, text, true);
+  } catch (const Exception&) {
+    AxisToText(axis, after);
+    Check(after == before, "a refused axis text changed the axis");
+    return 0;
+  }
+  AxisToText(axis, after);
+  if (!accepted) {
+    Check(after == before, "a refused axis text changed the axis");
+    return 0;
+  }
+  TChartAxis again(nullptr);
+  TextToAxis(again, after, true);
+  std::string third;
+  AxisToText(again, third);
+  Check(third == after, "an axis text reads back changed");
+  return 0;
+}
+
+// ---- Series ----
+
+std::unique_ptr<TChartSeries> MakeSeries(unsigned kind)
+{
+  switch (kind % 3) {
+    case 0: return std::make_unique<TPointSeries>(nullptr);
+    case 1: return std::make_unique<TSurfaceSeries>(nullptr);
+    default: return std::make_unique<TChartSeries>(nullptr);
+  }
+}
+
+// The series settings text: the first byte picks the series type, the rest is the text.
+int FuzzSeriesFormat(const uint8_t* data, size_t size)
+{
+  if (size == 0) return 0;
+  NuvSeriesStartup();
+  const std::string text = TextOf(data + 1, size - 1);
+  auto series = MakeSeries(data[0]);
+  const std::string before = SeriesFormatToText(series.get());
+  if (!SeriesFormatFromText(series.get(), text)) {
+    Check(SeriesFormatToText(series.get()) == before, "a refused series text changed the series");
+    return 0;
+  }
+  const std::string after = SeriesFormatToText(series.get());
+  auto again = MakeSeries(data[0]);
+  Check(SeriesFormatFromText(again.get(), after), "a written series text is refused");
+  Check(SeriesFormatToText(again.get()) == after, "a series text reads back changed");
+  return 0;
+}
+
+std::vector<uint8_t> SeriesBlock(const TChartSeries& series)
+{
+  std::vector<uint8_t> block;
+  WriteSeriesData(&series, block);
+  return block;
+}
+
+// The "Data" block: the first byte picks the order of the X values (bit 0) and the series type
+// (the rest: plain, point or surface, whose third value list adds a value per point); the rest is
+// the block.
+int FuzzSeriesData(const uint8_t* data, size_t size)
+{
+  if (size == 0) return 0;
+  const TChartListOrder order = data[0] % 2 ? loAscending : loNone;
+  const unsigned kind = (data[0] >> 1) % 3 == 0 ? 2 : (data[0] >> 1) % 3 - 1;
+  auto series = MakeSeries(kind);
+  series->XValues()->SetOrder(order);
+  series->AddXY(7, 8, "kept");
+  try {
+    ReadSeriesData(series.get(), data + 1, size - 1);
+  } catch (const EReadError&) {
+    Check(series->Count() == 1 && series->Labels()->GetLabel(0) == "kept" && series->UpdateCount() == 0,
+          "a refused data block changed the series");
+    return 0;
+  }
+  Check(series->ManualData, "read data not marked as the series' own");
+  const std::vector<uint8_t> written = SeriesBlock(*series);
+  auto again = MakeSeries(kind);
+  again->XValues()->SetOrder(order);
+  ReadSeriesData(again.get(), written);
+  Check(SeriesBlock(*again) == written, "a data block reads back changed");
+  return 0;
+}
+
+// The ".in" appearance file: each section and series type reads what the text reader makes of the
+// file's value, and nothing else.
+int FuzzAppearance(const uint8_t* data, size_t size)
+{
+  NuvSeriesStartup();
+  const std::string file = WriteWorkFile("appearance.in", data, size);
+  SetSeriesSettingsFileName(file);
+  for (const char* name : {"vamir_ps_grid", "vamir_ps_st"}) {
+    for (unsigned kind = 0; kind < 3; ++kind) {
+      auto series = MakeSeries(kind);
+      auto expected = MakeSeries(kind);
+      TIniFile ini(file);
+      const std::string value =
+          ini.ReadString(std::string("serie_") + name, "ser_" + GetGallerySeriesName(series.get()), std::string());
+      if (!value.empty()) (void)SeriesFormatFromText(expected.get(), value);
+      LoadSeriesSettings(nullptr, name, series.get());
+      const std::string after = SeriesFormatToText(series.get());
+      Check(after == SeriesFormatToText(expected.get()), "the appearance file applied other than its text");
+    }
+  }
+  SetSeriesSettingsFileName(std::string());
+  return 0;
+}
+
+// ---- Section chart settings line ----
+
+int FuzzSectionSettings(const uint8_t* data, size_t size)
+{
+  const std::string line = TextOf(data, size);
+  TSectionSettings start;
+  start.LevelCount = 9;
+  start.MarginTop = 44;
+  start.UserMax = 12.5;
+  TSectionSettings s = start;
+  if (!ParseSectionSettings(line, s)) {
+    Check(s == start, "a refused settings line changed the settings");
+  } else {
+    const std::string written = FormatSectionSettings(s);
+    TSectionSettings t;
+    Check(ParseSectionSettings(written, t), "a written settings line is refused");
+    Check(FormatSectionSettings(t) == written, "a settings line reads back changed");
+  }
+
+  // Through the chart, made once with a small hill of nodes and set to the same line before each
+  // input.
+  static TPseudoSection2d* const chart = [] {
+    auto* c = new TPseudoSection2d(nullptr);
+    c->SetBounds(0, 0, 400, 300);
+    for (int i = 0; i < 6; ++i)
+      for (int j = 0; j < 4; ++j) {
+        const double x = i * 10.0, y = j * 5.0;
+        c->AddNode(0, x, y, 10.0 + 100.0 / (1.0 + (x - 25) * (x - 25) / 100.0 + (y - 8) * (y - 8) / 50.0));
+      }
+    c->BuildSection(true);
+    c->UpdateLevels();
+    c->UpdateLayout();
+    return c;
+  }();
+  chart->SetSettings(FormatSectionSettings(start));
+  const std::string before = chart->GetSettings();
+  TSectionSettings expected = chart->CurrentSettings();
+  const bool accepted = ParseSectionSettings(line, expected);
+  chart->SetSettings(line);
+  const std::string after = chart->GetSettings();
+  if (!accepted) {
+    Check(after == before, "a refused settings line changed the chart");
+    return 0;
+  }
+  Check(chart->CurrentSettings() == expected, "the chart holds other settings than the line");
+  chart->SetSettings(after);
+  Check(chart->GetSettings() == after, "the chart's settings line reads back changed");
+  // The section drawn with the line's limits, level count, colours and switches.
+  chart->BuildSection(true);
+  chart->UpdateLevels();
+  chart->RenderPicture();
+  TBitmap bar;
+  bar.SetSize(60, 200);
+  chart->DrawColorBar(0, 0, 20, 180, 0, 0, "Ohm.m", bar.Canvas());
+  return 0;
+}
+
 }  // namespace
 
 const std::vector<TFuzzTarget>& FuzzTargets()
@@ -236,6 +529,10 @@ const std::vector<TFuzzTarget>& FuzzTargets()
   static const std::vector<TFuzzTarget> targets = {
       {"model", FuzzModel}, {"project", FuzzProject}, {"pointtable", FuzzPointTable}, {"emf", FuzzEmf},
       {"wmf", FuzzWmf},     {"bmp", FuzzBmp},         {"markup", FuzzMarkup},         {"numbers", FuzzNumbers},
+      {"brushtext", FuzzBrushText},         {"gradienttext", FuzzGradientText}, {"fonttext", FuzzFontText},
+      {"pentext", FuzzPenText},             {"shadowtext", FuzzShadowText},     {"axistext", FuzzAxisText},
+      {"seriesformat", FuzzSeriesFormat},   {"seriesdata", FuzzSeriesData},     {"appearance", FuzzAppearance},
+      {"sectionsettings", FuzzSectionSettings},
   };
   return targets;
 }

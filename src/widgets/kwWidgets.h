@@ -102,7 +102,7 @@ public:
   explicit TpkColorButton(TComponent* owner);
   TColor GetColor() const { return shown_; }
   // Stores the colour the button shows and repaints.
-  void SetColor(TColor v);
+  void SetColor(TColor v) override;
   // Runs the colour dialog; a chosen colour is stored and raises OnChange.
   void Click() override;
   TNotifyEvent OnChange;

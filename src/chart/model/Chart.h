@@ -210,7 +210,6 @@ private:
   std::vector<TSavedAxisRange> savedRanges_;
   bool rangesFree_ = true;
   bool scrolling_ = false;
-  int32_t scrollX_ = 0, scrollY_ = 0;
 };
 
 // The chart control as placed on forms.

@@ -94,7 +94,7 @@ int32_t TLegendSymbol::CalcWidth(int32_t textWidth) const
 // ---- Title ----
 
 TLegendTitle::TLegendTitle(TCustomChartLegend* legend)
-    : TNuvShape(legend ? legend->GetParentChart() : nullptr), legend_(legend)
+    : TNuvShape(legend ? legend->GetParentChart() : nullptr)
 {
   SetDefaultTransparent(true);
   GetFont()->SetStyle(static_cast<TFontStyles>(GetFont()->GetStyle() | fsBold));

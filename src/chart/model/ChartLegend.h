@@ -98,7 +98,6 @@ public:
   bool HasText() const;
 
 private:
-  TCustomChartLegend* legend_;
   std::vector<std::string> text_;
   TAlignment textAlignment_ = taLeftJustify;
 };

@@ -67,8 +67,9 @@ void TNuvSeriesSource::InternalSetSeries(TChartSeries* value)
 
 bool TNuvSeriesSource::HasSeries(TChartSeries* series) const
 {
-  if (!series || !series->GetDataSource()) return false;
-  return typeid(*series->GetDataSource()) == typeid(*this);
+  const auto* source = series ? series->GetDataSource() : nullptr;
+  if (!source) return false;
+  return typeid(*source) == typeid(*this);
 }
 
 void TNuvSeriesSource::Close()

@@ -426,7 +426,9 @@ TEST(AxisPanelPaint, PointsLandWhereTheAxesPutThem)
     EXPECT_NEAR(f.series->CalcXPos(i), px, 1);
     EXPECT_NEAR(f.series->CalcYPos(i), py, 1);
     // The square's centre is red unless clipped away at the chart's edge.
-    if (i == 1) EXPECT_EQ(b->Canvas()->GetPixel(f.series->CalcXPos(i), f.series->CalcYPos(i)) & 0xFFFFFF, clRed);
+    if (i == 1) {
+      EXPECT_EQ(b->Canvas()->GetPixel(f.series->CalcXPos(i), f.series->CalcYPos(i)) & 0xFFFFFF, clRed);
+    }
   }
   EXPECT_EQ(f.series->FirstValueIndex, 0);
   EXPECT_EQ(f.series->LastValueIndex, 2);

@@ -231,7 +231,9 @@ TEST(SeriesDelete, RandomAddsAndDeletesKeepEveryListTheSameLength)
     EXPECT_EQ(s.GetStoredColor(i), std::get<3>(ref[i]));
     EXPECT_EQ(s.GetXLabel(i), std::get<4>(ref[i]));
   }
-  if (s.HasColors()) EXPECT_EQ(static_cast<int32_t>(s.Colors()->size()), s.Count());
+  if (s.HasColors()) {
+    EXPECT_EQ(static_cast<int32_t>(s.Colors()->size()), s.Count());
+  }
   EXPECT_LE(s.Labels()->Count(), s.Count());
 }
 
