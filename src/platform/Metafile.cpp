@@ -201,6 +201,159 @@ bool FastDraw(QPainter& p, const MetaRecord& r, const Mapper& m, FastState& st)
   }
 }
 
+// Solid outline-free polygons filled straight into a bitmap's rows. The pixels are those the
+// painter's aliased odd-even fill gives: vertices rounded to 1/64 pixel, a row is crossed by an
+// edge when the row's centre lies in (top, bottom] of the edge, the crossing is taken at the row's
+// centre in 16.16 fixed point (the edge's slope truncated to it, half a pixel added), and a pixel
+// is inside when an odd number of crossings lie at or left of it.
+bool gOwnPolygonFill = true;
+
+class RowFill {
+public:
+  // Takes the canvas's bitmap as the target, or declines (another device, a mapping, a clip that
+  // is no rectangle, a pixel format of its own).
+  bool Target(TCanvas* canvas, QPainter* painter)
+  {
+    ok_ = false;
+    QImage* img = canvas->Image();
+    if (!img || img->isNull() || !painter || !painter->worldTransform().isIdentity()) return false;
+    const QImage::Format f = img->format();
+    if (f == QImage::Format_BGR888) bytes_ = 3;
+    else if (f == QImage::Format_RGB32 || f == QImage::Format_ARGB32 || f == QImage::Format_ARGB32_Premultiplied) bytes_ = 4;
+    else return false;
+    QRect clip(0, 0, img->width(), img->height());
+    if (canvas->HasClip()) {
+      const QRegion& rg = canvas->GdiState()->clip;
+      if (rg.rectCount() > 1) return false;
+      clip &= rg.boundingRect();
+    }
+    left_ = clip.left();
+    top_ = clip.top();
+    right_ = clip.left() + clip.width();  // exclusive
+    bottom_ = clip.top() + clip.height();
+    // The painter is active on the image, so its bits are its own and stay where they are.
+    bits_ = img->bits();
+    stride_ = img->bytesPerLine();
+    ok_ = true;
+    return true;
+  }
+  bool Ready() const { return ok_; }
+
+  // False when a vertex lies too far out for the fixed point (the painter clips such figures).
+  bool Fill(const std::vector<TPoint>& pts, const Mapper& m, TColor color)
+  {
+    constexpr double kLimit = 1 << 14;
+    const size_t n = pts.size();
+    fx_.resize(n);
+    fy_.resize(n);
+    int32_t minY = INT32_MAX, maxY = INT32_MIN;
+    for (size_t i = 0; i < n; ++i) {
+      const double x = m.X(pts[i].x), y = m.Y(pts[i].y);
+      if (!(std::abs(x) < kLimit && std::abs(y) < kLimit)) return false;
+      fx_[i] = Round(x * 64);
+      fy_[i] = Round(y * 64);
+      minY = std::min(minY, fy_[i]);
+      maxY = std::max(maxY, fy_[i]);
+    }
+    if (n < 2) return true;
+    const int32_t top = std::max(top_, (minY + 32) >> 6), bottom = std::min(bottom_ - 1, (maxY - 32) >> 6);
+    if (top > bottom || left_ >= right_) return true;
+    edges_.clear();
+    for (size_t i = 0; i < n; ++i) {
+      const size_t j = i + 1 == n ? 0 : i + 1;
+      int32_t ax = fx_[i], ay = fy_[i], bx = fx_[j], by = fy_[j];
+      if (ay > by) {
+        std::swap(ax, bx);
+        std::swap(ay, by);
+      }
+      const int32_t eTop = std::max(top, (ay + 32) >> 6), eBottom = std::min(bottom, (by - 32) >> 6);
+      if (eTop > eBottom) continue;
+      const int64_t aFP = 32768 + (int64_t{ax} << 10);
+      Edge e{aFP, 0, eTop, eBottom};
+      if (bx != ax) {
+        const double slope = (bx - ax) / static_cast<double>(by - ay) * 65536.0;
+        if (!(std::abs(slope) < 2147483647.0)) return false;  // beyond the 16.16 slope: left to the painter
+        e.slope = static_cast<int32_t>(slope);
+        e.x = aFP + ((e.slope * ((int64_t{eTop} << 16) + 32768 - (int64_t{ay} << 10))) >> 16);
+      }
+      edges_.push_back(e);
+    }
+    if (!haveColor_ || color != lastColor_) {
+      haveColor_ = true;
+      const QColor q = gfx::ToQColor(color);
+      lastColor_ = color;
+      b_ = static_cast<uint8_t>(q.blue()), g_ = static_cast<uint8_t>(q.green()), r_ = static_cast<uint8_t>(q.red());
+      quad_ = 0xFF000000u | (uint32_t{r_} << 16) | (uint32_t{g_} << 8) | b_;
+    }
+    // Crossings gathered row by row: counts, then offsets, then the crossings in place.
+    const int32_t rows = bottom - top + 1;
+    at_.assign(static_cast<size_t>(rows) + 1, 0);
+    for (const Edge& e : edges_) {
+      ++at_[e.top - top];
+      --at_[e.bottom - top + 1];
+    }
+    int32_t active = 0, total = 0;
+    for (int32_t i = 0; i < rows; ++i) {
+      active += at_[i];
+      at_[i] = total;
+      total += active;
+    }
+    at_[rows] = total;
+    xs_.resize(static_cast<size_t>(total));
+    for (const Edge& e : edges_) {
+      int64_t x = e.x;
+      for (int32_t y = e.top - top; y <= e.bottom - top; ++y, x += e.slope) xs_[at_[y]++] = static_cast<int32_t>(x >> 16);
+    }
+    // at_[i] now ends row i's crossings.
+    int32_t from = 0;
+    for (int32_t i = 0; i < rows; ++i) {
+      int32_t* xs = xs_.data() + from;
+      const int32_t count = at_[i] - from;
+      from = at_[i];
+      for (int32_t a = 1; a < count; ++a)
+        for (int32_t k = a; k > 0 && xs[k - 1] > xs[k]; --k) std::swap(xs[k - 1], xs[k]);
+      uint8_t* row = bits_ + static_cast<ptrdiff_t>(top + i) * stride_;
+      for (int32_t a = 0; a + 1 < count; a += 2) {
+        const int32_t x0 = std::max(xs[a], left_), x1 = std::min(xs[a + 1], right_);
+        if (x0 < x1) Span(row, x0, x1);
+      }
+    }
+    return true;
+  }
+
+private:
+  struct Edge {
+    int64_t x;      // 16.16 crossing at the centre of row top
+    int64_t slope;  // 16.16 per row
+    int32_t top, bottom;
+  };
+  void Span(uint8_t* row, int32_t x0, int32_t x1) const
+  {
+    if (bytes_ == 4) {
+      std::fill_n(reinterpret_cast<uint32_t*>(row) + x0, x1 - x0, quad_);
+    } else {
+      for (uint8_t *p = row + 3 * x0, *e = row + 3 * x1; p != e; p += 3) p[0] = b_, p[1] = g_, p[2] = r_;
+    }
+  }
+  static int32_t Round(double v) { return v >= 0 ? static_cast<int32_t>(v + 0.5) : static_cast<int32_t>(v - 0.5); }
+  bool ok_ = false;
+  int bytes_ = 4;
+  int32_t left_ = 0, top_ = 0, right_ = 0, bottom_ = 0;
+  uint8_t* bits_ = nullptr;
+  qsizetype stride_ = 0;
+  bool haveColor_ = false;
+  TColor lastColor_ = clBlack;
+  uint8_t b_ = 0, g_ = 0, r_ = 0;
+  uint32_t quad_ = 0;
+  std::vector<int32_t> fx_, fy_, xs_, at_;
+  std::vector<Edge> edges_;
+};
+
+bool OwnFillable(const MetaRecord& r)
+{
+  return r.kind == RecKind::Polygon && r.penMode == pmCopy && r.penStyle == psClear && r.brushStyle == bsSolid;
+}
+
 void ApplyPenBrush(TCanvas* c, const MetaRecord& r, const Mapper& m)
 {
   c->Pen()->SetColor(r.penColor);
@@ -312,6 +465,8 @@ void TMetafile::Draw(TCanvas* canvas, const TRect& r)
 
   FastState fast;
   QPainter* fastPainter = nullptr;
+  RowFill rows;
+  bool rowsChecked = false;  // rows has looked at the present painter and clip
   for (const MetaRecord& rec : data->records) {
     if (rec.hasClip != clipSet || (rec.hasClip && !(rec.clip == clipNow))) {
       if (rec.hasClip) {
@@ -330,16 +485,26 @@ void TMetafile::Draw(TCanvas* canvas, const TRect& r)
       }
       clipSet = rec.hasClip;
       clipNow = rec.clip;
+      rowsChecked = false;
     }
     // The canvas may end its painter in between (raster operations), so ask each time.
     QPainter* painter = rec.penMode == pmCopy ? canvas->Painter() : nullptr;
     if (painter != fastPainter) {
       fastPainter = painter;
       fast = FastState{};
+      rowsChecked = false;
+    }
+    if (painter && gOwnPolygonFill && OwnFillable(rec)) {
+      if (!rowsChecked) {
+        rows.Target(canvas, painter);
+        rowsChecked = true;
+      }
+      if (rows.Ready() && rows.Fill(rec.pts, m, rec.brushColor)) continue;
     }
     if (painter && FastDraw(*painter, rec, m, fast)) continue;
     SlowDraw(canvas, rec, m);
     fast = FastState{};  // the canvas has set its own pen and brush
+    rowsChecked = false;  // and may have ended its painter or changed the clip
   }
   if (clipSet) {
     if (hadClip)
@@ -352,6 +517,9 @@ void TMetafile::Draw(TCanvas* canvas, const TRect& r)
   canvas->Font()->Assign(&font);
   canvas->SetTextAlign(align);
 }
+
+void TMetafile::SetOwnPolygonFill(bool on) { gOwnPolygonFill = on; }
+bool TMetafile::OwnPolygonFill() { return gOwnPolygonFill; }
 
 // ---------------------------------------------------------------------------------------------
 // TMetafileCanvas
