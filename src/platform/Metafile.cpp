@@ -35,15 +35,7 @@ struct FontState {
   TFontQuality quality = fqDefault;
 };
 
-struct MetaRecord {
-  RecKind kind = RecKind::Polygon;
-  std::vector<TPoint> pts;  // figure points; box-like figures: corners first, then the extra points
-  TColor penColor = clBlack;
-  int32_t penWidth = 1;
-  TPenStyle penStyle = psSolid;
-  TPenMode penMode = pmCopy;
-  TColor brushColor = clWhite;
-  TBrushStyle brushStyle = bsSolid;
+struct RecordExtra {
   // Text
   std::string text;
   FontState font;
@@ -55,9 +47,32 @@ struct MetaRecord {
   // Pictures and pixels
   std::shared_ptr<TGraphic> graphic;
   TColor pixelColor = clBlack;
+};
+
+struct MetaRecord {
+  RecKind kind = RecKind::Polygon;
+  std::vector<TPoint> pts;  // figure points; box-like figures: corners first, then the extra points
+  TColor penColor = clBlack;
+  int32_t penWidth = 1;
+  TPenStyle penStyle = psSolid;
+  TPenMode penMode = pmCopy;
+  TColor brushColor = clWhite;
+  TBrushStyle brushStyle = bsSolid;
   // Clip rectangle in force
   bool hasClip = false;
   TRect clip;
+  // Texts, pictures and pixels keep the rest aside, so that the many figures stay small.
+  std::unique_ptr<RecordExtra> extra;
+  RecordExtra& X()
+  {
+    if (!extra) extra = std::make_unique<RecordExtra>();
+    return *extra;
+  }
+  const RecordExtra& X() const
+  {
+    static const RecordExtra none;
+    return extra ? *extra : none;
+  }
 };
 
 }  // namespace
@@ -399,39 +414,39 @@ void SlowDraw(TCanvas* c, const MetaRecord& r, const Mapper& m)
   }
   case RecKind::Text: {
     TFont* f = c->Font();
-    f->SetName(r.font.name);
-    int32_t h = Mapper::Held(r.font.height * m.sy);
-    if (h == 0) h = r.font.height < 0 ? -1 : 1;
+    f->SetName(r.X().font.name);
+    int32_t h = Mapper::Held(r.X().font.height * m.sy);
+    if (h == 0) h = r.X().font.height < 0 ? -1 : 1;
     h = std::clamp(h, -m.maxFontHeight, m.maxFontHeight);
     if (std::abs(h) > kMaxDrawnFontHeight) break;
     f->SetHeight(h);
-    f->SetColor(r.font.color);
-    f->SetStyle(r.font.style);
-    f->SetOrientation(r.font.orientation);
-    f->SetCharset(r.font.charset);
-    f->SetQuality(r.font.quality);
-    c->Brush()->SetStyle(r.opaqueText ? bsSolid : bsClear);
-    if (r.opaqueText) c->Brush()->SetColor(r.bkColor);
-    c->SetTextAlign(r.textAlign);
-    if (r.textClipped) {
-      TRect tr{m.IX(r.textRect.Left), m.IY(r.textRect.Top), m.IX(r.textRect.Right), m.IY(r.textRect.Bottom)};
-      c->TextRect(tr, pts[0].x, pts[0].y, r.text);
+    f->SetColor(r.X().font.color);
+    f->SetStyle(r.X().font.style);
+    f->SetOrientation(r.X().font.orientation);
+    f->SetCharset(r.X().font.charset);
+    f->SetQuality(r.X().font.quality);
+    c->Brush()->SetStyle(r.X().opaqueText ? bsSolid : bsClear);
+    if (r.X().opaqueText) c->Brush()->SetColor(r.X().bkColor);
+    c->SetTextAlign(r.X().textAlign);
+    if (r.X().textClipped) {
+      TRect tr{m.IX(r.X().textRect.Left), m.IY(r.X().textRect.Top), m.IX(r.X().textRect.Right), m.IY(r.X().textRect.Bottom)};
+      c->TextRect(tr, pts[0].x, pts[0].y, r.X().text);
     } else {
-      c->TextOut(pts[0].x, pts[0].y, r.text);
+      c->TextOut(pts[0].x, pts[0].y, r.X().text);
     }
     break;
   }
   case RecKind::Picture:
-    if (r.graphic) c->StretchDraw(TRect{pts[0].x, pts[0].y, pts[1].x, pts[1].y}, r.graphic.get());
+    if (r.X().graphic) c->StretchDraw(TRect{pts[0].x, pts[0].y, pts[1].x, pts[1].y}, r.X().graphic.get());
     break;
   case RecKind::Pixel: {
     // A recorded pixel covers its stretched cell.
     TPoint b = m.P({r.pts[0].x == INT32_MAX ? INT32_MAX : r.pts[0].x + 1, r.pts[0].y == INT32_MAX ? INT32_MAX : r.pts[0].y + 1});
     if (b.x - pts[0].x <= 1 && b.y - pts[0].y <= 1) {
-      c->SetPixel(pts[0].x, pts[0].y, r.pixelColor);
+      c->SetPixel(pts[0].x, pts[0].y, r.X().pixelColor);
     } else {
       c->Brush()->SetStyle(bsSolid);
-      c->Brush()->SetColor(r.pixelColor);
+      c->Brush()->SetColor(r.X().pixelColor);
       c->FillRect(TRect{pts[0].x, pts[0].y, std::max(b.x, pts[0].x + 1), std::max(b.y, pts[0].y + 1)});
     }
     break;
@@ -529,7 +544,11 @@ struct TMetafileCanvas::Impl {
   bool finished = false;
 };
 
-TMetafileCanvas::TMetafileCanvas(TMetafile* metafile) : metafile_(metafile), impl_(std::make_unique<Impl>()) {}
+TMetafileCanvas::TMetafileCanvas(TMetafile* metafile) : metafile_(metafile), impl_(std::make_unique<Impl>())
+{
+  // A picture drawn again has about as many records as before.
+  if (metafile_) impl_->data->records.reserve(metafile_->RecordCount());
+}
 
 TMetafileCanvas::~TMetafileCanvas() { Finish(); }
 
@@ -664,17 +683,17 @@ MetaRecord TextRecord(TCanvas& c, int32_t x, int32_t y, const std::string& text)
 {
   MetaRecord r = StartRecord(c, RecKind::Text);
   const TFont* f = c.Font();
-  r.font.name = f->GetName();
-  r.font.height = f->GetHeight();
-  r.font.color = f->GetColor();
-  r.font.style = f->GetStyle();
-  r.font.orientation = f->GetOrientation();
-  r.font.charset = f->GetCharset();
-  r.font.quality = f->GetQuality();
-  r.textAlign = c.GetTextAlign() & ~TA_UPDATECP;
-  r.opaqueText = c.Brush()->GetStyle() != bsClear;
-  r.bkColor = c.Brush()->GetColor();
-  r.text = text;
+  r.X().font.name = f->GetName();
+  r.X().font.height = f->GetHeight();
+  r.X().font.color = f->GetColor();
+  r.X().font.style = f->GetStyle();
+  r.X().font.orientation = f->GetOrientation();
+  r.X().font.charset = f->GetCharset();
+  r.X().font.quality = f->GetQuality();
+  r.X().textAlign = c.GetTextAlign() & ~TA_UPDATECP;
+  r.X().opaqueText = c.Brush()->GetStyle() != bsClear;
+  r.X().bkColor = c.Brush()->GetColor();
+  r.X().text = text;
   r.pts = {{x, y}};
   return r;
 }
@@ -699,8 +718,8 @@ void TMetafileCanvas::TextRect(const TRect& rc, int32_t x, int32_t y, const std:
 {
   RECORD_GUARD;
   MetaRecord r = TextRecord(*this, x, y, text);
-  r.textClipped = true;
-  r.textRect = rc;
+  r.X().textClipped = true;
+  r.X().textRect = rc;
   impl_->data->records.push_back(std::move(r));
 }
 
@@ -731,7 +750,7 @@ void TMetafileCanvas::StretchDraw(const TRect& rc, TGraphic* graphic)
   }
   MetaRecord r = StartRecord(*this, RecKind::Picture);
   r.pts = {{rc.Left, rc.Top}, {rc.Right, rc.Bottom}};
-  r.graphic = std::move(copy);
+  r.X().graphic = std::move(copy);
   impl_->data->records.push_back(std::move(r));
 }
 
@@ -742,7 +761,7 @@ void TMetafileCanvas::SetPixel(int32_t x, int32_t y, TColor color)
   RECORD_GUARD;
   MetaRecord r = StartRecord(*this, RecKind::Pixel);
   r.pts = {{x, y}};
-  r.pixelColor = color;
+  r.X().pixelColor = color;
   impl_->data->records.push_back(std::move(r));
 }
 
@@ -1007,11 +1026,11 @@ void WriteBox(EmfWriter& w, uint32_t type, const std::vector<TPoint>& pts, size_
 
 void WriteText(EmfWriter& w, const MetaRecord& r)
 {
-  std::u16string text = QString::fromStdString(r.text).toStdU16String();
+  std::u16string text = QString::fromStdString(r.X().text).toStdU16String();
   TFont f;
-  f.SetName(r.font.name);
-  f.SetHeight(r.font.height);
-  f.SetStyle(r.font.style);
+  f.SetName(r.X().font.name);
+  f.SetHeight(r.X().font.height);
+  f.SetStyle(r.X().font.style);
   QFontMetrics fm(gfx::MakeQFont(f));
   std::vector<int32_t> dx;
   int32_t total = 0;
@@ -1037,8 +1056,8 @@ void WriteText(EmfWriter& w, const MetaRecord& r)
   const uint32_t offString = 76;
   const uint32_t stringBytes = static_cast<uint32_t>((text.size() * 2 + 3) / 4 * 4);
   w.U32(offString);
-  w.U32(r.textClipped ? ETO_CLIPPED : 0);
-  w.Rect(r.textClipped ? r.textRect : TRect{});
+  w.U32(r.X().textClipped ? ETO_CLIPPED : 0);
+  w.Rect(r.X().textClipped ? r.X().textRect : TRect{});
   w.U32(offString + stringBytes);
   for (char16_t ch : text) w.U16(static_cast<uint16_t>(ch));
   while ((w.bytes.size() - at) % 4) w.bytes.push_back('\0');
@@ -1048,7 +1067,7 @@ void WriteText(EmfWriter& w, const MetaRecord& r)
 
 void WriteBitmap(EmfWriter& w, const MetaRecord& r)
 {
-  auto* bmp = dynamic_cast<TBitmap*>(r.graphic.get());
+  auto* bmp = dynamic_cast<TBitmap*>(r.X().graphic.get());
   if (!bmp || bmp->Empty()) return;
   QImage img = bmp->Image().convertToFormat(QImage::Format_RGB32);
   const int32_t bw = img.width(), bh = img.height();
@@ -1187,8 +1206,8 @@ std::string TMetafile::SaveToBytes() const
       break;
     }
     case RecKind::Text:
-      enc.SelectFont(r.font);
-      enc.TextState(Rgb(r.font.color), r.opaqueText, Rgb(r.bkColor), r.textAlign);
+      enc.SelectFont(r.X().font);
+      enc.TextState(Rgb(r.X().font.color), r.X().opaqueText, Rgb(r.X().bkColor), r.X().textAlign);
       WriteText(w, r);
       break;
     case RecKind::Picture: WriteBitmap(w, r); break;
@@ -1196,7 +1215,7 @@ std::string TMetafile::SaveToBytes() const
       size_t p = w.Begin(EMR_SETPIXELV);
       w.I32(r.pts[0].x);
       w.I32(r.pts[0].y);
-      w.U32(Rgb(r.pixelColor));
+      w.U32(Rgb(r.X().pixelColor));
       w.End(p);
       break;
     }
@@ -1417,7 +1436,7 @@ void TMetafile::LoadFromBytes(const std::string& bytes)
       int32_t x = r.I32(), y = r.I32();
       MetaRecord m = start(RecKind::Pixel);
       m.pts = {{x, y}};
-      m.pixelColor = FromColorRef(r.U32());
+      m.X().pixelColor = FromColorRef(r.U32());
       data->records.push_back(std::move(m));
       break;
     }
@@ -1527,15 +1546,15 @@ void TMetafile::LoadFromBytes(const std::string& bytes)
       std::u16string text;
       for (uint32_t i = 0; i < n; ++i) text.push_back(static_cast<char16_t>(s.U16()));
       MetaRecord m = start(RecKind::Text);
-      m.font = font.font;
-      m.font.color = textColor;
-      m.textAlign = align & ~TA_UPDATECP;
-      m.opaqueText = opaque;
-      m.bkColor = bkColor;
-      m.text = QString::fromStdU16String(text).toStdString();
+      m.X().font = font.font;
+      m.X().font.color = textColor;
+      m.X().textAlign = align & ~TA_UPDATECP;
+      m.X().opaqueText = opaque;
+      m.X().bkColor = bkColor;
+      m.X().text = QString::fromStdU16String(text).toStdString();
       m.pts = {{x, y}};
-      m.textClipped = (options & ETO_CLIPPED) != 0;
-      m.textRect = rc;
+      m.X().textClipped = (options & ETO_CLIPPED) != 0;
+      m.X().textRect = rc;
       data->records.push_back(std::move(m));
       break;
     }
@@ -1573,7 +1592,7 @@ void TMetafile::LoadFromBytes(const std::string& bytes)
       }
       MetaRecord m = start(RecKind::Picture);
       m.pts = {{xd, yd}, {Clamped(int64_t{xd} + cxd), Clamped(int64_t{yd} + cyd)}};
-      m.graphic = bmp;
+      m.X().graphic = bmp;
       data->records.push_back(std::move(m));
       break;
     }
