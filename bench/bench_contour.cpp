@@ -98,4 +98,31 @@ void BM_FieldSectionReplay512(benchmark::State& state)
 }
 BENCHMARK(BM_FieldSectionReplay512)->Unit(benchmark::kMillisecond);
 
+// The whole way: gridded input, levels, bands and isolines recorded, then replayed into 512 x 512.
+// With the argument 0 the band polygons are filled through the painter instead.
+void BM_FieldSectionEndToEnd512(benchmark::State& state)
+{
+  TMetafile::SetOwnPolygonFill(state.range(0) != 0);
+  FieldSection f;
+  if (!f.ok) {
+    state.SkipWithError("line1.k2d not readable");
+    return;
+  }
+  TPseudoSectionContour c(5 * 1024, 5 * 768);
+  f.Feed(c);
+  c.LevelCount = 15;
+  TBitmap bmp;
+  bmp.SetPixelFormat(pf24bit);
+  bmp.SetSize(512, 512);
+  for (auto _ : state) {
+    c.BuildSection(true);
+    c.UpdateLevels();
+    c.RenderPicture();
+    bmp.Canvas()->StretchDraw(TRect{0, 0, 512, 512}, c.SectionPicture());
+    benchmark::DoNotOptimize(bmp.ScanLine(0));
+  }
+  TMetafile::SetOwnPolygonFill(true);
+}
+BENCHMARK(BM_FieldSectionEndToEnd512)->ArgName("own_fill")->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
+
 }  // namespace

@@ -35,15 +35,7 @@ struct FontState {
   TFontQuality quality = fqDefault;
 };
 
-struct MetaRecord {
-  RecKind kind = RecKind::Polygon;
-  std::vector<TPoint> pts;  // figure points; box-like figures: corners first, then the extra points
-  TColor penColor = clBlack;
-  int32_t penWidth = 1;
-  TPenStyle penStyle = psSolid;
-  TPenMode penMode = pmCopy;
-  TColor brushColor = clWhite;
-  TBrushStyle brushStyle = bsSolid;
+struct RecordExtra {
   // Text
   std::string text;
   FontState font;
@@ -55,9 +47,32 @@ struct MetaRecord {
   // Pictures and pixels
   std::shared_ptr<TGraphic> graphic;
   TColor pixelColor = clBlack;
+};
+
+struct MetaRecord {
+  RecKind kind = RecKind::Polygon;
+  std::vector<TPoint> pts;  // figure points; box-like figures: corners first, then the extra points
+  TColor penColor = clBlack;
+  int32_t penWidth = 1;
+  TPenStyle penStyle = psSolid;
+  TPenMode penMode = pmCopy;
+  TColor brushColor = clWhite;
+  TBrushStyle brushStyle = bsSolid;
   // Clip rectangle in force
   bool hasClip = false;
   TRect clip;
+  // Texts, pictures and pixels keep the rest aside, so that the many figures stay small.
+  std::unique_ptr<RecordExtra> extra;
+  RecordExtra& X()
+  {
+    if (!extra) extra = std::make_unique<RecordExtra>();
+    return *extra;
+  }
+  const RecordExtra& X() const
+  {
+    static const RecordExtra none;
+    return extra ? *extra : none;
+  }
 };
 
 }  // namespace
@@ -201,6 +216,159 @@ bool FastDraw(QPainter& p, const MetaRecord& r, const Mapper& m, FastState& st)
   }
 }
 
+// Solid outline-free polygons filled straight into a bitmap's rows. The pixels are those the
+// painter's aliased odd-even fill gives: vertices rounded to 1/64 pixel, a row is crossed by an
+// edge when the row's centre lies in (top, bottom] of the edge, the crossing is taken at the row's
+// centre in 16.16 fixed point (the edge's slope truncated to it, half a pixel added), and a pixel
+// is inside when an odd number of crossings lie at or left of it.
+bool gOwnPolygonFill = true;
+
+class RowFill {
+public:
+  // Takes the canvas's bitmap as the target, or declines (another device, a mapping, a clip that
+  // is no rectangle, a pixel format of its own).
+  bool Target(TCanvas* canvas, QPainter* painter)
+  {
+    ok_ = false;
+    QImage* img = canvas->Image();
+    if (!img || img->isNull() || !painter || !painter->worldTransform().isIdentity()) return false;
+    const QImage::Format f = img->format();
+    if (f == QImage::Format_BGR888) bytes_ = 3;
+    else if (f == QImage::Format_RGB32 || f == QImage::Format_ARGB32 || f == QImage::Format_ARGB32_Premultiplied) bytes_ = 4;
+    else return false;
+    QRect clip(0, 0, img->width(), img->height());
+    if (canvas->HasClip()) {
+      const QRegion& rg = canvas->GdiState()->clip;
+      if (rg.rectCount() > 1) return false;
+      clip &= rg.boundingRect();
+    }
+    left_ = clip.left();
+    top_ = clip.top();
+    right_ = clip.left() + clip.width();  // exclusive
+    bottom_ = clip.top() + clip.height();
+    // The painter is active on the image, so its bits are its own and stay where they are.
+    bits_ = img->bits();
+    stride_ = img->bytesPerLine();
+    ok_ = true;
+    return true;
+  }
+  bool Ready() const { return ok_; }
+
+  // False when a vertex lies too far out for the fixed point (the painter clips such figures).
+  bool Fill(const std::vector<TPoint>& pts, const Mapper& m, TColor color)
+  {
+    constexpr double kLimit = 1 << 14;
+    const size_t n = pts.size();
+    fx_.resize(n);
+    fy_.resize(n);
+    int32_t minY = INT32_MAX, maxY = INT32_MIN;
+    for (size_t i = 0; i < n; ++i) {
+      const double x = m.X(pts[i].x), y = m.Y(pts[i].y);
+      if (!(std::abs(x) < kLimit && std::abs(y) < kLimit)) return false;
+      fx_[i] = Round(x * 64);
+      fy_[i] = Round(y * 64);
+      minY = std::min(minY, fy_[i]);
+      maxY = std::max(maxY, fy_[i]);
+    }
+    if (n < 2) return true;
+    const int32_t top = std::max(top_, (minY + 32) >> 6), bottom = std::min(bottom_ - 1, (maxY - 32) >> 6);
+    if (top > bottom || left_ >= right_) return true;
+    edges_.clear();
+    for (size_t i = 0; i < n; ++i) {
+      const size_t j = i + 1 == n ? 0 : i + 1;
+      int32_t ax = fx_[i], ay = fy_[i], bx = fx_[j], by = fy_[j];
+      if (ay > by) {
+        std::swap(ax, bx);
+        std::swap(ay, by);
+      }
+      const int32_t eTop = std::max(top, (ay + 32) >> 6), eBottom = std::min(bottom, (by - 32) >> 6);
+      if (eTop > eBottom) continue;
+      const int64_t aFP = 32768 + (int64_t{ax} << 10);
+      Edge e{aFP, 0, eTop, eBottom};
+      if (bx != ax) {
+        const double slope = (bx - ax) / static_cast<double>(by - ay) * 65536.0;
+        if (!(std::abs(slope) < 2147483647.0)) return false;  // beyond the 16.16 slope: left to the painter
+        e.slope = static_cast<int32_t>(slope);
+        e.x = aFP + ((e.slope * ((int64_t{eTop} << 16) + 32768 - (int64_t{ay} << 10))) >> 16);
+      }
+      edges_.push_back(e);
+    }
+    if (!haveColor_ || color != lastColor_) {
+      haveColor_ = true;
+      const QColor q = gfx::ToQColor(color);
+      lastColor_ = color;
+      b_ = static_cast<uint8_t>(q.blue()), g_ = static_cast<uint8_t>(q.green()), r_ = static_cast<uint8_t>(q.red());
+      quad_ = 0xFF000000u | (uint32_t{r_} << 16) | (uint32_t{g_} << 8) | b_;
+    }
+    // Crossings gathered row by row: counts, then offsets, then the crossings in place.
+    const int32_t rows = bottom - top + 1;
+    at_.assign(static_cast<size_t>(rows) + 1, 0);
+    for (const Edge& e : edges_) {
+      ++at_[e.top - top];
+      --at_[e.bottom - top + 1];
+    }
+    int32_t active = 0, total = 0;
+    for (int32_t i = 0; i < rows; ++i) {
+      active += at_[i];
+      at_[i] = total;
+      total += active;
+    }
+    at_[rows] = total;
+    xs_.resize(static_cast<size_t>(total));
+    for (const Edge& e : edges_) {
+      int64_t x = e.x;
+      for (int32_t y = e.top - top; y <= e.bottom - top; ++y, x += e.slope) xs_[at_[y]++] = static_cast<int32_t>(x >> 16);
+    }
+    // at_[i] now ends row i's crossings.
+    int32_t from = 0;
+    for (int32_t i = 0; i < rows; ++i) {
+      int32_t* xs = xs_.data() + from;
+      const int32_t count = at_[i] - from;
+      from = at_[i];
+      for (int32_t a = 1; a < count; ++a)
+        for (int32_t k = a; k > 0 && xs[k - 1] > xs[k]; --k) std::swap(xs[k - 1], xs[k]);
+      uint8_t* row = bits_ + static_cast<ptrdiff_t>(top + i) * stride_;
+      for (int32_t a = 0; a + 1 < count; a += 2) {
+        const int32_t x0 = std::max(xs[a], left_), x1 = std::min(xs[a + 1], right_);
+        if (x0 < x1) Span(row, x0, x1);
+      }
+    }
+    return true;
+  }
+
+private:
+  struct Edge {
+    int64_t x;      // 16.16 crossing at the centre of row top
+    int64_t slope;  // 16.16 per row
+    int32_t top, bottom;
+  };
+  void Span(uint8_t* row, int32_t x0, int32_t x1) const
+  {
+    if (bytes_ == 4) {
+      std::fill_n(reinterpret_cast<uint32_t*>(row) + x0, x1 - x0, quad_);
+    } else {
+      for (uint8_t *p = row + 3 * x0, *e = row + 3 * x1; p != e; p += 3) p[0] = b_, p[1] = g_, p[2] = r_;
+    }
+  }
+  static int32_t Round(double v) { return v >= 0 ? static_cast<int32_t>(v + 0.5) : static_cast<int32_t>(v - 0.5); }
+  bool ok_ = false;
+  int bytes_ = 4;
+  int32_t left_ = 0, top_ = 0, right_ = 0, bottom_ = 0;
+  uint8_t* bits_ = nullptr;
+  qsizetype stride_ = 0;
+  bool haveColor_ = false;
+  TColor lastColor_ = clBlack;
+  uint8_t b_ = 0, g_ = 0, r_ = 0;
+  uint32_t quad_ = 0;
+  std::vector<int32_t> fx_, fy_, xs_, at_;
+  std::vector<Edge> edges_;
+};
+
+bool OwnFillable(const MetaRecord& r)
+{
+  return r.kind == RecKind::Polygon && r.penMode == pmCopy && r.penStyle == psClear && r.brushStyle == bsSolid;
+}
+
 void ApplyPenBrush(TCanvas* c, const MetaRecord& r, const Mapper& m)
 {
   c->Pen()->SetColor(r.penColor);
@@ -246,39 +414,39 @@ void SlowDraw(TCanvas* c, const MetaRecord& r, const Mapper& m)
   }
   case RecKind::Text: {
     TFont* f = c->Font();
-    f->SetName(r.font.name);
-    int32_t h = Mapper::Held(r.font.height * m.sy);
-    if (h == 0) h = r.font.height < 0 ? -1 : 1;
+    f->SetName(r.X().font.name);
+    int32_t h = Mapper::Held(r.X().font.height * m.sy);
+    if (h == 0) h = r.X().font.height < 0 ? -1 : 1;
     h = std::clamp(h, -m.maxFontHeight, m.maxFontHeight);
     if (std::abs(h) > kMaxDrawnFontHeight) break;
     f->SetHeight(h);
-    f->SetColor(r.font.color);
-    f->SetStyle(r.font.style);
-    f->SetOrientation(r.font.orientation);
-    f->SetCharset(r.font.charset);
-    f->SetQuality(r.font.quality);
-    c->Brush()->SetStyle(r.opaqueText ? bsSolid : bsClear);
-    if (r.opaqueText) c->Brush()->SetColor(r.bkColor);
-    c->SetTextAlign(r.textAlign);
-    if (r.textClipped) {
-      TRect tr{m.IX(r.textRect.Left), m.IY(r.textRect.Top), m.IX(r.textRect.Right), m.IY(r.textRect.Bottom)};
-      c->TextRect(tr, pts[0].x, pts[0].y, r.text);
+    f->SetColor(r.X().font.color);
+    f->SetStyle(r.X().font.style);
+    f->SetOrientation(r.X().font.orientation);
+    f->SetCharset(r.X().font.charset);
+    f->SetQuality(r.X().font.quality);
+    c->Brush()->SetStyle(r.X().opaqueText ? bsSolid : bsClear);
+    if (r.X().opaqueText) c->Brush()->SetColor(r.X().bkColor);
+    c->SetTextAlign(r.X().textAlign);
+    if (r.X().textClipped) {
+      TRect tr{m.IX(r.X().textRect.Left), m.IY(r.X().textRect.Top), m.IX(r.X().textRect.Right), m.IY(r.X().textRect.Bottom)};
+      c->TextRect(tr, pts[0].x, pts[0].y, r.X().text);
     } else {
-      c->TextOut(pts[0].x, pts[0].y, r.text);
+      c->TextOut(pts[0].x, pts[0].y, r.X().text);
     }
     break;
   }
   case RecKind::Picture:
-    if (r.graphic) c->StretchDraw(TRect{pts[0].x, pts[0].y, pts[1].x, pts[1].y}, r.graphic.get());
+    if (r.X().graphic) c->StretchDraw(TRect{pts[0].x, pts[0].y, pts[1].x, pts[1].y}, r.X().graphic.get());
     break;
   case RecKind::Pixel: {
     // A recorded pixel covers its stretched cell.
     TPoint b = m.P({r.pts[0].x == INT32_MAX ? INT32_MAX : r.pts[0].x + 1, r.pts[0].y == INT32_MAX ? INT32_MAX : r.pts[0].y + 1});
     if (b.x - pts[0].x <= 1 && b.y - pts[0].y <= 1) {
-      c->SetPixel(pts[0].x, pts[0].y, r.pixelColor);
+      c->SetPixel(pts[0].x, pts[0].y, r.X().pixelColor);
     } else {
       c->Brush()->SetStyle(bsSolid);
-      c->Brush()->SetColor(r.pixelColor);
+      c->Brush()->SetColor(r.X().pixelColor);
       c->FillRect(TRect{pts[0].x, pts[0].y, std::max(b.x, pts[0].x + 1), std::max(b.y, pts[0].y + 1)});
     }
     break;
@@ -312,6 +480,8 @@ void TMetafile::Draw(TCanvas* canvas, const TRect& r)
 
   FastState fast;
   QPainter* fastPainter = nullptr;
+  RowFill rows;
+  bool rowsChecked = false;  // rows has looked at the present painter and clip
   for (const MetaRecord& rec : data->records) {
     if (rec.hasClip != clipSet || (rec.hasClip && !(rec.clip == clipNow))) {
       if (rec.hasClip) {
@@ -330,16 +500,26 @@ void TMetafile::Draw(TCanvas* canvas, const TRect& r)
       }
       clipSet = rec.hasClip;
       clipNow = rec.clip;
+      rowsChecked = false;
     }
     // The canvas may end its painter in between (raster operations), so ask each time.
     QPainter* painter = rec.penMode == pmCopy ? canvas->Painter() : nullptr;
     if (painter != fastPainter) {
       fastPainter = painter;
       fast = FastState{};
+      rowsChecked = false;
+    }
+    if (painter && gOwnPolygonFill && OwnFillable(rec)) {
+      if (!rowsChecked) {
+        rows.Target(canvas, painter);
+        rowsChecked = true;
+      }
+      if (rows.Ready() && rows.Fill(rec.pts, m, rec.brushColor)) continue;
     }
     if (painter && FastDraw(*painter, rec, m, fast)) continue;
     SlowDraw(canvas, rec, m);
     fast = FastState{};  // the canvas has set its own pen and brush
+    rowsChecked = false;  // and may have ended its painter or changed the clip
   }
   if (clipSet) {
     if (hadClip)
@@ -353,6 +533,9 @@ void TMetafile::Draw(TCanvas* canvas, const TRect& r)
   canvas->SetTextAlign(align);
 }
 
+void TMetafile::SetOwnPolygonFill(bool on) { gOwnPolygonFill = on; }
+bool TMetafile::OwnPolygonFill() { return gOwnPolygonFill; }
+
 // ---------------------------------------------------------------------------------------------
 // TMetafileCanvas
 
@@ -361,7 +544,11 @@ struct TMetafileCanvas::Impl {
   bool finished = false;
 };
 
-TMetafileCanvas::TMetafileCanvas(TMetafile* metafile) : metafile_(metafile), impl_(std::make_unique<Impl>()) {}
+TMetafileCanvas::TMetafileCanvas(TMetafile* metafile) : metafile_(metafile), impl_(std::make_unique<Impl>())
+{
+  // A picture drawn again has about as many records as before.
+  if (metafile_) impl_->data->records.reserve(metafile_->RecordCount());
+}
 
 TMetafileCanvas::~TMetafileCanvas() { Finish(); }
 
@@ -496,17 +683,17 @@ MetaRecord TextRecord(TCanvas& c, int32_t x, int32_t y, const std::string& text)
 {
   MetaRecord r = StartRecord(c, RecKind::Text);
   const TFont* f = c.Font();
-  r.font.name = f->GetName();
-  r.font.height = f->GetHeight();
-  r.font.color = f->GetColor();
-  r.font.style = f->GetStyle();
-  r.font.orientation = f->GetOrientation();
-  r.font.charset = f->GetCharset();
-  r.font.quality = f->GetQuality();
-  r.textAlign = c.GetTextAlign() & ~TA_UPDATECP;
-  r.opaqueText = c.Brush()->GetStyle() != bsClear;
-  r.bkColor = c.Brush()->GetColor();
-  r.text = text;
+  r.X().font.name = f->GetName();
+  r.X().font.height = f->GetHeight();
+  r.X().font.color = f->GetColor();
+  r.X().font.style = f->GetStyle();
+  r.X().font.orientation = f->GetOrientation();
+  r.X().font.charset = f->GetCharset();
+  r.X().font.quality = f->GetQuality();
+  r.X().textAlign = c.GetTextAlign() & ~TA_UPDATECP;
+  r.X().opaqueText = c.Brush()->GetStyle() != bsClear;
+  r.X().bkColor = c.Brush()->GetColor();
+  r.X().text = text;
   r.pts = {{x, y}};
   return r;
 }
@@ -531,8 +718,8 @@ void TMetafileCanvas::TextRect(const TRect& rc, int32_t x, int32_t y, const std:
 {
   RECORD_GUARD;
   MetaRecord r = TextRecord(*this, x, y, text);
-  r.textClipped = true;
-  r.textRect = rc;
+  r.X().textClipped = true;
+  r.X().textRect = rc;
   impl_->data->records.push_back(std::move(r));
 }
 
@@ -563,7 +750,7 @@ void TMetafileCanvas::StretchDraw(const TRect& rc, TGraphic* graphic)
   }
   MetaRecord r = StartRecord(*this, RecKind::Picture);
   r.pts = {{rc.Left, rc.Top}, {rc.Right, rc.Bottom}};
-  r.graphic = std::move(copy);
+  r.X().graphic = std::move(copy);
   impl_->data->records.push_back(std::move(r));
 }
 
@@ -574,7 +761,7 @@ void TMetafileCanvas::SetPixel(int32_t x, int32_t y, TColor color)
   RECORD_GUARD;
   MetaRecord r = StartRecord(*this, RecKind::Pixel);
   r.pts = {{x, y}};
-  r.pixelColor = color;
+  r.X().pixelColor = color;
   impl_->data->records.push_back(std::move(r));
 }
 
@@ -839,11 +1026,11 @@ void WriteBox(EmfWriter& w, uint32_t type, const std::vector<TPoint>& pts, size_
 
 void WriteText(EmfWriter& w, const MetaRecord& r)
 {
-  std::u16string text = QString::fromStdString(r.text).toStdU16String();
+  std::u16string text = QString::fromStdString(r.X().text).toStdU16String();
   TFont f;
-  f.SetName(r.font.name);
-  f.SetHeight(r.font.height);
-  f.SetStyle(r.font.style);
+  f.SetName(r.X().font.name);
+  f.SetHeight(r.X().font.height);
+  f.SetStyle(r.X().font.style);
   QFontMetrics fm(gfx::MakeQFont(f));
   std::vector<int32_t> dx;
   int32_t total = 0;
@@ -869,8 +1056,8 @@ void WriteText(EmfWriter& w, const MetaRecord& r)
   const uint32_t offString = 76;
   const uint32_t stringBytes = static_cast<uint32_t>((text.size() * 2 + 3) / 4 * 4);
   w.U32(offString);
-  w.U32(r.textClipped ? ETO_CLIPPED : 0);
-  w.Rect(r.textClipped ? r.textRect : TRect{});
+  w.U32(r.X().textClipped ? ETO_CLIPPED : 0);
+  w.Rect(r.X().textClipped ? r.X().textRect : TRect{});
   w.U32(offString + stringBytes);
   for (char16_t ch : text) w.U16(static_cast<uint16_t>(ch));
   while ((w.bytes.size() - at) % 4) w.bytes.push_back('\0');
@@ -880,7 +1067,7 @@ void WriteText(EmfWriter& w, const MetaRecord& r)
 
 void WriteBitmap(EmfWriter& w, const MetaRecord& r)
 {
-  auto* bmp = dynamic_cast<TBitmap*>(r.graphic.get());
+  auto* bmp = dynamic_cast<TBitmap*>(r.X().graphic.get());
   if (!bmp || bmp->Empty()) return;
   QImage img = bmp->Image().convertToFormat(QImage::Format_RGB32);
   const int32_t bw = img.width(), bh = img.height();
@@ -1019,8 +1206,8 @@ std::string TMetafile::SaveToBytes() const
       break;
     }
     case RecKind::Text:
-      enc.SelectFont(r.font);
-      enc.TextState(Rgb(r.font.color), r.opaqueText, Rgb(r.bkColor), r.textAlign);
+      enc.SelectFont(r.X().font);
+      enc.TextState(Rgb(r.X().font.color), r.X().opaqueText, Rgb(r.X().bkColor), r.X().textAlign);
       WriteText(w, r);
       break;
     case RecKind::Picture: WriteBitmap(w, r); break;
@@ -1028,7 +1215,7 @@ std::string TMetafile::SaveToBytes() const
       size_t p = w.Begin(EMR_SETPIXELV);
       w.I32(r.pts[0].x);
       w.I32(r.pts[0].y);
-      w.U32(Rgb(r.pixelColor));
+      w.U32(Rgb(r.X().pixelColor));
       w.End(p);
       break;
     }
@@ -1249,7 +1436,7 @@ void TMetafile::LoadFromBytes(const std::string& bytes)
       int32_t x = r.I32(), y = r.I32();
       MetaRecord m = start(RecKind::Pixel);
       m.pts = {{x, y}};
-      m.pixelColor = FromColorRef(r.U32());
+      m.X().pixelColor = FromColorRef(r.U32());
       data->records.push_back(std::move(m));
       break;
     }
@@ -1359,15 +1546,15 @@ void TMetafile::LoadFromBytes(const std::string& bytes)
       std::u16string text;
       for (uint32_t i = 0; i < n; ++i) text.push_back(static_cast<char16_t>(s.U16()));
       MetaRecord m = start(RecKind::Text);
-      m.font = font.font;
-      m.font.color = textColor;
-      m.textAlign = align & ~TA_UPDATECP;
-      m.opaqueText = opaque;
-      m.bkColor = bkColor;
-      m.text = QString::fromStdU16String(text).toStdString();
+      m.X().font = font.font;
+      m.X().font.color = textColor;
+      m.X().textAlign = align & ~TA_UPDATECP;
+      m.X().opaqueText = opaque;
+      m.X().bkColor = bkColor;
+      m.X().text = QString::fromStdU16String(text).toStdString();
       m.pts = {{x, y}};
-      m.textClipped = (options & ETO_CLIPPED) != 0;
-      m.textRect = rc;
+      m.X().textClipped = (options & ETO_CLIPPED) != 0;
+      m.X().textRect = rc;
       data->records.push_back(std::move(m));
       break;
     }
@@ -1405,7 +1592,7 @@ void TMetafile::LoadFromBytes(const std::string& bytes)
       }
       MetaRecord m = start(RecKind::Picture);
       m.pts = {{xd, yd}, {Clamped(int64_t{xd} + cxd), Clamped(int64_t{yd} + cyd)}};
-      m.graphic = bmp;
+      m.X().graphic = bmp;
       data->records.push_back(std::move(m));
       break;
     }

@@ -27,6 +27,11 @@ public:
   // Number of recorded drawing calls.
   size_t RecordCount() const;
 
+  // Solid outline-free polygons replayed onto a bitmap are filled straight into its rows (on by
+  // default); off, they go through the painter, whose pixels the own fill matches.
+  static void SetOwnPolygonFill(bool on);
+  static bool OwnPolygonFill();
+
   // Replays the records onto canvas, stretched so that the picture fills r.
   void Draw(TCanvas* canvas, const TRect& r) override;
   // Enhanced metafile (EMR_HEADER ... EMR_EOF).

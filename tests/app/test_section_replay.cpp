@@ -1,0 +1,141 @@
+// Replay of recorded pictures into bitmaps: the metafile's own polygon fill gives the pixels the
+// painter's fill gives, on the field sections and on random polygons.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+
+#include "TestSupport.h"
+#include "app/ProfileModel.h"
+#include "app/PseudoSection2dContour.h"
+#include "platform/Metafile.h"
+
+namespace {
+
+// Restores the own fill whatever a test does.
+struct FillSwitch {
+  ~FillSwitch() { TMetafile::SetOwnPolygonFill(true); }
+};
+
+std::unique_ptr<TBitmap> Replay(TMetafile* m, TPixelFormat format, int w, int h, const TRect& dest, bool own,
+                                const TRect* clip = nullptr)
+{
+  TMetafile::SetOwnPolygonFill(own);
+  auto b = std::make_unique<TBitmap>();
+  b->SetPixelFormat(format);
+  b->SetSize(w, h);
+  if (clip) b->Canvas()->SetClipRect(*clip);
+  b->Canvas()->StretchDraw(dest, m);
+  TMetafile::SetOwnPolygonFill(true);
+  return b;
+}
+
+// Pixels that differ between two bitmaps of the same size and format.
+int Differing(TBitmap& a, TBitmap& b)
+{
+  const int bytes = a.GetPixelFormat() == pf24bit ? 3 : 4;
+  int n = 0;
+  for (int y = 0; y < a.GetHeight(); ++y) {
+    const uint8_t *p = a.ScanLine(y), *q = b.ScanLine(y);
+    for (int x = 0; x < a.GetWidth(); ++x) n += std::memcmp(p + bytes * x, q + bytes * x, 3) != 0;
+  }
+  return n;
+}
+
+// Both replays of m, in both pixel formats, onto dest (optionally clipped): pixels that differ.
+int Compare(TMetafile* m, int w, int h, const TRect& dest, const TRect* clip = nullptr)
+{
+  int n = 0;
+  for (TPixelFormat f : {pf24bit, pf32bit}) {
+    auto own = Replay(m, f, w, h, dest, true, clip);
+    auto ref = Replay(m, f, w, h, dest, false, clip);
+    n += Differing(*own, *ref);
+  }
+  return n;
+}
+
+class SectionReplay : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(SectionReplay, OwnFillGivesThePaintersPixels)
+{
+  FillSwitch guard;
+  fdata res, pol;
+  ASSERT_TRUE(ReadModelFile(testsupport::FieldPath(GetParam()), res, pol));
+  TPseudoSectionContour c(5 * 1024, 5 * 768);
+  c.GridMode = true;
+  c.LogData = res.LogScale != 0;
+  c.GridX = res.X;
+  c.GridDepths = res.Z;
+  c.GridRelief = res.ReliefAtX;
+  c.GridValues = res.Values;
+  c.ReliefFactor = res.K;
+  c.LevelCount = 15;
+  c.BuildSection(true);
+  c.UpdateLevels();
+  c.RenderPicture();
+  TMetafile* m = c.SectionPicture();
+  ASSERT_GT(m->RecordCount(), 100u);
+  EXPECT_EQ(Compare(m, 512, 512, TRect{0, 0, 512, 512}), 0);
+  // Other scales, an offset, a mirrored target and a clip.
+  EXPECT_EQ(Compare(m, 301, 217, TRect{0, 0, 301, 217}), 0);
+  EXPECT_EQ(Compare(m, 700, 500, TRect{-40, 13, 1111, 533}), 0);
+  EXPECT_EQ(Compare(m, 256, 256, TRect{256, 0, 0, 256}), 0);
+  const TRect clip{30, 40, 200, 333};
+  EXPECT_EQ(Compare(m, 400, 400, TRect{0, 0, 400, 400}, &clip), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(FieldSections, SectionReplay, ::testing::Values("line1.k2d", "line2.m2d", "line3.cht"));
+
+TEST(SectionReplay, RandomPolygonsGiveThePaintersPixels)
+{
+  FillSwitch guard;
+  std::mt19937 rng(11);
+  for (int round = 0; round < 12; ++round) {
+    TMetafile m;
+    m.SetSize(997, 743);
+    {
+      TMetafileCanvas mc(&m);
+      mc.Pen()->SetStyle(psClear);
+      std::uniform_int_distribution<int> count(3, 14), coord(-150, 1150), color(0, 0xFFFFFF);
+      for (int k = 0; k < 60; ++k) {
+        std::vector<TPoint> pts(static_cast<size_t>(count(rng)));
+        // Small polygons, large ones reaching out of the picture, and ones with axis-parallel edges.
+        const int kind = k % 3;
+        const int cx = coord(rng), cy = coord(rng);
+        for (size_t i = 0; i < pts.size(); ++i) {
+          if (kind == 0) pts[i] = {cx + coord(rng) / 20, cy + coord(rng) / 20};
+          else if (kind == 1) pts[i] = {coord(rng), coord(rng)};
+          else pts[i] = i % 2 ? TPoint{pts[i - 1].x, coord(rng)} : TPoint{coord(rng), i ? pts[i - 1].y : coord(rng)};
+        }
+        mc.Brush()->SetColor(static_cast<TColor>(color(rng)));
+        mc.Polygon(pts);
+      }
+    }
+    ASSERT_EQ(m.RecordCount(), 60u);
+    EXPECT_EQ(Compare(&m, 512, 512, TRect{0, 0, 512, 512}), 0) << "round " << round;
+    EXPECT_EQ(Compare(&m, 640, 480, TRect{-17, 9, 777, 501}), 0) << "round " << round;
+    EXPECT_EQ(Compare(&m, 997, 743, TRect{0, 0, 997, 743}), 0) << "round " << round;
+    const TRect clip{100, 50, 411, 300};
+    EXPECT_EQ(Compare(&m, 512, 512, TRect{0, 0, 512, 512}, &clip), 0) << "round " << round;
+  }
+}
+
+// A polygon reaching far outside any device is left to the painter; degenerate ones fill nothing.
+TEST(SectionReplay, FarAndDegeneratePolygonsMatchToo)
+{
+  FillSwitch guard;
+  TMetafile m;
+  m.SetSize(100, 100);
+  {
+    TMetafileCanvas mc(&m);
+    mc.Pen()->SetStyle(psClear);
+    mc.Brush()->SetColor(clRed);
+    mc.Polygon({{-2000000000, 0}, {2000000000, 50}, {0, 2000000000}});
+    mc.Polygon({{10, 10}, {90, 10}});
+    mc.Polygon({{10, 10}, {90, 10}, {50, 10}});
+    mc.Polygon({{20, 20}, {20, 20}, {20, 20}, {20, 20}});
+  }
+  EXPECT_EQ(Compare(&m, 100, 100, TRect{0, 0, 100, 100}), 0);
+}
+
+}  // namespace
