@@ -1,7 +1,9 @@
 // The OpenGL canvas: text drawn from display lists built out of the platform's glyph shapes.
 #include <algorithm>
 #include <cmath>
+#include <array>
 #include <deque>
+#include <map>
 
 #include "chart/canvas/NuvGLCanvas.h"
 #include "chart/canvas/NuvGLCanvasPrivate.h"
@@ -147,6 +149,24 @@ std::string WideToUtf8(const std::wstring& text)
     }
   }
   return out;
+}
+// Advances in em units of the outline glyphs of one face, by code-page byte (NaN until asked).
+double OutlineAdvance(const std::string& face, int32_t weight, bool italic, uint8_t byte)
+{
+  static std::map<std::string, std::array<double, 256>> cache;
+  const std::string key = face + '|' + std::to_string(weight) + '|' + (italic ? "i" : "");
+  auto it = cache.find(key);
+  if (it == cache.end()) {
+    std::array<double, 256> unknown;
+    unknown.fill(std::nan(""));
+    it = cache.emplace(key, unknown).first;
+  }
+  double& a = it->second[byte];
+  if (std::isnan(a)) {
+    TGlyphOutline glyph;
+    a = GetGlyphOutline(face, weight, italic, CodePage1252ToUnicode(byte), glyph) ? glyph.advance : 0;
+  }
+  return a;
 }
 }  // namespace
 
@@ -362,10 +382,31 @@ void TGLCanvas::RotateLabel(int32_t x, int32_t y, const std::string& text, doubl
   RotateLabel3D(x, y, 0, text, angle);
 }
 
+// Outline glyphs are drawn at 1.57 x 1.75 pixels per point of the font size (see TextOut3D), the
+// platform font at PixelsPerInch / 72: sizes are measured as drawn, so that layouts leave room for
+// the text really painted. Bitmap glyphs are drawn at the platform size. Vertical scale of heights.
+double TGLCanvas::DrawnTextScale() const
+{
+  if (fontMode_ == 2) return 1.0;
+  return 1.75 * 72.0 / TFont::PixelsPerInch;
+}
+
 int32_t TGLCanvas::TextWidth(const std::string& text)
 {
   if (!referenceCanvas_) return 0;
-  int32_t w = referenceCanvas_->TextExtent(text).cx;
+  int32_t w;
+  if (fontMode_ == 2 || !font_) {
+    w = referenceCanvas_->TextExtent(text).cx;
+  } else {
+    // The glyphs' own advances at the drawing scale (the platform font's hinted advances run short).
+    const std::string name = font_->GetName();
+    const int32_t weight = (font_->GetStyle() & fsBold) ? 700 : 400;
+    const bool italic = (font_->GetStyle() & fsItalic) != 0;
+    double em = 0;
+    for (unsigned char ch : TextToCodePage1252(text))
+      if (ch >= kFirstChar) em += OutlineAdvance(name, weight, italic, ch);
+    w = static_cast<int32_t>(std::ceil(em * font_->GetSize() * 1.57));
+  }
   if (currentFont_ && currentFont_->ShadowOrNull()) w += std::abs(currentFont_->ShadowOrNull()->GetHorizSize());
   return w;
 }
@@ -373,7 +414,7 @@ int32_t TGLCanvas::TextWidth(const std::string& text)
 int32_t TGLCanvas::TextHeight(const std::string& text)
 {
   if (!referenceCanvas_) return 0;
-  int32_t h = referenceCanvas_->TextExtent(text).cy;
+  int32_t h = Round32(referenceCanvas_->TextExtent(text).cy * DrawnTextScale());
   if (currentFont_ && currentFont_->ShadowOrNull()) h += std::abs(currentFont_->ShadowOrNull()->GetVertSize());
   return h;
 }
