@@ -316,10 +316,12 @@ void TGLCanvas::TextOut3D(int32_t x, int32_t y, int32_t z, const std::string& te
     align -= TA_BOTTOM;
   else
     y += Round32(extent.cy * 0.7);
-  if (align == TA_CENTER)
-    x -= Round32(extent.cx * 0.55);
-  else if (align == TA_RIGHT)
-    x -= extent.cx + static_cast<int32_t>(bytes.size()) / 2;
+  // Centred and right-aligned text is placed by the width it is drawn at (outline glyphs are drawn
+  // larger than the platform font measures), so that it centres on X or ends at X.
+  if (align == TA_CENTER || align == TA_RIGHT) {
+    const int32_t drawn = fontMode_ == 2 || !font_ ? extent.cx : DrawnTextWidth(text);
+    x -= align == TA_CENTER ? Round32(drawn * 0.5) : drawn + 1;
+  }
 
   if (fontExtrusion_ > 0) gl.glEnable(GL_CULL_FACE);
   const double size = font_ ? font_->GetSize() : 8;
@@ -391,22 +393,23 @@ double TGLCanvas::DrawnTextScale() const
   return 1.75 * 72.0 / TFont::PixelsPerInch;
 }
 
+// The glyphs' own advances at the drawing scale (the platform font's hinted advances run short).
+int32_t TGLCanvas::DrawnTextWidth(const std::string& text) const
+{
+  if (!font_) return 0;
+  const std::string name = font_->GetName();
+  const int32_t weight = (font_->GetStyle() & fsBold) ? 700 : 400;
+  const bool italic = (font_->GetStyle() & fsItalic) != 0;
+  double em = 0;
+  for (unsigned char ch : TextToCodePage1252(text))
+    if (ch >= kFirstChar) em += OutlineAdvance(name, weight, italic, ch);
+  return static_cast<int32_t>(std::ceil(em * font_->GetSize() * 1.57));
+}
+
 int32_t TGLCanvas::TextWidth(const std::string& text)
 {
   if (!referenceCanvas_) return 0;
-  int32_t w;
-  if (fontMode_ == 2 || !font_) {
-    w = referenceCanvas_->TextExtent(text).cx;
-  } else {
-    // The glyphs' own advances at the drawing scale (the platform font's hinted advances run short).
-    const std::string name = font_->GetName();
-    const int32_t weight = (font_->GetStyle() & fsBold) ? 700 : 400;
-    const bool italic = (font_->GetStyle() & fsItalic) != 0;
-    double em = 0;
-    for (unsigned char ch : TextToCodePage1252(text))
-      if (ch >= kFirstChar) em += OutlineAdvance(name, weight, italic, ch);
-    w = static_cast<int32_t>(std::ceil(em * font_->GetSize() * 1.57));
-  }
+  int32_t w = fontMode_ == 2 || !font_ ? referenceCanvas_->TextExtent(text).cx : DrawnTextWidth(text);
   if (currentFont_ && currentFont_->ShadowOrNull()) w += std::abs(currentFont_->ShadowOrNull()->GetHorizSize());
   return w;
 }
