@@ -80,6 +80,8 @@ TForm1::~TForm1()
   // Chart3 may paint while the components go (the OpenGL component gives it a GDI canvas): the
   // scene of this window is gone by then.
   Chart3->OnAfterDraw = nullptr;
+  Chart3->OnBeforeDrawChart = nullptr;
+  Chart3->OnBeforeDrawAxes = nullptr;
   if (TGLCanvas* c = NuvOpenGL1->GetGLCanvas()) c->OnFrameEnd = nullptr;
   ++loading_;
 }
@@ -257,6 +259,14 @@ void TForm1::CreateComponents()
     handled = true;
   };
   Chart3->OnAfterDraw = [this](TObject*) { Chart3AfterDraw(); };
+  // Equal scale sets the axis ranges before the walls and the axes are drawn (from the last
+  // frame's axis lengths, then from this frame's), so that the labels belong to the ranges the
+  // sections are drawn with in this same frame.
+  auto equalScale = [this](TObject*) {
+    if (!SceneLocked() && State.EqualScale) ApplyEqualScale(State, *sceneAxes_);
+  };
+  Chart3->OnBeforeDrawChart = equalScale;
+  Chart3->OnBeforeDrawAxes = equalScale;
   RichStringGrid1->OnCanEditCell = [this](TObject*, int32_t c, int32_t r, bool& can) { GridCanEditCell(c, r, can); };
   RichStringGrid1->OnGetAlignment = [this](TObject*, int32_t c, int32_t r, THorzAlign& h, TVertAlign& v) {
     GridGetAlignment(c, r, h, v);

@@ -255,6 +255,27 @@ TEST_F(MainScene, EqualScaleWithRatioTwoGivesTheLeftAxisTwiceTheUnitsPerPixel)
               (f.State.DepthMin + f.State.DepthMax) / 2, 1e-6 * std::abs(f.State.DepthMax));
 }
 
+// The first frame after equal scale is switched on labels its axes with the ranges it draws the
+// sections with (not the ranges of the frame before).
+TEST_F(MainScene, EqualScaleLabelsTheAxesWithTheRangesOfTheSameFrame)
+{
+  TForm1& f = Open(testsupport::FieldPath("field.prj"));
+  Frame();
+  TChartAxis* bottom = f.Chart3->GetBottomAxis();
+  double labelledMin = 0, labelledMax = 0;
+  bottom->OnDrawLabel = [&](TChartAxis* a, int32_t&, int32_t&, int32_t&, std::string&, bool&) {
+    labelledMin = a->ScaleMinimum;
+    labelledMax = a->ScaleMaximum;
+  };
+  f.EqualScaleClick();
+  Frame();
+  bottom->OnDrawLabel = nullptr;
+  const double span = bottom->GetMaximum() - bottom->GetMinimum();
+  ASSERT_GT(span, f.State.XMax - f.State.XMin) << "equal scale did not widen the plan axis";
+  EXPECT_NEAR(labelledMin, bottom->GetMinimum(), 1e-6 * span);
+  EXPECT_NEAR(labelledMax, bottom->GetMaximum(), 1e-6 * span);
+}
+
 TEST_F(MainScene, OneSectionAndSectionsOnOneLineRenderWithoutNaN)
 {
   TForm1& f = Open(dir.file("demo.prj"));

@@ -83,6 +83,10 @@ public:
   int32_t TextHeight(const std::string& text) override;
   int32_t WideTextWidth(const std::wstring& text) override;
   int32_t WideTextHeight(const std::wstring& text) override;
+  // Scale from the platform font's height to the height this canvas draws text at.
+  double DrawnTextScale() const;
+  // Width of a text in outline glyphs as drawn.
+  int32_t DrawnTextWidth(const std::string& text) const;
   void ClipRectangle(const TRect&) override {}
   void ClipRoundRectangle(const TRect&, int32_t) override {}
   void ClipEllipse(const TRect&, bool = false) override {}

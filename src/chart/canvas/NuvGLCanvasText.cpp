@@ -1,7 +1,9 @@
 // The OpenGL canvas: text drawn from display lists built out of the platform's glyph shapes.
 #include <algorithm>
 #include <cmath>
+#include <array>
 #include <deque>
+#include <map>
 
 #include "chart/canvas/NuvGLCanvas.h"
 #include "chart/canvas/NuvGLCanvasPrivate.h"
@@ -147,6 +149,24 @@ std::string WideToUtf8(const std::wstring& text)
     }
   }
   return out;
+}
+// Advances in em units of the outline glyphs of one face, by code-page byte (NaN until asked).
+double OutlineAdvance(const std::string& face, int32_t weight, bool italic, uint8_t byte)
+{
+  static std::map<std::string, std::array<double, 256>> cache;
+  const std::string key = face + '|' + std::to_string(weight) + '|' + (italic ? "i" : "");
+  auto it = cache.find(key);
+  if (it == cache.end()) {
+    std::array<double, 256> unknown;
+    unknown.fill(std::nan(""));
+    it = cache.emplace(key, unknown).first;
+  }
+  double& a = it->second[byte];
+  if (std::isnan(a)) {
+    TGlyphOutline glyph;
+    a = GetGlyphOutline(face, weight, italic, CodePage1252ToUnicode(byte), glyph) ? glyph.advance : 0;
+  }
+  return a;
 }
 }  // namespace
 
@@ -296,10 +316,12 @@ void TGLCanvas::TextOut3D(int32_t x, int32_t y, int32_t z, const std::string& te
     align -= TA_BOTTOM;
   else
     y += Round32(extent.cy * 0.7);
-  if (align == TA_CENTER)
-    x -= Round32(extent.cx * 0.55);
-  else if (align == TA_RIGHT)
-    x -= extent.cx + static_cast<int32_t>(bytes.size()) / 2;
+  // Centred and right-aligned text is placed by the width it is drawn at (outline glyphs are drawn
+  // larger than the platform font measures), so that it centres on X or ends at X.
+  if (align == TA_CENTER || align == TA_RIGHT) {
+    const int32_t drawn = fontMode_ == 2 || !font_ ? extent.cx : DrawnTextWidth(text);
+    x -= align == TA_CENTER ? Round32(drawn * 0.5) : drawn + 1;
+  }
 
   if (fontExtrusion_ > 0) gl.glEnable(GL_CULL_FACE);
   const double size = font_ ? font_->GetSize() : 8;
@@ -362,10 +384,32 @@ void TGLCanvas::RotateLabel(int32_t x, int32_t y, const std::string& text, doubl
   RotateLabel3D(x, y, 0, text, angle);
 }
 
+// Outline glyphs are drawn at 1.57 x 1.75 pixels per point of the font size (see TextOut3D), the
+// platform font at PixelsPerInch / 72: sizes are measured as drawn, so that layouts leave room for
+// the text really painted. Bitmap glyphs are drawn at the platform size. Vertical scale of heights.
+double TGLCanvas::DrawnTextScale() const
+{
+  if (fontMode_ == 2) return 1.0;
+  return 1.75 * 72.0 / TFont::PixelsPerInch;
+}
+
+// The glyphs' own advances at the drawing scale (the platform font's hinted advances run short).
+int32_t TGLCanvas::DrawnTextWidth(const std::string& text) const
+{
+  if (!font_) return 0;
+  const std::string name = font_->GetName();
+  const int32_t weight = (font_->GetStyle() & fsBold) ? 700 : 400;
+  const bool italic = (font_->GetStyle() & fsItalic) != 0;
+  double em = 0;
+  for (unsigned char ch : TextToCodePage1252(text))
+    if (ch >= kFirstChar) em += OutlineAdvance(name, weight, italic, ch);
+  return static_cast<int32_t>(std::ceil(em * font_->GetSize() * 1.57));
+}
+
 int32_t TGLCanvas::TextWidth(const std::string& text)
 {
   if (!referenceCanvas_) return 0;
-  int32_t w = referenceCanvas_->TextExtent(text).cx;
+  int32_t w = fontMode_ == 2 || !font_ ? referenceCanvas_->TextExtent(text).cx : DrawnTextWidth(text);
   if (currentFont_ && currentFont_->ShadowOrNull()) w += std::abs(currentFont_->ShadowOrNull()->GetHorizSize());
   return w;
 }
@@ -373,7 +417,7 @@ int32_t TGLCanvas::TextWidth(const std::string& text)
 int32_t TGLCanvas::TextHeight(const std::string& text)
 {
   if (!referenceCanvas_) return 0;
-  int32_t h = referenceCanvas_->TextExtent(text).cy;
+  int32_t h = Round32(referenceCanvas_->TextExtent(text).cy * DrawnTextScale());
   if (currentFont_ && currentFont_->ShadowOrNull()) h += std::abs(currentFont_->ShadowOrNull()->GetVertSize());
   return h;
 }

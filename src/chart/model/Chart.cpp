@@ -337,8 +337,10 @@ void TCustomChart::DrawWalls()
     if (walls_->GetLeft()->GetVisible() && !IsLeftSideFacing()) walls_->DrawLeft();
     if (walls_->GetBottom()->GetVisible()) walls_->DrawBottom();
     if (IsBackPlaneFacing()) {
-      if (IsAxisVisible(GetDepthTopAxis())) GetDepthTopAxis()->Draw(false);
-      if (IsAxisVisible(GetDepthAxis())) GetDepthAxis()->Draw(false);
+      // Placed from the chart rectangle, as the axes pass will place them again: the layout leaves
+      // the labels' outer edge in PosLabels, which would set the labels a band too far out.
+      if (IsAxisVisible(GetDepthTopAxis())) GetDepthTopAxis()->Draw(true);
+      if (IsAxisVisible(GetDepthAxis())) GetDepthAxis()->Draw(true);
     }
   }
 }

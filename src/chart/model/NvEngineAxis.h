@@ -108,6 +108,8 @@ struct TAxisLabelRun {
   int32_t StepIndex = NumDateTimeSteps;
 };
 std::vector<double> AxisValueLabelValues(const TAxisLabelRun& run);
+// Whether two neighbouring label boxes (on screen, in drawing order) overlap.
+bool AxisLabelBoxesOverlap(const std::vector<TRect>& boxes);
 // Logarithmic labels with Increment 0: the powers of the base within the scale (F, F x base ...).
 // extraTicks gets the values below / above the range that carry minor-grid ticks when
 // minorGrid is set.
@@ -506,6 +508,9 @@ protected:
   TCanvas3D* Canvas() const;
   // The edge a depth axis runs along: the bottom, or the top for the depth-top axis.
   int32_t DepthAxisY() const;
+  // A depth axis' labels project by the view: the increment grows until their boxes on screen
+  // stand apart.
+  double SpreadDepthLabels(double increment, int32_t stepIndex);
   int32_t DepthOf(double percent) const;
   // Canvas text alignment of a label by axis side and angle.
   uint32_t LabelAlignment(int32_t angle) const;

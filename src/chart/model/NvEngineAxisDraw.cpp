@@ -60,6 +60,16 @@ bool StepDown(const TAxisLabelRun& run, double& t)
 }  // namespace
 
 // ---- Label engine ----
+bool AxisLabelBoxesOverlap(const std::vector<TRect>& boxes)
+{
+  for (size_t i = 1; i < boxes.size(); ++i) {
+    const TRect& a = boxes[i - 1];
+    const TRect& b = boxes[i];
+    if (a.Left < b.Right && b.Left < a.Right && a.Top < b.Bottom && b.Top < a.Bottom) return true;
+  }
+  return false;
+}
+
 std::vector<double> AxisValueLabelValues(const TAxisLabelRun& run)
 {
   std::vector<double> out;
@@ -438,6 +448,38 @@ int32_t TChartAxis::DepthAxisY() const
   return otherSide_ ? p->ChartRect.Top : p->ChartRect.Bottom;
 }
 
+double TChartAxis::SpreadDepthLabels(double increment, int32_t stepIndex)
+{
+  TCanvas3D* c = Canvas();
+  if (c == nullptr || GetPanel() == nullptr) return increment;
+  const int32_t fh = c->FontHeight();
+  const int32_t out = OutwardSign();
+  const double factor = EffectiveLabelFactor();
+  // Screen position of a chart point as this canvas draws it.
+  auto screen = [&](int32_t x, int32_t y, int32_t z) {
+    if (c->SupportsFullRotation()) {
+      int32_t sx = x, sy = -y;
+      c->Calculate2DPosition(sx, sy, -z);
+      return TPoint{sx, sy};
+    }
+    return c->Calculate3DPosition(x, y, z);
+  };
+  for (int32_t guard = 0; guard < 64 && increment <= std::fabs(ScaleRange); ++guard) {
+    std::vector<TRect> boxes;
+    for (double t : AxisValueLabelValues(LabelRun(increment, stepIndex))) {
+      const int32_t p = CalcPosValue(LabelToAxisValue(t));
+      if (!(labelsOnAxis_ || (p > PosStart && p < PosEnd))) continue;
+      int32_t w = 0;
+      for (const auto& line : LabelLines(LabelValueText(factor < 0 ? -t : t))) w = std::max(w, c->TextWidth(line));
+      const TPoint s = screen(PosLabels + out * labelsSpace_, DepthAxisY(), p);
+      boxes.push_back(otherSide_ ? TRect{s.x, s.y, s.x + w, s.y + fh} : TRect{s.x - w, s.y, s.x, s.y + fh});
+    }
+    if (!AxisLabelBoxesOverlap(boxes)) break;
+    increment = NiceStep(increment);
+  }
+  return increment;
+}
+
 TCanvas3D* TChartAxis::Canvas() const
 {
   TCustomNuvPanel* p = GetPanel();
@@ -683,8 +725,10 @@ void TChartAxis::Draw(bool calcPosAxis)
     const TAxisLabelStyle style = CalcLabelStyle();
     if (style != talNone) {
       c->AssignFont(GetLabelsFont());
-      const double increment = CalcLabelsIncrement();
+      double increment = CalcLabelsIncrement();
       const int32_t stepIndex = DateTimeStepFor(increment);
+      if (IsDepthAxis && style == talValue && !logarithmic_ && !IsDateTimeAxis && increment > 0)
+        increment = SpreadDepthLabels(increment, stepIndex);
       const bool longStep = stepIndex >= 20 && stepIndex < NumDateTimeSteps;
       if ((increment > 0 || longStep) && ScaleMinimum <= ScaleMaximum) {
         if (style == talValue) {

@@ -876,3 +876,64 @@ TEST(GLCanvasPixels, SmallDigitsKeepTheirThinStrokes)
     }
   }
 }
+
+// Layouts measure text through the canvas: the measure must cover the text as painted, which is
+// larger than the platform font of the same size.
+TEST(GLCanvasPixels, TextMeasuresAsLargeAsItIsDrawn)
+{
+  Frame f(400, 120);
+  f.Begin();
+  f.canvas.DisableRotation();
+  f.canvas.Font()->SetName("DejaVu Sans");
+  f.canvas.Font()->SetSize(10);
+  f.canvas.Font()->SetColor(clBlack);
+  f.canvas.SetTextAlign(TA_LEFT);
+  const std::string text = "5,547,500";
+  f.canvas.TextOut(20, 30, text);
+  const int32_t width = f.canvas.TextWidth(text);
+  const int32_t height = f.canvas.TextHeight("W");
+  f.canvas.EnableRotation();
+  f.End();
+  int left = 1000, right = -1, top = 1000, bottom = -1;
+  for (int y = 0; y < 120; ++y)
+    for (int x = 0; x < 400; ++x)
+      if (R(f.At(x, y)) < 160) left = std::min(left, x), right = std::max(right, x), top = std::min(top, y), bottom = std::max(bottom, y);
+  ASSERT_GE(right, 0) << "no text drawn";
+  const int ink = right - left + 1;
+  EXPECT_GE(width, ink) << "text is wider than measured";
+  EXPECT_LE(width, ink + ink / 5) << "measure far wider than the text";
+  // Digits with the comma's tail span about an em; the line height keeps room above and below.
+  EXPECT_GE(height, bottom - top + 1);
+}
+
+// Right-aligned text ends at its X and centred text centres on it, at the size it is drawn (a
+// label right-aligned against an axis or a title must not run over it).
+TEST(GLCanvasPixels, AlignedTextKeepsToItsXAtTheDrawnWidth)
+{
+  Frame f(400, 100);
+  f.Begin();
+  f.canvas.DisableRotation();
+  f.canvas.Font()->SetName("DejaVu Sans");
+  f.canvas.Font()->SetSize(10);
+  f.canvas.Font()->SetColor(clBlack);
+  f.canvas.SetTextAlign(TA_RIGHT);
+  f.canvas.TextOut(300, 10, "5,547,500");
+  f.canvas.SetTextAlign(TA_CENTER);
+  f.canvas.TextOut(200, 55, "5,547,500");
+  f.canvas.EnableRotation();
+  f.End();
+  auto ink = [&](int y0, int y1) {
+    int left = 1000, right = -1;
+    for (int y = y0; y < y1; ++y)
+      for (int x = 0; x < 400; ++x)
+        if (R(f.At(x, y)) < 160) left = std::min(left, x), right = std::max(right, x);
+    return std::pair{left, right};
+  };
+  const auto [rl, rr] = ink(0, 45);
+  ASSERT_GE(rr, 0) << "no text drawn";
+  EXPECT_LE(rr, 300);
+  EXPECT_GE(rr, 294);
+  const auto [cl, cr] = ink(48, 100);
+  ASSERT_GE(cr, 0);
+  EXPECT_NEAR((cl + cr) / 2.0, 200, 3);
+}

@@ -431,3 +431,46 @@ TEST(AxisDraw, AbsurdSettingsNeitherOverflowNorHang)
 }
 
 }  // namespace
+
+// Seen from the front in perspective, successive depths land close together on the screen: the
+// depth axis widens its label step until no two labels cover each other.
+TEST(AxisDraw, DepthLabelsSeenFromTheFrontDoNotOverlap)
+{
+  AxisFrame f;
+  f.panel.SetView3D(true);
+  f.panel.Width3D = 200;
+  TView3DOptions* view = f.panel.GetView3DOptions();
+  view->SetOrthogonal(false);
+  view->SetPerspective(50);
+  view->SetRotation(350);
+  view->SetElevation(355);
+  TCanvas3D* c = f.panel.Canvas();
+  c->InitWindow(f.bmp.Canvas(), view, clWhite, true, {0, 0, W, H});
+  c->ViewPort(200, {0, 0, W, H}, f.panel.ChartRect);
+  TChartAxis* a = f.panel.GetDepthAxis();
+  a->SetVisible(true);
+  TRect r = f.panel.ChartRect;
+  a->CalcRect(r, true);
+  std::vector<TRect> boxes;
+  a->OnDrawLabel = [&](TChartAxis*, int32_t& x, int32_t& y, int32_t& z, std::string& text, bool&) {
+    const TPoint p = c->Calculate3DPosition(x, y, z);
+    const int32_t w = c->TextWidth(text);
+    boxes.push_back({p.x - w, p.y, p.x, p.y + c->FontHeight()});
+  };
+  f.Draw(a, 5547000, 5549000, 0);
+  ASSERT_GE(boxes.size(), 2u);
+  for (size_t i = 0; i < boxes.size(); ++i)
+    for (size_t j = i + 1; j < boxes.size(); ++j) {
+      const TRect& p = boxes[i];
+      const TRect& q = boxes[j];
+      EXPECT_FALSE(p.Left < q.Right && q.Left < p.Right && p.Top < q.Bottom && q.Top < p.Bottom)
+          << "labels " << i << " and " << j << " overlap";
+    }
+}
+
+TEST(AxisLabels, NeighbouringBoxesOverlapOnlyWhenTheyShareArea)
+{
+  EXPECT_FALSE(AxisLabelBoxesOverlap({}));
+  EXPECT_FALSE(AxisLabelBoxesOverlap({{0, 0, 10, 10}, {10, 0, 20, 10}}));  // touching edges
+  EXPECT_TRUE(AxisLabelBoxesOverlap({{0, 0, 10, 10}, {30, 0, 40, 10}, {35, 5, 45, 15}}));
+}

@@ -3,7 +3,10 @@
 // axes by identity, mouse actions reaching listeners and tools, and the stream properties.
 #include <gtest/gtest.h>
 
+#include <map>
+#include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "chart/model/NvEngineAxis.h"
@@ -512,3 +515,31 @@ TEST(ChartStream, BackColorReadAndPaletteIndexStoredAndApplied)
 }
 
 }  // namespace
+
+// When the back plane faces the viewer the depth axis is drawn with the walls and again with the
+// axes: both passes put each label at the same place (one label on screen, not two a band apart).
+TEST(ChartWalls, DepthAxisDrawnWithTheWallsSitsWhereTheAxesPutIt)
+{
+  Fixture f;
+  f.chart.SetView3D(true);
+  f.chart.SetChart3DPercent(100);
+  TView3DOptions* view = f.chart.GetView3DOptions();
+  view->SetOrthogonal(false);
+  view->SetPerspective(50);
+  view->SetRotation(190);
+  view->SetElevation(350);
+  TChartAxis* depth = f.chart.GetDepthAxis();
+  depth->SetVisible(true);
+  depth->SetMinMax(0, 100);
+  depth->SetLabelStyle(talValue);
+  std::map<std::string, std::set<std::tuple<int32_t, int32_t, int32_t>>> places;
+  int draws = 0;
+  depth->OnDrawLabel = [&](TChartAxis*, int32_t& x, int32_t& y, int32_t& z, std::string& text, bool&) {
+    places[text].insert({x, y, z});
+    ++draws;
+  };
+  f.Render();
+  ASSERT_FALSE(places.empty());
+  EXPECT_GT(draws, static_cast<int>(places.size())) << "the walls did not draw the depth axis";
+  for (const auto& [text, at] : places) EXPECT_EQ(at.size(), 1u) << "label " << text << " drawn at two places";
+}
