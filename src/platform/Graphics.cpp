@@ -463,6 +463,7 @@ bool Quads(QImage::Format f)
 // a frame): rows are written straight, nothing is allocated. False when the block is not such a copy.
 bool CopyBlockDirect(TCanvas& dest, QImage& img, const TRect& dr, const QImage* source, const TRect& sr, uint32_t rop)
 {
+  // (Called for every marker of a chart: plain integer work, few calls into the image.)
   if (rop != 0x00CC0020 || !source || source == &img || source->isNull() || img.format() != QImage::Format_RGB32 ||
       !Quads(source->format()))
     return false;
@@ -471,12 +472,21 @@ bool CopyBlockDirect(TCanvas& dest, QImage& img, const TRect& dr, const QImage* 
   const QRegion* clip = dest.HasClip() ? &dest.GdiState()->clip : nullptr;
   if (clip && clip->rectCount() != 1) return false;
   const int x0 = std::min(dr.Left, dr.Right), y0 = std::min(dr.Top, dr.Bottom);
-  QRect visible = QRect(x0, y0, std::abs(dw), std::abs(dh)) & QRect(0, 0, img.width(), img.height());
-  if (clip) visible &= clip->boundingRect();
-  if (visible.isEmpty()) return true;
-  const int sx = std::min(sr.Left, sr.Right) + visible.left() - x0, sy = std::min(sr.Top, sr.Bottom) + visible.top() - y0;
-  const int n = visible.width(), rows = visible.height();
+  // The visible block, right and bottom exclusive.
+  int left = std::max(x0, 0), top = std::max(y0, 0);
+  int right = std::min(x0 + std::abs(dw), img.width()), bottom = std::min(y0 + std::abs(dh), img.height());
+  if (clip) {
+    const QRect c = clip->boundingRect();
+    left = std::max(left, c.left());
+    top = std::max(top, c.top());
+    right = std::min(right, c.right() + 1);
+    bottom = std::min(bottom, c.bottom() + 1);
+  }
+  if (left >= right || top >= bottom) return true;
+  const int sx = std::min(sr.Left, sr.Right) + left - x0, sy = std::min(sr.Top, sr.Bottom) + top - y0;
+  const int n = right - left, rows = bottom - top;
   if (sx < 0 || sy < 0 || sx + n > source->width() || sy + rows > source->height()) return false;
+  const QRect visible(left, top, n, rows);
   dest.Release();
   uchar* out = img.bits() + static_cast<qsizetype>(visible.top()) * img.bytesPerLine();
   const qsizetype outStride = img.bytesPerLine();
