@@ -963,7 +963,7 @@ namespace {
 // line is not such a line.
 bool LineDirect(TCanvas& canvas, TPoint from, TPoint to)
 {
-  if (!gfx::DirectLines || (from.x != to.x && from.y != to.y) || from == to) return false;
+  if (!gfx::DirectPixels || (from.x != to.x && from.y != to.y) || from == to) return false;
   QImage* img = canvas.Image();
   if (!img || img->isNull() || img->format() != QImage::Format_RGB32 || canvas.GetROP2() != 13) return false;
   const TPen& pen = *canvas.Pen();
@@ -1076,11 +1076,49 @@ void TCanvas::Rectangle(int32_t x1, int32_t y1, int32_t x2, int32_t y2)
   });
 }
 
+namespace {
+// A rectangle in a solid brush over 32-bit pixels, within no clip or a rectangular one, without
+// mapping: its pixels (those the painter fills) written straight. False when it is not such a fill.
+bool FillRectDirect(TCanvas& canvas, const TRect& n)
+{
+  if (!gfx::DirectPixels) return false;
+  QImage* img = canvas.Image();
+  if (!img || img->isNull() || img->format() != QImage::Format_RGB32) return false;
+  const TBrush& brush = *canvas.Brush();
+  if (brush.GetBitmap() || brush.GetStyle() != bsSolid) return false;
+  const TCanvas::TGdiState& state = *canvas.GdiState();
+  if (state.mapMode != 1 || state.windowOrg != TPoint{} || state.viewportOrg != TPoint{}) return false;
+  int left = std::max(n.Left, 0), top = std::max(n.Top, 0);
+  int right = std::min(n.Right, img->width()), bottom = std::min(n.Bottom, img->height());
+  if (canvas.HasClip()) {
+    if (state.clip.rectCount() > 1) return false;
+    const QRect c = state.clip.boundingRect();
+    left = std::max(left, c.left());
+    top = std::max(top, c.top());
+    right = std::min(right, c.right() + 1);
+    bottom = std::min(bottom, c.bottom() + 1);
+  }
+  canvas.Release();
+  if (left < right && top < bottom) {
+    const QRgb colour = gfx::ToQColor(brush.GetColor()).rgb();
+    uchar* bits = img->bits();
+    const qsizetype bpl = img->bytesPerLine();
+    for (int y = top; y < bottom; ++y) {
+      QRgb* row = reinterpret_cast<QRgb*>(bits + y * bpl);
+      std::fill(row + left, row + right, colour);
+    }
+  }
+  canvas.Drawn();
+  return true;
+}
+}  // namespace
+
 void TCanvas::FillRect(const TRect& r)
 {
   TRect n = ClampRect(r);
   Normalize(n.Left, n.Top, n.Right, n.Bottom);
   PrepareBrush();
+  if (HasDevice() && FillRectDirect(*this, n)) return;
   QPainterPath f;
   f.addRect(n.Left, n.Top, n.Width(), n.Height());
   // FillRect ignores the pen mode.

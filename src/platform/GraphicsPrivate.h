@@ -131,9 +131,9 @@ enum class ArcKind { Arc, Pie, Chord };
 QPainterPath ArcPath(ArcKind kind, int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x3, int32_t y3, int32_t x4,
                      int32_t y4, bool clockwise);
 
-// Axis-aligned one-pixel lines are written straight into 32-bit pixels (cleared only by tests, to
-// compare with what the painter draws).
-inline bool DirectLines = true;
+// Axis-aligned one-pixel lines and solid rectangles are written straight into 32-bit pixels
+// (cleared only by tests, to compare with what the painter draws).
+inline bool DirectPixels = true;
 
 // Block transfer with a raster operation from an image (or none) into the canvas.
 void BlockTransfer(TCanvas& dest, const TRect& destRect, const QImage* source, const TRect& srcRect, uint32_t rop);
