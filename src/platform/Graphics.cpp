@@ -4,6 +4,7 @@
 #include <QTransform>
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <unordered_map>
 #include <cctype>
@@ -314,18 +315,30 @@ namespace {
 QFont ResolveQFont(const TFont& font);
 }  // namespace
 
-QFont MakeQFont(const TFont& font)
+TFontRecord& FontRecord(const TFont& font)
 {
   // Resolving a font (and a positive cell height) costs font-database work: keep the answers.
-  thread_local std::unordered_map<std::string, QFont> cache;
+  thread_local std::unordered_map<std::string, std::unique_ptr<TFontRecord>> cache;
   std::string key = font.GetName() + '\x1f' + std::to_string(font.GetHeight()) + '\x1f' +
                     std::to_string(font.GetStyle()) + '\x1f' + std::to_string(font.GetPitch());
   auto it = cache.find(key);
-  if (it != cache.end()) return it->second;
+  if (it != cache.end()) return *it->second;
   if (cache.size() > 512) cache.clear();
-  QFont f = ResolveQFont(font);
-  cache.emplace(key, f);
-  return f;
+  return *cache.emplace(key, std::make_unique<TFontRecord>(ResolveQFont(font))).first->second;
+}
+
+QFont MakeQFont(const TFont& font) { return FontRecord(font).font; }
+
+TTextAdvance TFontRecord::Advance(const std::string& text)
+{
+  auto it = advances.find(text);
+  if (it != advances.end()) return it->second;
+  // Axis labels and legend texts come back every frame: shaping them once is enough.
+  if (advances.size() > 4096) advances.clear();
+  const QString s = QString::fromStdString(text);
+  const TTextAdvance a{metrics.horizontalAdvance(s), static_cast<int>(s.size())};
+  advances.emplace(text, a);
+  return a;
 }
 
 namespace {
@@ -439,7 +452,64 @@ int Pick(int d, int dsize, int ssize, bool mirror)
 }
 }  // namespace
 
+namespace {
+bool Quads(QImage::Format f)
+{
+  return f == QImage::Format_RGB32 || f == QImage::Format_ARGB32 || f == QImage::Format_ARGB32_Premultiplied;
+}
+
+// A plain copy of 32-bit pixels onto 32-bit pixels at the same size, unmirrored, read wholly from
+// inside the source, within no clip or a rectangular one (small stamps copied thousands of times
+// a frame): rows are written straight, nothing is allocated. False when the block is not such a copy.
+bool CopyBlockDirect(TCanvas& dest, QImage& img, const TRect& dr, const QImage* source, const TRect& sr, uint32_t rop)
+{
+  // (Called for every marker of a chart: plain integer work, few calls into the image.)
+  if (rop != 0x00CC0020 || !source || source == &img || source->isNull() || img.format() != QImage::Format_RGB32 ||
+      !Quads(source->format()))
+    return false;
+  const int dw = dr.Width(), dh = dr.Height();
+  if (dw == 0 || dh == 0 || sr.Width() != dw || sr.Height() != dh) return false;
+  const QRegion* clip = dest.HasClip() ? &dest.GdiState()->clip : nullptr;
+  if (clip && clip->rectCount() != 1) return false;
+  const int x0 = std::min(dr.Left, dr.Right), y0 = std::min(dr.Top, dr.Bottom);
+  // The visible block, right and bottom exclusive.
+  int left = std::max(x0, 0), top = std::max(y0, 0);
+  int right = std::min(x0 + std::abs(dw), img.width()), bottom = std::min(y0 + std::abs(dh), img.height());
+  if (clip) {
+    const QRect c = clip->boundingRect();
+    left = std::max(left, c.left());
+    top = std::max(top, c.top());
+    right = std::min(right, c.right() + 1);
+    bottom = std::min(bottom, c.bottom() + 1);
+  }
+  if (left >= right || top >= bottom) return true;
+  const int sx = std::min(sr.Left, sr.Right) + left - x0, sy = std::min(sr.Top, sr.Bottom) + top - y0;
+  const int n = right - left, rows = bottom - top;
+  if (sx < 0 || sy < 0 || sx + n > source->width() || sy + rows > source->height()) return false;
+  const QRect visible(left, top, n, rows);
+  dest.Release();
+  uchar* out = img.bits() + static_cast<qsizetype>(visible.top()) * img.bytesPerLine();
+  const qsizetype outStride = img.bytesPerLine();
+  const uchar* in = source->constBits() + static_cast<qsizetype>(sy) * source->bytesPerLine();
+  const qsizetype inStride = source->bytesPerLine();
+  for (int j = 0; j < rows; ++j, out += outStride, in += inStride) {
+    QRgb* o = reinterpret_cast<QRgb*>(out) + visible.left();
+    const QRgb* i = reinterpret_cast<const QRgb*>(in) + sx;
+    for (int k = 0; k < n; ++k) o[k] = 0xFF000000u | i[k];
+  }
+  dest.Drawn();
+  return true;
+}
+}  // namespace
+
 void BlockTransfer(TCanvas& dest, const TRect& destRect, const QImage* source, const TRect& srcRect, uint32_t rop)
+{
+  QImage* img = dest.Image();
+  if (img && !img->isNull() && CopyBlockDirect(dest, *img, ClampRect(destRect), source, ClampRect(srcRect), rop)) return;
+  BlockTransferRows(dest, destRect, source, srcRect, rop);
+}
+
+void BlockTransferRows(TCanvas& dest, const TRect& destRect, const QImage* source, const TRect& srcRect, uint32_t rop)
 {
   QImage* img = dest.Image();
   if (!img || img->isNull()) return;
@@ -885,6 +955,75 @@ void TCanvas::MoveTo(int32_t x, int32_t y)
   if (state_->pathOpen) state_->PathMoveTo(C(x, y));
 }
 
+namespace {
+// An axis-aligned line of a one-pixel pen painted over 32-bit pixels, wholly on the surface,
+// within no clip or a rectangular one, without mapping: its pixels written straight. The painter
+// lights the same ones: from the lower end up to, not including, the higher one, with the dashes
+// counted from the line's start (the pixel before it when it runs backwards). False when the
+// line is not such a line.
+bool LineDirect(TCanvas& canvas, TPoint from, TPoint to)
+{
+  if (!gfx::DirectPixels || (from.x != to.x && from.y != to.y) || from == to) return false;
+  QImage* img = canvas.Image();
+  if (!img || img->isNull() || img->format() != QImage::Format_RGB32 || canvas.GetROP2() != 13) return false;
+  const TPen& pen = *canvas.Pen();
+  if (!gfx::PenVisible(pen) || gfx::PenWidth(pen) != 1) return false;
+  const TCanvas::TGdiState& state = *canvas.GdiState();
+  if (state.mapMode != 1 || state.windowOrg != TPoint{} || state.viewportOrg != TPoint{}) return false;
+  QRect area(0, 0, img->width(), img->height());
+  const bool horizontal = from.y == to.y;
+  const int lo = horizontal ? std::min(from.x, to.x) : std::min(from.y, to.y);
+  const int hi = horizontal ? std::max(from.x, to.x) : std::max(from.y, to.y);
+  const QRect line = horizontal ? QRect(lo, from.y, hi - lo, 1) : QRect(from.x, lo, 1, hi - lo);
+  // Lines reaching off the surface are clipped by the painter with its own dash phase.
+  if (!area.contains(line)) return false;
+  if (canvas.HasClip()) {
+    if (state.clip.rectCount() > 1) return false;
+    area &= state.clip.boundingRect();
+  }
+  // Dash lengths in pixels, whole ones only.
+  const QPen q = gfx::MakeQPen(pen);
+  std::array<bool, 64> on;
+  int period = 1;
+  on[0] = true;
+  if (q.style() != Qt::SolidLine) {
+    period = 0;
+    const QList<qreal> dashes = q.dashPattern();
+    for (qsizetype k = 0; k < dashes.size(); ++k) {
+      const qreal d = dashes[k];
+      if (d < 1 || d != std::floor(d) || period + d > 64) return false;
+      for (int n = 0; n < d; ++n) on[period++] = k % 2 == 0;
+    }
+    if (period == 0) return false;
+  }
+  const QRect visible = line & area;
+  canvas.Release();
+  if (!visible.isEmpty()) {
+    const QRgb ink = q.color().rgb();
+    const bool back = period > 1 && canvas.GetBkMode() == OPAQUE;
+    const QRgb bk = gfx::ToQColor(canvas.GetBkColor()).rgb();
+    const bool forward = horizontal ? from.x < to.x : from.y < to.y;
+    const int start = horizontal ? from.x : from.y;
+    const int first = horizontal ? visible.left() : visible.top();
+    const int count = horizontal ? visible.width() : visible.height();
+    uchar* bits = img->bits();
+    const qsizetype bpl = img->bytesPerLine();
+    QRgb* p = reinterpret_cast<QRgb*>(bits + visible.top() * bpl) + visible.left();
+    const qsizetype step = horizontal ? 1 : bpl / 4;
+    // Dash index of the first pixel, then one on (or back) per pixel.
+    int phase = (forward ? first - start : start - 1 - first) % period;
+    for (int k = 0; k < count; ++k, p += step) {
+      if (on[phase]) *p = ink;
+      else if (back) *p = bk;
+      if (forward) phase = phase + 1 == period ? 0 : phase + 1;
+      else phase = phase == 0 ? period - 1 : phase - 1;
+    }
+  }
+  canvas.Drawn();
+  return true;
+}
+}  // namespace
+
 void TCanvas::LineTo(int32_t x, int32_t y)
 {
   ClampCoords(x, y);
@@ -897,6 +1036,7 @@ void TCanvas::LineTo(int32_t x, int32_t y)
   }
   PreparePen();
   PrepareBrush();
+  if (HasDevice() && LineDirect(*this, from, {x, y})) return;
   QPainterPath path;
   path.moveTo(C(from.x, from.y));
   path.lineTo(C(x, y));
@@ -936,11 +1076,49 @@ void TCanvas::Rectangle(int32_t x1, int32_t y1, int32_t x2, int32_t y2)
   });
 }
 
+namespace {
+// A rectangle in a solid brush over 32-bit pixels, within no clip or a rectangular one, without
+// mapping: its pixels (those the painter fills) written straight. False when it is not such a fill.
+bool FillRectDirect(TCanvas& canvas, const TRect& n)
+{
+  if (!gfx::DirectPixels) return false;
+  QImage* img = canvas.Image();
+  if (!img || img->isNull() || img->format() != QImage::Format_RGB32) return false;
+  const TBrush& brush = *canvas.Brush();
+  if (brush.GetBitmap() || brush.GetStyle() != bsSolid) return false;
+  const TCanvas::TGdiState& state = *canvas.GdiState();
+  if (state.mapMode != 1 || state.windowOrg != TPoint{} || state.viewportOrg != TPoint{}) return false;
+  int left = std::max(n.Left, 0), top = std::max(n.Top, 0);
+  int right = std::min(n.Right, img->width()), bottom = std::min(n.Bottom, img->height());
+  if (canvas.HasClip()) {
+    if (state.clip.rectCount() > 1) return false;
+    const QRect c = state.clip.boundingRect();
+    left = std::max(left, c.left());
+    top = std::max(top, c.top());
+    right = std::min(right, c.right() + 1);
+    bottom = std::min(bottom, c.bottom() + 1);
+  }
+  canvas.Release();
+  if (left < right && top < bottom) {
+    const QRgb colour = gfx::ToQColor(brush.GetColor()).rgb();
+    uchar* bits = img->bits();
+    const qsizetype bpl = img->bytesPerLine();
+    for (int y = top; y < bottom; ++y) {
+      QRgb* row = reinterpret_cast<QRgb*>(bits + y * bpl);
+      std::fill(row + left, row + right, colour);
+    }
+  }
+  canvas.Drawn();
+  return true;
+}
+}  // namespace
+
 void TCanvas::FillRect(const TRect& r)
 {
   TRect n = ClampRect(r);
   Normalize(n.Left, n.Top, n.Right, n.Bottom);
   PrepareBrush();
+  if (HasDevice() && FillRectDirect(*this, n)) return;
   QPainterPath f;
   f.addRect(n.Left, n.Top, n.Width(), n.Height());
   // FillRect ignores the pen mode.
@@ -1182,21 +1360,16 @@ void TCanvas::Chord(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x3, 
 // ---------------------------------------------------------------------------------------------
 // Text
 
-namespace {
-int TextAdvance(const QFontMetrics& fm, const QString& s, int extra)
-{
-  return fm.horizontalAdvance(s) + extra * static_cast<int>(s.size());
-}
-}  // namespace
-
 void TCanvas::TextOut(int32_t x, int32_t y, const std::string& text)
 {
   ClampCoords(x, y);
   PrepareFont();
   QString s = QString::fromStdString(text);
-  QFont qf = MakeQFont(*font_);
-  QFontMetrics fm(qf);
-  int width = TextAdvance(fm, s, charExtra_);
+  gfx::TFontRecord& record = gfx::FontRecord(*font_);
+  const QFont qf = record.font;
+  const QFontMetrics fm = record.metrics;
+  const gfx::TTextAdvance advance = record.Advance(text);
+  int width = advance.width + charExtra_ * advance.units;
   int ascent = fm.ascent(), height = fm.ascent() + fm.descent();
   uint32_t align = textAlign_;
   bool updateCp = align & TA_UPDATECP;
@@ -1291,9 +1464,9 @@ void TCanvas::TextRect(const TRect& given, int32_t x, int32_t y, const std::stri
 
 TSize TCanvas::TextExtent(const std::string& text)
 {
-  QString s = QString::fromStdString(text);
-  QFontMetrics fm(MakeQFont(*font_));
-  return {TextAdvance(fm, s, charExtra_), fm.ascent() + fm.descent()};
+  gfx::TFontRecord& record = gfx::FontRecord(*font_);
+  const gfx::TTextAdvance advance = record.Advance(text);
+  return {advance.width + charExtra_ * advance.units, record.metrics.ascent() + record.metrics.descent()};
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -2,12 +2,17 @@
 // Inside of the graphics layer, shared by its .cpp files only (includes Qt).
 #include <QColor>
 #include <QFont>
+#include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPen>
 #include <QRegion>
 #include <QTransform>
+
+#include <memory>
+#include <string>
+#include <unordered_map>
 
 #include "platform/Graphics.h"
 
@@ -93,6 +98,20 @@ bool PenDashed(const TPen& pen);
 
 // Qt font for a font at 96 pixels per inch, aliased and mapped to an installed family.
 QFont MakeQFont(const TFont& font);
+// Width in pixels of a text and its length in UTF-16 units (each takes the extra character spacing).
+struct TTextAdvance {
+  int width = 0, units = 0;
+};
+// A resolved font, its metrics and the advances of the texts measured with it so far.
+struct TFontRecord {
+  explicit TFontRecord(const QFont& f) : font(f), metrics(f) {}
+  TTextAdvance Advance(const std::string& text);
+  QFont font;
+  QFontMetrics metrics;
+  std::unordered_map<std::string, TTextAdvance> advances;
+};
+// The record of a font; it stays valid until the next call.
+TFontRecord& FontRecord(const TFont& font);
 QString MapFamily(const std::string& name);
 
 // Fills path with the canvas's brush (hatch background by the background mode and colour).
@@ -112,8 +131,14 @@ enum class ArcKind { Arc, Pie, Chord };
 QPainterPath ArcPath(ArcKind kind, int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x3, int32_t y3, int32_t x4,
                      int32_t y4, bool clockwise);
 
+// Axis-aligned one-pixel lines and solid rectangles are written straight into 32-bit pixels
+// (cleared only by tests, to compare with what the painter draws).
+inline bool DirectPixels = true;
+
 // Block transfer with a raster operation from an image (or none) into the canvas.
 void BlockTransfer(TCanvas& dest, const TRect& destRect, const QImage* source, const TRect& srcRect, uint32_t rop);
+// The same through the general path (rows fetched with stretching and mirroring, any clip region).
+void BlockTransferRows(TCanvas& dest, const TRect& destRect, const QImage* source, const TRect& srcRect, uint32_t rop);
 
 // The whole content of a metafile on disk, and writing one; EInOutError names the file on failure.
 std::string ReadFileBytes(const std::string& fileName);

@@ -2,6 +2,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
+#include <unordered_map>
 
 #include "chart/model/NvEngineAxis.h"
 #include "platform/SysUtils.h"
@@ -265,10 +267,30 @@ bool StartsWithNoCase(const std::string& s, size_t i, const char* word)
 
 }  // namespace
 
+namespace {
+std::string FormatFloatText(const std::string& format, double value);
+}  // namespace
+
 std::string FormatFloat(const std::string& format, double value)
 {
   if (std::isnan(value)) return "NAN";
   if (std::isinf(value)) return value > 0 ? "INF" : "-INF";
+  // Axis labels format the same values every frame: keep the texts by format and value.
+  thread_local std::unordered_map<std::string, std::string> texts;
+  std::string key = format;
+  key.push_back('\0');
+  key.append(reinterpret_cast<const char*>(&value), sizeof value);
+  auto it = texts.find(key);
+  if (it != texts.end()) return it->second;
+  if (texts.size() > 4096) texts.clear();
+  std::string text = FormatFloatText(format, value);
+  texts.emplace(std::move(key), text);
+  return text;
+}
+
+namespace {
+std::string FormatFloatText(const std::string& format, double value)
+{
   if (format.empty()) return FloatToStrGeneral(value);
   const std::vector<std::string> sections = SplitSections(format);
   const TNumberSection first = ParseSection(sections[0]);
@@ -283,6 +305,7 @@ std::string FormatFloat(const std::string& format, double value)
   if (value < 0) text.insert(0, "-");
   return text;
 }
+}  // namespace
 
 std::string FloatToStrGeneral(double value)
 {

@@ -1,0 +1,229 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+
+#include "platform/Gdi.h"
+#include "platform/Graphics.h"
+#include "platform/GraphicsPrivate.h"
+
+namespace {
+
+bool SamePixels(const QImage& a, const QImage& b)
+{
+  if (a.size() != b.size() || a.format() != b.format()) return false;
+  const int bytes = a.width() * a.depth() / 8;
+  for (int y = 0; y < a.height(); ++y)
+    if (std::memcmp(a.constScanLine(y), b.constScanLine(y), bytes) != 0) return false;
+  return true;
+}
+
+}  // namespace
+
+TEST(BlockTransfer, EveryCopyMatchesTheGeneralPathPixelForPixel)
+{
+  // Random blocks (same-size copies, which take the direct row copy where they can, among
+  // stretched, mirrored, partly outside and raster-operation ones) onto two equal surfaces with the
+  // same clip: one through the block transfer, one through the general row path.
+  std::mt19937 rng(20261207);
+  auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+  const QImage::Format sourceFormats[] = {QImage::Format_RGB32, QImage::Format_ARGB32,
+                                          QImage::Format_ARGB32_Premultiplied, QImage::Format_BGR888};
+  int direct = 0;
+  for (int round = 0; round < 1500; ++round) {
+    const int w = pick(1, 40), h = pick(1, 40);
+    const TPixelFormat destFormat = pick(0, 5) == 0 ? pf24bit : pf32bit;
+    TBitmap a, b;
+    for (TBitmap* t : {&a, &b}) {
+      t->SetPixelFormat(destFormat);
+      t->SetSize(w, h);
+    }
+    std::uniform_int_distribution<uint32_t> any;
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) {
+        const uint32_t rgb = any(rng) & 0xFFFFFF;
+        gfx::WriteRgb(a.Image(), x, y, rgb);
+        gfx::WriteRgb(b.Image(), x, y, rgb);
+      }
+    QImage source(pick(1, 24), pick(1, 24), sourceFormats[pick(0, 3)]);
+    for (int y = 0; y < source.height(); ++y) {
+      uchar* line = source.scanLine(y);
+      for (int i = 0; i < source.bytesPerLine(); ++i) line[i] = static_cast<uchar>(any(rng));
+    }
+    // Destination block, then a source block of the same extents most of the time.
+    const int dx = pick(-12, w + 4), dy = pick(-12, h + 4);
+    int dw = pick(-20, 20), dh = pick(-20, 20);
+    if (pick(0, 5) != 0) {
+      dw = pick(1, 12);
+      dh = pick(1, 12);
+    }
+    const TRect dr = Rect(dx, dy, dx + dw, dy + dh);
+    // Mostly inside the source, now and then partly outside it.
+    const bool within = pick(0, 3) != 0;
+    const int sx = within ? pick(0, std::max(0, source.width() - std::abs(dw))) : pick(-4, source.width());
+    const int sy = within ? pick(0, std::max(0, source.height() - std::abs(dh))) : pick(-4, source.height());
+    const bool sameSize = pick(0, 4) != 0;
+    const int sw = sameSize ? dw : pick(-16, 16), sh = sameSize ? dh : pick(-16, 16);
+    const TRect sr = Rect(sx, sy, sx + sw, sy + sh);
+    const uint32_t rop = pick(0, 6) == 0 ? static_cast<uint32_t>(cmSrcInvert) : static_cast<uint32_t>(cmSrcCopy);
+    const int clipKind = pick(0, 2);
+    const TRect clip = Rect(pick(-5, w), pick(-5, h), pick(0, w + 5), pick(0, h + 5));
+    const TRect hole = Rect(pick(0, w), pick(0, h), pick(0, w), pick(0, h));
+    for (TBitmap* t : {&a, &b}) {
+      if (clipKind >= 1) t->Canvas()->SetClipRect(clip);
+      if (clipKind == 2) ExcludeClipRect(t->Canvas(), hole.Left, hole.Top, hole.Right, hole.Bottom);
+    }
+    const bool simple = clipKind == 0 || a.Canvas()->GdiState()->clip.rectCount() == 1;
+    direct += rop == static_cast<uint32_t>(cmSrcCopy) && destFormat == pf32bit &&
+              source.format() != QImage::Format_BGR888 && sameSize && simple && sx >= 0 && sy >= 0 &&
+              sx + std::abs(dw) <= source.width() && sy + std::abs(dh) <= source.height();
+    gfx::BlockTransfer(*a.Canvas(), dr, &source, sr, rop);
+    gfx::BlockTransferRows(*b.Canvas(), dr, &source, sr, rop);
+    ASSERT_TRUE(SamePixels(a.Image(), b.Image()))
+        << "round " << round << " block " << dr.Left << "," << dr.Top << "," << dr.Right << "," << dr.Bottom
+        << " from " << sr.Left << "," << sr.Top << "," << sr.Right << "," << sr.Bottom << " clip kind " << clipKind;
+  }
+  // Enough of the rounds were copies of the simple kind.
+  EXPECT_GT(direct, 100);
+}
+
+TEST(BlockTransfer, CopyOntoItselfAndOntoAMonochromeSurface)
+{
+  // A bitmap drawn onto its own canvas, shifted: the block is read before it is written.
+  TBitmap b;
+  b.SetPixelFormat(pf32bit);
+  b.SetSize(8, 8);
+  for (int y = 0; y < 8; ++y)
+    for (int x = 0; x < 8; ++x) b.Canvas()->SetPixel(x, y, RGB(x * 30, y * 30, 7));
+  b.Canvas()->Draw(2, 1, &b);
+  EXPECT_EQ(b.Canvas()->GetPixel(2, 1), RGB(0, 0, 7));
+  EXPECT_EQ(b.Canvas()->GetPixel(7, 7), RGB(150, 180, 7));
+  EXPECT_EQ(b.Canvas()->GetPixel(1, 1), RGB(30, 30, 7));
+  // A monochrome surface keeps only white and black after a direct copy.
+  TBitmap stamp;
+  stamp.SetPixelFormat(pf32bit);
+  stamp.SetSize(3, 3);
+  stamp.Canvas()->Brush()->SetColor(clRed);
+  stamp.Canvas()->FillRect(Rect(0, 0, 3, 3));
+  stamp.Canvas()->SetPixel(1, 1, clWhite);
+  TBitmap mono;
+  mono.SetSize(6, 6);
+  mono.SetMonochrome(true);
+  mono.Canvas()->Draw(1, 1, &stamp);
+  EXPECT_EQ(mono.Canvas()->GetPixel(1, 1), clBlack);
+  EXPECT_EQ(mono.Canvas()->GetPixel(2, 2), clWhite);
+  EXPECT_EQ(mono.Canvas()->GetPixel(0, 0), clWhite);
+}
+
+TEST(DirectLines, AxisLinesMatchThePainterPixelForPixel)
+{
+  // Random lines (mostly across or along a surface, some reaching off it, a few slanted) with
+  // random pens, backgrounds and clips: written straight on one surface, painted on the other.
+  std::mt19937 rng(7031);
+  auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+  const TPenStyle styles[] = {psSolid, psDash, psDot, psDashDot, psDashDotDot, psInsideFrame, psUserStyle, psAlternate};
+  const TColor colours[] = {clBlack, clRed, clGray, clSilver, RGB(12, 200, 99), clBlue};
+  int straight = 0;
+  for (int round = 0; round < 400; ++round) {
+    const int w = pick(1, 320), h = pick(1, 60);
+    TBitmap a, b;
+    for (TBitmap* t : {&a, &b}) {
+      t->SetPixelFormat(pick(0, 7) == 0 ? pf24bit : pf32bit);
+      t->SetSize(w, h);
+    }
+    b.SetPixelFormat(a.GetPixelFormat());
+    const int clipKind = pick(0, 3);
+    const TRect clip = Rect(pick(-5, w), pick(-5, h), pick(0, w + 5), pick(0, h + 5));
+    const TRect hole = Rect(pick(0, w), pick(0, h), pick(0, w), pick(0, h));
+    for (TBitmap* t : {&a, &b}) {
+      if (clipKind >= 2) t->Canvas()->SetClipRect(clip);
+      if (clipKind == 3) ExcludeClipRect(t->Canvas(), hole.Left, hole.Top, hole.Right, hole.Bottom);
+    }
+    for (int line = 0; line < 8; ++line) {
+      const TPenStyle style = styles[pick(0, 7)];
+      const bool geometric = pick(0, 3) == 0;
+      const int width = pick(0, 5) == 0 ? 2 : 1;
+      const TPenMode mode = pick(0, 7) == 0 ? pmXor : pmCopy;
+      const TColor ink = colours[pick(0, 5)], back = colours[pick(0, 5)];
+      const bool opaque = pick(0, 1) == 0;
+      std::vector<uint32_t> user;
+      for (int k = pick(1, 4); k > 0; --k) user.push_back(static_cast<uint32_t>(pick(0, 7)));
+      int x0 = pick(0, w - 1), y0 = pick(0, h - 1), x1 = pick(0, w), y1 = pick(0, h);
+      switch (pick(0, 5)) {
+        case 0: y1 = y0; break;
+        case 1: x1 = x0; break;
+        case 2: y1 = y0, x0 = pick(-20, w + 20), x1 = pick(-20, w + 20); break;
+        case 3: x1 = x0, y0 = pick(-20, h + 20), y1 = pick(-20, h + 20); break;
+        case 4: y1 = y0, x1 = x0 + pick(-1, 1); break;
+        default: break;
+      }
+      const bool inside = std::min(x0, x1) >= 0 && std::max(x0, x1) <= w && std::min(y0, y1) >= 0 && std::max(y0, y1) <= h;
+      straight += a.GetPixelFormat() == pf32bit && width == 1 && mode == pmCopy && (x0 == x1) != (y0 == y1) && inside &&
+                  style != psUserStyle && !(geometric && style != psSolid && style != psInsideFrame);
+      for (bool direct : {true, false}) {
+        TCanvas* c = (direct ? a : b).Canvas();
+        c->Pen()->SetStyle(style);
+        c->Pen()->SetGeometric(geometric);
+        c->Pen()->SetWidth(width);
+        c->Pen()->SetMode(mode);
+        c->Pen()->SetColor(ink);
+        if (style == psUserStyle) c->Pen()->SetUserStyle(user);
+        c->SetBkColor(back);
+        c->SetBkMode(opaque ? OPAQUE : TRANSPARENT);
+        gfx::DirectPixels = direct;
+        c->MoveTo(x0, y0);
+        c->LineTo(x1, y1);
+        gfx::DirectPixels = true;
+      }
+      ASSERT_TRUE(SamePixels(a.Image(), b.Image()))
+          << "round " << round << " line " << line << " style " << style << " from " << x0 << "," << y0 << " to " << x1
+          << "," << y1 << " clip kind " << clipKind << " surface " << w << "x" << h;
+    }
+  }
+  // Enough of them were lines of the kind written straight.
+  EXPECT_GT(straight, 400);
+}
+
+TEST(DirectFills, SolidRectanglesMatchThePainterPixelForPixel)
+{
+  // Random rectangles (some inverted, empty or reaching off the surface) in random brushes and
+  // clips: written straight on one surface, painted on the other.
+  std::mt19937 rng(4242);
+  auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+  const TBrushStyle styles[] = {bsSolid, bsSolid, bsSolid, bsClear, bsCross, bsFDiagonal};
+  const TColor colours[] = {clBlack, clRed, clGray, clSilver, RGB(12, 200, 99), clBlue};
+  for (int round = 0; round < 300; ++round) {
+    const int w = pick(1, 120), h = pick(1, 90);
+    TBitmap a, b;
+    const TPixelFormat format = pick(0, 7) == 0 ? pf24bit : pf32bit;
+    for (TBitmap* t : {&a, &b}) {
+      t->SetPixelFormat(format);
+      t->SetSize(w, h);
+    }
+    const int clipKind = pick(0, 3);
+    const TRect clip = Rect(pick(-5, w), pick(-5, h), pick(0, w + 5), pick(0, h + 5));
+    const TRect hole = Rect(pick(0, w), pick(0, h), pick(0, w), pick(0, h));
+    for (TBitmap* t : {&a, &b}) {
+      if (clipKind >= 2) t->Canvas()->SetClipRect(clip);
+      if (clipKind == 3) ExcludeClipRect(t->Canvas(), hole.Left, hole.Top, hole.Right, hole.Bottom);
+    }
+    for (int fill = 0; fill < 6; ++fill) {
+      const TRect r = Rect(pick(-20, w + 20), pick(-20, h + 20), pick(-20, w + 20), pick(-20, h + 20));
+      const TBrushStyle style = styles[pick(0, 5)];
+      const TColor colour = colours[pick(0, 5)];
+      const bool opaque = pick(0, 1) == 0;
+      for (bool direct : {true, false}) {
+        TCanvas* c = (direct ? a : b).Canvas();
+        c->Brush()->SetStyle(style);
+        c->Brush()->SetColor(colour);
+        c->SetBkMode(opaque ? OPAQUE : TRANSPARENT);
+        gfx::DirectPixels = direct;
+        c->FillRect(r);
+        gfx::DirectPixels = true;
+      }
+      ASSERT_TRUE(SamePixels(a.Image(), b.Image()))
+          << "round " << round << " fill " << fill << " rect " << r.Left << "," << r.Top << "," << r.Right << ","
+          << r.Bottom << " clip kind " << clipKind << " surface " << w << "x" << h;
+    }
+  }
+}
