@@ -44,13 +44,7 @@ struct FieldSection {
   FieldSection() { ok = ReadModelFile(std::string(ORBISK_FIELD_DATA) + "/line1.k2d", res, pol); }
   void Feed(TPseudoSectionContour& c) const
   {
-    c.GridMode = true;
-    c.LogData = res.LogScale != 0;
-    c.GridX = res.X;
-    c.GridDepths = res.Z;
-    c.GridRelief = res.ReliefAtX;
-    c.GridValues = res.Values;
-    c.ReliefFactor = res.K;
+    c.SetGridInput(res, res);
   }
 };
 

@@ -25,13 +25,7 @@ void BM_SectionChartFieldSection(benchmark::State& state, const char* name)
   chart.SetVisible(false);
   chart.SetBounds(0, 0, 400, 300);
   TPseudoSectionContour& c = chart.Contour();
-  c.GridMode = true;
-  c.LogData = res.LogScale != 0;
-  c.GridX = res.X;
-  c.GridDepths = res.Z;
-  c.GridRelief = res.ReliefAtX;
-  c.GridValues = res.Values;
-  c.ReliefFactor = res.K;
+  c.SetGridInput(res, res);
   for (auto _ : state) {
     chart.BuildSection(true);
     chart.UpdateLevels();

@@ -910,6 +910,17 @@ void TPseudoSectionContour::UpdatePlotTransform()
   SetPlotRange(xmin, xmax, ymin, ymax);
 }
 
+void TPseudoSectionContour::SetGridInput(const fdata& geometry, const fdata& values)
+{
+  GridMode = true;
+  LogData = values.LogScale != 0;
+  GridX = geometry.X;
+  GridDepths = geometry.Z;
+  GridRelief = geometry.ReliefAtX;
+  GridValues = values.Values;
+  ReliefFactor = geometry.K;
+}
+
 void TPseudoSectionContour::SetGridData(const std::vector<double>& xIn, const std::vector<double>& depthsIn,
                                         const std::vector<double>& reliefIn,
                                         const std::vector<std::vector<double>>& values, bool retriangulate)

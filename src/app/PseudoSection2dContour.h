@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/ProfileModel.h"
 #include "app/Supermath2d.h"
 #include "platform/Graphics.h"
 #include "platform/Types.h"
@@ -58,6 +59,9 @@ public:
   void BuildAdjacency(int32_t count);
   static bool InCircle(double xp, double yp, double x1, double y1, double x2, double y2, double x3, double y3);
   void UpdatePlotTransform();
+  // Gridded input from a section model: positions, depths, relief and relief factor of `geometry`,
+  // the values and their scale of `values` (the resistivity or polarizability half of that section).
+  void SetGridInput(const fdata& geometry, const fdata& values);
   void SetGridData(const std::vector<double>& x, const std::vector<double>& depths, const std::vector<double>& relief,
                    const std::vector<std::vector<double>>& values, bool retriangulate);
 

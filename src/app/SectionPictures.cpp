@@ -14,13 +14,7 @@ void ContourSectionPictures(TProjectState& state, TPseudoSection2d& chart)
     fdata& half = entry[mode];
     if (!half.Present) continue;
     const fdata& res = entry[0];
-    c.GridMode = true;
-    c.LogData = half.LogScale != 0;
-    c.GridX = res.X;
-    c.GridDepths = res.Z;
-    c.GridRelief = res.ReliefAtX;
-    c.GridValues = half.Values;
-    c.ReliefFactor = res.K;
+    c.SetGridInput(res, half);
     chart.BuildSection(true);
     if (!c.UserLimits) {
       c.DataMax = c.RangeMax = state.ValueMax;

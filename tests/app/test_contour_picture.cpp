@@ -390,13 +390,7 @@ TEST(ContourPicture, FieldSectionMatchesInterpolatedBands)
   fdata res, pol;
   ASSERT_TRUE(ReadModelFile(testsupport::FieldPath("line1.k2d"), res, pol));
   TPseudoSectionContour c(5 * 1024, 5 * 768);
-  c.GridMode = true;
-  c.LogData = res.LogScale != 0;
-  c.GridX = res.X;
-  c.GridDepths = res.Z;
-  c.GridRelief = res.ReliefAtX;
-  c.GridValues = res.Values;
-  c.ReliefFactor = res.K;
+  c.SetGridInput(res, res);
   c.BuildSection(true);
   ASSERT_EQ(c.NextNode - 1, 118 * 25);
   c.UpdateLevels();

@@ -124,13 +124,7 @@ std::unique_ptr<TPseudoSectionContour> FieldPicture(int scale)
   fdata res, pol;
   if (!ReadModelFile(testsupport::FieldPath("line1.k2d"), res, pol)) return nullptr;
   auto c = std::make_unique<TPseudoSectionContour>(scale * 1024, scale * 768);
-  c->GridMode = true;
-  c->LogData = res.LogScale != 0;
-  c->GridX = res.X;
-  c->GridDepths = res.Z;
-  c->GridRelief = res.ReliefAtX;
-  c->GridValues = res.Values;
-  c->ReliefFactor = res.K;
+  c->SetGridInput(res, res);
   c->BuildSection(true);
   c->UpdateLevels();
   c->IsolineColors.assign(c->IsolineColors.size(), clBlack);

@@ -40,13 +40,7 @@ struct FieldSection {
   }
   void Feed(TPseudoSectionContour& c) const
   {
-    c.GridMode = true;
-    c.LogData = res.LogScale != 0;
-    c.GridX = res.X;
-    c.GridDepths = res.Z;
-    c.GridRelief = res.ReliefAtX;
-    c.GridValues = res.Values;
-    c.ReliefFactor = res.K;
+    c.SetGridInput(res, res);
   }
 };
 

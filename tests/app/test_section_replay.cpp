@@ -62,13 +62,7 @@ TEST_P(SectionReplay, OwnFillGivesThePaintersPixels)
   fdata res, pol;
   ASSERT_TRUE(ReadModelFile(testsupport::FieldPath(GetParam()), res, pol));
   TPseudoSectionContour c(5 * 1024, 5 * 768);
-  c.GridMode = true;
-  c.LogData = res.LogScale != 0;
-  c.GridX = res.X;
-  c.GridDepths = res.Z;
-  c.GridRelief = res.ReliefAtX;
-  c.GridValues = res.Values;
-  c.ReliefFactor = res.K;
+  c.SetGridInput(res, res);
   c.LevelCount = 15;
   c.BuildSection(true);
   c.UpdateLevels();
