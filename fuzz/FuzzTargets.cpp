@@ -280,6 +280,16 @@ void CheckObjectText(const std::string& text, bool accepted, Read read, Write wr
   Check(second == first, "an object's settings text reads back changed");
 }
 
+// A settings text through its reader and writer, and through the object reader and writer.
+template <class Settings, class Parse, class Write, class ToObject, class FromObject>
+void CheckCodec(const std::string& text, const Settings& start, Parse parse, Write write, ToObject toObject,
+                FromObject fromObject)
+{
+  bool accepted = false;
+  CheckSettingsText(text, start, parse, write, accepted);
+  CheckObjectText(text, accepted, toObject, fromObject);
+}
+
 std::string TextOf(const uint8_t* data, size_t size) { return std::string(reinterpret_cast<const char*>(data), size); }
 
 int FuzzBrushText(const uint8_t* data, size_t size)
@@ -288,9 +298,7 @@ int FuzzBrushText(const uint8_t* data, size_t size)
   TBrushSettings start;
   start.Color = 0x123456;
   start.Style = 5;
-  bool accepted = false;
-  CheckSettingsText(text, start, ParseBrushText, BrushSettingsToText, accepted);
-  CheckObjectText(text, accepted, TextToBrush, BrushToText);
+  CheckCodec(text, start, ParseBrushText, BrushSettingsToText, TextToBrush, BrushToText);
   return 0;
 }
 
@@ -301,9 +309,7 @@ int FuzzGradientText(const uint8_t* data, size_t size)
   start.Balance = 17;
   start.RadialX = -3;
   start.Visible = true;
-  bool accepted = false;
-  CheckSettingsText(text, start, ParseGradientText, GradientSettingsToText, accepted);
-  CheckObjectText(text, accepted, TextToGradient, GradientToText);
+  CheckCodec(text, start, ParseGradientText, GradientSettingsToText, TextToGradient, GradientToText);
   return 0;
 }
 
@@ -314,9 +320,7 @@ int FuzzFontText(const uint8_t* data, size_t size)
   start.Name = "Start font";
   start.Size = 13;
   start.Gradient.Visible = true;
-  bool accepted = false;
-  CheckSettingsText(text, start, ParseFontText, FontSettingsToText, accepted);
-  CheckObjectText(text, accepted, TextToFont, FontToText);
+  CheckCodec(text, start, ParseFontText, FontSettingsToText, TextToFont, FontToText);
   return 0;
 }
 
@@ -326,9 +330,7 @@ int FuzzPenText(const uint8_t* data, size_t size)
   TPenSettings start;
   start.Width = 3;
   start.Style = psDash;
-  bool accepted = false;
-  CheckSettingsText(text, start, ParsePenText, PenSettingsToText, accepted);
-  CheckObjectText(text, accepted, TextToPen, PenToText);
+  CheckCodec(text, start, ParsePenText, PenSettingsToText, TextToPen, PenToText);
   return 0;
 }
 
@@ -338,9 +340,7 @@ int FuzzShadowText(const uint8_t* data, size_t size)
   TShadowSettings start;
   start.Size = 4;
   start.Transparency = 30;
-  bool accepted = false;
-  CheckSettingsText(text, start, ParseShadowText, ShadowSettingsToText, accepted);
-  CheckObjectText(text, accepted, TextToShadow, ShadowToText);
+  CheckCodec(text, start, ParseShadowText, ShadowSettingsToText, TextToShadow, ShadowToText);
   return 0;
 }
 
