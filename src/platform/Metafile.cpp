@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstring>
 #include <fstream>
@@ -242,6 +243,8 @@ public:
       if (rg.rectCount() > 1) return false;
       clip &= rg.boundingRect();
     }
+    devW_ = img->width();
+    devH_ = img->height();
     left_ = clip.left();
     top_ = clip.top();
     right_ = clip.left() + clip.width();  // exclusive
@@ -336,7 +339,226 @@ public:
     return true;
   }
 
+  // A solid one-pixel polyline through the given points (already on pixels, as doubles), with the
+  // pixels the painter's aliased one-pixel pen gives.
+  void Polyline(const QPointF* pts, size_t n, TColor color)
+  {
+    if (n < 2) return;
+    SetColor(color);
+    xmin_ = -1.0, xmax_ = devW_ + 1.0, ymin_ = -1.0, ymax_ = devH_ + 1.0;
+    lastDir_ = 0;
+    lastAxis_ = false;
+    lastX_ = lastY_ = INT_MIN;
+    QPointF p = pts[0];
+    const bool closed = pts[0] == pts[n - 1];
+    if (closed) {
+      const QPointF q = n > 2 ? pts[n - 2] : pts[n - 1];
+      LastPixelOf(q.x(), q.y(), p.x(), p.y());
+    }
+    for (size_t i = 1; i < n; ++i) {
+      const QPointF q = pts[i];
+      // A segment that set no pixel keeps its start for the next one (except at the ends).
+      if (Segment(p.x(), p.y(), q.x(), q.y()) || i == 1 || i == n - 1) p = q;
+    }
+  }
+
 private:
+  // Line directions, as the pen's stepping tells them apart.
+  enum : int { TopToBottom = 1, BottomToTop = 2, LeftToRight = 4, RightToLeft = 8, Vertical = 3, Horizontal = 12 };
+  enum : int { CapBegin = 1, CapEnd = 2 };
+
+  void SetColor(TColor color)
+  {
+    if (haveColor_ && color == lastColor_) return;
+    haveColor_ = true;
+    const QColor q = gfx::ToQColor(color);
+    lastColor_ = color;
+    b_ = static_cast<uint8_t>(q.blue()), g_ = static_cast<uint8_t>(q.green()), r_ = static_cast<uint8_t>(q.red());
+    quad_ = 0xFF000000u | (uint32_t{r_} << 16) | (uint32_t{g_} << 8) | b_;
+  }
+  void Pixel(int64_t x, int64_t y) const
+  {
+    if (x < left_ || x >= right_ || y < top_ || y >= bottom_) return;
+    uint8_t* row = bits_ + static_cast<ptrdiff_t>(y) * stride_;
+    if (bytes_ == 4) {
+      reinterpret_cast<uint32_t*>(row)[x] = quad_;
+    } else {
+      uint8_t* q = row + 3 * x;
+      q[0] = b_, q[1] = g_, q[2] = r_;
+    }
+  }
+  static int32_t To26Dot6(double v) { return static_cast<int32_t>(v * 64.); }
+  static int64_t Div16(int32_t a, int32_t b) { return int64_t{a} * 65536 / b; }
+
+  // Cuts a segment to a pixel beyond the device on each side; true when nothing of it is left.
+  bool ClipSegment(double& x1, double& y1, double& x2, double& y2)
+  {
+    if (!std::isfinite(x1) || !std::isfinite(y1) || !std::isfinite(x2) || !std::isfinite(y2)) return true;
+    if (x1 < xmin_) {
+      if (x2 <= xmin_) return Gone();
+      y1 += (y2 - y1) / (x2 - x1) * (xmin_ - x1);
+      x1 = xmin_;
+    } else if (x1 > xmax_) {
+      if (x2 >= xmax_) return Gone();
+      y1 += (y2 - y1) / (x2 - x1) * (xmax_ - x1);
+      x1 = xmax_;
+    }
+    if (x2 < xmin_) {
+      lastX_ = INT_MIN;
+      y2 += (y2 - y1) / (x2 - x1) * (xmin_ - x2);
+      x2 = xmin_;
+    } else if (x2 > xmax_) {
+      lastX_ = INT_MIN;
+      y2 += (y2 - y1) / (x2 - x1) * (xmax_ - x2);
+      x2 = xmax_;
+    }
+    if (y1 < ymin_) {
+      if (y2 <= ymin_) return Gone();
+      x1 += (x2 - x1) / (y2 - y1) * (ymin_ - y1);
+      y1 = ymin_;
+    } else if (y1 > ymax_) {
+      if (y2 >= ymax_) return Gone();
+      x1 += (x2 - x1) / (y2 - y1) * (ymax_ - y1);
+      y1 = ymax_;
+    }
+    if (y2 < ymin_) {
+      lastX_ = INT_MIN;
+      x2 += (x2 - x1) / (y2 - y1) * (ymin_ - y2);
+      y2 = ymin_;
+    } else if (y2 > ymax_) {
+      lastX_ = INT_MIN;
+      x2 += (x2 - x1) / (y2 - y1) * (ymax_ - y2);
+      y2 = ymax_;
+    }
+    return false;
+  }
+  bool Gone()
+  {
+    lastX_ = INT_MIN;
+    return true;
+  }
+
+  // The last pixel and direction of a closed polyline's last segment, so that its first segment
+  // joins it without a gap or a doubled pixel.
+  void LastPixelOf(double rx1, double ry1, double rx2, double ry2)
+  {
+    lastX_ = lastY_ = INT_MIN;
+    if (ClipSegment(rx1, ry1, rx2, ry2)) return;
+    int32_t x1 = To26Dot6(rx1), y1 = To26Dot6(ry1), x2 = To26Dot6(rx2), y2 = To26Dot6(ry2);
+    const int32_t dx = std::abs(x2 - x1), dy = std::abs(y2 - y1);
+    if (dx < dy) {
+      const bool swapped = y1 > y2;
+      if (swapped) std::swap(y1, y2), std::swap(x1, x2);
+      const int64_t xinc = Div16(x2 - x1, y2 - y1);
+      int64_t x = int64_t{x1} * 1024;
+      const int32_t y = (y1 + 32) >> 6, ys = (y2 + 32) >> 6;
+      const int32_t round = xinc > 0 ? 32 : 0;
+      if (y == ys) return;
+      x += ((y * 64) + round - y1) * xinc >> 6;
+      if (swapped) {
+        lastX_ = static_cast<int32_t>(x >> 16), lastY_ = y, lastDir_ = BottomToTop;
+      } else {
+        lastX_ = static_cast<int32_t>((x + (ys - y - 1) * xinc) >> 16), lastY_ = ys - 1, lastDir_ = TopToBottom;
+      }
+      lastAxis_ = std::abs(xinc) < (1 << 14);
+    } else {
+      if (!dx) return;
+      const bool swapped = x1 > x2;
+      if (swapped) std::swap(x1, x2), std::swap(y1, y2);
+      const int64_t yinc = Div16(y2 - y1, x2 - x1);
+      int64_t y = int64_t{y1} * 1024;
+      const int32_t x = (x1 + 32) >> 6, xs = (x2 + 32) >> 6;
+      const int32_t round = yinc > 0 ? 32 : 0;
+      if (x == xs) return;
+      y += ((x * 64) + round - x1) * yinc >> 6;
+      if (swapped) {
+        lastX_ = x, lastY_ = static_cast<int32_t>(y >> 16), lastDir_ = RightToLeft;
+      } else {
+        lastX_ = xs - 1, lastY_ = static_cast<int32_t>((y + (xs - x - 1) * yinc) >> 16), lastDir_ = LeftToRight;
+      }
+      lastAxis_ = std::abs(yinc) < (1 << 14);
+    }
+  }
+
+  // One segment, stepped along its longer axis: pixel rows (columns) whose centres lie in
+  // [start, end) of it, the first one dropped when the previous segment set it already, a pixel
+  // added where the turn would leave a gap. False when the segment is too short to count.
+  bool Segment(double rx1, double ry1, double rx2, double ry2)
+  {
+    const bool long1 = std::abs(rx2 - rx1) + std::abs(ry2 - ry1) >= 1.0;
+    if (ClipSegment(rx1, ry1, rx2, ry2)) return true;
+    int32_t x1 = To26Dot6(rx1), y1 = To26Dot6(ry1), x2 = To26Dot6(rx2), y2 = To26Dot6(ry2);
+    const int32_t dx = std::abs(x2 - x1), dy = std::abs(y2 - y1);
+    // Steps along the major axis a (the minor one b): "a" is y for steep segments.
+    const bool steep = dx < dy;
+    if (!steep && !dx) return true;
+    int32_t a1 = steep ? y1 : x1, a2 = steep ? y2 : x2, b1 = steep ? x1 : y1, b2 = steep ? x2 : y2;
+    int dir = steep ? TopToBottom : LeftToRight;
+    const int mask = steep ? Vertical : Horizontal;
+    bool swapped = false;
+    int caps = 0;
+    if (a1 > a2) {
+      swapped = true;
+      std::swap(a1, a2), std::swap(b1, b2);
+      dir = steep ? BottomToTop : RightToLeft;
+    }
+    const int64_t inc = Div16(b2 - b1, a2 - a1);
+    int64_t b = int64_t{b1} * 1024;
+    if ((lastDir_ ^ mask) == dir) caps |= swapped ? CapEnd : CapBegin;
+    if (caps & CapBegin) {
+      a1 -= 32;
+      b -= inc >> 1;
+    }
+    if (caps & CapEnd) a2 += 32;
+    int32_t a = (a1 + 32) >> 6, as = (a2 + 32) >> 6;
+    const int32_t round = inc > 0 ? 32 : 0;
+    const int32_t lastA = steep ? lastY_ : lastX_, lastB = steep ? lastX_ : lastY_;
+    if ((caps & CapBegin) && lastA == a + 1) a++;
+    if (a == as) return long1;  // no pixel centre passed: the last pixel stays
+    b += ((a * 64) + round - a1) * inc >> 6;
+    int32_t firstA = a, firstB = static_cast<int32_t>(b >> 16);
+    int32_t endA = as - 1, endB = static_cast<int32_t>((b + (as - a - 1) * inc) >> 16);
+    if (swapped) std::swap(firstA, endA), std::swap(firstB, endB);
+    const bool axis = std::abs(inc) < (1 << 14);
+    if (lastX_ > INT_MIN) {
+      if (firstA == lastA && firstB == lastB) {
+        if (swapped) {
+          --as;
+        } else {
+          ++a;
+          b += inc;
+        }
+      } else if (lastDir_ != dir && (((axis && lastAxis_) && lastB != firstB && lastA != firstA) ||
+                                     (std::abs(lastB - firstB) > 1 || std::abs(lastA - firstA) > 1))) {
+        if (swapped) {
+          ++as;
+        } else {
+          --a;
+          b -= inc;
+        }
+      } else if (lastDir_ == dir && std::abs(lastX_ - (steep ? firstB : firstA)) <= 1 &&
+                 std::abs(lastY_ - (steep ? firstA : firstB)) > 1) {
+        b += inc >> 1;
+        if (swapped)
+          endB = static_cast<int32_t>(b >> 16);
+        else
+          endB = static_cast<int32_t>((b + (as - a - 1) * inc) >> 16);
+      }
+    }
+    lastDir_ = dir;
+    lastAxis_ = axis;
+    do {
+      if (steep)
+        Pixel(b >> 16, a);
+      else
+        Pixel(a, b >> 16);
+      b += inc;
+    } while (++a < as);
+    lastX_ = steep ? endB : endA;
+    lastY_ = steep ? endA : endB;
+    return true;
+  }
+
   struct Edge {
     int64_t x;      // 16.16 crossing at the centre of row top
     int64_t slope;  // 16.16 per row
@@ -353,6 +575,12 @@ private:
   static int32_t Round(double v) { return v >= 0 ? static_cast<int32_t>(v + 0.5) : static_cast<int32_t>(v - 0.5); }
   bool ok_ = false;
   int bytes_ = 4;
+  int32_t devW_ = 0, devH_ = 0;
+  // The polyline in progress: the pen's clip bounds, last direction and pixel.
+  double xmin_ = 0, xmax_ = 0, ymin_ = 0, ymax_ = 0;
+  int lastDir_ = 0;
+  bool lastAxis_ = false;
+  int32_t lastX_ = INT_MIN, lastY_ = INT_MIN;
   int32_t left_ = 0, top_ = 0, right_ = 0, bottom_ = 0;
   uint8_t* bits_ = nullptr;
   qsizetype stride_ = 0;
@@ -367,6 +595,15 @@ private:
 bool OwnFillable(const MetaRecord& r)
 {
   return r.kind == RecKind::Polygon && r.penMode == pmCopy && r.penStyle == psClear && r.brushStyle == bsSolid;
+}
+
+bool gOwnPolylines = true;
+
+// Solid polylines one pixel wide once stretched.
+bool OwnDrawableLine(const MetaRecord& r, const Mapper& m)
+{
+  return r.kind == RecKind::Polyline && r.penMode == pmCopy && (r.penStyle == psSolid || r.penStyle == psInsideFrame) &&
+         m.W(r.penWidth) == 1;
 }
 
 void ApplyPenBrush(TCanvas* c, const MetaRecord& r, const Mapper& m)
@@ -482,6 +719,7 @@ void TMetafile::Draw(TCanvas* canvas, const TRect& r)
   QPainter* fastPainter = nullptr;
   RowFill rows;
   bool rowsChecked = false;  // rows has looked at the present painter and clip
+  std::vector<QPointF> linePoints;
   for (const MetaRecord& rec : data->records) {
     if (rec.hasClip != clipSet || (rec.hasClip && !(rec.clip == clipNow))) {
       if (rec.hasClip) {
@@ -516,6 +754,20 @@ void TMetafile::Draw(TCanvas* canvas, const TRect& r)
       }
       if (rows.Ready() && rows.Fill(rec.pts, m, rec.brushColor)) continue;
     }
+    if (painter && gOwnPolylines && OwnDrawableLine(rec, m)) {
+      if (!rowsChecked) {
+        rows.Target(canvas, painter);
+        rowsChecked = true;
+      }
+      if (rows.Ready()) {
+        // The points as the painter path takes them (see FastDraw).
+        linePoints.resize(rec.pts.size());
+        for (size_t i = 0; i < rec.pts.size(); ++i)
+          linePoints[i] = QPointF(std::floor(m.X(rec.pts[i].x) + 0.5 * m.sx), std::floor(m.Y(rec.pts[i].y) + 0.5 * m.sy));
+        rows.Polyline(linePoints.data(), linePoints.size(), rec.penColor);
+        continue;
+      }
+    }
     if (painter && FastDraw(*painter, rec, m, fast)) continue;
     SlowDraw(canvas, rec, m);
     fast = FastState{};  // the canvas has set its own pen and brush
@@ -535,6 +787,8 @@ void TMetafile::Draw(TCanvas* canvas, const TRect& r)
 
 void TMetafile::SetOwnPolygonFill(bool on) { gOwnPolygonFill = on; }
 bool TMetafile::OwnPolygonFill() { return gOwnPolygonFill; }
+void TMetafile::SetOwnPolylines(bool on) { gOwnPolylines = on; }
+bool TMetafile::OwnPolylines() { return gOwnPolylines; }
 
 // ---------------------------------------------------------------------------------------------
 // TMetafileCanvas

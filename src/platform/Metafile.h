@@ -31,6 +31,10 @@ public:
   // default); off, they go through the painter, whose pixels the own fill matches.
   static void SetOwnPolygonFill(bool on);
   static bool OwnPolygonFill();
+  // Solid polylines one pixel wide likewise set their pixels straight into the bitmap's rows (on
+  // by default); off, the painter's one-pixel pen draws them.
+  static void SetOwnPolylines(bool on);
+  static bool OwnPolylines();
 
   // Replays the records onto canvas, stretched so that the picture fills r.
   void Draw(TCanvas* canvas, const TRect& r) override;

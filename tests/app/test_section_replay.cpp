@@ -1,5 +1,5 @@
-// Replay of recorded pictures into bitmaps: the metafile's own polygon fill gives the pixels the
-// painter's fill gives, on the field sections and on random polygons.
+// Replay of recorded pictures into bitmaps: the metafile's own polygon fill and one-pixel polylines
+// give the pixels the painter gives, on the field sections and on random polygons and polylines.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -12,21 +12,27 @@
 
 namespace {
 
-// Restores the own fill whatever a test does.
+// Restores the own fill and lines whatever a test does.
 struct FillSwitch {
-  ~FillSwitch() { TMetafile::SetOwnPolygonFill(true); }
+  ~FillSwitch()
+  {
+    TMetafile::SetOwnPolygonFill(true);
+    TMetafile::SetOwnPolylines(true);
+  }
 };
 
 std::unique_ptr<TBitmap> Replay(TMetafile* m, TPixelFormat format, int w, int h, const TRect& dest, bool own,
                                 const TRect* clip = nullptr)
 {
   TMetafile::SetOwnPolygonFill(own);
+  TMetafile::SetOwnPolylines(own);
   auto b = std::make_unique<TBitmap>();
   b->SetPixelFormat(format);
   b->SetSize(w, h);
   if (clip) b->Canvas()->SetClipRect(*clip);
   b->Canvas()->StretchDraw(dest, m);
   TMetafile::SetOwnPolygonFill(true);
+  TMetafile::SetOwnPolylines(true);
   return b;
 }
 
@@ -56,7 +62,7 @@ int Compare(TMetafile* m, int w, int h, const TRect& dest, const TRect* clip = n
 
 class SectionReplay : public ::testing::TestWithParam<const char*> {};
 
-TEST_P(SectionReplay, OwnFillGivesThePaintersPixels)
+TEST_P(SectionReplay, OwnFillAndLinesGiveThePaintersPixels)
 {
   FillSwitch guard;
   fdata res, pol;
@@ -109,6 +115,44 @@ TEST(SectionReplay, RandomPolygonsGiveThePaintersPixels)
     EXPECT_EQ(Compare(&m, 512, 512, TRect{0, 0, 512, 512}), 0) << "round " << round;
     EXPECT_EQ(Compare(&m, 640, 480, TRect{-17, 9, 777, 501}), 0) << "round " << round;
     EXPECT_EQ(Compare(&m, 997, 743, TRect{0, 0, 997, 743}), 0) << "round " << round;
+    const TRect clip{100, 50, 411, 300};
+    EXPECT_EQ(Compare(&m, 512, 512, TRect{0, 0, 512, 512}, &clip), 0) << "round " << round;
+  }
+}
+
+// Polylines of every slope and length, short steps that turn back, closed rings, lines leaving
+// the picture, and points repeated.
+TEST(SectionReplay, RandomPolylinesGiveThePaintersPixels)
+{
+  FillSwitch guard;
+  std::mt19937 rng(5);
+  for (int round = 0; round < 12; ++round) {
+    TMetafile m;
+    m.SetSize(997, 743);
+    {
+      TMetafileCanvas mc(&m);
+      std::uniform_int_distribution<int> count(2, 30), coord(-150, 1150), step(-40, 40), color(0, 0xFFFFFF);
+      for (int k = 0; k < 80; ++k) {
+        std::vector<TPoint> pts(static_cast<size_t>(count(rng)));
+        const int kind = k % 4;
+        pts[0] = {coord(rng), coord(rng)};
+        for (size_t i = 1; i < pts.size(); ++i) {
+          if (kind == 0) pts[i] = {coord(rng), coord(rng)};
+          else if (kind == 1) pts[i] = {pts[i - 1].x + step(rng), pts[i - 1].y + step(rng)};
+          else if (kind == 2) pts[i] = {pts[i - 1].x + step(rng) / 8, pts[i - 1].y + step(rng) / 8};
+          else pts[i] = i % 2 ? TPoint{pts[i - 1].x + step(rng), pts[i - 1].y} : TPoint{pts[i - 1].x, pts[i - 1].y + step(rng)};
+        }
+        if (k % 5 == 0) pts.back() = pts.front();  // closed
+        if (k % 7 == 0) pts.insert(pts.begin() + 1, pts[0]);
+        mc.Pen()->SetColor(static_cast<TColor>(color(rng)));
+        mc.Polyline(pts);
+      }
+    }
+    ASSERT_EQ(m.RecordCount(), 80u);
+    EXPECT_EQ(Compare(&m, 512, 512, TRect{0, 0, 512, 512}), 0) << "round " << round;
+    EXPECT_EQ(Compare(&m, 640, 480, TRect{-17, 9, 777, 501}), 0) << "round " << round;
+    EXPECT_EQ(Compare(&m, 997, 743, TRect{0, 0, 997, 743}), 0) << "round " << round;
+    EXPECT_EQ(Compare(&m, 333, 900, TRect{333, 900, 0, 0}), 0) << "round " << round;
     const TRect clip{100, 50, 411, 300};
     EXPECT_EQ(Compare(&m, 512, 512, TRect{0, 0, 512, 512}, &clip), 0) << "round " << round;
   }
