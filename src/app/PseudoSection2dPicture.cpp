@@ -7,10 +7,22 @@
 
 namespace {
 
-int32_t ToPixel(double v)
+// Half to even, as Round32 rounds (the value is held well inside its range).
+inline int32_t ToPixel(double v)
 {
   if (!std::isfinite(v)) return 0;
-  return Round32(std::clamp(v, -1e9, 1e9));
+  return static_cast<int32_t>(std::nearbyint(std::clamp(v, -1e9, 1e9)));
+}
+
+// Point lists of the picture being recorded, kept between figures so that their storage is reused.
+struct Scratch {
+  std::vector<TPoint> whole, p, band, curve, out;
+  std::vector<TComplex> line, pts;
+};
+Scratch& Buffers()
+{
+  static thread_local Scratch s;
+  return s;
 }
 
 TComplex Mid(const TComplex& a, const TComplex& b) { return {(a.x + b.x) / 2.0, (a.y + b.y) / 2.0}; }
@@ -142,7 +154,9 @@ void TPseudoSectionContour::FillTriangleBands(int32_t triangle)
   const double first = LevelValues.front(), last = LevelValues.back();
   int32_t lo, hi;
   LevelIndexRange(val[0], val[1], val[2], lo, hi);
-  std::vector<TPoint> whole{corner[0], corner[1], corner[2]};
+  Scratch& buf = Buffers();
+  std::vector<TPoint>& whole = buf.whole;
+  whole.assign({corner[0], corner[1], corner[2]});
   if (val[0] < first && val[1] < first && val[2] < first) {
     fill(whole, BandColors[0]);
   } else if (val[0] > last && val[1] > last && val[2] > last) {
@@ -154,7 +168,8 @@ void TPseudoSectionContour::FillTriangleBands(int32_t triangle)
     if (val[1] < val[m]) m = 1;
     if (val[2] < val[m]) m = 2;
     int32_t u = (m + 1) % 3;  // the edge opposite m
-    std::vector<TPoint> p{corner[m]}, band, curve;
+    std::vector<TPoint>&p = buf.p, &band = buf.band, &curve = buf.curve;
+    p.assign(1, corner[m]);
     bool passed = false;
     int32_t top = 0;
     for (int32_t k = lo; k <= hi; ++k) {
@@ -218,14 +233,16 @@ bool TPseudoSectionContour::TraceIsoline(int32_t& triangle, int32_t& entryEdge, 
 
 void TPseudoSectionContour::SmoothPolyline(const std::vector<TComplex>& pointsIn, bool closed)
 {
-  std::vector<TPoint> out;
+  std::vector<TPoint>& out = Buffers().out;
+  out.clear();
   auto add = [&](const TComplex& p) {
     TPoint q{XToPixel(p.x), YToPixel(p.y)};
     if (out.empty() || out.back().x != q.x || out.back().y != q.y) out.push_back(q);
   };
   static constexpr double wm0[6] = {1, 0.64, 0.25, 0.09, 0.04, 0}, wm1[6] = {0, 0.04, 0.25, 0.49, 0.64, 1};
   static constexpr double wp[6] = {0, 0.32, 0.5, 0.42, 0.32, 0};
-  std::vector<TComplex> pts = pointsIn;
+  std::vector<TComplex>& pts = Buffers().pts;
+  pts = pointsIn;
   const size_t n = pts.size();
   auto piece = [&](const TComplex& ma, const TComplex& ctrl, const TComplex& mb) {
     for (int k = 0; k < 6; ++k)
@@ -249,7 +266,7 @@ void TPseudoSectionContour::SmoothPolyline(const std::vector<TComplex>& pointsIn
 
 void TPseudoSectionContour::DrawIsolines()
 {
-  std::vector<TComplex> line;
+  std::vector<TComplex>& line = Buffers().line;
   // Each triangle's value range: a level outside it crosses none of its edges.
   std::vector<std::pair<double, double>> range(static_cast<size_t>(TriangleCount) + 1);
   for (int32_t t = 1; t <= TriangleCount; ++t) {

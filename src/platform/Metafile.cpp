@@ -12,6 +12,7 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <span>
 
 #include "platform/EmfRecords.h"
 #include "platform/GraphicsPrivate.h"
@@ -52,7 +53,10 @@ struct RecordExtra {
 
 struct MetaRecord {
   RecKind kind = RecKind::Polygon;
-  std::vector<TPoint> pts;  // figure points; box-like figures: corners first, then the extra points
+  // Figure points (box-like figures: corners first, then the extra points): a run of the picture's
+  // point pool, pts set once the picture is complete.
+  uint32_t first = 0, count = 0;
+  std::span<const TPoint> pts;
   TColor penColor = clBlack;
   int32_t penWidth = 1;
   TPenStyle penStyle = psSolid;
@@ -80,6 +84,27 @@ struct MetaRecord {
 
 struct TMetafileData {
   std::vector<MetaRecord> records;
+  std::vector<TPoint> points;  // the records' points, one after the other
+  // Appends a record with its points.
+  void Add(MetaRecord&& r, std::span<const TPoint> pts)
+  {
+    r.first = static_cast<uint32_t>(points.size());
+    r.count = static_cast<uint32_t>(pts.size());
+    points.insert(points.end(), pts.begin(), pts.end());
+    records.push_back(std::move(r));
+  }
+  void Add(MetaRecord&& r, std::initializer_list<TPoint> pts) { Add(std::move(r), std::span<const TPoint>(pts.begin(), pts.size())); }
+  // Points each record at its run once no more points are added.
+  void Seal()
+  {
+    for (MetaRecord& r : records) r.pts = std::span<const TPoint>(points.data() + r.first, r.count);
+  }
+  // Empty, keeping the storage.
+  void Reset()
+  {
+    records.clear();
+    points.clear();
+  }
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -103,6 +128,11 @@ void TMetafile::SetSize(int32_t w, int32_t h)
 
 void TMetafile::Clear()
 {
+  // Records nobody else holds leave their storage for the next recording.
+  if (data_.use_count() == 1) {
+    data_->Reset();
+    spare_ = std::move(data_);
+  }
   data_ = std::make_shared<TMetafileData>();
   Changed();
 }
@@ -258,7 +288,7 @@ public:
   bool Ready() const { return ok_; }
 
   // False when a vertex lies too far out for the fixed point (the painter clips such figures).
-  bool Fill(const std::vector<TPoint>& pts, const Mapper& m, TColor color)
+  bool Fill(std::span<const TPoint> pts, const Mapper& m, TColor color)
   {
     constexpr double kLimit = 1 << 14;
     const size_t n = pts.size();
@@ -296,13 +326,7 @@ public:
       }
       edges_.push_back(e);
     }
-    if (!haveColor_ || color != lastColor_) {
-      haveColor_ = true;
-      const QColor q = gfx::ToQColor(color);
-      lastColor_ = color;
-      b_ = static_cast<uint8_t>(q.blue()), g_ = static_cast<uint8_t>(q.green()), r_ = static_cast<uint8_t>(q.red());
-      quad_ = 0xFF000000u | (uint32_t{r_} << 16) | (uint32_t{g_} << 8) | b_;
-    }
+    SetColor(color);
     // Crossings gathered row by row: counts, then offsets, then the crossings in place.
     const int32_t rows = bottom - top + 1;
     at_.assign(static_cast<size_t>(rows) + 1, 0);
@@ -328,6 +352,12 @@ public:
       int32_t* xs = xs_.data() + from;
       const int32_t count = at_[i] - from;
       from = at_[i];
+      if (count == 2) {
+        // Most rows of most polygons: one run.
+        const int32_t x0 = std::max(std::min(xs[0], xs[1]), left_), x1 = std::min(std::max(xs[0], xs[1]), right_);
+        if (x0 < x1) Span(bits_ + static_cast<ptrdiff_t>(top + i) * stride_, x0, x1);
+        continue;
+      }
       for (int32_t a = 1; a < count; ++a)
         for (int32_t k = a; k > 0 && xs[k - 1] > xs[k]; --k) std::swap(xs[k - 1], xs[k]);
       uint8_t* row = bits_ + static_cast<ptrdiff_t>(top + i) * stride_;
@@ -371,10 +401,13 @@ private:
   {
     if (haveColor_ && color == lastColor_) return;
     haveColor_ = true;
-    const QColor q = gfx::ToQColor(color);
     lastColor_ = color;
-    b_ = static_cast<uint8_t>(q.blue()), g_ = static_cast<uint8_t>(q.green()), r_ = static_cast<uint8_t>(q.red());
+    const TColor c = ColorToRGB(color);  // what the painter's colour takes
+    r_ = GetRValue(c), g_ = GetGValue(c), b_ = GetBValue(c);
     quad_ = 0xFF000000u | (uint32_t{r_} << 16) | (uint32_t{g_} << 8) | b_;
+    // Four pixels of three bytes as three words.
+    const uint8_t four[12] = {b_, g_, r_, b_, g_, r_, b_, g_, r_, b_, g_, r_};
+    std::memcpy(triple_, four, sizeof four);
   }
   void Pixel(int64_t x, int64_t y) const
   {
@@ -569,7 +602,9 @@ private:
     if (bytes_ == 4) {
       std::fill_n(reinterpret_cast<uint32_t*>(row) + x0, x1 - x0, quad_);
     } else {
-      for (uint8_t *p = row + 3 * x0, *e = row + 3 * x1; p != e; p += 3) p[0] = b_, p[1] = g_, p[2] = r_;
+      uint8_t *p = row + 3 * x0, *e = row + 3 * x1;
+      for (; e - p >= 12; p += 12) std::memcpy(p, triple_, 12);
+      for (; p != e; p += 3) p[0] = b_, p[1] = g_, p[2] = r_;
     }
   }
   static int32_t Round(double v) { return v >= 0 ? static_cast<int32_t>(v + 0.5) : static_cast<int32_t>(v - 0.5); }
@@ -588,6 +623,7 @@ private:
   TColor lastColor_ = clBlack;
   uint8_t b_ = 0, g_ = 0, r_ = 0;
   uint32_t quad_ = 0;
+  uint8_t triple_[12] = {};
   std::vector<int32_t> fx_, fy_, xs_, at_;
   std::vector<Edge> edges_;
 };
@@ -800,8 +836,14 @@ struct TMetafileCanvas::Impl {
 
 TMetafileCanvas::TMetafileCanvas(TMetafile* metafile) : metafile_(metafile), impl_(std::make_unique<Impl>())
 {
-  // A picture drawn again has about as many records as before.
-  if (metafile_) impl_->data->records.reserve(metafile_->RecordCount());
+  if (!metafile_) return;
+  if (metafile_->spare_) {
+    // The storage of the records cleared last.
+    impl_->data = std::move(metafile_->spare_);
+  } else {
+    // A picture drawn again has about as many records as before.
+    impl_->data->records.reserve(metafile_->RecordCount());
+  }
 }
 
 TMetafileCanvas::~TMetafileCanvas() { Finish(); }
@@ -810,6 +852,7 @@ void TMetafileCanvas::Finish()
 {
   if (impl_->finished) return;
   impl_->finished = true;
+  impl_->data->Seal();
   if (metafile_) {
     metafile_->data_ = impl_->data;
     metafile_->Changed();
@@ -836,11 +879,13 @@ MetaRecord StartRecord(TCanvas& c, RecKind kind)
 }
 
 // Records a shape drawn through the given points with the canvas's current pen, brush and clip.
-void AddShape(TCanvas& c, std::vector<MetaRecord>& records, RecKind kind, std::vector<TPoint> pts)
+void AddShape(TCanvas& c, TMetafileData& data, RecKind kind, std::span<const TPoint> pts)
 {
-  MetaRecord r = StartRecord(c, kind);
-  r.pts = std::move(pts);
-  records.push_back(std::move(r));
+  data.Add(StartRecord(c, kind), pts);
+}
+void AddShape(TCanvas& c, TMetafileData& data, RecKind kind, std::initializer_list<TPoint> pts)
+{
+  data.Add(StartRecord(c, kind), pts);
 }
 
 }  // namespace
@@ -855,51 +900,51 @@ void TMetafileCanvas::LineTo(int32_t x, int32_t y)
   TPoint from = GetPenPos();
   SetPenPos({x, y});
   RECORD_GUARD;
-  AddShape(*this, impl_->data->records, RecKind::Polyline, {from, {x, y}});
+  AddShape(*this, *impl_->data, RecKind::Polyline, {from, {x, y}});
 }
 
 void TMetafileCanvas::Rectangle(int32_t x1, int32_t y1, int32_t x2, int32_t y2)
 {
   RECORD_GUARD;
-  AddShape(*this, impl_->data->records, RecKind::Rectangle, {{x1, y1}, {x2, y2}});
+  AddShape(*this, *impl_->data, RecKind::Rectangle, {{x1, y1}, {x2, y2}});
 }
 
 void TMetafileCanvas::FillRect(const TRect& rc)
 {
   RECORD_GUARD;
-  AddShape(*this, impl_->data->records, RecKind::FillRect, {{rc.Left, rc.Top}, {rc.Right, rc.Bottom}});
+  AddShape(*this, *impl_->data, RecKind::FillRect, {{rc.Left, rc.Top}, {rc.Right, rc.Bottom}});
 }
 
 void TMetafileCanvas::FrameRect(const TRect& rc)
 {
   RECORD_GUARD;
-  AddShape(*this, impl_->data->records, RecKind::FrameRect, {{rc.Left, rc.Top}, {rc.Right, rc.Bottom}});
+  AddShape(*this, *impl_->data, RecKind::FrameRect, {{rc.Left, rc.Top}, {rc.Right, rc.Bottom}});
 }
 
 void TMetafileCanvas::Ellipse(int32_t x1, int32_t y1, int32_t x2, int32_t y2)
 {
   RECORD_GUARD;
-  AddShape(*this, impl_->data->records, RecKind::Ellipse, {{x1, y1}, {x2, y2}});
+  AddShape(*this, *impl_->data, RecKind::Ellipse, {{x1, y1}, {x2, y2}});
 }
 
 void TMetafileCanvas::RoundRect(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x3, int32_t y3)
 {
   RECORD_GUARD;
-  AddShape(*this, impl_->data->records, RecKind::RoundRect, {{x1, y1}, {x2, y2}, {x3, y3}});
+  AddShape(*this, *impl_->data, RecKind::RoundRect, {{x1, y1}, {x2, y2}, {x3, y3}});
 }
 
 void TMetafileCanvas::Polygon(const std::vector<TPoint>& points)
 {
   RECORD_GUARD;
   if (points.size() < 2) return;
-  AddShape(*this, impl_->data->records, RecKind::Polygon, points);
+  AddShape(*this, *impl_->data, RecKind::Polygon, points);
 }
 
 void TMetafileCanvas::Polyline(const std::vector<TPoint>& points)
 {
   RECORD_GUARD;
   if (points.size() < 2) return;
-  AddShape(*this, impl_->data->records, RecKind::Polyline, points);
+  AddShape(*this, *impl_->data, RecKind::Polyline, points);
 }
 
 void TMetafileCanvas::PolyBezier(const std::vector<TPoint>& points)
@@ -907,33 +952,33 @@ void TMetafileCanvas::PolyBezier(const std::vector<TPoint>& points)
   RECORD_GUARD;
   if (points.size() < 4) return;
   const auto end = points.begin() + static_cast<std::ptrdiff_t>(1 + (points.size() - 1) / 3 * 3);
-  AddShape(*this, impl_->data->records, RecKind::PolyBezier, std::vector<TPoint>(points.begin(), end));
+  AddShape(*this, *impl_->data, RecKind::PolyBezier, std::span<const TPoint>(points.data(), static_cast<size_t>(end - points.begin())));
 }
 
 void TMetafileCanvas::Arc(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x3, int32_t y3, int32_t x4,
                           int32_t y4)
 {
   RECORD_GUARD;
-  AddShape(*this, impl_->data->records, RecKind::Arc, {{x1, y1}, {x2, y2}, {x3, y3}, {x4, y4}});
+  AddShape(*this, *impl_->data, RecKind::Arc, {{x1, y1}, {x2, y2}, {x3, y3}, {x4, y4}});
 }
 
 void TMetafileCanvas::Pie(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x3, int32_t y3, int32_t x4,
                           int32_t y4)
 {
   RECORD_GUARD;
-  AddShape(*this, impl_->data->records, RecKind::Pie, {{x1, y1}, {x2, y2}, {x3, y3}, {x4, y4}});
+  AddShape(*this, *impl_->data, RecKind::Pie, {{x1, y1}, {x2, y2}, {x3, y3}, {x4, y4}});
 }
 
 void TMetafileCanvas::Chord(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x3, int32_t y3, int32_t x4,
                             int32_t y4)
 {
   RECORD_GUARD;
-  AddShape(*this, impl_->data->records, RecKind::Chord, {{x1, y1}, {x2, y2}, {x3, y3}, {x4, y4}});
+  AddShape(*this, *impl_->data, RecKind::Chord, {{x1, y1}, {x2, y2}, {x3, y3}, {x4, y4}});
 }
 
 namespace {
 
-MetaRecord TextRecord(TCanvas& c, int32_t x, int32_t y, const std::string& text)
+MetaRecord TextRecord(TCanvas& c, const std::string& text)
 {
   MetaRecord r = StartRecord(c, RecKind::Text);
   const TFont* f = c.Font();
@@ -948,7 +993,6 @@ MetaRecord TextRecord(TCanvas& c, int32_t x, int32_t y, const std::string& text)
   r.X().opaqueText = c.Brush()->GetStyle() != bsClear;
   r.X().bkColor = c.Brush()->GetColor();
   r.X().text = text;
-  r.pts = {{x, y}};
   return r;
 }
 
@@ -965,16 +1009,16 @@ void TMetafileCanvas::TextOut(int32_t x, int32_t y, const std::string& text)
     }
   }
   RECORD_GUARD;
-  impl_->data->records.push_back(TextRecord(*this, x, y, text));
+  impl_->data->Add(TextRecord(*this, text), {{x, y}});
 }
 
 void TMetafileCanvas::TextRect(const TRect& rc, int32_t x, int32_t y, const std::string& text)
 {
   RECORD_GUARD;
-  MetaRecord r = TextRecord(*this, x, y, text);
+  MetaRecord r = TextRecord(*this, text);
   r.X().textClipped = true;
   r.X().textRect = rc;
-  impl_->data->records.push_back(std::move(r));
+  impl_->data->Add(std::move(r), {{x, y}});
 }
 
 TSize TMetafileCanvas::TextExtent(const std::string& text) { return TCanvas::TextExtent(text); }
@@ -1003,9 +1047,8 @@ void TMetafileCanvas::StretchDraw(const TRect& rc, TGraphic* graphic)
     return;
   }
   MetaRecord r = StartRecord(*this, RecKind::Picture);
-  r.pts = {{rc.Left, rc.Top}, {rc.Right, rc.Bottom}};
   r.X().graphic = std::move(copy);
-  impl_->data->records.push_back(std::move(r));
+  impl_->data->Add(std::move(r), {{rc.Left, rc.Top}, {rc.Right, rc.Bottom}});
 }
 
 TColor TMetafileCanvas::GetPixel(int32_t, int32_t) { return clNone; }
@@ -1014,9 +1057,8 @@ void TMetafileCanvas::SetPixel(int32_t x, int32_t y, TColor color)
 {
   RECORD_GUARD;
   MetaRecord r = StartRecord(*this, RecKind::Pixel);
-  r.pts = {{x, y}};
   r.X().pixelColor = color;
-  impl_->data->records.push_back(std::move(r));
+  impl_->data->Add(std::move(r), {{x, y}});
 }
 
 TRect TMetafileCanvas::GetClipRect() { return TCanvas::GetClipRect(); }
@@ -1040,7 +1082,7 @@ constexpr double HundredthMmPerPixel = 2540.0 / 96.0;
 
 uint32_t Rgb(TColor c) { return static_cast<uint32_t>(ColorToRGB(c)) & 0xFFFFFF; }
 
-TRect BoundsOf(const std::vector<TPoint>& pts)
+TRect BoundsOf(std::span<const TPoint> pts)
 {
   TRect b{INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN};
   for (const TPoint& p : pts) {
@@ -1242,14 +1284,14 @@ private:
   TRect clip_;
 };
 
-bool Fits16(const std::vector<TPoint>& pts)
+bool Fits16(std::span<const TPoint> pts)
 {
   for (const TPoint& p : pts)
     if (p.x < INT16_MIN || p.x > INT16_MAX || p.y < INT16_MIN || p.y > INT16_MAX) return false;
   return true;
 }
 
-void WritePoly(EmfWriter& w, uint32_t type16, uint32_t type32, const std::vector<TPoint>& pts)
+void WritePoly(EmfWriter& w, uint32_t type16, uint32_t type32, std::span<const TPoint> pts)
 {
   const bool small = Fits16(pts);
   size_t at = w.Begin(small ? type16 : type32);
@@ -1267,7 +1309,7 @@ void WritePoly(EmfWriter& w, uint32_t type16, uint32_t type32, const std::vector
   w.End(at);
 }
 
-void WriteBox(EmfWriter& w, uint32_t type, const std::vector<TPoint>& pts, size_t extra)
+void WriteBox(EmfWriter& w, uint32_t type, std::span<const TPoint> pts, size_t extra)
 {
   size_t at = w.Begin(type);
   w.Rect(TRect{pts[0].x, pts[0].y, pts[1].x, pts[1].y});
@@ -1631,14 +1673,16 @@ void TMetafile::LoadFromBytes(const std::string& bytes)
                      : (type == EMR_POLYLINE16 || type == EMR_POLYLINE) ? RecKind::Polyline
                                                                         : RecKind::PolyBezier;
       MetaRecord m = start(kind);
-      m.pts.reserve(n);
+      m.first = static_cast<uint32_t>(data->points.size());
+      m.count = n;
+      data->points.reserve(data->points.size() + n);
       for (uint32_t i = 0; i < n; ++i) {
         if (small) {
           int16_t x = r.I16(), y = r.I16();
-          m.pts.push_back({x, y});
+          data->points.push_back({x, y});
         } else {
           int32_t x = r.I32(), y = r.I32();
-          m.pts.push_back({x, y});
+          data->points.push_back({x, y});
         }
       }
       data->records.push_back(std::move(m));
@@ -1658,19 +1702,19 @@ void TMetafile::LoadFromBytes(const std::string& bytes)
                      : type == EMR_PIE       ? RecKind::Pie
                                              : RecKind::Chord;
       MetaRecord m = start(kind);
-      m.pts = {{b.Left, b.Top}, {b.Right, b.Bottom}};
+      TPoint pts[4] = {{b.Left, b.Top}, {b.Right, b.Bottom}};
       const int extra = kind == RecKind::RoundRect ? 1 : (kind == RecKind::Rectangle || kind == RecKind::Ellipse) ? 0 : 2;
       for (int i = 0; i < extra; ++i) {
         int32_t x = r.I32(), y = r.I32();
-        m.pts.push_back({x, y});
+        pts[2 + i] = {x, y};
       }
       if (kind == RecKind::Rectangle && m.penStyle == psClear) {
         // An outline-free rectangle is a fill of one pixel less.
         m.kind = RecKind::FillRect;
-        m.pts[1] = {Clamped(int64_t{b.Right} - 1), Clamped(int64_t{b.Bottom} - 1)};
+        pts[1] = {Clamped(int64_t{b.Right} - 1), Clamped(int64_t{b.Bottom} - 1)};
         if (m.brushStyle == bsClear) break;
       }
-      data->records.push_back(std::move(m));
+      data->Add(std::move(m), std::span<const TPoint>(pts, static_cast<size_t>(2 + extra)));
       break;
     }
     case EMR_MOVETOEX: {
@@ -1680,18 +1724,15 @@ void TMetafile::LoadFromBytes(const std::string& bytes)
     }
     case EMR_LINETO: {
       int32_t x = r.I32(), y = r.I32();
-      MetaRecord m = start(RecKind::Polyline);
-      m.pts = {position, {x, y}};
+      data->Add(start(RecKind::Polyline), {position, {x, y}});
       position = {x, y};
-      data->records.push_back(std::move(m));
       break;
     }
     case EMR_SETPIXELV: {
       int32_t x = r.I32(), y = r.I32();
       MetaRecord m = start(RecKind::Pixel);
-      m.pts = {{x, y}};
       m.X().pixelColor = FromColorRef(r.U32());
-      data->records.push_back(std::move(m));
+      data->Add(std::move(m), {{x, y}});
       break;
     }
     case EMR_CREATEPEN: {
@@ -1806,10 +1847,9 @@ void TMetafile::LoadFromBytes(const std::string& bytes)
       m.X().opaqueText = opaque;
       m.X().bkColor = bkColor;
       m.X().text = QString::fromStdU16String(text).toStdString();
-      m.pts = {{x, y}};
       m.X().textClipped = (options & ETO_CLIPPED) != 0;
       m.X().textRect = rc;
-      data->records.push_back(std::move(m));
+      data->Add(std::move(m), {{x, y}});
       break;
     }
     case EMR_STRETCHDIBITS: {
@@ -1845,9 +1885,8 @@ void TMetafile::LoadFromBytes(const std::string& bytes)
         std::memcpy(bmp->ScanLine(y), bytes.data() + pos + offBits + stride * srcRow, static_cast<size_t>(bw) * 3);
       }
       MetaRecord m = start(RecKind::Picture);
-      m.pts = {{xd, yd}, {Clamped(int64_t{xd} + cxd), Clamped(int64_t{yd} + cyd)}};
       m.X().graphic = bmp;
-      data->records.push_back(std::move(m));
+      data->Add(std::move(m), {{xd, yd}, {Clamped(int64_t{xd} + cxd), Clamped(int64_t{yd} + cyd)}});
       break;
     }
     default: break;
@@ -1859,6 +1898,7 @@ void TMetafile::LoadFromBytes(const std::string& bytes)
   if (w > (1 << 22) || h > (1 << 22)) throw EInvalidGraphic("Damaged enhanced metafile");
   width_ = static_cast<int32_t>(std::max<int64_t>(0, w));
   height_ = static_cast<int32_t>(std::max<int64_t>(0, h));
+  data->Seal();
   data_ = data;
   Changed();
 }

@@ -53,6 +53,7 @@ private:
   int32_t width_ = 0;
   int32_t height_ = 0;
   std::shared_ptr<TMetafileData> data_;
+  std::shared_ptr<TMetafileData> spare_;  // storage of cleared records, for the next recording
 };
 
 // A canvas that records into a metafile. The records replace the metafile's content when the

@@ -147,6 +147,47 @@ TEST(Metafile, ContentChangesWhenTheCanvasCloses)
   EXPECT_EQ(m.GetWidth(), 50);
 }
 
+// A picture cleared and drawn again reuses its storage, but never that of records a copy still
+// shows; both show what was drawn into them.
+TEST(Metafile, RecordingAgainAfterClearKeepsCopiesIntact)
+{
+  auto draw = [](TMetafile& m, int shift) {
+    m.Clear();
+    TMetafileCanvas canvas(&m);
+    canvas.Pen()->SetStyle(psClear);
+    canvas.Brush()->SetColor(shift ? clRed : clBlue);
+    for (int i = 0; i < 50; ++i) canvas.Polygon({{i * 4 + shift, 0}, {i * 4 + 4 + shift, 0}, {i * 4 + 2 + shift, 200}});
+    canvas.Pen()->SetStyle(psSolid);
+    canvas.Pen()->SetColor(clBlack);
+    canvas.Polyline({{0, 100 + shift}, {199, 100 + shift}});
+  };
+  auto picture = [](TMetafile& m) {
+    auto b = White(200, 200);
+    b->Canvas()->StretchDraw(TRect{0, 0, 200, 200}, &m);
+    return b;
+  };
+  TMetafile m;
+  m.SetSize(200, 200);
+  draw(m, 0);
+  const auto first = picture(m);
+  TMetafile copy;
+  copy.Assign(&m);
+  draw(m, 7);  // the copy holds the first records: they are not reused
+  const auto second = picture(m);
+  EXPECT_EQ(Difference(*picture(copy), *first), 0.0);
+  EXPECT_GT(Difference(*second, *first), 0.1);
+  EXPECT_EQ(PixelAt(*second, 50, 107), clBlack);
+  draw(m, 7);  // now they are
+  draw(m, 7);
+  EXPECT_EQ(m.RecordCount(), 51u);
+  EXPECT_EQ(Difference(*picture(m), *second), 0.0);
+  EXPECT_EQ(Difference(*picture(copy), *first), 0.0);
+  // Saved and read back, the records keep their points.
+  TMetafile back;
+  back.LoadFromBytes(m.SaveToBytes());
+  EXPECT_EQ(Difference(*picture(back), *second), 0.0);
+}
+
 TEST(Metafile, ClipRectanglesReplay)
 {
   TMetafile m;
