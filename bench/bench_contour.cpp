@@ -38,6 +38,20 @@ void BM_Adjacency4000ScatteredNodes(benchmark::State& state)
 }
 BENCHMARK(BM_Adjacency4000ScatteredNodes)->Unit(benchmark::kMillisecond);
 
+// The metafile's own fill and lines on or off for one benchmark.
+struct OwnRaster {
+  explicit OwnRaster(bool on)
+  {
+    TMetafile::SetOwnPolygonFill(on);
+    TMetafile::SetOwnPolylines(on);
+  }
+  ~OwnRaster()
+  {
+    TMetafile::SetOwnPolygonFill(true);
+    TMetafile::SetOwnPolylines(true);
+  }
+};
+
 struct FieldSection {
   fdata res, pol;
   bool ok = false;
@@ -69,7 +83,28 @@ void BM_FieldSectionPicture(benchmark::State& state)
 }
 BENCHMARK(BM_FieldSectionPicture)->Unit(benchmark::kMillisecond);
 
+// Bands and isolines recorded alone, from triangles and levels made once.
+void BM_FieldSectionRecord(benchmark::State& state)
+{
+  FieldSection f;
+  if (!f.ok) {
+    state.SkipWithError("line1.k2d not readable");
+    return;
+  }
+  TPseudoSectionContour c(5 * 1024, 5 * 768);
+  f.Feed(c);
+  c.LevelCount = 15;
+  c.BuildSection(true);
+  c.UpdateLevels();
+  for (auto _ : state) {
+    c.RenderPicture();
+    benchmark::DoNotOptimize(c.SectionPicture()->RecordCount());
+  }
+}
+BENCHMARK(BM_FieldSectionRecord)->Unit(benchmark::kMillisecond);
+
 // The recorded picture stretched into a 512 x 512 texture bitmap.
+// With the argument 0 the bands and isolines are drawn through the painter instead.
 void BM_FieldSectionReplay512(benchmark::State& state)
 {
   FieldSection f;
@@ -85,18 +120,20 @@ void BM_FieldSectionReplay512(benchmark::State& state)
   TBitmap bmp;
   bmp.SetPixelFormat(pf24bit);
   bmp.SetSize(512, 512);
+  OwnRaster own(state.range(0) != 0);
   for (auto _ : state) {
     bmp.Canvas()->StretchDraw(TRect{0, 0, 512, 512}, c.SectionPicture());
     benchmark::DoNotOptimize(bmp.ScanLine(0));
   }
 }
-BENCHMARK(BM_FieldSectionReplay512)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FieldSectionReplay512)->ArgName("own")->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
 
-// The whole way: gridded input, levels, bands and isolines recorded, then replayed into 512 x 512.
-// With the argument 0 the band polygons are filled through the painter instead.
+// The whole way: gridded input, levels, bands and isolines recorded, then replayed into 512 x 512
+// (the comparison for bench/section_matplotlib.py). With the argument 0 the bands and isolines are
+// drawn through the painter instead.
 void BM_FieldSectionEndToEnd512(benchmark::State& state)
 {
-  TMetafile::SetOwnPolygonFill(state.range(0) != 0);
+  OwnRaster own(state.range(0) != 0);
   FieldSection f;
   if (!f.ok) {
     state.SkipWithError("line1.k2d not readable");
@@ -115,8 +152,7 @@ void BM_FieldSectionEndToEnd512(benchmark::State& state)
     bmp.Canvas()->StretchDraw(TRect{0, 0, 512, 512}, c.SectionPicture());
     benchmark::DoNotOptimize(bmp.ScanLine(0));
   }
-  TMetafile::SetOwnPolygonFill(true);
 }
-BENCHMARK(BM_FieldSectionEndToEnd512)->ArgName("own_fill")->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FieldSectionEndToEnd512)->ArgName("own")->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -18,6 +18,7 @@ measured in the same run on a shared machine; the medians of both are printed at
 """
 import argparse
 import json
+import os
 import statistics
 import subprocess
 import sys
@@ -89,8 +90,10 @@ def time_script(s, repeats):
 
 
 def run_bench(path):
+    env = dict(os.environ)
+    env.setdefault("QT_QPA_PLATFORM", "offscreen")
     out = subprocess.run([path, "--benchmark_filter=FieldSection", "--benchmark_format=json"],
-                         check=True, capture_output=True, text=True).stdout
+                         check=True, capture_output=True, text=True, env=env).stdout
     return {b["name"]: b["real_time"] for b in json.loads(out)["benchmarks"] if b.get("run_type") == "iteration"}
 
 

@@ -27,6 +27,15 @@ Scratch& Buffers()
 
 TComplex Mid(const TComplex& a, const TComplex& b) { return {(a.x + b.x) / 2.0, (a.y + b.y) / 2.0}; }
 
+// InterpolateAt, for the hot paths of this file.
+inline double Interpolate(double level, double value2, double coord2, double value1, double coord1)
+{
+  if (value2 == value1) return coord1;
+  return coord1 + (level - value1) * (coord2 - coord1) / (value2 - value1);
+}
+
+inline bool Between(double v, double a, double b) { return std::min(a, b) < v && v < std::max(a, b); }
+
 }  // namespace
 
 int32_t TPseudoSectionContour::XToPixel(double x) const { return ToPixel((x - PlotXMin) * XScale); }
@@ -34,14 +43,10 @@ int32_t TPseudoSectionContour::YToPixel(double y) const { return ToPixel((y - Pl
 
 double TPseudoSectionContour::InterpolateAt(double level, double value2, double coord2, double value1, double coord1)
 {
-  if (value2 == value1) return coord1;
-  return coord1 + (level - value1) * (coord2 - coord1) / (value2 - value1);
+  return Interpolate(level, value2, coord2, value1, coord1);
 }
 
-bool TPseudoSectionContour::StrictlyBetween(double v, double a, double b)
-{
-  return std::min(a, b) < v && v < std::max(a, b);
-}
+bool TPseudoSectionContour::StrictlyBetween(double v, double a, double b) { return Between(v, a, b); }
 
 void TPseudoSectionContour::LevelIndexRange(double va, double vb, double vc, int32_t& lo, int32_t& hi) const
 {
@@ -74,7 +79,7 @@ void TPseudoSectionContour::CornerPoints(int32_t m, int32_t newUncrossedEdge, in
 
 bool TPseudoSectionContour::EdgeCrossed(const dTriangle& t, int32_t edge, double level) const
 {
-  return StrictlyBetween(level, NodeTable[t.vertices[edge]].value, NodeTable[t.vertices[(edge + 1) % 3]].value);
+  return Between(level, NodeTable[t.vertices[edge]].value, NodeTable[t.vertices[(edge + 1) % 3]].value);
 }
 
 // The crossing point of a level on an edge, computed from the lower-numbered node so that both
@@ -85,7 +90,7 @@ TComplex TPseudoSectionContour::EdgeCrossing(const dTriangle& t, int32_t edge, d
   if (q < p) std::swap(p, q);
   const dVertex3d& n1 = NodeTable[p];
   const dVertex3d& n2 = NodeTable[q];
-  return {InterpolateAt(level, n2.value, n2.x, n1.value, n1.x), InterpolateAt(level, n2.value, n2.y, n1.value, n1.y)};
+  return {Interpolate(level, n2.value, n2.x, n1.value, n1.x), Interpolate(level, n2.value, n2.y, n1.value, n1.y)};
 }
 
 bool TPseudoSectionContour::NeighbourCrossing(int32_t triangle, int32_t edge, double level, TComplex& point) const
@@ -119,18 +124,20 @@ void TPseudoSectionContour::SmoothedCrossingCurve(int32_t triangle, int32_t firs
   const TComplex m2 = has3 ? Mid(c2, p3) : c2;
   static constexpr double wa[4] = {0.25, 0.09, 0.04, 0.0}, wb[4] = {0.25, 0.49, 0.64, 1.0};
   static constexpr double wc[4] = {1.0, 0.64, 0.49, 0.25}, wd[4] = {0.0, 0.04, 0.09, 0.25};
-  out.clear();
+  out.resize(8);
+  TPoint* o = out.data();
+  const double x0 = PlotXMin, sx = XScale, y0 = PlotYMin, sy = YScale;
   for (int k = 0; k < 4; ++k) {
     TComplex p{c1.x + wa[k] * (m0.x - c1.x) + wb[k] * (m1.x - c1.x),
                c1.y + wa[k] * (m0.y - c1.y) + wb[k] * (m1.y - c1.y)};
     if (k == 0 && !has0) p = c1;
-    out.push_back({XToPixel(p.x), YToPixel(p.y)});
+    o[k] = {ToPixel((p.x - x0) * sx), ToPixel((p.y - y0) * sy)};
   }
   for (int k = 0; k < 4; ++k) {
     TComplex p{c2.x + wc[k] * (m1.x - c2.x) + wd[k] * (m2.x - c2.x),
                c2.y + wc[k] * (m1.y - c2.y) + wd[k] * (m2.y - c2.y)};
     if (k == 3 && !has3) p = c2;
-    out.push_back({XToPixel(p.x), YToPixel(p.y)});
+    o[4 + k] = {ToPixel((p.x - x0) * sx), ToPixel((p.y - y0) * sy)};
   }
 }
 
@@ -144,7 +151,8 @@ void TPseudoSectionContour::FillTriangleBands(int32_t triangle)
                          NodeTable[t.vertices[2]].value};
   TPoint corner[3];
   for (int i = 0; i < 3; ++i)
-    corner[i] = {XToPixel(NodeTable[t.vertices[i]].x), YToPixel(NodeTable[t.vertices[i]].y)};
+    corner[i] = {ToPixel((NodeTable[t.vertices[i]].x - PlotXMin) * XScale),
+                 ToPixel((NodeTable[t.vertices[i]].y - PlotYMin) * YScale)};
   auto fill = [cv](const std::vector<TPoint>& poly, TColor color) {
     cv->Brush()->SetStyle(bsSolid);
     cv->Brush()->SetColor(color);
@@ -236,7 +244,7 @@ void TPseudoSectionContour::SmoothPolyline(const std::vector<TComplex>& pointsIn
   std::vector<TPoint>& out = Buffers().out;
   out.clear();
   auto add = [&](const TComplex& p) {
-    TPoint q{XToPixel(p.x), YToPixel(p.y)};
+    TPoint q{ToPixel((p.x - PlotXMin) * XScale), ToPixel((p.y - PlotYMin) * YScale)};
     if (out.empty() || out.back().x != q.x || out.back().y != q.y) out.push_back(q);
   };
   static constexpr double wm0[6] = {1, 0.64, 0.25, 0.09, 0.04, 0}, wm1[6] = {0, 0.04, 0.25, 0.49, 0.64, 1};

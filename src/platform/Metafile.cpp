@@ -88,10 +88,23 @@ struct TMetafileData {
   // Appends a record with its points.
   void Add(MetaRecord&& r, std::span<const TPoint> pts)
   {
-    r.first = static_cast<uint32_t>(points.size());
-    r.count = static_cast<uint32_t>(pts.size());
-    points.insert(points.end(), pts.begin(), pts.end());
+    AddPoints(r, pts);
     records.push_back(std::move(r));
+  }
+  // Appends a default record with its points, to be filled in place.
+  MetaRecord& Add(std::span<const TPoint> pts)
+  {
+    MetaRecord& r = records.emplace_back();
+    AddPoints(r, pts);
+    return r;
+  }
+  void AddPoints(MetaRecord& r, std::span<const TPoint> pts)
+  {
+    const size_t at = points.size();
+    r.first = static_cast<uint32_t>(at);
+    r.count = static_cast<uint32_t>(pts.size());
+    points.resize(at + pts.size());
+    if (!pts.empty()) std::memcpy(static_cast<void*>(points.data() + at), pts.data(), pts.size() * sizeof(TPoint));
   }
   void Add(MetaRecord&& r, std::initializer_list<TPoint> pts) { Add(std::move(r), std::span<const TPoint>(pts.begin(), pts.size())); }
   // Points each record at its run once no more points are added.
@@ -292,16 +305,20 @@ public:
   {
     constexpr double kLimit = 1 << 14;
     const size_t n = pts.size();
-    fx_.resize(n);
-    fy_.resize(n);
+    if (fx_.size() < n) {
+      fx_.resize(n);
+      fy_.resize(n);
+    }
+    int32_t* const fx = fx_.data();
+    int32_t* const fy = fy_.data();
     int32_t minY = INT32_MAX, maxY = INT32_MIN;
     for (size_t i = 0; i < n; ++i) {
       const double x = m.X(pts[i].x), y = m.Y(pts[i].y);
       if (!(std::abs(x) < kLimit && std::abs(y) < kLimit)) return false;
-      fx_[i] = Round(x * 64);
-      fy_[i] = Round(y * 64);
-      minY = std::min(minY, fy_[i]);
-      maxY = std::max(maxY, fy_[i]);
+      fx[i] = Round(x * 64);
+      fy[i] = Round(y * 64);
+      minY = std::min(minY, fy[i]);
+      maxY = std::max(maxY, fy[i]);
     }
     if (n < 2) return true;
     const int32_t top = std::max(top_, (minY + 32) >> 6), bottom = std::min(bottom_ - 1, (maxY - 32) >> 6);
@@ -309,7 +326,7 @@ public:
     edges_.clear();
     for (size_t i = 0; i < n; ++i) {
       const size_t j = i + 1 == n ? 0 : i + 1;
-      int32_t ax = fx_[i], ay = fy_[i], bx = fx_[j], by = fy_[j];
+      int32_t ax = fx[i], ay = fy[i], bx = fx[j], by = fy[j];
       if (ay > by) {
         std::swap(ax, bx);
         std::swap(ay, by);
@@ -352,19 +369,7 @@ public:
       int32_t* xs = xs_.data() + from;
       const int32_t count = at_[i] - from;
       from = at_[i];
-      if (count == 2) {
-        // Most rows of most polygons: one run.
-        const int32_t x0 = std::max(std::min(xs[0], xs[1]), left_), x1 = std::min(std::max(xs[0], xs[1]), right_);
-        if (x0 < x1) Span(bits_ + static_cast<ptrdiff_t>(top + i) * stride_, x0, x1);
-        continue;
-      }
-      for (int32_t a = 1; a < count; ++a)
-        for (int32_t k = a; k > 0 && xs[k - 1] > xs[k]; --k) std::swap(xs[k - 1], xs[k]);
-      uint8_t* row = bits_ + static_cast<ptrdiff_t>(top + i) * stride_;
-      for (int32_t a = 0; a + 1 < count; a += 2) {
-        const int32_t x0 = std::max(xs[a], left_), x1 = std::min(xs[a + 1], right_);
-        if (x0 < x1) Span(row, x0, x1);
-      }
+      Row(bits_ + static_cast<ptrdiff_t>(top + i) * stride_, xs, count);
     }
     return true;
   }
@@ -597,14 +602,38 @@ private:
     int64_t slope;  // 16.16 per row
     int32_t top, bottom;
   };
-  void Span(uint8_t* row, int32_t x0, int32_t x1) const
+
+  // The runs between pairs of a row's crossings.
+  [[gnu::always_inline]] void Row(uint8_t* row, int32_t* xs, int32_t count) const
+  {
+    if (count == 2) {
+      // Most rows of most polygons: one run.
+      const int32_t x0 = std::max(std::min(xs[0], xs[1]), left_), x1 = std::min(std::max(xs[0], xs[1]), right_);
+      if (x0 < x1) Span(row, x0, x1);
+      return;
+    }
+    for (int32_t a = 1; a < count; ++a)
+      for (int32_t k = a; k > 0 && xs[k - 1] > xs[k]; --k) std::swap(xs[k - 1], xs[k]);
+    for (int32_t a = 0; a + 1 < count; a += 2) {
+      const int32_t x0 = std::max(xs[a], left_), x1 = std::min(xs[a + 1], right_);
+      if (x0 < x1) Span(row, x0, x1);
+    }
+  }
+  [[gnu::always_inline]] void Span(uint8_t* row, int32_t x0, int32_t x1) const
   {
     if (bytes_ == 4) {
       std::fill_n(reinterpret_cast<uint32_t*>(row) + x0, x1 - x0, quad_);
     } else {
       uint8_t *p = row + 3 * x0, *e = row + 3 * x1;
       for (; e - p >= 12; p += 12) std::memcpy(p, triple_, 12);
-      for (; p != e; p += 3) p[0] = b_, p[1] = g_, p[2] = r_;
+      // Each pixel but the last as a word whose fourth byte the next pixel writes again.
+      const uint32_t word = quad_ & 0xFFFFFFu;
+      const uint32_t wordB = word | (uint32_t{b_} << 24);
+      for (; e - p > 3; p += 3) std::memcpy(p, &wordB, 4);
+      if (p != e) {
+        std::memcpy(p, &word, 2);
+        p[2] = r_;
+      }
     }
   }
   static int32_t Round(double v) { return v >= 0 ? static_cast<int32_t>(v + 0.5) : static_cast<int32_t>(v - 0.5); }
@@ -861,9 +890,9 @@ void TMetafileCanvas::Finish()
 
 namespace {
 
-MetaRecord StartRecord(TCanvas& c, RecKind kind)
+// The canvas's pen, brush and clip in force.
+void TakeState(TCanvas& c, RecKind kind, MetaRecord& r)
 {
-  MetaRecord r;
   r.kind = kind;
   r.penColor = c.Pen()->GetColor();
   r.penWidth = c.Pen()->GetWidth();
@@ -875,17 +904,23 @@ MetaRecord StartRecord(TCanvas& c, RecKind kind)
     r.hasClip = true;
     r.clip = c.GetClipRect();
   }
+}
+
+MetaRecord StartRecord(TCanvas& c, RecKind kind)
+{
+  MetaRecord r;
+  TakeState(c, kind, r);
   return r;
 }
 
 // Records a shape drawn through the given points with the canvas's current pen, brush and clip.
 void AddShape(TCanvas& c, TMetafileData& data, RecKind kind, std::span<const TPoint> pts)
 {
-  data.Add(StartRecord(c, kind), pts);
+  TakeState(c, kind, data.Add(pts));
 }
 void AddShape(TCanvas& c, TMetafileData& data, RecKind kind, std::initializer_list<TPoint> pts)
 {
-  data.Add(StartRecord(c, kind), pts);
+  TakeState(c, kind, data.Add(std::span<const TPoint>(pts.begin(), pts.size())));
 }
 
 }  // namespace
