@@ -344,6 +344,10 @@ public:
       edges_.push_back(e);
     }
     SetColor(color);
+    if (edges_.size() <= kFewEdges) {
+      FewEdges(top, bottom);
+      return true;
+    }
     // Crossings gathered row by row: counts, then offsets, then the crossings in place.
     const int32_t rows = bottom - top + 1;
     at_.assign(static_cast<size_t>(rows) + 1, 0);
@@ -603,6 +607,50 @@ private:
     int32_t top, bottom;
   };
 
+  // Polygons of a few edges (nearly all of a contour picture's): the edges sorted by their first
+  // row, those crossing the present row kept aside and stepped row by row.
+  static constexpr size_t kFewEdges = 16;
+  void FewEdges(int32_t top, int32_t bottom)
+  {
+    Edge* const e = edges_.data();
+    const int32_t ne = static_cast<int32_t>(edges_.size());
+    for (int32_t a = 1; a < ne; ++a)
+      for (int32_t k = a; k > 0 && e[k - 1].top > e[k].top; --k) std::swap(e[k - 1], e[k]);
+    Edge* act[kFewEdges];
+    int32_t xs[kFewEdges];
+    int32_t nact = 0, next = 0;
+    for (int32_t y = top; y <= bottom;) {
+      while (next < ne && e[next].top == y) act[nact++] = &e[next++];
+      if (nact == 2) {
+        // One run per row until one of the two edges ends or another begins.
+        int32_t stop = std::min(act[0]->bottom, act[1]->bottom);
+        if (next < ne) stop = std::min(stop, e[next].top - 1);
+        int64_t xa = act[0]->x, xb = act[1]->x;
+        const int64_t sa = act[0]->slope, sb = act[1]->slope;
+        uint8_t* row = bits_ + static_cast<ptrdiff_t>(y) * stride_;
+        for (; y <= stop; ++y, row += stride_, xa += sa, xb += sb) {
+          const int32_t ca = static_cast<int32_t>(xa >> 16), cb = static_cast<int32_t>(xb >> 16);
+          const int32_t x0 = std::max(std::min(ca, cb), left_), x1 = std::min(std::max(ca, cb), right_);
+          if (x0 < x1) Span(row, x0, x1);
+        }
+        act[0]->x = xa;
+        act[1]->x = xb;
+      } else {
+        for (int32_t i = 0; i < nact; ++i) {
+          xs[i] = static_cast<int32_t>(act[i]->x >> 16);
+          act[i]->x += act[i]->slope;
+        }
+        Row(bits_ + static_cast<ptrdiff_t>(y) * stride_, xs, nact);
+        ++y;
+      }
+      // Edges whose last row is done leave.
+      int32_t kept = 0;
+      for (int32_t i = 0; i < nact; ++i)
+        if (act[i]->bottom >= y) act[kept++] = act[i];
+      nact = kept;
+    }
+  }
+
   // The runs between pairs of a row's crossings.
   [[gnu::always_inline]] void Row(uint8_t* row, int32_t* xs, int32_t count) const
   {
@@ -636,7 +684,8 @@ private:
       }
     }
   }
-  static int32_t Round(double v) { return v >= 0 ? static_cast<int32_t>(v + 0.5) : static_cast<int32_t>(v - 0.5); }
+  // Half away from zero: v + 0.5 or v - 0.5, truncated.
+  static int32_t Round(double v) { return static_cast<int32_t>(v + std::copysign(0.5, v)); }
   bool ok_ = false;
   int bytes_ = 4;
   int32_t devW_ = 0, devH_ = 0;
