@@ -18,6 +18,7 @@ inline int32_t ToPixel(double v)
 struct Scratch {
   std::vector<TPoint> whole, p, band, curve, out;
   std::vector<TComplex> line, pts;
+  std::vector<std::vector<int32_t>> levelTriangles;
 };
 Scratch& Buffers()
 {
@@ -286,14 +287,30 @@ void TPseudoSectionContour::DrawIsolines()
     else
       range[t] = {std::min({a, b, c}), std::max({a, b, c})};
   }
+  // The triangles each level passes through, in triangle order.
+  std::vector<std::vector<int32_t>>& crossed = Buffers().levelTriangles;
+  crossed.resize(static_cast<size_t>(LevelCount));
+  for (auto& list : crossed) list.clear();
+  const double* const levels = LevelValues.data();
+  bool ascending = true;
+  for (int32_t k = 0; k + 1 < LevelCount; ++k) ascending = ascending && levels[k] <= levels[k + 1];
+  for (int32_t t = 1; t <= TriangleCount; ++t) {
+    const auto [lo, hi] = range[t];
+    if (ascending) {
+      for (auto k = std::upper_bound(levels, levels + LevelCount, lo) - levels; k < LevelCount && levels[k] < hi; ++k)
+        crossed[k].push_back(t);
+    } else {
+      for (int32_t k = 0; k < LevelCount; ++k)
+        if (lo < levels[k] && levels[k] < hi) crossed[k].push_back(t);
+    }
+  }
   for (int32_t k = 0; k < LevelCount; ++k) {
     const double level = LevelValues[k];
     PictureCanvas->Pen()->SetColor(IsolineColors[k]);
     for (int32_t t = 1; t <= TriangleCount; ++t) std::fill_n(TriangleTable[t].visited, 3, 0);
     for (int pass = 0; pass < 2; ++pass) {
       const int32_t wantBorder = pass == 0 ? 1 : 0;
-      for (int32_t t = 1; t <= TriangleCount; ++t) {
-        if (!(range[t].first < level && level < range[t].second)) continue;
+      for (const int32_t t : crossed[k]) {
         for (int32_t e = 0; e < 3; ++e) {
           dTriangle& tr = TriangleTable[t];
           if (tr.border[e] != wantBorder || tr.visited[e] || !EdgeCrossed(tr, e, level)) continue;
