@@ -13,7 +13,8 @@ Run by hand, not in CI, from a Release build folder (-DORBISK_BENCH=ON):
       --bench ./bench/bench_contour --rounds 5
 
 With --bench the benchmark program and the script take turns (rounds times), so that both are
-measured in the same run on a shared machine; the medians of both are printed at the end.
+measured in the same run on a shared machine; the medians of both are printed at the end. --bench
+may be given more than once (say, the program of an older build beside the present one).
 --png FILE writes the last canvas for a look (outside the timing).
 """
 import argparse
@@ -101,7 +102,7 @@ def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("section")
     ap.add_argument("--repeats", type=int, default=20)
-    ap.add_argument("--bench", help="bench_contour program to alternate with")
+    ap.add_argument("--bench", action="append", default=[], help="bench_contour program to alternate with")
     ap.add_argument("--rounds", type=int, default=5)
     ap.add_argument("--png")
     a = ap.parse_args()
@@ -110,16 +111,16 @@ def main():
     ours = {}
     times = []
     for r in range(a.rounds if a.bench else 1):
-        if a.bench:
-            for name, ms in run_bench(a.bench).items():
-                ours.setdefault(name, []).append(ms)
+        for path in a.bench:
+            for name, ms in run_bench(path).items():
+                ours.setdefault((path, name), []).append(ms)
         t = time_script(s, a.repeats)
         times += t
         print("round %d: matplotlib median %.2f ms" % (r + 1, 1000 * statistics.median(t)), flush=True)
     print("matplotlib tricontourf + tricontour + Agg draw 512x512: median %.2f ms (%d repetitions)"
           % (1000 * statistics.median(times), len(times)))
-    for name, v in ours.items():
-        print("%-40s median %.3f ms" % (name, statistics.median(v)))
+    for (path, name), v in ours.items():
+        print("%s %-40s median %.3f ms" % (path, name, statistics.median(v)))
     if a.png:
         draw_once(s)[1].print_png(a.png)
     return 0

@@ -17,7 +17,7 @@ inline int32_t ToPixel(double v)
 // Point lists of the picture being recorded, kept between figures so that their storage is reused.
 struct Scratch {
   std::vector<TPoint> whole, p, band, curve, out;
-  std::vector<TComplex> line, pts;
+  std::vector<TComplex> line;
   std::vector<std::vector<int32_t>> levelTriangles;
 };
 Scratch& Buffers()
@@ -242,34 +242,37 @@ bool TPseudoSectionContour::TraceIsoline(int32_t& triangle, int32_t& entryEdge, 
 
 void TPseudoSectionContour::SmoothPolyline(const std::vector<TComplex>& pointsIn, bool closed)
 {
+  const size_t n = pointsIn.size();
+  if (n < 2) return;
+  // At most six points a piece and the two ends.
   std::vector<TPoint>& out = Buffers().out;
-  out.clear();
-  auto add = [&](const TComplex& p) {
-    TPoint q{ToPixel((p.x - PlotXMin) * XScale), ToPixel((p.y - PlotYMin) * YScale)};
-    if (out.empty() || out.back().x != q.x || out.back().y != q.y) out.push_back(q);
+  out.resize(6 * n + 2);
+  TPoint* const o = out.data();
+  size_t count = 0;
+  const double x0 = PlotXMin, sx = XScale, y0 = PlotYMin, sy = YScale;
+  auto add = [&](double x, double y) {
+    const TPoint q{ToPixel((x - x0) * sx), ToPixel((y - y0) * sy)};
+    if (count == 0 || o[count - 1].x != q.x || o[count - 1].y != q.y) o[count++] = q;
   };
   static constexpr double wm0[6] = {1, 0.64, 0.25, 0.09, 0.04, 0}, wm1[6] = {0, 0.04, 0.25, 0.49, 0.64, 1};
   static constexpr double wp[6] = {0, 0.32, 0.5, 0.42, 0.32, 0};
-  std::vector<TComplex>& pts = Buffers().pts;
-  pts = pointsIn;
-  const size_t n = pts.size();
+  const TComplex* const in = pointsIn.data();
+  // A closed line ends where its second point is.
+  auto at = [&](size_t i) -> const TComplex& { return closed && i == n - 1 ? in[1] : in[i]; };
   auto piece = [&](const TComplex& ma, const TComplex& ctrl, const TComplex& mb) {
     for (int k = 0; k < 6; ++k)
-      add({wm0[k] * ma.x + wp[k] * ctrl.x + wm1[k] * mb.x, wm0[k] * ma.y + wp[k] * ctrl.y + wm1[k] * mb.y});
+      add(wm0[k] * ma.x + wp[k] * ctrl.x + wm1[k] * mb.x, wm0[k] * ma.y + wp[k] * ctrl.y + wm1[k] * mb.y);
   };
-  if (n < 2) return;
   if (n < 3) {
-    add(pts[0]);
-    add(pts[1]);
-  } else if (!closed) {
-    add(pts[0]);
-    for (size_t i = 0; i + 3 <= n; ++i) piece(Mid(pts[i], pts[i + 1]), pts[i + 1], Mid(pts[i + 1], pts[i + 2]));
-    add(pts[n - 1]);
+    add(in[0].x, in[0].y);
+    add(in[1].x, in[1].y);
   } else {
-    pts[n - 1] = pts[1];
-    for (size_t i = 0; i + 3 <= n; ++i) piece(Mid(pts[i], pts[i + 1]), pts[i + 1], Mid(pts[i + 1], pts[i + 2]));
+    if (!closed) add(in[0].x, in[0].y);
+    for (size_t i = 0; i + 3 <= n; ++i) piece(Mid(at(i), at(i + 1)), at(i + 1), Mid(at(i + 1), at(i + 2)));
+    if (!closed) add(in[n - 1].x, in[n - 1].y);
   }
-  if (out.size() == 1) out.push_back(out[0]);
+  if (count == 1) o[count++] = o[0];
+  out.resize(count);
   PictureCanvas->Polyline(out);
 }
 
