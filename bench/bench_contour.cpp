@@ -103,6 +103,28 @@ void BM_FieldSectionRecord(benchmark::State& state)
 }
 BENCHMARK(BM_FieldSectionRecord)->Unit(benchmark::kMillisecond);
 
+// The same while the viewer shows a copy of each picture, so that the next one cannot reuse its storage.
+void BM_FieldSectionRecordShown(benchmark::State& state)
+{
+  FieldSection f;
+  if (!f.ok) {
+    state.SkipWithError("line1.k2d not readable");
+    return;
+  }
+  TPseudoSectionContour c(5 * 1024, 5 * 768);
+  f.Feed(c);
+  c.LevelCount = 15;
+  c.BuildSection(true);
+  c.UpdateLevels();
+  TMetafile shown;
+  for (auto _ : state) {
+    c.RenderPicture();
+    shown.Assign(c.SectionPicture());
+    benchmark::DoNotOptimize(shown.RecordCount());
+  }
+}
+BENCHMARK(BM_FieldSectionRecordShown)->Unit(benchmark::kMillisecond);
+
 // The recorded picture stretched into a 512 x 512 texture bitmap.
 // With the argument 0 the bands and isolines are drawn through the painter instead.
 void BM_FieldSectionReplay512(benchmark::State& state)

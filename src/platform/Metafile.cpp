@@ -141,6 +141,8 @@ void TMetafile::SetSize(int32_t w, int32_t h)
 
 void TMetafile::Clear()
 {
+  lastRecords_ = data_->records.size();
+  lastPoints_ = data_->points.size();
   // Records nobody else holds leave their storage for the next recording.
   if (data_.use_count() == 1) {
     data_->Reset();
@@ -919,8 +921,9 @@ TMetafileCanvas::TMetafileCanvas(TMetafile* metafile) : metafile_(metafile), imp
     // The storage of the records cleared last.
     impl_->data = std::move(metafile_->spare_);
   } else {
-    // A picture drawn again has about as many records as before.
-    impl_->data->records.reserve(metafile_->RecordCount());
+    // A picture drawn again has about as many records as before (or as before it was cleared).
+    impl_->data->records.reserve(std::max(metafile_->RecordCount(), metafile_->lastRecords_));
+    impl_->data->points.reserve(std::max(metafile_->data_->points.size(), metafile_->lastPoints_));
   }
 }
 

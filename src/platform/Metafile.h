@@ -54,6 +54,7 @@ private:
   int32_t height_ = 0;
   std::shared_ptr<TMetafileData> data_;
   std::shared_ptr<TMetafileData> spare_;  // storage of cleared records, for the next recording
+  size_t lastRecords_ = 0, lastPoints_ = 0;  // sizes of the records cleared last
 };
 
 // A canvas that records into a metafile. The records replace the metafile's content when the
