@@ -391,7 +391,8 @@ public:
     lastAxis_ = false;
     lastX_ = lastY_ = INT_MIN;
     QPointF p = pts[0];
-    const bool closed = pts[0] == pts[n - 1];
+    // Exact equality, as the pen tells a closed line (QPointF's == is fuzzy).
+    const bool closed = pts[0].x() == pts[n - 1].x() && pts[0].y() == pts[n - 1].y();
     if (closed) {
       const QPointF q = n > 2 ? pts[n - 2] : pts[n - 1];
       LastPixelOf(q.x(), q.y(), p.x(), p.y());
@@ -627,6 +628,7 @@ private:
         // One run per row until one of the two edges ends or another begins.
         int32_t stop = std::min(act[0]->bottom, act[1]->bottom);
         if (next < ne) stop = std::min(stop, e[next].top - 1);
+        stop = std::max(stop, y);  // at least this row (edges begin at or below it)
         int64_t xa = act[0]->x, xb = act[1]->x;
         const int64_t sa = act[0]->slope, sb = act[1]->slope;
         uint8_t* row = bits_ + static_cast<ptrdiff_t>(y) * stride_;

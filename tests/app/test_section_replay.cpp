@@ -96,9 +96,10 @@ TEST(SectionReplay, RandomPolygonsGiveThePaintersPixels)
     {
       TMetafileCanvas mc(&m);
       mc.Pen()->SetStyle(psClear);
-      std::uniform_int_distribution<int> count(3, 14), coord(-150, 1150), color(0, 0xFFFFFF);
+      std::uniform_int_distribution<int> count(3, 14), many(17, 60), coord(-150, 1150), color(0, 0xFFFFFF);
       for (int k = 0; k < 60; ++k) {
-        std::vector<TPoint> pts(static_cast<size_t>(count(rng)));
+        // Few edges (the contour bands) and many (stepped another way).
+        std::vector<TPoint> pts(static_cast<size_t>(k % 4 == 3 ? many(rng) : count(rng)));
         // Small polygons, large ones reaching out of the picture, and ones with axis-parallel edges.
         const int kind = k % 3;
         const int cx = coord(rng), cy = coord(rng);
