@@ -86,6 +86,26 @@ TEST_P(SectionReplay, OwnFillAndLinesGiveThePaintersPixels)
 
 INSTANTIATE_TEST_SUITE_P(FieldSections, SectionReplay, ::testing::Values("line1.k2d", "line2.m2d", "line3.cht"));
 
+// Sections of scattered nodes with random values, contoured on a few level counts.
+TEST(SectionReplay, RandomSectionsGiveThePaintersPixels)
+{
+  FillSwitch guard;
+  std::mt19937 rng(23);
+  for (int round = 0; round < 4; ++round) {
+    TPseudoSectionContour c(5 * 1024, 5 * 768);
+    std::uniform_real_distribution<double> ux(0, 1000), uy(0, 80), uv(1, 5000);
+    for (int i = 0; i < 300; ++i) c.AddNode(0, ux(rng), uy(rng), uv(rng));
+    c.LevelCount = 5 + 7 * round;
+    c.BuildSection(true);
+    c.UpdateLevels();
+    c.RenderPicture();
+    TMetafile* m = c.SectionPicture();
+    ASSERT_GT(m->RecordCount(), 300u);
+    EXPECT_EQ(Compare(m, 512, 512, TRect{0, 0, 512, 512}), 0) << "round " << round;
+    EXPECT_EQ(Compare(m, 1024, 768, TRect{0, 0, 1024, 768}), 0) << "round " << round;
+  }
+}
+
 TEST(SectionReplay, RandomPolygonsGiveThePaintersPixels)
 {
   FillSwitch guard;
