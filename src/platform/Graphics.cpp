@@ -12,6 +12,7 @@
 #include <cstring>
 #include <cmath>
 #include <cstdlib>
+#include <typeinfo>
 
 #include "platform/GraphicsPrivate.h"
 #include "platform/Metafile.h"
@@ -1484,6 +1485,75 @@ void TCanvas::StretchDraw(const TRect& r, TGraphic* graphic)
 {
   if (!graphic || graphic->Empty()) return;
   graphic->Draw(this, ClampRect(r));
+}
+
+namespace {
+// n pixels from in to out (distinct buffers); stamps are narrow, so short rows take two
+// overlapping block moves rather than a loop.
+inline void CopyPixels(QRgb* out, const QRgb* in, int n)
+{
+  if (n >= 4 && n <= 8) {
+    std::memcpy(out, in, 16);
+    std::memcpy(out + n - 4, in + n - 4, 16);
+  } else if (n < 4) {
+    for (int k = 0; k < n; ++k) out[k] = in[k];
+  } else {
+    std::memcpy(out, in, static_cast<size_t>(n) * sizeof(QRgb));
+  }
+}
+
+// DrawRepeated of an opaque 32-bit bitmap onto a plain canvas's 32-bit pixels in copy mode,
+// within no clip or a rectangular one: the clip and the mode checked once, each block's visible
+// part written straight into the rows (the pixels Draw gives point by point). False when the
+// drawing is not of that kind.
+bool StampDirect(TCanvas& canvas, QImage& img, std::span<const TPoint> points, TGraphic* graphic)
+{
+  auto* bmp = dynamic_cast<TBitmap*>(graphic);
+  if (!bmp || bmp->GetTransparent() || bmp->Empty() || canvas.GetCopyMode() != cmSrcCopy) return false;
+  if (img.isNull() || img.format() != QImage::Format_RGB32) return false;
+  const QImage& src = bmp->Image();
+  if (&src == &img || !Quads(src.format())) return false;
+  QRect area(0, 0, img.width(), img.height());
+  if (canvas.HasClip()) {
+    const QRegion& clip = canvas.GdiState()->clip;
+    if (clip.rectCount() > 1) return false;
+    area &= clip.boundingRect();
+  }
+  const int w = src.width(), h = src.height();
+  canvas.Release();
+  if (area.isEmpty()) return true;
+  // The stamp's pixels as they land: opaque.
+  std::vector<QRgb> stamp(static_cast<size_t>(w) * h);
+  for (int y = 0; y < h; ++y) {
+    const QRgb* line = reinterpret_cast<const QRgb*>(src.constScanLine(y));
+    for (int x = 0; x < w; ++x) stamp[static_cast<size_t>(y) * w + x] = 0xFF000000u | line[x];
+  }
+  const int aLeft = area.left(), aTop = area.top(), aRight = area.right() + 1, aBottom = area.bottom() + 1;
+  uchar* const outBits = img.bits();
+  const qsizetype outStride = img.bytesPerLine();
+  for (const TPoint& p : points) {
+    // Draw's clamping to the coordinate limits leaves such a far block off every surface.
+    if (p.x < -kCoordLimit || p.y < -kCoordLimit || p.x > kCoordLimit - w || p.y > kCoordLimit - h) continue;
+    const int left = std::max(p.x, aLeft), top = std::max(p.y, aTop);
+    const int right = std::min(p.x + w, aRight), bottom = std::min(p.y + h, aBottom);
+    if (left >= right || top >= bottom) continue;
+    const int n = right - left;
+    uchar* out = outBits + static_cast<qsizetype>(top) * outStride + static_cast<qsizetype>(left) * sizeof(QRgb);
+    const QRgb* in = stamp.data() + static_cast<size_t>(top - p.y) * w + (left - p.x);
+    for (int y = top; y < bottom; ++y, out += outStride, in += w) CopyPixels(reinterpret_cast<QRgb*>(out), in, n);
+  }
+  return true;
+}
+}  // namespace
+
+void TCanvas::DrawRepeated(std::span<const TPoint> points, TGraphic* graphic)
+{
+  if (!graphic || graphic->Empty() || points.empty()) return;
+  // Only this canvas itself: a derived one (a recording canvas) keeps its own Draw.
+  if (gfx::DirectPixels && typeid(*this) == typeid(TCanvas) && image_ && !mono_ &&
+      StampDirect(*this, *image_, points, graphic))
+    return;
+  for (const TPoint& p : points) Draw(p.x, p.y, graphic);
 }
 
 void TCanvas::CopyRect(const TRect& givenDest, TCanvas* source, const TRect& givenSrc)

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -196,6 +197,9 @@ public:
 
   virtual void Draw(int32_t x, int32_t y, TGraphic* graphic);
   virtual void StretchDraw(const TRect& r, TGraphic* graphic);
+  // Draw of graphic with its top-left at each of points in turn (one small picture stamped at many
+  // places: a bitmap onto a bitmap is copied in one pass; a derived canvas gets one Draw per point).
+  virtual void DrawRepeated(std::span<const TPoint> points, TGraphic* graphic);
   // Copies a rectangle of another canvas with CopyMode.
   virtual void CopyRect(const TRect& dest, TCanvas* source, const TRect& src);
   uint32_t GetCopyMode() const { return copyMode_; }

@@ -227,3 +227,104 @@ TEST(DirectFills, SolidRectanglesMatchThePainterPixelForPixel)
     }
   }
 }
+
+namespace {
+
+// A canvas of its own kind: it counts the blocks drawn on it (DrawRepeated must hand it each one).
+class TCountingCanvas : public TCanvas {
+public:
+  int draws = 0;
+  void Draw(int32_t x, int32_t y, TGraphic* graphic) override
+  {
+    ++draws;
+    TCanvas::Draw(x, y, graphic);
+  }
+};
+
+}  // namespace
+
+TEST(RepeatedDraw, StampsMatchOneDrawPerPointPixelForPixel)
+{
+  // Random stamps at random places (overlapping, partly or wholly off the surface, at the
+  // coordinate limits) within random clips and modes: all at once on one surface, one Draw per
+  // point on the other.
+  std::mt19937 rng(1207);
+  auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+  std::uniform_int_distribution<uint32_t> any;
+  int direct = 0;
+  for (int round = 0; round < 600; ++round) {
+    const int w = pick(1, 90), h = pick(1, 70);
+    const TPixelFormat format = pick(0, 7) == 0 ? pf24bit : pf32bit;
+    TBitmap a, b;
+    for (TBitmap* t : {&a, &b}) {
+      t->SetPixelFormat(format);
+      t->SetSize(w, h);
+    }
+    TBitmap stamp;
+    stamp.SetPixelFormat(pick(0, 5) == 0 ? pf24bit : pf32bit);
+    stamp.SetSize(pick(1, 12), pick(1, 12));
+    for (int y = 0; y < stamp.GetHeight(); ++y)
+      for (int x = 0; x < stamp.GetWidth(); ++x) gfx::WriteRgb(stamp.Image(), x, y, any(rng) & 0xFFFFFF);
+    if (pick(0, 9) == 0) {
+      stamp.SetTransparent(true);
+      stamp.SetTransparentColor(gfx::FromQRgb(gfx::ReadRgb(stamp.Image(), 0, 0)));
+    }
+    const int clipKind = pick(0, 3);
+    const TRect clip = Rect(pick(-5, w), pick(-5, h), pick(0, w + 5), pick(0, h + 5));
+    const TRect hole = Rect(pick(0, w), pick(0, h), pick(0, w), pick(0, h));
+    const uint32_t mode = pick(0, 8) == 0 ? static_cast<uint32_t>(cmSrcInvert) : static_cast<uint32_t>(cmSrcCopy);
+    for (TBitmap* t : {&a, &b}) {
+      if (clipKind >= 2) t->Canvas()->SetClipRect(clip);
+      if (clipKind == 3) ExcludeClipRect(t->Canvas(), hole.Left, hole.Top, hole.Right, hole.Bottom);
+      t->Canvas()->SetCopyMode(mode);
+    }
+    std::vector<TPoint> points(static_cast<size_t>(pick(0, 60)));
+    for (TPoint& p : points) {
+      p = TPoint{pick(-15, w + 3), pick(-15, h + 3)};
+      if (pick(0, 30) == 0) p.x = pick(0, 1) ? INT32_MAX - pick(0, 3) : INT32_MIN + pick(0, 3);
+      if (pick(0, 30) == 0) p.y = pick(0, 1) ? (1 << 23) - pick(0, 20) : -(1 << 23) - pick(-3, 3);
+    }
+    direct += format == pf32bit && mode == static_cast<uint32_t>(cmSrcCopy) && !stamp.GetTransparent() &&
+              (clipKind < 3 || a.Canvas()->GdiState()->clip.rectCount() <= 1) && !points.empty();
+    a.Canvas()->DrawRepeated(points, &stamp);
+    for (const TPoint& p : points) b.Canvas()->Draw(p.x, p.y, &stamp);
+    ASSERT_TRUE(SamePixels(a.Image(), b.Image()))
+        << "round " << round << " surface " << w << "x" << h << " stamp " << stamp.GetWidth() << "x"
+        << stamp.GetHeight() << " clip kind " << clipKind << " points " << points.size();
+  }
+  EXPECT_GT(direct, 250);
+}
+
+TEST(RepeatedDraw, ACanvasOfItsOwnKindGetsEveryBlockAndAMonochromeOneStaysTwoColoured)
+{
+  TBitmap stamp;
+  stamp.SetPixelFormat(pf32bit);
+  stamp.SetSize(3, 2);
+  stamp.Canvas()->Brush()->SetColor(clRed);
+  stamp.Canvas()->FillRect(Rect(0, 0, 3, 2));
+  const std::vector<TPoint> points = {{1, 1}, {4, 2}, {-2, 0}, {6, 6}};
+  // Onto a derived canvas: one Draw per point, the same pixels as a plain canvas gets.
+  TBitmap plain;
+  plain.SetPixelFormat(pf32bit);
+  plain.SetSize(8, 8);
+  QImage image(8, 8, QImage::Format_RGB32);
+  image.fill(Qt::white);
+  TCountingCanvas counting;
+  counting.SetDevice(&image, &image);
+  counting.DrawRepeated(points, &stamp);
+  plain.Canvas()->DrawRepeated(points, &stamp);
+  EXPECT_EQ(counting.draws, 4);
+  counting.Release();
+  EXPECT_TRUE(SamePixels(image, plain.Image()));
+  EXPECT_EQ(plain.Canvas()->GetPixel(5, 3), clRed);
+  EXPECT_EQ(plain.Canvas()->GetPixel(0, 0), clRed);
+  EXPECT_EQ(plain.Canvas()->GetPixel(0, 5), clWhite);
+  // Onto a monochrome surface: every copied pixel turns black.
+  TBitmap mono;
+  mono.SetSize(8, 8);
+  mono.SetMonochrome(true);
+  mono.Canvas()->DrawRepeated(points, &stamp);
+  EXPECT_EQ(mono.Canvas()->GetPixel(1, 1), clBlack);
+  EXPECT_EQ(mono.Canvas()->GetPixel(7, 7), clBlack);
+  EXPECT_EQ(mono.Canvas()->GetPixel(0, 3), clWhite);
+}

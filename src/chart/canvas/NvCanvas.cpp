@@ -147,6 +147,11 @@ void TNuvCanvas::ApplyDarkColor(TColor color, int32_t quantity)
   }
 }
 
+void TNuvCanvas::DrawRepeated(std::span<const TPoint> points, TGraphic* graphic)
+{
+  for (const TPoint& p : points) Draw(p.x, p.y, graphic);
+}
+
 // ---- TCanvas3D ----
 
 TRect TCanvas3D::CalcRect3D(const TRect& r, int32_t z)
@@ -538,6 +543,11 @@ void TNuvCanvas3D::Pie(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x
 void TNuvCanvas3D::Draw(int32_t x, int32_t y, TGraphic* graphic)
 {
   if (graphic && !graphic->Empty()) referenceCanvas_->Draw(x, y, graphic);
+}
+
+void TNuvCanvas3D::DrawRepeated(std::span<const TPoint> points, TGraphic* graphic)
+{
+  if (graphic && !graphic->Empty()) referenceCanvas_->DrawRepeated(points, graphic);
 }
 
 void TNuvCanvas3D::StretchDraw(const TRect& rect, TGraphic* graphic)

@@ -24,14 +24,25 @@ double Power(double base, double exponent) { return std::pow(base, exponent); }
 // log_base |x|
 double LogN(double base, double x) { return std::log(std::fabs(x)) / std::log(base); }
 
-// Pixel from a double offset, held within +-PixelLimit (NaN goes to the start).
-int32_t ClampPixel(double p)
+// Half away from zero of a value within the 32-bit range: its whole part and the exact rest.
+inline int32_t RoundPixel(double p)
+{
+  const auto whole = static_cast<int32_t>(p);
+  const double rest = p - whole;
+  // (Without branches: the rests of a run of points fall either way at random.)
+  return whole + static_cast<int32_t>(rest >= 0.5) - static_cast<int32_t>(rest <= -0.5);
+}
+
+// Pixel from a double offset, held within +-limit (NaN goes to the start).
+inline int32_t ClampPixel(double p, int32_t limit)
 {
   if (std::isnan(p)) return 0;
-  if (p > PixelLimit) return PixelLimit;
-  if (p < -PixelLimit) return -PixelLimit;
-  return static_cast<int32_t>(RoundHalfAway(p));
+  if (p > limit) return limit;
+  if (p < -limit) return -limit;
+  return RoundPixel(p);
 }
+
+int32_t ClampPixel(double p) { return ClampPixel(p, PixelLimit); }
 
 }  // namespace
 
@@ -771,6 +782,40 @@ int32_t TChartAxis::LinearYPos(double value) const
   if (ScaleRangeZero) return PosCenter;
   const double p = (value - ScaleMinimum) * PixelsPerUnit;
   return ClampPixel(inverted_ ? PosStart + p : PosEnd - p);
+}
+
+namespace {
+// Linear positions of many values with the scale taken once: the start plus the offset
+// (fromStart), or the end less it; the same arithmetic as LinearXPos and LinearYPos.
+void LinearPositions(const TChartAxis& axis, bool fromStart, const double* values, int32_t* out, size_t count)
+{
+  if (axis.ScaleRangeZero) {
+    std::fill(out, out + count, axis.PosCenter);
+    return;
+  }
+  const double base = fromStart ? axis.PosStart : axis.PosEnd, sign = fromStart ? 1.0 : -1.0;
+  const double minimum = axis.ScaleMinimum, perUnit = axis.PixelsPerUnit;
+  const int32_t limit = PixelLimit;
+  for (size_t i = 0; i < count; ++i) out[i] = ClampPixel(base + sign * ((values[i] - minimum) * perUnit), limit);
+}
+}  // namespace
+
+void TChartAxis::CalcXPosValues(const double* values, int32_t* out, size_t count) const
+{
+  if (calcXPosValue_ == &TChartAxis::LinearXPos) {
+    LinearPositions(*this, !inverted_, values, out, count);
+    return;
+  }
+  for (size_t i = 0; i < count; ++i) out[i] = (this->*calcXPosValue_)(values[i]);
+}
+
+void TChartAxis::CalcYPosValues(const double* values, int32_t* out, size_t count) const
+{
+  if (calcYPosValue_ == &TChartAxis::LinearYPos) {
+    LinearPositions(*this, inverted_, values, out, count);
+    return;
+  }
+  for (size_t i = 0; i < count; ++i) out[i] = (this->*calcYPosValue_)(values[i]);
 }
 
 int32_t TChartAxis::DepthPos(double value) const

@@ -77,6 +77,10 @@ public:
   // DrawPointer on the parent chart's canvas with the chart's 3-D flag and this pointer's sizes.
   void Draw(int32_t x, int32_t y, TColor color, TSeriesPointerStyle style);
   void Draw(int32_t x, int32_t y, TColor color) { Draw(x, y, color, style_); }
+  // The small bitmap that a marker of half sizes h and v in style is copied from on canvas (as
+  // prepared now), when such a marker is stamped rather than drawn; nullptr otherwise. It stays
+  // valid until the pointer stamps a marker of another look.
+  TBitmap* StampFor(TCanvas3D* canvas, bool is3D, int32_t h, int32_t v, TSeriesPointerStyle style);
 
 protected:
   // The depths of the parent series (0 without one).
