@@ -342,6 +342,52 @@ TTextAdvance TFontRecord::Advance(const std::string& text)
   return a;
 }
 
+const TTextMask& TFontRecord::Mask(const std::string& text)
+{
+  auto it = masks.find(text);
+  if (it != masks.end()) return it->second;
+  if (masks.size() > 4096) masks.clear();
+  TTextMask mask;
+  // Drawn as TextOut draws it, in a frame wide enough for overhanging glyphs.
+  const QString s = QString::fromStdString(text);
+  const int ascent = metrics.ascent(), height = ascent + metrics.descent();
+  const int margin = height + 8, width = Advance(text).width;
+  const int64_t pixels = int64_t{width + 2 * margin} * (height + 2 * margin);
+  if (!text.empty() && width >= 0 && pixels <= (1 << 22)) {
+    QImage frame(width + 2 * margin, height + 2 * margin, QImage::Format_ARGB32_Premultiplied);
+    frame.fill(0);
+    {
+      QPainter p(&frame);
+      p.setRenderHint(QPainter::Antialiasing, false);
+      p.setRenderHint(QPainter::TextAntialiasing, false);
+      p.setRenderHint(QPainter::SmoothPixmapTransform, false);
+      p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+      p.setFont(font);
+      p.setPen(QColor(0, 0, 0));
+      p.drawText(QPoint(margin, margin + ascent), s);
+    }
+    mask.exact = true;
+    for (int y = 0; y < frame.height() && mask.exact; ++y) {
+      const QRgb* row = reinterpret_cast<const QRgb*>(frame.constScanLine(y));
+      for (int x = 0; x < frame.width(); ++x) {
+        const int a = qAlpha(row[x]);
+        if (a == 0) continue;
+        const bool edge = x == 0 || y == 0 || x == frame.width() - 1 || y == frame.height() - 1;
+        if (a != 255 || edge) {
+          mask.exact = false;
+          break;
+        }
+        int end = x + 1;
+        while (end < frame.width() && qAlpha(row[end]) == 255) ++end;
+        mask.runs.push_back({y - margin, x - margin, end - margin});
+        x = end - 1;
+      }
+    }
+    if (!mask.exact) mask.runs.clear();
+  }
+  return masks.emplace(text, std::move(mask)).first->second;
+}
+
 namespace {
 QFont ResolveQFont(const TFont& font)
 {
@@ -1361,6 +1407,57 @@ void TCanvas::Chord(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x3, 
 // ---------------------------------------------------------------------------------------------
 // Text
 
+namespace {
+// An unrotated text without extra spacing on this plain canvas's 32-bit pixels, unmapped, within no
+// clip or a rectangular one: its cell (when opaque) and its glyph pixels written straight from the
+// text's mask, the pixels the painter gives. False when the text is not of that kind.
+bool TextDirect(TCanvas& canvas, gfx::TFontRecord& record, int32_t left, int32_t top, int width, int height,
+                const std::string& text)
+{
+  if (!gfx::DirectPixels || typeid(canvas) != typeid(TCanvas) || canvas.GetTextCharacterExtra() != 0 ||
+      canvas.Font()->GetOrientation() != 0)
+    return false;
+  QImage* img = canvas.Image();
+  if (!img || img->isNull() || img->format() != QImage::Format_RGB32) return false;
+  const TCanvas::TGdiState& state = *canvas.GdiState();
+  if (state.mapMode != 1 || state.windowOrg != TPoint{} || state.viewportOrg != TPoint{}) return false;
+  QRect area(0, 0, img->width(), img->height());
+  if (canvas.HasClip()) {
+    if (state.clip.rectCount() > 1) return false;
+    area &= state.clip.boundingRect();
+  }
+  const gfx::TTextMask& mask = record.Mask(text);
+  if (!mask.exact) return false;
+  const bool opaque = canvas.GetBkMode() == OPAQUE;
+  const QRgb back = gfx::ToQColor(canvas.GetBkColor()).rgb(), ink = gfx::ToQColor(canvas.GetTextColor()).rgb();
+  canvas.Release();
+  if (!area.isEmpty()) {
+    const int aLeft = area.left(), aTop = area.top(), aRight = area.right() + 1, aBottom = area.bottom() + 1;
+    uchar* bits = img->bits();
+    const qsizetype bpl = img->bytesPerLine();
+    if (opaque) {
+      const int l = std::max(left, aLeft), r = static_cast<int>(std::min<int64_t>(int64_t{left} + width, aRight));
+      const int t = std::max(top, aTop), b = static_cast<int>(std::min<int64_t>(int64_t{top} + height, aBottom));
+      for (int y = t; y < b && l < r; ++y) {
+        QRgb* row = reinterpret_cast<QRgb*>(bits + y * bpl);
+        std::fill(row + l, row + r, back);
+      }
+    }
+    for (const gfx::TTextMask::Run& run : mask.runs) {
+      const int64_t y = int64_t{top} + run.y;
+      if (y < aTop || y >= aBottom) continue;
+      const int l = static_cast<int>(std::max<int64_t>(int64_t{left} + run.x0, aLeft));
+      const int r = static_cast<int>(std::min<int64_t>(int64_t{left} + run.x1, aRight));
+      if (l >= r) continue;
+      QRgb* row = reinterpret_cast<QRgb*>(bits + y * bpl);
+      std::fill(row + l, row + r, ink);
+    }
+  }
+  canvas.Drawn();
+  return true;
+}
+}  // namespace
+
 void TCanvas::TextOut(int32_t x, int32_t y, const std::string& text)
 {
   ClampCoords(x, y);
@@ -1392,6 +1489,7 @@ void TCanvas::TextOut(int32_t x, int32_t y, const std::string& text)
     penPos_.y -= RoundAway32(adv * std::sin(rad));
   }
   if (text.empty()) return;
+  if (!state_->pathOpen && TextDirect(*this, record, x + dx, y + dy, width, height, text)) return;
   if (state_->pathOpen) {
     // Inside a path bracket the glyph outlines join the path.
     QPainterPath glyphs;

@@ -328,3 +328,70 @@ TEST(RepeatedDraw, ACanvasOfItsOwnKindGetsEveryBlockAndAMonochromeOneStaysTwoCol
   EXPECT_EQ(mono.Canvas()->GetPixel(7, 7), clBlack);
   EXPECT_EQ(mono.Canvas()->GetPixel(0, 3), clWhite);
 }
+
+TEST(DirectText, LabelsMatchThePainterPixelForPixel)
+{
+  // Random texts (numbers, words, overhanging and decorated glyphs) in random fonts, alignments,
+  // backgrounds and clips, at random places (partly off the surface): written from their masks on
+  // one surface, painted on the other; each text twice, so that the second comes from the cache.
+  std::mt19937 rng(9001);
+  auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+  const char* texts[] = {"0",     "12.5", "-3.25E-7", "Resistivity", "jQ|gy_", "W", "1 000", "Wf/ij",
+                         "ÄÖü°", "x",    "0.001",    "Depth (m)",   "  ",     "-"};
+  const char* names[] = {"Tahoma", "Arial", "Courier New", "Times New Roman"};
+  const uint32_t aligns[] = {TA_LEFT | TA_TOP, TA_CENTER | TA_TOP, TA_RIGHT | TA_BOTTOM, TA_LEFT | TA_BASELINE};
+  const TColor colours[] = {clBlack, clRed, clNavy, RGB(12, 200, 99), clWindowText};
+  int direct = 0;
+  for (int round = 0; round < 120; ++round) {
+    const int w = pick(20, 160), h = pick(10, 60);
+    TBitmap a, b;
+    const TPixelFormat format = pick(0, 7) == 0 ? pf24bit : pf32bit;
+    for (TBitmap* t : {&a, &b}) {
+      t->SetPixelFormat(format);
+      t->SetSize(w, h);
+      t->Canvas()->Brush()->SetColor(clSilver);
+      t->Canvas()->FillRect(Rect(0, 0, w / 2, h));
+    }
+    const int clipKind = pick(0, 3);
+    const TRect clip = Rect(pick(-5, w), pick(-5, h), pick(0, w + 5), pick(0, h + 5));
+    const TRect hole = Rect(pick(0, w), pick(0, h), pick(0, w), pick(0, h));
+    for (TBitmap* t : {&a, &b}) {
+      if (clipKind >= 2) t->Canvas()->SetClipRect(clip);
+      if (clipKind == 3) ExcludeClipRect(t->Canvas(), hole.Left, hole.Top, hole.Right, hole.Bottom);
+    }
+    const std::string name = names[pick(0, 3)];
+    const int32_t height = pick(0, 3) == 0 ? pick(8, 30) : -pick(6, 24);
+    const TFontStyles style = static_cast<TFontStyles>(pick(0, 3) == 0 ? pick(0, 15) : 0);
+    const TColor ink = colours[pick(0, 4)];
+    const bool opaque = pick(0, 3) == 0;
+    const int rotated = pick(0, 9) == 0 ? 900 : 0;
+    const int extra = pick(0, 9) == 0 ? 2 : 0;
+    for (int text = 0; text < 6; ++text) {
+      const std::string s = texts[pick(0, 13)];
+      const int x = pick(-20, w + 5), y = pick(-15, h + 5);
+      const uint32_t align = aligns[pick(0, 3)];
+      for (int pass = 0; pass < 2; ++pass)
+        for (bool fast : {true, false}) {
+          TCanvas* c = (fast ? a : b).Canvas();
+          c->Font()->SetName(name);
+          c->Font()->SetHeight(height);
+          c->Font()->SetStyle(style);
+          c->Font()->SetColor(ink);
+          c->Font()->SetOrientation(rotated);
+          c->SetTextCharacterExtra(extra);
+          c->SetTextAlign(align);
+          c->SetBkColor(clYellow);
+          c->SetBkMode(opaque ? OPAQUE : TRANSPARENT);
+          gfx::DirectPixels = fast;
+          c->TextOut(x + pass, y, s);
+          gfx::DirectPixels = true;
+        }
+      direct += format == pf32bit && rotated == 0 && extra == 0 &&
+                (clipKind < 3 || a.Canvas()->GdiState()->clip.rectCount() <= 1);
+      ASSERT_TRUE(SamePixels(a.Image(), b.Image()))
+          << "round " << round << " text '" << s << "' font " << name << " " << height << " style " << int(style)
+          << " at " << x << "," << y << " align " << align << " clip kind " << clipKind;
+    }
+  }
+  EXPECT_GT(direct, 300);
+}
