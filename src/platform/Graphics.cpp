@@ -320,12 +320,27 @@ TFontRecord& FontRecord(const TFont& font)
 {
   // Resolving a font (and a positive cell height) costs font-database work: keep the answers.
   thread_local std::unordered_map<std::string, std::unique_ptr<TFontRecord>> cache;
+  // The font asked for last, and its record: asked for again and again while a chart draws.
+  struct Last {
+    std::string name;
+    int32_t height = 0;
+    TFontStyles style = 0;
+    TFontPitch pitch = fpDefault;
+    TFontRecord* record = nullptr;
+  };
+  thread_local Last last;
+  if (last.record && last.height == font.GetHeight() && last.style == font.GetStyle() &&
+      last.pitch == font.GetPitch() && last.name == font.GetName())
+    return *last.record;
   std::string key = font.GetName() + '\x1f' + std::to_string(font.GetHeight()) + '\x1f' +
                     std::to_string(font.GetStyle()) + '\x1f' + std::to_string(font.GetPitch());
   auto it = cache.find(key);
-  if (it != cache.end()) return *it->second;
-  if (cache.size() > 512) cache.clear();
-  return *cache.emplace(key, std::make_unique<TFontRecord>(ResolveQFont(font))).first->second;
+  if (it == cache.end()) {
+    if (cache.size() > 512) cache.clear();
+    it = cache.emplace(key, std::make_unique<TFontRecord>(ResolveQFont(font))).first;
+  }
+  last = Last{font.GetName(), font.GetHeight(), font.GetStyle(), font.GetPitch(), it->second.get()};
+  return *last.record;
 }
 
 QFont MakeQFont(const TFont& font) { return FontRecord(font).font; }
@@ -1028,14 +1043,23 @@ bool LineDirect(TCanvas& canvas, TPoint from, TPoint to)
     if (state.clip.rectCount() > 1) return false;
     area &= state.clip.boundingRect();
   }
-  // Dash lengths in pixels, whole ones only.
-  const QPen q = gfx::MakeQPen(pen);
+  // Dash lengths in pixels, whole ones only (the pattern MakeQPen gives a one-pixel pen).
   std::array<bool, 64> on;
   int period = 1;
   on[0] = true;
-  if (q.style() != Qt::SolidLine) {
+  if (gfx::PenDashed(pen)) {
     period = 0;
-    const QList<qreal> dashes = q.dashPattern();
+    QList<qreal> dashes;
+    if (pen.GetGeometric() && pen.GetStyle() >= psDash && pen.GetStyle() <= psDashDotDot) {
+      switch (pen.GetStyle()) {
+        case psDash: dashes = {3, 1}; break;
+        case psDot: dashes = {1, 1}; break;
+        case psDashDot: dashes = {3, 1, 1, 1}; break;
+        default: dashes = {3, 1, 1, 1, 1, 1}; break;
+      }
+    } else {
+      dashes = DashesOf(pen);
+    }
     for (qsizetype k = 0; k < dashes.size(); ++k) {
       const qreal d = dashes[k];
       if (d < 1 || d != std::floor(d) || period + d > 64) return false;
@@ -1046,9 +1070,9 @@ bool LineDirect(TCanvas& canvas, TPoint from, TPoint to)
   const QRect visible = line & area;
   canvas.Release();
   if (!visible.isEmpty()) {
-    const QRgb ink = q.color().rgb();
+    const QRgb ink = gfx::ToQColor(pen.GetColor()).rgb();
     const bool back = period > 1 && canvas.GetBkMode() == OPAQUE;
-    const QRgb bk = gfx::ToQColor(canvas.GetBkColor()).rgb();
+    const QRgb bk = back ? gfx::ToQColor(canvas.GetBkColor()).rgb() : 0;
     const bool forward = horizontal ? from.x < to.x : from.y < to.y;
     const int start = horizontal ? from.x : from.y;
     const int first = horizontal ? visible.left() : visible.top();
@@ -1057,13 +1081,17 @@ bool LineDirect(TCanvas& canvas, TPoint from, TPoint to)
     const qsizetype bpl = img->bytesPerLine();
     QRgb* p = reinterpret_cast<QRgb*>(bits + visible.top() * bpl) + visible.left();
     const qsizetype step = horizontal ? 1 : bpl / 4;
-    // Dash index of the first pixel, then one on (or back) per pixel.
-    int phase = (forward ? first - start : start - 1 - first) % period;
-    for (int k = 0; k < count; ++k, p += step) {
-      if (on[phase]) *p = ink;
-      else if (back) *p = bk;
-      if (forward) phase = phase + 1 == period ? 0 : phase + 1;
-      else phase = phase == 0 ? period - 1 : phase - 1;
+    // Dash index of the first pixel; the pixels k, k + period, ... share a dash index.
+    const int phase = (forward ? first - start : start - 1 - first) % period;
+    if (period == 1 && horizontal) {
+      std::fill(p, p + count, ink);
+    } else {
+      for (int k = 0; k < period && k < count; ++k) {
+        const int index = forward ? (phase + k) % period : ((phase - k) % period + period) % period;
+        if (!on[index] && !back) continue;
+        const QRgb colour = on[index] ? ink : bk;
+        for (int j = k; j < count; j += period) p[j * step] = colour;
+      }
     }
   }
   canvas.Drawn();

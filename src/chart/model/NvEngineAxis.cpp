@@ -795,8 +795,16 @@ void LinearPositions(const TChartAxis& axis, bool fromStart, const double* value
   }
   const double base = fromStart ? axis.PosStart : axis.PosEnd, sign = fromStart ? 1.0 : -1.0;
   const double minimum = axis.ScaleMinimum, perUnit = axis.PixelsPerUnit;
-  const int32_t limit = PixelLimit;
-  for (size_t i = 0; i < count; ++i) out[i] = ClampPixel(base + sign * ((values[i] - minimum) * perUnit), limit);
+  const double limit = PixelLimit;
+  // ClampPixel written as selections only, so that the loop runs on vectors.
+  for (size_t i = 0; i < count; ++i) {
+    double p = base + sign * ((values[i] - minimum) * perUnit);
+    p = p != p ? 0.0 : p;
+    p = p > limit ? limit : p;
+    p = p < -limit ? -limit : p;
+    const double whole = std::trunc(p), rest = p - whole;
+    out[i] = static_cast<int32_t>(whole + (rest >= 0.5 ? 1.0 : 0.0) - (rest <= -0.5 ? 1.0 : 0.0));
+  }
 }
 }  // namespace
 

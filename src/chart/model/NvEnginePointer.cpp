@@ -51,32 +51,6 @@ private:
   std::vector<std::pair<TPointerStampKey, std::unique_ptr<TBitmap>>> items_;
 };
 
-namespace {
-
-// A pixel coordinate computed in 64 bits, held inside the 32-bit range with room for the one
-// pixel the shapes add at their edges.
-int32_t Pixel(int64_t v)
-{
-  return static_cast<int32_t>(std::clamp<int64_t>(v, int64_t{INT32_MIN} + 2, int64_t{INT32_MAX} - 2));
-}
-
-}  // namespace
-
-TRect PointerBox(int32_t x, int32_t y, int32_t h, int32_t v, bool aboveOnly)
-{
-  TRect r;
-  r.Left = Pixel(int64_t{x} - h);
-  r.Right = Pixel(int64_t{x} + h);
-  if (aboveOnly) {
-    r.Top = Pixel(int64_t{y} - 2 * int64_t{v});
-    r.Bottom = Pixel(y);
-  } else {
-    r.Top = Pixel(int64_t{y} - v);
-    r.Bottom = Pixel(int64_t{y} + v);
-  }
-  return r;
-}
-
 TSeriesPointer::TSeriesPointer(TChartSeries* series)
     : TNuvCustomShapeBrushPen(series ? series->GetParentChart() : nullptr), parentSeries_(series)
 {
