@@ -1099,6 +1099,99 @@ bool LineDirect(TCanvas& canvas, TPoint from, TPoint to)
 }
 }  // namespace
 
+namespace {
+// The surface and the part of it (clip) that solid one-pixel outlines are written straight into:
+// 32-bit pixels, copy mode, no mapping, no clip or a rectangular one, a visible solid pen of one
+// pixel. Null when the canvas is not in that state.
+QImage* SolidOutlineTarget(TCanvas& canvas, QRect& area)
+{
+  if (!gfx::DirectPixels) return nullptr;
+  QImage* img = canvas.Image();
+  if (!img || img->isNull() || img->format() != QImage::Format_RGB32 || canvas.GetROP2() != 13) return nullptr;
+  const TPen& pen = *canvas.Pen();
+  if (!gfx::PenVisible(pen) || gfx::PenWidth(pen) != 1 || gfx::PenDashed(pen)) return nullptr;
+  const TCanvas::TGdiState& state = *canvas.GdiState();
+  if (state.mapMode != 1 || state.windowOrg != TPoint{} || state.viewportOrg != TPoint{}) return nullptr;
+  area = QRect(0, 0, img->width(), img->height());
+  if (canvas.HasClip()) {
+    if (state.clip.rectCount() > 1) return nullptr;
+    area &= state.clip.boundingRect();
+  }
+  return img;
+}
+
+// The pixels of an axis-aligned one-pixel line (lower end up to, not including, the higher one),
+// or an empty rectangle when the segment is not axis-aligned.
+QRect SegmentPixels(TPoint a, TPoint b)
+{
+  if ((a.x != b.x && a.y != b.y) || a == b) return {};
+  return a.y == b.y ? QRect(std::min(a.x, b.x), a.y, std::abs(b.x - a.x), 1)
+                    : QRect(a.x, std::min(a.y, b.y), 1, std::abs(b.y - a.y));
+}
+
+void FillPixels(QImage& img, const QRect& r, QRgb colour)
+{
+  if (r.isEmpty()) return;
+  uchar* bits = img.bits();
+  const qsizetype bpl = img.bytesPerLine();
+  for (int y = r.top(); y <= r.bottom(); ++y) {
+    QRgb* row = reinterpret_cast<QRgb*>(bits + y * bpl);
+    std::fill(row + r.left(), row + r.right() + 1, colour);
+  }
+}
+
+// A polyline of axis-aligned segments in a solid one-pixel pen: the pixels written
+// straight. The painter lights each segment as a line of its own, and the pixel of every joint
+// (the first point too when the polyline comes back to it). False when the polyline is not of
+// that kind.
+bool PolylineDirect(TCanvas& canvas, const std::vector<TPoint>& points)
+{
+  QRect area;
+  QImage* img = SolidOutlineTarget(canvas, area);
+  if (!img) return false;
+  // The painter clips figures reaching further off the surface, which moves their joints.
+  const QRect near(-1, -1, img->width() + 2, img->height() + 2);
+  for (const TPoint& p : points)
+    if (!near.contains(p.x, p.y)) return false;
+  std::vector<QRect> runs(points.size() - 1);
+  for (size_t i = 0; i + 1 < points.size(); ++i) {
+    runs[i] = SegmentPixels(points[i], points[i + 1]);
+    // (Segments of one pixel follow other rules.)
+    if (runs[i].width() + runs[i].height() < 3) return false;
+  }
+  canvas.Release();
+  const QRgb ink = gfx::ToQColor(canvas.Pen()->GetColor()).rgb();
+  for (const QRect& r : runs) FillPixels(*img, r & area, ink);
+  for (size_t i = 1; i + 1 < points.size(); ++i) FillPixels(*img, QRect(points[i].x, points[i].y, 1, 1) & area, ink);
+  if (points.size() > 2 && points.front() == points.back())
+    FillPixels(*img, QRect(points[0].x, points[0].y, 1, 1) & area, ink);
+  canvas.Drawn();
+  return true;
+}
+
+// A rectangle (normalized, at least two pixels each way) in a solid
+// one-pixel pen and a solid or clear brush: the inside filled and the outline (all four sides)
+// written straight. False when the rectangle is not of that kind.
+bool RectangleDirect(TCanvas& canvas, int32_t x1, int32_t y1, int32_t x2, int32_t y2)
+{
+  QRect area;
+  QImage* img = SolidOutlineTarget(canvas, area);
+  if (!img || x2 - x1 < 2 || y2 - y1 < 2) return false;
+  const TBrush& brush = *canvas.Brush();
+  if (brush.GetBitmap() || (brush.GetStyle() != bsSolid && brush.GetStyle() != bsClear)) return false;
+  const QRect outline(x1, y1, x2 - x1, y2 - y1);
+  if (!QRect(-1, -1, img->width() + 2, img->height() + 2).contains(outline.adjusted(0, 0, -1, -1))) return false;
+  canvas.Release();
+  if (brush.GetStyle() == bsSolid) FillPixels(*img, outline.adjusted(1, 1, -1, -1) & area, gfx::ToQColor(brush.GetColor()).rgb());
+  const QRgb ink = gfx::ToQColor(canvas.Pen()->GetColor()).rgb();
+  for (const QRect& side : {QRect(x1, y1, x2 - x1, 1), QRect(x1, y2 - 1, x2 - x1, 1), QRect(x1, y1, 1, y2 - y1),
+                            QRect(x2 - 1, y1, 1, y2 - y1)})
+    FillPixels(*img, side & area, ink);
+  canvas.Drawn();
+  return true;
+}
+}  // namespace
+
 void TCanvas::LineTo(int32_t x, int32_t y)
 {
   ClampCoords(x, y);
@@ -1130,6 +1223,7 @@ void TCanvas::Rectangle(int32_t x1, int32_t y1, int32_t x2, int32_t y2)
   }
   PreparePen();
   PrepareBrush();
+  if (HasDevice() && RectangleDirect(*this, x1, y1, x2, y2)) return;
   bool pen = PenVisible(*pen_);
   Paint([&](QPainter& p) {
     if (!pen) {
@@ -1332,6 +1426,7 @@ void TCanvas::Polyline(const std::vector<TPoint>& given)
   }
   PreparePen();
   PrepareBrush();
+  if (HasDevice() && PolylineDirect(*this, points)) return;
   Paint([&](QPainter& p) { StrokeWithPen(*this, p, path); });
 }
 
@@ -1490,10 +1585,8 @@ void TCanvas::TextOut(int32_t x, int32_t y, const std::string& text)
 {
   ClampCoords(x, y);
   PrepareFont();
-  QString s = QString::fromStdString(text);
   gfx::TFontRecord& record = gfx::FontRecord(*font_);
-  const QFont qf = record.font;
-  const QFontMetrics fm = record.metrics;
+  const QFontMetrics& fm = record.metrics;
   const gfx::TTextAdvance advance = record.Advance(text);
   int width = advance.width + charExtra_ * advance.units;
   int ascent = fm.ascent(), height = fm.ascent() + fm.descent();
@@ -1518,6 +1611,8 @@ void TCanvas::TextOut(int32_t x, int32_t y, const std::string& text)
   }
   if (text.empty()) return;
   if (!state_->pathOpen && TextDirect(*this, record, x + dx, y + dy, width, height, text)) return;
+  const QString s = QString::fromStdString(text);
+  const QFont qf = record.font;
   if (state_->pathOpen) {
     // Inside a path bracket the glyph outlines join the path.
     QPainterPath glyphs;
