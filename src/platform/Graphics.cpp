@@ -1752,7 +1752,18 @@ bool StampDirect(TCanvas& canvas, QImage& img, std::span<const TPoint> points, T
   const int aLeft = area.left(), aTop = area.top(), aRight = area.right() + 1, aBottom = area.bottom() + 1;
   uchar* const outBits = img.bits();
   const qsizetype outStride = img.bytesPerLine();
+  // Blocks wholly inside the area (nearly all markers) take whole rows of a narrow stamp.
+  const bool narrow = w >= 4 && w <= 8 && h <= 16;
   for (const TPoint& p : points) {
+    if (narrow && p.x >= aLeft && p.y >= aTop && p.x <= aRight - w && p.y <= aBottom - h) {
+      uchar* out = outBits + static_cast<qsizetype>(p.y) * outStride + static_cast<qsizetype>(p.x) * sizeof(QRgb);
+      const QRgb* in = stamp.data();
+      for (int y = 0; y < h; ++y, out += outStride, in += w) {
+        std::memcpy(out, in, 16);
+        std::memcpy(out + (w - 4) * sizeof(QRgb), in + w - 4, 16);
+      }
+      continue;
+    }
     // Draw's clamping to the coordinate limits leaves such a far block off every surface.
     if (p.x < -kCoordLimit || p.y < -kCoordLimit || p.x > kCoordLimit - w || p.y > kCoordLimit - h) continue;
     const int left = std::max(p.x, aLeft), top = std::max(p.y, aTop);

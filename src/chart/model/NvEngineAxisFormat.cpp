@@ -1,6 +1,9 @@
 // Number and date texts of axis labels: the platform's float and date-time formatting.
+#include <array>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <string>
 #include <unordered_map>
@@ -307,7 +310,31 @@ std::string FormatFloatText(const std::string& format, double value)
 }
 }  // namespace
 
+namespace {
+std::string FloatToStrGeneralText(double value);
+}  // namespace
+
 std::string FloatToStrGeneral(double value)
+{
+  // The label engine compares the texts of the same few values every frame: the last ones are kept.
+  struct Slot {
+    uint64_t bits = 0;
+    bool used = false;
+    std::string text;
+  };
+  thread_local std::array<Slot, 64> slots;
+  uint64_t bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  Slot& slot = slots[(bits ^ (bits >> 29) ^ (bits >> 47)) % slots.size()];
+  if (slot.used && slot.bits == bits) return slot.text;
+  slot.text = FloatToStrGeneralText(value);
+  slot.bits = bits;
+  slot.used = true;
+  return slot.text;
+}
+
+namespace {
+std::string FloatToStrGeneralText(double value)
 {
   if (std::isnan(value)) return "NAN";
   if (std::isinf(value)) return value > 0 ? "INF" : "-INF";
@@ -322,6 +349,7 @@ std::string FloatToStrGeneral(double value)
   const int exponent = std::atoi(s.c_str() + e + 1);
   return mantissa + "E" + std::to_string(exponent);
 }
+}  // namespace
 
 bool AxisTextToFloat(const std::string& text, double& value)
 {
