@@ -320,27 +320,38 @@ TFontRecord& FontRecord(const TFont& font)
 {
   // Resolving a font (and a positive cell height) costs font-database work: keep the answers.
   thread_local std::unordered_map<std::string, std::unique_ptr<TFontRecord>> cache;
-  // The font asked for last, and its record: asked for again and again while a chart draws.
-  struct Last {
+  // The fonts asked for last, and their records: a chart asks for its few fonts in turn, again
+  // and again while it draws.
+  struct Recent {
     std::string name;
     int32_t height = 0;
     TFontStyles style = 0;
     TFontPitch pitch = fpDefault;
     TFontRecord* record = nullptr;
   };
-  thread_local Last last;
-  if (last.record && last.height == font.GetHeight() && last.style == font.GetStyle() &&
-      last.pitch == font.GetPitch() && last.name == font.GetName())
-    return *last.record;
+  thread_local std::array<Recent, 4> recent;
+  for (size_t i = 0; i < recent.size(); ++i) {
+    const Recent& r = recent[i];
+    if (r.record && r.height == font.GetHeight() && r.style == font.GetStyle() && r.pitch == font.GetPitch() &&
+        r.name == font.GetName()) {
+      // Move it to the front.
+      std::rotate(recent.begin(), recent.begin() + static_cast<std::ptrdiff_t>(i), recent.begin() + static_cast<std::ptrdiff_t>(i) + 1);
+      return *recent[0].record;
+    }
+  }
   std::string key = font.GetName() + '\x1f' + std::to_string(font.GetHeight()) + '\x1f' +
                     std::to_string(font.GetStyle()) + '\x1f' + std::to_string(font.GetPitch());
   auto it = cache.find(key);
   if (it == cache.end()) {
-    if (cache.size() > 512) cache.clear();
+    if (cache.size() > 512) {
+      cache.clear();
+      recent = {};
+    }
     it = cache.emplace(key, std::make_unique<TFontRecord>(ResolveQFont(font))).first;
   }
-  last = Last{font.GetName(), font.GetHeight(), font.GetStyle(), font.GetPitch(), it->second.get()};
-  return *last.record;
+  std::rotate(recent.begin(), recent.end() - 1, recent.end());
+  recent[0] = Recent{font.GetName(), font.GetHeight(), font.GetStyle(), font.GetPitch(), it->second.get()};
+  return *recent[0].record;
 }
 
 QFont MakeQFont(const TFont& font) { return FontRecord(font).font; }
@@ -365,7 +376,7 @@ const TTextMask& TFontRecord::Mask(const std::string& text)
   TTextMask mask;
   // Drawn as TextOut draws it, in a frame wide enough for overhanging glyphs.
   const QString s = QString::fromStdString(text);
-  const int ascent = metrics.ascent(), height = ascent + metrics.descent();
+  const int height = ascent + descent;
   const int margin = height + 8, width = Advance(text).width;
   const int64_t pixels = int64_t{width + 2 * margin} * (height + 2 * margin);
   if (!text.empty() && width >= 0 && pixels <= (1 << 22)) {
@@ -1018,6 +1029,55 @@ void TCanvas::MoveTo(int32_t x, int32_t y)
 }
 
 namespace {
+// Dash lengths of a one-pixel pen in pixels (the pattern MakeQPen gives it): whether each pixel of
+// a period is on. False when the lengths are not whole pixels.
+bool PixelDashes(const TPen& pen, std::array<bool, 64>& on, int& period)
+{
+  period = 1;
+  on[0] = true;
+  if (!gfx::PenDashed(pen)) return true;
+  period = 0;
+  auto add = [&](std::initializer_list<int> lengths) {
+    bool dash = true;
+    for (int d : lengths) {
+      for (int n = 0; n < d; ++n) on[period++] = dash;
+      dash = !dash;
+    }
+  };
+  if (pen.GetGeometric() && pen.GetStyle() >= psDash && pen.GetStyle() <= psDashDotDot) {
+    switch (pen.GetStyle()) {
+      case psDash: add({3, 1}); break;
+      case psDot: add({1, 1}); break;
+      case psDashDot: add({3, 1, 1, 1}); break;
+      default: add({3, 1, 1, 1, 1, 1}); break;
+    }
+    return true;
+  }
+  switch (pen.GetStyle()) {
+    case psDash: add({18, 6}); return true;
+    case psDot: add({3, 3}); return true;
+    case psDashDot: add({9, 6, 3, 6}); return true;
+    case psDashDotDot: add({9, 3, 3, 3, 3, 3}); return true;
+    case psAlternate: add({1, 1}); return true;
+    default: break;
+  }
+  // A user style: whole lengths only, an odd list taken twice (as DashesOf gives it).
+  const QList<qreal> dashes = DashesOf(pen);
+  for (qsizetype k = 0; k < dashes.size(); ++k) {
+    const qreal d = dashes[k];
+    if (d < 1 || d != std::floor(d) || period + d > 64) return false;
+    for (int n = 0; n < d; ++n) on[period++] = k % 2 == 0;
+  }
+  return period > 0;
+}
+
+// The pixel value of a colour on a 32-bit surface (as the painter stores an opaque colour).
+inline QRgb OpaquePixel(TColor c)
+{
+  c = ColorToRGB(c);
+  return 0xFF000000u | (uint32_t(GetRValue(c)) << 16) | (uint32_t(GetGValue(c)) << 8) | GetBValue(c);
+}
+
 // An axis-aligned line of a one-pixel pen painted over 32-bit pixels, wholly on the surface,
 // within no clip or a rectangular one, without mapping: its pixels written straight. The painter
 // lights the same ones: from the lower end up to, not including, the higher one, with the dashes
@@ -1043,36 +1103,15 @@ bool LineDirect(TCanvas& canvas, TPoint from, TPoint to)
     if (state.clip.rectCount() > 1) return false;
     area &= state.clip.boundingRect();
   }
-  // Dash lengths in pixels, whole ones only (the pattern MakeQPen gives a one-pixel pen).
   std::array<bool, 64> on;
   int period = 1;
-  on[0] = true;
-  if (gfx::PenDashed(pen)) {
-    period = 0;
-    QList<qreal> dashes;
-    if (pen.GetGeometric() && pen.GetStyle() >= psDash && pen.GetStyle() <= psDashDotDot) {
-      switch (pen.GetStyle()) {
-        case psDash: dashes = {3, 1}; break;
-        case psDot: dashes = {1, 1}; break;
-        case psDashDot: dashes = {3, 1, 1, 1}; break;
-        default: dashes = {3, 1, 1, 1, 1, 1}; break;
-      }
-    } else {
-      dashes = DashesOf(pen);
-    }
-    for (qsizetype k = 0; k < dashes.size(); ++k) {
-      const qreal d = dashes[k];
-      if (d < 1 || d != std::floor(d) || period + d > 64) return false;
-      for (int n = 0; n < d; ++n) on[period++] = k % 2 == 0;
-    }
-    if (period == 0) return false;
-  }
+  if (!PixelDashes(pen, on, period)) return false;
   const QRect visible = line & area;
   canvas.Release();
   if (!visible.isEmpty()) {
-    const QRgb ink = gfx::ToQColor(pen.GetColor()).rgb();
+    const QRgb ink = OpaquePixel(pen.GetColor());
     const bool back = period > 1 && canvas.GetBkMode() == OPAQUE;
-    const QRgb bk = back ? gfx::ToQColor(canvas.GetBkColor()).rgb() : 0;
+    const QRgb bk = back ? OpaquePixel(canvas.GetBkColor()) : 0;
     const bool forward = horizontal ? from.x < to.x : from.y < to.y;
     const int start = horizontal ? from.x : from.y;
     const int first = horizontal ? visible.left() : visible.top();
@@ -1209,6 +1248,74 @@ void TCanvas::LineTo(int32_t x, int32_t y)
   path.moveTo(C(from.x, from.y));
   path.lineTo(C(x, y));
   Paint([&](QPainter& p) { StrokeWithPen(*this, p, path); });
+}
+
+namespace {
+// Vertical one-pixel lines from y0 to y1 at each of xs, as LineDirect writes each, written row
+// by row (each row's pixels of all lines together). False when some line is not of that kind.
+bool VertLinesDirect(TCanvas& canvas, std::span<const int32_t> xs, int32_t y0, int32_t y1)
+{
+  if (!gfx::DirectPixels || y0 == y1 || canvas.GdiState()->pathOpen) return false;
+  QImage* img = canvas.Image();
+  if (!img || img->isNull() || img->format() != QImage::Format_RGB32 || canvas.GetROP2() != 13) return false;
+  const TPen& pen = *canvas.Pen();
+  if (!gfx::PenVisible(pen) || gfx::PenWidth(pen) != 1) return false;
+  const TCanvas::TGdiState& state = *canvas.GdiState();
+  if (state.mapMode != 1 || state.windowOrg != TPoint{} || state.viewportOrg != TPoint{}) return false;
+  const int lo = std::min(y0, y1), hi = std::max(y0, y1);
+  QRect area(0, 0, img->width(), img->height());
+  if (lo < 0 || hi > area.height()) return false;
+  for (int32_t x : xs)
+    if (x < 0 || x >= area.width()) return false;
+  if (canvas.HasClip()) {
+    if (state.clip.rectCount() > 1) return false;
+    area &= state.clip.boundingRect();
+  }
+  std::array<bool, 64> on;
+  int period = 1;
+  if (!PixelDashes(pen, on, period)) return false;
+  canvas.Release();
+  std::vector<int32_t> columns;
+  for (int32_t x : xs)
+    if (x >= area.left() && x <= area.right()) columns.push_back(x);
+  const int top = std::max(lo, area.top()), bottom = std::min(hi, area.bottom() + 1);
+  if (!columns.empty() && top < bottom) {
+    const QRgb ink = OpaquePixel(pen.GetColor());
+    const bool back = period > 1 && canvas.GetBkMode() == OPAQUE;
+    const QRgb bk = back ? OpaquePixel(canvas.GetBkColor()) : 0;
+    const bool forward = y0 < y1;
+    uchar* bits = img->bits();
+    const qsizetype bpl = img->bytesPerLine();
+    for (int y = top; y < bottom; ++y) {
+      // The dash index of this row's pixels, counted from the lines' start.
+      const int index = (forward ? y - y0 : y0 - 1 - y) % period;
+      if (!on[index] && !back) continue;
+      const QRgb colour = on[index] ? ink : bk;
+      QRgb* row = reinterpret_cast<QRgb*>(bits + y * bpl);
+      for (int32_t x : columns) row[x] = colour;
+    }
+  }
+  canvas.Drawn();
+  return true;
+}
+}  // namespace
+
+void TCanvas::VertLines(std::span<const int32_t> xs, int32_t y0, int32_t y1)
+{
+  if (xs.empty()) return;
+  // Only this canvas itself: a derived one (a recording canvas) keeps its own calls.
+  if (typeid(*this) == typeid(TCanvas) && HasDevice() && y0 == ClampCoord(y0) && y1 == ClampCoord(y1)) {
+    PreparePen();
+    PrepareBrush();
+    if (VertLinesDirect(*this, xs, y0, y1)) {
+      penPos_ = {xs.back(), y1};
+      return;
+    }
+  }
+  for (int32_t x : xs) {
+    MoveTo(x, y0);
+    LineTo(x, y1);
+  }
 }
 
 void TCanvas::Rectangle(int32_t x1, int32_t y1, int32_t x2, int32_t y2)
@@ -1589,7 +1696,7 @@ void TCanvas::TextOut(int32_t x, int32_t y, const std::string& text)
   const QFontMetrics& fm = record.metrics;
   const gfx::TTextAdvance advance = record.Advance(text);
   int width = advance.width + charExtra_ * advance.units;
-  int ascent = fm.ascent(), height = fm.ascent() + fm.descent();
+  int ascent = record.ascent, height = record.ascent + record.descent;
   uint32_t align = textAlign_;
   bool updateCp = align & TA_UPDATECP;
   if (updateCp) {
@@ -1688,7 +1795,7 @@ TSize TCanvas::TextExtent(const std::string& text)
 {
   gfx::TFontRecord& record = gfx::FontRecord(*font_);
   const gfx::TTextAdvance advance = record.Advance(text);
-  return {advance.width + charExtra_ * advance.units, record.metrics.ascent() + record.metrics.descent()};
+  return {advance.width + charExtra_ * advance.units, record.ascent + record.descent};
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -1723,6 +1830,14 @@ inline void CopyPixels(QRgb* out, const QRgb* in, int n)
   }
 }
 
+// A whole square stamp of n x n pixels (rows of n) onto the rows at out.
+using StampCopy = void (*)(uchar* out, qsizetype stride, const QRgb* in);
+template <int n>
+void CopySquare(uchar* out, qsizetype stride, const QRgb* in)
+{
+  for (int y = 0; y < n; ++y, out += stride, in += n) std::memcpy(out, in, n * sizeof(QRgb));
+}
+
 // DrawRepeated of an opaque 32-bit bitmap onto a plain canvas's 32-bit pixels in copy mode,
 // within no clip or a rectangular one: the clip and the mode checked once, each block's visible
 // part written straight into the rows (the pixels Draw gives point by point). False when the
@@ -1752,10 +1867,35 @@ bool StampDirect(TCanvas& canvas, QImage& img, std::span<const TPoint> points, T
   const int aLeft = area.left(), aTop = area.top(), aRight = area.right() + 1, aBottom = area.bottom() + 1;
   uchar* const outBits = img.bits();
   const qsizetype outStride = img.bytesPerLine();
-  // Blocks wholly inside the area (nearly all markers) take whole rows of a narrow stamp.
+  // Blocks wholly inside the area (nearly all markers) are copied whole; square stamps of the
+  // common marker sizes with their size known to the compiler.
+  StampCopy copy = nullptr;
+  if (w == h) {
+    switch (w) {
+      case 3: copy = &CopySquare<3>; break;
+      case 4: copy = &CopySquare<4>; break;
+      case 5: copy = &CopySquare<5>; break;
+      case 6: copy = &CopySquare<6>; break;
+      case 7: copy = &CopySquare<7>; break;
+      case 8: copy = &CopySquare<8>; break;
+      case 9: copy = &CopySquare<9>; break;
+      case 11: copy = &CopySquare<11>; break;
+      default: break;
+    }
+  }
   const bool narrow = w >= 4 && w <= 8 && h <= 16;
+  const TPoint* previous = nullptr;
   for (const TPoint& p : points) {
-    if (narrow && p.x >= aLeft && p.y >= aTop && p.x <= aRight - w && p.y <= aBottom - h) {
+    // The same block again at the same place changes nothing.
+    if (previous && p == *previous) continue;
+    previous = &p;
+    const bool inside = p.x >= aLeft && p.y >= aTop && p.x <= aRight - w && p.y <= aBottom - h;
+    if (inside && copy) {
+      copy(outBits + static_cast<qsizetype>(p.y) * outStride + static_cast<qsizetype>(p.x) * sizeof(QRgb), outStride,
+           stamp.data());
+      continue;
+    }
+    if (inside && narrow) {
       uchar* out = outBits + static_cast<qsizetype>(p.y) * outStride + static_cast<qsizetype>(p.x) * sizeof(QRgb);
       const QRgb* in = stamp.data();
       for (int y = 0; y < h; ++y, out += outStride, in += w) {

@@ -169,6 +169,9 @@ public:
 
   virtual void MoveTo(int32_t x, int32_t y);
   virtual void LineTo(int32_t x, int32_t y);
+  // MoveTo(x, y0) and LineTo(x, y1) for each of xs in turn (a grid: one-pixel lines on a bitmap are
+  // written row by row; a derived canvas gets each call).
+  virtual void VertLines(std::span<const int32_t> xs, int32_t y0, int32_t y1);
   TPoint GetPenPos() const { return penPos_; }
   void SetPenPos(TPoint p) { penPos_ = p; }
 

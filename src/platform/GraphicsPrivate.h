@@ -114,12 +114,14 @@ struct TTextMask {
 };
 // A resolved font, its metrics and the advances of the texts measured with it so far.
 struct TFontRecord {
-  explicit TFontRecord(const QFont& f) : font(f), metrics(f) {}
+  explicit TFontRecord(const QFont& f) : font(f), metrics(f), ascent(metrics.ascent()), descent(metrics.descent()) {}
   TTextAdvance Advance(const std::string& text);
   // The mask of text, found once.
   const TTextMask& Mask(const std::string& text);
   QFont font;
   QFontMetrics metrics;
+  // The metrics' ascent and descent (asked for with every text).
+  int ascent, descent;
   std::unordered_map<std::string, TTextAdvance> advances;
   std::unordered_map<std::string, TTextMask> masks;
 };

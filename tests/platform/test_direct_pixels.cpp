@@ -470,3 +470,72 @@ TEST(DirectOutlines, PolylinesAndRectanglesMatchThePainterPixelForPixel)
   }
   EXPECT_GT(straight, 1000);
 }
+
+TEST(DirectLines, GridsOfVerticalLinesMatchThePainterPixelForPixel)
+{
+  // Random sets of vertical lines (repeated places, some off the surface, running up or down)
+  // in random pens, backgrounds and clips: row by row on one surface, each line painted on the
+  // other; the pen ends where the last line ends.
+  std::mt19937 rng(8086);
+  auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+  const TPenStyle styles[] = {psSolid, psDash, psDot, psDashDot, psDashDotDot, psUserStyle, psAlternate, psClear};
+  const TColor colours[] = {clBlack, clRed, clGray, clSilver, RGB(12, 200, 99), clBlue};
+  int rowByRow = 0;
+  for (int round = 0; round < 400; ++round) {
+    const int w = pick(1, 120), h = pick(1, 90);
+    TBitmap a, b;
+    const TPixelFormat format = pick(0, 7) == 0 ? pf24bit : pf32bit;
+    for (TBitmap* t : {&a, &b}) {
+      t->SetPixelFormat(format);
+      t->SetSize(w, h);
+    }
+    const int clipKind = pick(0, 3);
+    const TRect clip = Rect(pick(-5, w), pick(-5, h), pick(0, w + 5), pick(0, h + 5));
+    const TRect hole = Rect(pick(0, w), pick(0, h), pick(0, w), pick(0, h));
+    for (TBitmap* t : {&a, &b}) {
+      if (clipKind >= 2) t->Canvas()->SetClipRect(clip);
+      if (clipKind == 3) ExcludeClipRect(t->Canvas(), hole.Left, hole.Top, hole.Right, hole.Bottom);
+    }
+    for (int grid = 0; grid < 4; ++grid) {
+      const TPenStyle style = styles[pick(0, 7)];
+      const int width = pick(0, 6) == 0 ? 2 : 1;
+      const TPenMode mode = pick(0, 9) == 0 ? pmXor : pmCopy;
+      const TColor ink = colours[pick(0, 5)], back = colours[pick(0, 5)];
+      const bool opaque = pick(0, 1) == 0, geometric = pick(0, 4) == 0;
+      std::vector<uint32_t> user;
+      for (int k = pick(1, 4); k > 0; --k) user.push_back(static_cast<uint32_t>(pick(0, 7)));
+      std::vector<int32_t> xs(static_cast<size_t>(pick(1, 12)));
+      for (int32_t& x : xs) x = pick(0, 15) == 0 ? pick(-5, w + 5) : pick(0, w - 1);
+      if (pick(0, 3) == 0) xs.push_back(xs.front());
+      int32_t y0 = pick(0, h), y1 = pick(0, h);
+      if (pick(0, 9) == 0) y1 = pick(-20, h + 20);
+      rowByRow += format == pf32bit && width == 1 && mode == pmCopy && style != psClear && y0 != y1;
+      for (bool direct : {true, false}) {
+        TCanvas* c = (direct ? a : b).Canvas();
+        c->Pen()->SetStyle(style);
+        c->Pen()->SetGeometric(geometric);
+        c->Pen()->SetWidth(width);
+        c->Pen()->SetMode(mode);
+        c->Pen()->SetColor(ink);
+        if (style == psUserStyle) c->Pen()->SetUserStyle(user);
+        c->SetBkColor(back);
+        c->SetBkMode(opaque ? OPAQUE : TRANSPARENT);
+        if (direct) {
+          c->VertLines(xs, y0, y1);
+        } else {
+          gfx::DirectPixels = false;
+          for (int32_t x : xs) {
+            c->MoveTo(x, y0);
+            c->LineTo(x, y1);
+          }
+          gfx::DirectPixels = true;
+        }
+      }
+      ASSERT_EQ(a.Canvas()->GetPenPos(), b.Canvas()->GetPenPos());
+      ASSERT_TRUE(SamePixels(a.Image(), b.Image()))
+          << "round " << round << " grid " << grid << " style " << style << " from " << y0 << " to " << y1
+          << " lines " << xs.size() << " clip kind " << clipKind << " surface " << w << "x" << h;
+    }
+  }
+  EXPECT_GT(rowByRow, 500);
+}

@@ -645,6 +645,18 @@ void TCanvas3D::LineWithZ(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_
 void TCanvas3D::HorizLine3D(int32_t x0, int32_t x1, int32_t y, int32_t z) { LineWithZ(x0, y, x1, y, z); }
 void TCanvas3D::VertLine3D(int32_t x, int32_t y0, int32_t y1, int32_t z) { LineWithZ(x, y0, x, y1, z); }
 
+void TCanvas3D::VertLines3D(std::span<const int32_t> xs, int32_t y0, int32_t y1, int32_t z)
+{
+  for (int32_t x : xs) VertLine3D(x, y0, y1, z);
+}
+
+void TNuvCanvas3D::VertLines3D(std::span<const int32_t> xs, int32_t y0, int32_t y1, int32_t z)
+{
+  // Flat, the points are the pixels: the platform canvas draws the lines together.
+  if (!is3D_ && !isOrthogonal_ && referenceCanvas_) referenceCanvas_->VertLines(xs, y0, y1);
+  else TCanvas3D::VertLines3D(xs, y0, y1, z);
+}
+
 void TCanvas3D::ZLine3D(int32_t x, int32_t y, int32_t z0, int32_t z1)
 {
   MoveTo3D(x, y, z0);

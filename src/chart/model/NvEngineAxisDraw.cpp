@@ -836,14 +836,19 @@ void TChartAxis::DrawTicksGridLine()
       c->HorizLine3D(r.Left, r.Right, pos, gz);
     }
   };
-  if (grid_->GetVisible()) {
-    for (int32_t t : CalcGridPositions()) gridLine(t, grid_.get());
-  }
+  // The lines of a horizontal axis' grid go to the canvas together (the same pen for each).
+  auto gridLines = [&](const std::vector<int32_t>& positions, TChartPen* pen) {
+    if (!horizontal_ || IsDepthAxis || positions.empty()) {
+      for (int32_t t : positions) gridLine(t, pen);
+      return;
+    }
+    c->AssignVisiblePen(pen);
+    c->VertLines3D(positions, r.Top, r.Bottom, DepthOf(grid_->GetZPosition()));
+  };
+  if (grid_->GetVisible()) gridLines(CalcGridPositions(), grid_.get());
   const std::vector<int32_t> minor =
       (minorTicks_->GetVisible() || minorGrid_->GetVisible()) ? CalcMinorTickPositions() : std::vector<int32_t>();
-  if (minorGrid_->GetVisible()) {
-    for (int32_t m : minor) gridLine(m, minorGrid_.get());
-  }
+  if (minorGrid_->GetVisible()) gridLines(minor, minorGrid_.get());
   if (ticks_->GetVisible() && tickLength_ != 0) {
     c->AssignVisiblePen(ticks_.get());
     for (int32_t t : Tick)

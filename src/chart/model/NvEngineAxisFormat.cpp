@@ -278,17 +278,28 @@ std::string FormatFloat(const std::string& format, double value)
 {
   if (std::isnan(value)) return "NAN";
   if (std::isinf(value)) return value > 0 ? "INF" : "-INF";
-  // Axis labels format the same values every frame: keep the texts by format and value.
-  thread_local std::unordered_map<std::string, std::string> texts;
-  std::string key = format;
-  key.push_back('\0');
-  key.append(reinterpret_cast<const char*>(&value), sizeof value);
-  auto it = texts.find(key);
-  if (it != texts.end()) return it->second;
-  if (texts.size() > 4096) texts.clear();
-  std::string text = FormatFloatText(format, value);
-  texts.emplace(std::move(key), text);
-  return text;
+  // Axis labels format the same values every frame: keep the texts by format and value (the
+  // texts of the format asked for last at hand).
+  using TTexts = std::unordered_map<uint64_t, std::string>;
+  thread_local std::unordered_map<std::string, TTexts> byFormat;
+  thread_local std::string lastFormat;
+  thread_local TTexts* last = nullptr;
+  thread_local size_t kept = 0;
+  if (kept > 8192) {
+    byFormat.clear();
+    kept = 0;
+    last = nullptr;
+  }
+  if (!last || format != lastFormat) {
+    last = &byFormat[format];
+    lastFormat = format;
+  }
+  uint64_t bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  auto it = last->find(bits);
+  if (it != last->end()) return it->second;
+  ++kept;
+  return last->emplace(bits, FormatFloatText(format, value)).first->second;
 }
 
 namespace {

@@ -77,10 +77,14 @@ bool TPointSeries::DrawAllStamped()
   const bool forward = DrawValuesForward();
   firstDrawIndex_ = forward ? FirstValueIndex : last;
   const size_t n = static_cast<size_t>(last - FirstValueIndex + 1);
-  std::vector<int32_t> px(n), py(n);
+  // (Kept from frame to frame: every element is written before it is read.)
+  thread_local std::vector<int32_t> px, py;
+  thread_local std::vector<TPoint> at;
+  px.resize(n);
+  py.resize(n);
+  at.resize(n);
   horizAxisObj_->CalcXPosValues(xs.data() + FirstValueIndex, px.data(), n);
   vertAxisObj_->CalcYPosValues(ys.data() + FirstValueIndex, py.data(), n);
-  std::vector<TPoint> at(n);
   for (size_t i = 0; i < n; ++i) {
     const TRect box = PointerBox(px[i], py[i], h, v, aboveOnly);
     at[forward ? i : n - 1 - i] = TPoint{box.Left, box.Top};
