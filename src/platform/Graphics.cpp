@@ -257,7 +257,8 @@ bool PenDashed(const TPen& pen)
   if (pen.GetStyle() == psSolid || pen.GetStyle() == psInsideFrame || pen.GetStyle() == psClear) return false;
   // A simple pen wider than one pixel draws solid; only geometric pens dash when wide.
   if (PenWidth(pen) > 1 && !pen.GetGeometric()) return false;
-  return !DashesOf(pen).isEmpty();
+  // (DashesOf is empty only for a user style without lengths.)
+  return pen.GetStyle() != psUserStyle || !pen.GetUserStyle().empty();
 }
 
 QPen MakeQPen(const TPen& pen)
