@@ -1232,6 +1232,111 @@ bool RectangleDirect(TCanvas& canvas, int32_t x1, int32_t y1, int32_t x2, int32_
 }
 }  // namespace
 
+namespace {
+// Lines of wide pens drawn again and again at the same places (a chart's axis lines, frame after
+// frame): the painter's pixels for such a line depend on its place, its pen and the surface's size,
+// so they are found once by painting the line alone on a scratch surface of that size, and then
+// written straight. A line is painted as usual the first time it is seen.
+struct TWideLineKey {
+  TPoint from, to;
+  int width, cap, join, surfaceWidth, surfaceHeight;
+  bool geometric;
+  friend bool operator==(const TWideLineKey&, const TWideLineKey&) = default;
+};
+struct TWideLineKeyHash {
+  size_t operator()(const TWideLineKey& k) const
+  {
+    size_t h = 0;
+    for (int v : {k.from.x, k.from.y, k.to.x, k.to.y, k.width, k.cap, k.join, k.surfaceWidth, k.surfaceHeight,
+                  int(k.geometric)})
+      h = h * 1000003u ^ static_cast<size_t>(static_cast<uint32_t>(v));
+    return h;
+  }
+};
+struct TWideLinePixels {
+  bool found = false, exact = false;
+  std::vector<QRect> runs;
+};
+
+bool WideLineRepeated(TCanvas& canvas, TPoint from, TPoint to)
+{
+  if (!gfx::DirectPixels || from == to) return false;
+  QImage* img = canvas.Image();
+  if (!img || img->isNull() || img->format() != QImage::Format_RGB32 || canvas.GetROP2() != 13) return false;
+  const TPen& pen = *canvas.Pen();
+  const int width = gfx::PenWidth(pen);
+  if (!gfx::PenVisible(pen) || width < 2 || width > 64 || gfx::PenDashed(pen)) return false;
+  const TCanvas::TGdiState& state = *canvas.GdiState();
+  if (state.mapMode != 1 || state.windowOrg != TPoint{} || state.viewportOrg != TPoint{}) return false;
+  // (The painter rasterizes a figure that a clip cuts another way.)
+  const int reach = width + 2;
+  const QRect box(QPoint(std::min(from.x, to.x) - reach, std::min(from.y, to.y) - reach),
+                  QPoint(std::max(from.x, to.x) + reach, std::max(from.y, to.y) + reach));
+  if (canvas.HasClip() && (state.clip.rectCount() > 1 || !state.clip.boundingRect().contains(box))) return false;
+  thread_local std::unordered_map<TWideLineKey, TWideLinePixels, TWideLineKeyHash> lines;
+  const TWideLineKey key{from, to, width, pen.GetEndCap(), pen.GetJoin(), img->width(), img->height(), pen.GetGeometric()};
+  auto it = lines.find(key);
+  if (it == lines.end()) {
+    if (lines.size() > 256) lines.clear();
+    lines.emplace(key, TWideLinePixels{});
+    return false;
+  }
+  TWideLinePixels& pixels = it->second;
+  if (!pixels.found) {
+    pixels.found = true;
+    // The line alone, in the same place on a clear surface of the same size.
+    thread_local QImage scratch;
+    if (scratch.size() != img->size()) scratch = QImage(img->size(), QImage::Format_ARGB32_Premultiplied);
+    if (scratch.isNull()) return false;
+    const QRect frame = box & scratch.rect();
+    for (int y = frame.top(); y <= frame.bottom(); ++y) {
+      QRgb* row = reinterpret_cast<QRgb*>(scratch.scanLine(y));
+      std::fill(row + frame.left(), row + frame.right() + 1, 0u);
+    }
+    {
+      QPainter p(&scratch);
+      p.setRenderHint(QPainter::Antialiasing, false);
+      p.setRenderHint(QPainter::TextAntialiasing, false);
+      p.setRenderHint(QPainter::SmoothPixmapTransform, false);
+      p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+      p.setOpacity(1.0);
+      QPainterPath path;
+      path.moveTo(from.x, from.y);
+      path.lineTo(to.x, to.y);
+      gfx::StrokeWithPen(canvas, p, path);
+    }
+    pixels.exact = true;
+    for (int y = frame.top(); y <= frame.bottom() && pixels.exact; ++y) {
+      const QRgb* row = reinterpret_cast<const QRgb*>(scratch.constScanLine(y));
+      for (int x = frame.left(); x <= frame.right(); ++x) {
+        const int a = qAlpha(row[x]);
+        if (a == 0) continue;
+        // A pixel at the frame's edge may belong to a line reaching further.
+        const bool edge = (x == frame.left() && frame.left() > 0) || (x == frame.right() && frame.right() < scratch.width() - 1) ||
+                          (y == frame.top() && frame.top() > 0) || (y == frame.bottom() && frame.bottom() < scratch.height() - 1);
+        if (a != 255 || edge) {
+          pixels.exact = false;
+          break;
+        }
+        int end = x + 1;
+        while (end <= frame.right() && qAlpha(row[end]) == 255) ++end;
+        pixels.runs.push_back(QRect(x, y, end - x, 1));
+        x = end - 1;
+      }
+    }
+    if (!pixels.exact) pixels.runs.clear();
+  }
+  if (!pixels.exact) return false;
+  QRect area(0, 0, img->width(), img->height());
+  if (canvas.HasClip()) area &= state.clip.boundingRect();
+  canvas.Release();
+  const QRgb ink = OpaquePixel(pen.GetColor());
+  for (const QRect& r : pixels.runs) FillPixels(*img, r & area, ink);
+  canvas.Drawn();
+  return true;
+}
+}  // namespace
+
 void TCanvas::LineTo(int32_t x, int32_t y)
 {
   ClampCoords(x, y);
@@ -1244,7 +1349,7 @@ void TCanvas::LineTo(int32_t x, int32_t y)
   }
   PreparePen();
   PrepareBrush();
-  if (HasDevice() && LineDirect(*this, from, {x, y})) return;
+  if (HasDevice() && (LineDirect(*this, from, {x, y}) || WideLineRepeated(*this, from, {x, y}))) return;
   QPainterPath path;
   path.moveTo(C(from.x, from.y));
   path.lineTo(C(x, y));
