@@ -1406,6 +1406,84 @@ bool VertLinesDirect(TCanvas& canvas, std::span<const int32_t> xs, int32_t y0, i
 }
 }  // namespace
 
+namespace {
+// Horizontal one-pixel lines from x0 to x1 at each of ys, as LineDirect writes each: the row of
+// one line worked out once and copied. False when some line is not of that kind.
+bool HorizLinesDirect(TCanvas& canvas, std::span<const int32_t> ys, int32_t x0, int32_t x1)
+{
+  if (!gfx::DirectPixels || x0 == x1 || canvas.GdiState()->pathOpen) return false;
+  QImage* img = canvas.Image();
+  if (!img || img->isNull() || img->format() != QImage::Format_RGB32 || canvas.GetROP2() != 13) return false;
+  const TPen& pen = *canvas.Pen();
+  if (!gfx::PenVisible(pen) || gfx::PenWidth(pen) != 1) return false;
+  const TCanvas::TGdiState& state = *canvas.GdiState();
+  if (state.mapMode != 1 || state.windowOrg != TPoint{} || state.viewportOrg != TPoint{}) return false;
+  const int lo = std::min(x0, x1), hi = std::max(x0, x1);
+  QRect area(0, 0, img->width(), img->height());
+  if (lo < 0 || hi > area.width()) return false;
+  for (int32_t y : ys)
+    if (y < 0 || y >= area.height()) return false;
+  if (canvas.HasClip()) {
+    if (state.clip.rectCount() > 1) return false;
+    area &= state.clip.boundingRect();
+  }
+  std::array<bool, 64> on;
+  int period = 1;
+  if (!PixelDashes(pen, on, period)) return false;
+  canvas.Release();
+  const int left = std::max(lo, area.left()), right = std::min(hi, area.right() + 1);
+  if (left < right) {
+    const QRgb ink = OpaquePixel(pen.GetColor());
+    const bool back = period > 1 && canvas.GetBkMode() == OPAQUE;
+    const QRgb bk = back ? OpaquePixel(canvas.GetBkColor()) : 0;
+    const bool forward = x0 < x1;
+    uchar* bits = img->bits();
+    const qsizetype bpl = img->bytesPerLine();
+    // The pixels of one line (dash indices counted from the lines' start); solid lines are fills.
+    const bool solid = period == 1;
+    std::vector<QRgb> colours;
+    std::vector<int32_t> lit;
+    if (!solid) {
+      for (int x = left; x < right; ++x) {
+        const int index = (forward ? x - x0 : x0 - 1 - x) % period;
+        if (!on[index] && !back) continue;
+        lit.push_back(x);
+        colours.push_back(on[index] ? ink : bk);
+      }
+    }
+    for (int32_t y : ys) {
+      if (y < area.top() || y > area.bottom()) continue;
+      QRgb* row = reinterpret_cast<QRgb*>(bits + y * bpl);
+      if (solid) {
+        std::fill(row + left, row + right, ink);
+      } else {
+        for (size_t k = 0; k < lit.size(); ++k) row[lit[k]] = colours[k];
+      }
+    }
+  }
+  canvas.Drawn();
+  return true;
+}
+}  // namespace
+
+void TCanvas::HorizLines(std::span<const int32_t> ys, int32_t x0, int32_t x1)
+{
+  if (ys.empty()) return;
+  // Only this canvas itself: a derived one (a recording canvas) keeps its own calls.
+  if (typeid(*this) == typeid(TCanvas) && HasDevice() && x0 == ClampCoord(x0) && x1 == ClampCoord(x1)) {
+    PreparePen();
+    PrepareBrush();
+    if (HorizLinesDirect(*this, ys, x0, x1)) {
+      penPos_ = {x1, ys.back()};
+      return;
+    }
+  }
+  for (int32_t y : ys) {
+    MoveTo(x0, y);
+    LineTo(x1, y);
+  }
+}
+
 void TCanvas::VertLines(std::span<const int32_t> xs, int32_t y0, int32_t y1)
 {
   if (xs.empty()) return;

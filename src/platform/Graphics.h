@@ -172,6 +172,8 @@ public:
   // MoveTo(x, y0) and LineTo(x, y1) for each of xs in turn (a grid: one-pixel lines on a bitmap are
   // written row by row; a derived canvas gets each call).
   virtual void VertLines(std::span<const int32_t> xs, int32_t y0, int32_t y1);
+  // MoveTo(x0, y) and LineTo(x1, y) for each of ys in turn (likewise).
+  virtual void HorizLines(std::span<const int32_t> ys, int32_t x0, int32_t x1);
   TPoint GetPenPos() const { return penPos_; }
   void SetPenPos(TPoint p) { penPos_ = p; }
 

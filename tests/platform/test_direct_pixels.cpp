@@ -471,9 +471,9 @@ TEST(DirectOutlines, PolylinesAndRectanglesMatchThePainterPixelForPixel)
   EXPECT_GT(straight, 1000);
 }
 
-TEST(DirectLines, GridsOfVerticalLinesMatchThePainterPixelForPixel)
+TEST(DirectLines, GridsOfLinesMatchThePainterPixelForPixel)
 {
-  // Random sets of vertical lines (repeated places, some off the surface, running up or down)
+  // Random sets of vertical or horizontal lines (repeated places, some off the surface, running up or down)
   // in random pens, backgrounds and clips: row by row on one surface, each line painted on the
   // other; the pen ends where the last line ends.
   std::mt19937 rng(8086);
@@ -504,11 +504,14 @@ TEST(DirectLines, GridsOfVerticalLinesMatchThePainterPixelForPixel)
       const bool opaque = pick(0, 1) == 0, geometric = pick(0, 4) == 0;
       std::vector<uint32_t> user;
       for (int k = pick(1, 4); k > 0; --k) user.push_back(static_cast<uint32_t>(pick(0, 7)));
+      // Vertical lines at xs from y0 to y1, or horizontal ones at xs (as rows) from y0 to y1 (as columns).
+      const bool vertical = pick(0, 1) == 0;
+      const int across = vertical ? w : h, along = vertical ? h : w;
       std::vector<int32_t> xs(static_cast<size_t>(pick(1, 12)));
-      for (int32_t& x : xs) x = pick(0, 15) == 0 ? pick(-5, w + 5) : pick(0, w - 1);
+      for (int32_t& x : xs) x = pick(0, 15) == 0 ? pick(-5, across + 5) : pick(0, across - 1);
       if (pick(0, 3) == 0) xs.push_back(xs.front());
-      int32_t y0 = pick(0, h), y1 = pick(0, h);
-      if (pick(0, 9) == 0) y1 = pick(-20, h + 20);
+      int32_t y0 = pick(0, along), y1 = pick(0, along);
+      if (pick(0, 9) == 0) y1 = pick(-20, along + 20);
       rowByRow += format == pf32bit && width == 1 && mode == pmCopy && style != psClear && y0 != y1;
       for (bool direct : {true, false}) {
         TCanvas* c = (direct ? a : b).Canvas();
@@ -521,12 +524,13 @@ TEST(DirectLines, GridsOfVerticalLinesMatchThePainterPixelForPixel)
         c->SetBkColor(back);
         c->SetBkMode(opaque ? OPAQUE : TRANSPARENT);
         if (direct) {
-          c->VertLines(xs, y0, y1);
+          if (vertical) c->VertLines(xs, y0, y1);
+          else c->HorizLines(xs, y0, y1);
         } else {
           gfx::DirectPixels = false;
           for (int32_t x : xs) {
-            c->MoveTo(x, y0);
-            c->LineTo(x, y1);
+            if (vertical) c->MoveTo(x, y0), c->LineTo(x, y1);
+            else c->MoveTo(y0, x), c->LineTo(y1, x);
           }
           gfx::DirectPixels = true;
         }

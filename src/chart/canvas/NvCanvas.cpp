@@ -650,6 +650,17 @@ void TCanvas3D::VertLines3D(std::span<const int32_t> xs, int32_t y0, int32_t y1,
   for (int32_t x : xs) VertLine3D(x, y0, y1, z);
 }
 
+void TCanvas3D::HorizLines3D(std::span<const int32_t> ys, int32_t x0, int32_t x1, int32_t z)
+{
+  for (int32_t y : ys) HorizLine3D(x0, x1, y, z);
+}
+
+void TNuvCanvas3D::HorizLines3D(std::span<const int32_t> ys, int32_t x0, int32_t x1, int32_t z)
+{
+  if (!is3D_ && !isOrthogonal_ && referenceCanvas_) referenceCanvas_->HorizLines(ys, x0, x1);
+  else TCanvas3D::HorizLines3D(ys, x0, x1, z);
+}
+
 void TNuvCanvas3D::VertLines3D(std::span<const int32_t> xs, int32_t y0, int32_t y1, int32_t z)
 {
   // Flat, the points are the pixels: the platform canvas draws the lines together.

@@ -176,6 +176,8 @@ public:
   virtual void VertLine3D(int32_t x, int32_t y0, int32_t y1, int32_t z);
   // VertLine3D at each of xs in turn (a grid); a canvas may draw them together.
   virtual void VertLines3D(std::span<const int32_t> xs, int32_t y0, int32_t y1, int32_t z);
+  // HorizLine3D at each of ys in turn; likewise.
+  virtual void HorizLines3D(std::span<const int32_t> ys, int32_t x0, int32_t x1, int32_t z);
   virtual void ZLine3D(int32_t x, int32_t y, int32_t z0, int32_t z1);
   virtual void FrontPlaneBegin() = 0;
   virtual void FrontPlaneEnd() = 0;
@@ -335,6 +337,7 @@ public:
   void EllipseWithZ(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t z) override;
   void EnableRotation() override;
   void VertLines3D(std::span<const int32_t> xs, int32_t y0, int32_t y1, int32_t z) override;
+  void HorizLines3D(std::span<const int32_t> ys, int32_t x0, int32_t x1, int32_t z) override;
   void FrontPlaneBegin() override;
   void FrontPlaneEnd() override;
   void MoveTo3D(int32_t x, int32_t y, int32_t z) override;
