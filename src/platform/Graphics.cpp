@@ -1439,26 +1439,29 @@ bool HorizLinesDirect(TCanvas& canvas, std::span<const int32_t> ys, int32_t x0, 
     const bool forward = x0 < x1;
     uchar* bits = img->bits();
     const qsizetype bpl = img->bytesPerLine();
-    // The pixels of one line (dash indices counted from the lines' start); solid lines are fills.
+    // Solid lines are fills; of dashed ones, the pixels of one line that are written and their
+    // colours (dash indices counted from the lines' start).
     const bool solid = period == 1;
     std::vector<QRgb> colours;
     std::vector<int32_t> lit;
     if (!solid) {
+      int index = (forward ? left - x0 : x0 - 1 - left) % period;
       for (int x = left; x < right; ++x) {
-        const int index = (forward ? x - x0 : x0 - 1 - x) % period;
-        if (!on[index] && !back) continue;
-        lit.push_back(x);
-        colours.push_back(on[index] ? ink : bk);
+        if (on[index] || back) {
+          lit.push_back(x);
+          colours.push_back(on[index] ? ink : bk);
+        }
+        // The next pixel's dash index.
+        if (forward) index = index + 1 == period ? 0 : index + 1;
+        else index = index == 0 ? period - 1 : index - 1;
       }
     }
     for (int32_t y : ys) {
       if (y < area.top() || y > area.bottom()) continue;
       QRgb* row = reinterpret_cast<QRgb*>(bits + y * bpl);
-      if (solid) {
-        std::fill(row + left, row + right, ink);
-      } else {
+      if (solid) std::fill(row + left, row + right, ink);
+      else
         for (size_t k = 0; k < lit.size(); ++k) row[lit[k]] = colours[k];
-      }
     }
   }
   canvas.Drawn();
