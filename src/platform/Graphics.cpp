@@ -12,6 +12,7 @@
 #include <cstring>
 #include <cmath>
 #include <cstdlib>
+#include <typeinfo>
 
 #include "platform/GraphicsPrivate.h"
 #include "platform/Metafile.h"
@@ -256,7 +257,8 @@ bool PenDashed(const TPen& pen)
   if (pen.GetStyle() == psSolid || pen.GetStyle() == psInsideFrame || pen.GetStyle() == psClear) return false;
   // A simple pen wider than one pixel draws solid; only geometric pens dash when wide.
   if (PenWidth(pen) > 1 && !pen.GetGeometric()) return false;
-  return !DashesOf(pen).isEmpty();
+  // (DashesOf is empty only for a user style without lengths.)
+  return pen.GetStyle() != psUserStyle || !pen.GetUserStyle().empty();
 }
 
 QPen MakeQPen(const TPen& pen)
@@ -319,12 +321,38 @@ TFontRecord& FontRecord(const TFont& font)
 {
   // Resolving a font (and a positive cell height) costs font-database work: keep the answers.
   thread_local std::unordered_map<std::string, std::unique_ptr<TFontRecord>> cache;
+  // The fonts asked for last, and their records: a chart asks for its few fonts in turn, again
+  // and again while it draws.
+  struct Recent {
+    std::string name;
+    int32_t height = 0;
+    TFontStyles style = 0;
+    TFontPitch pitch = fpDefault;
+    TFontRecord* record = nullptr;
+  };
+  thread_local std::array<Recent, 4> recent;
+  for (size_t i = 0; i < recent.size(); ++i) {
+    const Recent& r = recent[i];
+    if (r.record && r.height == font.GetHeight() && r.style == font.GetStyle() && r.pitch == font.GetPitch() &&
+        r.name == font.GetName()) {
+      // Move it to the front.
+      std::rotate(recent.begin(), recent.begin() + static_cast<std::ptrdiff_t>(i), recent.begin() + static_cast<std::ptrdiff_t>(i) + 1);
+      return *recent[0].record;
+    }
+  }
   std::string key = font.GetName() + '\x1f' + std::to_string(font.GetHeight()) + '\x1f' +
                     std::to_string(font.GetStyle()) + '\x1f' + std::to_string(font.GetPitch());
   auto it = cache.find(key);
-  if (it != cache.end()) return *it->second;
-  if (cache.size() > 512) cache.clear();
-  return *cache.emplace(key, std::make_unique<TFontRecord>(ResolveQFont(font))).first->second;
+  if (it == cache.end()) {
+    if (cache.size() > 512) {
+      cache.clear();
+      recent = {};
+    }
+    it = cache.emplace(key, std::make_unique<TFontRecord>(ResolveQFont(font))).first;
+  }
+  std::rotate(recent.begin(), recent.end() - 1, recent.end());
+  recent[0] = Recent{font.GetName(), font.GetHeight(), font.GetStyle(), font.GetPitch(), it->second.get()};
+  return *recent[0].record;
 }
 
 QFont MakeQFont(const TFont& font) { return FontRecord(font).font; }
@@ -339,6 +367,52 @@ TTextAdvance TFontRecord::Advance(const std::string& text)
   const TTextAdvance a{metrics.horizontalAdvance(s), static_cast<int>(s.size())};
   advances.emplace(text, a);
   return a;
+}
+
+const TTextMask& TFontRecord::Mask(const std::string& text)
+{
+  auto it = masks.find(text);
+  if (it != masks.end()) return it->second;
+  if (masks.size() > 4096) masks.clear();
+  TTextMask mask;
+  // Drawn as TextOut draws it, in a frame wide enough for overhanging glyphs.
+  const QString s = QString::fromStdString(text);
+  const int height = ascent + descent;
+  const int margin = height + 8, width = Advance(text).width;
+  const int64_t pixels = int64_t{width + 2 * margin} * (height + 2 * margin);
+  if (!text.empty() && width >= 0 && pixels <= (1 << 22)) {
+    QImage frame(width + 2 * margin, height + 2 * margin, QImage::Format_ARGB32_Premultiplied);
+    frame.fill(0);
+    {
+      QPainter p(&frame);
+      p.setRenderHint(QPainter::Antialiasing, false);
+      p.setRenderHint(QPainter::TextAntialiasing, false);
+      p.setRenderHint(QPainter::SmoothPixmapTransform, false);
+      p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+      p.setFont(font);
+      p.setPen(QColor(0, 0, 0));
+      p.drawText(QPoint(margin, margin + ascent), s);
+    }
+    mask.exact = true;
+    for (int y = 0; y < frame.height() && mask.exact; ++y) {
+      const QRgb* row = reinterpret_cast<const QRgb*>(frame.constScanLine(y));
+      for (int x = 0; x < frame.width(); ++x) {
+        const int a = qAlpha(row[x]);
+        if (a == 0) continue;
+        const bool edge = x == 0 || y == 0 || x == frame.width() - 1 || y == frame.height() - 1;
+        if (a != 255 || edge) {
+          mask.exact = false;
+          break;
+        }
+        int end = x + 1;
+        while (end < frame.width() && qAlpha(row[end]) == 255) ++end;
+        mask.runs.push_back({y - margin, x - margin, end - margin});
+        x = end - 1;
+      }
+    }
+    if (!mask.exact) mask.runs.clear();
+  }
+  return masks.emplace(text, std::move(mask)).first->second;
 }
 
 namespace {
@@ -956,6 +1030,55 @@ void TCanvas::MoveTo(int32_t x, int32_t y)
 }
 
 namespace {
+// Dash lengths of a one-pixel pen in pixels (the pattern MakeQPen gives it): whether each pixel of
+// a period is on. False when the lengths are not whole pixels.
+bool PixelDashes(const TPen& pen, std::array<bool, 64>& on, int& period)
+{
+  period = 1;
+  on[0] = true;
+  if (!gfx::PenDashed(pen)) return true;
+  period = 0;
+  auto add = [&](std::initializer_list<int> lengths) {
+    bool dash = true;
+    for (int d : lengths) {
+      for (int n = 0; n < d; ++n) on[period++] = dash;
+      dash = !dash;
+    }
+  };
+  if (pen.GetGeometric() && pen.GetStyle() >= psDash && pen.GetStyle() <= psDashDotDot) {
+    switch (pen.GetStyle()) {
+      case psDash: add({3, 1}); break;
+      case psDot: add({1, 1}); break;
+      case psDashDot: add({3, 1, 1, 1}); break;
+      default: add({3, 1, 1, 1, 1, 1}); break;
+    }
+    return true;
+  }
+  switch (pen.GetStyle()) {
+    case psDash: add({18, 6}); return true;
+    case psDot: add({3, 3}); return true;
+    case psDashDot: add({9, 6, 3, 6}); return true;
+    case psDashDotDot: add({9, 3, 3, 3, 3, 3}); return true;
+    case psAlternate: add({1, 1}); return true;
+    default: break;
+  }
+  // A user style: whole lengths only, an odd list taken twice (as DashesOf gives it).
+  const QList<qreal> dashes = DashesOf(pen);
+  for (qsizetype k = 0; k < dashes.size(); ++k) {
+    const qreal d = dashes[k];
+    if (d < 1 || d != std::floor(d) || period + d > 64) return false;
+    for (int n = 0; n < d; ++n) on[period++] = k % 2 == 0;
+  }
+  return period > 0;
+}
+
+// The pixel value of a colour on a 32-bit surface (as the painter stores an opaque colour).
+inline QRgb OpaquePixel(TColor c)
+{
+  c = ColorToRGB(c);
+  return 0xFF000000u | (uint32_t(GetRValue(c)) << 16) | (uint32_t(GetGValue(c)) << 8) | GetBValue(c);
+}
+
 // An axis-aligned line of a one-pixel pen painted over 32-bit pixels, wholly on the surface,
 // within no clip or a rectangular one, without mapping: its pixels written straight. The painter
 // lights the same ones: from the lower end up to, not including, the higher one, with the dashes
@@ -981,27 +1104,15 @@ bool LineDirect(TCanvas& canvas, TPoint from, TPoint to)
     if (state.clip.rectCount() > 1) return false;
     area &= state.clip.boundingRect();
   }
-  // Dash lengths in pixels, whole ones only.
-  const QPen q = gfx::MakeQPen(pen);
   std::array<bool, 64> on;
   int period = 1;
-  on[0] = true;
-  if (q.style() != Qt::SolidLine) {
-    period = 0;
-    const QList<qreal> dashes = q.dashPattern();
-    for (qsizetype k = 0; k < dashes.size(); ++k) {
-      const qreal d = dashes[k];
-      if (d < 1 || d != std::floor(d) || period + d > 64) return false;
-      for (int n = 0; n < d; ++n) on[period++] = k % 2 == 0;
-    }
-    if (period == 0) return false;
-  }
+  if (!PixelDashes(pen, on, period)) return false;
   const QRect visible = line & area;
   canvas.Release();
   if (!visible.isEmpty()) {
-    const QRgb ink = q.color().rgb();
+    const QRgb ink = OpaquePixel(pen.GetColor());
     const bool back = period > 1 && canvas.GetBkMode() == OPAQUE;
-    const QRgb bk = gfx::ToQColor(canvas.GetBkColor()).rgb();
+    const QRgb bk = back ? OpaquePixel(canvas.GetBkColor()) : 0;
     const bool forward = horizontal ? from.x < to.x : from.y < to.y;
     const int start = horizontal ? from.x : from.y;
     const int first = horizontal ? visible.left() : visible.top();
@@ -1010,15 +1121,217 @@ bool LineDirect(TCanvas& canvas, TPoint from, TPoint to)
     const qsizetype bpl = img->bytesPerLine();
     QRgb* p = reinterpret_cast<QRgb*>(bits + visible.top() * bpl) + visible.left();
     const qsizetype step = horizontal ? 1 : bpl / 4;
-    // Dash index of the first pixel, then one on (or back) per pixel.
-    int phase = (forward ? first - start : start - 1 - first) % period;
-    for (int k = 0; k < count; ++k, p += step) {
-      if (on[phase]) *p = ink;
-      else if (back) *p = bk;
-      if (forward) phase = phase + 1 == period ? 0 : phase + 1;
-      else phase = phase == 0 ? period - 1 : phase - 1;
+    // Dash index of the first pixel; the pixels k, k + period, ... share a dash index.
+    const int phase = (forward ? first - start : start - 1 - first) % period;
+    if (period == 1 && horizontal) {
+      std::fill(p, p + count, ink);
+    } else {
+      for (int k = 0; k < period && k < count; ++k) {
+        const int index = forward ? (phase + k) % period : ((phase - k) % period + period) % period;
+        if (!on[index] && !back) continue;
+        const QRgb colour = on[index] ? ink : bk;
+        for (int j = k; j < count; j += period) p[j * step] = colour;
+      }
     }
   }
+  canvas.Drawn();
+  return true;
+}
+}  // namespace
+
+namespace {
+// The surface and the part of it (clip) that solid one-pixel outlines are written straight into:
+// 32-bit pixels, copy mode, no mapping, no clip or a rectangular one, a visible solid pen of one
+// pixel. Null when the canvas is not in that state.
+QImage* SolidOutlineTarget(TCanvas& canvas, QRect& area)
+{
+  if (!gfx::DirectPixels) return nullptr;
+  QImage* img = canvas.Image();
+  if (!img || img->isNull() || img->format() != QImage::Format_RGB32 || canvas.GetROP2() != 13) return nullptr;
+  const TPen& pen = *canvas.Pen();
+  if (!gfx::PenVisible(pen) || gfx::PenWidth(pen) != 1 || gfx::PenDashed(pen)) return nullptr;
+  const TCanvas::TGdiState& state = *canvas.GdiState();
+  if (state.mapMode != 1 || state.windowOrg != TPoint{} || state.viewportOrg != TPoint{}) return nullptr;
+  area = QRect(0, 0, img->width(), img->height());
+  if (canvas.HasClip()) {
+    if (state.clip.rectCount() > 1) return nullptr;
+    area &= state.clip.boundingRect();
+  }
+  return img;
+}
+
+// The pixels of an axis-aligned one-pixel line (lower end up to, not including, the higher one),
+// or an empty rectangle when the segment is not axis-aligned.
+QRect SegmentPixels(TPoint a, TPoint b)
+{
+  if ((a.x != b.x && a.y != b.y) || a == b) return {};
+  return a.y == b.y ? QRect(std::min(a.x, b.x), a.y, std::abs(b.x - a.x), 1)
+                    : QRect(a.x, std::min(a.y, b.y), 1, std::abs(b.y - a.y));
+}
+
+void FillPixels(QImage& img, const QRect& r, QRgb colour)
+{
+  if (r.isEmpty()) return;
+  uchar* bits = img.bits();
+  const qsizetype bpl = img.bytesPerLine();
+  for (int y = r.top(); y <= r.bottom(); ++y) {
+    QRgb* row = reinterpret_cast<QRgb*>(bits + y * bpl);
+    std::fill(row + r.left(), row + r.right() + 1, colour);
+  }
+}
+
+// A polyline of axis-aligned segments in a solid one-pixel pen: the pixels written
+// straight. The painter lights each segment as a line of its own, and the pixel of every joint
+// (the first point too when the polyline comes back to it). False when the polyline is not of
+// that kind.
+bool PolylineDirect(TCanvas& canvas, const std::vector<TPoint>& points)
+{
+  QRect area;
+  QImage* img = SolidOutlineTarget(canvas, area);
+  if (!img) return false;
+  // The painter clips figures reaching further off the surface, which moves their joints.
+  const QRect near(-1, -1, img->width() + 2, img->height() + 2);
+  for (const TPoint& p : points)
+    if (!near.contains(p.x, p.y)) return false;
+  std::vector<QRect> runs(points.size() - 1);
+  for (size_t i = 0; i + 1 < points.size(); ++i) {
+    runs[i] = SegmentPixels(points[i], points[i + 1]);
+    // (Segments of one pixel follow other rules.)
+    if (runs[i].width() + runs[i].height() < 3) return false;
+  }
+  canvas.Release();
+  const QRgb ink = gfx::ToQColor(canvas.Pen()->GetColor()).rgb();
+  for (const QRect& r : runs) FillPixels(*img, r & area, ink);
+  for (size_t i = 1; i + 1 < points.size(); ++i) FillPixels(*img, QRect(points[i].x, points[i].y, 1, 1) & area, ink);
+  if (points.size() > 2 && points.front() == points.back())
+    FillPixels(*img, QRect(points[0].x, points[0].y, 1, 1) & area, ink);
+  canvas.Drawn();
+  return true;
+}
+
+// A rectangle (normalized, at least two pixels each way) in a solid
+// one-pixel pen and a solid or clear brush: the inside filled and the outline (all four sides)
+// written straight. False when the rectangle is not of that kind.
+bool RectangleDirect(TCanvas& canvas, int32_t x1, int32_t y1, int32_t x2, int32_t y2)
+{
+  QRect area;
+  QImage* img = SolidOutlineTarget(canvas, area);
+  if (!img || x2 - x1 < 2 || y2 - y1 < 2) return false;
+  const TBrush& brush = *canvas.Brush();
+  if (brush.GetBitmap() || (brush.GetStyle() != bsSolid && brush.GetStyle() != bsClear)) return false;
+  const QRect outline(x1, y1, x2 - x1, y2 - y1);
+  if (!QRect(-1, -1, img->width() + 2, img->height() + 2).contains(outline.adjusted(0, 0, -1, -1))) return false;
+  canvas.Release();
+  if (brush.GetStyle() == bsSolid) FillPixels(*img, outline.adjusted(1, 1, -1, -1) & area, gfx::ToQColor(brush.GetColor()).rgb());
+  const QRgb ink = gfx::ToQColor(canvas.Pen()->GetColor()).rgb();
+  for (const QRect& side : {QRect(x1, y1, x2 - x1, 1), QRect(x1, y2 - 1, x2 - x1, 1), QRect(x1, y1, 1, y2 - y1),
+                            QRect(x2 - 1, y1, 1, y2 - y1)})
+    FillPixels(*img, side & area, ink);
+  canvas.Drawn();
+  return true;
+}
+}  // namespace
+
+namespace {
+// Lines of wide pens drawn again and again at the same places (a chart's axis lines, frame after
+// frame): the painter's pixels for such a line depend on its place, its pen and the surface's size,
+// so they are found once by painting the line alone on a scratch surface of that size, and then
+// written straight. A line is painted as usual the first time it is seen.
+struct TWideLineKey {
+  TPoint from, to;
+  int width, cap, join, surfaceWidth, surfaceHeight;
+  bool geometric;
+  friend bool operator==(const TWideLineKey&, const TWideLineKey&) = default;
+};
+struct TWideLineKeyHash {
+  size_t operator()(const TWideLineKey& k) const
+  {
+    size_t h = 0;
+    for (int v : {k.from.x, k.from.y, k.to.x, k.to.y, k.width, k.cap, k.join, k.surfaceWidth, k.surfaceHeight,
+                  int(k.geometric)})
+      h = h * 1000003u ^ static_cast<size_t>(static_cast<uint32_t>(v));
+    return h;
+  }
+};
+struct TWideLinePixels {
+  bool found = false, exact = false;
+  std::vector<QRect> runs;
+};
+
+bool WideLineRepeated(TCanvas& canvas, TPoint from, TPoint to)
+{
+  if (!gfx::DirectPixels || from == to) return false;
+  QImage* img = canvas.Image();
+  if (!img || img->isNull() || img->format() != QImage::Format_RGB32 || canvas.GetROP2() != 13) return false;
+  const TPen& pen = *canvas.Pen();
+  const int width = gfx::PenWidth(pen);
+  if (!gfx::PenVisible(pen) || width < 2 || width > 64 || gfx::PenDashed(pen)) return false;
+  const TCanvas::TGdiState& state = *canvas.GdiState();
+  if (state.mapMode != 1 || state.windowOrg != TPoint{} || state.viewportOrg != TPoint{}) return false;
+  // (The painter rasterizes a figure that a clip cuts another way.)
+  const int reach = width + 2;
+  const QRect box(QPoint(std::min(from.x, to.x) - reach, std::min(from.y, to.y) - reach),
+                  QPoint(std::max(from.x, to.x) + reach, std::max(from.y, to.y) + reach));
+  if (canvas.HasClip() && (state.clip.rectCount() > 1 || !state.clip.boundingRect().contains(box))) return false;
+  thread_local std::unordered_map<TWideLineKey, TWideLinePixels, TWideLineKeyHash> lines;
+  const TWideLineKey key{from, to, width, pen.GetEndCap(), pen.GetJoin(), img->width(), img->height(), pen.GetGeometric()};
+  auto it = lines.find(key);
+  if (it == lines.end()) {
+    if (lines.size() > 256) lines.clear();
+    lines.emplace(key, TWideLinePixels{});
+    return false;
+  }
+  TWideLinePixels& pixels = it->second;
+  if (!pixels.found) {
+    pixels.found = true;
+    // The line alone, in the same place on a clear surface of the same size.
+    thread_local QImage scratch;
+    if (scratch.size() != img->size()) scratch = QImage(img->size(), QImage::Format_ARGB32_Premultiplied);
+    if (scratch.isNull()) return false;
+    const QRect frame = box & scratch.rect();
+    for (int y = frame.top(); y <= frame.bottom(); ++y) {
+      QRgb* row = reinterpret_cast<QRgb*>(scratch.scanLine(y));
+      std::fill(row + frame.left(), row + frame.right() + 1, 0u);
+    }
+    {
+      QPainter p(&scratch);
+      p.setRenderHint(QPainter::Antialiasing, false);
+      p.setRenderHint(QPainter::TextAntialiasing, false);
+      p.setRenderHint(QPainter::SmoothPixmapTransform, false);
+      p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+      p.setOpacity(1.0);
+      QPainterPath path;
+      path.moveTo(from.x, from.y);
+      path.lineTo(to.x, to.y);
+      gfx::StrokeWithPen(canvas, p, path);
+    }
+    pixels.exact = true;
+    for (int y = frame.top(); y <= frame.bottom() && pixels.exact; ++y) {
+      const QRgb* row = reinterpret_cast<const QRgb*>(scratch.constScanLine(y));
+      for (int x = frame.left(); x <= frame.right(); ++x) {
+        const int a = qAlpha(row[x]);
+        if (a == 0) continue;
+        // A pixel at the frame's edge may belong to a line reaching further.
+        const bool edge = (x == frame.left() && frame.left() > 0) || (x == frame.right() && frame.right() < scratch.width() - 1) ||
+                          (y == frame.top() && frame.top() > 0) || (y == frame.bottom() && frame.bottom() < scratch.height() - 1);
+        if (a != 255 || edge) {
+          pixels.exact = false;
+          break;
+        }
+        int end = x + 1;
+        while (end <= frame.right() && qAlpha(row[end]) == 255) ++end;
+        pixels.runs.push_back(QRect(x, y, end - x, 1));
+        x = end - 1;
+      }
+    }
+    if (!pixels.exact) pixels.runs.clear();
+  }
+  if (!pixels.exact) return false;
+  QRect area(0, 0, img->width(), img->height());
+  if (canvas.HasClip()) area &= state.clip.boundingRect();
+  canvas.Release();
+  const QRgb ink = OpaquePixel(pen.GetColor());
+  for (const QRect& r : pixels.runs) FillPixels(*img, r & area, ink);
   canvas.Drawn();
   return true;
 }
@@ -1036,11 +1349,160 @@ void TCanvas::LineTo(int32_t x, int32_t y)
   }
   PreparePen();
   PrepareBrush();
-  if (HasDevice() && LineDirect(*this, from, {x, y})) return;
+  if (HasDevice() && (LineDirect(*this, from, {x, y}) || WideLineRepeated(*this, from, {x, y}))) return;
   QPainterPath path;
   path.moveTo(C(from.x, from.y));
   path.lineTo(C(x, y));
   Paint([&](QPainter& p) { StrokeWithPen(*this, p, path); });
+}
+
+namespace {
+// Vertical one-pixel lines from y0 to y1 at each of xs, as LineDirect writes each, written row
+// by row (each row's pixels of all lines together). False when some line is not of that kind.
+bool VertLinesDirect(TCanvas& canvas, std::span<const int32_t> xs, int32_t y0, int32_t y1)
+{
+  if (!gfx::DirectPixels || y0 == y1 || canvas.GdiState()->pathOpen) return false;
+  QImage* img = canvas.Image();
+  if (!img || img->isNull() || img->format() != QImage::Format_RGB32 || canvas.GetROP2() != 13) return false;
+  const TPen& pen = *canvas.Pen();
+  if (!gfx::PenVisible(pen) || gfx::PenWidth(pen) != 1) return false;
+  const TCanvas::TGdiState& state = *canvas.GdiState();
+  if (state.mapMode != 1 || state.windowOrg != TPoint{} || state.viewportOrg != TPoint{}) return false;
+  const int lo = std::min(y0, y1), hi = std::max(y0, y1);
+  QRect area(0, 0, img->width(), img->height());
+  if (lo < 0 || hi > area.height()) return false;
+  for (int32_t x : xs)
+    if (x < 0 || x >= area.width()) return false;
+  if (canvas.HasClip()) {
+    if (state.clip.rectCount() > 1) return false;
+    area &= state.clip.boundingRect();
+  }
+  std::array<bool, 64> on;
+  int period = 1;
+  if (!PixelDashes(pen, on, period)) return false;
+  canvas.Release();
+  std::vector<int32_t> columns;
+  for (int32_t x : xs)
+    if (x >= area.left() && x <= area.right()) columns.push_back(x);
+  const int top = std::max(lo, area.top()), bottom = std::min(hi, area.bottom() + 1);
+  if (!columns.empty() && top < bottom) {
+    const QRgb ink = OpaquePixel(pen.GetColor());
+    const bool back = period > 1 && canvas.GetBkMode() == OPAQUE;
+    const QRgb bk = back ? OpaquePixel(canvas.GetBkColor()) : 0;
+    const bool forward = y0 < y1;
+    uchar* bits = img->bits();
+    const qsizetype bpl = img->bytesPerLine();
+    for (int y = top; y < bottom; ++y) {
+      // The dash index of this row's pixels, counted from the lines' start.
+      const int index = (forward ? y - y0 : y0 - 1 - y) % period;
+      if (!on[index] && !back) continue;
+      const QRgb colour = on[index] ? ink : bk;
+      QRgb* row = reinterpret_cast<QRgb*>(bits + y * bpl);
+      for (int32_t x : columns) row[x] = colour;
+    }
+  }
+  canvas.Drawn();
+  return true;
+}
+}  // namespace
+
+namespace {
+// Horizontal one-pixel lines from x0 to x1 at each of ys, as LineDirect writes each: the row of
+// one line worked out once and copied. False when some line is not of that kind.
+bool HorizLinesDirect(TCanvas& canvas, std::span<const int32_t> ys, int32_t x0, int32_t x1)
+{
+  if (!gfx::DirectPixels || x0 == x1 || canvas.GdiState()->pathOpen) return false;
+  QImage* img = canvas.Image();
+  if (!img || img->isNull() || img->format() != QImage::Format_RGB32 || canvas.GetROP2() != 13) return false;
+  const TPen& pen = *canvas.Pen();
+  if (!gfx::PenVisible(pen) || gfx::PenWidth(pen) != 1) return false;
+  const TCanvas::TGdiState& state = *canvas.GdiState();
+  if (state.mapMode != 1 || state.windowOrg != TPoint{} || state.viewportOrg != TPoint{}) return false;
+  const int lo = std::min(x0, x1), hi = std::max(x0, x1);
+  QRect area(0, 0, img->width(), img->height());
+  if (lo < 0 || hi > area.width()) return false;
+  for (int32_t y : ys)
+    if (y < 0 || y >= area.height()) return false;
+  if (canvas.HasClip()) {
+    if (state.clip.rectCount() > 1) return false;
+    area &= state.clip.boundingRect();
+  }
+  std::array<bool, 64> on;
+  int period = 1;
+  if (!PixelDashes(pen, on, period)) return false;
+  canvas.Release();
+  const int left = std::max(lo, area.left()), right = std::min(hi, area.right() + 1);
+  if (left < right) {
+    const QRgb ink = OpaquePixel(pen.GetColor());
+    const bool back = period > 1 && canvas.GetBkMode() == OPAQUE;
+    const QRgb bk = back ? OpaquePixel(canvas.GetBkColor()) : 0;
+    const bool forward = x0 < x1;
+    uchar* bits = img->bits();
+    const qsizetype bpl = img->bytesPerLine();
+    // Solid lines are fills; of dashed ones, the pixels of one line that are written and their
+    // colours (dash indices counted from the lines' start).
+    const bool solid = period == 1;
+    std::vector<QRgb> colours;
+    std::vector<int32_t> lit;
+    if (!solid) {
+      int index = (forward ? left - x0 : x0 - 1 - left) % period;
+      for (int x = left; x < right; ++x) {
+        if (on[index] || back) {
+          lit.push_back(x);
+          colours.push_back(on[index] ? ink : bk);
+        }
+        // The next pixel's dash index.
+        if (forward) index = index + 1 == period ? 0 : index + 1;
+        else index = index == 0 ? period - 1 : index - 1;
+      }
+    }
+    for (int32_t y : ys) {
+      if (y < area.top() || y > area.bottom()) continue;
+      QRgb* row = reinterpret_cast<QRgb*>(bits + y * bpl);
+      if (solid) std::fill(row + left, row + right, ink);
+      else
+        for (size_t k = 0; k < lit.size(); ++k) row[lit[k]] = colours[k];
+    }
+  }
+  canvas.Drawn();
+  return true;
+}
+}  // namespace
+
+void TCanvas::HorizLines(std::span<const int32_t> ys, int32_t x0, int32_t x1)
+{
+  if (ys.empty()) return;
+  // Only this canvas itself: a derived one (a recording canvas) keeps its own calls.
+  if (typeid(*this) == typeid(TCanvas) && HasDevice() && x0 == ClampCoord(x0) && x1 == ClampCoord(x1)) {
+    PreparePen();
+    PrepareBrush();
+    if (HorizLinesDirect(*this, ys, x0, x1)) {
+      penPos_ = {x1, ys.back()};
+      return;
+    }
+  }
+  for (int32_t y : ys) {
+    MoveTo(x0, y);
+    LineTo(x1, y);
+  }
+}
+
+void TCanvas::VertLines(std::span<const int32_t> xs, int32_t y0, int32_t y1)
+{
+  if (xs.empty()) return;
+  // Only this canvas itself: a derived one (a recording canvas) keeps its own calls.
+  if (typeid(*this) == typeid(TCanvas) && HasDevice() && y0 == ClampCoord(y0) && y1 == ClampCoord(y1)) {
+    PreparePen();
+    PrepareBrush();
+    if (VertLinesDirect(*this, xs, y0, y1)) {
+      penPos_ = {xs.back(), y1};
+      return;
+    }
+  }
+  for (int32_t x : xs) {
+    MoveTo(x, y0);
+    LineTo(x, y1);
+  }
 }
 
 void TCanvas::Rectangle(int32_t x1, int32_t y1, int32_t x2, int32_t y2)
@@ -1055,6 +1517,7 @@ void TCanvas::Rectangle(int32_t x1, int32_t y1, int32_t x2, int32_t y2)
   }
   PreparePen();
   PrepareBrush();
+  if (HasDevice() && RectangleDirect(*this, x1, y1, x2, y2)) return;
   bool pen = PenVisible(*pen_);
   Paint([&](QPainter& p) {
     if (!pen) {
@@ -1257,6 +1720,7 @@ void TCanvas::Polyline(const std::vector<TPoint>& given)
   }
   PreparePen();
   PrepareBrush();
+  if (HasDevice() && PolylineDirect(*this, points)) return;
   Paint([&](QPainter& p) { StrokeWithPen(*this, p, path); });
 }
 
@@ -1360,17 +1824,66 @@ void TCanvas::Chord(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x3, 
 // ---------------------------------------------------------------------------------------------
 // Text
 
+namespace {
+// An unrotated text without extra spacing on this plain canvas's 32-bit pixels, unmapped, within no
+// clip or a rectangular one: its cell (when opaque) and its glyph pixels written straight from the
+// text's mask, the pixels the painter gives. False when the text is not of that kind.
+bool TextDirect(TCanvas& canvas, gfx::TFontRecord& record, int32_t left, int32_t top, int width, int height,
+                const std::string& text)
+{
+  if (!gfx::DirectPixels || typeid(canvas) != typeid(TCanvas) || canvas.GetTextCharacterExtra() != 0 ||
+      canvas.Font()->GetOrientation() != 0)
+    return false;
+  QImage* img = canvas.Image();
+  if (!img || img->isNull() || img->format() != QImage::Format_RGB32) return false;
+  const TCanvas::TGdiState& state = *canvas.GdiState();
+  if (state.mapMode != 1 || state.windowOrg != TPoint{} || state.viewportOrg != TPoint{}) return false;
+  QRect area(0, 0, img->width(), img->height());
+  if (canvas.HasClip()) {
+    if (state.clip.rectCount() > 1) return false;
+    area &= state.clip.boundingRect();
+  }
+  const gfx::TTextMask& mask = record.Mask(text);
+  if (!mask.exact) return false;
+  const bool opaque = canvas.GetBkMode() == OPAQUE;
+  const QRgb back = gfx::ToQColor(canvas.GetBkColor()).rgb(), ink = gfx::ToQColor(canvas.GetTextColor()).rgb();
+  canvas.Release();
+  if (!area.isEmpty()) {
+    const int aLeft = area.left(), aTop = area.top(), aRight = area.right() + 1, aBottom = area.bottom() + 1;
+    uchar* bits = img->bits();
+    const qsizetype bpl = img->bytesPerLine();
+    if (opaque) {
+      const int l = std::max(left, aLeft), r = static_cast<int>(std::min<int64_t>(int64_t{left} + width, aRight));
+      const int t = std::max(top, aTop), b = static_cast<int>(std::min<int64_t>(int64_t{top} + height, aBottom));
+      for (int y = t; y < b && l < r; ++y) {
+        QRgb* row = reinterpret_cast<QRgb*>(bits + y * bpl);
+        std::fill(row + l, row + r, back);
+      }
+    }
+    for (const gfx::TTextMask::Run& run : mask.runs) {
+      const int64_t y = int64_t{top} + run.y;
+      if (y < aTop || y >= aBottom) continue;
+      const int l = static_cast<int>(std::max<int64_t>(int64_t{left} + run.x0, aLeft));
+      const int r = static_cast<int>(std::min<int64_t>(int64_t{left} + run.x1, aRight));
+      if (l >= r) continue;
+      QRgb* row = reinterpret_cast<QRgb*>(bits + y * bpl);
+      std::fill(row + l, row + r, ink);
+    }
+  }
+  canvas.Drawn();
+  return true;
+}
+}  // namespace
+
 void TCanvas::TextOut(int32_t x, int32_t y, const std::string& text)
 {
   ClampCoords(x, y);
   PrepareFont();
-  QString s = QString::fromStdString(text);
   gfx::TFontRecord& record = gfx::FontRecord(*font_);
-  const QFont qf = record.font;
-  const QFontMetrics fm = record.metrics;
+  const QFontMetrics& fm = record.metrics;
   const gfx::TTextAdvance advance = record.Advance(text);
   int width = advance.width + charExtra_ * advance.units;
-  int ascent = fm.ascent(), height = fm.ascent() + fm.descent();
+  int ascent = record.ascent, height = record.ascent + record.descent;
   uint32_t align = textAlign_;
   bool updateCp = align & TA_UPDATECP;
   if (updateCp) {
@@ -1391,6 +1904,9 @@ void TCanvas::TextOut(int32_t x, int32_t y, const std::string& text)
     penPos_.y -= RoundAway32(adv * std::sin(rad));
   }
   if (text.empty()) return;
+  if (!state_->pathOpen && TextDirect(*this, record, x + dx, y + dy, width, height, text)) return;
+  const QString s = QString::fromStdString(text);
+  const QFont qf = record.font;
   if (state_->pathOpen) {
     // Inside a path bracket the glyph outlines join the path.
     QPainterPath glyphs;
@@ -1466,7 +1982,7 @@ TSize TCanvas::TextExtent(const std::string& text)
 {
   gfx::TFontRecord& record = gfx::FontRecord(*font_);
   const gfx::TTextAdvance advance = record.Advance(text);
-  return {advance.width + charExtra_ * advance.units, record.metrics.ascent() + record.metrics.descent()};
+  return {advance.width + charExtra_ * advance.units, record.ascent + record.descent};
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -1484,6 +2000,119 @@ void TCanvas::StretchDraw(const TRect& r, TGraphic* graphic)
 {
   if (!graphic || graphic->Empty()) return;
   graphic->Draw(this, ClampRect(r));
+}
+
+namespace {
+// n pixels from in to out (distinct buffers); stamps are narrow, so short rows take two
+// overlapping block moves rather than a loop.
+inline void CopyPixels(QRgb* out, const QRgb* in, int n)
+{
+  if (n >= 4 && n <= 8) {
+    std::memcpy(out, in, 16);
+    std::memcpy(out + n - 4, in + n - 4, 16);
+  } else if (n < 4) {
+    for (int k = 0; k < n; ++k) out[k] = in[k];
+  } else {
+    std::memcpy(out, in, static_cast<size_t>(n) * sizeof(QRgb));
+  }
+}
+
+// A whole square stamp of n x n pixels (rows of n) onto the rows at out.
+using StampCopy = void (*)(uchar* out, qsizetype stride, const QRgb* in);
+template <int n>
+void CopySquare(uchar* out, qsizetype stride, const QRgb* in)
+{
+  for (int y = 0; y < n; ++y, out += stride, in += n) std::memcpy(out, in, n * sizeof(QRgb));
+}
+
+// DrawRepeated of an opaque 32-bit bitmap onto a plain canvas's 32-bit pixels in copy mode,
+// within no clip or a rectangular one: the clip and the mode checked once, each block's visible
+// part written straight into the rows (the pixels Draw gives point by point). False when the
+// drawing is not of that kind.
+bool StampDirect(TCanvas& canvas, QImage& img, std::span<const TPoint> points, TGraphic* graphic)
+{
+  auto* bmp = dynamic_cast<TBitmap*>(graphic);
+  if (!bmp || bmp->GetTransparent() || bmp->Empty() || canvas.GetCopyMode() != cmSrcCopy) return false;
+  if (img.isNull() || img.format() != QImage::Format_RGB32) return false;
+  const QImage& src = bmp->Image();
+  if (&src == &img || !Quads(src.format())) return false;
+  QRect area(0, 0, img.width(), img.height());
+  if (canvas.HasClip()) {
+    const QRegion& clip = canvas.GdiState()->clip;
+    if (clip.rectCount() > 1) return false;
+    area &= clip.boundingRect();
+  }
+  const int w = src.width(), h = src.height();
+  canvas.Release();
+  if (area.isEmpty()) return true;
+  // The stamp's pixels as they land: opaque.
+  std::vector<QRgb> stamp(static_cast<size_t>(w) * h);
+  for (int y = 0; y < h; ++y) {
+    const QRgb* line = reinterpret_cast<const QRgb*>(src.constScanLine(y));
+    for (int x = 0; x < w; ++x) stamp[static_cast<size_t>(y) * w + x] = 0xFF000000u | line[x];
+  }
+  const int aLeft = area.left(), aTop = area.top(), aRight = area.right() + 1, aBottom = area.bottom() + 1;
+  uchar* const outBits = img.bits();
+  const qsizetype outStride = img.bytesPerLine();
+  // Blocks wholly inside the area (nearly all markers) are copied whole; square stamps of the
+  // common marker sizes with their size known to the compiler.
+  StampCopy copy = nullptr;
+  if (w == h) {
+    switch (w) {
+      case 3: copy = &CopySquare<3>; break;
+      case 4: copy = &CopySquare<4>; break;
+      case 5: copy = &CopySquare<5>; break;
+      case 6: copy = &CopySquare<6>; break;
+      case 7: copy = &CopySquare<7>; break;
+      case 8: copy = &CopySquare<8>; break;
+      case 9: copy = &CopySquare<9>; break;
+      case 11: copy = &CopySquare<11>; break;
+      default: break;
+    }
+  }
+  const bool narrow = w >= 4 && w <= 8 && h <= 16;
+  const TPoint* previous = nullptr;
+  for (const TPoint& p : points) {
+    // The same block again at the same place changes nothing.
+    if (previous && p == *previous) continue;
+    previous = &p;
+    const bool inside = p.x >= aLeft && p.y >= aTop && p.x <= aRight - w && p.y <= aBottom - h;
+    if (inside && copy) {
+      copy(outBits + static_cast<qsizetype>(p.y) * outStride + static_cast<qsizetype>(p.x) * sizeof(QRgb), outStride,
+           stamp.data());
+      continue;
+    }
+    if (inside && narrow) {
+      uchar* out = outBits + static_cast<qsizetype>(p.y) * outStride + static_cast<qsizetype>(p.x) * sizeof(QRgb);
+      const QRgb* in = stamp.data();
+      for (int y = 0; y < h; ++y, out += outStride, in += w) {
+        std::memcpy(out, in, 16);
+        std::memcpy(out + (w - 4) * sizeof(QRgb), in + w - 4, 16);
+      }
+      continue;
+    }
+    // Draw's clamping to the coordinate limits leaves such a far block off every surface.
+    if (p.x < -kCoordLimit || p.y < -kCoordLimit || p.x > kCoordLimit - w || p.y > kCoordLimit - h) continue;
+    const int left = std::max(p.x, aLeft), top = std::max(p.y, aTop);
+    const int right = std::min(p.x + w, aRight), bottom = std::min(p.y + h, aBottom);
+    if (left >= right || top >= bottom) continue;
+    const int n = right - left;
+    uchar* out = outBits + static_cast<qsizetype>(top) * outStride + static_cast<qsizetype>(left) * sizeof(QRgb);
+    const QRgb* in = stamp.data() + static_cast<size_t>(top - p.y) * w + (left - p.x);
+    for (int y = top; y < bottom; ++y, out += outStride, in += w) CopyPixels(reinterpret_cast<QRgb*>(out), in, n);
+  }
+  return true;
+}
+}  // namespace
+
+void TCanvas::DrawRepeated(std::span<const TPoint> points, TGraphic* graphic)
+{
+  if (!graphic || graphic->Empty() || points.empty()) return;
+  // Only this canvas itself: a derived one (a recording canvas) keeps its own Draw.
+  if (gfx::DirectPixels && typeid(*this) == typeid(TCanvas) && image_ && !mono_ &&
+      StampDirect(*this, *image_, points, graphic))
+    return;
+  for (const TPoint& p : points) Draw(p.x, p.y, graphic);
 }
 
 void TCanvas::CopyRect(const TRect& givenDest, TCanvas* source, const TRect& givenSrc)

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -168,6 +169,11 @@ public:
 
   virtual void MoveTo(int32_t x, int32_t y);
   virtual void LineTo(int32_t x, int32_t y);
+  // MoveTo(x, y0) and LineTo(x, y1) for each of xs in turn (a grid: one-pixel lines on a bitmap are
+  // written row by row; a derived canvas gets each call).
+  virtual void VertLines(std::span<const int32_t> xs, int32_t y0, int32_t y1);
+  // MoveTo(x0, y) and LineTo(x1, y) for each of ys in turn (likewise).
+  virtual void HorizLines(std::span<const int32_t> ys, int32_t x0, int32_t x1);
   TPoint GetPenPos() const { return penPos_; }
   void SetPenPos(TPoint p) { penPos_ = p; }
 
@@ -196,6 +202,9 @@ public:
 
   virtual void Draw(int32_t x, int32_t y, TGraphic* graphic);
   virtual void StretchDraw(const TRect& r, TGraphic* graphic);
+  // Draw of graphic with its top-left at each of points in turn (one small picture stamped at many
+  // places: a bitmap onto a bitmap is copied in one pass; a derived canvas gets one Draw per point).
+  virtual void DrawRepeated(std::span<const TPoint> points, TGraphic* graphic);
   // Copies a rectangle of another canvas with CopyMode.
   virtual void CopyRect(const TRect& dest, TCanvas* source, const TRect& src);
   uint32_t GetCopyMode() const { return copyMode_; }

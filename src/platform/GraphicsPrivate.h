@@ -102,13 +102,28 @@ QFont MakeQFont(const TFont& font);
 struct TTextAdvance {
   int width = 0, units = 0;
 };
+// The pixels an unrotated text lights, as runs of a row relative to its cell's top-left; exact
+// when every one of them is either lit or untouched (aliased glyphs) and all lie in the frame
+// they were found in. Texts drawn again and again (axis labels) are drawn from it.
+struct TTextMask {
+  struct Run {
+    int32_t y, x0, x1;
+  };
+  bool exact = false;
+  std::vector<Run> runs;
+};
 // A resolved font, its metrics and the advances of the texts measured with it so far.
 struct TFontRecord {
-  explicit TFontRecord(const QFont& f) : font(f), metrics(f) {}
+  explicit TFontRecord(const QFont& f) : font(f), metrics(f), ascent(metrics.ascent()), descent(metrics.descent()) {}
   TTextAdvance Advance(const std::string& text);
+  // The mask of text, found once.
+  const TTextMask& Mask(const std::string& text);
   QFont font;
   QFontMetrics metrics;
+  // The metrics' ascent and descent (asked for with every text).
+  int ascent, descent;
   std::unordered_map<std::string, TTextAdvance> advances;
+  std::unordered_map<std::string, TTextMask> masks;
 };
 // The record of a font; it stays valid until the next call.
 TFontRecord& FontRecord(const TFont& font);

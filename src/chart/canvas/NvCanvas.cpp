@@ -147,6 +147,11 @@ void TNuvCanvas::ApplyDarkColor(TColor color, int32_t quantity)
   }
 }
 
+void TNuvCanvas::DrawRepeated(std::span<const TPoint> points, TGraphic* graphic)
+{
+  for (const TPoint& p : points) Draw(p.x, p.y, graphic);
+}
+
 // ---- TCanvas3D ----
 
 TRect TCanvas3D::CalcRect3D(const TRect& r, int32_t z)
@@ -540,6 +545,11 @@ void TNuvCanvas3D::Draw(int32_t x, int32_t y, TGraphic* graphic)
   if (graphic && !graphic->Empty()) referenceCanvas_->Draw(x, y, graphic);
 }
 
+void TNuvCanvas3D::DrawRepeated(std::span<const TPoint> points, TGraphic* graphic)
+{
+  if (graphic && !graphic->Empty()) referenceCanvas_->DrawRepeated(points, graphic);
+}
+
 void TNuvCanvas3D::StretchDraw(const TRect& rect, TGraphic* graphic)
 {
   if (graphic) referenceCanvas_->StretchDraw(rect, graphic);
@@ -634,6 +644,29 @@ void TCanvas3D::LineWithZ(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_
 
 void TCanvas3D::HorizLine3D(int32_t x0, int32_t x1, int32_t y, int32_t z) { LineWithZ(x0, y, x1, y, z); }
 void TCanvas3D::VertLine3D(int32_t x, int32_t y0, int32_t y1, int32_t z) { LineWithZ(x, y0, x, y1, z); }
+
+void TCanvas3D::VertLines3D(std::span<const int32_t> xs, int32_t y0, int32_t y1, int32_t z)
+{
+  for (int32_t x : xs) VertLine3D(x, y0, y1, z);
+}
+
+void TCanvas3D::HorizLines3D(std::span<const int32_t> ys, int32_t x0, int32_t x1, int32_t z)
+{
+  for (int32_t y : ys) HorizLine3D(x0, x1, y, z);
+}
+
+void TNuvCanvas3D::HorizLines3D(std::span<const int32_t> ys, int32_t x0, int32_t x1, int32_t z)
+{
+  if (!is3D_ && !isOrthogonal_ && referenceCanvas_) referenceCanvas_->HorizLines(ys, x0, x1);
+  else TCanvas3D::HorizLines3D(ys, x0, x1, z);
+}
+
+void TNuvCanvas3D::VertLines3D(std::span<const int32_t> xs, int32_t y0, int32_t y1, int32_t z)
+{
+  // Flat, the points are the pixels: the platform canvas draws the lines together.
+  if (!is3D_ && !isOrthogonal_ && referenceCanvas_) referenceCanvas_->VertLines(xs, y0, y1);
+  else TCanvas3D::VertLines3D(xs, y0, y1, z);
+}
 
 void TCanvas3D::ZLine3D(int32_t x, int32_t y, int32_t z0, int32_t z1)
 {

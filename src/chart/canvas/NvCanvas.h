@@ -116,6 +116,8 @@ public:
   void RoundRectRect(const TRect& r, int32_t x3, int32_t y3) { RoundRect(r.Left, r.Top, r.Right, r.Bottom, x3, y3); }
   // Applies a darkened side colour: to the brush when solid, else to the back colour.
   void ApplyDarkColor(TColor color, int32_t quantity);
+  // Draw of graphic at each of points in turn; a canvas may copy them all in one pass.
+  virtual void DrawRepeated(std::span<const TPoint> points, TGraphic* graphic);
 
   TCanvas* GetReferenceCanvas() const { return referenceCanvas_; }
   TPen* Pen() const { return pen_; }
@@ -172,6 +174,10 @@ public:
   virtual void EnableRotation() {}
   virtual void HorizLine3D(int32_t x0, int32_t x1, int32_t y, int32_t z);
   virtual void VertLine3D(int32_t x, int32_t y0, int32_t y1, int32_t z);
+  // VertLine3D at each of xs in turn (a grid); a canvas may draw them together.
+  virtual void VertLines3D(std::span<const int32_t> xs, int32_t y0, int32_t y1, int32_t z);
+  // HorizLine3D at each of ys in turn; likewise.
+  virtual void HorizLines3D(std::span<const int32_t> ys, int32_t x0, int32_t x1, int32_t z);
   virtual void ZLine3D(int32_t x, int32_t y, int32_t z0, int32_t z1);
   virtual void FrontPlaneBegin() = 0;
   virtual void FrontPlaneEnd() = 0;
@@ -274,6 +280,7 @@ public:
   void Donut(int32_t xCenter, int32_t yCenter, int32_t xRadius, int32_t yRadius, double startAngle, double endAngle,
              double holePercent) override;
   void Draw(int32_t x, int32_t y, TGraphic* graphic) override;
+  void DrawRepeated(std::span<const TPoint> points, TGraphic* graphic) override;
   void Ellipse(int32_t x1, int32_t y1, int32_t x2, int32_t y2) override;
   void FillRect(const TRect& r) override;
   void Frame3D(TRect& rect, TColor topColor, TColor bottomColor, int32_t width) override;
@@ -329,6 +336,8 @@ public:
   void DisableRotation() override;
   void EllipseWithZ(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t z) override;
   void EnableRotation() override;
+  void VertLines3D(std::span<const int32_t> xs, int32_t y0, int32_t y1, int32_t z) override;
+  void HorizLines3D(std::span<const int32_t> ys, int32_t x0, int32_t x1, int32_t z) override;
   void FrontPlaneBegin() override;
   void FrontPlaneEnd() override;
   void MoveTo3D(int32_t x, int32_t y, int32_t z) override;

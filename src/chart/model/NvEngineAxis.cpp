@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#ifdef __AVX__
+#include <immintrin.h>
+#endif
 
 #include "chart/canvas/NuvConst.h"
 
@@ -24,14 +27,25 @@ double Power(double base, double exponent) { return std::pow(base, exponent); }
 // log_base |x|
 double LogN(double base, double x) { return std::log(std::fabs(x)) / std::log(base); }
 
-// Pixel from a double offset, held within +-PixelLimit (NaN goes to the start).
-int32_t ClampPixel(double p)
+// Half away from zero of a value within the 32-bit range: its whole part and the exact rest.
+inline int32_t RoundPixel(double p)
+{
+  const auto whole = static_cast<int32_t>(p);
+  const double rest = p - whole;
+  // (Without branches: the rests of a run of points fall either way at random.)
+  return whole + static_cast<int32_t>(rest >= 0.5) - static_cast<int32_t>(rest <= -0.5);
+}
+
+// Pixel from a double offset, held within +-limit (NaN goes to the start).
+inline int32_t ClampPixel(double p, int32_t limit)
 {
   if (std::isnan(p)) return 0;
-  if (p > PixelLimit) return PixelLimit;
-  if (p < -PixelLimit) return -PixelLimit;
-  return static_cast<int32_t>(RoundHalfAway(p));
+  if (p > limit) return limit;
+  if (p < -limit) return -limit;
+  return RoundPixel(p);
 }
+
+int32_t ClampPixel(double p) { return ClampPixel(p, PixelLimit); }
 
 }  // namespace
 
@@ -771,6 +785,64 @@ int32_t TChartAxis::LinearYPos(double value) const
   if (ScaleRangeZero) return PosCenter;
   const double p = (value - ScaleMinimum) * PixelsPerUnit;
   return ClampPixel(inverted_ ? PosStart + p : PosEnd - p);
+}
+
+namespace {
+// Linear positions of many values with the scale taken once: the start plus the offset
+// (fromStart), or the end less it; the same arithmetic as LinearXPos and LinearYPos.
+void LinearPositions(const TChartAxis& axis, bool fromStart, const double* values, int32_t* out, size_t count)
+{
+  if (axis.ScaleRangeZero) {
+    std::fill(out, out + count, axis.PosCenter);
+    return;
+  }
+  const double base = fromStart ? axis.PosStart : axis.PosEnd, sign = fromStart ? 1.0 : -1.0;
+  const double minimum = axis.ScaleMinimum, perUnit = axis.PixelsPerUnit;
+  const double limit = PixelLimit;
+  // ClampPixel written as selections only, four at a time.
+  size_t i = 0;
+#ifdef __AVX__
+  const __m256d vBase = _mm256_set1_pd(base), vSign = _mm256_set1_pd(sign), vMinimum = _mm256_set1_pd(minimum);
+  const __m256d vPerUnit = _mm256_set1_pd(perUnit), vLimit = _mm256_set1_pd(limit), vLow = _mm256_set1_pd(-limit);
+  const __m256d half = _mm256_set1_pd(0.5), lowHalf = _mm256_set1_pd(-0.5), one = _mm256_set1_pd(1.0);
+  for (; i + 4 <= count; i += 4) {
+    __m256d p = _mm256_add_pd(vBase, _mm256_mul_pd(vSign, _mm256_mul_pd(_mm256_sub_pd(_mm256_loadu_pd(values + i), vMinimum), vPerUnit)));
+    p = _mm256_andnot_pd(_mm256_cmp_pd(p, p, _CMP_UNORD_Q), p);
+    p = _mm256_max_pd(_mm256_min_pd(p, vLimit), vLow);
+    const __m256d whole = _mm256_round_pd(p, _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC);
+    const __m256d rest = _mm256_sub_pd(p, whole);
+    const __m256d up = _mm256_and_pd(_mm256_cmp_pd(rest, half, _CMP_GE_OQ), one);
+    const __m256d down = _mm256_and_pd(_mm256_cmp_pd(rest, lowHalf, _CMP_LE_OQ), one);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm256_cvttpd_epi32(_mm256_sub_pd(_mm256_add_pd(whole, up), down)));
+  }
+#endif
+  for (; i < count; ++i) {
+    double p = base + sign * ((values[i] - minimum) * perUnit);
+    p = p != p ? 0.0 : p;
+    p = p > limit ? limit : p;
+    p = p < -limit ? -limit : p;
+    const double whole = std::trunc(p), rest = p - whole;
+    out[i] = static_cast<int32_t>(whole + (rest >= 0.5 ? 1.0 : 0.0) - (rest <= -0.5 ? 1.0 : 0.0));
+  }
+}
+}  // namespace
+
+void TChartAxis::CalcXPosValues(const double* values, int32_t* out, size_t count) const
+{
+  if (calcXPosValue_ == &TChartAxis::LinearXPos) {
+    LinearPositions(*this, !inverted_, values, out, count);
+    return;
+  }
+  for (size_t i = 0; i < count; ++i) out[i] = (this->*calcXPosValue_)(values[i]);
+}
+
+void TChartAxis::CalcYPosValues(const double* values, int32_t* out, size_t count) const
+{
+  if (calcYPosValue_ == &TChartAxis::LinearYPos) {
+    LinearPositions(*this, inverted_, values, out, count);
+    return;
+  }
+  for (size_t i = 0; i < count; ++i) out[i] = (this->*calcYPosValue_)(values[i]);
 }
 
 int32_t TChartAxis::DepthPos(double value) const

@@ -422,6 +422,9 @@ public:
   int32_t CalcPosValue(double value) const { return (this->*calcPosValue_)(value); }
   int32_t CalcXPosValue(double value) const { return (this->*calcXPosValue_)(value); }
   int32_t CalcYPosValue(double value) const { return (this->*calcYPosValue_)(value); }
+  // CalcXPosValue (CalcYPosValue) of values[0..count) into out, the scale read once.
+  void CalcXPosValues(const double* values, int32_t* out, size_t count) const;
+  void CalcYPosValues(const double* values, int32_t* out, size_t count) const;
   double ValueToPositionFloat(double value) const;
   double PositionToValue(int32_t pixel) const;
   int32_t ValueToPixelSize(double value) const;

@@ -836,27 +836,46 @@ void TChartAxis::DrawTicksGridLine()
       c->HorizLine3D(r.Left, r.Right, pos, gz);
     }
   };
-  if (grid_->GetVisible()) {
-    for (int32_t t : CalcGridPositions()) gridLine(t, grid_.get());
-  }
+  // The lines of a grid go to the canvas together (the same pen for each).
+  auto gridLines = [&](const std::vector<int32_t>& positions, TChartPen* pen) {
+    if (IsDepthAxis || positions.empty()) {
+      for (int32_t t : positions) gridLine(t, pen);
+      return;
+    }
+    c->AssignVisiblePen(pen);
+    const int32_t gz = DepthOf(grid_->GetZPosition());
+    if (horizontal_) c->VertLines3D(positions, r.Top, r.Bottom, gz);
+    else c->HorizLines3D(positions, r.Left, r.Right, gz);
+  };
+  // Ticks likewise: lines across the axis at positions, from offset a to offset b.
+  auto acrossAll = [&](const std::vector<int32_t>& positions, int32_t a, int32_t b) {
+    if (IsDepthAxis) {
+      for (int32_t t : positions) across(t, a, b);
+    } else if (horizontal_) {
+      c->VertLines3D(positions, PosAxis + a, PosAxis + b, z);
+    } else {
+      c->HorizLines3D(positions, PosAxis + a, PosAxis + b, z);
+    }
+  };
+  // The ticks within the axis' ends (and a pixel or so beyond).
+  std::vector<int32_t> ticks;
+  for (int32_t t : Tick)
+    if (t > PosStart - 2 && t < PosEnd + 2) ticks.push_back(t);
+  if (grid_->GetVisible()) gridLines(CalcGridPositions(), grid_.get());
   const std::vector<int32_t> minor =
       (minorTicks_->GetVisible() || minorGrid_->GetVisible()) ? CalcMinorTickPositions() : std::vector<int32_t>();
-  if (minorGrid_->GetVisible()) {
-    for (int32_t m : minor) gridLine(m, minorGrid_.get());
-  }
+  if (minorGrid_->GetVisible()) gridLines(minor, minorGrid_.get());
   if (ticks_->GetVisible() && tickLength_ != 0) {
     c->AssignVisiblePen(ticks_.get());
-    for (int32_t t : Tick)
-      if (t > PosStart - 2 && t < PosEnd + 2) across(t, 0, out * PixelSize(tickLength_));
+    acrossAll(ticks, 0, out * PixelSize(tickLength_));
   }
   if (ticksInner_->GetVisible() && tickInnerLength_ != 0) {
     c->AssignVisiblePen(ticksInner_.get());
-    for (int32_t t : Tick)
-      if (t > PosStart - 2 && t < PosEnd + 2) across(t, 0, -out * PixelSize(tickInnerLength_));
+    acrossAll(ticks, 0, -out * PixelSize(tickInnerLength_));
   }
   if (minorTicks_->GetVisible() && minorTickLength_ != 0) {
     c->AssignVisiblePen(minorTicks_.get());
-    for (int32_t m : minor) across(m, 0, out * PixelSize(minorTickLength_));
+    acrossAll(minor, 0, out * PixelSize(minorTickLength_));
   }
   if (axisPen_->GetVisible()) {
     c->AssignVisiblePen(axisPen_.get());

@@ -1,6 +1,9 @@
 // Number and date texts of axis labels: the platform's float and date-time formatting.
+#include <array>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <string>
 #include <unordered_map>
@@ -275,17 +278,28 @@ std::string FormatFloat(const std::string& format, double value)
 {
   if (std::isnan(value)) return "NAN";
   if (std::isinf(value)) return value > 0 ? "INF" : "-INF";
-  // Axis labels format the same values every frame: keep the texts by format and value.
-  thread_local std::unordered_map<std::string, std::string> texts;
-  std::string key = format;
-  key.push_back('\0');
-  key.append(reinterpret_cast<const char*>(&value), sizeof value);
-  auto it = texts.find(key);
-  if (it != texts.end()) return it->second;
-  if (texts.size() > 4096) texts.clear();
-  std::string text = FormatFloatText(format, value);
-  texts.emplace(std::move(key), text);
-  return text;
+  // Axis labels format the same values every frame: keep the texts by format and value (the
+  // texts of the format asked for last at hand).
+  using TTexts = std::unordered_map<uint64_t, std::string>;
+  thread_local std::unordered_map<std::string, TTexts> byFormat;
+  thread_local std::string lastFormat;
+  thread_local TTexts* last = nullptr;
+  thread_local size_t kept = 0;
+  if (kept > 8192) {
+    byFormat.clear();
+    kept = 0;
+    last = nullptr;
+  }
+  if (!last || format != lastFormat) {
+    last = &byFormat[format];
+    lastFormat = format;
+  }
+  uint64_t bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  auto it = last->find(bits);
+  if (it != last->end()) return it->second;
+  ++kept;
+  return last->emplace(bits, FormatFloatText(format, value)).first->second;
 }
 
 namespace {
@@ -307,7 +321,31 @@ std::string FormatFloatText(const std::string& format, double value)
 }
 }  // namespace
 
+namespace {
+std::string FloatToStrGeneralText(double value);
+}  // namespace
+
 std::string FloatToStrGeneral(double value)
+{
+  // The label engine compares the texts of the same few values every frame: the last ones are kept.
+  struct Slot {
+    uint64_t bits = 0;
+    bool used = false;
+    std::string text;
+  };
+  thread_local std::array<Slot, 64> slots;
+  uint64_t bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  Slot& slot = slots[(bits ^ (bits >> 29) ^ (bits >> 47)) % slots.size()];
+  if (slot.used && slot.bits == bits) return slot.text;
+  slot.text = FloatToStrGeneralText(value);
+  slot.bits = bits;
+  slot.used = true;
+  return slot.text;
+}
+
+namespace {
+std::string FloatToStrGeneralText(double value)
 {
   if (std::isnan(value)) return "NAN";
   if (std::isinf(value)) return value > 0 ? "INF" : "-INF";
@@ -322,6 +360,7 @@ std::string FloatToStrGeneral(double value)
   const int exponent = std::atoi(s.c_str() + e + 1);
   return mantissa + "E" + std::to_string(exponent);
 }
+}  // namespace
 
 bool AxisTextToFloat(const std::string& text, double& value)
 {

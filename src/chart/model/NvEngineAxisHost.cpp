@@ -89,7 +89,9 @@ TAxisLabelStyle TChartAxis::GetAutoLabelStyle() const
     result = talValue;
     const TChartAxis* nonMandatory = s->YMandatory() ? s->GetHorizAxis() : s->GetVertAxis();
     if (nonMandatory != this || s->HasZValues) continue;
-    for (int32_t j = 0; j < s->Count(); ++j)
+    // Points past the end of the labels list have none.
+    const int32_t labelled = std::min(s->Count(), s->Labels() ? s->Labels()->Count() : 0);
+    for (int32_t j = 0; j < labelled; ++j)
       if (!s->GetXLabel(j).empty()) return talText;
   }
   return result;

@@ -51,32 +51,6 @@ private:
   std::vector<std::pair<TPointerStampKey, std::unique_ptr<TBitmap>>> items_;
 };
 
-namespace {
-
-// A pixel coordinate computed in 64 bits, held inside the 32-bit range with room for the one
-// pixel the shapes add at their edges.
-int32_t Pixel(int64_t v)
-{
-  return static_cast<int32_t>(std::clamp<int64_t>(v, int64_t{INT32_MIN} + 2, int64_t{INT32_MAX} - 2));
-}
-
-}  // namespace
-
-TRect PointerBox(int32_t x, int32_t y, int32_t h, int32_t v, bool aboveOnly)
-{
-  TRect r;
-  r.Left = Pixel(int64_t{x} - h);
-  r.Right = Pixel(int64_t{x} + h);
-  if (aboveOnly) {
-    r.Top = Pixel(int64_t{y} - 2 * int64_t{v});
-    r.Bottom = Pixel(y);
-  } else {
-    r.Top = Pixel(int64_t{y} - v);
-    r.Bottom = Pixel(int64_t{y} + v);
-  }
-  return r;
-}
-
 TSeriesPointer::TSeriesPointer(TChartSeries* series)
     : TNuvCustomShapeBrushPen(series ? series->GetParentChart() : nullptr), parentSeries_(series)
 {
@@ -223,22 +197,30 @@ void TSeriesPointer::DrawPointer(TCanvas3D* canvas, bool is3D, int32_t x, int32_
 
 bool TSeriesPointer::DrawStamped(TCanvas3D* canvas, bool is3D, const TRect& box, TSeriesPointerStyle style)
 {
-  if (style != psRectangle || is3D || gradient_->GetVisible()) return false;
+  const int32_t h = box.Right - (box.Left + box.Right) / 2, v = box.Bottom - (box.Top + box.Bottom) / 2;
+  if (box.Right - box.Left != 2 * h || box.Bottom - box.Top != 2 * v) return false;
+  TBitmap* stamp = StampFor(canvas, is3D, h, v, style);
+  if (!stamp) return false;
+  canvas->Draw(box.Left, box.Top, stamp);
+  return true;
+}
+
+TBitmap* TSeriesPointer::StampFor(TCanvas3D* canvas, bool is3D, int32_t h, int32_t v, TSeriesPointerStyle style)
+{
+  if (style != psRectangle || is3D || gradient_->GetVisible()) return nullptr;
   // Only the GDI canvas itself (a derived canvas may draw rectangles its own way), and only
   // plain copies onto pixels: no metafile or printer, no raster operation, no monochrome.
-  if (typeid(*canvas) != typeid(TNuvCanvas3D)) return false;
-  if (canvas->GetMetafiling() || canvas->GetMonochrome()) return false;
-  if (GetParentChart() && GetParentChart()->Printing) return false;
+  if (typeid(*canvas) != typeid(TNuvCanvas3D)) return nullptr;
+  if (canvas->GetMetafiling() || canvas->GetMonochrome()) return nullptr;
+  if (GetParentChart() && GetParentChart()->Printing) return nullptr;
   TCanvas* ref = canvas->GetReferenceCanvas();
-  if (!ref || ref->GetCopyMode() != cmSrcCopy) return false;
+  if (!ref || ref->GetCopyMode() != cmSrcCopy) return nullptr;
   const TPen* pen = canvas->Pen();
   const TBrush* brush = canvas->Brush();
   const bool penVisible = pen->GetStyle() != psClear;
-  if (penVisible && (pen->GetStyle() != psSolid || pen->GetMode() != pmCopy || pen->GetWidth() != 1)) return false;
-  if (brush->GetStyle() != bsSolid || brush->GetBitmap() != nullptr) return false;
-  const int32_t h = box.Right - (box.Left + box.Right) / 2, v = box.Bottom - (box.Top + box.Bottom) / 2;
-  if (h < 1 || v < 1 || box.Right - box.Left != 2 * h || box.Bottom - box.Top != 2 * v || h > 64 || v > 64)
-    return false;
+  if (penVisible && (pen->GetStyle() != psSolid || pen->GetMode() != pmCopy || pen->GetWidth() != 1)) return nullptr;
+  if (brush->GetStyle() != bsSolid || brush->GetBitmap() != nullptr) return nullptr;
+  if (h < 1 || v < 1 || h > 64 || v > 64) return nullptr;
   if (!stamps_) stamps_ = std::make_unique<TPointerStamps>();
   TPointerStampKey key;
   key.h = h;
@@ -246,8 +228,7 @@ bool TSeriesPointer::DrawStamped(TCanvas3D* canvas, bool is3D, const TRect& box,
   key.penColor = penVisible ? pen->GetColor() : clBlack;
   key.penVisible = penVisible;
   key.brushColor = brush->GetColor();
-  canvas->Draw(box.Left, box.Top, stamps_->Get(key));
-  return true;
+  return stamps_->Get(key);
 }
 
 namespace {

@@ -4,6 +4,8 @@
 // 3-D, filled with the point colour or its own brush, with optional gradient and transparency.
 // The pointer belongs to its series (or callout) and asks the chart for margins so that markers
 // at the plot edges are not cut.
+#include <algorithm>
+#include <climits>
 #include <cstdint>
 #include <memory>
 
@@ -28,8 +30,20 @@ enum TSeriesPointerStyle {
 };
 
 // The box of one marker at (x, y) with half sizes h and v: centred on the point, or, with
-// aboveOnly, standing on it (top y - 2v, bottom y).
-TRect PointerBox(int32_t x, int32_t y, int32_t h, int32_t v, bool aboveOnly);
+// aboveOnly, standing on it (top y - 2v, bottom y). Its sides are computed in 64 bits and held
+// inside the 32-bit range with room for the one pixel the shapes add at their edges.
+inline TRect PointerBox(int32_t x, int32_t y, int32_t h, int32_t v, bool aboveOnly)
+{
+  auto pixel = [](int64_t p) {
+    return static_cast<int32_t>(std::clamp<int64_t>(p, int64_t{INT32_MIN} + 2, int64_t{INT32_MAX} - 2));
+  };
+  TRect r;
+  r.Left = pixel(int64_t{x} - h);
+  r.Right = pixel(int64_t{x} + h);
+  r.Top = pixel(aboveOnly ? int64_t{y} - 2 * int64_t{v} : int64_t{y} - v);
+  r.Bottom = pixel(aboveOnly ? int64_t{y} : int64_t{y} + v);
+  return r;
+}
 
 class TSeriesPointer : public TNuvCustomShapeBrushPen {
 public:
@@ -77,6 +91,10 @@ public:
   // DrawPointer on the parent chart's canvas with the chart's 3-D flag and this pointer's sizes.
   void Draw(int32_t x, int32_t y, TColor color, TSeriesPointerStyle style);
   void Draw(int32_t x, int32_t y, TColor color) { Draw(x, y, color, style_); }
+  // The small bitmap that a marker of half sizes h and v in style is copied from on canvas (as
+  // prepared now), when such a marker is stamped rather than drawn; nullptr otherwise. It stays
+  // valid until the pointer stamps a marker of another look.
+  TBitmap* StampFor(TCanvas3D* canvas, bool is3D, int32_t h, int32_t v, TSeriesPointerStyle style);
 
 protected:
   // The depths of the parent series (0 without one).

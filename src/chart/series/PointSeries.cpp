@@ -1,6 +1,8 @@
 #include "chart/series/PointSeries.h"
 
 #include <algorithm>
+#include <typeinfo>
+#include <vector>
 
 #include "chart/model/NvEngineAxis.h"
 #include "chart/model/NvEngineAxisPanel.h"
@@ -43,11 +45,52 @@ void TPointSeries::DrawValue(int32_t valueIndex)
 
 void TPointSeries::DrawAllValues()
 {
+  if (DrawAllStamped()) return;
   inRun_ = true;
   prepared_ = false;
   TChartSeries::DrawAllValues();
   inRun_ = false;
   prepared_ = false;
+}
+
+bool TPointSeries::DrawAllStamped()
+{
+  // Only this class itself: a derived series may place or colour its points its own way.
+  if (typeid(*this) != typeid(TPointSeries)) return false;
+  TCustomAxisPanel* chart = GetParentChart();
+  if (!chart || !pointer_->GetVisible() || !horizAxisObj_ || !vertAxisObj_) return false;
+  if (pointer_->GetTransparency() != 0 || pointer_->GetGradient()->GetVisible() || colorEachPoint_) return false;
+  if (colors_ && std::any_of(colors_->begin(), colors_->end(), [](TColor c) { return c != clDefault; })) return false;
+  const TColor color = GetSeriesColor();
+  if (color == clNone || FirstValueIndex < 0 || LastValueIndex < FirstValueIndex) return false;
+  const int32_t last = std::min(LastValueIndex, Count() - 1);
+  if (last < FirstValueIndex) return false;
+  TCanvas3D* canvas = chart->Canvas();
+  pointer_->PrepareCanvas(canvas, color);
+  const int32_t h = pointer_->GetHorizSize(), v = pointer_->GetVertSize();
+  TBitmap* stamp = pointer_->StampFor(canvas, chart->GetView3D(), h, v, pointer_->GetStyle());
+  if (!stamp) return false;
+  const std::vector<double>& xs = xValues_->ValueArray();
+  const std::vector<double>& ys = yValues_->ValueArray();
+  if (static_cast<size_t>(last) >= xs.size() || static_cast<size_t>(last) >= ys.size()) return false;
+  const bool aboveOnly = pointer_->GetAboveOnly();
+  const bool forward = DrawValuesForward();
+  firstDrawIndex_ = forward ? FirstValueIndex : last;
+  const size_t n = static_cast<size_t>(last - FirstValueIndex + 1);
+  // (Kept from frame to frame: every element is written before it is read.)
+  thread_local std::vector<int32_t> px, py;
+  thread_local std::vector<TPoint> at;
+  px.resize(n);
+  py.resize(n);
+  at.resize(n);
+  horizAxisObj_->CalcXPosValues(xs.data() + FirstValueIndex, px.data(), n);
+  vertAxisObj_->CalcYPosValues(ys.data() + FirstValueIndex, py.data(), n);
+  for (size_t i = 0; i < n; ++i) {
+    const TRect box = PointerBox(px[i], py[i], h, v, aboveOnly);
+    at[forward ? i : n - 1 - i] = TPoint{box.Left, box.Top};
+  }
+  canvas->DrawRepeated(at, stamp);
+  return true;
 }
 
 int32_t TPointSeries::Clicked(int32_t x, int32_t y)

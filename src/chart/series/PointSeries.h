@@ -32,6 +32,10 @@ public:
   std::string GetEditorClass() const override { return "TSeriesPointerEditor"; }
 
 private:
+  // All points in one colour with a stamped marker: the markers' places worked out in one loop and
+  // handed to the canvas together. False (nothing drawn) when the points are not of that kind.
+  bool DrawAllStamped();
+
   std::unique_ptr<TSeriesPointer> pointer_;
   // While DrawAllValues runs: the colour the canvas is prepared for, when it is.
   bool inRun_ = false;
