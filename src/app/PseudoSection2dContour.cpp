@@ -310,7 +310,7 @@ void TPseudoSectionContour::AddNode(uint8_t flag, double x, double y, double val
   n.flag = flag;
   n.inputX = x;
   n.inputY = y;
-  n.label = FloatToStrDec(0, true, value);
+  n.inputValue = value;
   ++NextNode;
 }
 
@@ -950,7 +950,7 @@ void TPseudoSectionContour::SetGridData(const std::vector<double>& xIn, const st
       v.y = v.inputY = std::min(relief[i] + depths[j] * stretch, relMax + depths[j]);
       v.value = (i < values.size() && j < values[i].size()) ? values[i][j] : 0.0;
       v.flag = 0;
-      v.label = FloatToStrDec(0, true, v.value);
+      v.inputValue = v.value;
       DataMax = std::max(DataMax, v.value);
       DataMin = std::min(DataMin, v.value);
     }

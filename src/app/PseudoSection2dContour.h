@@ -16,7 +16,7 @@
 class TMetafile;
 class TMetafileCanvas;
 
-// One node: plot position, value, flag and the position as added.
+// One node: plot position, value, flag and the position and value as added.
 struct dVertex3d {
   double x = 0.0;
   double y = 0.0;
@@ -24,7 +24,9 @@ struct dVertex3d {
   uint8_t flag = 0;  // non-zero: no triangle may join three flagged nodes
   double inputX = 0.0;
   double inputY = 0.0;
-  std::string label;
+  double inputValue = 0.0;
+  // The value as added, as text; formatted when asked for (few nodes are ever labelled).
+  std::string Label() const { return FloatToStrDec(0, true, inputValue); }
 };
 
 // One triangle of nodes (a, b, c); edge e is 0: a-b, 1: b-c, 2: c-a.

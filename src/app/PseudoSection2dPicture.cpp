@@ -37,6 +37,22 @@ inline double Interpolate(double level, double value2, double coord2, double val
 
 inline bool Between(double v, double a, double b) { return std::min(a, b) < v && v < std::max(a, b); }
 
+constexpr int32_t kNextCorner[3] = {1, 2, 0};
+
+// EdgeCrossed and EdgeCrossing, inlined into the hot paths.
+[[gnu::always_inline]] inline bool Crossed(const dVertex3d* nodes, const dTriangle& t, int32_t edge, double level)
+{
+  return Between(level, nodes[t.vertices[edge]].value, nodes[t.vertices[kNextCorner[edge]]].value);
+}
+[[gnu::always_inline]] inline TComplex Crossing(const dVertex3d* nodes, const dTriangle& t, int32_t edge, double level)
+{
+  int32_t p = t.vertices[edge], q = t.vertices[kNextCorner[edge]];
+  if (q < p) std::swap(p, q);
+  const dVertex3d& n1 = nodes[p];
+  const dVertex3d& n2 = nodes[q];
+  return {Interpolate(level, n2.value, n2.x, n1.value, n1.x), Interpolate(level, n2.value, n2.y, n1.value, n1.y)};
+}
+
 }  // namespace
 
 int32_t TPseudoSectionContour::XToPixel(double x) const { return ToPixel((x - PlotXMin) * XScale); }
@@ -80,18 +96,14 @@ void TPseudoSectionContour::CornerPoints(int32_t m, int32_t newUncrossedEdge, in
 
 bool TPseudoSectionContour::EdgeCrossed(const dTriangle& t, int32_t edge, double level) const
 {
-  return Between(level, NodeTable[t.vertices[edge]].value, NodeTable[t.vertices[(edge + 1) % 3]].value);
+  return Crossed(NodeTable.data(), t, edge, level);
 }
 
 // The crossing point of a level on an edge, computed from the lower-numbered node so that both
 // triangles of an edge get the very same point.
 TComplex TPseudoSectionContour::EdgeCrossing(const dTriangle& t, int32_t edge, double level) const
 {
-  int32_t p = t.vertices[edge], q = t.vertices[(edge + 1) % 3];
-  if (q < p) std::swap(p, q);
-  const dVertex3d& n1 = NodeTable[p];
-  const dVertex3d& n2 = NodeTable[q];
-  return {Interpolate(level, n2.value, n2.x, n1.value, n1.x), Interpolate(level, n2.value, n2.y, n1.value, n1.y)};
+  return Crossing(NodeTable.data(), t, edge, level);
 }
 
 bool TPseudoSectionContour::NeighbourCrossing(int32_t triangle, int32_t edge, double level, TComplex& point) const
@@ -101,13 +113,14 @@ bool TPseudoSectionContour::NeighbourCrossing(int32_t triangle, int32_t edge, do
   const int32_t s = t.shared[edge];
   if (nb <= 0 || nb >= static_cast<int32_t>(TriangleTable.size()) || s > 2) return false;
   const dTriangle& n = TriangleTable[nb];
+  const dVertex3d* const nodes = NodeTable.data();
   int32_t e;
   switch (s) {
-  case 0: e = EdgeCrossed(n, 1, level) ? 1 : 2; break;
-  case 1: e = EdgeCrossed(n, 0, level) ? 0 : 2; break;
-  default: e = EdgeCrossed(n, 0, level) ? 0 : 1; break;
+  case 0: e = Crossed(nodes, n, 1, level) ? 1 : 2; break;
+  case 1: e = Crossed(nodes, n, 0, level) ? 0 : 2; break;
+  default: e = Crossed(nodes, n, 0, level) ? 0 : 1; break;
   }
-  point = EdgeCrossing(n, e, level);
+  point = Crossing(nodes, n, e, level);
   return true;
 }
 
@@ -115,8 +128,8 @@ void TPseudoSectionContour::SmoothedCrossingCurve(int32_t triangle, int32_t firs
                                                   double level, std::vector<TPoint>& out) const
 {
   const dTriangle& t = TriangleTable[triangle];
-  const TComplex c1 = EdgeCrossing(t, firstEdge, level);
-  const TComplex c2 = EdgeCrossing(t, secondEdge, level);
+  const TComplex c1 = Crossing(NodeTable.data(), t, firstEdge, level);
+  const TComplex c2 = Crossing(NodeTable.data(), t, secondEdge, level);
   TComplex p0, p3;
   const bool has0 = NeighbourCrossing(triangle, firstEdge, level, p0);
   const bool has3 = NeighbourCrossing(triangle, secondEdge, level, p3);
@@ -184,7 +197,7 @@ void TPseudoSectionContour::FillTriangleBands(int32_t triangle)
     for (int32_t k = lo; k <= hi; ++k) {
       const double level = LevelValues[k];
       int32_t u2 = 0;
-      while (u2 < 2 && EdgeCrossed(t, u2, level)) ++u2;
+      while (u2 < 2 && Crossed(NodeTable.data(), t, u2, level)) ++u2;
       SmoothedCrossingCurve(triangle, (u2 + 1) % 3, (u2 + 2) % 3, level, curve);
       band = p;
       if (u2 == u) {
@@ -227,8 +240,8 @@ bool TPseudoSectionContour::TraceIsoline(int32_t& triangle, int32_t& entryEdge, 
   t.visited[entryEdge] = 1;
   static constexpr int32_t order[3][2] = {{1, 2}, {0, 2}, {0, 1}};
   for (int32_t e : order[entryEdge]) {
-    if (t.visited[e] || !EdgeCrossed(t, e, level)) continue;
-    point = EdgeCrossing(t, e, level);
+    if (t.visited[e] || !Crossed(NodeTable.data(), t, e, level)) continue;
+    point = Crossing(NodeTable.data(), t, e, level);
     t.visited[e] = 1;
     const int32_t nb = t.neighbours[e];
     const int32_t s = t.shared[e];
@@ -316,9 +329,9 @@ void TPseudoSectionContour::DrawIsolines()
       for (const int32_t t : crossed[k]) {
         for (int32_t e = 0; e < 3; ++e) {
           dTriangle& tr = TriangleTable[t];
-          if (tr.border[e] != wantBorder || tr.visited[e] || !EdgeCrossed(tr, e, level)) continue;
+          if (tr.border[e] != wantBorder || tr.visited[e] || !Crossed(NodeTable.data(), tr, e, level)) continue;
           line.clear();
-          TComplex point = EdgeCrossing(tr, e, level);
+          TComplex point = Crossing(NodeTable.data(), tr, e, level);
           line.push_back(point);
           tr.visited[e] = 1;
           int32_t tri = t, edge = e;

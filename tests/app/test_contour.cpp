@@ -366,7 +366,7 @@ TEST(ContourNodes, NodeLimitReportedOnce)
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_EQ(messages[0], "The number of nodes is exceed maximal value");
   EXPECT_EQ(c.NodeTable[4000].value, 4000);
-  EXPECT_EQ(c.NodeTable[7].label, "7.0");
+  EXPECT_EQ(c.NodeTable[7].Label(), "7.0");
 }
 
 TEST(ContourRange, UserLimitsAndEmptyRanges)

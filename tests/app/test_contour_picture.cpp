@@ -249,6 +249,24 @@ std::unique_ptr<TPseudoSectionContour> GridSection(int n, const std::function<do
   return c;
 }
 
+// A node's label is its value as added, also after the levels moved the value off a level.
+TEST(ContourPicture, NodeLabelKeepsTheValueAsAdded)
+{
+  auto value = [](int i, int j) { return static_cast<double>(i + j); };
+  auto c = GridSection(5, value);
+  c->LevelCount = 7;  // levels 1 to 7
+  c->UpdateLevels();
+  int moved = 0;
+  for (int i = 0; i < 5; ++i)
+    for (int j = 0; j < 5; ++j) {
+      const dVertex3d& n = c->NodeTable[static_cast<size_t>(i * 5 + j + 1)];
+      moved += n.value != value(i, j);
+      EXPECT_EQ(n.inputValue, value(i, j));
+      EXPECT_EQ(n.Label(), FloatToStrDec(0, true, value(i, j)));
+    }
+  EXPECT_GT(moved, 0);
+}
+
 // The lines DrawIsolines draws on the picture.
 std::vector<std::vector<TPoint>> IsolinesDrawn(TPseudoSectionContour& c)
 {
