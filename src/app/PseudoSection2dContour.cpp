@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <memory>
 #include <unordered_map>
@@ -139,6 +140,13 @@ public:
   T& back() { return items_[size_ - 1]; }
   T* begin() { return items_.data(); }
   T* end() { return items_.data() + size_; }
+  // Room for k more items, to be written at end() and counted with Extend.
+  [[gnu::always_inline]] void Reserve(size_t k)
+  {
+    if (size_ + k > items_.size()) [[unlikely]]
+      Grow();
+  }
+  void Extend(size_t k) { size_ += k; }
 
 private:
   [[gnu::noinline]] void Grow() { items_.resize(2 * items_.size() + 32); }
@@ -264,6 +272,77 @@ private:
   std::vector<Place> place_;
   std::vector<uint8_t> alive_;
 };
+
+// A new triangle's circle test as the triangle records keep it (the kind in r2: -1 below a y
+// bound, -2 left of an x bound) and the error bounds of CircleBound at twice and at once its
+// radius (errAt negative: no bound).
+struct NewCircle {
+  double xc, yc, r2;
+  double errNear, errAt;
+
+  static NewCircle One(double x1, double y1, double x2, double y2, double x3, double y3)
+  {
+    const CircleTest c = CircleTest::Make(x1, y1, x2, y2, x3, y3);
+    const CircleBound b = CircleBound::Make(c, x1, y1, x2, y2, x3, y3);
+    NewCircle nc;
+    nc.xc = c.xc, nc.yc = c.yc;
+    nc.r2 = c.kind == CircleTest::BelowY ? -1.0 : c.kind == CircleTest::LeftOfX ? -2.0 : c.r2;
+    nc.errNear = b.ErrorAt(2 * b.r);
+    nc.errAt = b.dc < 0.0 ? -1.0 : b.ErrorAt(b.r * (1 + 1e-15));
+    return nc;
+  }
+};
+
+using Lanes = double __attribute__((vector_size(32)));
+using LaneMask = int64_t __attribute__((vector_size(32)));
+
+inline Lanes Abs(Lanes v)
+{
+  return reinterpret_cast<Lanes>(reinterpret_cast<LaneMask>(v) & 0x7FFFFFFFFFFFFFFF);
+}
+
+// Four circle tests at once (corners k of lane j in c[2k][j], c[2k + 1][j]), each lane with the
+// arithmetic of CircleTest::Make and CircleBound::Make; a lane outside the general case of both
+// (two corners at nearly one height, parallel bisectors, no bound) is made on its own.
+void MakeCircles(const double (&c)[6][4], size_t lanes, NewCircle* out)
+{
+  constexpr double eps = 1e-9, u = std::numeric_limits<double>::epsilon() / 2;
+  Lanes x1, y1, x2, y2, x3, y3;
+  std::memcpy(&x1, c[0], sizeof x1);
+  std::memcpy(&y1, c[1], sizeof y1);
+  std::memcpy(&x2, c[2], sizeof x2);
+  std::memcpy(&y2, c[3], sizeof y2);
+  std::memcpy(&x3, c[4], sizeof x3);
+  std::memcpy(&y3, c[5], sizeof y3);
+  const Lanes m1 = -(x2 - x1) / (y2 - y1), m2 = -(x3 - x2) / (y3 - y2);
+  const Lanes mx1 = (x1 + x2) / 2.0, mx2 = (x2 + x3) / 2.0;
+  const Lanes my1 = (y1 + y2) / 2.0, my2 = (y2 + y3) / 2.0;
+  const Lanes xc = (m1 * mx1 - m2 * mx2 + my2 - my1) / (m1 - m2);
+  const Lanes yc = m1 * (xc - mx1) + my1;
+  const Lanes r2 = (x2 - xc) * (x2 - xc) + (y2 - yc) * (y2 - yc);
+  const Lanes bxr = x2 - x1, byr = y2 - y1, cxr = x3 - x1, cyr = y3 - y1;
+  const Lanes ad = Abs(bxr * cyr - byr * cxr);
+  const Lanes detErr = 8 * u * (Abs(bxr * cyr) + Abs(byr * cxr));
+  auto dist2 = [&](Lanes x, Lanes y) { return (xc - x) * (xc - x) + (yc - y) * (yc - y); };
+  const Lanes ra = dist2(x1, y1), rb = dist2(x2, y2), rc = dist2(x3, y3);
+  const Lanes dab = Abs(ra - rb) + 6 * u * (ra + rb), dac = Abs(ra - rc) + 6 * u * (ra + rc);
+  const Lanes e = (dab * (Abs(cxr) + Abs(cyr)) + dac * (Abs(bxr) + Abs(byr))) / (2 * (ad - detErr));
+  const Lanes dc = 4 * e * (1 + 16 * u);
+  const Lanes zero = xc - xc + (yc - yc) + (r2 - r2) + (dc - dc);  // 0 where all are finite
+  const LaneMask general = (Abs(y2 - y1) > eps) & (Abs(y3 - y2) > eps) & (Abs(m1 - m2) > eps) & (zero == 0.0) &
+                           (ad > 4 * detErr) & (dc * dc <= 1e-4 * r2);
+  const Lanes r = (Abs(xc - x2) + Abs(yc - y2)) * (1 + 1e-14);
+  auto errorAt = [&](Lanes d) {
+    return 2 * (dc * (2 * d + dc) + dc * (2 * r + 3 * dc) + 8 * u * (d * d + (r + dc) * (r + dc)));
+  };
+  const Lanes errNear = errorAt(2 * r), errAt = errorAt(r * (1 + 1e-15));
+  for (size_t j = 0; j < lanes; ++j) {
+    if (general[j])
+      out[j] = {xc[j], yc[j], r2[j], errNear[j], errAt[j]};
+    else
+      out[j] = NewCircle::One(x1[j], y1[j], x2[j], y2[j], x3[j], y3[j]);
+  }
+}
 
 uint64_t EdgeKey(int32_t p, int32_t q)
 {
@@ -392,9 +471,12 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
   setSuper(n + 3, xmid + 2 * dx, ymid - 2 * dy);
 
   // The circle test runs with y mapped onto the x range.
-  std::vector<double> my(static_cast<size_t>(n) + 4);
+  struct Pt {
+    double x, y;
+  };
+  std::vector<Pt> pt(static_cast<size_t>(n) + 4);
   for (int32_t k = 1; k <= n + 3; ++k)
-    my[k] = (xmax - xmin) * (NodeTable[k].y - ymin) / (ymax - ymin) + xmin;
+    pt[k] = {NodeTable[k].x, (xmax - xmin) * (NodeTable[k].y - ymin) / (ymax - ymin) + xmin};
 
   // Working triangles by slot (slot 0 unused), as the plain algorithm keeps them: a removed
   // triangle's slot takes the last one. Each triangle also has an id under which its vertices,
@@ -434,18 +516,17 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
   recs.reserve(reserve + 16);
   slotId.push_back(-1);
 
-  std::vector<double> mx(static_cast<size_t>(n) + 4);
-  for (int32_t k = 1; k <= n + 3; ++k) mx[k] = NodeTable[k].x;
-  const double orientSign =
-      (mx[n + 2] - mx[n + 1]) * (my[n + 3] - my[n + 1]) - (my[n + 2] - my[n + 1]) * (mx[n + 3] - mx[n + 1]) > 0.0
-          ? 1.0
-          : -1.0;
+  const double orientSign = (pt[n + 2].x - pt[n + 1].x) * (pt[n + 3].y - pt[n + 1].y) -
+                                        (pt[n + 2].y - pt[n + 1].y) * (pt[n + 3].x - pt[n + 1].x) >
+                                    0.0
+                                ? 1.0
+                                : -1.0;
 
   bool exact = true;        // the flood may be used
   bool leaveExact = false;  // the flood ends after this insertion
   double powerBound = 0.0;  // largest error bound of a circle test passing a point
   std::unique_ptr<CircleGrid> grid;
-  auto addTri = [&](int32_t a, int32_t b, int32_t c) {
+  auto addTri = [&](int32_t a, int32_t b, int32_t c, const NewCircle& nc) {
     int32_t id;
     if (!grid) {
       // Fresh ids come eight at a time, so that taking one seldom branches.
@@ -461,69 +542,75 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
       recs.emplace_back();
     }
     Rec& r = recs[id];
-    const CircleTest circle = CircleTest::Make(mx[a], my[a], mx[b], my[b], mx[c], my[c]);
-    r.xc = circle.xc, r.yc = circle.yc;
-    r.r2 = circle.kind == CircleTest::BelowY ? -1.0 : circle.kind == CircleTest::LeftOfX ? -2.0 : circle.r2;
+    r.xc = nc.xc, r.yc = nc.yc, r.r2 = nc.r2;
+    r.errNear = nc.errNear;
     r.v[0] = a, r.v[1] = b, r.v[2] = c;
     r.nb[0] = r.nb[1] = r.nb[2] = -1;
     r.slot = static_cast<int32_t>(slotId.size());
     r.tag = 0;
     slotId.push_back(id);
     if (grid) {
-      grid->Insert(id, circle);
+      grid->Insert(id, r.Circle());
       return id;
     }
-    const CircleBound cb = CircleBound::Make(circle, mx[a], my[a], mx[b], my[b], mx[c], my[c]);
-    r.errNear = cb.ErrorAt(2 * cb.r);
-    if (cb.dc < 0.0)
+    if (nc.errAt < 0.0)
       leaveExact = true;
     else
-      powerBound = std::max(powerBound, cb.ErrorAt(cb.r * (1 + 1e-15)));
+      powerBound = std::max(powerBound, nc.errAt);
     return id;
   };
-  int32_t lastNew = addTri(n + 1, n + 2, n + 3);
+  int32_t lastNew = addTri(n + 1, n + 2, n + 3,
+                           NewCircle::One(pt[n + 1].x, pt[n + 1].y, pt[n + 2].x, pt[n + 2].y, pt[n + 3].x, pt[n + 3].y));
 
-  // Where to start the walk: the first triangle made for the latest node in the node's cell, on the
-  // finest level of a pyramid of cells that has one.
+  // Where to start the walk: a triangle at a node inserted earlier in the node's cell, on the
+  // finest level of a pyramid of cells that has one. Every node keeps a triangle it is a corner of.
   int32_t hintDepth = 0;
   while (hintDepth < 10 && (1 << (2 * hintDepth)) < n / 2) ++hintDepth;
   const double hintScale = (1 << hintDepth) / (xmax - xmin);
-  // Triangle id and its last node (ids are taken again).
-  std::vector<std::pair<int32_t, int32_t>> hints((static_cast<size_t>(4) << (2 * hintDepth)) / 3 + 1, {-1, 0});
+  std::vector<int32_t> hints((static_cast<size_t>(4) << (2 * hintDepth)) / 3 + 1, 0);  // node, 0 = none
   std::vector<size_t> hintBase(static_cast<size_t>(hintDepth) + 1);
   for (int32_t l = 1; l <= hintDepth; ++l) hintBase[l] = hintBase[l - 1] + (static_cast<size_t>(1) << (2 * (l - 1)));
   auto hintCell = [&](double v) {
     const double k = (v - xmin) * hintScale;
     return k > 0.0 ? std::min(static_cast<uint32_t>(k), (1u << hintDepth) - 1) : 0u;
   };
+  std::vector<int32_t> cornerOf(static_cast<size_t>(n) + 4, -1);
 
   struct Edge {
     int32_t p, q;
     bool present;
   };
+  // An edge of the hole a node leaves: the new triangle (p, q, node) goes over it. While the flood
+  // is used, outer is the triangle across it and from the removed triangle times 4 plus its edge.
+  struct RimEdge {
+    int32_t p, q, outer, from;
+  };
   WorkList<Edge> edges;
-  WorkList<int32_t> edgeFrom;  // id of the removed triangle each edge came from, times 4, plus its edge
+  WorkList<RimEdge> rim;
+  WorkList<NewCircle> circles;
+  WorkList<int32_t> removed;
   WorkList<uint64_t> pending;  // slot << 32 | id of the triangles whose circle holds the node, ascending
   WorkList<int32_t> queue;
   WorkList<int32_t> created;
   std::vector<std::pair<uint32_t, int32_t>> startsAt(static_cast<size_t>(n) + 4, {0u, -1});
   std::vector<std::pair<uint32_t, int32_t>> endsAt(static_cast<size_t>(n) + 4, {0u, -1});
   std::unordered_map<uint64_t, std::vector<size_t>> byKey;
-  std::vector<int32_t> rim;
 
-  // Calls found(id) for the triangles whose circle holds node i; false (before any call) when the
+  // Puts the triangles whose circle holds node i into pending, tagged; false (before any) when the
   // walk or its end cannot be trusted.
-  auto flood = [&](int32_t i, uint32_t hx, uint32_t hy, const auto& found) {
-    const double xp = mx[i], yp = my[i];
+  auto flood = [&](int32_t i, uint32_t hx, uint32_t hy) {
+    const double xp = pt[i].x, yp = pt[i].y;
     const uint32_t stamp = static_cast<uint32_t>(i);
     int32_t t = lastNew;
     for (int32_t l = hintDepth; l >= 0; --l) {
-      const auto [h, node] = hints[hintBase[l] + ((static_cast<size_t>(hy >> (hintDepth - l)) << l) | (hx >> (hintDepth - l)))];
-      if (h >= 0 && recs[h].slot >= 0 && recs[h].v[2] == node) {
-        t = h;
+      const int32_t node = hints[hintBase[l] + ((static_cast<size_t>(hy >> (hintDepth - l)) << l) | (hx >> (hintDepth - l)))];
+      if (node != 0) {
+        const int32_t h = cornerOf[node];
+        if (h >= 0 && recs[h].slot >= 0) t = h;
         break;
       }
     }
+    const Pt* P = pt.data();
     const size_t maxSteps = 4 * slotId.size() + 16;
     for (size_t step = 0, k0 = 0;; ++step, k0 = k0 == 2 ? 0 : k0 + 1) {
       if (step > maxSteps) return false;
@@ -531,12 +618,13 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
       static constexpr int8_t firstBeyond[3][8] = {
           {-1, 0, 1, 0, 2, 0, 1, 0}, {-1, 0, 1, 1, 2, 2, 1, 1}, {-1, 0, 1, 0, 2, 2, 2, 2}};
       const Rec& r = recs[t];
-      uint32_t beyond = 0;
-      for (int32_t k = 0; k < 3; ++k) {
-        const int32_t a = r.v[k], b = r.v[k == 2 ? 0 : k + 1];
-        const double o = (mx[b] - mx[a]) * (yp - my[a]) - (my[b] - my[a]) * (xp - mx[a]);
-        beyond |= static_cast<uint32_t>(o * orientSign < 0.0) << k;
-      }
+      const Pt a = P[r.v[0]], b = P[r.v[1]], c = P[r.v[2]];
+      const double o0 = (b.x - a.x) * (yp - a.y) - (b.y - a.y) * (xp - a.x);
+      const double o1 = (c.x - b.x) * (yp - b.y) - (c.y - b.y) * (xp - b.x);
+      const double o2 = (a.x - c.x) * (yp - c.y) - (a.y - c.y) * (xp - c.x);
+      const uint32_t beyond = static_cast<uint32_t>(o0 * orientSign < 0.0) |
+                              static_cast<uint32_t>(o1 * orientSign < 0.0) << 1 |
+                              static_cast<uint32_t>(o2 * orientSign < 0.0) << 2;
       if (beyond == 0) break;
       const int32_t next = r.nb[firstBeyond[k0][beyond]];
       if (next < 0) return false;
@@ -545,12 +633,11 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
     // The test as CircleTest::Inside makes it; the flood goes on where the exact power may lie
     // below the bound.
     auto test = [&](const Rec& r, bool& inside, bool& close) {
-      const Rec& c = r;
-      const double ddx = xp - c.xc, ddy = yp - c.yc;
+      const double ddx = xp - r.xc, ddy = yp - r.yc;
       const double d2 = ddx * ddx + ddy * ddy;
-      inside = d2 <= c.r2;
-      const double q = d2 - c.r2;
-      if (d2 > 4 * c.r2) {
+      inside = d2 <= r.r2;
+      const double q = d2 - r.r2;
+      if (d2 > 4 * r.r2) {
         // With the centre's error within a hundredth of the radius (CircleBound), the error is
         // below a twentieth of the test value out here.
         close = false;
@@ -564,33 +651,42 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
     queue.clear();
     queue.push_back(t);
     recs[t].tag = 2 * stamp;
+    // Without branches on the outcomes: a missing neighbour reads triangle 0 and is not taken.
+    bool anyClose = false;
     for (size_t h = 0; h < queue.size(); ++h) {
       const int32_t id = queue[h];
       Rec& r = recs[id];
-      if (!test(r, inside, close)) continue;
-      if (close) leaveExact = true;
-      if (inside) found(id);
-      for (int32_t nb : r.nb)
-        if (nb >= 0 && recs[nb].tag < 2 * stamp) {
-          recs[nb].tag = 2 * stamp;
-          queue.push_back(nb);
-        }
+      const bool pass = test(r, inside, close);
+      anyClose |= pass & close;
+      const bool in = pass & inside;
+      pending.Reserve(1);
+      *pending.end() = static_cast<uint64_t>(r.slot) << 32 | static_cast<uint32_t>(id);
+      pending.Extend(in);
+      r.tag = in ? 2 * stamp + 1 : r.tag;
+      queue.Reserve(3);
+      for (int32_t nb : r.nb) {
+        Rec& o = recs[nb < 0 ? 0 : nb];
+        const bool take = pass & (nb >= 0) & (o.tag < 2 * stamp);
+        *queue.end() = nb;
+        queue.Extend(take);
+        o.tag = take ? 2 * stamp : o.tag;
+      }
     }
+    if (anyClose) leaveExact = true;
     return true;
   };
 
   for (int32_t i = 1; i <= n; ++i) {
-    const double xp = mx[i], yp = my[i];
+    const double xp = pt[i].x, yp = pt[i].y;
     const uint32_t stamp = static_cast<uint32_t>(i);
-    edges.clear();
-    edgeFrom.clear();
+    const uint32_t holds = 2 * stamp + 1;
     pending.clear();
     auto found = [&](int32_t id) {
-      recs[id].tag = 2 * stamp + 1;
+      recs[id].tag = holds;
       pending.push_back(static_cast<uint64_t>(recs[id].slot) << 32 | static_cast<uint32_t>(id));
     };
     const uint32_t hx = hintCell(xp), hy = hintCell(yp);
-    if (exact && (leaveExact || !flood(i, hx, hy, found))) {
+    if (exact && (leaveExact || !flood(i, hx, hy))) {
       // From here on by the grid.
       exact = false;
       pending.clear();
@@ -602,8 +698,17 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
       grid->Visit(xp, yp, found, [&](int32_t id) {
         if (recs[id].Circle().Inside(xp, yp)) found(id);
       });
-    if (pending.size() <= 8) {
-      // A sorting network, free of branches.
+    if (pending.size() <= 4) {
+      // Sorting networks, free of branches.
+      uint64_t v[4];
+      for (size_t k = 0; k < 4; ++k) v[k] = k < pending.size() ? pending[k] : ~uint64_t{0};
+      static constexpr uint8_t pairs[5][2] = {{0, 1}, {2, 3}, {0, 2}, {1, 3}, {1, 2}};
+      for (const auto& pr : pairs) {
+        const uint64_t lo = std::min(v[pr[0]], v[pr[1]]), hi = std::max(v[pr[0]], v[pr[1]]);
+        v[pr[0]] = lo, v[pr[1]] = hi;
+      }
+      for (size_t k = 0; k < pending.size(); ++k) pending[k] = v[k];
+    } else if (pending.size() <= 8) {
       uint64_t v[8];
       for (size_t k = 0; k < 8; ++k) v[k] = k < pending.size() ? pending[k] : ~uint64_t{0};
       static constexpr uint8_t pairs[19][2] = {{0, 2}, {1, 3}, {4, 6}, {5, 7}, {0, 4}, {1, 5}, {2, 6},
@@ -618,24 +723,35 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
       std::sort(pending.begin(), pending.end());
     }
     // The removals in the order of the plain scan over the slots: at a removed slot the last
-    // triangle moves in and is tested next.
+    // triangle moves in and is tested next. Each removed triangle gives its three edges in turn.
+    // In the exact triangulation every edge lies once in each direction: an edge drops when the
+    // triangle across it goes too; by the grid, each edge drops together with the first later
+    // reversed copy still present.
+    rim.clear();
+    edges.clear();
+    removed.clear();
     size_t count = slotId.size() - 1;
     size_t front = 0;
     while (front < pending.size()) {
       const size_t j = static_cast<size_t>(pending[front] >> 32);
       int32_t gone = static_cast<int32_t>(pending[front++] & 0xFFFFFFFFu);
       for (;;) {
-        const int32_t* t = recs[gone].v;
-        edges.push_back({t[0], t[1], true});
-        edges.push_back({t[1], t[2], true});
-        edges.push_back({t[2], t[0], true});
+        Rec& g = recs[gone];
         if (exact) {
-          edgeFrom.push_back(4 * gone);
-          edgeFrom.push_back(4 * gone + 1);
-          edgeFrom.push_back(4 * gone + 2);
+          rim.Reserve(3);
+          for (int32_t k = 0; k < 3; ++k) {
+            const int32_t outer = g.nb[k];
+            *rim.end() = {g.v[k], g.v[k == 2 ? 0 : k + 1], outer, 4 * gone + k};
+            rim.Extend(outer < 0 || recs[outer < 0 ? 0 : outer].tag != holds);
+          }
+          removed.push_back(gone);
+        } else {
+          edges.push_back({g.v[0], g.v[1], true});
+          edges.push_back({g.v[1], g.v[2], true});
+          edges.push_back({g.v[2], g.v[0], true});
+          grid->Remove(gone);
         }
-        recs[gone].slot = -1;
-        if (grid) grid->Remove(gone);
+        g.slot = -1;
         const int32_t moved = slotId[count];
         slotId[j] = moved;
         slotId.pop_back();
@@ -646,76 +762,78 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
         recs[moved].slot = static_cast<int32_t>(j);
         --count;
         // The last slot is the largest one pending when its triangle was found too.
-        if (recs[moved].tag != 2 * stamp + 1) break;
+        if (recs[moved].tag != holds) break;
         pending.pop_back();
         gone = moved;
       }
     }
-    // Each edge drops together with the first later reversed copy still present. In the exact
-    // triangulation every edge lies once in each direction: an edge drops when the triangle across
-    // it goes too.
-    if (exact) {
-      for (size_t k = 0; k < edges.size(); ++k) {
-        const int32_t outer = recs[edgeFrom[k] >> 2].nb[edgeFrom[k] & 3];
-        edges[k].present = outer < 0 || recs[outer].tag != 2 * stamp + 1;
-      }
-    } else if (edges.size() <= 48) {
-      for (size_t a = 0; a < edges.size(); ++a) {
-        if (!edges[a].present) continue;
-        for (size_t b = a + 1; b < edges.size(); ++b) {
-          if (edges[b].present && edges[a].p == edges[b].q && edges[a].q == edges[b].p) {
-            edges[a].present = edges[b].present = false;
-            break;
+    if (!exact) {
+      if (edges.size() <= 48) {
+        for (size_t a = 0; a < edges.size(); ++a) {
+          if (!edges[a].present) continue;
+          for (size_t b = a + 1; b < edges.size(); ++b) {
+            if (edges[b].present && edges[a].p == edges[b].q && edges[a].q == edges[b].p) {
+              edges[a].present = edges[b].present = false;
+              break;
+            }
+          }
+        }
+      } else {
+        byKey.clear();
+        for (size_t a = 0; a < edges.size(); ++a)
+          byKey[(static_cast<uint64_t>(static_cast<uint32_t>(edges[a].p)) << 32) | static_cast<uint32_t>(edges[a].q)]
+              .push_back(a);
+        std::unordered_map<uint64_t, size_t> cursor;
+        for (size_t a = 0; a < edges.size(); ++a) {
+          if (!edges[a].present) continue;
+          uint64_t rev = (static_cast<uint64_t>(static_cast<uint32_t>(edges[a].q)) << 32) |
+                         static_cast<uint32_t>(edges[a].p);
+          auto it = byKey.find(rev);
+          if (it == byKey.end()) continue;
+          size_t& c = cursor[rev];
+          const std::vector<size_t>& list = it->second;
+          while (c < list.size() && (list[c] <= a || !edges[list[c]].present)) ++c;
+          if (c < list.size()) {
+            edges[a].present = edges[list[c]].present = false;
+            ++c;
           }
         }
       }
-    } else {
-      byKey.clear();
-      for (size_t a = 0; a < edges.size(); ++a)
-        byKey[(static_cast<uint64_t>(static_cast<uint32_t>(edges[a].p)) << 32) | static_cast<uint32_t>(edges[a].q)]
-            .push_back(a);
-      std::unordered_map<uint64_t, size_t> cursor;
-      for (size_t a = 0; a < edges.size(); ++a) {
-        if (!edges[a].present) continue;
-        uint64_t rev = (static_cast<uint64_t>(static_cast<uint32_t>(edges[a].q)) << 32) |
-                       static_cast<uint32_t>(edges[a].p);
-        auto it = byKey.find(rev);
-        if (it == byKey.end()) continue;
-        size_t& c = cursor[rev];
-        const std::vector<size_t>& list = it->second;
-        while (c < list.size() && (list[c] <= a || !edges[list[c]].present)) ++c;
-        if (c < list.size()) {
-          edges[a].present = edges[list[c]].present = false;
-          ++c;
-        }
+      for (const Edge& e : edges)
+        if (e.present) rim.push_back({e.p, e.q, -1, 0});
+    }
+
+    // The circles of the new triangles (p, q, i), four at a time.
+    circles.clear();
+    for (size_t r0 = 0; r0 < rim.size(); r0 += 4) {
+      const size_t lanes = std::min<size_t>(4, rim.size() - r0);
+      double corners[6][4];
+      for (size_t k = 0; k < 4; ++k) {
+        const RimEdge& e = rim[r0 + std::min(k, lanes - 1)];
+        corners[0][k] = pt[e.p].x, corners[1][k] = pt[e.p].y;
+        corners[2][k] = pt[e.q].x, corners[3][k] = pt[e.q].y;
+        corners[4][k] = xp, corners[5][k] = yp;
       }
+      for (size_t k = 0; k < lanes; ++k) circles.push_back({});
+      MakeCircles(corners, lanes, &circles[r0]);
     }
     const bool flaggedI = NodeTable[i].flag != 0;
     const bool linking = exact;
     created.clear();
-    // The edges still present, in order.
-    if (rim.size() < edges.size()) rim.resize(2 * edges.size());
-    size_t rimSize = 0;
-    for (size_t k = 0; k < edges.size(); ++k) {
-      rim[rimSize] = static_cast<int32_t>(k);
-      rimSize += edges[k].present;
-    }
-    for (size_t r = 0; r < rimSize; ++r) {
-      const size_t k = static_cast<size_t>(rim[r]);
-      const Edge& e = edges[k];
+    for (size_t r = 0; r < rim.size(); ++r) {
+      const RimEdge& e = rim[r];
       if (flaggedI && NodeTable[e.p].flag != 0 && NodeTable[e.q].flag != 0) {
         leaveExact = true;  // a hole
         continue;
       }
-      const int32_t id = addTri(e.p, e.q, i);
+      const int32_t id = addTri(e.p, e.q, i, circles[r]);
       if (!linking) continue;
       created.push_back(id);
       // The neighbour outside the removed triangles now borders the new one.
-      const int32_t gone = edgeFrom[k] >> 2;
-      const int32_t outer = recs[gone].nb[edgeFrom[k] & 3];
-      recs[id].nb[0] = outer;
-      if (outer >= 0) {
-        int32_t* back = recs[outer].nb;
+      const int32_t gone = e.from >> 2;
+      recs[id].nb[0] = e.outer;
+      if (e.outer >= 0) {
+        int32_t* back = recs[e.outer].nb;
         const bool at0 = back[0] == gone, at1 = back[1] == gone, at2 = back[2] == gone;
         if (at0 + at1 + at2 != 1)
           leaveExact = true;
@@ -728,7 +846,7 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
     }
     // The removed ids are taken again only from the next node on, after their links are read.
     if (!grid)
-      for (size_t k = 0; k < edgeFrom.size(); k += 3) freeIds.push_back(edgeFrom[k] >> 2);
+      for (int32_t id : removed) freeIds.push_back(id);
     if (exact && !leaveExact) {
       // The new triangles (p, q, i) border each other along (q, i) and (i, p).
       for (int32_t id : created) {
@@ -741,11 +859,16 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
         }
         r.nb[1] = s.second;
         r.nb[2] = e.second;
+        cornerOf[r.v[0]] = id;
       }
       if (!created.empty()) {
         lastNew = created.front();
-        for (int32_t l = 0; l <= hintDepth; ++l)
-          hints[hintBase[l] + ((static_cast<size_t>(hy >> (hintDepth - l)) << l) | (hx >> (hintDepth - l)))] = {lastNew, i};
+        cornerOf[i] = lastNew;
+        for (int32_t l = hintDepth; l >= 0; --l) {
+          int32_t& h = hints[hintBase[l] + ((static_cast<size_t>(hy >> (hintDepth - l)) << l) | (hx >> (hintDepth - l)))];
+          if (h != 0) break;  // so are the coarser cells
+          h = i;
+        }
       }
     }
   }
