@@ -147,6 +147,13 @@ public:
       Grow();
   }
   void Extend(size_t k) { size_ += k; }
+  // The storage from the start, with room for k items past the present ones.
+  T* Room(size_t k)
+  {
+    if (size_ + k > items_.size()) items_.resize(size_ + k + items_.size());
+    return items_.data();
+  }
+  void Resize(size_t k) { size_ = k; }
 
 private:
   [[gnu::noinline]] void Grow() { items_.resize(2 * items_.size() + 32); }
@@ -575,6 +582,9 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
     return k > 0.0 ? std::min(static_cast<uint32_t>(k), (1u << hintDepth) - 1) : 0u;
   };
   std::vector<int32_t> cornerOf(static_cast<size_t>(n) + 4, -1);
+  // Of the node's new triangles, the one whose rim edge starts and the one whose rim edge ends at
+  // a node.
+  std::vector<int32_t> startsAt(static_cast<size_t>(n) + 4, -1), endsAt(static_cast<size_t>(n) + 4, -1);
 
   struct Edge {
     int32_t p, q;
@@ -592,8 +602,6 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
   WorkList<uint64_t> pending;  // slot << 32 | id of the triangles whose circle holds the node, ascending
   WorkList<int32_t> queue;
   WorkList<int32_t> created;
-  std::vector<std::pair<uint32_t, int32_t>> startsAt(static_cast<size_t>(n) + 4, {0u, -1});
-  std::vector<std::pair<uint32_t, int32_t>> endsAt(static_cast<size_t>(n) + 4, {0u, -1});
   std::unordered_map<uint64_t, std::vector<size_t>> byKey;
 
   // Puts the triangles whose circle holds node i into pending, tagged; false (before any) when the
@@ -630,48 +638,47 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
       if (next < 0) return false;
       t = next;
     }
-    // The test as CircleTest::Inside makes it; the flood goes on where the exact power may lie
-    // below the bound.
-    auto test = [&](const Rec& r, bool& inside, bool& close) {
+    // The test as CircleTest::Inside makes it (inside); the flood goes on where the exact power may
+    // lie below the bound (pass). With the centre's error within a hundredth of the radius
+    // (CircleBound), the error is below a twentieth of the test value beyond twice the radius.
+    Rec* R = recs.data();
+    {
+      const Rec& r = R[t];
       const double ddx = xp - r.xc, ddy = yp - r.yc;
-      const double d2 = ddx * ddx + ddy * ddy;
-      inside = d2 <= r.r2;
-      const double q = d2 - r.r2;
-      if (d2 > 4 * r.r2) {
-        // With the centre's error within a hundredth of the radius (CircleBound), the error is
-        // below a twentieth of the test value out here.
-        close = false;
-        return 0.5 * q <= powerBound;
-      }
-      close = std::fabs(q) <= r.errNear;
-      return q <= powerBound + r.errNear;
-    };
-    bool inside, close;
-    if (!test(recs[t], inside, close) || close || !inside) return false;
-    queue.clear();
-    queue.push_back(t);
-    recs[t].tag = 2 * stamp;
+      const double d2 = ddx * ddx + ddy * ddy, q = d2 - r.r2;
+      if (d2 > 4 * r.r2 || !(d2 <= r.r2) || !(q <= powerBound + r.errNear) || std::fabs(q) <= r.errNear) return false;
+    }
     // Without branches on the outcomes: a missing neighbour reads triangle 0 and is not taken.
+    const uint32_t visit = 2 * stamp;
+    const size_t live = slotId.size();
+    int32_t* Q = queue.Room(live + 4);
+    uint64_t* found = pending.Room(live + 4);
+    size_t qn = 1, np = 0;
+    Q[0] = t;
+    R[t].tag = visit;
     bool anyClose = false;
-    for (size_t h = 0; h < queue.size(); ++h) {
-      const int32_t id = queue[h];
-      Rec& r = recs[id];
-      const bool pass = test(r, inside, close);
-      anyClose |= pass & close;
-      const bool in = pass & inside;
-      pending.Reserve(1);
-      *pending.end() = static_cast<uint64_t>(r.slot) << 32 | static_cast<uint32_t>(id);
-      pending.Extend(in);
-      r.tag = in ? 2 * stamp + 1 : r.tag;
-      queue.Reserve(3);
-      for (int32_t nb : r.nb) {
-        Rec& o = recs[nb < 0 ? 0 : nb];
-        const bool take = pass & (nb >= 0) & (o.tag < 2 * stamp);
-        *queue.end() = nb;
-        queue.Extend(take);
-        o.tag = take ? 2 * stamp : o.tag;
+    for (size_t h = 0; h < qn; ++h) {
+      const int32_t id = Q[h];
+      Rec& r = R[id];
+      const double ddx = xp - r.xc, ddy = yp - r.yc;
+      const double d2 = ddx * ddx + ddy * ddy, q = d2 - r.r2;
+      const bool far = d2 > 4 * r.r2;
+      const bool pass = (far & (0.5 * q <= powerBound)) | (!far & (q <= powerBound + r.errNear));
+      anyClose |= pass & !far & (std::fabs(q) <= r.errNear);
+      const bool in = pass & (d2 <= r.r2);
+      found[np] = static_cast<uint64_t>(r.slot) << 32 | static_cast<uint32_t>(id);
+      np += in;
+      r.tag += in;
+      for (int32_t k = 0; k < 3; ++k) {
+        const int32_t nb = r.nb[k];
+        Rec& o = R[nb < 0 ? 0 : nb];
+        const bool take = pass & (nb >= 0) & (o.tag < visit);
+        Q[qn] = nb;
+        qn += take;
+        o.tag += take * (visit - o.tag);
       }
     }
+    pending.Resize(np);
     if (anyClose) leaveExact = true;
     return true;
   };
@@ -804,9 +811,10 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
     }
 
     // The circles of the new triangles (p, q, i), four at a time.
-    circles.clear();
-    for (size_t r0 = 0; r0 < rim.size(); r0 += 4) {
-      const size_t lanes = std::min<size_t>(4, rim.size() - r0);
+    const size_t m = rim.size();
+    NewCircle* C = circles.Room(m + 4);
+    for (size_t r0 = 0; r0 < m; r0 += 4) {
+      const size_t lanes = std::min<size_t>(4, m - r0);
       double corners[6][4];
       for (size_t k = 0; k < 4; ++k) {
         const RimEdge& e = rim[r0 + std::min(k, lanes - 1)];
@@ -814,62 +822,91 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
         corners[2][k] = pt[e.q].x, corners[3][k] = pt[e.q].y;
         corners[4][k] = xp, corners[5][k] = yp;
       }
-      for (size_t k = 0; k < lanes; ++k) circles.push_back({});
-      MakeCircles(corners, lanes, &circles[r0]);
+      MakeCircles(corners, lanes, C + r0);
     }
     const bool flaggedI = NodeTable[i].flag != 0;
-    const bool linking = exact;
-    created.clear();
-    for (size_t r = 0; r < rim.size(); ++r) {
+    if (!exact) {
+      for (size_t r = 0; r < m; ++r) {
+        const RimEdge& e = rim[r];
+        if (flaggedI && NodeTable[e.p].flag != 0 && NodeTable[e.q].flag != 0) continue;  // a hole
+        addTri(e.p, e.q, i, C[r]);
+      }
+      continue;
+    }
+    // Fresh ids first, so that the records stay in place below.
+    if (freeIds.size() < m)
+      for (size_t k = 0; k < m + 8; ++k) {
+        freeIds.push_back(static_cast<int32_t>(recs.size()));
+        recs.emplace_back().slot = -1;
+      }
+    Rec* R = recs.data();
+    int32_t* made = created.Room(m);
+    size_t nm = 0;
+    bool bad = false;
+    for (size_t r = 0; r < m; ++r) {
       const RimEdge& e = rim[r];
       if (flaggedI && NodeTable[e.p].flag != 0 && NodeTable[e.q].flag != 0) {
-        leaveExact = true;  // a hole
+        bad = true;  // a hole
         continue;
       }
-      const int32_t id = addTri(e.p, e.q, i, circles[r]);
-      if (!linking) continue;
-      created.push_back(id);
+      const int32_t id = freeIds.back();
+      freeIds.pop_back();
+      Rec& t = R[id];
+      const NewCircle& c = C[r];
+      t.xc = c.xc, t.yc = c.yc, t.r2 = c.r2, t.errNear = c.errNear;
+      t.v[0] = e.p, t.v[1] = e.q, t.v[2] = i;
       // The neighbour outside the removed triangles now borders the new one.
-      const int32_t gone = e.from >> 2;
-      recs[id].nb[0] = e.outer;
+      t.nb[0] = e.outer, t.nb[1] = -1, t.nb[2] = -1;
+      t.slot = static_cast<int32_t>(slotId.size());
+      t.tag = 0;
+      slotId.push_back(id);
+      bad |= c.errAt < 0.0;
+      powerBound = std::max(powerBound, c.errAt);
       if (e.outer >= 0) {
-        int32_t* back = recs[e.outer].nb;
+        const int32_t gone = e.from >> 2;
+        int32_t* back = R[e.outer].nb;
         const bool at0 = back[0] == gone, at1 = back[1] == gone, at2 = back[2] == gone;
-        if (at0 + at1 + at2 != 1)
-          leaveExact = true;
-        else
-          back[at1 + 2 * at2] = id;
+        bad |= at0 + at1 + at2 != 1;
+        back[at1 + 2 * at2] = at0 + at1 + at2 == 1 ? id : back[at1 + 2 * at2];
       }
-      if (startsAt[e.p].first == stamp || endsAt[e.q].first == stamp) leaveExact = true;
-      startsAt[e.p] = {stamp, id};
-      endsAt[e.q] = {stamp, id};
+      made[nm++] = id;
     }
     // The removed ids are taken again only from the next node on, after their links are read.
-    if (!grid)
-      for (int32_t id : removed) freeIds.push_back(id);
-    if (exact && !leaveExact) {
-      // The new triangles (p, q, i) border each other along (q, i) and (i, p).
-      for (int32_t id : created) {
-        Rec& r = recs[id];
-        const auto& s = startsAt[r.v[1]];
-        const auto& e = endsAt[r.v[0]];
-        if (s.first != stamp || e.first != stamp) {
-          leaveExact = true;
-          break;
-        }
-        r.nb[1] = s.second;
-        r.nb[2] = e.second;
-        cornerOf[r.v[0]] = id;
-      }
-      if (!created.empty()) {
-        lastNew = created.front();
-        cornerOf[i] = lastNew;
-        for (int32_t l = hintDepth; l >= 0; --l) {
-          int32_t& h = hints[hintBase[l] + ((static_cast<size_t>(hy >> (hintDepth - l)) << l) | (hx >> (hintDepth - l)))];
-          if (h != 0) break;  // so are the coarser cells
-          h = i;
-        }
-      }
+    for (int32_t id : removed) freeIds.push_back(id);
+    // The new triangles (p, q, i) border each other along (q, i) and (i, p): each node of the rim
+    // starts one edge and ends one.
+    bad |= nm == 0;
+    if (bad) {
+      leaveExact = true;
+      continue;
+    }
+    for (size_t a = 0; a < nm; ++a) {
+      const Rec& t = R[made[a]];
+      startsAt[t.v[0]] = static_cast<int32_t>(a);
+      endsAt[t.v[1]] = static_cast<int32_t>(a);
+    }
+    for (size_t a = 0; a < nm; ++a) {
+      Rec& t = R[made[a]];
+      const size_t next = static_cast<size_t>(startsAt[t.v[1]]), prev = static_cast<size_t>(endsAt[t.v[0]]);
+      // Entries left by earlier nodes, or overwritten by a second edge from one node, fail here.
+      bad |= static_cast<size_t>(startsAt[t.v[0]]) != a || static_cast<size_t>(endsAt[t.v[1]]) != a || next >= nm ||
+             prev >= nm;
+      if (bad) break;
+      t.nb[1] = made[next];
+      t.nb[2] = made[prev];
+      bad |= R[made[next]].v[0] != t.v[1] || R[made[prev]].v[1] != t.v[0];
+      cornerOf[t.v[0]] = made[a];
+    }
+    if (bad) {
+      leaveExact = true;
+      continue;
+    }
+    lastNew = made[0];
+    cornerOf[i] = lastNew;
+    for (int32_t l = hintDepth; l >= 0; --l) {
+      int32_t& h = hints[hintBase[l] + ((static_cast<size_t>(hy >> (hintDepth - l)) << l) | (hx >> (hintDepth - l)))];
+      if (h != 0) break;  // so are the coarser cells
+      h = i;
     }
   }
   // Drop the triangles of the super-triangle nodes.
