@@ -311,7 +311,7 @@ inline Lanes Abs(Lanes v)
 // Four circle tests at once (corners k of lane j in c[2k][j], c[2k + 1][j]), each lane with the
 // arithmetic of CircleTest::Make and CircleBound::Make; a lane outside the general case of both
 // (two corners at nearly one height, parallel bisectors, no bound) is made on its own.
-void MakeCircles(const double (&c)[6][4], size_t lanes, NewCircle* out)
+[[gnu::always_inline]] inline void MakeCirclesBody(const double (&c)[6][4], size_t lanes, NewCircle* out)
 {
   constexpr double eps = 1e-9, u = std::numeric_limits<double>::epsilon() / 2;
   Lanes x1, y1, x2, y2, x3, y3;
@@ -350,6 +350,29 @@ void MakeCircles(const double (&c)[6][4], size_t lanes, NewCircle* out)
       out[j] = NewCircle::One(x1[j], y1[j], x2[j], y2[j], x3[j], y3[j]);
   }
 }
+
+#if defined(__GNUC__) && defined(__x86_64__)
+// With the wider registers where the processor has them: the same operations lane by lane (no
+// fused multiply-add), so the same results.
+[[gnu::target("avx")]] void MakeCirclesWide(const double (&c)[6][4], size_t lanes, NewCircle* out)
+{
+  MakeCirclesBody(c, lanes, out);
+}
+void MakeCirclesNarrow(const double (&c)[6][4], size_t lanes, NewCircle* out) { MakeCirclesBody(c, lanes, out); }
+const bool WideLanes = [] {
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("avx") != 0;
+}();
+inline void MakeCircles(const double (&c)[6][4], size_t lanes, NewCircle* out)
+{
+  if (WideLanes)
+    MakeCirclesWide(c, lanes, out);
+  else
+    MakeCirclesNarrow(c, lanes, out);
+}
+#else
+inline void MakeCircles(const double (&c)[6][4], size_t lanes, NewCircle* out) { MakeCirclesBody(c, lanes, out); }
+#endif
 
 uint64_t EdgeKey(int32_t p, int32_t q)
 {
@@ -600,7 +623,7 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
   WorkList<NewCircle> circles;
   WorkList<int32_t> removed;
   WorkList<uint64_t> pending;  // slot << 32 | id of the triangles whose circle holds the node, ascending
-  WorkList<int32_t> queue;
+  WorkList<int32_t> queue;  // the flood's stack
   WorkList<int32_t> created;
   std::unordered_map<uint64_t, std::vector<size_t>> byKey;
 
@@ -648,34 +671,35 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
       const double d2 = ddx * ddx + ddy * ddy, q = d2 - r.r2;
       if (d2 > 4 * r.r2 || !(d2 <= r.r2) || !(q <= powerBound + r.errNear) || std::fabs(q) <= r.errNear) return false;
     }
-    // Without branches on the outcomes: a missing neighbour reads triangle 0 and is not taken.
+    // The flood tests the neighbours of each triangle it passes, without branches on the outcomes
+    // (a missing neighbour reads triangle 0 and counts for nothing); the order found is of no
+    // account, as pending is sorted.
     const uint32_t visit = 2 * stamp;
     const size_t live = slotId.size();
-    int32_t* Q = queue.Room(live + 4);
+    int32_t* S = queue.Room(live + 4);
     uint64_t* found = pending.Room(live + 4);
-    size_t qn = 1, np = 0;
-    Q[0] = t;
-    R[t].tag = visit;
+    size_t sp = 1, np = 1;
+    S[0] = t;
+    found[0] = static_cast<uint64_t>(R[t].slot) << 32 | static_cast<uint32_t>(t);
+    R[t].tag = visit + 1;
     bool anyClose = false;
-    for (size_t h = 0; h < qn; ++h) {
-      const int32_t id = Q[h];
-      Rec& r = R[id];
-      const double ddx = xp - r.xc, ddy = yp - r.yc;
-      const double d2 = ddx * ddx + ddy * ddy, q = d2 - r.r2;
-      const bool far = d2 > 4 * r.r2;
-      const bool pass = (far & (0.5 * q <= powerBound)) | (!far & (q <= powerBound + r.errNear));
-      anyClose |= pass & !far & (std::fabs(q) <= r.errNear);
-      const bool in = pass & (d2 <= r.r2);
-      found[np] = static_cast<uint64_t>(r.slot) << 32 | static_cast<uint32_t>(id);
-      np += in;
-      r.tag += in;
-      for (int32_t k = 0; k < 3; ++k) {
-        const int32_t nb = r.nb[k];
+    while (sp > 0) {
+      const int32_t id = S[--sp];
+      const int32_t nbs[3] = {R[id].nb[0], R[id].nb[1], R[id].nb[2]};
+      for (int32_t nb : nbs) {
         Rec& o = R[nb < 0 ? 0 : nb];
-        const bool take = pass & (nb >= 0) & (o.tag < visit);
-        Q[qn] = nb;
-        qn += take;
-        o.tag += take * (visit - o.tag);
+        const bool fresh = (nb >= 0) & (o.tag < visit);
+        const double ddx = xp - o.xc, ddy = yp - o.yc;
+        const double d2 = ddx * ddx + ddy * ddy, q = d2 - o.r2;
+        const bool far = d2 > 4 * o.r2;
+        const bool pass = fresh & ((far & (0.5 * q <= powerBound)) | (!far & (q <= powerBound + o.errNear)));
+        anyClose |= pass & !far & (std::fabs(q) <= o.errNear);
+        const bool in = pass & (d2 <= o.r2);
+        found[np] = static_cast<uint64_t>(o.slot) << 32 | static_cast<uint32_t>(nb);
+        np += in;
+        S[sp] = nb;
+        sp += pass;
+        o.tag = fresh ? visit + in : o.tag;
       }
     }
     pending.Resize(np);
