@@ -641,14 +641,24 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
         break;
       }
     }
+    // The walk stops at the first triangle whose circle clearly holds the node: it lies in the
+    // exact triangulation's hole, which is connected and holds the triangle under the node. The
+    // test is the one of CircleTest::Inside (inside); the flood goes on where the exact power may
+    // lie below the bound (pass). With the centre's error within a hundredth of the radius
+    // (CircleBound), the error is below a twentieth of the test value beyond twice the radius.
     const Pt* P = pt.data();
+    Rec* R = recs.data();
     const size_t maxSteps = 4 * slotId.size() + 16;
     for (size_t step = 0, k0 = 0;; ++step, k0 = k0 == 2 ? 0 : k0 + 1) {
       if (step > maxSteps) return false;
-      // The edges the node lies beyond; the first of them from edge k0 on is crossed.
+      const Rec& r = R[t];
+      const double ddx = xp - r.xc, ddy = yp - r.yc;
+      const double d2 = ddx * ddx + ddy * ddy, q = d2 - r.r2;
+      if (d2 <= r.r2 && q <= powerBound + r.errNear && std::fabs(q) > r.errNear) break;
+      // The edges the node lies beyond; the first of them from edge k0 on is crossed. Under the
+      // node the circle test must have held.
       static constexpr int8_t firstBeyond[3][8] = {
           {-1, 0, 1, 0, 2, 0, 1, 0}, {-1, 0, 1, 1, 2, 2, 1, 1}, {-1, 0, 1, 0, 2, 2, 2, 2}};
-      const Rec& r = recs[t];
       const Pt a = P[r.v[0]], b = P[r.v[1]], c = P[r.v[2]];
       const double o0 = (b.x - a.x) * (yp - a.y) - (b.y - a.y) * (xp - a.x);
       const double o1 = (c.x - b.x) * (yp - b.y) - (c.y - b.y) * (xp - b.x);
@@ -656,20 +666,10 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
       const uint32_t beyond = static_cast<uint32_t>(o0 * orientSign < 0.0) |
                               static_cast<uint32_t>(o1 * orientSign < 0.0) << 1 |
                               static_cast<uint32_t>(o2 * orientSign < 0.0) << 2;
-      if (beyond == 0) break;
+      if (beyond == 0) return false;
       const int32_t next = r.nb[firstBeyond[k0][beyond]];
       if (next < 0) return false;
       t = next;
-    }
-    // The test as CircleTest::Inside makes it (inside); the flood goes on where the exact power may
-    // lie below the bound (pass). With the centre's error within a hundredth of the radius
-    // (CircleBound), the error is below a twentieth of the test value beyond twice the radius.
-    Rec* R = recs.data();
-    {
-      const Rec& r = R[t];
-      const double ddx = xp - r.xc, ddy = yp - r.yc;
-      const double d2 = ddx * ddx + ddy * ddy, q = d2 - r.r2;
-      if (d2 > 4 * r.r2 || !(d2 <= r.r2) || !(q <= powerBound + r.errNear) || std::fabs(q) <= r.errNear) return false;
     }
     // The flood tests the neighbours of each triangle it passes, without branches on the outcomes
     // (a missing neighbour reads triangle 0 and counts for nothing); the order found is of no
