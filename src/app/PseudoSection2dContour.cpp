@@ -308,70 +308,90 @@ inline Lanes Abs(Lanes v)
   return reinterpret_cast<Lanes>(reinterpret_cast<LaneMask>(v) & 0x7FFFFFFFFFFFFFFF);
 }
 
-// Four circle tests at once (corners k of lane j in c[2k][j], c[2k + 1][j]), each lane with the
-// arithmetic of CircleTest::Make and CircleBound::Make; a lane outside the general case of both
-// (two corners at nearly one height, parallel bisectors, no bound) is made on its own.
-[[gnu::always_inline]] inline void MakeCirclesBody(const double (&c)[6][4], size_t lanes, NewCircle* out)
+// The circles of new triangles in columns (room for the count rounded up to four, the corners
+// filled that far): corners (x1, y1), (x2, y2) and the common third one, circles as NewCircle.
+struct CircleColumns {
+  double *x1, *y1, *x2, *y2;
+  double *xc, *yc, *r2, *errNear, *errAt;
+};
+
+// Four circle tests at a time, each lane with the arithmetic of CircleTest::Make and
+// CircleBound::Make; a lane outside the general case of both (two corners at nearly one height,
+// parallel bisectors, no bound) is made on its own.
+[[gnu::always_inline]] inline void MakeCirclesBody(const CircleColumns& cc, double x3s, double y3s, size_t count)
 {
   constexpr double eps = 1e-9, u = std::numeric_limits<double>::epsilon() / 2;
-  Lanes x1, y1, x2, y2, x3, y3;
-  std::memcpy(&x1, c[0], sizeof x1);
-  std::memcpy(&y1, c[1], sizeof y1);
-  std::memcpy(&x2, c[2], sizeof x2);
-  std::memcpy(&y2, c[3], sizeof y2);
-  std::memcpy(&x3, c[4], sizeof x3);
-  std::memcpy(&y3, c[5], sizeof y3);
-  const Lanes m1 = -(x2 - x1) / (y2 - y1), m2 = -(x3 - x2) / (y3 - y2);
-  const Lanes mx1 = (x1 + x2) / 2.0, mx2 = (x2 + x3) / 2.0;
-  const Lanes my1 = (y1 + y2) / 2.0, my2 = (y2 + y3) / 2.0;
-  const Lanes xc = (m1 * mx1 - m2 * mx2 + my2 - my1) / (m1 - m2);
-  const Lanes yc = m1 * (xc - mx1) + my1;
-  const Lanes r2 = (x2 - xc) * (x2 - xc) + (y2 - yc) * (y2 - yc);
-  const Lanes bxr = x2 - x1, byr = y2 - y1, cxr = x3 - x1, cyr = y3 - y1;
-  const Lanes ad = Abs(bxr * cyr - byr * cxr);
-  const Lanes detErr = 8 * u * (Abs(bxr * cyr) + Abs(byr * cxr));
-  auto dist2 = [&](Lanes x, Lanes y) { return (xc - x) * (xc - x) + (yc - y) * (yc - y); };
-  const Lanes ra = dist2(x1, y1), rb = dist2(x2, y2), rc = dist2(x3, y3);
-  const Lanes dab = Abs(ra - rb) + 6 * u * (ra + rb), dac = Abs(ra - rc) + 6 * u * (ra + rc);
-  const Lanes e = (dab * (Abs(cxr) + Abs(cyr)) + dac * (Abs(bxr) + Abs(byr))) / (2 * (ad - detErr));
-  const Lanes dc = 4 * e * (1 + 16 * u);
-  const Lanes zero = xc - xc + (yc - yc) + (r2 - r2) + (dc - dc);  // 0 where all are finite
-  const LaneMask general = (Abs(y2 - y1) > eps) & (Abs(y3 - y2) > eps) & (Abs(m1 - m2) > eps) & (zero == 0.0) &
-                           (ad > 4 * detErr) & (dc * dc <= 1e-4 * r2);
-  const Lanes r = (Abs(xc - x2) + Abs(yc - y2)) * (1 + 1e-14);
-  auto errorAt = [&](Lanes d) {
-    return 2 * (dc * (2 * d + dc) + dc * (2 * r + 3 * dc) + 8 * u * (d * d + (r + dc) * (r + dc)));
-  };
-  const Lanes errNear = errorAt(2 * r), errAt = errorAt(r * (1 + 1e-15));
-  for (size_t j = 0; j < lanes; ++j) {
-    if (general[j])
-      out[j] = {xc[j], yc[j], r2[j], errNear[j], errAt[j]};
-    else
-      out[j] = NewCircle::One(x1[j], y1[j], x2[j], y2[j], x3[j], y3[j]);
+  const Lanes x3 = {x3s, x3s, x3s, x3s}, y3 = {y3s, y3s, y3s, y3s};
+  for (size_t j0 = 0; j0 < count; j0 += 4) {
+    Lanes x1, y1, x2, y2;
+    std::memcpy(&x1, cc.x1 + j0, sizeof x1);
+    std::memcpy(&y1, cc.y1 + j0, sizeof y1);
+    std::memcpy(&x2, cc.x2 + j0, sizeof x2);
+    std::memcpy(&y2, cc.y2 + j0, sizeof y2);
+    const Lanes m1 = -(x2 - x1) / (y2 - y1), m2 = -(x3 - x2) / (y3 - y2);
+    const Lanes mx1 = (x1 + x2) / 2.0, mx2 = (x2 + x3) / 2.0;
+    const Lanes my1 = (y1 + y2) / 2.0, my2 = (y2 + y3) / 2.0;
+    const Lanes xc = (m1 * mx1 - m2 * mx2 + my2 - my1) / (m1 - m2);
+    const Lanes yc = m1 * (xc - mx1) + my1;
+    const Lanes r2 = (x2 - xc) * (x2 - xc) + (y2 - yc) * (y2 - yc);
+    const Lanes bxr = x2 - x1, byr = y2 - y1, cxr = x3 - x1, cyr = y3 - y1;
+    const Lanes ad = Abs(bxr * cyr - byr * cxr);
+    const Lanes detErr = 8 * u * (Abs(bxr * cyr) + Abs(byr * cxr));
+    auto dist2 = [&](Lanes x, Lanes y) { return (xc - x) * (xc - x) + (yc - y) * (yc - y); };
+    const Lanes ra = dist2(x1, y1), rb = dist2(x2, y2), rc = dist2(x3, y3);
+    const Lanes dab = Abs(ra - rb) + 6 * u * (ra + rb), dac = Abs(ra - rc) + 6 * u * (ra + rc);
+    const Lanes e = (dab * (Abs(cxr) + Abs(cyr)) + dac * (Abs(bxr) + Abs(byr))) / (2 * (ad - detErr));
+    const Lanes dc = 4 * e * (1 + 16 * u);
+    const Lanes zero = xc - xc + (yc - yc) + (r2 - r2) + (dc - dc);  // 0 where all are finite
+    const LaneMask general = (Abs(y2 - y1) > eps) & (Abs(y3 - y2) > eps) & (Abs(m1 - m2) > eps) & (zero == 0.0) &
+                             (ad > 4 * detErr) & (dc * dc <= 1e-4 * r2);
+    const Lanes r = (Abs(xc - x2) + Abs(yc - y2)) * (1 + 1e-14);
+    auto errorAt = [&](Lanes d) {
+      return 2 * (dc * (2 * d + dc) + dc * (2 * r + 3 * dc) + 8 * u * (d * d + (r + dc) * (r + dc)));
+    };
+    const Lanes errNear = errorAt(2 * r), errAt = errorAt(r * (1 + 1e-15));
+    std::memcpy(cc.xc + j0, &xc, sizeof xc);
+    std::memcpy(cc.yc + j0, &yc, sizeof yc);
+    std::memcpy(cc.r2 + j0, &r2, sizeof r2);
+    std::memcpy(cc.errNear + j0, &errNear, sizeof errNear);
+    std::memcpy(cc.errAt + j0, &errAt, sizeof errAt);
+    for (size_t j = 0; j < 4 && j0 + j < count; ++j) {
+      if (general[j]) [[likely]]
+        continue;
+      const size_t k = j0 + j;
+      const NewCircle one = NewCircle::One(cc.x1[k], cc.y1[k], cc.x2[k], cc.y2[k], x3s, y3s);
+      cc.xc[k] = one.xc, cc.yc[k] = one.yc, cc.r2[k] = one.r2, cc.errNear[k] = one.errNear, cc.errAt[k] = one.errAt;
+    }
   }
 }
 
 #if defined(__GNUC__) && defined(__x86_64__)
 // With the wider registers where the processor has them: the same operations lane by lane (no
 // fused multiply-add), so the same results.
-[[gnu::target("avx")]] void MakeCirclesWide(const double (&c)[6][4], size_t lanes, NewCircle* out)
+[[gnu::target("avx")]] void MakeCirclesWide(const CircleColumns& cc, double x3, double y3, size_t count)
 {
-  MakeCirclesBody(c, lanes, out);
+  MakeCirclesBody(cc, x3, y3, count);
 }
-void MakeCirclesNarrow(const double (&c)[6][4], size_t lanes, NewCircle* out) { MakeCirclesBody(c, lanes, out); }
+void MakeCirclesNarrow(const CircleColumns& cc, double x3, double y3, size_t count)
+{
+  MakeCirclesBody(cc, x3, y3, count);
+}
 const bool WideLanes = [] {
   __builtin_cpu_init();
   return __builtin_cpu_supports("avx") != 0;
 }();
-inline void MakeCircles(const double (&c)[6][4], size_t lanes, NewCircle* out)
+inline void MakeCircles(const CircleColumns& cc, double x3, double y3, size_t count)
 {
   if (WideLanes)
-    MakeCirclesWide(c, lanes, out);
+    MakeCirclesWide(cc, x3, y3, count);
   else
-    MakeCirclesNarrow(c, lanes, out);
+    MakeCirclesNarrow(cc, x3, y3, count);
 }
 #else
-inline void MakeCircles(const double (&c)[6][4], size_t lanes, NewCircle* out) { MakeCirclesBody(c, lanes, out); }
+inline void MakeCircles(const CircleColumns& cc, double x3, double y3, size_t count)
+{
+  MakeCirclesBody(cc, x3, y3, count);
+}
 #endif
 
 uint64_t EdgeKey(int32_t p, int32_t q)
@@ -620,7 +640,7 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
   };
   WorkList<Edge> edges;
   WorkList<RimEdge> rim;
-  WorkList<NewCircle> circles;
+  WorkList<double> columns;  // CircleColumns
   WorkList<int32_t> removed;
   WorkList<uint64_t> pending;  // slot << 32 | id of the triangles whose circle holds the node, ascending
   WorkList<int32_t> queue;  // the flood's stack
@@ -836,24 +856,22 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
 
     // The circles of the new triangles (p, q, i), four at a time.
     const size_t m = rim.size();
-    NewCircle* C = circles.Room(m + 4);
-    for (size_t r0 = 0; r0 < m; r0 += 4) {
-      const size_t lanes = std::min<size_t>(4, m - r0);
-      double corners[6][4];
-      for (size_t k = 0; k < 4; ++k) {
-        const RimEdge& e = rim[r0 + std::min(k, lanes - 1)];
-        corners[0][k] = pt[e.p].x, corners[1][k] = pt[e.p].y;
-        corners[2][k] = pt[e.q].x, corners[3][k] = pt[e.q].y;
-        corners[4][k] = xp, corners[5][k] = yp;
-      }
-      MakeCircles(corners, lanes, C + r0);
+    const size_t mp = (m + 3) & ~static_cast<size_t>(3);
+    double* cb = columns.Room(9 * mp);
+    const CircleColumns cc{cb, cb + mp, cb + 2 * mp, cb + 3 * mp, cb + 4 * mp,
+                           cb + 5 * mp, cb + 6 * mp, cb + 7 * mp, cb + 8 * mp};
+    for (size_t r = 0; r < mp; ++r) {
+      const RimEdge& e = rim[std::min(r, m - 1)];
+      cc.x1[r] = pt[e.p].x, cc.y1[r] = pt[e.p].y;
+      cc.x2[r] = pt[e.q].x, cc.y2[r] = pt[e.q].y;
     }
+    MakeCircles(cc, xp, yp, m);
     const bool flaggedI = NodeTable[i].flag != 0;
     if (!exact) {
       for (size_t r = 0; r < m; ++r) {
         const RimEdge& e = rim[r];
         if (flaggedI && NodeTable[e.p].flag != 0 && NodeTable[e.q].flag != 0) continue;  // a hole
-        addTri(e.p, e.q, i, C[r]);
+        addTri(e.p, e.q, i, {cc.xc[r], cc.yc[r], cc.r2[r], cc.errNear[r], cc.errAt[r]});
       }
       continue;
     }
@@ -876,16 +894,15 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
       const int32_t id = freeIds.back();
       freeIds.pop_back();
       Rec& t = R[id];
-      const NewCircle& c = C[r];
-      t.xc = c.xc, t.yc = c.yc, t.r2 = c.r2, t.errNear = c.errNear;
+      t.xc = cc.xc[r], t.yc = cc.yc[r], t.r2 = cc.r2[r], t.errNear = cc.errNear[r];
       t.v[0] = e.p, t.v[1] = e.q, t.v[2] = i;
       // The neighbour outside the removed triangles now borders the new one.
       t.nb[0] = e.outer, t.nb[1] = -1, t.nb[2] = -1;
       t.slot = static_cast<int32_t>(slotId.size());
       t.tag = 0;
       slotId.push_back(id);
-      bad |= c.errAt < 0.0;
-      powerBound = std::max(powerBound, c.errAt);
+      bad |= cc.errAt[r] < 0.0;
+      powerBound = std::max(powerBound, cc.errAt[r]);
       if (e.outer >= 0) {
         const int32_t gone = e.from >> 2;
         int32_t* back = R[e.outer].nb;
