@@ -910,6 +910,8 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
         bad |= at0 + at1 + at2 != 1;
         back[at1 + 2 * at2] = at0 + at1 + at2 == 1 ? id : back[at1 + 2 * at2];
       }
+      startsAt[e.p] = static_cast<int32_t>(nm);
+      endsAt[e.q] = static_cast<int32_t>(nm);
       made[nm++] = id;
     }
     // The removed ids are taken again only from the next node on, after their links are read.
@@ -921,22 +923,19 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
       leaveExact = true;
       continue;
     }
+    // Without a hole, triangle a was made over rim edge a.
     for (size_t a = 0; a < nm; ++a) {
-      const Rec& t = R[made[a]];
-      startsAt[t.v[0]] = static_cast<int32_t>(a);
-      endsAt[t.v[1]] = static_cast<int32_t>(a);
-    }
-    for (size_t a = 0; a < nm; ++a) {
-      Rec& t = R[made[a]];
-      const size_t next = static_cast<size_t>(startsAt[t.v[1]]), prev = static_cast<size_t>(endsAt[t.v[0]]);
+      const int32_t p = rim[a].p, q = rim[a].q;
+      const size_t next = static_cast<size_t>(startsAt[q]), prev = static_cast<size_t>(endsAt[p]);
       // Entries left by earlier nodes, or overwritten by a second edge from one node, fail here.
-      bad |= static_cast<size_t>(startsAt[t.v[0]]) != a || static_cast<size_t>(endsAt[t.v[1]]) != a || next >= nm ||
-             prev >= nm;
+      bad |= (static_cast<size_t>(startsAt[p]) != a) | (static_cast<size_t>(endsAt[q]) != a) | (next >= nm) |
+             (prev >= nm);
       if (bad) break;
+      bad |= (rim[next].p != q) | (rim[prev].q != p);
+      Rec& t = R[made[a]];
       t.nb[1] = made[next];
       t.nb[2] = made[prev];
-      bad |= R[made[next]].v[0] != t.v[1] || R[made[prev]].v[1] != t.v[0];
-      cornerOf[t.v[0]] = made[a];
+      cornerOf[p] = made[a];
     }
     if (bad) {
       leaveExact = true;
