@@ -812,8 +812,9 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
         }
         recs[moved].slot = static_cast<int32_t>(j);
         --count;
-        // The last slot is the largest one pending when its triangle was found too.
-        if (recs[moved].tag != holds) break;
+        // The last slot is the largest one pending when its triangle was found too (the pending
+        // ones are the triangles found and not yet removed).
+        if (front == pending.size() || static_cast<int32_t>(pending.back() & 0xFFFFFFFFu) != moved) break;
         pending.pop_back();
         gone = moved;
       }
