@@ -950,13 +950,15 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
       h = i;
     }
   }
-  // Drop the triangles of the super-triangle nodes.
+  // Drop the triangles of the super-triangle nodes, in the order of the slots; which slots hold
+  // one is read from the records in order.
+  std::vector<uint8_t> withSuper(slotId.size());
+  for (const Rec& r : recs)
+    if (r.slot > 0) withSuper[r.slot] = (r.v[0] > n) | (r.v[1] > n) | (r.v[2] > n);
   size_t count = slotId.size() - 1;
   for (size_t j = 1; j <= count;) {
-    const int32_t* t = recs[slotId[j]].v;
-    if (t[0] > n || t[1] > n || t[2] > n) {
-      recs[slotId[count]].slot = static_cast<int32_t>(j);
-      recs[slotId[j]].slot = 0;
+    if (withSuper[j]) {
+      withSuper[j] = withSuper[count];
       slotId[j] = slotId[count];
       slotId.pop_back();
       --count;
@@ -964,33 +966,35 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
       ++j;
     }
   }
+  // The final number of each record (0: none), and the table filled from the records in order.
+  std::vector<int32_t> finalSlot(recs.size(), 0);
+  for (size_t j = 1; j <= count; ++j) finalSlot[slotId[j]] = static_cast<int32_t>(j);
   EnsureTriangleCapacity(count + 1);
-  for (size_t j = 1; j <= count; ++j) {
-    dTriangle& t = TriangleTable[j];
-    t = dTriangle{};
-    const int32_t* v = recs[slotId[j]].v;
-    t.vertices[0] = v[0];
-    t.vertices[1] = v[1];
-    t.vertices[2] = v[2];
-  }
   // The exact triangulation knows its neighbours: each edge lies in at most two triangles, which
   // is where the edge map would link them.
-  if (exact && !leaveExact) {
-    for (size_t j = 1; j <= count; ++j) {
-      const int32_t id = slotId[j];
-      dTriangle& t = TriangleTable[j];
-      for (int e = 0; e < 3; ++e) {
-        const int32_t nb = recs[id].nb[e];
-        if (nb >= 0 && recs[nb].slot > 0) {
-          t.neighbours[e] = recs[nb].slot;
-          const int32_t* back = recs[nb].nb;
-          t.shared[e] = static_cast<uint8_t>((back[1] == id) + 2 * (back[2] == id));
-        }
-        t.border[e] = t.neighbours[e] == 0 ? 1 : 0;
+  const bool linked = exact && !leaveExact;
+  for (size_t id = 0; id < recs.size(); ++id) {
+    const int32_t j = finalSlot[id];
+    if (j == 0) continue;
+    const Rec& r = recs[id];
+    dTriangle& t = TriangleTable[j];
+    t = dTriangle{};
+    t.vertices[0] = r.v[0];
+    t.vertices[1] = r.v[1];
+    t.vertices[2] = r.v[2];
+    if (!linked) continue;
+    for (int e = 0; e < 3; ++e) {
+      const int32_t nb = r.nb[e];
+      const int32_t k = nb >= 0 ? finalSlot[nb] : 0;
+      if (k > 0) {
+        t.neighbours[e] = k;
+        const int32_t* back = recs[nb].nb;
+        t.shared[e] = static_cast<uint8_t>((back[1] == static_cast<int32_t>(id)) + 2 * (back[2] == static_cast<int32_t>(id)));
       }
+      t.border[e] = k > 0 ? 0 : 1;
     }
-    linkedCount_ = static_cast<int32_t>(count);
   }
+  if (linked) linkedCount_ = static_cast<int32_t>(count);
   return static_cast<int32_t>(count);
 }
 
