@@ -281,11 +281,11 @@ private:
 };
 
 // A new triangle's circle test as the triangle records keep it (the kind in r2: -1 below a y
-// bound, -2 left of an x bound) and the error bounds of CircleBound at twice and at once its
-// radius (errAt negative: no bound).
+// bound, -2 left of an x bound) and the error bound of CircleBound within twice its radius
+// (negative: no bound).
 struct NewCircle {
   double xc, yc, r2;
-  double errNear, errAt;
+  double errNear;
 
   static NewCircle One(double x1, double y1, double x2, double y2, double x3, double y3)
   {
@@ -294,8 +294,7 @@ struct NewCircle {
     NewCircle nc;
     nc.xc = c.xc, nc.yc = c.yc;
     nc.r2 = c.kind == CircleTest::BelowY ? -1.0 : c.kind == CircleTest::LeftOfX ? -2.0 : c.r2;
-    nc.errNear = b.ErrorAt(2 * b.r);
-    nc.errAt = b.dc < 0.0 ? -1.0 : b.ErrorAt(b.r * (1 + 1e-15));
+    nc.errNear = b.dc < 0.0 ? -1.0 : b.ErrorAt(2 * b.r);
     return nc;
   }
 };
@@ -312,7 +311,7 @@ inline Lanes Abs(Lanes v)
 // filled that far): corners (x1, y1), (x2, y2) and the common third one, circles as NewCircle.
 struct CircleColumns {
   double *x1, *y1, *x2, *y2;
-  double *xc, *yc, *r2, *errNear, *errAt;
+  double *xc, *yc, *r2, *errNear;
 };
 
 // Four circle tests at a time, each lane with the arithmetic of CircleTest::Make and
@@ -338,7 +337,7 @@ struct CircleColumns {
     const Lanes ad = Abs(bxr * cyr - byr * cxr);
     const Lanes detErr = 8 * u * (Abs(bxr * cyr) + Abs(byr * cxr));
     auto dist2 = [&](Lanes x, Lanes y) { return (xc - x) * (xc - x) + (yc - y) * (yc - y); };
-    const Lanes ra = dist2(x1, y1), rb = dist2(x2, y2), rc = dist2(x3, y3);
+    const Lanes ra = dist2(x1, y1), rb = r2, rc = dist2(x3, y3);
     const Lanes dab = Abs(ra - rb) + 6 * u * (ra + rb), dac = Abs(ra - rc) + 6 * u * (ra + rc);
     const Lanes e = (dab * (Abs(cxr) + Abs(cyr)) + dac * (Abs(bxr) + Abs(byr))) / (2 * (ad - detErr));
     const Lanes dc = 4 * e * (1 + 16 * u);
@@ -349,18 +348,17 @@ struct CircleColumns {
     auto errorAt = [&](Lanes d) {
       return 2 * (dc * (2 * d + dc) + dc * (2 * r + 3 * dc) + 8 * u * (d * d + (r + dc) * (r + dc)));
     };
-    const Lanes errNear = errorAt(2 * r), errAt = errorAt(r * (1 + 1e-15));
+    const Lanes errNear = errorAt(2 * r);
     std::memcpy(cc.xc + j0, &xc, sizeof xc);
     std::memcpy(cc.yc + j0, &yc, sizeof yc);
     std::memcpy(cc.r2 + j0, &r2, sizeof r2);
     std::memcpy(cc.errNear + j0, &errNear, sizeof errNear);
-    std::memcpy(cc.errAt + j0, &errAt, sizeof errAt);
     for (size_t j = 0; j < 4 && j0 + j < count; ++j) {
       if (general[j]) [[likely]]
         continue;
       const size_t k = j0 + j;
       const NewCircle one = NewCircle::One(cc.x1[k], cc.y1[k], cc.x2[k], cc.y2[k], x3s, y3s);
-      cc.xc[k] = one.xc, cc.yc[k] = one.yc, cc.r2[k] = one.r2, cc.errNear[k] = one.errNear, cc.errAt[k] = one.errAt;
+      cc.xc[k] = one.xc, cc.yc[k] = one.yc, cc.r2[k] = one.r2, cc.errNear[k] = one.errNear;
     }
   }
 }
@@ -490,6 +488,13 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
   if (n < 1) return 0;
   DataMax = -std::numeric_limits<double>::max();
   DataMin = std::numeric_limits<double>::max();
+  // Node positions (y mapped onto the x range below, where the circle test runs) and flags, read
+  // from the node table once.
+  struct Pt {
+    double x, y;
+  };
+  std::vector<Pt> pt(static_cast<size_t>(n) + 4);
+  std::vector<uint8_t> flags(static_cast<size_t>(n) + 4);
   double xmin = NodeTable[1].x, xmax = xmin, ymin = NodeTable[1].y, ymax = ymin;
   for (int32_t i = 1; i <= n; ++i) {
     const dVertex3d& v = NodeTable[i];
@@ -499,6 +504,8 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
     xmax = std::max(xmax, v.x);
     ymin = std::min(ymin, v.y);
     ymax = std::max(ymax, v.y);
+    pt[i] = {v.x, v.y};
+    flags[i] = v.flag;
   }
   ChooseLevelRange();
   if (!retriangulate) return TriangleCount;
@@ -515,18 +522,13 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
     v.y = y;
     v.value = 0.0;
     v.flag = 0;
+    pt[k] = {x, y};
   };
   setSuper(n + 1, xmid - 2 * dx, ymid - 2 * dy);
   setSuper(n + 2, xmid, ymid + 2 * dy);
   setSuper(n + 3, xmid + 2 * dx, ymid - 2 * dy);
 
-  // The circle test runs with y mapped onto the x range.
-  struct Pt {
-    double x, y;
-  };
-  std::vector<Pt> pt(static_cast<size_t>(n) + 4);
-  for (int32_t k = 1; k <= n + 3; ++k)
-    pt[k] = {NodeTable[k].x, (xmax - xmin) * (NodeTable[k].y - ymin) / (ymax - ymin) + xmin};
+  for (int32_t k = 1; k <= n + 3; ++k) pt[k].y = (xmax - xmin) * (pt[k].y - ymin) / (ymax - ymin) + xmin;
 
   // Working triangles by slot (slot 0 unused), as the plain algorithm keeps them: a removed
   // triangle's slot takes the last one. Each triangle also has an id under which its vertices,
@@ -574,7 +576,7 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
 
   bool exact = true;        // the flood may be used
   bool leaveExact = false;  // the flood ends after this insertion
-  double powerBound = 0.0;  // largest error bound of a circle test passing a point
+  double powerBound = 0.0;  // largest error bound of a circle test passing a point (within twice its radius)
   std::unique_ptr<CircleGrid> grid;
   auto addTri = [&](int32_t a, int32_t b, int32_t c, const NewCircle& nc) {
     int32_t id;
@@ -603,10 +605,10 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
       grid->Insert(id, r.Circle());
       return id;
     }
-    if (nc.errAt < 0.0)
+    if (nc.errNear < 0.0)
       leaveExact = true;
     else
-      powerBound = std::max(powerBound, nc.errAt);
+      powerBound = std::max(powerBound, nc.errNear);
     return id;
   };
   int32_t lastNew = addTri(n + 1, n + 2, n + 3,
@@ -858,21 +860,20 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
     // The circles of the new triangles (p, q, i), four at a time.
     const size_t m = rim.size();
     const size_t mp = (m + 3) & ~static_cast<size_t>(3);
-    double* cb = columns.Room(9 * mp);
-    const CircleColumns cc{cb, cb + mp, cb + 2 * mp, cb + 3 * mp, cb + 4 * mp,
-                           cb + 5 * mp, cb + 6 * mp, cb + 7 * mp, cb + 8 * mp};
+    double* cb = columns.Room(8 * mp);
+    const CircleColumns cc{cb, cb + mp, cb + 2 * mp, cb + 3 * mp, cb + 4 * mp, cb + 5 * mp, cb + 6 * mp, cb + 7 * mp};
     for (size_t r = 0; r < mp; ++r) {
       const RimEdge& e = rim[std::min(r, m - 1)];
       cc.x1[r] = pt[e.p].x, cc.y1[r] = pt[e.p].y;
       cc.x2[r] = pt[e.q].x, cc.y2[r] = pt[e.q].y;
     }
     MakeCircles(cc, xp, yp, m);
-    const bool flaggedI = NodeTable[i].flag != 0;
+    const bool flaggedI = flags[i] != 0;
     if (!exact) {
       for (size_t r = 0; r < m; ++r) {
         const RimEdge& e = rim[r];
-        if (flaggedI && NodeTable[e.p].flag != 0 && NodeTable[e.q].flag != 0) continue;  // a hole
-        addTri(e.p, e.q, i, {cc.xc[r], cc.yc[r], cc.r2[r], cc.errNear[r], cc.errAt[r]});
+        if (flaggedI && flags[e.p] != 0 && flags[e.q] != 0) continue;  // a hole
+        addTri(e.p, e.q, i, {cc.xc[r], cc.yc[r], cc.r2[r], cc.errNear[r]});
       }
       continue;
     }
@@ -888,7 +889,7 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
     bool bad = false;
     for (size_t r = 0; r < m; ++r) {
       const RimEdge& e = rim[r];
-      if (flaggedI && NodeTable[e.p].flag != 0 && NodeTable[e.q].flag != 0) {
+      if (flaggedI && flags[e.p] != 0 && flags[e.q] != 0) {
         bad = true;  // a hole
         continue;
       }
@@ -902,8 +903,8 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
       t.slot = static_cast<int32_t>(slotId.size());
       t.tag = 0;
       slotId.push_back(id);
-      bad |= cc.errAt[r] < 0.0;
-      powerBound = std::max(powerBound, cc.errAt[r]);
+      bad |= cc.errNear[r] < 0.0;
+      powerBound = std::max(powerBound, cc.errNear[r]);
       if (e.outer >= 0) {
         const int32_t gone = e.from >> 2;
         int32_t* back = R[e.outer].nb;
