@@ -693,36 +693,46 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
       if (next < 0) return false;
       t = next;
     }
-    // The flood tests the neighbours of each triangle it passes, without branches on the outcomes
-    // (a missing neighbour reads triangle 0 and counts for nothing); the order found is of no
-    // account, as pending is sorted.
+    // The flood tests the neighbours of each triangle it passes, but the one it came from, without
+    // branches on the outcomes (a missing neighbour reads triangle 0 and counts for nothing); the
+    // order found is of no account, as pending is sorted. The stack keeps 4 id + the edge back.
     const uint32_t visit = 2 * stamp;
     const size_t live = slotId.size();
     int32_t* S = queue.Room(live + 4);
     uint64_t* found = pending.Room(live + 4);
-    size_t sp = 1, np = 1;
-    S[0] = t;
+    size_t sp = 0, np = 1;
     found[0] = static_cast<uint64_t>(R[t].slot) << 32 | static_cast<uint32_t>(t);
     R[t].tag = visit + 1;
     bool anyClose = false;
+    auto reach = [&](int32_t from, int32_t nb) {
+      Rec& o = R[nb < 0 ? 0 : nb];
+      const bool fresh = (nb >= 0) & (o.tag < visit);
+      const double ddx = xp - o.xc, ddy = yp - o.yc;
+      const double d2 = ddx * ddx + ddy * ddy, q = d2 - o.r2;
+      const bool far = d2 > 4 * o.r2;
+      const bool pass = fresh & ((far & (0.5 * q <= powerBound)) | (!far & (q <= powerBound + o.errNear)));
+      anyClose |= pass & !far & (std::fabs(q) <= o.errNear);
+      const bool in = pass & (d2 <= o.r2);
+      found[np] = static_cast<uint64_t>(o.slot) << 32 | static_cast<uint32_t>(nb);
+      np += in;
+      // The edge back; 3 where the links do not show it once (then all three are tested).
+      const int32_t m0 = o.nb[0] == from, m1 = o.nb[1] == from, m2 = o.nb[2] == from;
+      S[sp] = 4 * nb + (m0 + m1 + m2 == 1 ? m1 + 2 * m2 : 3);
+      sp += pass;
+      o.tag = fresh ? visit + in : o.tag;
+    };
+    {
+      const int32_t nbs[3] = {R[t].nb[0], R[t].nb[1], R[t].nb[2]};
+      for (int32_t nb : nbs) reach(t, nb);
+    }
     while (sp > 0) {
-      const int32_t id = S[--sp];
-      const int32_t nbs[3] = {R[id].nb[0], R[id].nb[1], R[id].nb[2]};
-      for (int32_t nb : nbs) {
-        Rec& o = R[nb < 0 ? 0 : nb];
-        const bool fresh = (nb >= 0) & (o.tag < visit);
-        const double ddx = xp - o.xc, ddy = yp - o.yc;
-        const double d2 = ddx * ddx + ddy * ddy, q = d2 - o.r2;
-        const bool far = d2 > 4 * o.r2;
-        const bool pass = fresh & ((far & (0.5 * q <= powerBound)) | (!far & (q <= powerBound + o.errNear)));
-        anyClose |= pass & !far & (std::fabs(q) <= o.errNear);
-        const bool in = pass & (d2 <= o.r2);
-        found[np] = static_cast<uint64_t>(o.slot) << 32 | static_cast<uint32_t>(nb);
-        np += in;
-        S[sp] = nb;
-        sp += pass;
-        o.tag = fresh ? visit + in : o.tag;
-      }
+      const int32_t top = S[--sp], id = top >> 2, back = top & 3;
+      if (back == 3) [[unlikely]]
+        reach(id, R[id].nb[0]);
+      const int32_t e1 = back >= 2 ? back - 2 : back + 1, e2 = e1 == 2 ? 0 : e1 + 1;
+      const int32_t nb1 = R[id].nb[e1], nb2 = R[id].nb[e2];
+      reach(id, nb1);
+      reach(id, nb2);
     }
     pending.Resize(np);
     if (anyClose) leaveExact = true;
