@@ -374,7 +374,7 @@ void MakeCirclesNarrow(const CircleColumns& cc, double x3, double y3, size_t cou
 {
   MakeCirclesBody(cc, x3, y3, count);
 }
-const bool WideLanes = [] {
+bool WideLanes = [] {
   __builtin_cpu_init();
   return __builtin_cpu_supports("avx") != 0;
 }();
@@ -399,6 +399,18 @@ uint64_t EdgeKey(int32_t p, int32_t q)
 }
 
 }  // namespace
+
+bool TPseudoSectionContour::SetWideLanes(bool on)
+{
+#if defined(__GNUC__) && defined(__x86_64__)
+  __builtin_cpu_init();
+  WideLanes = on && __builtin_cpu_supports("avx") != 0;
+  return WideLanes;
+#else
+  (void)on;
+  return false;
+#endif
+}
 
 TPseudoSectionContour::TPseudoSectionContour(int32_t pictureWidth, int32_t pictureHeight)
     : PictureWidth(std::max(pictureWidth, 1)), PictureHeight(std::max(pictureHeight, 1)),
