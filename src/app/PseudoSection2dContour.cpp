@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <memory>
 #include <unordered_map>
@@ -139,6 +140,20 @@ public:
   T& back() { return items_[size_ - 1]; }
   T* begin() { return items_.data(); }
   T* end() { return items_.data() + size_; }
+  // Room for k more items, to be written at end() and counted with Extend.
+  [[gnu::always_inline]] void Reserve(size_t k)
+  {
+    if (size_ + k > items_.size()) [[unlikely]]
+      Grow();
+  }
+  void Extend(size_t k) { size_ += k; }
+  // The storage from the start, with room for k items past the present ones.
+  T* Room(size_t k)
+  {
+    if (size_ + k > items_.size()) items_.resize(size_ + k + items_.size());
+    return items_.data();
+  }
+  void Resize(size_t k) { size_ = k; }
 
 private:
   [[gnu::noinline]] void Grow() { items_.resize(2 * items_.size() + 32); }
@@ -265,6 +280,118 @@ private:
   std::vector<uint8_t> alive_;
 };
 
+// A new triangle's circle test as the triangle records keep it (the kind in r2: -1 below a y
+// bound, -2 left of an x bound) and the error bound of CircleBound within twice its radius
+// (negative: no bound).
+struct NewCircle {
+  double xc, yc, r2;
+  double errNear;
+
+  static NewCircle One(double x1, double y1, double x2, double y2, double x3, double y3)
+  {
+    const CircleTest c = CircleTest::Make(x1, y1, x2, y2, x3, y3);
+    const CircleBound b = CircleBound::Make(c, x1, y1, x2, y2, x3, y3);
+    NewCircle nc;
+    nc.xc = c.xc, nc.yc = c.yc;
+    nc.r2 = c.kind == CircleTest::BelowY ? -1.0 : c.kind == CircleTest::LeftOfX ? -2.0 : c.r2;
+    nc.errNear = b.dc < 0.0 ? -1.0 : b.ErrorAt(2 * b.r);
+    return nc;
+  }
+};
+
+using Lanes = double __attribute__((vector_size(32)));
+using LaneMask = int64_t __attribute__((vector_size(32)));
+
+inline Lanes Abs(Lanes v)
+{
+  return reinterpret_cast<Lanes>(reinterpret_cast<LaneMask>(v) & 0x7FFFFFFFFFFFFFFF);
+}
+
+// The circles of new triangles in columns (room for the count rounded up to four, the corners
+// filled that far): corners (x1, y1), (x2, y2) and the common third one, circles as NewCircle.
+struct CircleColumns {
+  double *x1, *y1, *x2, *y2;
+  double *xc, *yc, *r2, *errNear;
+};
+
+// Four circle tests at a time, each lane with the arithmetic of CircleTest::Make and
+// CircleBound::Make; a lane outside the general case of both (two corners at nearly one height,
+// parallel bisectors, no bound) is made on its own.
+[[gnu::always_inline]] inline void MakeCirclesBody(const CircleColumns& cc, double x3s, double y3s, size_t count)
+{
+  constexpr double eps = 1e-9, u = std::numeric_limits<double>::epsilon() / 2;
+  const Lanes x3 = {x3s, x3s, x3s, x3s}, y3 = {y3s, y3s, y3s, y3s};
+  for (size_t j0 = 0; j0 < count; j0 += 4) {
+    Lanes x1, y1, x2, y2;
+    std::memcpy(&x1, cc.x1 + j0, sizeof x1);
+    std::memcpy(&y1, cc.y1 + j0, sizeof y1);
+    std::memcpy(&x2, cc.x2 + j0, sizeof x2);
+    std::memcpy(&y2, cc.y2 + j0, sizeof y2);
+    const Lanes m1 = -(x2 - x1) / (y2 - y1), m2 = -(x3 - x2) / (y3 - y2);
+    const Lanes mx1 = (x1 + x2) / 2.0, mx2 = (x2 + x3) / 2.0;
+    const Lanes my1 = (y1 + y2) / 2.0, my2 = (y2 + y3) / 2.0;
+    const Lanes xc = (m1 * mx1 - m2 * mx2 + my2 - my1) / (m1 - m2);
+    const Lanes yc = m1 * (xc - mx1) + my1;
+    const Lanes r2 = (x2 - xc) * (x2 - xc) + (y2 - yc) * (y2 - yc);
+    const Lanes bxr = x2 - x1, byr = y2 - y1, cxr = x3 - x1, cyr = y3 - y1;
+    const Lanes ad = Abs(bxr * cyr - byr * cxr);
+    const Lanes detErr = 8 * u * (Abs(bxr * cyr) + Abs(byr * cxr));
+    auto dist2 = [&](Lanes x, Lanes y) { return (xc - x) * (xc - x) + (yc - y) * (yc - y); };
+    const Lanes ra = dist2(x1, y1), rb = r2, rc = dist2(x3, y3);
+    const Lanes dab = Abs(ra - rb) + 6 * u * (ra + rb), dac = Abs(ra - rc) + 6 * u * (ra + rc);
+    const Lanes e = (dab * (Abs(cxr) + Abs(cyr)) + dac * (Abs(bxr) + Abs(byr))) / (2 * (ad - detErr));
+    const Lanes dc = 4 * e * (1 + 16 * u);
+    const Lanes zero = xc - xc + (yc - yc) + (r2 - r2) + (dc - dc);  // 0 where all are finite
+    const LaneMask general = (Abs(y2 - y1) > eps) & (Abs(y3 - y2) > eps) & (Abs(m1 - m2) > eps) & (zero == 0.0) &
+                             (ad > 4 * detErr) & (dc * dc <= 1e-4 * r2);
+    const Lanes r = (Abs(xc - x2) + Abs(yc - y2)) * (1 + 1e-14);
+    auto errorAt = [&](Lanes d) {
+      return 2 * (dc * (2 * d + dc) + dc * (2 * r + 3 * dc) + 8 * u * (d * d + (r + dc) * (r + dc)));
+    };
+    const Lanes errNear = errorAt(2 * r);
+    std::memcpy(cc.xc + j0, &xc, sizeof xc);
+    std::memcpy(cc.yc + j0, &yc, sizeof yc);
+    std::memcpy(cc.r2 + j0, &r2, sizeof r2);
+    std::memcpy(cc.errNear + j0, &errNear, sizeof errNear);
+    for (size_t j = 0; j < 4 && j0 + j < count; ++j) {
+      if (general[j]) [[likely]]
+        continue;
+      const size_t k = j0 + j;
+      const NewCircle one = NewCircle::One(cc.x1[k], cc.y1[k], cc.x2[k], cc.y2[k], x3s, y3s);
+      cc.xc[k] = one.xc, cc.yc[k] = one.yc, cc.r2[k] = one.r2, cc.errNear[k] = one.errNear;
+    }
+  }
+}
+
+#if defined(__GNUC__) && defined(__x86_64__)
+// With the wider registers where the processor has them: the same operations lane by lane (no
+// fused multiply-add), so the same results.
+[[gnu::target("avx")]] void MakeCirclesWide(const CircleColumns& cc, double x3, double y3, size_t count)
+{
+  MakeCirclesBody(cc, x3, y3, count);
+}
+void MakeCirclesNarrow(const CircleColumns& cc, double x3, double y3, size_t count)
+{
+  MakeCirclesBody(cc, x3, y3, count);
+}
+bool WideLanes = [] {
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("avx") != 0;
+}();
+inline void MakeCircles(const CircleColumns& cc, double x3, double y3, size_t count)
+{
+  if (WideLanes)
+    MakeCirclesWide(cc, x3, y3, count);
+  else
+    MakeCirclesNarrow(cc, x3, y3, count);
+}
+#else
+inline void MakeCircles(const CircleColumns& cc, double x3, double y3, size_t count)
+{
+  MakeCirclesBody(cc, x3, y3, count);
+}
+#endif
+
 uint64_t EdgeKey(int32_t p, int32_t q)
 {
   uint32_t lo = static_cast<uint32_t>(std::min(p, q)), hi = static_cast<uint32_t>(std::max(p, q));
@@ -272,6 +399,18 @@ uint64_t EdgeKey(int32_t p, int32_t q)
 }
 
 }  // namespace
+
+bool TPseudoSectionContour::SetWideLanes(bool on)
+{
+#if defined(__GNUC__) && defined(__x86_64__)
+  __builtin_cpu_init();
+  WideLanes = on && __builtin_cpu_supports("avx") != 0;
+  return WideLanes;
+#else
+  (void)on;
+  return false;
+#endif
+}
 
 TPseudoSectionContour::TPseudoSectionContour(int32_t pictureWidth, int32_t pictureHeight)
     : PictureWidth(std::max(pictureWidth, 1)), PictureHeight(std::max(pictureHeight, 1)),
@@ -361,6 +500,13 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
   if (n < 1) return 0;
   DataMax = -std::numeric_limits<double>::max();
   DataMin = std::numeric_limits<double>::max();
+  // Node positions (y mapped onto the x range below, where the circle test runs) and flags, read
+  // from the node table once.
+  struct Pt {
+    double x, y;
+  };
+  std::vector<Pt> pt(static_cast<size_t>(n) + 4);
+  std::vector<uint8_t> flags(static_cast<size_t>(n) + 4);
   double xmin = NodeTable[1].x, xmax = xmin, ymin = NodeTable[1].y, ymax = ymin;
   for (int32_t i = 1; i <= n; ++i) {
     const dVertex3d& v = NodeTable[i];
@@ -370,6 +516,8 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
     xmax = std::max(xmax, v.x);
     ymin = std::min(ymin, v.y);
     ymax = std::max(ymax, v.y);
+    pt[i] = {v.x, v.y};
+    flags[i] = v.flag;
   }
   ChooseLevelRange();
   if (!retriangulate) return TriangleCount;
@@ -386,15 +534,13 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
     v.y = y;
     v.value = 0.0;
     v.flag = 0;
+    pt[k] = {x, y};
   };
   setSuper(n + 1, xmid - 2 * dx, ymid - 2 * dy);
   setSuper(n + 2, xmid, ymid + 2 * dy);
   setSuper(n + 3, xmid + 2 * dx, ymid - 2 * dy);
 
-  // The circle test runs with y mapped onto the x range.
-  std::vector<double> my(static_cast<size_t>(n) + 4);
-  for (int32_t k = 1; k <= n + 3; ++k)
-    my[k] = (xmax - xmin) * (NodeTable[k].y - ymin) / (ymax - ymin) + xmin;
+  for (int32_t k = 1; k <= n + 3; ++k) pt[k].y = (xmax - xmin) * (pt[k].y - ymin) / (ymax - ymin) + xmin;
 
   // Working triangles by slot (slot 0 unused), as the plain algorithm keeps them: a removed
   // triangle's slot takes the last one. Each triangle also has an id under which its vertices,
@@ -434,18 +580,17 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
   recs.reserve(reserve + 16);
   slotId.push_back(-1);
 
-  std::vector<double> mx(static_cast<size_t>(n) + 4);
-  for (int32_t k = 1; k <= n + 3; ++k) mx[k] = NodeTable[k].x;
-  const double orientSign =
-      (mx[n + 2] - mx[n + 1]) * (my[n + 3] - my[n + 1]) - (my[n + 2] - my[n + 1]) * (mx[n + 3] - mx[n + 1]) > 0.0
-          ? 1.0
-          : -1.0;
+  const double orientSign = (pt[n + 2].x - pt[n + 1].x) * (pt[n + 3].y - pt[n + 1].y) -
+                                        (pt[n + 2].y - pt[n + 1].y) * (pt[n + 3].x - pt[n + 1].x) >
+                                    0.0
+                                ? 1.0
+                                : -1.0;
 
   bool exact = true;        // the flood may be used
   bool leaveExact = false;  // the flood ends after this insertion
-  double powerBound = 0.0;  // largest error bound of a circle test passing a point
+  double powerBound = 0.0;  // largest error bound of a circle test passing a point (within twice its radius)
   std::unique_ptr<CircleGrid> grid;
-  auto addTri = [&](int32_t a, int32_t b, int32_t c) {
+  auto addTri = [&](int32_t a, int32_t b, int32_t c, const NewCircle& nc) {
     int32_t id;
     if (!grid) {
       // Fresh ids come eight at a time, so that taking one seldom branches.
@@ -461,136 +606,162 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
       recs.emplace_back();
     }
     Rec& r = recs[id];
-    const CircleTest circle = CircleTest::Make(mx[a], my[a], mx[b], my[b], mx[c], my[c]);
-    r.xc = circle.xc, r.yc = circle.yc;
-    r.r2 = circle.kind == CircleTest::BelowY ? -1.0 : circle.kind == CircleTest::LeftOfX ? -2.0 : circle.r2;
+    r.xc = nc.xc, r.yc = nc.yc, r.r2 = nc.r2;
+    r.errNear = nc.errNear;
     r.v[0] = a, r.v[1] = b, r.v[2] = c;
     r.nb[0] = r.nb[1] = r.nb[2] = -1;
     r.slot = static_cast<int32_t>(slotId.size());
     r.tag = 0;
     slotId.push_back(id);
     if (grid) {
-      grid->Insert(id, circle);
+      grid->Insert(id, r.Circle());
       return id;
     }
-    const CircleBound cb = CircleBound::Make(circle, mx[a], my[a], mx[b], my[b], mx[c], my[c]);
-    r.errNear = cb.ErrorAt(2 * cb.r);
-    if (cb.dc < 0.0)
+    if (nc.errNear < 0.0)
       leaveExact = true;
     else
-      powerBound = std::max(powerBound, cb.ErrorAt(cb.r * (1 + 1e-15)));
+      powerBound = std::max(powerBound, nc.errNear);
     return id;
   };
-  int32_t lastNew = addTri(n + 1, n + 2, n + 3);
+  int32_t lastNew = addTri(n + 1, n + 2, n + 3,
+                           NewCircle::One(pt[n + 1].x, pt[n + 1].y, pt[n + 2].x, pt[n + 2].y, pt[n + 3].x, pt[n + 3].y));
 
-  // Where to start the walk: the first triangle made for the latest node in the node's cell, on the
-  // finest level of a pyramid of cells that has one.
+  // Where to start the walk: a triangle at a node inserted earlier in the node's cell, on the
+  // finest level of a pyramid of cells that has one. Every node keeps a triangle it is a corner of.
   int32_t hintDepth = 0;
   while (hintDepth < 10 && (1 << (2 * hintDepth)) < n / 2) ++hintDepth;
   const double hintScale = (1 << hintDepth) / (xmax - xmin);
-  // Triangle id and its last node (ids are taken again).
-  std::vector<std::pair<int32_t, int32_t>> hints((static_cast<size_t>(4) << (2 * hintDepth)) / 3 + 1, {-1, 0});
+  std::vector<int32_t> hints((static_cast<size_t>(4) << (2 * hintDepth)) / 3 + 1, 0);  // node, 0 = none
   std::vector<size_t> hintBase(static_cast<size_t>(hintDepth) + 1);
   for (int32_t l = 1; l <= hintDepth; ++l) hintBase[l] = hintBase[l - 1] + (static_cast<size_t>(1) << (2 * (l - 1)));
   auto hintCell = [&](double v) {
     const double k = (v - xmin) * hintScale;
     return k > 0.0 ? std::min(static_cast<uint32_t>(k), (1u << hintDepth) - 1) : 0u;
   };
+  std::vector<int32_t> cornerOf(static_cast<size_t>(n) + 4, -1);
+  // Of the node's new triangles, the one whose rim edge starts and the one whose rim edge ends at
+  // a node.
+  std::vector<int32_t> startsAt(static_cast<size_t>(n) + 4, -1), endsAt(static_cast<size_t>(n) + 4, -1);
 
   struct Edge {
     int32_t p, q;
     bool present;
   };
+  // An edge of the hole a node leaves: the new triangle (p, q, node) goes over it. While the flood
+  // is used, outer is the triangle across it and from the removed triangle times 4 plus its edge.
+  struct RimEdge {
+    int32_t p, q, outer, from;
+  };
   WorkList<Edge> edges;
-  WorkList<int32_t> edgeFrom;  // id of the removed triangle each edge came from, times 4, plus its edge
+  WorkList<RimEdge> rim;
+  WorkList<double> columns;  // CircleColumns
+  WorkList<int32_t> removed;
   WorkList<uint64_t> pending;  // slot << 32 | id of the triangles whose circle holds the node, ascending
-  WorkList<int32_t> queue;
+  WorkList<int32_t> queue;  // the flood's stack
   WorkList<int32_t> created;
-  std::vector<std::pair<uint32_t, int32_t>> startsAt(static_cast<size_t>(n) + 4, {0u, -1});
-  std::vector<std::pair<uint32_t, int32_t>> endsAt(static_cast<size_t>(n) + 4, {0u, -1});
   std::unordered_map<uint64_t, std::vector<size_t>> byKey;
-  std::vector<int32_t> rim;
 
-  // Calls found(id) for the triangles whose circle holds node i; false (before any call) when the
+  // Puts the triangles whose circle holds node i into pending, tagged; false (before any) when the
   // walk or its end cannot be trusted.
-  auto flood = [&](int32_t i, uint32_t hx, uint32_t hy, const auto& found) {
-    const double xp = mx[i], yp = my[i];
+  auto flood = [&](int32_t i, uint32_t hx, uint32_t hy) {
+    const double xp = pt[i].x, yp = pt[i].y;
     const uint32_t stamp = static_cast<uint32_t>(i);
     int32_t t = lastNew;
     for (int32_t l = hintDepth; l >= 0; --l) {
-      const auto [h, node] = hints[hintBase[l] + ((static_cast<size_t>(hy >> (hintDepth - l)) << l) | (hx >> (hintDepth - l)))];
-      if (h >= 0 && recs[h].slot >= 0 && recs[h].v[2] == node) {
-        t = h;
+      const int32_t node = hints[hintBase[l] + ((static_cast<size_t>(hy >> (hintDepth - l)) << l) | (hx >> (hintDepth - l)))];
+      if (node != 0) {
+        const int32_t h = cornerOf[node];
+        if (h >= 0 && recs[h].slot >= 0) t = h;
         break;
       }
     }
+    // The walk stops at the first triangle whose circle clearly holds the node: it lies in the
+    // exact triangulation's hole, which is connected and holds the triangle under the node. The
+    // test is the one of CircleTest::Inside (inside); the flood goes on where the exact power may
+    // lie below the bound (pass). With the centre's error within a hundredth of the radius
+    // (CircleBound), the error is below a twentieth of the test value beyond twice the radius.
+    const Pt* P = pt.data();
+    Rec* R = recs.data();
     const size_t maxSteps = 4 * slotId.size() + 16;
     for (size_t step = 0, k0 = 0;; ++step, k0 = k0 == 2 ? 0 : k0 + 1) {
       if (step > maxSteps) return false;
-      // The edges the node lies beyond; the first of them from edge k0 on is crossed.
+      const Rec& r = R[t];
+      const double ddx = xp - r.xc, ddy = yp - r.yc;
+      const double d2 = ddx * ddx + ddy * ddy, q = d2 - r.r2;
+      if (d2 <= r.r2 && q <= powerBound + r.errNear && std::fabs(q) > r.errNear) break;
+      // The edges the node lies beyond; the first of them from edge k0 on is crossed. Under the
+      // node the circle test must have held.
       static constexpr int8_t firstBeyond[3][8] = {
           {-1, 0, 1, 0, 2, 0, 1, 0}, {-1, 0, 1, 1, 2, 2, 1, 1}, {-1, 0, 1, 0, 2, 2, 2, 2}};
-      const Rec& r = recs[t];
-      uint32_t beyond = 0;
-      for (int32_t k = 0; k < 3; ++k) {
-        const int32_t a = r.v[k], b = r.v[k == 2 ? 0 : k + 1];
-        const double o = (mx[b] - mx[a]) * (yp - my[a]) - (my[b] - my[a]) * (xp - mx[a]);
-        beyond |= static_cast<uint32_t>(o * orientSign < 0.0) << k;
-      }
-      if (beyond == 0) break;
+      const Pt a = P[r.v[0]], b = P[r.v[1]], c = P[r.v[2]];
+      const double o0 = (b.x - a.x) * (yp - a.y) - (b.y - a.y) * (xp - a.x);
+      const double o1 = (c.x - b.x) * (yp - b.y) - (c.y - b.y) * (xp - b.x);
+      const double o2 = (a.x - c.x) * (yp - c.y) - (a.y - c.y) * (xp - c.x);
+      const uint32_t beyond = static_cast<uint32_t>(o0 * orientSign < 0.0) |
+                              static_cast<uint32_t>(o1 * orientSign < 0.0) << 1 |
+                              static_cast<uint32_t>(o2 * orientSign < 0.0) << 2;
+      if (beyond == 0) return false;
       const int32_t next = r.nb[firstBeyond[k0][beyond]];
       if (next < 0) return false;
       t = next;
     }
-    // The test as CircleTest::Inside makes it; the flood goes on where the exact power may lie
-    // below the bound.
-    auto test = [&](const Rec& r, bool& inside, bool& close) {
-      const Rec& c = r;
-      const double ddx = xp - c.xc, ddy = yp - c.yc;
-      const double d2 = ddx * ddx + ddy * ddy;
-      inside = d2 <= c.r2;
-      const double q = d2 - c.r2;
-      if (d2 > 4 * c.r2) {
-        // With the centre's error within a hundredth of the radius (CircleBound), the error is
-        // below a twentieth of the test value out here.
-        close = false;
-        return 0.5 * q <= powerBound;
-      }
-      close = std::fabs(q) <= r.errNear;
-      return q <= powerBound + r.errNear;
+    // The flood tests the neighbours of each triangle it passes, but the one it came from, without
+    // branches on the outcomes (a missing neighbour reads triangle 0 and counts for nothing); the
+    // order found is of no account, as pending is sorted. The stack keeps 4 id + the edge back.
+    const uint32_t visit = 2 * stamp;
+    const size_t live = slotId.size();
+    int32_t* S = queue.Room(live + 4);
+    uint64_t* found = pending.Room(live + 4);
+    size_t sp = 0, np = 1;
+    found[0] = static_cast<uint64_t>(R[t].slot) << 32 | static_cast<uint32_t>(t);
+    R[t].tag = visit + 1;
+    bool anyClose = false;
+    auto reach = [&](int32_t from, int32_t nb) {
+      Rec& o = R[nb < 0 ? 0 : nb];
+      const bool fresh = (nb >= 0) & (o.tag < visit);
+      const double ddx = xp - o.xc, ddy = yp - o.yc;
+      const double d2 = ddx * ddx + ddy * ddy, q = d2 - o.r2;
+      const bool far = d2 > 4 * o.r2;
+      const bool pass = fresh & ((far & (0.5 * q <= powerBound)) | (!far & (q <= powerBound + o.errNear)));
+      anyClose |= pass & !far & (std::fabs(q) <= o.errNear);
+      const bool in = pass & (d2 <= o.r2);
+      found[np] = static_cast<uint64_t>(o.slot) << 32 | static_cast<uint32_t>(nb);
+      np += in;
+      // The edge back; 3 where the links do not show it once (then all three are tested).
+      const int32_t m0 = o.nb[0] == from, m1 = o.nb[1] == from, m2 = o.nb[2] == from;
+      S[sp] = 4 * nb + (m0 + m1 + m2 == 1 ? m1 + 2 * m2 : 3);
+      sp += pass;
+      o.tag = fresh ? visit + in : o.tag;
     };
-    bool inside, close;
-    if (!test(recs[t], inside, close) || close || !inside) return false;
-    queue.clear();
-    queue.push_back(t);
-    recs[t].tag = 2 * stamp;
-    for (size_t h = 0; h < queue.size(); ++h) {
-      const int32_t id = queue[h];
-      Rec& r = recs[id];
-      if (!test(r, inside, close)) continue;
-      if (close) leaveExact = true;
-      if (inside) found(id);
-      for (int32_t nb : r.nb)
-        if (nb >= 0 && recs[nb].tag < 2 * stamp) {
-          recs[nb].tag = 2 * stamp;
-          queue.push_back(nb);
-        }
+    {
+      const int32_t nbs[3] = {R[t].nb[0], R[t].nb[1], R[t].nb[2]};
+      for (int32_t nb : nbs) reach(t, nb);
     }
+    while (sp > 0) {
+      const int32_t top = S[--sp], id = top >> 2, back = top & 3;
+      if (back == 3) [[unlikely]]
+        reach(id, R[id].nb[0]);
+      const int32_t e1 = back >= 2 ? back - 2 : back + 1, e2 = e1 == 2 ? 0 : e1 + 1;
+      const int32_t nb1 = R[id].nb[e1], nb2 = R[id].nb[e2];
+      reach(id, nb1);
+      reach(id, nb2);
+    }
+    pending.Resize(np);
+    if (anyClose) leaveExact = true;
     return true;
   };
 
   for (int32_t i = 1; i <= n; ++i) {
-    const double xp = mx[i], yp = my[i];
+    const double xp = pt[i].x, yp = pt[i].y;
     const uint32_t stamp = static_cast<uint32_t>(i);
-    edges.clear();
-    edgeFrom.clear();
+    const uint32_t holds = 2 * stamp + 1;
     pending.clear();
     auto found = [&](int32_t id) {
-      recs[id].tag = 2 * stamp + 1;
+      recs[id].tag = holds;
       pending.push_back(static_cast<uint64_t>(recs[id].slot) << 32 | static_cast<uint32_t>(id));
     };
     const uint32_t hx = hintCell(xp), hy = hintCell(yp);
-    if (exact && (leaveExact || !flood(i, hx, hy, found))) {
+    if (exact && (leaveExact || !flood(i, hx, hy))) {
       // From here on by the grid.
       exact = false;
       pending.clear();
@@ -602,8 +773,17 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
       grid->Visit(xp, yp, found, [&](int32_t id) {
         if (recs[id].Circle().Inside(xp, yp)) found(id);
       });
-    if (pending.size() <= 8) {
-      // A sorting network, free of branches.
+    if (pending.size() <= 4) {
+      // Sorting networks, free of branches.
+      uint64_t v[4];
+      for (size_t k = 0; k < 4; ++k) v[k] = k < pending.size() ? pending[k] : ~uint64_t{0};
+      static constexpr uint8_t pairs[5][2] = {{0, 1}, {2, 3}, {0, 2}, {1, 3}, {1, 2}};
+      for (const auto& pr : pairs) {
+        const uint64_t lo = std::min(v[pr[0]], v[pr[1]]), hi = std::max(v[pr[0]], v[pr[1]]);
+        v[pr[0]] = lo, v[pr[1]] = hi;
+      }
+      for (size_t k = 0; k < pending.size(); ++k) pending[k] = v[k];
+    } else if (pending.size() <= 8) {
       uint64_t v[8];
       for (size_t k = 0; k < 8; ++k) v[k] = k < pending.size() ? pending[k] : ~uint64_t{0};
       static constexpr uint8_t pairs[19][2] = {{0, 2}, {1, 3}, {4, 6}, {5, 7}, {0, 4}, {1, 5}, {2, 6},
@@ -618,24 +798,35 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
       std::sort(pending.begin(), pending.end());
     }
     // The removals in the order of the plain scan over the slots: at a removed slot the last
-    // triangle moves in and is tested next.
+    // triangle moves in and is tested next. Each removed triangle gives its three edges in turn.
+    // In the exact triangulation every edge lies once in each direction: an edge drops when the
+    // triangle across it goes too; by the grid, each edge drops together with the first later
+    // reversed copy still present.
+    rim.clear();
+    edges.clear();
+    removed.clear();
     size_t count = slotId.size() - 1;
     size_t front = 0;
     while (front < pending.size()) {
       const size_t j = static_cast<size_t>(pending[front] >> 32);
       int32_t gone = static_cast<int32_t>(pending[front++] & 0xFFFFFFFFu);
       for (;;) {
-        const int32_t* t = recs[gone].v;
-        edges.push_back({t[0], t[1], true});
-        edges.push_back({t[1], t[2], true});
-        edges.push_back({t[2], t[0], true});
+        Rec& g = recs[gone];
         if (exact) {
-          edgeFrom.push_back(4 * gone);
-          edgeFrom.push_back(4 * gone + 1);
-          edgeFrom.push_back(4 * gone + 2);
+          rim.Reserve(3);
+          for (int32_t k = 0; k < 3; ++k) {
+            const int32_t outer = g.nb[k];
+            *rim.end() = {g.v[k], g.v[k == 2 ? 0 : k + 1], outer, 4 * gone + k};
+            rim.Extend(outer < 0 || recs[outer < 0 ? 0 : outer].tag != holds);
+          }
+          removed.push_back(gone);
+        } else {
+          edges.push_back({g.v[0], g.v[1], true});
+          edges.push_back({g.v[1], g.v[2], true});
+          edges.push_back({g.v[2], g.v[0], true});
+          grid->Remove(gone);
         }
-        recs[gone].slot = -1;
-        if (grid) grid->Remove(gone);
+        g.slot = -1;
         const int32_t moved = slotId[count];
         slotId[j] = moved;
         slotId.pop_back();
@@ -645,117 +836,152 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
         }
         recs[moved].slot = static_cast<int32_t>(j);
         --count;
-        // The last slot is the largest one pending when its triangle was found too.
-        if (recs[moved].tag != 2 * stamp + 1) break;
+        // The last slot is the largest one pending when its triangle was found too (the pending
+        // ones are the triangles found and not yet removed).
+        if (front == pending.size() || static_cast<int32_t>(pending.back() & 0xFFFFFFFFu) != moved) break;
         pending.pop_back();
         gone = moved;
       }
     }
-    // Each edge drops together with the first later reversed copy still present. In the exact
-    // triangulation every edge lies once in each direction: an edge drops when the triangle across
-    // it goes too.
-    if (exact) {
-      for (size_t k = 0; k < edges.size(); ++k) {
-        const int32_t outer = recs[edgeFrom[k] >> 2].nb[edgeFrom[k] & 3];
-        edges[k].present = outer < 0 || recs[outer].tag != 2 * stamp + 1;
-      }
-    } else if (edges.size() <= 48) {
-      for (size_t a = 0; a < edges.size(); ++a) {
-        if (!edges[a].present) continue;
-        for (size_t b = a + 1; b < edges.size(); ++b) {
-          if (edges[b].present && edges[a].p == edges[b].q && edges[a].q == edges[b].p) {
-            edges[a].present = edges[b].present = false;
-            break;
+    if (!exact) {
+      if (edges.size() <= 48) {
+        for (size_t a = 0; a < edges.size(); ++a) {
+          if (!edges[a].present) continue;
+          for (size_t b = a + 1; b < edges.size(); ++b) {
+            if (edges[b].present && edges[a].p == edges[b].q && edges[a].q == edges[b].p) {
+              edges[a].present = edges[b].present = false;
+              break;
+            }
+          }
+        }
+      } else {
+        byKey.clear();
+        for (size_t a = 0; a < edges.size(); ++a)
+          byKey[(static_cast<uint64_t>(static_cast<uint32_t>(edges[a].p)) << 32) | static_cast<uint32_t>(edges[a].q)]
+              .push_back(a);
+        std::unordered_map<uint64_t, size_t> cursor;
+        for (size_t a = 0; a < edges.size(); ++a) {
+          if (!edges[a].present) continue;
+          uint64_t rev = (static_cast<uint64_t>(static_cast<uint32_t>(edges[a].q)) << 32) |
+                         static_cast<uint32_t>(edges[a].p);
+          auto it = byKey.find(rev);
+          if (it == byKey.end()) continue;
+          size_t& c = cursor[rev];
+          const std::vector<size_t>& list = it->second;
+          while (c < list.size() && (list[c] <= a || !edges[list[c]].present)) ++c;
+          if (c < list.size()) {
+            edges[a].present = edges[list[c]].present = false;
+            ++c;
           }
         }
       }
-    } else {
-      byKey.clear();
-      for (size_t a = 0; a < edges.size(); ++a)
-        byKey[(static_cast<uint64_t>(static_cast<uint32_t>(edges[a].p)) << 32) | static_cast<uint32_t>(edges[a].q)]
-            .push_back(a);
-      std::unordered_map<uint64_t, size_t> cursor;
-      for (size_t a = 0; a < edges.size(); ++a) {
-        if (!edges[a].present) continue;
-        uint64_t rev = (static_cast<uint64_t>(static_cast<uint32_t>(edges[a].q)) << 32) |
-                       static_cast<uint32_t>(edges[a].p);
-        auto it = byKey.find(rev);
-        if (it == byKey.end()) continue;
-        size_t& c = cursor[rev];
-        const std::vector<size_t>& list = it->second;
-        while (c < list.size() && (list[c] <= a || !edges[list[c]].present)) ++c;
-        if (c < list.size()) {
-          edges[a].present = edges[list[c]].present = false;
-          ++c;
-        }
+      for (const Edge& e : edges)
+        if (e.present) rim.push_back({e.p, e.q, -1, 0});
+    }
+
+    // The circles of the new triangles (p, q, i), four at a time.
+    const size_t m = rim.size();
+    const size_t mp = (m + 3) & ~static_cast<size_t>(3);
+    double* cb = columns.Room(8 * mp);
+    const CircleColumns cc{cb, cb + mp, cb + 2 * mp, cb + 3 * mp, cb + 4 * mp, cb + 5 * mp, cb + 6 * mp, cb + 7 * mp};
+    for (size_t r = 0; r < mp; ++r) {
+      const RimEdge& e = rim[std::min(r, m - 1)];
+      cc.x1[r] = pt[e.p].x, cc.y1[r] = pt[e.p].y;
+      cc.x2[r] = pt[e.q].x, cc.y2[r] = pt[e.q].y;
+    }
+    MakeCircles(cc, xp, yp, m);
+    const bool flaggedI = flags[i] != 0;
+    if (!exact) {
+      for (size_t r = 0; r < m; ++r) {
+        const RimEdge& e = rim[r];
+        if (flaggedI && flags[e.p] != 0 && flags[e.q] != 0) continue;  // a hole
+        addTri(e.p, e.q, i, {cc.xc[r], cc.yc[r], cc.r2[r], cc.errNear[r]});
       }
+      continue;
     }
-    const bool flaggedI = NodeTable[i].flag != 0;
-    const bool linking = exact;
-    created.clear();
-    // The edges still present, in order.
-    if (rim.size() < edges.size()) rim.resize(2 * edges.size());
-    size_t rimSize = 0;
-    for (size_t k = 0; k < edges.size(); ++k) {
-      rim[rimSize] = static_cast<int32_t>(k);
-      rimSize += edges[k].present;
-    }
-    for (size_t r = 0; r < rimSize; ++r) {
-      const size_t k = static_cast<size_t>(rim[r]);
-      const Edge& e = edges[k];
-      if (flaggedI && NodeTable[e.p].flag != 0 && NodeTable[e.q].flag != 0) {
-        leaveExact = true;  // a hole
+    // Fresh ids first, so that the records stay in place below.
+    if (freeIds.size() < m)
+      for (size_t k = 0; k < m + 8; ++k) {
+        freeIds.push_back(static_cast<int32_t>(recs.size()));
+        recs.emplace_back().slot = -1;
+      }
+    Rec* R = recs.data();
+    int32_t* made = created.Room(m);
+    size_t nm = 0;
+    bool bad = false;
+    for (size_t r = 0; r < m; ++r) {
+      const RimEdge& e = rim[r];
+      if (flaggedI && flags[e.p] != 0 && flags[e.q] != 0) {
+        bad = true;  // a hole
         continue;
       }
-      const int32_t id = addTri(e.p, e.q, i);
-      if (!linking) continue;
-      created.push_back(id);
+      const int32_t id = freeIds.back();
+      freeIds.pop_back();
+      Rec& t = R[id];
+      t.xc = cc.xc[r], t.yc = cc.yc[r], t.r2 = cc.r2[r], t.errNear = cc.errNear[r];
+      t.v[0] = e.p, t.v[1] = e.q, t.v[2] = i;
       // The neighbour outside the removed triangles now borders the new one.
-      const int32_t gone = edgeFrom[k] >> 2;
-      const int32_t outer = recs[gone].nb[edgeFrom[k] & 3];
-      recs[id].nb[0] = outer;
-      if (outer >= 0) {
-        int32_t* back = recs[outer].nb;
+      t.nb[0] = e.outer, t.nb[1] = -1, t.nb[2] = -1;
+      t.slot = static_cast<int32_t>(slotId.size());
+      t.tag = 0;
+      slotId.push_back(id);
+      bad |= cc.errNear[r] < 0.0;
+      powerBound = std::max(powerBound, cc.errNear[r]);
+      if (e.outer >= 0) {
+        const int32_t gone = e.from >> 2;
+        int32_t* back = R[e.outer].nb;
         const bool at0 = back[0] == gone, at1 = back[1] == gone, at2 = back[2] == gone;
-        if (at0 + at1 + at2 != 1)
-          leaveExact = true;
-        else
-          back[at1 + 2 * at2] = id;
+        bad |= at0 + at1 + at2 != 1;
+        back[at1 + 2 * at2] = at0 + at1 + at2 == 1 ? id : back[at1 + 2 * at2];
       }
-      if (startsAt[e.p].first == stamp || endsAt[e.q].first == stamp) leaveExact = true;
-      startsAt[e.p] = {stamp, id};
-      endsAt[e.q] = {stamp, id};
+      startsAt[e.p] = static_cast<int32_t>(nm);
+      endsAt[e.q] = static_cast<int32_t>(nm);
+      made[nm++] = id;
     }
     // The removed ids are taken again only from the next node on, after their links are read.
-    if (!grid)
-      for (size_t k = 0; k < edgeFrom.size(); k += 3) freeIds.push_back(edgeFrom[k] >> 2);
-    if (exact && !leaveExact) {
-      // The new triangles (p, q, i) border each other along (q, i) and (i, p).
-      for (int32_t id : created) {
-        Rec& r = recs[id];
-        const auto& s = startsAt[r.v[1]];
-        const auto& e = endsAt[r.v[0]];
-        if (s.first != stamp || e.first != stamp) {
-          leaveExact = true;
-          break;
-        }
-        r.nb[1] = s.second;
-        r.nb[2] = e.second;
-      }
-      if (!created.empty()) {
-        lastNew = created.front();
-        for (int32_t l = 0; l <= hintDepth; ++l)
-          hints[hintBase[l] + ((static_cast<size_t>(hy >> (hintDepth - l)) << l) | (hx >> (hintDepth - l)))] = {lastNew, i};
-      }
+    for (int32_t id : removed) freeIds.push_back(id);
+    // The new triangles (p, q, i) border each other along (q, i) and (i, p): each node of the rim
+    // starts one edge and ends one.
+    bad |= nm == 0;
+    if (bad) {
+      leaveExact = true;
+      continue;
+    }
+    // Without a hole, triangle a was made over rim edge a.
+    for (size_t a = 0; a < nm; ++a) {
+      const int32_t p = rim[a].p, q = rim[a].q;
+      const size_t next = static_cast<size_t>(startsAt[q]), prev = static_cast<size_t>(endsAt[p]);
+      // Entries left by earlier nodes, or overwritten by a second edge from one node, fail here.
+      bad |= (static_cast<size_t>(startsAt[p]) != a) | (static_cast<size_t>(endsAt[q]) != a) | (next >= nm) |
+             (prev >= nm);
+      if (bad) break;
+      bad |= (rim[next].p != q) | (rim[prev].q != p);
+      Rec& t = R[made[a]];
+      t.nb[1] = made[next];
+      t.nb[2] = made[prev];
+      cornerOf[p] = made[a];
+    }
+    if (bad) {
+      leaveExact = true;
+      continue;
+    }
+    lastNew = made[0];
+    cornerOf[i] = lastNew;
+    for (int32_t l = hintDepth; l >= 0; --l) {
+      int32_t& h = hints[hintBase[l] + ((static_cast<size_t>(hy >> (hintDepth - l)) << l) | (hx >> (hintDepth - l)))];
+      if (h != 0) break;  // so are the coarser cells
+      h = i;
     }
   }
-  // Drop the triangles of the super-triangle nodes.
+  // Drop the triangles of the super-triangle nodes, in the order of the slots; which slots hold
+  // one is read from the records in order.
+  std::vector<uint8_t> withSuper(slotId.size());
+  for (const Rec& r : recs)
+    if (r.slot > 0) withSuper[r.slot] = (r.v[0] > n) | (r.v[1] > n) | (r.v[2] > n);
   size_t count = slotId.size() - 1;
   for (size_t j = 1; j <= count;) {
-    const int32_t* t = recs[slotId[j]].v;
-    if (t[0] > n || t[1] > n || t[2] > n) {
-      recs[slotId[count]].slot = static_cast<int32_t>(j);
-      recs[slotId[j]].slot = 0;
+    if (withSuper[j]) {
+      withSuper[j] = withSuper[count];
       slotId[j] = slotId[count];
       slotId.pop_back();
       --count;
@@ -763,33 +989,35 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
       ++j;
     }
   }
+  // The final number of each record (0: none), and the table filled from the records in order.
+  std::vector<int32_t> finalSlot(recs.size(), 0);
+  for (size_t j = 1; j <= count; ++j) finalSlot[slotId[j]] = static_cast<int32_t>(j);
   EnsureTriangleCapacity(count + 1);
-  for (size_t j = 1; j <= count; ++j) {
-    dTriangle& t = TriangleTable[j];
-    t = dTriangle{};
-    const int32_t* v = recs[slotId[j]].v;
-    t.vertices[0] = v[0];
-    t.vertices[1] = v[1];
-    t.vertices[2] = v[2];
-  }
   // The exact triangulation knows its neighbours: each edge lies in at most two triangles, which
   // is where the edge map would link them.
-  if (exact && !leaveExact) {
-    for (size_t j = 1; j <= count; ++j) {
-      const int32_t id = slotId[j];
-      dTriangle& t = TriangleTable[j];
-      for (int e = 0; e < 3; ++e) {
-        const int32_t nb = recs[id].nb[e];
-        if (nb >= 0 && recs[nb].slot > 0) {
-          t.neighbours[e] = recs[nb].slot;
-          const int32_t* back = recs[nb].nb;
-          t.shared[e] = static_cast<uint8_t>((back[1] == id) + 2 * (back[2] == id));
-        }
-        t.border[e] = t.neighbours[e] == 0 ? 1 : 0;
+  const bool linked = exact && !leaveExact;
+  for (size_t id = 0; id < recs.size(); ++id) {
+    const int32_t j = finalSlot[id];
+    if (j == 0) continue;
+    const Rec& r = recs[id];
+    dTriangle& t = TriangleTable[j];
+    t = dTriangle{};
+    t.vertices[0] = r.v[0];
+    t.vertices[1] = r.v[1];
+    t.vertices[2] = r.v[2];
+    if (!linked) continue;
+    for (int e = 0; e < 3; ++e) {
+      const int32_t nb = r.nb[e];
+      const int32_t k = nb >= 0 ? finalSlot[nb] : 0;
+      if (k > 0) {
+        t.neighbours[e] = k;
+        const int32_t* back = recs[nb].nb;
+        t.shared[e] = static_cast<uint8_t>((back[1] == static_cast<int32_t>(id)) + 2 * (back[2] == static_cast<int32_t>(id)));
       }
+      t.border[e] = k > 0 ? 0 : 1;
     }
-    linkedCount_ = static_cast<int32_t>(count);
   }
+  if (linked) linkedCount_ = static_cast<int32_t>(count);
   return static_cast<int32_t>(count);
 }
 

@@ -60,6 +60,9 @@ public:
   int32_t Triangulate(int32_t count, bool retriangulate);
   void BuildAdjacency(int32_t count);
   static bool InCircle(double xp, double yp, double x1, double y1, double x2, double y2, double x3, double y3);
+  // Whether the circles of new triangles are made in the wider registers where the processor has
+  // them (the default); the triangles are the same either way. Returns whether they now are.
+  static bool SetWideLanes(bool on);
   void UpdatePlotTransform();
   // Gridded input from a section model: positions, depths, relief and relief factor of `geometry`,
   // the values and their scale of `values` (the resistivity or polarizability half of that section).

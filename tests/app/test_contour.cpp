@@ -298,6 +298,75 @@ TEST(ContourTriangulation, RandomSetsAsThePlainAlgorithm)
   }
 }
 
+// Sets that stress the search for the circles holding a node: the benchmark's 4000 scattered nodes
+// (the most a section takes), all nodes crowded into one small cell of a wide frame, nodes on a
+// few level lines (circles of triangles with level edges are made one at a time), huge offsets,
+// a spread near the tolerance of the circle test, and three nodes on a line. The circles of new
+// triangles are made both four at a time in the wider registers and not.
+TEST(ContourTriangulation, SearchEdgeCasesAsThePlainAlgorithm)
+{
+  std::vector<std::vector<RefNode>> sets;
+  std::mt19937 rng(3);
+  std::uniform_real_distribution<double> ux(0, 1000), uy(0, 80), uv(1, 5000), u(0, 1);
+  std::vector<RefNode> bench;
+  for (int i = 0; i < 4000; ++i) {
+    const double x = ux(rng), y = uy(rng);
+    uv(rng);
+    bench.push_back({x, y, 0});
+  }
+  sets.push_back(bench);
+  std::vector<RefNode> crowded{{0, 0, 0}, {1000, 0, 0}, {1000, 1000, 0}, {0, 1000, 0}};
+  for (int i = 0; i < 400; ++i) crowded.push_back({500 + 0.01 * u(rng), 500 + 0.01 * u(rng), 0});
+  sets.push_back(crowded);
+  std::vector<RefNode> levels;
+  for (int i = 0; i < 300; ++i) levels.push_back({ux(rng), 10.0 * (rng() % 5), static_cast<uint8_t>(i % 13 == 0)});
+  sets.push_back(levels);
+  std::vector<RefNode> huge, nearTolerance;
+  for (int i = 0; i < 300; ++i) huge.push_back({1e12 + 1e3 * u(rng), -3e11 + 1e3 * u(rng), 0});
+  for (int i = 0; i < 80; ++i) nearTolerance.push_back({1e-8 * u(rng), 1e-8 * u(rng), 0});
+  sets.push_back(huge);
+  sets.push_back({{0, 0, 0}, {1, 2, 0}, {2, 4, 0}});
+  // Here the circle tests overlap triangles; more than two may share an edge.
+  sets.push_back(nearTolerance);
+  const size_t overlapping = sets.size() - 1;
+
+  for (size_t s = 0; s < sets.size(); ++s) {
+    SCOPED_TRACE("set " + std::to_string(s));
+    std::vector<RefNode> ref{{0, 0, 0}};
+    ref.insert(ref.end(), sets[s].begin(), sets[s].end());
+    const std::vector<Tri> expected = ReferenceTriangulate(ref);
+    std::vector<dTriangle> first;
+    for (bool wide : {true, false}) {
+      SCOPED_TRACE(wide ? "wide" : "narrow");
+      TPseudoSectionContour::SetWideLanes(wide);
+      TPseudoSectionContour c(800, 600);
+      AddAll(c, sets[s]);
+      c.BuildSection(true);
+      EXPECT_EQ(Triangles(c), expected);
+      if (s != overlapping) ExpectSymmetric(c);
+      if (c.TriangleCount < 1500) {
+        std::vector<dTriangle> adjacency(c.TriangleTable.begin(), c.TriangleTable.begin() + c.TriangleCount + 1);
+        ReferenceAdjacency(adjacency, c.TriangleCount);
+        ExpectSameAdjacency(c.TriangleTable, adjacency, c.TriangleCount);
+      }
+      std::vector<dTriangle> table(c.TriangleTable.begin(), c.TriangleTable.begin() + c.TriangleCount + 1);
+      if (first.empty()) {
+        first = table;
+      } else {
+        ASSERT_EQ(table.size(), first.size());
+        ExpectSameAdjacency(table, first, c.TriangleCount);
+      }
+    }
+  }
+  TPseudoSectionContour::SetWideLanes(true);
+
+  // A single node gives no triangles.
+  TPseudoSectionContour one(500, 500);
+  one.AddNode(0, 3, 4, 1);
+  one.BuildSection(true);
+  EXPECT_EQ(one.TriangleCount, 0);
+}
+
 TEST(ContourTriangulation, FlaggedNodesLeaveAHole)
 {
   // A ring of flagged nodes around the middle of an ordinary frame.
