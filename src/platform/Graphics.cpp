@@ -1079,6 +1079,38 @@ inline QRgb OpaquePixel(TColor c)
   return 0xFF000000u | (uint32_t(GetRValue(c)) << 16) | (uint32_t(GetGValue(c)) << 8) | GetBValue(c);
 }
 
+// The bitmap's 32-bit pixels when the canvas draws into them without mapping: what the straight
+// writers below need. Null otherwise.
+QImage* UnmappedRgb32(TCanvas& canvas)
+{
+  if (!gfx::DirectPixels) return nullptr;
+  QImage* img = canvas.Image();
+  if (!img || img->isNull() || img->format() != QImage::Format_RGB32) return nullptr;
+  const TCanvas::TGdiState& state = *canvas.GdiState();
+  if (state.mapMode != 1 || state.windowOrg != TPoint{} || state.viewportOrg != TPoint{}) return nullptr;
+  return img;
+}
+
+// The surface's rectangle cut by the clip; false for a clip of several rectangles.
+bool ClipArea(TCanvas& canvas, const QImage& img, QRect& area)
+{
+  area = QRect(0, 0, img.width(), img.height());
+  if (!canvas.HasClip()) return true;
+  const QRegion& clip = canvas.GdiState()->clip;
+  if (clip.rectCount() > 1) return false;
+  area &= clip.boundingRect();
+  return true;
+}
+
+// The surface when the pen is a visible one-pixel pen in copy mode over unmapped 32-bit pixels.
+QImage* OnePixelPenSurface(TCanvas& canvas)
+{
+  QImage* img = UnmappedRgb32(canvas);
+  if (!img || canvas.GetROP2() != 13) return nullptr;
+  const TPen& pen = *canvas.Pen();
+  return gfx::PenVisible(pen) && gfx::PenWidth(pen) == 1 ? img : nullptr;
+}
+
 // An axis-aligned line of a one-pixel pen painted over 32-bit pixels, wholly on the surface,
 // within no clip or a rectangular one, without mapping: its pixels written straight. The painter
 // lights the same ones: from the lower end up to, not including, the higher one, with the dashes
@@ -1086,24 +1118,18 @@ inline QRgb OpaquePixel(TColor c)
 // line is not such a line.
 bool LineDirect(TCanvas& canvas, TPoint from, TPoint to)
 {
-  if (!gfx::DirectPixels || (from.x != to.x && from.y != to.y) || from == to) return false;
-  QImage* img = canvas.Image();
-  if (!img || img->isNull() || img->format() != QImage::Format_RGB32 || canvas.GetROP2() != 13) return false;
-  const TPen& pen = *canvas.Pen();
-  if (!gfx::PenVisible(pen) || gfx::PenWidth(pen) != 1) return false;
-  const TCanvas::TGdiState& state = *canvas.GdiState();
-  if (state.mapMode != 1 || state.windowOrg != TPoint{} || state.viewportOrg != TPoint{}) return false;
-  QRect area(0, 0, img->width(), img->height());
+  if ((from.x != to.x && from.y != to.y) || from == to) return false;
+  QImage* img = OnePixelPenSurface(canvas);
+  if (!img) return false;
   const bool horizontal = from.y == to.y;
   const int lo = horizontal ? std::min(from.x, to.x) : std::min(from.y, to.y);
   const int hi = horizontal ? std::max(from.x, to.x) : std::max(from.y, to.y);
   const QRect line = horizontal ? QRect(lo, from.y, hi - lo, 1) : QRect(from.x, lo, 1, hi - lo);
   // Lines reaching off the surface are clipped by the painter with its own dash phase.
-  if (!area.contains(line)) return false;
-  if (canvas.HasClip()) {
-    if (state.clip.rectCount() > 1) return false;
-    area &= state.clip.boundingRect();
-  }
+  if (!img->rect().contains(line)) return false;
+  QRect area;
+  if (!ClipArea(canvas, *img, area)) return false;
+  const TPen& pen = *canvas.Pen();
   std::array<bool, 64> on;
   int period = 1;
   if (!PixelDashes(pen, on, period)) return false;
@@ -1145,19 +1171,11 @@ namespace {
 // pixel. Null when the canvas is not in that state.
 QImage* SolidOutlineTarget(TCanvas& canvas, QRect& area)
 {
-  if (!gfx::DirectPixels) return nullptr;
-  QImage* img = canvas.Image();
-  if (!img || img->isNull() || img->format() != QImage::Format_RGB32 || canvas.GetROP2() != 13) return nullptr;
+  QImage* img = UnmappedRgb32(canvas);
+  if (!img || canvas.GetROP2() != 13) return nullptr;
   const TPen& pen = *canvas.Pen();
   if (!gfx::PenVisible(pen) || gfx::PenWidth(pen) != 1 || gfx::PenDashed(pen)) return nullptr;
-  const TCanvas::TGdiState& state = *canvas.GdiState();
-  if (state.mapMode != 1 || state.windowOrg != TPoint{} || state.viewportOrg != TPoint{}) return nullptr;
-  area = QRect(0, 0, img->width(), img->height());
-  if (canvas.HasClip()) {
-    if (state.clip.rectCount() > 1) return nullptr;
-    area &= state.clip.boundingRect();
-  }
-  return img;
+  return ClipArea(canvas, *img, area) ? img : nullptr;
 }
 
 // The pixels of an axis-aligned one-pixel line (lower end up to, not including, the higher one),
@@ -1361,22 +1379,16 @@ namespace {
 // by row (each row's pixels of all lines together). False when some line is not of that kind.
 bool VertLinesDirect(TCanvas& canvas, std::span<const int32_t> xs, int32_t y0, int32_t y1)
 {
-  if (!gfx::DirectPixels || y0 == y1 || canvas.GdiState()->pathOpen) return false;
-  QImage* img = canvas.Image();
-  if (!img || img->isNull() || img->format() != QImage::Format_RGB32 || canvas.GetROP2() != 13) return false;
-  const TPen& pen = *canvas.Pen();
-  if (!gfx::PenVisible(pen) || gfx::PenWidth(pen) != 1) return false;
-  const TCanvas::TGdiState& state = *canvas.GdiState();
-  if (state.mapMode != 1 || state.windowOrg != TPoint{} || state.viewportOrg != TPoint{}) return false;
+  if (y0 == y1 || canvas.GdiState()->pathOpen) return false;
+  QImage* img = OnePixelPenSurface(canvas);
+  if (!img) return false;
   const int lo = std::min(y0, y1), hi = std::max(y0, y1);
-  QRect area(0, 0, img->width(), img->height());
-  if (lo < 0 || hi > area.height()) return false;
+  if (lo < 0 || hi > img->height()) return false;
   for (int32_t x : xs)
-    if (x < 0 || x >= area.width()) return false;
-  if (canvas.HasClip()) {
-    if (state.clip.rectCount() > 1) return false;
-    area &= state.clip.boundingRect();
-  }
+    if (x < 0 || x >= img->width()) return false;
+  QRect area;
+  if (!ClipArea(canvas, *img, area)) return false;
+  const TPen& pen = *canvas.Pen();
   std::array<bool, 64> on;
   int period = 1;
   if (!PixelDashes(pen, on, period)) return false;
@@ -1411,22 +1423,16 @@ namespace {
 // one line worked out once and copied. False when some line is not of that kind.
 bool HorizLinesDirect(TCanvas& canvas, std::span<const int32_t> ys, int32_t x0, int32_t x1)
 {
-  if (!gfx::DirectPixels || x0 == x1 || canvas.GdiState()->pathOpen) return false;
-  QImage* img = canvas.Image();
-  if (!img || img->isNull() || img->format() != QImage::Format_RGB32 || canvas.GetROP2() != 13) return false;
-  const TPen& pen = *canvas.Pen();
-  if (!gfx::PenVisible(pen) || gfx::PenWidth(pen) != 1) return false;
-  const TCanvas::TGdiState& state = *canvas.GdiState();
-  if (state.mapMode != 1 || state.windowOrg != TPoint{} || state.viewportOrg != TPoint{}) return false;
+  if (x0 == x1 || canvas.GdiState()->pathOpen) return false;
+  QImage* img = OnePixelPenSurface(canvas);
+  if (!img) return false;
   const int lo = std::min(x0, x1), hi = std::max(x0, x1);
-  QRect area(0, 0, img->width(), img->height());
-  if (lo < 0 || hi > area.width()) return false;
+  if (lo < 0 || hi > img->width()) return false;
   for (int32_t y : ys)
-    if (y < 0 || y >= area.height()) return false;
-  if (canvas.HasClip()) {
-    if (state.clip.rectCount() > 1) return false;
-    area &= state.clip.boundingRect();
-  }
+    if (y < 0 || y >= img->height()) return false;
+  QRect area;
+  if (!ClipArea(canvas, *img, area)) return false;
+  const TPen& pen = *canvas.Pen();
   std::array<bool, 64> on;
   int period = 1;
   if (!PixelDashes(pen, on, period)) return false;
@@ -1544,23 +1550,14 @@ namespace {
 // mapping: its pixels (those the painter fills) written straight. False when it is not such a fill.
 bool FillRectDirect(TCanvas& canvas, const TRect& n)
 {
-  if (!gfx::DirectPixels) return false;
-  QImage* img = canvas.Image();
-  if (!img || img->isNull() || img->format() != QImage::Format_RGB32) return false;
+  QImage* img = UnmappedRgb32(canvas);
+  if (!img) return false;
   const TBrush& brush = *canvas.Brush();
   if (brush.GetBitmap() || brush.GetStyle() != bsSolid) return false;
-  const TCanvas::TGdiState& state = *canvas.GdiState();
-  if (state.mapMode != 1 || state.windowOrg != TPoint{} || state.viewportOrg != TPoint{}) return false;
-  int left = std::max(n.Left, 0), top = std::max(n.Top, 0);
-  int right = std::min(n.Right, img->width()), bottom = std::min(n.Bottom, img->height());
-  if (canvas.HasClip()) {
-    if (state.clip.rectCount() > 1) return false;
-    const QRect c = state.clip.boundingRect();
-    left = std::max(left, c.left());
-    top = std::max(top, c.top());
-    right = std::min(right, c.right() + 1);
-    bottom = std::min(bottom, c.bottom() + 1);
-  }
+  QRect area;
+  if (!ClipArea(canvas, *img, area)) return false;
+  const int left = std::max(n.Left, area.left()), top = std::max(n.Top, area.top());
+  const int right = std::min(n.Right, area.right() + 1), bottom = std::min(n.Bottom, area.bottom() + 1);
   canvas.Release();
   if (left < right && top < bottom) {
     const QRgb colour = gfx::ToQColor(brush.GetColor()).rgb();
@@ -1834,15 +1831,9 @@ bool TextDirect(TCanvas& canvas, gfx::TFontRecord& record, int32_t left, int32_t
   if (!gfx::DirectPixels || typeid(canvas) != typeid(TCanvas) || canvas.GetTextCharacterExtra() != 0 ||
       canvas.Font()->GetOrientation() != 0)
     return false;
-  QImage* img = canvas.Image();
-  if (!img || img->isNull() || img->format() != QImage::Format_RGB32) return false;
-  const TCanvas::TGdiState& state = *canvas.GdiState();
-  if (state.mapMode != 1 || state.windowOrg != TPoint{} || state.viewportOrg != TPoint{}) return false;
-  QRect area(0, 0, img->width(), img->height());
-  if (canvas.HasClip()) {
-    if (state.clip.rectCount() > 1) return false;
-    area &= state.clip.boundingRect();
-  }
+  QImage* img = UnmappedRgb32(canvas);
+  QRect area;
+  if (!img || !ClipArea(canvas, *img, area)) return false;
   const gfx::TTextMask& mask = record.Mask(text);
   if (!mask.exact) return false;
   const bool opaque = canvas.GetBkMode() == OPAQUE;
