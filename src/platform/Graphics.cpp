@@ -1111,6 +1111,27 @@ QImage* OnePixelPenSurface(TCanvas& canvas)
   return gfx::PenVisible(pen) && gfx::PenWidth(pen) == 1 ? img : nullptr;
 }
 
+// A one-pixel pen's dashes and the pixel values of its dashes and gaps (gaps are left alone
+// unless the background mode is opaque).
+struct TLineInk {
+  std::array<bool, 64> on;
+  int period = 1;
+  QRgb ink = 0, bk = 0;
+  bool back = false;
+  // False for a dash pattern that is not whole pixels.
+  bool Read(TCanvas& canvas)
+  {
+    const TPen& pen = *canvas.Pen();
+    if (!PixelDashes(pen, on, period)) return false;
+    ink = OpaquePixel(pen.GetColor());
+    back = period > 1 && canvas.GetBkMode() == OPAQUE;
+    bk = back ? OpaquePixel(canvas.GetBkColor()) : 0;
+    return true;
+  }
+  bool Writes(int index) const { return on[index] || back; }
+  QRgb Colour(int index) const { return on[index] ? ink : bk; }
+};
+
 // An axis-aligned line of a one-pixel pen painted over 32-bit pixels, wholly on the surface,
 // within no clip or a rectangular one, without mapping: its pixels written straight. The painter
 // lights the same ones: from the lower end up to, not including, the higher one, with the dashes
@@ -1129,16 +1150,12 @@ bool LineDirect(TCanvas& canvas, TPoint from, TPoint to)
   if (!img->rect().contains(line)) return false;
   QRect area;
   if (!ClipArea(canvas, *img, area)) return false;
-  const TPen& pen = *canvas.Pen();
-  std::array<bool, 64> on;
-  int period = 1;
-  if (!PixelDashes(pen, on, period)) return false;
+  TLineInk ink;
+  if (!ink.Read(canvas)) return false;
+  const int period = ink.period;
   const QRect visible = line & area;
   canvas.Release();
   if (!visible.isEmpty()) {
-    const QRgb ink = OpaquePixel(pen.GetColor());
-    const bool back = period > 1 && canvas.GetBkMode() == OPAQUE;
-    const QRgb bk = back ? OpaquePixel(canvas.GetBkColor()) : 0;
     const bool forward = horizontal ? from.x < to.x : from.y < to.y;
     const int start = horizontal ? from.x : from.y;
     const int first = horizontal ? visible.left() : visible.top();
@@ -1150,12 +1167,12 @@ bool LineDirect(TCanvas& canvas, TPoint from, TPoint to)
     // Dash index of the first pixel; the pixels k, k + period, ... share a dash index.
     const int phase = (forward ? first - start : start - 1 - first) % period;
     if (period == 1 && horizontal) {
-      std::fill(p, p + count, ink);
+      std::fill(p, p + count, ink.ink);
     } else {
       for (int k = 0; k < period && k < count; ++k) {
         const int index = forward ? (phase + k) % period : ((phase - k) % period + period) % period;
-        if (!on[index] && !back) continue;
-        const QRgb colour = on[index] ? ink : bk;
+        if (!ink.Writes(index)) continue;
+        const QRgb colour = ink.Colour(index);
         for (int j = k; j < count; j += period) p[j * step] = colour;
       }
     }
@@ -1388,27 +1405,23 @@ bool VertLinesDirect(TCanvas& canvas, std::span<const int32_t> xs, int32_t y0, i
     if (x < 0 || x >= img->width()) return false;
   QRect area;
   if (!ClipArea(canvas, *img, area)) return false;
-  const TPen& pen = *canvas.Pen();
-  std::array<bool, 64> on;
-  int period = 1;
-  if (!PixelDashes(pen, on, period)) return false;
+  TLineInk ink;
+  if (!ink.Read(canvas)) return false;
+  const int period = ink.period;
   canvas.Release();
   std::vector<int32_t> columns;
   for (int32_t x : xs)
     if (x >= area.left() && x <= area.right()) columns.push_back(x);
   const int top = std::max(lo, area.top()), bottom = std::min(hi, area.bottom() + 1);
   if (!columns.empty() && top < bottom) {
-    const QRgb ink = OpaquePixel(pen.GetColor());
-    const bool back = period > 1 && canvas.GetBkMode() == OPAQUE;
-    const QRgb bk = back ? OpaquePixel(canvas.GetBkColor()) : 0;
     const bool forward = y0 < y1;
     uchar* bits = img->bits();
     const qsizetype bpl = img->bytesPerLine();
     for (int y = top; y < bottom; ++y) {
       // The dash index of this row's pixels, counted from the lines' start.
       const int index = (forward ? y - y0 : y0 - 1 - y) % period;
-      if (!on[index] && !back) continue;
-      const QRgb colour = on[index] ? ink : bk;
+      if (!ink.Writes(index)) continue;
+      const QRgb colour = ink.Colour(index);
       QRgb* row = reinterpret_cast<QRgb*>(bits + y * bpl);
       for (int32_t x : columns) row[x] = colour;
     }
@@ -1432,16 +1445,12 @@ bool HorizLinesDirect(TCanvas& canvas, std::span<const int32_t> ys, int32_t x0, 
     if (y < 0 || y >= img->height()) return false;
   QRect area;
   if (!ClipArea(canvas, *img, area)) return false;
-  const TPen& pen = *canvas.Pen();
-  std::array<bool, 64> on;
-  int period = 1;
-  if (!PixelDashes(pen, on, period)) return false;
+  TLineInk ink;
+  if (!ink.Read(canvas)) return false;
+  const int period = ink.period;
   canvas.Release();
   const int left = std::max(lo, area.left()), right = std::min(hi, area.right() + 1);
   if (left < right) {
-    const QRgb ink = OpaquePixel(pen.GetColor());
-    const bool back = period > 1 && canvas.GetBkMode() == OPAQUE;
-    const QRgb bk = back ? OpaquePixel(canvas.GetBkColor()) : 0;
     const bool forward = x0 < x1;
     uchar* bits = img->bits();
     const qsizetype bpl = img->bytesPerLine();
@@ -1453,9 +1462,9 @@ bool HorizLinesDirect(TCanvas& canvas, std::span<const int32_t> ys, int32_t x0, 
     if (!solid) {
       int index = (forward ? left - x0 : x0 - 1 - left) % period;
       for (int x = left; x < right; ++x) {
-        if (on[index] || back) {
+        if (ink.Writes(index)) {
           lit.push_back(x);
-          colours.push_back(on[index] ? ink : bk);
+          colours.push_back(ink.Colour(index));
         }
         // The next pixel's dash index.
         if (forward) index = index + 1 == period ? 0 : index + 1;
@@ -1465,7 +1474,7 @@ bool HorizLinesDirect(TCanvas& canvas, std::span<const int32_t> ys, int32_t x0, 
     for (int32_t y : ys) {
       if (y < area.top() || y > area.bottom()) continue;
       QRgb* row = reinterpret_cast<QRgb*>(bits + y * bpl);
-      if (solid) std::fill(row + left, row + right, ink);
+      if (solid) std::fill(row + left, row + right, ink.ink);
       else
         for (size_t k = 0; k < lit.size(); ++k) row[lit[k]] = colours[k];
     }
