@@ -1392,21 +1392,32 @@ void TCanvas::LineTo(int32_t x, int32_t y)
 }
 
 namespace {
+// The surface for one-pixel lines from lo to hi (along the surface's height when vertical, its
+// width otherwise) at the places across it, with the clip's area and the pen's ink. Null when the
+// writers below do not take such lines.
+QImage* LineSetSurface(TCanvas& canvas, std::span<const int32_t> places, int lo, int hi, bool vertical, QRect& area,
+                       TLineInk& ink)
+{
+  if (lo == hi || canvas.GdiState()->pathOpen) return nullptr;
+  QImage* img = OnePixelPenSurface(canvas);
+  if (!img) return nullptr;
+  const int along = vertical ? img->height() : img->width(), across = vertical ? img->width() : img->height();
+  if (lo < 0 || hi > along) return nullptr;
+  for (int32_t place : places)
+    if (place < 0 || place >= across) return nullptr;
+  if (!ClipArea(canvas, *img, area) || !ink.Read(canvas)) return nullptr;
+  return img;
+}
+
 // Vertical one-pixel lines from y0 to y1 at each of xs, as LineDirect writes each, written row
 // by row (each row's pixels of all lines together). False when some line is not of that kind.
 bool VertLinesDirect(TCanvas& canvas, std::span<const int32_t> xs, int32_t y0, int32_t y1)
 {
-  if (y0 == y1 || canvas.GdiState()->pathOpen) return false;
-  QImage* img = OnePixelPenSurface(canvas);
-  if (!img) return false;
   const int lo = std::min(y0, y1), hi = std::max(y0, y1);
-  if (lo < 0 || hi > img->height()) return false;
-  for (int32_t x : xs)
-    if (x < 0 || x >= img->width()) return false;
   QRect area;
-  if (!ClipArea(canvas, *img, area)) return false;
   TLineInk ink;
-  if (!ink.Read(canvas)) return false;
+  QImage* img = LineSetSurface(canvas, xs, lo, hi, true, area, ink);
+  if (!img) return false;
   const int period = ink.period;
   canvas.Release();
   std::vector<int32_t> columns;
@@ -1436,17 +1447,11 @@ namespace {
 // one line worked out once and copied. False when some line is not of that kind.
 bool HorizLinesDirect(TCanvas& canvas, std::span<const int32_t> ys, int32_t x0, int32_t x1)
 {
-  if (x0 == x1 || canvas.GdiState()->pathOpen) return false;
-  QImage* img = OnePixelPenSurface(canvas);
-  if (!img) return false;
   const int lo = std::min(x0, x1), hi = std::max(x0, x1);
-  if (lo < 0 || hi > img->width()) return false;
-  for (int32_t y : ys)
-    if (y < 0 || y >= img->height()) return false;
   QRect area;
-  if (!ClipArea(canvas, *img, area)) return false;
   TLineInk ink;
-  if (!ink.Read(canvas)) return false;
+  QImage* img = LineSetSurface(canvas, ys, lo, hi, false, area, ink);
+  if (!img) return false;
   const int period = ink.period;
   canvas.Release();
   const int left = std::max(lo, area.left()), right = std::min(hi, area.right() + 1);
