@@ -18,6 +18,30 @@ bool SamePixels(const QImage& a, const QImage& b)
   return true;
 }
 
+
+// Two blank surfaces of one format and size.
+void SameSurfaces(TBitmap& a, TBitmap& b, TPixelFormat format, int w, int h)
+{
+  for (TBitmap* t : {&a, &b}) {
+    t->SetPixelFormat(format);
+    t->SetSize(w, h);
+  }
+}
+
+// The same random clip on both surfaces: none (kinds 0 and 1), a rectangle (2) or a rectangle with
+// a hole (3). Returns the kind.
+template <class Pick>
+int RandomClip(Pick& pick, int w, int h, TBitmap& a, TBitmap& b)
+{
+  const int kind = pick(0, 3);
+  const TRect clip = Rect(pick(-5, w), pick(-5, h), pick(0, w + 5), pick(0, h + 5));
+  const TRect hole = Rect(pick(0, w), pick(0, h), pick(0, w), pick(0, h));
+  for (TBitmap* t : {&a, &b}) {
+    if (kind >= 2) t->Canvas()->SetClipRect(clip);
+    if (kind == 3) ExcludeClipRect(t->Canvas(), hole.Left, hole.Top, hole.Right, hole.Bottom);
+  }
+  return kind;
+}
 }  // namespace
 
 TEST(BlockTransfer, EveryCopyMatchesTheGeneralPathPixelForPixel)
@@ -132,13 +156,7 @@ TEST(DirectLines, AxisLinesMatchThePainterPixelForPixel)
       t->SetSize(w, h);
     }
     b.SetPixelFormat(a.GetPixelFormat());
-    const int clipKind = pick(0, 3);
-    const TRect clip = Rect(pick(-5, w), pick(-5, h), pick(0, w + 5), pick(0, h + 5));
-    const TRect hole = Rect(pick(0, w), pick(0, h), pick(0, w), pick(0, h));
-    for (TBitmap* t : {&a, &b}) {
-      if (clipKind >= 2) t->Canvas()->SetClipRect(clip);
-      if (clipKind == 3) ExcludeClipRect(t->Canvas(), hole.Left, hole.Top, hole.Right, hole.Bottom);
-    }
+    const int clipKind = RandomClip(pick, w, h, a, b);
     for (int line = 0; line < 8; ++line) {
       const TPenStyle style = styles[pick(0, 7)];
       const bool geometric = pick(0, 3) == 0;
@@ -196,17 +214,8 @@ TEST(DirectFills, SolidRectanglesMatchThePainterPixelForPixel)
     const int w = pick(1, 120), h = pick(1, 90);
     TBitmap a, b;
     const TPixelFormat format = pick(0, 7) == 0 ? pf24bit : pf32bit;
-    for (TBitmap* t : {&a, &b}) {
-      t->SetPixelFormat(format);
-      t->SetSize(w, h);
-    }
-    const int clipKind = pick(0, 3);
-    const TRect clip = Rect(pick(-5, w), pick(-5, h), pick(0, w + 5), pick(0, h + 5));
-    const TRect hole = Rect(pick(0, w), pick(0, h), pick(0, w), pick(0, h));
-    for (TBitmap* t : {&a, &b}) {
-      if (clipKind >= 2) t->Canvas()->SetClipRect(clip);
-      if (clipKind == 3) ExcludeClipRect(t->Canvas(), hole.Left, hole.Top, hole.Right, hole.Bottom);
-    }
+    SameSurfaces(a, b, format, w, h);
+    const int clipKind = RandomClip(pick, w, h, a, b);
     for (int fill = 0; fill < 6; ++fill) {
       const TRect r = Rect(pick(-20, w + 20), pick(-20, h + 20), pick(-20, w + 20), pick(-20, h + 20));
       const TBrushStyle style = styles[pick(0, 5)];
@@ -256,10 +265,7 @@ TEST(RepeatedDraw, StampsMatchOneDrawPerPointPixelForPixel)
     const int w = pick(1, 90), h = pick(1, 70);
     const TPixelFormat format = pick(0, 7) == 0 ? pf24bit : pf32bit;
     TBitmap a, b;
-    for (TBitmap* t : {&a, &b}) {
-      t->SetPixelFormat(format);
-      t->SetSize(w, h);
-    }
+    SameSurfaces(a, b, format, w, h);
     TBitmap stamp;
     stamp.SetPixelFormat(pick(0, 5) == 0 ? pf24bit : pf32bit);
     stamp.SetSize(pick(1, 12), pick(1, 12));
@@ -269,15 +275,9 @@ TEST(RepeatedDraw, StampsMatchOneDrawPerPointPixelForPixel)
       stamp.SetTransparent(true);
       stamp.SetTransparentColor(gfx::FromQRgb(gfx::ReadRgb(stamp.Image(), 0, 0)));
     }
-    const int clipKind = pick(0, 3);
-    const TRect clip = Rect(pick(-5, w), pick(-5, h), pick(0, w + 5), pick(0, h + 5));
-    const TRect hole = Rect(pick(0, w), pick(0, h), pick(0, w), pick(0, h));
+    const int clipKind = RandomClip(pick, w, h, a, b);
     const uint32_t mode = pick(0, 8) == 0 ? static_cast<uint32_t>(cmSrcInvert) : static_cast<uint32_t>(cmSrcCopy);
-    for (TBitmap* t : {&a, &b}) {
-      if (clipKind >= 2) t->Canvas()->SetClipRect(clip);
-      if (clipKind == 3) ExcludeClipRect(t->Canvas(), hole.Left, hole.Top, hole.Right, hole.Bottom);
-      t->Canvas()->SetCopyMode(mode);
-    }
+    for (TBitmap* t : {&a, &b}) t->Canvas()->SetCopyMode(mode);
     std::vector<TPoint> points(static_cast<size_t>(pick(0, 60)));
     for (TPoint& p : points) {
       p = TPoint{pick(-15, w + 3), pick(-15, h + 3)};
@@ -352,13 +352,7 @@ TEST(DirectText, LabelsMatchThePainterPixelForPixel)
       t->Canvas()->Brush()->SetColor(clSilver);
       t->Canvas()->FillRect(Rect(0, 0, w / 2, h));
     }
-    const int clipKind = pick(0, 3);
-    const TRect clip = Rect(pick(-5, w), pick(-5, h), pick(0, w + 5), pick(0, h + 5));
-    const TRect hole = Rect(pick(0, w), pick(0, h), pick(0, w), pick(0, h));
-    for (TBitmap* t : {&a, &b}) {
-      if (clipKind >= 2) t->Canvas()->SetClipRect(clip);
-      if (clipKind == 3) ExcludeClipRect(t->Canvas(), hole.Left, hole.Top, hole.Right, hole.Bottom);
-    }
+    const int clipKind = RandomClip(pick, w, h, a, b);
     const std::string name = names[pick(0, 3)];
     const int32_t height = pick(0, 3) == 0 ? pick(8, 30) : -pick(6, 24);
     const TFontStyles style = static_cast<TFontStyles>(pick(0, 3) == 0 ? pick(0, 15) : 0);
@@ -411,17 +405,8 @@ TEST(DirectOutlines, PolylinesAndRectanglesMatchThePainterPixelForPixel)
     const int w = pick(1, 90), h = pick(1, 70);
     TBitmap a, b;
     const TPixelFormat format = pick(0, 7) == 0 ? pf24bit : pf32bit;
-    for (TBitmap* t : {&a, &b}) {
-      t->SetPixelFormat(format);
-      t->SetSize(w, h);
-    }
-    const int clipKind = pick(0, 3);
-    const TRect clip = Rect(pick(-5, w), pick(-5, h), pick(0, w + 5), pick(0, h + 5));
-    const TRect hole = Rect(pick(0, w), pick(0, h), pick(0, w), pick(0, h));
-    for (TBitmap* t : {&a, &b}) {
-      if (clipKind >= 2) t->Canvas()->SetClipRect(clip);
-      if (clipKind == 3) ExcludeClipRect(t->Canvas(), hole.Left, hole.Top, hole.Right, hole.Bottom);
-    }
+    SameSurfaces(a, b, format, w, h);
+    const int clipKind = RandomClip(pick, w, h, a, b);
     for (int figure = 0; figure < 6; ++figure) {
       const TPenStyle penStyle = penStyles[pick(0, 5)];
       const int width = pick(0, 6) == 0 ? 2 : 1;
@@ -485,17 +470,8 @@ TEST(DirectLines, GridsOfLinesMatchThePainterPixelForPixel)
     const int w = pick(1, 120), h = pick(1, 90);
     TBitmap a, b;
     const TPixelFormat format = pick(0, 7) == 0 ? pf24bit : pf32bit;
-    for (TBitmap* t : {&a, &b}) {
-      t->SetPixelFormat(format);
-      t->SetSize(w, h);
-    }
-    const int clipKind = pick(0, 3);
-    const TRect clip = Rect(pick(-5, w), pick(-5, h), pick(0, w + 5), pick(0, h + 5));
-    const TRect hole = Rect(pick(0, w), pick(0, h), pick(0, w), pick(0, h));
-    for (TBitmap* t : {&a, &b}) {
-      if (clipKind >= 2) t->Canvas()->SetClipRect(clip);
-      if (clipKind == 3) ExcludeClipRect(t->Canvas(), hole.Left, hole.Top, hole.Right, hole.Bottom);
-    }
+    SameSurfaces(a, b, format, w, h);
+    const int clipKind = RandomClip(pick, w, h, a, b);
     for (int grid = 0; grid < 4; ++grid) {
       const TPenStyle style = styles[pick(0, 7)];
       const int width = pick(0, 6) == 0 ? 2 : 1;
@@ -563,13 +539,7 @@ TEST(DirectLines, WideLinesDrawnAgainMatchThePainterPixelForPixel)
       t->SetPixelFormat(format);
       t->SetSize(w, h);
     }
-    const int clipKind = pick(0, 3);
-    const TRect clip = Rect(pick(-5, w), pick(-5, h), pick(0, w + 5), pick(0, h + 5));
-    const TRect hole = Rect(pick(0, w), pick(0, h), pick(0, w), pick(0, h));
-    for (TBitmap* t : {&a, &b}) {
-      if (clipKind >= 2) t->Canvas()->SetClipRect(clip);
-      if (clipKind == 3) ExcludeClipRect(t->Canvas(), hole.Left, hole.Top, hole.Right, hole.Bottom);
-    }
+    const int clipKind = RandomClip(pick, w, h, a, b);
     for (int line = 0; line < 4; ++line) {
       int x0 = pick(-10, w + 10), y0 = pick(-10, h + 10), x1 = pick(-10, w + 10), y1 = pick(-10, h + 10);
       switch (pick(0, 3)) {
