@@ -52,26 +52,24 @@ struct OwnRaster {
   }
 };
 
-struct FieldSection {
+// The field section line1.k2d handed to the contouring as gridded input; false, with the benchmark
+// skipped, when the file cannot be read.
+bool FeedFieldSection(benchmark::State& state, TPseudoSectionContour& c)
+{
   fdata res, pol;
-  bool ok = false;
-  FieldSection() { ok = ReadModelFile(std::string(ORBISK_FIELD_DATA) + "/line1.k2d", res, pol); }
-  void Feed(TPseudoSectionContour& c) const
-  {
-    c.SetGridInput(res, res);
+  if (!ReadModelFile(std::string(ORBISK_FIELD_DATA) + "/line1.k2d", res, pol)) {
+    state.SkipWithError("line1.k2d not readable");
+    return false;
   }
-};
+  c.SetGridInput(res, res);
+  return true;
+}
 
 // Gridded input, levels, bands and isolines recorded at five times a 1024 x 768 screen.
 void BM_FieldSectionPicture(benchmark::State& state)
 {
-  FieldSection f;
-  if (!f.ok) {
-    state.SkipWithError("line1.k2d not readable");
-    return;
-  }
   TPseudoSectionContour c(5 * 1024, 5 * 768);
-  f.Feed(c);
+  if (!FeedFieldSection(state, c)) return;
   c.LevelCount = 15;
   for (auto _ : state) {
     c.BuildSection(true);
@@ -86,13 +84,8 @@ BENCHMARK(BM_FieldSectionPicture)->Unit(benchmark::kMillisecond);
 // Bands and isolines recorded alone, from triangles and levels made once.
 void BM_FieldSectionRecord(benchmark::State& state)
 {
-  FieldSection f;
-  if (!f.ok) {
-    state.SkipWithError("line1.k2d not readable");
-    return;
-  }
   TPseudoSectionContour c(5 * 1024, 5 * 768);
-  f.Feed(c);
+  if (!FeedFieldSection(state, c)) return;
   c.LevelCount = 15;
   c.BuildSection(true);
   c.UpdateLevels();
@@ -106,13 +99,8 @@ BENCHMARK(BM_FieldSectionRecord)->Unit(benchmark::kMillisecond);
 // The same while the viewer shows a copy of each picture, so that the next one cannot reuse its storage.
 void BM_FieldSectionRecordShown(benchmark::State& state)
 {
-  FieldSection f;
-  if (!f.ok) {
-    state.SkipWithError("line1.k2d not readable");
-    return;
-  }
   TPseudoSectionContour c(5 * 1024, 5 * 768);
-  f.Feed(c);
+  if (!FeedFieldSection(state, c)) return;
   c.LevelCount = 15;
   c.BuildSection(true);
   c.UpdateLevels();
@@ -129,13 +117,8 @@ BENCHMARK(BM_FieldSectionRecordShown)->Unit(benchmark::kMillisecond);
 // With the argument 0 the bands and isolines are drawn through the painter instead.
 void BM_FieldSectionReplay512(benchmark::State& state)
 {
-  FieldSection f;
-  if (!f.ok) {
-    state.SkipWithError("line1.k2d not readable");
-    return;
-  }
   TPseudoSectionContour c(5 * 1024, 5 * 768);
-  f.Feed(c);
+  if (!FeedFieldSection(state, c)) return;
   c.BuildSection(true);
   c.UpdateLevels();
   c.RenderPicture();
@@ -156,13 +139,8 @@ BENCHMARK(BM_FieldSectionReplay512)->ArgName("own")->Arg(1)->Arg(0)->Unit(benchm
 void BM_FieldSectionEndToEnd512(benchmark::State& state)
 {
   OwnRaster own(state.range(0) != 0);
-  FieldSection f;
-  if (!f.ok) {
-    state.SkipWithError("line1.k2d not readable");
-    return;
-  }
   TPseudoSectionContour c(5 * 1024, 5 * 768);
-  f.Feed(c);
+  if (!FeedFieldSection(state, c)) return;
   c.LevelCount = 15;
   TBitmap bmp;
   bmp.SetPixelFormat(pf24bit);
