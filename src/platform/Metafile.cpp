@@ -14,6 +14,10 @@
 #include <map>
 #include <span>
 
+#ifdef __AVX__
+#include <immintrin.h>
+#endif
+
 #include "platform/EmfRecords.h"
 #include "platform/GraphicsPrivate.h"
 
@@ -305,57 +309,54 @@ public:
   // False when a vertex lies too far out for the fixed point (the painter clips such figures).
   bool Fill(std::span<const TPoint> pts, const Mapper& m, TColor color)
   {
-    constexpr double kLimit = 1 << 14;
     const size_t n = pts.size();
-    if (fx_.size() < n) {
-      fx_.resize(n);
-      fy_.resize(n);
+    if (xy_.size() < 2 * n + 4) {
+      xy_.resize(2 * n + 4);
+      spans_.resize(n);
+      edges_.resize(n);
     }
-    int32_t* const fx = fx_.data();
-    int32_t* const fy = fy_.data();
-    int32_t minY = INT32_MAX, maxY = INT32_MIN;
-    for (size_t i = 0; i < n; ++i) {
-      const double x = m.X(pts[i].x), y = m.Y(pts[i].y);
-      if (!(std::abs(x) < kLimit && std::abs(y) < kLimit)) return false;
-      fx[i] = Round(x * 64);
-      fy[i] = Round(y * 64);
-      minY = std::min(minY, fy[i]);
-      maxY = std::max(maxY, fy[i]);
-    }
+    int32_t* const xy = xy_.data();
+    int32_t minY = 0, maxY = 0;
+    if (!Map(pts, m, xy, minY, maxY)) return false;
     if (n < 2) return true;
     const int32_t top = std::max(top_, (minY + 32) >> 6), bottom = std::min(bottom_ - 1, (maxY - 32) >> 6);
     if (top > bottom || left_ >= right_) return true;
-    edges_.clear();
+    // The edges that cross a row's centre in the clip, top end first.
+    EdgeSpan* const spans = spans_.data();
+    EdgeSpan* out = spans;
+    int32_t px = xy[2 * n - 2], py = xy[2 * n - 1];
     for (size_t i = 0; i < n; ++i) {
-      const size_t j = i + 1 == n ? 0 : i + 1;
-      int32_t ax = fx[i], ay = fy[i], bx = fx[j], by = fy[j];
-      if (ay > by) {
-        std::swap(ax, bx);
-        std::swap(ay, by);
-      }
-      const int32_t eTop = std::max(top, (ay + 32) >> 6), eBottom = std::min(bottom, (by - 32) >> 6);
-      if (eTop > eBottom) continue;
-      const int64_t aFP = 32768 + (int64_t{ax} << 10);
-      Edge e{aFP, 0, eTop, eBottom};
-      if (bx != ax) {
-        const double slope = (bx - ax) / static_cast<double>(by - ay) * 65536.0;
-        if (!(std::abs(slope) < 2147483647.0)) return false;  // beyond the 16.16 slope: left to the painter
-        e.slope = static_cast<int32_t>(slope);
-        e.x = aFP + ((e.slope * ((int64_t{eTop} << 16) + 32768 - (int64_t{ay} << 10))) >> 16);
-      }
-      edges_.push_back(e);
+      const int32_t qx = xy[2 * i], qy = xy[2 * i + 1];
+      const bool down = py <= qy;
+      const int32_t ax = down ? px : qx, ay = down ? py : qy, bx = down ? qx : px, by = down ? qy : py;
+      px = qx, py = qy;
+      *out = EdgeSpan{ax, ay, bx - ax, by - ay, std::max(top, (ay + 32) >> 6), std::min(bottom, (by - 32) >> 6)};
+      out += out->top <= out->bottom;
+    }
+    const size_t ne = static_cast<size_t>(out - spans);
+    Edge* const edges = edges_.data();
+    for (size_t k = 0; k < ne; ++k) {
+      const EdgeSpan& c = spans[k];
+      const double slope = c.dx / static_cast<double>(c.dy) * 65536.0;
+      if (!(std::abs(slope) < 2147483647.0)) return false;  // beyond the 16.16 slope: left to the painter
+      const int64_t s = static_cast<int32_t>(slope);
+      const int64_t aFP = 32768 + (int64_t{c.ax} << 10);
+      edges[k] = Edge{aFP + ((s * ((int64_t{c.top} << 16) + 32768 - (int64_t{c.ay} << 10))) >> 16), s, c.top, c.bottom};
     }
     SetColor(color);
-    if (edges_.size() <= kFewEdges) {
-      FewEdges(top, bottom);
+    if (ne <= kFewEdges) {
+      if (bytes_ == 4)
+        FewEdges<4>(edges, static_cast<int32_t>(ne), top, bottom);
+      else
+        FewEdges<3>(edges, static_cast<int32_t>(ne), top, bottom);
       return true;
     }
     // Crossings gathered row by row: counts, then offsets, then the crossings in place.
     const int32_t rows = bottom - top + 1;
     at_.assign(static_cast<size_t>(rows) + 1, 0);
-    for (const Edge& e : edges_) {
-      ++at_[e.top - top];
-      --at_[e.bottom - top + 1];
+    for (size_t k = 0; k < ne; ++k) {
+      ++at_[edges[k].top - top];
+      --at_[edges[k].bottom - top + 1];
     }
     int32_t active = 0, total = 0;
     for (int32_t i = 0; i < rows; ++i) {
@@ -365,7 +366,8 @@ public:
     }
     at_[rows] = total;
     xs_.resize(static_cast<size_t>(total));
-    for (const Edge& e : edges_) {
+    for (size_t k = 0; k < ne; ++k) {
+      const Edge& e = edges[k];
       int64_t x = e.x;
       for (int32_t y = e.top - top; y <= e.bottom - top; ++y, x += e.slope) xs_[at_[y]++] = static_cast<int32_t>(x >> 16);
     }
@@ -375,9 +377,63 @@ public:
       int32_t* xs = xs_.data() + from;
       const int32_t count = at_[i] - from;
       from = at_[i];
-      Row(bits_ + static_cast<ptrdiff_t>(top + i) * stride_, xs, count);
+      if (bytes_ == 4)
+        Row<4>(bits_ + static_cast<ptrdiff_t>(top + i) * stride_, xs, count);
+      else
+        Row<3>(bits_ + static_cast<ptrdiff_t>(top + i) * stride_, xs, count);
     }
     return true;
+  }
+
+  // Vertices to 26.6 fixed point (x and y in turn), rounded half away from zero, with the least
+  // and greatest y; false when one lies too far out.
+  static bool Map(std::span<const TPoint> pts, const Mapper& m, int32_t* xy, int32_t& minY, int32_t& maxY)
+  {
+    constexpr double kLimit = 1 << 14;
+    const size_t n = pts.size();
+#ifdef __AVX__
+    // Two points at a time, each worked out as X and Y do: origin + coordinate * scale.
+    const __m256d scale = _mm256_set_pd(m.sy, m.sx, m.sy, m.sx), origin = _mm256_set_pd(m.oy, m.ox, m.oy, m.ox);
+    const __m256d limit = _mm256_set1_pd(kLimit), sign = _mm256_set1_pd(-0.0), half = _mm256_set1_pd(0.5);
+    const __m256d k64 = _mm256_set1_pd(64.0);
+    __m256d far = _mm256_setzero_pd();
+    __m128i lo = _mm_set1_epi32(INT32_MAX), hi = _mm_set1_epi32(INT32_MIN);
+    auto fixed = [&](__m256d v) {
+      far = _mm256_or_pd(far, _mm256_cmp_pd(_mm256_andnot_pd(sign, v), limit, _CMP_NLT_UQ));
+      const __m256d w = _mm256_mul_pd(v, k64);
+      return _mm256_cvttpd_epi32(_mm256_add_pd(w, _mm256_or_pd(_mm256_and_pd(w, sign), half)));
+    };
+    size_t i = 0;
+    for (; i + 2 <= n; i += 2) {
+      const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(&pts[i]));
+      const __m128i q = fixed(_mm256_add_pd(origin, _mm256_mul_pd(_mm256_cvtepi32_pd(p), scale)));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(xy + 2 * i), q);
+      lo = _mm_min_epi32(lo, q);
+      hi = _mm_max_epi32(hi, q);
+    }
+    if (i < n) {
+      // The last point twice.
+      const __m128i p = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(&pts[i]));
+      const __m128i q = fixed(_mm256_add_pd(origin, _mm256_mul_pd(_mm256_cvtepi32_pd(_mm_unpacklo_epi64(p, p)), scale)));
+      _mm_storel_epi64(reinterpret_cast<__m128i*>(xy + 2 * i), q);
+      lo = _mm_min_epi32(lo, q);
+      hi = _mm_max_epi32(hi, q);
+    }
+    minY = std::min(_mm_extract_epi32(lo, 1), _mm_extract_epi32(lo, 3));
+    maxY = std::max(_mm_extract_epi32(hi, 1), _mm_extract_epi32(hi, 3));
+    return _mm256_movemask_pd(far) == 0;
+#else
+    minY = INT32_MAX, maxY = INT32_MIN;
+    for (size_t i = 0; i < n; ++i) {
+      const double x = m.X(pts[i].x), y = m.Y(pts[i].y);
+      if (!(std::abs(x) < kLimit && std::abs(y) < kLimit)) return false;
+      xy[2 * i] = Round(x * 64);
+      xy[2 * i + 1] = Round(y * 64);
+      minY = std::min(minY, xy[2 * i + 1]);
+      maxY = std::max(maxY, xy[2 * i + 1]);
+    }
+    return true;
+#endif
   }
 
   // A solid one-pixel polyline through the given points (already on pixels, as doubles), with the
@@ -417,9 +473,8 @@ private:
     const TColor c = ColorToRGB(color);  // what the painter's colour takes
     r_ = GetRValue(c), g_ = GetGValue(c), b_ = GetBValue(c);
     quad_ = 0xFF000000u | (uint32_t{r_} << 16) | (uint32_t{g_} << 8) | b_;
-    // Four pixels of three bytes as three words.
-    const uint8_t four[12] = {b_, g_, r_, b_, g_, r_, b_, g_, r_, b_, g_, r_};
-    std::memcpy(triple_, four, sizeof four);
+    // Six pixels of three bytes, to store runs from.
+    for (int i = 0; i < 18; i += 3) pattern_[i] = b_, pattern_[i + 1] = g_, pattern_[i + 2] = r_;
   }
   void Pixel(int64_t x, int64_t y) const
   {
@@ -609,42 +664,50 @@ private:
     int64_t slope;  // 16.16 per row
     int32_t top, bottom;
   };
+  // An edge's upper end (26.6), its extent down to the lower end, and the rows it crosses.
+  struct EdgeSpan {
+    int32_t ax, ay, dx, dy, top, bottom;
+  };
 
   // Polygons of a few edges (nearly all of a contour picture's): the edges sorted by their first
   // row, those crossing the present row kept aside and stepped row by row.
   static constexpr size_t kFewEdges = 16;
-  void FewEdges(int32_t top, int32_t bottom)
+  template <int B>
+  void FewEdges(Edge* e, int32_t ne, int32_t top, int32_t bottom)
   {
-    Edge* const e = edges_.data();
-    const int32_t ne = static_cast<int32_t>(edges_.size());
-    for (int32_t a = 1; a < ne; ++a)
-      for (int32_t k = a; k > 0 && e[k - 1].top > e[k].top; --k) std::swap(e[k - 1], e[k]);
+    if (ne == 2 && e[0].top == e[1].top && e[0].bottom == e[1].bottom) {
+      TwoEdges<B>(bits_ + static_cast<ptrdiff_t>(e[0].top) * stride_, e[0].bottom - e[0].top + 1, e, e + 1);
+      return;
+    }
+    Edge* order[kFewEdges];
+    for (int32_t a = 0; a < ne; ++a) {
+      Edge* const t = e + a;
+      int32_t k = a;
+      for (; k > 0 && order[k - 1]->top > t->top; --k) order[k] = order[k - 1];
+      order[k] = t;
+    }
     Edge* act[kFewEdges];
     int32_t xs[kFewEdges];
     int32_t nact = 0, next = 0;
+    uint8_t* row = bits_ + static_cast<ptrdiff_t>(top) * stride_;
     for (int32_t y = top; y <= bottom;) {
-      while (next < ne && e[next].top == y) act[nact++] = &e[next++];
+      while (next < ne && order[next]->top == y) act[nact++] = order[next++];
       if (nact == 2) {
         // One run per row until one of the two edges ends or another begins.
         int32_t stop = std::min(act[0]->bottom, act[1]->bottom);
-        if (next < ne) stop = std::min(stop, e[next].top - 1);
+        if (next < ne) stop = std::min(stop, order[next]->top - 1);
         stop = std::max(stop, y);  // at least this row (edges begin at or below it)
-        int64_t xa = act[0]->x, xb = act[1]->x;
-        const int64_t sa = act[0]->slope, sb = act[1]->slope;
-        uint8_t* row = bits_ + static_cast<ptrdiff_t>(y) * stride_;
-        for (; y <= stop; ++y, row += stride_, xa += sa, xb += sb) {
-          const int32_t ca = static_cast<int32_t>(xa >> 16), cb = static_cast<int32_t>(xb >> 16);
-          const int32_t x0 = std::max(std::min(ca, cb), left_), x1 = std::min(std::max(ca, cb), right_);
-          if (x0 < x1) Span(row, x0, x1);
-        }
-        act[0]->x = xa;
-        act[1]->x = xb;
+        const int32_t rows = stop - y + 1;
+        TwoEdges<B>(row, rows, act[0], act[1]);
+        row += rows * stride_;
+        y = stop + 1;
       } else {
         for (int32_t i = 0; i < nact; ++i) {
           xs[i] = static_cast<int32_t>(act[i]->x >> 16);
           act[i]->x += act[i]->slope;
         }
-        Row(bits_ + static_cast<ptrdiff_t>(y) * stride_, xs, nact);
+        Row<B>(row, xs, nact);
+        row += stride_;
         ++y;
       }
       // Edges whose last row is done leave.
@@ -655,36 +718,76 @@ private:
     }
   }
 
+  // The runs between two edges over the given rows, the edges stepped past them.
+  template <int B>
+  void TwoEdges(uint8_t* row, int32_t rows, Edge* ea, Edge* eb) const
+  {
+    int64_t xa = ea->x, xb = eb->x, sa = ea->slope, sb = eb->slope;
+    ea->x += rows * sa;
+    eb->x += rows * sb;
+    int64_t endA = xa + (rows - 1) * sa, endB = xb + (rows - 1) * sb;
+    if (xa > xb) {
+      std::swap(xa, xb);
+      std::swap(sa, sb);
+      std::swap(endA, endB);
+    }
+    // The crossings move linearly: when one edge is left of the other and both lie inside the clip
+    // on the first and the last row, so they do on every row between.
+    if (endA <= endB && (xa >> 16) >= left_ && (endA >> 16) >= left_ && (xb >> 16) <= right_ && (endB >> 16) <= right_) {
+      for (int32_t i = 0; i < rows; ++i, row += stride_, xa += sa, xb += sb) {
+        const int32_t x0 = static_cast<int32_t>(xa >> 16), x1 = static_cast<int32_t>(xb >> 16);
+        if (x0 < x1) Span<B>(row, x0, x1);
+      }
+      return;
+    }
+    for (int32_t i = 0; i < rows; ++i, row += stride_, xa += sa, xb += sb) {
+      const int32_t ca = static_cast<int32_t>(xa >> 16), cb = static_cast<int32_t>(xb >> 16);
+      const int32_t x0 = std::max(std::min(ca, cb), left_), x1 = std::min(std::max(ca, cb), right_);
+      if (x0 < x1) Span<B>(row, x0, x1);
+    }
+  }
+
   // The runs between pairs of a row's crossings.
+  template <int B>
   [[gnu::always_inline]] void Row(uint8_t* row, int32_t* xs, int32_t count) const
   {
     if (count == 2) {
       // Most rows of most polygons: one run.
       const int32_t x0 = std::max(std::min(xs[0], xs[1]), left_), x1 = std::min(std::max(xs[0], xs[1]), right_);
-      if (x0 < x1) Span(row, x0, x1);
+      if (x0 < x1) Span<B>(row, x0, x1);
       return;
     }
     for (int32_t a = 1; a < count; ++a)
       for (int32_t k = a; k > 0 && xs[k - 1] > xs[k]; --k) std::swap(xs[k - 1], xs[k]);
     for (int32_t a = 0; a + 1 < count; a += 2) {
       const int32_t x0 = std::max(xs[a], left_), x1 = std::min(xs[a + 1], right_);
-      if (x0 < x1) Span(row, x0, x1);
+      if (x0 < x1) Span<B>(row, x0, x1);
     }
   }
+  template <int B>
   [[gnu::always_inline]] void Span(uint8_t* row, int32_t x0, int32_t x1) const
   {
-    if (bytes_ == 4) {
+    if constexpr (B == 4) {
       std::fill_n(reinterpret_cast<uint32_t*>(row) + x0, x1 - x0, quad_);
     } else {
-      uint8_t *p = row + 3 * x0, *e = row + 3 * x1;
-      for (; e - p >= 12; p += 12) std::memcpy(p, triple_, 12);
-      // Each pixel but the last as a word whose fourth byte the next pixel writes again.
-      const uint32_t word = quad_ & 0xFFFFFFu;
-      const uint32_t wordB = word | (uint32_t{b_} << 24);
-      for (; e - p > 3; p += 3) std::memcpy(p, &wordB, 4);
-      if (p != e) {
-        std::memcpy(p, &word, 2);
-        p[2] = r_;
+      // Stores that overlap where the run's length is no multiple of theirs, each taken from the
+      // pattern at the phase where it starts.
+      uint8_t* const p = row + 3 * x0;
+      const size_t bytes = 3 * static_cast<size_t>(x1 - x0);
+      if (bytes <= 8) {
+        if (bytes == 3) {
+          std::memcpy(p, pattern_, 2);
+          std::memcpy(p + 1, pattern_ + 1, 2);
+        } else {
+          std::memcpy(p, pattern_, 4);
+          std::memcpy(p + bytes - 4, pattern_ + (bytes - 4) % 3, 4);
+        }
+      } else if (bytes <= 16) {
+        std::memcpy(p, pattern_, 8);
+        std::memcpy(p + bytes - 8, pattern_ + (bytes - 8) % 3, 8);
+      } else {
+        for (size_t o = 0; o + 16 <= bytes; o += 12) std::memcpy(p + o, pattern_, 16);
+        std::memcpy(p + bytes - 16, pattern_ + (bytes - 16) % 3, 16);
       }
     }
   }
@@ -705,8 +808,9 @@ private:
   TColor lastColor_ = clBlack;
   uint8_t b_ = 0, g_ = 0, r_ = 0;
   uint32_t quad_ = 0;
-  uint8_t triple_[12] = {};
-  std::vector<int32_t> fx_, fy_, xs_, at_;
+  uint8_t pattern_[18] = {};
+  std::vector<int32_t> xy_, xs_, at_;
+  std::vector<EdgeSpan> spans_;
   std::vector<Edge> edges_;
 };
 
