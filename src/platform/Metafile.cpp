@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <algorithm>
+#include <bit>
 #include <climits>
 #include <cmath>
 #include <cstring>
@@ -310,39 +311,69 @@ public:
   bool Fill(std::span<const TPoint> pts, const Mapper& m, TColor color)
   {
     const size_t n = pts.size();
-    if (xy_.size() < 2 * n + 4) {
-      xy_.resize(2 * n + 4);
-      spans_.resize(n);
+    if (fx_.size() < n + 4) {
+      fx_.resize(n + 4);
+      fy_.resize(n + 4);
       edges_.resize(n);
     }
-    int32_t* const xy = xy_.data();
+    int32_t* const fx = fx_.data();
+    int32_t* const fy = fy_.data();
     int32_t minY = 0, maxY = 0;
-    if (!Map(pts, m, xy, minY, maxY)) return false;
+    if (!Map(pts, m, fx, fy, minY, maxY)) return false;
     if (n < 2) return true;
     const int32_t top = std::max(top_, (minY + 32) >> 6), bottom = std::min(bottom_ - 1, (maxY - 32) >> 6);
     if (top > bottom || left_ >= right_) return true;
-    // The edges that cross a row's centre in the clip, top end first.
-    EdgeSpan* const spans = spans_.data();
-    EdgeSpan* out = spans;
-    int32_t px = xy[2 * n - 2], py = xy[2 * n - 1];
-    for (size_t i = 0; i < n; ++i) {
-      const int32_t qx = xy[2 * i], qy = xy[2 * i + 1];
-      const bool down = py <= qy;
-      const int32_t ax = down ? px : qx, ay = down ? py : qy, bx = down ? qx : px, by = down ? qy : py;
-      px = qx, py = qy;
-      *out = EdgeSpan{ax, ay, bx - ax, by - ay, std::max(top, (ay + 32) >> 6), std::min(bottom, (by - 32) >> 6)};
-      out += out->top <= out->bottom;
-    }
-    const size_t ne = static_cast<size_t>(out - spans);
+    // Edge k runs from vertex k to vertex k + 1, the last one back to the first.
+    fx[n] = fx[0];
+    fy[n] = fy[0];
     Edge* const edges = edges_.data();
-    for (size_t k = 0; k < ne; ++k) {
-      const EdgeSpan& c = spans[k];
-      const double slope = c.dx / static_cast<double>(c.dy) * 65536.0;
-      if (!(std::abs(slope) < 2147483647.0)) return false;  // beyond the 16.16 slope: left to the painter
+    size_t ne = 0;
+    // Kept when it crosses a row's centre in the clip; false when its slope is beyond the 16.16
+    // fixed point (the painter fills such polygons).
+    auto keep = [&](int32_t ax, int32_t ay, int32_t bx, int32_t by, int32_t eTop, int32_t eBottom) {
+      const double slope = (bx - ax) / static_cast<double>(by - ay) * 65536.0;
+      if (!(std::abs(slope) < 2147483647.0)) return false;
       const int64_t s = static_cast<int32_t>(slope);
-      const int64_t aFP = 32768 + (int64_t{c.ax} << 10);
-      edges[k] = Edge{aFP + ((s * ((int64_t{c.top} << 16) + 32768 - (int64_t{c.ay} << 10))) >> 16), s, c.top, c.bottom};
+      const int64_t aFP = 32768 + (int64_t{ax} << 10);
+      edges[ne++] = Edge{aFP + ((s * ((int64_t{eTop} << 16) + 32768 - (int64_t{ay} << 10))) >> 16), s, eTop, eBottom};
+      return true;
+    };
+#ifdef __AVX__
+    // Four edges at a time: upper and lower ends, first and last row crossed.
+    const __m128i vTop = _mm_set1_epi32(top), vBottom = _mm_set1_epi32(bottom), k32 = _mm_set1_epi32(32);
+    alignas(16) int32_t ax[4], ay[4], bx[4], by[4], et[4], eb[4];
+    for (size_t k = 0; k < n; k += 4) {
+      const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(fy + k));
+      const __m128i q = _mm_loadu_si128(reinterpret_cast<const __m128i*>(fy + k + 1));
+      const __m128i px = _mm_loadu_si128(reinterpret_cast<const __m128i*>(fx + k));
+      const __m128i qx = _mm_loadu_si128(reinterpret_cast<const __m128i*>(fx + k + 1));
+      const __m128i up = _mm_cmpgt_epi32(p, q);  // running upwards: its upper end is q
+      const __m128i vay = _mm_min_epi32(p, q), vby = _mm_max_epi32(p, q);
+      const __m128i vt = _mm_max_epi32(vTop, _mm_srai_epi32(_mm_add_epi32(vay, k32), 6));
+      const __m128i vb = _mm_min_epi32(vBottom, _mm_srai_epi32(_mm_sub_epi32(vby, k32), 6));
+      unsigned crossing = ~_mm_movemask_ps(_mm_castsi128_ps(_mm_cmpgt_epi32(vt, vb))) & 15u;
+      if (n - k < 4) crossing &= (1u << (n - k)) - 1;
+      if (!crossing) continue;
+      _mm_store_si128(reinterpret_cast<__m128i*>(ax), _mm_blendv_epi8(px, qx, up));
+      _mm_store_si128(reinterpret_cast<__m128i*>(bx), _mm_blendv_epi8(qx, px, up));
+      _mm_store_si128(reinterpret_cast<__m128i*>(ay), vay);
+      _mm_store_si128(reinterpret_cast<__m128i*>(by), vby);
+      _mm_store_si128(reinterpret_cast<__m128i*>(et), vt);
+      _mm_store_si128(reinterpret_cast<__m128i*>(eb), vb);
+      for (; crossing; crossing &= crossing - 1) {
+        const int j = std::countr_zero(crossing);
+        if (!keep(ax[j], ay[j], bx[j], by[j], et[j], eb[j])) return false;
+      }
     }
+#else
+    for (size_t k = 0; k < n; ++k) {
+      const bool up = fy[k] > fy[k + 1];
+      const int32_t ax = up ? fx[k + 1] : fx[k], ay = up ? fy[k + 1] : fy[k];
+      const int32_t bx = up ? fx[k] : fx[k + 1], by = up ? fy[k] : fy[k + 1];
+      const int32_t eTop = std::max(top, (ay + 32) >> 6), eBottom = std::min(bottom, (by - 32) >> 6);
+      if (eTop <= eBottom && !keep(ax, ay, bx, by, eTop, eBottom)) return false;
+    }
+#endif
     SetColor(color);
     if (ne <= kFewEdges) {
       if (bytes_ == 4)
@@ -385,9 +416,9 @@ public:
     return true;
   }
 
-  // Vertices to 26.6 fixed point (x and y in turn), rounded half away from zero, with the least
-  // and greatest y; false when one lies too far out.
-  static bool Map(std::span<const TPoint> pts, const Mapper& m, int32_t* xy, int32_t& minY, int32_t& maxY)
+  // Vertices to 26.6 fixed point, rounded half away from zero, with the least and greatest y;
+  // false when one lies too far out.
+  static bool Map(std::span<const TPoint> pts, const Mapper& m, int32_t* fx, int32_t* fy, int32_t& minY, int32_t& maxY)
   {
     constexpr double kLimit = 1 << 14;
     const size_t n = pts.size();
@@ -398,26 +429,28 @@ public:
     const __m256d k64 = _mm256_set1_pd(64.0);
     __m256d far = _mm256_setzero_pd();
     __m128i lo = _mm_set1_epi32(INT32_MAX), hi = _mm_set1_epi32(INT32_MIN);
-    auto fixed = [&](__m256d v) {
+    // x0 y0 x1 y1 in, x0 x1 y0 y1 out.
+    auto fixed = [&](__m128i p) {
+      const __m256d v = _mm256_add_pd(origin, _mm256_mul_pd(_mm256_cvtepi32_pd(p), scale));
       far = _mm256_or_pd(far, _mm256_cmp_pd(_mm256_andnot_pd(sign, v), limit, _CMP_NLT_UQ));
       const __m256d w = _mm256_mul_pd(v, k64);
-      return _mm256_cvttpd_epi32(_mm256_add_pd(w, _mm256_or_pd(_mm256_and_pd(w, sign), half)));
+      const __m128i q = _mm256_cvttpd_epi32(_mm256_add_pd(w, _mm256_or_pd(_mm256_and_pd(w, sign), half)));
+      lo = _mm_min_epi32(lo, q);
+      hi = _mm_max_epi32(hi, q);
+      return _mm_shuffle_epi32(q, _MM_SHUFFLE(3, 1, 2, 0));
     };
     size_t i = 0;
     for (; i + 2 <= n; i += 2) {
-      const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(&pts[i]));
-      const __m128i q = fixed(_mm256_add_pd(origin, _mm256_mul_pd(_mm256_cvtepi32_pd(p), scale)));
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(xy + 2 * i), q);
-      lo = _mm_min_epi32(lo, q);
-      hi = _mm_max_epi32(hi, q);
+      const __m128i q = fixed(_mm_loadu_si128(reinterpret_cast<const __m128i*>(&pts[i])));
+      _mm_storel_epi64(reinterpret_cast<__m128i*>(fx + i), q);
+      _mm_storel_epi64(reinterpret_cast<__m128i*>(fy + i), _mm_unpackhi_epi64(q, q));
     }
     if (i < n) {
       // The last point twice.
       const __m128i p = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(&pts[i]));
-      const __m128i q = fixed(_mm256_add_pd(origin, _mm256_mul_pd(_mm256_cvtepi32_pd(_mm_unpacklo_epi64(p, p)), scale)));
-      _mm_storel_epi64(reinterpret_cast<__m128i*>(xy + 2 * i), q);
-      lo = _mm_min_epi32(lo, q);
-      hi = _mm_max_epi32(hi, q);
+      const __m128i q = fixed(_mm_unpacklo_epi64(p, p));
+      fx[i] = _mm_cvtsi128_si32(q);
+      fy[i] = _mm_extract_epi32(q, 2);
     }
     minY = std::min(_mm_extract_epi32(lo, 1), _mm_extract_epi32(lo, 3));
     maxY = std::max(_mm_extract_epi32(hi, 1), _mm_extract_epi32(hi, 3));
@@ -427,10 +460,10 @@ public:
     for (size_t i = 0; i < n; ++i) {
       const double x = m.X(pts[i].x), y = m.Y(pts[i].y);
       if (!(std::abs(x) < kLimit && std::abs(y) < kLimit)) return false;
-      xy[2 * i] = Round(x * 64);
-      xy[2 * i + 1] = Round(y * 64);
-      minY = std::min(minY, xy[2 * i + 1]);
-      maxY = std::max(maxY, xy[2 * i + 1]);
+      fx[i] = Round(x * 64);
+      fy[i] = Round(y * 64);
+      minY = std::min(minY, fy[i]);
+      maxY = std::max(maxY, fy[i]);
     }
     return true;
 #endif
@@ -664,10 +697,6 @@ private:
     int64_t slope;  // 16.16 per row
     int32_t top, bottom;
   };
-  // An edge's upper end (26.6), its extent down to the lower end, and the rows it crosses.
-  struct EdgeSpan {
-    int32_t ax, ay, dx, dy, top, bottom;
-  };
 
   // Polygons of a few edges (nearly all of a contour picture's): the edges sorted by their first
   // row, those crossing the present row kept aside and stepped row by row.
@@ -771,23 +800,21 @@ private:
       std::fill_n(reinterpret_cast<uint32_t*>(row) + x0, x1 - x0, quad_);
     } else {
       // Stores that overlap where the run's length is no multiple of theirs, each taken from the
-      // pattern at the phase where it starts.
+      // pattern at the phase where it starts (a run's bytes are a multiple of three).
       uint8_t* const p = row + 3 * x0;
-      const size_t bytes = 3 * static_cast<size_t>(x1 - x0);
-      if (bytes <= 8) {
-        if (bytes == 3) {
-          std::memcpy(p, pattern_, 2);
-          std::memcpy(p + 1, pattern_ + 1, 2);
-        } else {
-          std::memcpy(p, pattern_, 4);
-          std::memcpy(p + bytes - 4, pattern_ + (bytes - 4) % 3, 4);
-        }
-      } else if (bytes <= 16) {
+      const int32_t n = x1 - x0;
+      if (n == 1) {
+        std::memcpy(p, pattern_, 2);
+        std::memcpy(p + 1, pattern_ + 1, 2);
+      } else if (n == 2) {
+        std::memcpy(p, pattern_, 4);
+        std::memcpy(p + 2, pattern_ + 2, 4);
+      } else if (n <= 5) {
         std::memcpy(p, pattern_, 8);
-        std::memcpy(p + bytes - 8, pattern_ + (bytes - 8) % 3, 8);
+        std::memcpy(p + 3 * n - 8, pattern_ + 1, 8);
       } else {
-        for (size_t o = 0; o + 16 <= bytes; o += 12) std::memcpy(p + o, pattern_, 16);
-        std::memcpy(p + bytes - 16, pattern_ + (bytes - 16) % 3, 16);
+        for (int32_t o = 0; o + 16 <= 3 * n; o += 12) std::memcpy(p + o, pattern_, 16);
+        std::memcpy(p + 3 * n - 16, pattern_ + 2, 16);
       }
     }
   }
@@ -809,8 +836,7 @@ private:
   uint8_t b_ = 0, g_ = 0, r_ = 0;
   uint32_t quad_ = 0;
   uint8_t pattern_[18] = {};
-  std::vector<int32_t> xy_, xs_, at_;
-  std::vector<EdgeSpan> spans_;
+  std::vector<int32_t> fx_, fy_, xs_, at_;
   std::vector<Edge> edges_;
 };
 
