@@ -302,6 +302,7 @@ public:
     // The painter is active on the image, so its bits are its own and stay where they are.
     bits_ = img->bits();
     stride_ = img->bytesPerLine();
+    end_ = bits_ + static_cast<ptrdiff_t>(img->height()) * stride_;
     ok_ = true;
     return true;
   }
@@ -328,41 +329,43 @@ public:
     fy[n] = fy[0];
     Edge* const edges = edges_.data();
     size_t ne = 0;
-    // Kept when it crosses a row's centre in the clip; false when its slope is beyond the 16.16
-    // fixed point (the painter fills such polygons).
-    auto keep = [&](int32_t ax, int32_t ay, int32_t bx, int32_t by, int32_t eTop, int32_t eBottom) {
-      const double slope = (bx - ax) / static_cast<double>(by - ay) * 65536.0;
-      if (!(std::abs(slope) < 2147483647.0)) return false;
-      const int64_t s = static_cast<int32_t>(slope);
+    // An edge crossing a row's centre in the clip, its slope per row in 16.16 fixed point.
+    auto keep = [&](int32_t ax, int32_t ay, int64_t s, int32_t eTop, int32_t eBottom) {
       const int64_t aFP = 32768 + (int64_t{ax} << 10);
       edges[ne++] = Edge{aFP + ((s * ((int64_t{eTop} << 16) + 32768 - (int64_t{ay} << 10))) >> 16), s, eTop, eBottom};
-      return true;
     };
+    // Slopes beyond the fixed point are left to the painter.
+    constexpr double kSteepest = 2147483647.0;
 #ifdef __AVX__
-    // Four edges at a time: upper and lower ends, first and last row crossed.
+    // Four edges at a time: upper and lower ends, first and last row crossed, slope.
     const __m128i vTop = _mm_set1_epi32(top), vBottom = _mm_set1_epi32(bottom), k32 = _mm_set1_epi32(32);
-    alignas(16) int32_t ax[4], ay[4], bx[4], by[4], et[4], eb[4];
+    const __m256d k65536 = _mm256_set1_pd(65536.0), steepest = _mm256_set1_pd(kSteepest), sign = _mm256_set1_pd(-0.0);
+    alignas(16) int32_t ax[4], ay[4], et[4], eb[4], sl[4];
     for (size_t k = 0; k < n; k += 4) {
       const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(fy + k));
       const __m128i q = _mm_loadu_si128(reinterpret_cast<const __m128i*>(fy + k + 1));
-      const __m128i px = _mm_loadu_si128(reinterpret_cast<const __m128i*>(fx + k));
-      const __m128i qx = _mm_loadu_si128(reinterpret_cast<const __m128i*>(fx + k + 1));
-      const __m128i up = _mm_cmpgt_epi32(p, q);  // running upwards: its upper end is q
-      const __m128i vay = _mm_min_epi32(p, q), vby = _mm_max_epi32(p, q);
-      const __m128i vt = _mm_max_epi32(vTop, _mm_srai_epi32(_mm_add_epi32(vay, k32), 6));
-      const __m128i vb = _mm_min_epi32(vBottom, _mm_srai_epi32(_mm_sub_epi32(vby, k32), 6));
+      const __m128i vt = _mm_max_epi32(vTop, _mm_srai_epi32(_mm_add_epi32(_mm_min_epi32(p, q), k32), 6));
+      const __m128i vb = _mm_min_epi32(vBottom, _mm_srai_epi32(_mm_sub_epi32(_mm_max_epi32(p, q), k32), 6));
       unsigned crossing = ~_mm_movemask_ps(_mm_castsi128_ps(_mm_cmpgt_epi32(vt, vb))) & 15u;
       if (n - k < 4) crossing &= (1u << (n - k)) - 1;
       if (!crossing) continue;
-      _mm_store_si128(reinterpret_cast<__m128i*>(ax), _mm_blendv_epi8(px, qx, up));
-      _mm_store_si128(reinterpret_cast<__m128i*>(bx), _mm_blendv_epi8(qx, px, up));
+      const __m128i up = _mm_cmpgt_epi32(p, q);  // running upwards: its upper end is q
+      const __m128i px = _mm_loadu_si128(reinterpret_cast<const __m128i*>(fx + k));
+      const __m128i qx = _mm_loadu_si128(reinterpret_cast<const __m128i*>(fx + k + 1));
+      const __m128i vax = _mm_blendv_epi8(px, qx, up), vay = _mm_min_epi32(p, q);
+      const __m128i dx = _mm_sub_epi32(_mm_blendv_epi8(qx, px, up), vax), dy = _mm_sub_epi32(_mm_max_epi32(p, q), vay);
+      // dx / dy * 65536 as one edge at a time works it out, truncated.
+      const __m256d slope = _mm256_mul_pd(_mm256_div_pd(_mm256_cvtepi32_pd(dx), _mm256_cvtepi32_pd(dy)), k65536);
+      const unsigned fits = _mm256_movemask_pd(_mm256_cmp_pd(_mm256_andnot_pd(sign, slope), steepest, _CMP_LT_OQ));
+      if (crossing & ~fits) return false;
+      _mm_store_si128(reinterpret_cast<__m128i*>(sl), _mm256_cvttpd_epi32(slope));
+      _mm_store_si128(reinterpret_cast<__m128i*>(ax), vax);
       _mm_store_si128(reinterpret_cast<__m128i*>(ay), vay);
-      _mm_store_si128(reinterpret_cast<__m128i*>(by), vby);
       _mm_store_si128(reinterpret_cast<__m128i*>(et), vt);
       _mm_store_si128(reinterpret_cast<__m128i*>(eb), vb);
       for (; crossing; crossing &= crossing - 1) {
         const int j = std::countr_zero(crossing);
-        if (!keep(ax[j], ay[j], bx[j], by[j], et[j], eb[j])) return false;
+        keep(ax[j], ay[j], sl[j], et[j], eb[j]);
       }
     }
 #else
@@ -371,7 +374,10 @@ public:
       const int32_t ax = up ? fx[k + 1] : fx[k], ay = up ? fy[k + 1] : fy[k];
       const int32_t bx = up ? fx[k] : fx[k + 1], by = up ? fy[k] : fy[k + 1];
       const int32_t eTop = std::max(top, (ay + 32) >> 6), eBottom = std::min(bottom, (by - 32) >> 6);
-      if (eTop <= eBottom && !keep(ax, ay, bx, by, eTop, eBottom)) return false;
+      if (eTop > eBottom) continue;
+      const double slope = (bx - ax) / static_cast<double>(by - ay) * 65536.0;
+      if (!(std::abs(slope) < kSteepest)) return false;
+      keep(ax, ay, static_cast<int32_t>(slope), eTop, eBottom);
     }
 #endif
     SetColor(color);
@@ -763,6 +769,25 @@ private:
     // The crossings move linearly: when one edge is left of the other and both lie inside the clip
     // on the first and the last row, so they do on every row between.
     if (endA <= endB && (xa >> 16) >= left_ && (endA >> 16) >= left_ && (xb >> 16) <= right_ && (endB >> 16) <= right_) {
+#ifdef __AVX__
+      if constexpr (B == 3) {
+        // Runs of up to five pixels blended into the sixteen bytes where they begin.
+        const __m128i pattern = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pattern_));
+        const __m128i index = _mm_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+        for (int32_t i = 0; i < rows; ++i, row += stride_, xa += sa, xb += sb) {
+          const int32_t x0 = static_cast<int32_t>(xa >> 16), x1 = static_cast<int32_t>(xb >> 16);
+          uint8_t* const p = row + 3 * x0;
+          if (x1 - x0 <= 5 && p + 16 <= end_) {
+            const __m128i mask = _mm_cmpgt_epi8(_mm_set1_epi8(static_cast<char>(3 * (x1 - x0))), index);
+            __m128i* const q = reinterpret_cast<__m128i*>(p);
+            _mm_storeu_si128(q, _mm_blendv_epi8(_mm_loadu_si128(q), pattern, mask));
+          } else if (x0 < x1) {
+            Span<B>(row, x0, x1);
+          }
+        }
+        return;
+      }
+#endif
       for (int32_t i = 0; i < rows; ++i, row += stride_, xa += sa, xb += sb) {
         const int32_t x0 = static_cast<int32_t>(xa >> 16), x1 = static_cast<int32_t>(xb >> 16);
         if (x0 < x1) Span<B>(row, x0, x1);
@@ -830,6 +855,7 @@ private:
   int32_t lastX_ = INT_MIN, lastY_ = INT_MIN;
   int32_t left_ = 0, top_ = 0, right_ = 0, bottom_ = 0;
   uint8_t* bits_ = nullptr;
+  const uint8_t* end_ = nullptr;  // past the last row
   qsizetype stride_ = 0;
   bool haveColor_ = false;
   TColor lastColor_ = clBlack;
