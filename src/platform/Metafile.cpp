@@ -512,8 +512,10 @@ private:
     const TColor c = ColorToRGB(color);  // what the painter's colour takes
     r_ = GetRValue(c), g_ = GetGValue(c), b_ = GetBValue(c);
     quad_ = 0xFF000000u | (uint32_t{r_} << 16) | (uint32_t{g_} << 8) | b_;
-    // Six pixels of three bytes, to store runs from.
-    for (int i = 0; i < 18; i += 3) pattern_[i] = b_, pattern_[i + 1] = g_, pattern_[i + 2] = r_;
+    // Eight pixels of three bytes, to store runs from: three words of three phases.
+    const uint64_t w = quad_ & 0xFFFFFFu;
+    const uint64_t words[3] = {w | w << 24 | w << 48, w >> 16 | w << 8 | w << 32 | w << 56, w >> 8 | w << 16 | w << 40};
+    std::memcpy(pattern_, words, sizeof words);
   }
   void Pixel(int64_t x, int64_t y) const
   {
@@ -861,7 +863,7 @@ private:
   TColor lastColor_ = clBlack;
   uint8_t b_ = 0, g_ = 0, r_ = 0;
   uint32_t quad_ = 0;
-  uint8_t pattern_[18] = {};
+  uint8_t pattern_[24] = {};
   std::vector<int32_t> fx_, fy_, xs_, at_;
   std::vector<Edge> edges_;
 };
@@ -991,6 +993,8 @@ void TMetafile::Draw(TCanvas* canvas, const TRect& r)
 
   FastState fast;
   QPainter* fastPainter = nullptr;
+  QPainter* copyPainter = nullptr;
+  bool copyPainterKnown = false;
   RowFill rows;
   bool rowsChecked = false;  // rows has looked at the present painter and clip
   std::vector<QPointF> linePoints;
@@ -1013,9 +1017,15 @@ void TMetafile::Draw(TCanvas* canvas, const TRect& r)
       clipSet = rec.hasClip;
       clipNow = rec.clip;
       rowsChecked = false;
+      copyPainterKnown = false;
     }
-    // The canvas may end its painter in between (raster operations), so ask each time.
-    QPainter* painter = rec.penMode == pmCopy ? canvas->Painter() : nullptr;
+    // The canvas may end its painter in between (raster operations): asked again after anything
+    // but the fast paths has drawn, and after the clip has changed.
+    if (rec.penMode == pmCopy && !copyPainterKnown) {
+      copyPainter = canvas->Painter();
+      copyPainterKnown = true;
+    }
+    QPainter* painter = rec.penMode == pmCopy ? copyPainter : nullptr;
     if (painter != fastPainter) {
       fastPainter = painter;
       fast = FastState{};
@@ -1046,6 +1056,7 @@ void TMetafile::Draw(TCanvas* canvas, const TRect& r)
     SlowDraw(canvas, rec, m);
     fast = FastState{};  // the canvas has set its own pen and brush
     rowsChecked = false;  // and may have ended its painter or changed the clip
+    copyPainterKnown = false;
   }
   if (clipSet) {
     if (hadClip)
