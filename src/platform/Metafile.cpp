@@ -274,7 +274,37 @@ bool FastDraw(QPainter& p, const MetaRecord& r, const Mapper& m, FastState& st)
 // is inside when an odd number of crossings lie at or left of it.
 bool gOwnPolygonFill = true;
 
+#ifdef __AVX__
+// Byte shuffles that pack the kept lanes of four 32-bit lanes to the front, by the mask of kept
+// lanes, and the number of kept lanes before each lane.
+struct PackTables {
+  alignas(16) int8_t pack[16][16];
+  alignas(16) int32_t before[16][4];
+  constexpr PackTables() : pack{}, before{}
+  {
+    for (int mask = 0; mask < 16; ++mask) {
+      int at = 0;
+      for (int lane = 0; lane < 4; ++lane) {
+        before[mask][lane] = at;
+        if (mask >> lane & 1) {
+          for (int b = 0; b < 4; ++b) pack[mask][4 * at + b] = static_cast<int8_t>(4 * lane + b);
+          ++at;
+        }
+      }
+      for (int b = 4 * at; b < 16; ++b) pack[mask][b] = -1;
+    }
+  }
+};
+constexpr PackTables kTables{};
+#endif
+
 class RowFill {
+  struct Edge {
+    int64_t x;      // 16.16 crossing at the centre of row top
+    int64_t slope;  // 16.16 per row
+    int32_t top, bottom;
+  };
+
 public:
   // Takes the canvas's bitmap as the target, or declines (another device, a mapping, a clip that
   // is no rectangle, a pixel format of its own).
@@ -380,13 +410,48 @@ public:
       keep(ax, ay, static_cast<int32_t>(slope), eTop, eBottom);
     }
 #endif
+    FillEdges(edges, ne, top, bottom, color);
+    return true;
+  }
+
+  // Fills the polygons of consecutive records (all own-fillable under the present clip) in their
+  // order, those it cannot fill (vertices too far out, edges too steep) through viaPainter.
+  template <class ViaPainter>
+  void FillRun(const MetaRecord* recs, size_t count, const Mapper& m, ViaPainter&& viaPainter)
+  {
+    size_t i = 0;
+    while (i < count) {
+      // Records whose points follow one another in the pool, a few thousand points at a time.
+      const TPoint* const start = recs[i].pts.data();
+      size_t j = i + 1, points = recs[i].pts.size();
+      while (j < count && points + recs[j].pts.size() <= kChunkPoints && recs[j].pts.data() == start + points)
+        points += recs[j++].pts.size();
+      if (!FillChunk(recs + i, j - i, start, points, m))
+        for (size_t k = i; k < j; ++k)
+          if (!Fill(recs[k].pts, m, recs[k].brushColor)) viaPainter(recs[k]);
+      i = j;
+    }
+  }
+
+  // Fills between edges that cross rows, all of them from top to bottom.
+  void FillEdges(Edge* edges, size_t ne, TColor color)
+  {
+    int32_t top = edges[0].top, bottom = edges[0].bottom;
+    for (size_t k = 1; k < ne; ++k) {
+      top = std::min(top, edges[k].top);
+      bottom = std::max(bottom, edges[k].bottom);
+    }
+    FillEdges(edges, ne, top, bottom, color);
+  }
+  void FillEdges(Edge* edges, size_t ne, int32_t top, int32_t bottom, TColor color)
+  {
     SetColor(color);
     if (ne <= kFewEdges) {
       if (bytes_ == 4)
         FewEdges<4>(edges, static_cast<int32_t>(ne), top, bottom);
       else
         FewEdges<3>(edges, static_cast<int32_t>(ne), top, bottom);
-      return true;
+      return;
     }
     // Crossings gathered row by row: counts, then offsets, then the crossings in place.
     const int32_t rows = bottom - top + 1;
@@ -419,8 +484,99 @@ public:
       else
         Row<3>(bits_ + static_cast<ptrdiff_t>(top + i) * stride_, xs, count);
     }
-    return true;
   }
+
+  static constexpr size_t kChunkPoints = 4096;
+
+  // The polygons of records whose points lie one after the other from pts: every vertex mapped,
+  // every edge sorted out and every slope worked out first, then the polygons filled in turn.
+  // False, with nothing drawn, when one of them cannot be filled here.
+  bool FillChunk(const MetaRecord* recs, size_t count, const TPoint* pts, size_t points, const Mapper& m)
+  {
+#ifdef __AVX__
+    if (left_ >= right_ || points == 0) return true;
+    const size_t cap = std::max(points, kChunkPoints) + 8;
+    if (fx_.size() < cap) {
+      for (auto* v : {&fx_, &fy_, &qx_, &qy_, &kax_, &kay_, &kdx_, &kdy_, &kt_, &kb_, &ks_, &pre_}) v->resize(cap);
+      edges_.resize(cap);
+    }
+    int32_t *const fx = fx_.data(), *const fy = fy_.data(), *const qx = qx_.data(), *const qy = qy_.data();
+    int32_t minY = 0, maxY = 0;
+    if (!Map(std::span<const TPoint>(pts, points), m, fx, fy, minY, maxY)) return false;
+    // Each vertex's successor: the next one, the polygon's first after its last.
+    std::memcpy(qx, fx + 1, (points - 1) * sizeof(int32_t));
+    std::memcpy(qy, fy + 1, (points - 1) * sizeof(int32_t));
+    for (size_t r = 0, a = 0; r < count; ++r) {
+      const size_t n = recs[r].pts.size();
+      if (n) {
+        qx[a + n - 1] = fx[a];
+        qy[a + n - 1] = fy[a];
+      }
+      a += n;
+    }
+    // The edges that cross a row's centre in the clip, packed in order; pre[k] counts those
+    // before vertex k's.
+    int32_t *const kax = kax_.data(), *const kay = kay_.data(), *const kdx = kdx_.data(), *const kdy = kdy_.data();
+    int32_t *const kt = kt_.data(), *const kb = kb_.data(), *const pre = pre_.data();
+    const __m128i vTop = _mm_set1_epi32(top_), vBottom = _mm_set1_epi32(bottom_ - 1), k32 = _mm_set1_epi32(32);
+    const __m128i lanes = _mm_setr_epi32(0, 1, 2, 3);
+    int32_t ne = 0;
+    for (size_t k = 0; k < points; k += 4) {
+      const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(fy + k));
+      const __m128i q = _mm_loadu_si128(reinterpret_cast<const __m128i*>(qy + k));
+      const __m128i px = _mm_loadu_si128(reinterpret_cast<const __m128i*>(fx + k));
+      const __m128i pq = _mm_loadu_si128(reinterpret_cast<const __m128i*>(qx + k));
+      const __m128i up = _mm_cmpgt_epi32(p, q);  // running upwards: its upper end is q
+      const __m128i ay = _mm_min_epi32(p, q), by = _mm_max_epi32(p, q);
+      const __m128i ax = _mm_blendv_epi8(px, pq, up), bx = _mm_blendv_epi8(pq, px, up);
+      const __m128i t = _mm_max_epi32(vTop, _mm_srai_epi32(_mm_add_epi32(ay, k32), 6));
+      const __m128i b = _mm_min_epi32(vBottom, _mm_srai_epi32(_mm_sub_epi32(by, k32), 6));
+      const __m128i inside = _mm_cmpgt_epi32(_mm_set1_epi32(static_cast<int32_t>(std::min<size_t>(points - k, 4))), lanes);
+      const unsigned kept = static_cast<unsigned>(_mm_movemask_ps(_mm_castsi128_ps(_mm_andnot_si128(_mm_cmpgt_epi32(t, b), inside))));
+      const __m128i pack = _mm_load_si128(reinterpret_cast<const __m128i*>(kTables.pack[kept]));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(pre + k), _mm_add_epi32(_mm_set1_epi32(ne), _mm_load_si128(reinterpret_cast<const __m128i*>(kTables.before[kept]))));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(kax + ne), _mm_shuffle_epi8(ax, pack));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(kay + ne), _mm_shuffle_epi8(ay, pack));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(kdx + ne), _mm_shuffle_epi8(_mm_sub_epi32(bx, ax), pack));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(kdy + ne), _mm_shuffle_epi8(_mm_sub_epi32(by, ay), pack));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(kt + ne), _mm_shuffle_epi8(t, pack));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(kb + ne), _mm_shuffle_epi8(b, pack));
+      ne += std::popcount(kept);
+    }
+    pre[points] = ne;
+    // Slopes per row in 16.16 fixed point, as one edge at a time works them out: dx / dy * 65536,
+    // truncated; those beyond it are the painter's.
+    int32_t* const ks = ks_.data();
+    const __m256d k65536 = _mm256_set1_pd(65536.0), steepest = _mm256_set1_pd(2147483647.0), sign = _mm256_set1_pd(-0.0);
+    __m256d steep = _mm256_setzero_pd();
+    for (int32_t k = 0; k < ne; k += 4) {
+      const __m256d dx = _mm256_cvtepi32_pd(_mm_loadu_si128(reinterpret_cast<const __m128i*>(kdx + k)));
+      const __m256d dy = _mm256_cvtepi32_pd(_mm_loadu_si128(reinterpret_cast<const __m128i*>(kdy + k)));
+      const __m256d slope = _mm256_mul_pd(_mm256_div_pd(dx, dy), k65536);
+      const __m256d beyond = _mm256_cmp_pd(_mm256_andnot_pd(sign, slope), steepest, _CMP_NLT_UQ);
+      const __m256d inside = _mm256_cmp_pd(_mm256_cvtepi32_pd(_mm_add_epi32(_mm_set1_epi32(k), lanes)), _mm256_set1_pd(ne), _CMP_LT_OQ);
+      steep = _mm256_or_pd(steep, _mm256_and_pd(beyond, inside));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(ks + k), _mm256_cvttpd_epi32(_mm256_andnot_pd(beyond, slope)));
+    }
+    if (_mm256_movemask_pd(steep)) return false;
+    Edge* const edges = edges_.data();
+    for (int32_t k = 0; k < ne; ++k) {
+      const int64_t sl = ks[k], aFP = 32768 + (int64_t{kax[k]} << 10);
+      edges[k] = Edge{aFP + ((sl * ((int64_t{kt[k]} << 16) + 32768 - (int64_t{kay[k]} << 10))) >> 16), sl, kt[k], kb[k]};
+    }
+    for (size_t r = 0, a = 0; r < count; ++r) {
+      const size_t n = recs[r].pts.size();
+      const int32_t k0 = pre[a], k1 = pre[a + n];
+      a += n;
+      if (k1 > k0) FillEdges(edges + k0, static_cast<size_t>(k1 - k0), recs[r].brushColor);
+    }
+    return true;
+#else
+    (void)recs, (void)count, (void)pts, (void)points, (void)m;
+    return false;
+#endif
+  }
+
 
   // Vertices to 26.6 fixed point, rounded half away from zero, with the least and greatest y;
   // false when one lies too far out.
@@ -700,11 +856,6 @@ private:
     return true;
   }
 
-  struct Edge {
-    int64_t x;      // 16.16 crossing at the centre of row top
-    int64_t slope;  // 16.16 per row
-    int32_t top, bottom;
-  };
 
   // Polygons of a few edges (nearly all of a contour picture's): the edges sorted by their first
   // row, those crossing the present row kept aside and stepped row by row.
@@ -865,6 +1016,8 @@ private:
   uint32_t quad_ = 0;
   uint8_t pattern_[24] = {};
   std::vector<int32_t> fx_, fy_, xs_, at_;
+  // A chunk's successors, packed edges (upper ends, extents, rows, slopes) and counts before each.
+  std::vector<int32_t> qx_, qy_, kax_, kay_, kdx_, kdy_, kt_, kb_, ks_, pre_;
   std::vector<Edge> edges_;
 };
 
@@ -998,7 +1151,9 @@ void TMetafile::Draw(TCanvas* canvas, const TRect& r)
   RowFill rows;
   bool rowsChecked = false;  // rows has looked at the present painter and clip
   std::vector<QPointF> linePoints;
-  for (const MetaRecord& rec : data->records) {
+  const std::vector<MetaRecord>& recs = data->records;
+  for (size_t at = 0; at < recs.size(); ++at) {
+    const MetaRecord& rec = recs[at];
     if (rec.hasClip != clipSet || (rec.hasClip && !(rec.clip == clipNow))) {
       if (rec.hasClip) {
         TRect c{m.IX(rec.clip.Left), m.IY(rec.clip.Top), m.IX(rec.clip.Right), m.IY(rec.clip.Bottom)};
@@ -1036,7 +1191,15 @@ void TMetafile::Draw(TCanvas* canvas, const TRect& r)
         rows.Target(canvas, painter);
         rowsChecked = true;
       }
-      if (rows.Ready() && rows.Fill(rec.pts, m, rec.brushColor)) continue;
+      if (rows.Ready()) {
+        // With the fillable records that follow under the same clip.
+        size_t end = at + 1;
+        while (end < recs.size() && OwnFillable(recs[end]) && recs[end].hasClip == rec.hasClip && (!rec.hasClip || recs[end].clip == rec.clip))
+          ++end;
+        rows.FillRun(&rec, end - at, m, [&](const MetaRecord& r) { FastDraw(*painter, r, m, fast); });
+        at = end - 1;
+        continue;
+      }
     }
     if (painter && gOwnPolylines && OwnDrawableLine(rec, m)) {
       if (!rowsChecked) {
