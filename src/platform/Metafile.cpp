@@ -410,7 +410,7 @@ public:
       keep(ax, ay, static_cast<int32_t>(slope), eTop, eBottom);
     }
 #endif
-    FillEdges(edges, ne, top, bottom, color);
+    FillEdges(edges, ne, color);
     return true;
   }
 
@@ -433,25 +433,22 @@ public:
     }
   }
 
-  // Fills between edges that cross rows, all of them from top to bottom.
-  void FillEdges(Edge* edges, size_t ne, TColor color)
-  {
-    int32_t top = edges[0].top, bottom = edges[0].bottom;
-    for (size_t k = 1; k < ne; ++k) {
-      top = std::min(top, edges[k].top);
-      bottom = std::max(bottom, edges[k].bottom);
-    }
-    FillEdges(edges, ne, top, bottom, color);
-  }
-  void FillEdges(Edge* edges, size_t ne, int32_t top, int32_t bottom, TColor color)
+  // Fills between edges that cross rows. When up is not negative, the edges are in their order
+  // round the polygon and bit k of up is set for edge k running upwards.
+  void FillEdges(Edge* edges, size_t ne, TColor color, int32_t up = -1)
   {
     SetColor(color);
     if (ne <= kFewEdges) {
       if (bytes_ == 4)
-        FewEdges<4>(edges, static_cast<int32_t>(ne), top, bottom);
+        FewEdges<4>(edges, static_cast<int32_t>(ne), up);
       else
-        FewEdges<3>(edges, static_cast<int32_t>(ne), top, bottom);
+        FewEdges<3>(edges, static_cast<int32_t>(ne), up);
       return;
+    }
+    int32_t top = edges[0].top, bottom = edges[0].bottom;
+    for (size_t k = 1; k < ne; ++k) {
+      top = std::min(top, edges[k].top);
+      bottom = std::max(bottom, edges[k].bottom);
     }
     // Crossings gathered row by row: counts, then offsets, then the crossings in place.
     const int32_t rows = bottom - top + 1;
@@ -497,7 +494,7 @@ public:
     if (left_ >= right_ || points == 0) return true;
     const size_t cap = std::max(points, kChunkPoints) + 8;
     if (fx_.size() < cap) {
-      for (auto* v : {&fx_, &fy_, &qx_, &qy_, &kax_, &kay_, &kdx_, &kdy_, &kt_, &kb_, &ks_, &pre_}) v->resize(cap);
+      for (auto* v : {&fx_, &fy_, &qx_, &qy_, &kax_, &kay_, &kdx_, &kdy_, &kt_, &kb_, &ks_, &kup_, &pre_}) v->resize(cap + 16);
       edges_.resize(cap);
     }
     int32_t *const fx = fx_.data(), *const fy = fy_.data(), *const qx = qx_.data(), *const qy = qy_.data();
@@ -517,7 +514,7 @@ public:
     // The edges that cross a row's centre in the clip, packed in order; pre[k] counts those
     // before vertex k's.
     int32_t *const kax = kax_.data(), *const kay = kay_.data(), *const kdx = kdx_.data(), *const kdy = kdy_.data();
-    int32_t *const kt = kt_.data(), *const kb = kb_.data(), *const pre = pre_.data();
+    int32_t *const kt = kt_.data(), *const kb = kb_.data(), *const kup = kup_.data(), *const pre = pre_.data();
     const __m128i vTop = _mm_set1_epi32(top_), vBottom = _mm_set1_epi32(bottom_ - 1), k32 = _mm_set1_epi32(32);
     const __m128i lanes = _mm_setr_epi32(0, 1, 2, 3);
     int32_t ne = 0;
@@ -541,6 +538,7 @@ public:
       _mm_storeu_si128(reinterpret_cast<__m128i*>(kdy + ne), _mm_shuffle_epi8(_mm_sub_epi32(by, ay), pack));
       _mm_storeu_si128(reinterpret_cast<__m128i*>(kt + ne), _mm_shuffle_epi8(t, pack));
       _mm_storeu_si128(reinterpret_cast<__m128i*>(kb + ne), _mm_shuffle_epi8(b, pack));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(kup + ne), _mm_shuffle_epi8(up, pack));
       ne += std::popcount(kept);
     }
     pre[points] = ne;
@@ -568,7 +566,12 @@ public:
       const size_t n = recs[r].pts.size();
       const int32_t k0 = pre[a], k1 = pre[a + n];
       a += n;
-      if (k1 > k0) FillEdges(edges + k0, static_cast<size_t>(k1 - k0), recs[r].brushColor);
+      if (k1 <= k0) continue;
+      // The directions of the polygon's first sixteen edges as bits.
+      const __m128i* const u = reinterpret_cast<const __m128i*>(kup + k0);
+      const __m128i flags = _mm_packs_epi16(_mm_packs_epi32(_mm_loadu_si128(u), _mm_loadu_si128(u + 1)),
+                                            _mm_packs_epi32(_mm_loadu_si128(u + 2), _mm_loadu_si128(u + 3)));
+      FillEdges(edges + k0, static_cast<size_t>(k1 - k0), recs[r].brushColor, _mm_movemask_epi8(flags));
     }
     return true;
 #else
@@ -861,19 +864,31 @@ private:
   // row, those crossing the present row kept aside and stepped row by row.
   static constexpr size_t kFewEdges = 16;
   template <int B>
-  void FewEdges(Edge* e, int32_t ne, int32_t top, int32_t bottom)
+  void FewEdges(Edge* e, int32_t ne, int32_t up)
   {
     if (ne == 2 && e[0].top == e[1].top && e[0].bottom == e[1].bottom) {
       TwoEdges<B>(bits_ + static_cast<ptrdiff_t>(e[0].top) * stride_, e[0].bottom - e[0].top + 1, e, e + 1);
       return;
     }
+    if (up >= 0 && ne >= 3) {
+      // One run of edges down and one up round the polygon: every row is crossed once by each.
+      const uint32_t all = (1u << ne) - 1, ups = static_cast<uint32_t>(up) & all;
+      const uint32_t upBefore = ((ups << 1) | (ups >> (ne - 1))) & all;  // bit k: edge k - 1 runs up
+      if (std::popcount(ups ^ upBefore) == 2) {
+        Chains<B>(e, ne, std::countr_zero(~ups & upBefore & all), std::countr_zero(ups & ~upBefore));
+        return;
+      }
+    }
     Edge* order[kFewEdges];
+    int32_t bottom = e[0].bottom;
     for (int32_t a = 0; a < ne; ++a) {
       Edge* const t = e + a;
+      bottom = std::max(bottom, t->bottom);
       int32_t k = a;
       for (; k > 0 && order[k - 1]->top > t->top; --k) order[k] = order[k - 1];
       order[k] = t;
     }
+    const int32_t top = order[0]->top;
     Edge* act[kFewEdges];
     int32_t xs[kFewEdges];
     int32_t nact = 0, next = 0;
@@ -903,6 +918,25 @@ private:
       for (int32_t i = 0; i < nact; ++i)
         if (act[i]->bottom >= y) act[kept++] = act[i];
       nact = kept;
+    }
+  }
+
+  // The runs between the chain of edges down from edge down and the chain up to edge down - 1,
+  // which starts at edge up: a stretch of rows at a time, until one edge of the two ends.
+  template <int B>
+  void Chains(Edge* e, int32_t ne, int32_t down, int32_t up)
+  {
+    int32_t i = down, j = down == 0 ? ne - 1 : down - 1;
+    const int32_t jEnd = up == 0 ? ne - 1 : up - 1;
+    int32_t y = e[i].top;
+    uint8_t* row = bits_ + static_cast<ptrdiff_t>(y) * stride_;
+    for (;;) {
+      const int32_t stop = std::min(e[i].bottom, e[j].bottom), rows = stop - y + 1;
+      TwoEdges<B>(row, rows, e + i, e + j);
+      row += rows * stride_;
+      y = stop + 1;
+      if (e[i].bottom == stop && (i = i + 1 == ne ? 0 : i + 1) == up) return;
+      if (e[j].bottom == stop && (j = j == 0 ? ne - 1 : j - 1) == jEnd) return;
     }
   }
 
@@ -1016,8 +1050,9 @@ private:
   uint32_t quad_ = 0;
   uint8_t pattern_[24] = {};
   std::vector<int32_t> fx_, fy_, xs_, at_;
-  // A chunk's successors, packed edges (upper ends, extents, rows, slopes) and counts before each.
-  std::vector<int32_t> qx_, qy_, kax_, kay_, kdx_, kdy_, kt_, kb_, ks_, pre_;
+  // A chunk's successors, packed edges (upper ends, extents, rows, slopes, directions) and counts
+  // before each.
+  std::vector<int32_t> qx_, qy_, kax_, kay_, kdx_, kdy_, kt_, kb_, ks_, kup_, pre_;
   std::vector<Edge> edges_;
 };
 
