@@ -2,6 +2,8 @@
 // give the pixels the painter gives, on the field sections and on random polygons and polylines.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <random>
 
@@ -176,6 +178,43 @@ TEST(SectionReplay, RandomPolylinesGiveThePaintersPixels)
     EXPECT_EQ(Compare(&m, 333, 900, TRect{333, 900, 0, 0}), 0) << "round " << round;
     const TRect clip{100, 50, 411, 300};
     EXPECT_EQ(Compare(&m, 512, 512, TRect{0, 0, 512, 512}, &clip), 0) << "round " << round;
+  }
+}
+
+// Convex and y-monotone polygons (walked along their two chains of edges), wound either way, with
+// vertices shared and repeated, cut by the clip and by the bitmap's edges, and stretched up and down.
+TEST(SectionReplay, MonotonePolygonsGiveThePaintersPixels)
+{
+  FillSwitch guard;
+  std::mt19937 rng(23);
+  for (int round = 0; round < 8; ++round) {
+    TMetafile m;
+    m.SetSize(640, 480);
+    {
+      TMetafileCanvas mc(&m);
+      mc.Pen()->SetStyle(psClear);
+      std::uniform_int_distribution<int> sides(3, 16), radius(1, 90), centre(-60, 700), color(0, 0xFFFFFF);
+      std::uniform_real_distribution<double> turn(0.0, 6.283185307179586), squash(0.05, 1.0);
+      for (int k = 0; k < 200; ++k) {
+        const int n = sides(rng), r = radius(rng), cx = centre(rng), cy = centre(rng) * 480 / 640;
+        const double start = turn(rng), flat = squash(rng);
+        std::vector<TPoint> pts;
+        for (int i = 0; i < n; ++i) {
+          // Around an ellipse (convex), or with every other vertex pulled in (monotone in y only).
+          const double a = start + 6.283185307179586 * i / n, pull = k % 3 == 2 && i % 2 ? 0.4 : 1.0;
+          pts.push_back({cx + static_cast<int>(std::lround(r * pull * std::cos(a))), cy + static_cast<int>(std::lround(r * flat * pull * std::sin(a)))});
+          if (k % 7 == 0 && i == 1) pts.push_back(pts.back());
+        }
+        if (k % 2) std::reverse(pts.begin(), pts.end());
+        mc.Brush()->SetColor(static_cast<TColor>(color(rng)));
+        mc.Polygon(pts);
+      }
+    }
+    EXPECT_EQ(Compare(&m, 64, 48, TRect{0, 0, 64, 48}), 0) << "round " << round;
+    EXPECT_EQ(Compare(&m, 640, 480, TRect{0, 0, 640, 480}), 0) << "round " << round;
+    EXPECT_EQ(Compare(&m, 512, 512, TRect{-40, 30, 1100, 700}), 0) << "round " << round;
+    const TRect clip{50, 40, 300, 200};
+    EXPECT_EQ(Compare(&m, 640, 480, TRect{0, 0, 640, 480}, &clip), 0) << "round " << round;
   }
 }
 
