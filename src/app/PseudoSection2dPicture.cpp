@@ -7,16 +7,18 @@
 
 namespace {
 
-// Half to even, as Round32 rounds (the value is held well inside its range).
+// Half to even, as Round32 rounds; values beyond a billion pixels are held there, others give 0.
 inline int32_t ToPixel(double v)
 {
+  if (std::fabs(v) <= 1e9) [[likely]]
+    return static_cast<int32_t>(std::nearbyint(v));
   if (!std::isfinite(v)) return 0;
-  return static_cast<int32_t>(std::nearbyint(std::clamp(v, -1e9, 1e9)));
+  return v < 0 ? -1000000000 : 1000000000;
 }
 
 // Point lists of the picture being recorded, kept between figures so that their storage is reused.
 struct Scratch {
-  std::vector<TPoint> whole, p, band, curve, out;
+  std::vector<TPoint> out;
   std::vector<TComplex> line;
   std::vector<std::vector<int32_t>> levelTriangles;
 };
@@ -51,6 +53,139 @@ constexpr int32_t kNextCorner[3] = {1, 2, 0};
   const dVertex3d& n1 = nodes[p];
   const dVertex3d& n2 = nodes[q];
   return {Interpolate(level, n2.value, n2.x, n1.value, n1.x), Interpolate(level, n2.value, n2.y, n1.value, n1.y)};
+}
+
+// The mesh and the mapping onto the picture, as the hot paths read them.
+struct Mesh {
+  const dVertex3d* nodes;
+  const dTriangle* triangles;
+  int32_t tableSize;  // entries of the triangle table
+  double x0, sx, y0, sy;
+  TPoint Pixel(double x, double y) const { return {ToPixel((x - x0) * sx), ToPixel((y - y0) * sy)}; }
+};
+
+Mesh MeshOf(const TPseudoSectionContour& c)
+{
+  return {c.NodeTable.data(), c.TriangleTable.data(), static_cast<int32_t>(c.TriangleTable.size()),
+          c.PlotXMin, c.XScale, c.PlotYMin, c.YScale};
+}
+
+// NeighbourCrossing, inlined into the curves.
+[[gnu::always_inline]] inline bool NeighbourPoint(const Mesh& m, const dTriangle& t, int32_t edge, double level,
+                                                  TComplex& point)
+{
+  const int32_t nb = t.neighbours[edge];
+  const int32_t s = t.shared[edge];
+  if (nb <= 0 || nb >= m.tableSize || s > 2) return false;
+  const dTriangle& n = m.triangles[nb];
+  int32_t e;
+  switch (s) {
+  case 0: e = Crossed(m.nodes, n, 1, level) ? 1 : 2; break;
+  case 1: e = Crossed(m.nodes, n, 0, level) ? 0 : 2; break;
+  default: e = Crossed(m.nodes, n, 0, level) ? 0 : 1; break;
+  }
+  point = Crossing(m.nodes, n, e, level);
+  return true;
+}
+
+// The eight pixels of SmoothedCrossingCurve.
+void CrossingCurve(const Mesh& m, const dTriangle& t, int32_t firstEdge, int32_t secondEdge, double level, TPoint* o)
+{
+  const TComplex c1 = Crossing(m.nodes, t, firstEdge, level);
+  const TComplex c2 = Crossing(m.nodes, t, secondEdge, level);
+  TComplex p0, p3;
+  const bool has0 = NeighbourPoint(m, t, firstEdge, level, p0);
+  const bool has3 = NeighbourPoint(m, t, secondEdge, level, p3);
+  const TComplex m0 = has0 ? Mid(p0, c1) : c1;
+  const TComplex m1 = Mid(c1, c2);
+  const TComplex m2 = has3 ? Mid(c2, p3) : c2;
+  static constexpr double wa[4] = {0.25, 0.09, 0.04, 0.0}, wb[4] = {0.25, 0.49, 0.64, 1.0};
+  static constexpr double wc[4] = {1.0, 0.64, 0.49, 0.25}, wd[4] = {0.0, 0.04, 0.09, 0.25};
+  for (int k = 0; k < 4; ++k) {
+    TComplex p{c1.x + wa[k] * (m0.x - c1.x) + wb[k] * (m1.x - c1.x),
+               c1.y + wa[k] * (m0.y - c1.y) + wb[k] * (m1.y - c1.y)};
+    if (k == 0 && !has0) p = c1;
+    o[k] = m.Pixel(p.x, p.y);
+  }
+  for (int k = 0; k < 4; ++k) {
+    TComplex p{c2.x + wc[k] * (m1.x - c2.x) + wd[k] * (m2.x - c2.x),
+               c2.y + wc[k] * (m1.y - c2.y) + wd[k] * (m2.y - c2.y)};
+    if (k == 3 && !has3) p = c2;
+    o[4 + k] = m.Pixel(p.x, p.y);
+  }
+}
+
+bool CornersValid(const dTriangle& t, int32_t nextNode)
+{
+  for (int32_t v : t.vertices)
+    if (v < 1 || v >= nextNode) return false;
+  return true;
+}
+
+// The bands of one triangle with valid corners (see FillTriangleBands), the pen left as it is.
+void RecordBands(const TPseudoSectionContour& c, const Mesh& mesh, TMetafileCanvas* cv, int32_t triangle)
+{
+  const dTriangle& t = mesh.triangles[triangle];
+  const dVertex3d* const nodes = mesh.nodes;
+  const double val[3] = {nodes[t.vertices[0]].value, nodes[t.vertices[1]].value, nodes[t.vertices[2]].value};
+  TPoint corner[3];
+  for (int i = 0; i < 3; ++i) corner[i] = mesh.Pixel(nodes[t.vertices[i]].x, nodes[t.vertices[i]].y);
+  const int32_t levelCount = c.LevelCount;
+  const TColor* const colors = c.BandColors.data();
+  const double first = c.LevelValues.front(), last = c.LevelValues.back();
+  int32_t lo, hi;
+  c.LevelIndexRange(val[0], val[1], val[2], lo, hi);
+  if (val[0] < first && val[1] < first && val[2] < first) {
+    cv->FillPolygon(corner, colors[0]);
+    return;
+  }
+  if (val[0] > last && val[1] > last && val[2] > last) {
+    cv->FillPolygon(corner, colors[levelCount]);
+    return;
+  }
+  if (val[0] == val[1] && val[1] == val[2]) {
+    cv->FillPolygon(corner, colors[std::min(lo, levelCount)]);
+    return;
+  }
+  int32_t m = 0;
+  if (val[1] < val[m]) m = 1;
+  if (val[2] < val[m]) m = 2;
+  int32_t u = (m + 1) % 3;  // the edge opposite m
+  // The lower border of the next band: the corner m, then the last curve.
+  TPoint prev[10], curve[8], band[17];
+  size_t prevCount = 1;
+  prev[0] = corner[m];
+  bool passed = false;
+  int32_t top = 0;
+  for (int32_t k = lo; k <= hi; ++k) {
+    const double level = c.LevelValues[k];
+    int32_t u2 = 0;
+    while (u2 < 2 && Crossed(nodes, t, u2, level)) ++u2;
+    CrossingCurve(mesh, t, (u2 + 1) % 3, (u2 + 2) % 3, level, curve);
+    size_t n = prevCount;
+    std::copy_n(prev, prevCount, band);
+    if (u2 == u) {
+      for (int i = 7; i >= 0; --i) band[n++] = curve[i];
+    } else {
+      int32_t middle, flag;
+      TPseudoSectionContour::CornerPoints(m, u2, middle, top, flag);
+      passed = true;
+      if (flag == 1) band[n++] = corner[middle];
+      for (int i = 0; i < 8; ++i) band[n++] = curve[i];
+      if (flag != 1) band[n++] = corner[middle];
+    }
+    cv->FillPolygon({band, n}, colors[k]);
+    std::copy_n(curve, 8, prev);
+    prevCount = 8;
+    u = u2;
+  }
+  if (passed) {
+    prev[prevCount++] = corner[top];
+  } else {
+    prev[prevCount++] = corner[(m + 1) % 3];
+    prev[prevCount++] = corner[(m + 2) % 3];
+  }
+  cv->FillPolygon({prev, prevCount}, colors[std::min(hi + 1, levelCount)]);
 }
 
 }  // namespace
@@ -108,130 +243,36 @@ TComplex TPseudoSectionContour::EdgeCrossing(const dTriangle& t, int32_t edge, d
 
 bool TPseudoSectionContour::NeighbourCrossing(int32_t triangle, int32_t edge, double level, TComplex& point) const
 {
-  const dTriangle& t = TriangleTable[triangle];
-  const int32_t nb = t.neighbours[edge];
-  const int32_t s = t.shared[edge];
-  if (nb <= 0 || nb >= static_cast<int32_t>(TriangleTable.size()) || s > 2) return false;
-  const dTriangle& n = TriangleTable[nb];
-  const dVertex3d* const nodes = NodeTable.data();
-  int32_t e;
-  switch (s) {
-  case 0: e = Crossed(nodes, n, 1, level) ? 1 : 2; break;
-  case 1: e = Crossed(nodes, n, 0, level) ? 0 : 2; break;
-  default: e = Crossed(nodes, n, 0, level) ? 0 : 1; break;
-  }
-  point = Crossing(nodes, n, e, level);
-  return true;
+  return NeighbourPoint(MeshOf(*this), TriangleTable[triangle], edge, level, point);
 }
 
 void TPseudoSectionContour::SmoothedCrossingCurve(int32_t triangle, int32_t firstEdge, int32_t secondEdge,
                                                   double level, std::vector<TPoint>& out) const
 {
-  const dTriangle& t = TriangleTable[triangle];
-  const TComplex c1 = Crossing(NodeTable.data(), t, firstEdge, level);
-  const TComplex c2 = Crossing(NodeTable.data(), t, secondEdge, level);
-  TComplex p0, p3;
-  const bool has0 = NeighbourCrossing(triangle, firstEdge, level, p0);
-  const bool has3 = NeighbourCrossing(triangle, secondEdge, level, p3);
-  const TComplex m0 = has0 ? Mid(p0, c1) : c1;
-  const TComplex m1 = Mid(c1, c2);
-  const TComplex m2 = has3 ? Mid(c2, p3) : c2;
-  static constexpr double wa[4] = {0.25, 0.09, 0.04, 0.0}, wb[4] = {0.25, 0.49, 0.64, 1.0};
-  static constexpr double wc[4] = {1.0, 0.64, 0.49, 0.25}, wd[4] = {0.0, 0.04, 0.09, 0.25};
   out.resize(8);
-  TPoint* o = out.data();
-  const double x0 = PlotXMin, sx = XScale, y0 = PlotYMin, sy = YScale;
-  for (int k = 0; k < 4; ++k) {
-    TComplex p{c1.x + wa[k] * (m0.x - c1.x) + wb[k] * (m1.x - c1.x),
-               c1.y + wa[k] * (m0.y - c1.y) + wb[k] * (m1.y - c1.y)};
-    if (k == 0 && !has0) p = c1;
-    o[k] = {ToPixel((p.x - x0) * sx), ToPixel((p.y - y0) * sy)};
-  }
-  for (int k = 0; k < 4; ++k) {
-    TComplex p{c2.x + wc[k] * (m1.x - c2.x) + wd[k] * (m2.x - c2.x),
-               c2.y + wc[k] * (m1.y - c2.y) + wd[k] * (m2.y - c2.y)};
-    if (k == 3 && !has3) p = c2;
-    o[4 + k] = {ToPixel((p.x - x0) * sx), ToPixel((p.y - y0) * sy)};
-  }
+  CrossingCurve(MeshOf(*this), TriangleTable[triangle], firstEdge, secondEdge, level, out.data());
 }
 
 void TPseudoSectionContour::FillTriangleBands(int32_t triangle)
 {
-  const dTriangle& t = TriangleTable[triangle];
-  for (int32_t v : t.vertices)
-    if (v < 1 || v >= NextNode) return;
-  TCanvas* cv = PictureCanvas;
-  const double val[3] = {NodeTable[t.vertices[0]].value, NodeTable[t.vertices[1]].value,
-                         NodeTable[t.vertices[2]].value};
-  TPoint corner[3];
-  for (int i = 0; i < 3; ++i)
-    corner[i] = {ToPixel((NodeTable[t.vertices[i]].x - PlotXMin) * XScale),
-                 ToPixel((NodeTable[t.vertices[i]].y - PlotYMin) * YScale)};
-  auto fill = [cv](const std::vector<TPoint>& poly, TColor color) {
-    cv->Brush()->SetStyle(bsSolid);
-    cv->Brush()->SetColor(color);
-    cv->Polygon(poly);
-  };
-  cv->Pen()->SetStyle(psClear);
-  const double first = LevelValues.front(), last = LevelValues.back();
-  int32_t lo, hi;
-  LevelIndexRange(val[0], val[1], val[2], lo, hi);
-  Scratch& buf = Buffers();
-  std::vector<TPoint>& whole = buf.whole;
-  whole.assign({corner[0], corner[1], corner[2]});
-  if (val[0] < first && val[1] < first && val[2] < first) {
-    fill(whole, BandColors[0]);
-  } else if (val[0] > last && val[1] > last && val[2] > last) {
-    fill(whole, BandColors[LevelCount]);
-  } else if (val[0] == val[1] && val[1] == val[2]) {
-    fill(whole, BandColors[std::min(lo, LevelCount)]);
-  } else {
-    int32_t m = 0;
-    if (val[1] < val[m]) m = 1;
-    if (val[2] < val[m]) m = 2;
-    int32_t u = (m + 1) % 3;  // the edge opposite m
-    std::vector<TPoint>&p = buf.p, &band = buf.band, &curve = buf.curve;
-    p.assign(1, corner[m]);
-    bool passed = false;
-    int32_t top = 0;
-    for (int32_t k = lo; k <= hi; ++k) {
-      const double level = LevelValues[k];
-      int32_t u2 = 0;
-      while (u2 < 2 && Crossed(NodeTable.data(), t, u2, level)) ++u2;
-      SmoothedCrossingCurve(triangle, (u2 + 1) % 3, (u2 + 2) % 3, level, curve);
-      band = p;
-      if (u2 == u) {
-        band.insert(band.end(), curve.rbegin(), curve.rend());
-      } else {
-        int32_t middle, flag;
-        CornerPoints(m, u2, middle, top, flag);
-        passed = true;
-        if (flag == 1) {
-          band.push_back(corner[middle]);
-          band.insert(band.end(), curve.begin(), curve.end());
-        } else {
-          band.insert(band.end(), curve.begin(), curve.end());
-          band.push_back(corner[middle]);
-        }
-      }
-      fill(band, BandColors[k]);
-      p = curve;
-      u = u2;
-    }
-    if (passed) {
-      p.push_back(corner[top]);
-    } else {
-      p.push_back(corner[(m + 1) % 3]);
-      p.push_back(corner[(m + 2) % 3]);
-    }
-    fill(p, BandColors[std::min(hi + 1, LevelCount)]);
-  }
-  cv->Pen()->SetStyle(psSolid);
+  if (!CornersValid(TriangleTable[triangle], NextNode)) return;
+  PictureCanvas->Pen()->SetStyle(psClear);
+  RecordBands(*this, MeshOf(*this), PictureCanvas, triangle);
+  PictureCanvas->Pen()->SetStyle(psSolid);
 }
 
 void TPseudoSectionContour::FillAllTriangles()
 {
-  for (int32_t t = 1; t <= TriangleCount; ++t) FillTriangleBands(t);
+  // The pen is clear while any bands are recorded, as FillTriangleBands leaves it after each.
+  const Mesh mesh = MeshOf(*this);
+  bool any = false;
+  for (int32_t t = 1; t <= TriangleCount; ++t) {
+    if (!CornersValid(TriangleTable[t], NextNode)) continue;
+    if (!any) PictureCanvas->Pen()->SetStyle(psClear);
+    any = true;
+    RecordBands(*this, mesh, PictureCanvas, t);
+  }
+  if (any) PictureCanvas->Pen()->SetStyle(psSolid);
 }
 
 bool TPseudoSectionContour::TraceIsoline(int32_t& triangle, int32_t& entryEdge, double level, TComplex& point)

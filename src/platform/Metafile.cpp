@@ -1029,6 +1029,17 @@ void TMetafileCanvas::Polygon(const std::vector<TPoint>& points)
   AddShape(*this, *impl_->data, RecKind::Polygon, points);
 }
 
+void TMetafileCanvas::FillPolygon(std::span<const TPoint> points, TColor color)
+{
+  // The setters would change nothing when the brush already is so.
+  TBrush* b = Brush();
+  if (b->GetStyle() != bsSolid) b->SetStyle(bsSolid);
+  if (b->GetColor() != color) b->SetColor(color);
+  RECORD_GUARD;
+  if (points.size() < 2) return;
+  AddShape(*this, *impl_->data, RecKind::Polygon, points);
+}
+
 void TMetafileCanvas::Polyline(const std::vector<TPoint>& points)
 {
   RECORD_GUARD;
