@@ -21,6 +21,7 @@ struct Scratch {
   std::vector<TPoint> out;
   std::vector<TComplex> line;
   std::vector<std::vector<int32_t>> levelTriangles;
+  std::vector<int32_t> marked;  // triangles whose edges the current level marked
 };
 Scratch& Buffers()
 {
@@ -115,6 +116,35 @@ void CrossingCurve(const Mesh& m, const dTriangle& t, int32_t firstEdge, int32_t
   }
 }
 
+// Whether each level is at most the next one.
+bool Ascending(const double* levels, int32_t count)
+{
+  for (int32_t k = 0; k + 1 < count; ++k)
+    if (!(levels[k] <= levels[k + 1])) return false;
+  return true;
+}
+
+// LevelIndexRange; over ascending levels by bisection.
+[[gnu::always_inline]] inline void LevelRange(const TPseudoSectionContour& c, bool ascending, double va, double vb,
+                                              double vc, int32_t& lo, int32_t& hi)
+{
+  const double vmin = std::min({va, vb, vc}), vmax = std::max({va, vb, vc});
+  if (!ascending || std::isnan(vmin) || std::isnan(vmax)) {
+    c.LevelIndexRange(va, vb, vc, lo, hi);
+    return;
+  }
+  const double* const levels = c.LevelValues.data();
+  const int32_t n = c.LevelCount;
+  // The first level at or above vmin; the last level from the second on at or below vmax, else 0.
+  lo = static_cast<int32_t>(std::lower_bound(levels, levels + n, vmin) - levels);
+  hi = n > 1 ? static_cast<int32_t>(std::upper_bound(levels + 1, levels + n, vmax) - levels) - 1 : 0;
+}
+
+// Point arrays of one triangle's bands: the lower border of the next band, a level's curve, a band.
+struct BandPoints {
+  TPoint prev[10], curve[8], band[17];
+};
+
 bool CornersValid(const dTriangle& t, int32_t nextNode)
 {
   for (int32_t v : t.vertices)
@@ -123,7 +153,8 @@ bool CornersValid(const dTriangle& t, int32_t nextNode)
 }
 
 // The bands of one triangle with valid corners (see FillTriangleBands), the pen left as it is.
-void RecordBands(const TPseudoSectionContour& c, const Mesh& mesh, TMetafileCanvas* cv, int32_t triangle)
+void RecordBands(const TPseudoSectionContour& c, const Mesh& mesh, bool ascending, BandPoints& pts,
+                 TMetafileCanvas* cv, int32_t triangle)
 {
   const dTriangle& t = mesh.triangles[triangle];
   const dVertex3d* const nodes = mesh.nodes;
@@ -134,7 +165,7 @@ void RecordBands(const TPseudoSectionContour& c, const Mesh& mesh, TMetafileCanv
   const TColor* const colors = c.BandColors.data();
   const double first = c.LevelValues.front(), last = c.LevelValues.back();
   int32_t lo, hi;
-  c.LevelIndexRange(val[0], val[1], val[2], lo, hi);
+  LevelRange(c, ascending, val[0], val[1], val[2], lo, hi);
   if (val[0] < first && val[1] < first && val[2] < first) {
     cv->FillPolygon(corner, colors[0]);
     return;
@@ -152,7 +183,7 @@ void RecordBands(const TPseudoSectionContour& c, const Mesh& mesh, TMetafileCanv
   if (val[2] < val[m]) m = 2;
   int32_t u = (m + 1) % 3;  // the edge opposite m
   // The lower border of the next band: the corner m, then the last curve.
-  TPoint prev[10], curve[8], band[17];
+  TPoint *const prev = pts.prev, *const curve = pts.curve, *const band = pts.band;
   size_t prevCount = 1;
   prev[0] = corner[m];
   bool passed = false;
@@ -257,7 +288,8 @@ void TPseudoSectionContour::FillTriangleBands(int32_t triangle)
 {
   if (!CornersValid(TriangleTable[triangle], NextNode)) return;
   PictureCanvas->Pen()->SetStyle(psClear);
-  RecordBands(*this, MeshOf(*this), PictureCanvas, triangle);
+  BandPoints pts;
+  RecordBands(*this, MeshOf(*this), Ascending(LevelValues.data(), LevelCount), pts, PictureCanvas, triangle);
   PictureCanvas->Pen()->SetStyle(psSolid);
 }
 
@@ -265,12 +297,14 @@ void TPseudoSectionContour::FillAllTriangles()
 {
   // The pen is clear while any bands are recorded, as FillTriangleBands leaves it after each.
   const Mesh mesh = MeshOf(*this);
+  const bool ascending = Ascending(LevelValues.data(), LevelCount);
+  BandPoints pts;
   bool any = false;
   for (int32_t t = 1; t <= TriangleCount; ++t) {
     if (!CornersValid(TriangleTable[t], NextNode)) continue;
     if (!any) PictureCanvas->Pen()->SetStyle(psClear);
     any = true;
-    RecordBands(*this, mesh, PictureCanvas, t);
+    RecordBands(*this, mesh, ascending, pts, PictureCanvas, t);
   }
   if (any) PictureCanvas->Pen()->SetStyle(psSolid);
 }
@@ -361,10 +395,15 @@ void TPseudoSectionContour::DrawIsolines()
         if (lo < levels[k] && levels[k] < hi) crossed[k].push_back(t);
     }
   }
+  // Each level starts with no edge marked: all are cleared once, then those the level before marked.
+  std::vector<int32_t>& marked = Buffers().marked;
+  marked.clear();
+  for (int32_t t = 1; t <= TriangleCount; ++t) std::fill_n(TriangleTable[t].visited, 3, 0);
   for (int32_t k = 0; k < LevelCount; ++k) {
     const double level = LevelValues[k];
     PictureCanvas->Pen()->SetColor(IsolineColors[k]);
-    for (int32_t t = 1; t <= TriangleCount; ++t) std::fill_n(TriangleTable[t].visited, 3, 0);
+    for (const int32_t t : marked) std::fill_n(TriangleTable[t].visited, 3, 0);
+    marked.clear();
     for (int pass = 0; pass < 2; ++pass) {
       const int32_t wantBorder = pass == 0 ? 1 : 0;
       for (const int32_t t : crossed[k]) {
@@ -375,11 +414,13 @@ void TPseudoSectionContour::DrawIsolines()
           TComplex point = Crossing(NodeTable.data(), tr, e, level);
           line.push_back(point);
           tr.visited[e] = 1;
+          marked.push_back(t);
           int32_t tri = t, edge = e;
           for (;;) {
             const bool more = TraceIsoline(tri, edge, level, point);
             line.push_back(point);
             if (!more) break;
+            marked.push_back(tri);  // marked by the next step
           }
           SmoothPolyline(line, pass == 1);
         }

@@ -52,6 +52,7 @@ struct RecordExtra {
 };
 
 struct MetaRecord {
+  MetaRecord() {}  // the members' own initial values, without zeroing the whole record first
   RecKind kind = RecKind::Polygon;
   // Figure points (box-like figures: corners first, then the extra points): a run of the picture's
   // point pool, pts set once the picture is complete.
@@ -103,8 +104,7 @@ struct TMetafileData {
     const size_t at = points.size();
     r.first = static_cast<uint32_t>(at);
     r.count = static_cast<uint32_t>(pts.size());
-    points.resize(at + pts.size());
-    if (!pts.empty()) std::memcpy(static_cast<void*>(points.data() + at), pts.data(), pts.size() * sizeof(TPoint));
+    points.insert(points.end(), pts.begin(), pts.end());
   }
   void Add(MetaRecord&& r, std::initializer_list<TPoint> pts) { Add(std::move(r), std::span<const TPoint>(pts.begin(), pts.size())); }
   // Points each record at its run once no more points are added.
@@ -945,7 +945,7 @@ void TMetafileCanvas::Finish()
 namespace {
 
 // The canvas's pen, brush and clip in force.
-void TakeState(TCanvas& c, RecKind kind, MetaRecord& r)
+[[gnu::always_inline]] inline void TakeState(TCanvas& c, RecKind kind, MetaRecord& r)
 {
   r.kind = kind;
   r.penColor = c.Pen()->GetColor();
@@ -968,7 +968,7 @@ MetaRecord StartRecord(TCanvas& c, RecKind kind)
 }
 
 // Records a shape drawn through the given points with the canvas's current pen, brush and clip.
-void AddShape(TCanvas& c, TMetafileData& data, RecKind kind, std::span<const TPoint> pts)
+[[gnu::always_inline]] inline void AddShape(TCanvas& c, TMetafileData& data, RecKind kind, std::span<const TPoint> pts)
 {
   TakeState(c, kind, data.Add(pts));
 }
