@@ -170,6 +170,28 @@ TEST(RandomRecords, GriddedSection)
   ExpectRecorded(Record(c), 0x8d7a61820c7c85acull, 5287, "gridded");
 }
 
+// Levels set by hand after UpdateLevels: out of order, and repeated.
+TEST(RandomRecords, HandSetLevels)
+{
+  const std::vector<std::vector<double>> sets = {
+      {400.0, 100.0, 900.0, 250.0, 700.0, 50.0, 1200.0},
+      {100.0, 300.0, 300.0, 300.0, 650.0, 650.0, 1000.0},
+  };
+  const uint64_t hashes[] = {0xe154a88b76698869ull, 0x1e330f20f02cff32ull};
+  const size_t records[] = {15050, 12386};
+  for (size_t i = 0; i < sets.size(); ++i) {
+    TPseudoSectionContour c(5 * 1024, 5 * 768);
+    AddRandomNodes(c, 21 + static_cast<uint32_t>(i), 1200);
+    c.LevelCount = static_cast<int32_t>(sets[i].size());
+    c.BuildSection(true);
+    c.UpdateLevels();
+    c.LevelValues = sets[i];
+    c.RenderPicture();
+    ExpectRecorded({Fnv1a(c.SectionPicture()->SaveToBytes()), c.SectionPicture()->RecordCount()}, hashes[i],
+                   records[i], "set " + std::to_string(i));
+  }
+}
+
 // Pixel rounding as the recording did it first, through the standard library.
 int32_t ReferencePixel(double v)
 {
