@@ -1,6 +1,10 @@
 // The section picture: contour bands per triangle, isolines traced through the mesh, colour bar.
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#if defined(__SSE2__) && defined(__x86_64__)
+#include <emmintrin.h>
+#endif
 
 #include "app/PseudoSection2dContour.h"
 #include "platform/Metafile.h"
@@ -14,6 +18,37 @@ inline int32_t ToPixel(double v)
     return static_cast<int32_t>(std::nearbyint(v));
   if (!std::isfinite(v)) return 0;
   return v < 0 ? -1000000000 : 1000000000;
+}
+
+// An x and a y worked on together: each operation is the scalar one, done on both at once.
+using Pair = double __attribute__((vector_size(16)));
+
+inline Pair Splat(double v) { return Pair{v, v}; }
+// x and y of a node or a complex number, which hold them one after the other.
+inline Pair PairAt(const double* xy)
+{
+  Pair p;
+  std::memcpy(&p, xy, sizeof p);
+  return p;
+}
+inline TComplex ToComplex(Pair p) { return {p[0], p[1]}; }
+
+// ToPixel of both coordinates.
+inline TPoint ToPixels(Pair v)
+{
+#if defined(__SSE2__) && defined(__x86_64__)
+  // Both within the range: converted as the rounding mode says (to nearest, ties to even), as
+  // nearbyint rounds.
+  const __m128d a = reinterpret_cast<__m128d>(v);
+  const __m128d size = _mm_andnot_pd(_mm_set1_pd(-0.0), a);
+  if (_mm_movemask_pd(_mm_cmple_pd(size, _mm_set1_pd(1e9))) == 3) [[likely]] {
+    const int64_t xy = _mm_cvtsi128_si64(_mm_cvtpd_epi32(a));
+    TPoint q;
+    std::memcpy(static_cast<void*>(&q), &xy, sizeof q);
+    return q;
+  }
+#endif
+  return {ToPixel(v[0]), ToPixel(v[1])};
 }
 
 // Point lists of the picture being recorded, kept between figures so that their storage is reused.
@@ -30,6 +65,7 @@ Scratch& Buffers()
 }
 
 TComplex Mid(const TComplex& a, const TComplex& b) { return {(a.x + b.x) / 2.0, (a.y + b.y) / 2.0}; }
+inline Pair Mid(Pair a, Pair b) { return (a + b) / Splat(2.0); }
 
 // InterpolateAt, for the hot paths of this file.
 inline double Interpolate(double level, double value2, double coord2, double value1, double coord1)
@@ -56,24 +92,36 @@ constexpr int32_t kNextCorner[3] = {1, 2, 0};
   return {Interpolate(level, n2.value, n2.x, n1.value, n1.x), Interpolate(level, n2.value, n2.y, n1.value, n1.y)};
 }
 
+// Crossing, for both coordinates at once.
+[[gnu::always_inline]] inline Pair CrossingPair(const dVertex3d* nodes, const dTriangle& t, int32_t edge, double level)
+{
+  int32_t p = t.vertices[edge], q = t.vertices[kNextCorner[edge]];
+  if (q < p) std::swap(p, q);
+  const dVertex3d& n1 = nodes[p];
+  const dVertex3d& n2 = nodes[q];
+  const Pair c1 = PairAt(&n1.x);
+  if (n2.value == n1.value) return c1;
+  return c1 + Splat(level - n1.value) * (PairAt(&n2.x) - c1) / Splat(n2.value - n1.value);
+}
+
 // The mesh and the mapping onto the picture, as the hot paths read them.
 struct Mesh {
   const dVertex3d* nodes;
   const dTriangle* triangles;
   int32_t tableSize;  // entries of the triangle table
-  double x0, sx, y0, sy;
-  TPoint Pixel(double x, double y) const { return {ToPixel((x - x0) * sx), ToPixel((y - y0) * sy)}; }
+  Pair origin, scale;  // plot minimum and pixels per unit, x and y
+  TPoint Pixel(Pair p) const { return ToPixels((p - origin) * scale); }
 };
 
 Mesh MeshOf(const TPseudoSectionContour& c)
 {
   return {c.NodeTable.data(), c.TriangleTable.data(), static_cast<int32_t>(c.TriangleTable.size()),
-          c.PlotXMin, c.XScale, c.PlotYMin, c.YScale};
+          Pair{c.PlotXMin, c.PlotYMin}, Pair{c.XScale, c.YScale}};
 }
 
 // NeighbourCrossing, inlined into the curves.
 [[gnu::always_inline]] inline bool NeighbourPoint(const Mesh& m, const dTriangle& t, int32_t edge, double level,
-                                                  TComplex& point)
+                                                  Pair& point)
 {
   const int32_t nb = t.neighbours[edge];
   const int32_t s = t.shared[edge];
@@ -85,34 +133,33 @@ Mesh MeshOf(const TPseudoSectionContour& c)
   case 1: e = Crossed(m.nodes, n, 0, level) ? 0 : 2; break;
   default: e = Crossed(m.nodes, n, 0, level) ? 0 : 1; break;
   }
-  point = Crossing(m.nodes, n, e, level);
+  point = CrossingPair(m.nodes, n, e, level);
   return true;
 }
 
 // The eight pixels of SmoothedCrossingCurve.
 void CrossingCurve(const Mesh& m, const dTriangle& t, int32_t firstEdge, int32_t secondEdge, double level, TPoint* o)
 {
-  const TComplex c1 = Crossing(m.nodes, t, firstEdge, level);
-  const TComplex c2 = Crossing(m.nodes, t, secondEdge, level);
-  TComplex p0, p3;
+  const Pair c1 = CrossingPair(m.nodes, t, firstEdge, level);
+  const Pair c2 = CrossingPair(m.nodes, t, secondEdge, level);
+  Pair p0, p3;
   const bool has0 = NeighbourPoint(m, t, firstEdge, level, p0);
   const bool has3 = NeighbourPoint(m, t, secondEdge, level, p3);
-  const TComplex m0 = has0 ? Mid(p0, c1) : c1;
-  const TComplex m1 = Mid(c1, c2);
-  const TComplex m2 = has3 ? Mid(c2, p3) : c2;
+  const Pair m0 = has0 ? Mid(p0, c1) : c1;
+  const Pair m1 = Mid(c1, c2);
+  const Pair m2 = has3 ? Mid(c2, p3) : c2;
   static constexpr double wa[4] = {0.25, 0.09, 0.04, 0.0}, wb[4] = {0.25, 0.49, 0.64, 1.0};
   static constexpr double wc[4] = {1.0, 0.64, 0.49, 0.25}, wd[4] = {0.0, 0.04, 0.09, 0.25};
+  const Pair d0 = m0 - c1, d1 = m1 - c1, e1 = m1 - c2, e2 = m2 - c2;
   for (int k = 0; k < 4; ++k) {
-    TComplex p{c1.x + wa[k] * (m0.x - c1.x) + wb[k] * (m1.x - c1.x),
-               c1.y + wa[k] * (m0.y - c1.y) + wb[k] * (m1.y - c1.y)};
+    Pair p = c1 + Splat(wa[k]) * d0 + Splat(wb[k]) * d1;
     if (k == 0 && !has0) p = c1;
-    o[k] = m.Pixel(p.x, p.y);
+    o[k] = m.Pixel(p);
   }
   for (int k = 0; k < 4; ++k) {
-    TComplex p{c2.x + wc[k] * (m1.x - c2.x) + wd[k] * (m2.x - c2.x),
-               c2.y + wc[k] * (m1.y - c2.y) + wd[k] * (m2.y - c2.y)};
+    Pair p = c2 + Splat(wc[k]) * e1 + Splat(wd[k]) * e2;
     if (k == 3 && !has3) p = c2;
-    o[4 + k] = m.Pixel(p.x, p.y);
+    o[4 + k] = m.Pixel(p);
   }
 }
 
@@ -160,7 +207,7 @@ void RecordBands(const TPseudoSectionContour& c, const Mesh& mesh, bool ascendin
   const dVertex3d* const nodes = mesh.nodes;
   const double val[3] = {nodes[t.vertices[0]].value, nodes[t.vertices[1]].value, nodes[t.vertices[2]].value};
   TPoint corner[3];
-  for (int i = 0; i < 3; ++i) corner[i] = mesh.Pixel(nodes[t.vertices[i]].x, nodes[t.vertices[i]].y);
+  for (int i = 0; i < 3; ++i) corner[i] = mesh.Pixel(PairAt(&nodes[t.vertices[i]].x));
   const int32_t levelCount = c.LevelCount;
   const TColor* const colors = c.BandColors.data();
   const double first = c.LevelValues.front(), last = c.LevelValues.back();
@@ -221,8 +268,9 @@ void RecordBands(const TPseudoSectionContour& c, const Mesh& mesh, bool ascendin
 
 }  // namespace
 
-int32_t TPseudoSectionContour::XToPixel(double x) const { return ToPixel((x - PlotXMin) * XScale); }
-int32_t TPseudoSectionContour::YToPixel(double y) const { return ToPixel((y - PlotYMin) * YScale); }
+// The picture's own rounding of both coordinates, of which one is asked for.
+int32_t TPseudoSectionContour::XToPixel(double x) const { return ToPixels(Pair{(x - PlotXMin) * XScale, 0.0}).x; }
+int32_t TPseudoSectionContour::YToPixel(double y) const { return ToPixels(Pair{0.0, (y - PlotYMin) * YScale}).y; }
 
 double TPseudoSectionContour::InterpolateAt(double level, double value2, double coord2, double value1, double coord1)
 {
@@ -274,7 +322,10 @@ TComplex TPseudoSectionContour::EdgeCrossing(const dTriangle& t, int32_t edge, d
 
 bool TPseudoSectionContour::NeighbourCrossing(int32_t triangle, int32_t edge, double level, TComplex& point) const
 {
-  return NeighbourPoint(MeshOf(*this), TriangleTable[triangle], edge, level, point);
+  Pair p;
+  if (!NeighbourPoint(MeshOf(*this), TriangleTable[triangle], edge, level, p)) return false;
+  point = ToComplex(p);
+  return true;
 }
 
 void TPseudoSectionContour::SmoothedCrossingCurve(int32_t triangle, int32_t firstEdge, int32_t secondEdge,
