@@ -64,7 +64,6 @@ Scratch& Buffers()
   return s;
 }
 
-TComplex Mid(const TComplex& a, const TComplex& b) { return {(a.x + b.x) / 2.0, (a.y + b.y) / 2.0}; }
 inline Pair Mid(Pair a, Pair b) { return (a + b) / Splat(2.0); }
 
 // InterpolateAt, for the hot paths of this file.
@@ -78,21 +77,12 @@ inline bool Between(double v, double a, double b) { return std::min(a, b) < v &&
 
 constexpr int32_t kNextCorner[3] = {1, 2, 0};
 
-// EdgeCrossed and EdgeCrossing, inlined into the hot paths.
+// EdgeCrossed, inlined into the hot paths.
 [[gnu::always_inline]] inline bool Crossed(const dVertex3d* nodes, const dTriangle& t, int32_t edge, double level)
 {
   return Between(level, nodes[t.vertices[edge]].value, nodes[t.vertices[kNextCorner[edge]]].value);
 }
-[[gnu::always_inline]] inline TComplex Crossing(const dVertex3d* nodes, const dTriangle& t, int32_t edge, double level)
-{
-  int32_t p = t.vertices[edge], q = t.vertices[kNextCorner[edge]];
-  if (q < p) std::swap(p, q);
-  const dVertex3d& n1 = nodes[p];
-  const dVertex3d& n2 = nodes[q];
-  return {Interpolate(level, n2.value, n2.x, n1.value, n1.x), Interpolate(level, n2.value, n2.y, n1.value, n1.y)};
-}
-
-// Crossing, for both coordinates at once.
+// EdgeCrossing, for both coordinates at once.
 [[gnu::always_inline]] inline Pair CrossingPair(const dVertex3d* nodes, const dTriangle& t, int32_t edge, double level)
 {
   int32_t p = t.vertices[edge], q = t.vertices[kNextCorner[edge]];
@@ -317,7 +307,7 @@ bool TPseudoSectionContour::EdgeCrossed(const dTriangle& t, int32_t edge, double
 // triangles of an edge get the very same point.
 TComplex TPseudoSectionContour::EdgeCrossing(const dTriangle& t, int32_t edge, double level) const
 {
-  return Crossing(NodeTable.data(), t, edge, level);
+  return ToComplex(CrossingPair(NodeTable.data(), t, edge, level));
 }
 
 bool TPseudoSectionContour::NeighbourCrossing(int32_t triangle, int32_t edge, double level, TComplex& point) const
@@ -367,7 +357,7 @@ bool TPseudoSectionContour::TraceIsoline(int32_t& triangle, int32_t& entryEdge, 
   static constexpr int32_t order[3][2] = {{1, 2}, {0, 2}, {0, 1}};
   for (int32_t e : order[entryEdge]) {
     if (t.visited[e] || !Crossed(NodeTable.data(), t, e, level)) continue;
-    point = Crossing(NodeTable.data(), t, e, level);
+    point = ToComplex(CrossingPair(NodeTable.data(), t, e, level));
     t.visited[e] = 1;
     const int32_t nb = t.neighbours[e];
     const int32_t s = t.shared[e];
@@ -385,34 +375,32 @@ void TPseudoSectionContour::SmoothPolyline(const std::vector<TComplex>& pointsIn
   if (n < 2) return;
   // At most six points a piece and the two ends.
   std::vector<TPoint>& out = Buffers().out;
-  out.resize(6 * n + 2);
+  if (out.size() < 6 * n + 2) out.resize(6 * n + 2);
   TPoint* const o = out.data();
   size_t count = 0;
-  const double x0 = PlotXMin, sx = XScale, y0 = PlotYMin, sy = YScale;
-  auto add = [&](double x, double y) {
-    const TPoint q{ToPixel((x - x0) * sx), ToPixel((y - y0) * sy)};
-    if (count == 0 || o[count - 1].x != q.x || o[count - 1].y != q.y) o[count++] = q;
+  const Mesh mesh = MeshOf(*this);
+  auto add = [&](Pair p) {
+    const TPoint q = mesh.Pixel(p);
+    if (count == 0 || !(o[count - 1] == q)) o[count++] = q;
   };
   static constexpr double wm0[6] = {1, 0.64, 0.25, 0.09, 0.04, 0}, wm1[6] = {0, 0.04, 0.25, 0.49, 0.64, 1};
   static constexpr double wp[6] = {0, 0.32, 0.5, 0.42, 0.32, 0};
   const TComplex* const in = pointsIn.data();
   // A closed line ends where its second point is.
-  auto at = [&](size_t i) -> const TComplex& { return closed && i == n - 1 ? in[1] : in[i]; };
-  auto piece = [&](const TComplex& ma, const TComplex& ctrl, const TComplex& mb) {
-    for (int k = 0; k < 6; ++k)
-      add(wm0[k] * ma.x + wp[k] * ctrl.x + wm1[k] * mb.x, wm0[k] * ma.y + wp[k] * ctrl.y + wm1[k] * mb.y);
+  auto at = [&](size_t i) { return PairAt(&in[closed && i == n - 1 ? 1 : i].x); };
+  auto piece = [&](Pair ma, Pair ctrl, Pair mb) {
+    for (int k = 0; k < 6; ++k) add(Splat(wm0[k]) * ma + Splat(wp[k]) * ctrl + Splat(wm1[k]) * mb);
   };
   if (n < 3) {
-    add(in[0].x, in[0].y);
-    add(in[1].x, in[1].y);
+    add(at(0));
+    add(PairAt(&in[1].x));
   } else {
-    if (!closed) add(in[0].x, in[0].y);
+    if (!closed) add(at(0));
     for (size_t i = 0; i + 3 <= n; ++i) piece(Mid(at(i), at(i + 1)), at(i + 1), Mid(at(i + 1), at(i + 2)));
-    if (!closed) add(in[n - 1].x, in[n - 1].y);
+    if (!closed) add(at(n - 1));
   }
   if (count == 1) o[count++] = o[0];
-  out.resize(count);
-  PictureCanvas->Polyline(out);
+  PictureCanvas->PolylineThrough({o, count});
 }
 
 void TPseudoSectionContour::DrawIsolines()
@@ -462,7 +450,7 @@ void TPseudoSectionContour::DrawIsolines()
           dTriangle& tr = TriangleTable[t];
           if (tr.border[e] != wantBorder || tr.visited[e] || !Crossed(NodeTable.data(), tr, e, level)) continue;
           line.clear();
-          TComplex point = Crossing(NodeTable.data(), tr, e, level);
+          TComplex point = ToComplex(CrossingPair(NodeTable.data(), tr, e, level));
           line.push_back(point);
           tr.visited[e] = 1;
           marked.push_back(t);
