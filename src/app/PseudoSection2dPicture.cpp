@@ -55,7 +55,7 @@ inline TPoint ToPixels(Pair v)
 struct Scratch {
   std::vector<TPoint> out;
   std::vector<TComplex> line;
-  std::vector<std::vector<int32_t>> levelTriangles;
+  std::vector<std::vector<int32_t>> levelTriangles, borderTriangles;
   std::vector<int32_t> marked;  // triangles whose edges the current level marked
 };
 Scratch& Buffers()
@@ -151,6 +151,27 @@ void CrossingCurve(const Mesh& m, const dTriangle& t, int32_t firstEdge, int32_t
     if (k == 3 && !has3) p = c2;
     o[4 + k] = m.Pixel(p);
   }
+}
+
+// TraceIsoline over the given tables: the point is set when the line leaves the triangle.
+[[gnu::always_inline]] inline bool TraceStep(dTriangle* triangles, const dVertex3d* nodes, int32_t triangleCount,
+                                             int32_t& triangle, int32_t& entryEdge, double level, Pair& point)
+{
+  dTriangle& t = triangles[triangle];
+  t.visited[entryEdge] = 1;
+  static constexpr int32_t order[3][2] = {{1, 2}, {0, 2}, {0, 1}};
+  for (int32_t e : order[entryEdge]) {
+    if (t.visited[e] || !Crossed(nodes, t, e, level)) continue;
+    point = CrossingPair(nodes, t, e, level);
+    t.visited[e] = 1;
+    const int32_t nb = t.neighbours[e];
+    const int32_t s = t.shared[e];
+    if (nb <= 0 || nb > triangleCount || s > 2) return false;
+    triangle = nb;
+    entryEdge = s;
+    return true;
+  }
+  return false;
 }
 
 // Whether each level is at most the next one.
@@ -256,6 +277,23 @@ void RecordBands(const TPseudoSectionContour& c, const Mesh& mesh, bool ascendin
   cv->FillPolygon({prev, prevCount}, colors[std::min(hi + 1, levelCount)]);
 }
 
+// FillAllTriangles; the corners are known to be valid when checked.
+void RecordAllBands(TPseudoSectionContour& c, bool checked)
+{
+  // The pen is clear while any bands are recorded, as FillTriangleBands leaves it after each.
+  const Mesh mesh = MeshOf(c);
+  const bool ascending = Ascending(c.LevelValues.data(), c.LevelCount);
+  BandPoints pts;
+  bool any = false;
+  for (int32_t t = 1; t <= c.TriangleCount; ++t) {
+    if (!checked && !CornersValid(mesh.triangles[t], c.NextNode)) continue;
+    if (!any) c.PictureCanvas->Pen()->SetStyle(psClear);
+    any = true;
+    RecordBands(c, mesh, ascending, pts, c.PictureCanvas, t);
+  }
+  if (any) c.PictureCanvas->Pen()->SetStyle(psSolid);
+}
+
 }  // namespace
 
 // The picture's own rounding of both coordinates, of which one is asked for.
@@ -334,39 +372,14 @@ void TPseudoSectionContour::FillTriangleBands(int32_t triangle)
   PictureCanvas->Pen()->SetStyle(psSolid);
 }
 
-void TPseudoSectionContour::FillAllTriangles()
-{
-  // The pen is clear while any bands are recorded, as FillTriangleBands leaves it after each.
-  const Mesh mesh = MeshOf(*this);
-  const bool ascending = Ascending(LevelValues.data(), LevelCount);
-  BandPoints pts;
-  bool any = false;
-  for (int32_t t = 1; t <= TriangleCount; ++t) {
-    if (!CornersValid(TriangleTable[t], NextNode)) continue;
-    if (!any) PictureCanvas->Pen()->SetStyle(psClear);
-    any = true;
-    RecordBands(*this, mesh, ascending, pts, PictureCanvas, t);
-  }
-  if (any) PictureCanvas->Pen()->SetStyle(psSolid);
-}
+void TPseudoSectionContour::FillAllTriangles() { RecordAllBands(*this, false); }
 
 bool TPseudoSectionContour::TraceIsoline(int32_t& triangle, int32_t& entryEdge, double level, TComplex& point)
 {
-  dTriangle& t = TriangleTable[triangle];
-  t.visited[entryEdge] = 1;
-  static constexpr int32_t order[3][2] = {{1, 2}, {0, 2}, {0, 1}};
-  for (int32_t e : order[entryEdge]) {
-    if (t.visited[e] || !Crossed(NodeTable.data(), t, e, level)) continue;
-    point = ToComplex(CrossingPair(NodeTable.data(), t, e, level));
-    t.visited[e] = 1;
-    const int32_t nb = t.neighbours[e];
-    const int32_t s = t.shared[e];
-    if (nb <= 0 || nb > TriangleCount || s > 2) return false;
-    triangle = nb;
-    entryEdge = s;
-    return true;
-  }
-  return false;
+  Pair p = PairAt(&point.x);
+  const bool more = TraceStep(TriangleTable.data(), NodeTable.data(), TriangleCount, triangle, entryEdge, level, p);
+  point = ToComplex(p);
+  return more;
 }
 
 void TPseudoSectionContour::SmoothPolyline(const std::vector<TComplex>& pointsIn, bool closed)
@@ -406,58 +419,65 @@ void TPseudoSectionContour::SmoothPolyline(const std::vector<TComplex>& pointsIn
 void TPseudoSectionContour::DrawIsolines()
 {
   std::vector<TComplex>& line = Buffers().line;
-  // Each triangle's value range: a level outside it crosses none of its edges.
-  std::vector<std::pair<double, double>> range(static_cast<size_t>(TriangleCount) + 1);
-  for (int32_t t = 1; t <= TriangleCount; ++t) {
-    const dTriangle& tr = TriangleTable[t];
-    const double a = NodeTable[tr.vertices[0]].value, b = NodeTable[tr.vertices[1]].value,
-                 c = NodeTable[tr.vertices[2]].value;
-    if (std::isnan(a) || std::isnan(b) || std::isnan(c))
-      range[t] = {-INFINITY, INFINITY};  // left to the edges themselves
-    else
-      range[t] = {std::min({a, b, c}), std::max({a, b, c})};
-  }
-  // The triangles each level passes through, in triangle order.
+  // The triangles each level passes through, in triangle order: those whose value range holds the
+  // level (a level outside it crosses none of the edges). Those with a border edge are listed apart
+  // too, for the lines that start on the border.
   std::vector<std::vector<int32_t>>& crossed = Buffers().levelTriangles;
+  std::vector<std::vector<int32_t>>& crossedAtBorder = Buffers().borderTriangles;
   crossed.resize(static_cast<size_t>(LevelCount));
+  crossedAtBorder.resize(static_cast<size_t>(LevelCount));
   for (auto& list : crossed) list.clear();
+  for (auto& list : crossedAtBorder) list.clear();
+  dTriangle* const triangles = TriangleTable.data();
+  const dVertex3d* const nodes = NodeTable.data();
   const double* const levels = LevelValues.data();
-  bool ascending = true;
-  for (int32_t k = 0; k + 1 < LevelCount; ++k) ascending = ascending && levels[k] <= levels[k + 1];
+  const bool ascending = Ascending(levels, LevelCount);
   for (int32_t t = 1; t <= TriangleCount; ++t) {
-    const auto [lo, hi] = range[t];
+    const dTriangle& tr = triangles[t];
+    const double a = nodes[tr.vertices[0]].value, b = nodes[tr.vertices[1]].value, c = nodes[tr.vertices[2]].value;
+    double lo = -INFINITY, hi = INFINITY;  // left to the edges themselves
+    if (!std::isnan(a) && !std::isnan(b) && !std::isnan(c)) {
+      lo = std::min({a, b, c});
+      hi = std::max({a, b, c});
+    }
+    const bool atBorder = (tr.border[0] | tr.border[1] | tr.border[2]) != 0;
+    auto add = [&](size_t k) {
+      crossed[k].push_back(t);
+      if (atBorder) crossedAtBorder[k].push_back(t);
+    };
     if (ascending) {
       for (auto k = std::upper_bound(levels, levels + LevelCount, lo) - levels; k < LevelCount && levels[k] < hi; ++k)
-        crossed[k].push_back(t);
+        add(static_cast<size_t>(k));
     } else {
       for (int32_t k = 0; k < LevelCount; ++k)
-        if (lo < levels[k] && levels[k] < hi) crossed[k].push_back(t);
+        if (lo < levels[k] && levels[k] < hi) add(static_cast<size_t>(k));
     }
   }
   // Each level starts with no edge marked: all are cleared once, then those the level before marked.
   std::vector<int32_t>& marked = Buffers().marked;
   marked.clear();
-  for (int32_t t = 1; t <= TriangleCount; ++t) std::fill_n(TriangleTable[t].visited, 3, 0);
+  for (int32_t t = 1; t <= TriangleCount; ++t) std::fill_n(triangles[t].visited, 3, 0);
   for (int32_t k = 0; k < LevelCount; ++k) {
-    const double level = LevelValues[k];
+    const double level = levels[k];
     PictureCanvas->Pen()->SetColor(IsolineColors[k]);
-    for (const int32_t t : marked) std::fill_n(TriangleTable[t].visited, 3, 0);
+    for (const int32_t t : marked) std::fill_n(triangles[t].visited, 3, 0);
     marked.clear();
+    // Lines from the border first, then the closed ones.
     for (int pass = 0; pass < 2; ++pass) {
       const int32_t wantBorder = pass == 0 ? 1 : 0;
-      for (const int32_t t : crossed[k]) {
+      for (const int32_t t : pass == 0 ? crossedAtBorder[k] : crossed[k]) {
         for (int32_t e = 0; e < 3; ++e) {
-          dTriangle& tr = TriangleTable[t];
-          if (tr.border[e] != wantBorder || tr.visited[e] || !Crossed(NodeTable.data(), tr, e, level)) continue;
+          dTriangle& tr = triangles[t];
+          if (tr.border[e] != wantBorder || tr.visited[e] || !Crossed(nodes, tr, e, level)) continue;
           line.clear();
-          TComplex point = ToComplex(CrossingPair(NodeTable.data(), tr, e, level));
-          line.push_back(point);
+          Pair point = CrossingPair(nodes, tr, e, level);
+          line.push_back(ToComplex(point));
           tr.visited[e] = 1;
           marked.push_back(t);
           int32_t tri = t, edge = e;
           for (;;) {
-            const bool more = TraceIsoline(tri, edge, level, point);
-            line.push_back(point);
+            const bool more = TraceStep(triangles, nodes, TriangleCount, tri, edge, level, point);
+            line.push_back(ToComplex(point));
             if (!more) break;
             marked.push_back(tri);  // marked by the next step
           }
@@ -496,7 +516,7 @@ void TPseudoSectionContour::RenderPicture()
   TMetafileCanvas canvas(sectionPicture_.get());
   PictureCanvas = &canvas;
   try {
-    FillAllTriangles();
+    RecordAllBands(*this, true);  // PictureUsable checked the corners
     if (ShowIsolines) DrawIsolines();
   } catch (...) {
     PictureCanvas = nullptr;
