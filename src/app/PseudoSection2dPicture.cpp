@@ -198,10 +198,20 @@ bool Ascending(const double* levels, int32_t count)
   hi = n > 1 ? static_cast<int32_t>(std::upper_bound(levels + 1, levels + n, vmax) - levels) - 1 : 0;
 }
 
-// Point arrays of one triangle's bands: the lower border of the next band, a level's curve, a band.
+// Point arrays of one triangle's bands: a level's curve and a band.
 struct BandPoints {
-  TPoint prev[10], curve[8], band[17];
+  TPoint curve[8], band[17];
 };
+
+// CornerPoints, inlined.
+inline void Corners(int32_t m, int32_t newUncrossedEdge, int32_t& middle, int32_t& top, int32_t& flag)
+{
+  // Edge e joins vertices e and (e + 1) mod 3.
+  const int32_t e0 = newUncrossedEdge, e1 = (newUncrossedEdge + 1) % 3;
+  middle = e0 == m ? e1 : e0;
+  top = 3 - m - middle;
+  flag = middle == (m + 1) % 3 ? 1 : 0;
+}
 
 bool CornersValid(const dTriangle& t, int32_t nextNode)
 {
@@ -240,10 +250,10 @@ void RecordBands(const TPseudoSectionContour& c, const Mesh& mesh, bool ascendin
   if (val[1] < val[m]) m = 1;
   if (val[2] < val[m]) m = 2;
   int32_t u = (m + 1) % 3;  // the edge opposite m
-  // The lower border of the next band: the corner m, then the last curve.
-  TPoint *const prev = pts.prev, *const curve = pts.curve, *const band = pts.band;
-  size_t prevCount = 1;
-  prev[0] = corner[m];
+  // Each band starts with its lower border: the corner m, then the last curve.
+  TPoint *const curve = pts.curve, *const band = pts.band;
+  size_t lower = 1;
+  band[0] = corner[m];
   bool passed = false;
   int32_t top = 0;
   for (int32_t k = lo; k <= hi; ++k) {
@@ -251,30 +261,29 @@ void RecordBands(const TPseudoSectionContour& c, const Mesh& mesh, bool ascendin
     int32_t u2 = 0;
     while (u2 < 2 && Crossed(nodes, t, u2, level)) ++u2;
     CrossingCurve(mesh, t, (u2 + 1) % 3, (u2 + 2) % 3, level, curve);
-    size_t n = prevCount;
-    std::copy_n(prev, prevCount, band);
+    size_t n = lower;
     if (u2 == u) {
       for (int i = 7; i >= 0; --i) band[n++] = curve[i];
     } else {
       int32_t middle, flag;
-      TPseudoSectionContour::CornerPoints(m, u2, middle, top, flag);
+      Corners(m, u2, middle, top, flag);
       passed = true;
       if (flag == 1) band[n++] = corner[middle];
       for (int i = 0; i < 8; ++i) band[n++] = curve[i];
       if (flag != 1) band[n++] = corner[middle];
     }
     cv->FillPolygon({band, n}, colors[k]);
-    std::copy_n(curve, 8, prev);
-    prevCount = 8;
+    std::copy_n(curve, 8, band);
+    lower = 8;
     u = u2;
   }
   if (passed) {
-    prev[prevCount++] = corner[top];
+    band[lower++] = corner[top];
   } else {
-    prev[prevCount++] = corner[(m + 1) % 3];
-    prev[prevCount++] = corner[(m + 2) % 3];
+    band[lower++] = corner[(m + 1) % 3];
+    band[lower++] = corner[(m + 2) % 3];
   }
-  cv->FillPolygon({prev, prevCount}, colors[std::min(hi + 1, levelCount)]);
+  cv->FillPolygon({band, lower}, colors[std::min(hi + 1, levelCount)]);
 }
 
 // FillAllTriangles; the corners are known to be valid when checked.
@@ -329,11 +338,7 @@ void TPseudoSectionContour::LevelIndexRange(double va, double vb, double vc, int
 void TPseudoSectionContour::CornerPoints(int32_t m, int32_t newUncrossedEdge, int32_t& middle, int32_t& top,
                                          int32_t& flag)
 {
-  // Edge e joins vertices e and (e + 1) mod 3.
-  const int32_t e0 = newUncrossedEdge, e1 = (newUncrossedEdge + 1) % 3;
-  middle = e0 == m ? e1 : e0;
-  top = 3 - m - middle;
-  flag = middle == (m + 1) % 3 ? 1 : 0;
+  Corners(m, newUncrossedEdge, middle, top, flag);
 }
 
 bool TPseudoSectionContour::EdgeCrossed(const dTriangle& t, int32_t edge, double level) const
@@ -394,7 +399,7 @@ void TPseudoSectionContour::SmoothPolyline(const std::vector<TComplex>& pointsIn
   const Mesh mesh = MeshOf(*this);
   auto add = [&](Pair p) {
     const TPoint q = mesh.Pixel(p);
-    if (count == 0 || !(o[count - 1] == q)) o[count++] = q;
+    if (count == 0 || o[count - 1].x != q.x || o[count - 1].y != q.y) o[count++] = q;
   };
   static constexpr double wm0[6] = {1, 0.64, 0.25, 0.09, 0.04, 0}, wm1[6] = {0, 0.04, 0.25, 0.49, 0.64, 1};
   static constexpr double wp[6] = {0, 0.32, 0.5, 0.42, 0.32, 0};
