@@ -397,9 +397,15 @@ void TPseudoSectionContour::SmoothPolyline(const std::vector<TComplex>& pointsIn
   TPoint* const o = out.data();
   size_t count = 0;
   const Mesh mesh = MeshOf(*this);
+  // Points are added unless they repeat the last one; the first is always added.
+  uint64_t last = 0;
   auto add = [&](Pair p) {
     const TPoint q = mesh.Pixel(p);
-    if (count == 0 || o[count - 1].x != q.x || o[count - 1].y != q.y) o[count++] = q;
+    uint64_t bits;
+    std::memcpy(&bits, static_cast<const void*>(&q), sizeof bits);
+    if (count != 0 && bits == last) return;
+    last = bits;
+    o[count++] = q;
   };
   static constexpr double wm0[6] = {1, 0.64, 0.25, 0.09, 0.04, 0}, wm1[6] = {0, 0.04, 0.25, 0.49, 0.64, 1};
   static constexpr double wp[6] = {0, 0.32, 0.5, 0.42, 0.32, 0};
