@@ -393,7 +393,7 @@ void TPseudoSectionContour::SmoothPolyline(const std::vector<TComplex>& pointsIn
   if (n < 2) return;
   // At most six points a piece and the two ends.
   std::vector<TPoint>& out = Buffers().out;
-  if (out.size() < 6 * n + 2) out.resize(6 * n + 2);
+  out.resize(6 * n + 2);
   TPoint* const o = out.data();
   size_t count = 0;
   const Mesh mesh = MeshOf(*this);
@@ -424,7 +424,8 @@ void TPseudoSectionContour::SmoothPolyline(const std::vector<TComplex>& pointsIn
     if (!closed) add(at(n - 1));
   }
   if (count == 1) o[count++] = o[0];
-  PictureCanvas->PolylineThrough({o, count});
+  out.resize(count);
+  PictureCanvas->Polyline(out);
 }
 
 void TPseudoSectionContour::DrawIsolines()

@@ -1040,9 +1040,7 @@ void TMetafileCanvas::FillPolygon(std::span<const TPoint> points, TColor color)
   AddShape(*this, *impl_->data, RecKind::Polygon, points);
 }
 
-void TMetafileCanvas::Polyline(const std::vector<TPoint>& points) { PolylineThrough(points); }
-
-void TMetafileCanvas::PolylineThrough(std::span<const TPoint> points)
+void TMetafileCanvas::Polyline(const std::vector<TPoint>& points)
 {
   RECORD_GUARD;
   if (points.size() < 2) return;
