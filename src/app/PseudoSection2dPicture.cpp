@@ -259,7 +259,7 @@ void RecordBands(const TPseudoSectionContour& c, const Mesh& mesh, bool ascendin
   for (int32_t k = lo; k <= hi; ++k) {
     const double level = c.LevelValues[k];
     int32_t u2 = 0;
-    while (u2 < 2 && Crossed(nodes, t, u2, level)) ++u2;
+    while (u2 < 2 && Between(level, val[u2], val[u2 + 1])) ++u2;  // Crossed, from the values at hand
     CrossingCurve(mesh, t, (u2 + 1) % 3, (u2 + 2) % 3, level, curve);
     size_t n = lower;
     if (u2 == u) {
