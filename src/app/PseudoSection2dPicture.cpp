@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstring>
 #if defined(__SSE2__) && defined(__x86_64__)
-#include <emmintrin.h>
+#include <immintrin.h>
 #endif
 
 #include "app/PseudoSection2dContour.h"
@@ -49,6 +49,22 @@ inline TPoint ToPixels(Pair v)
   }
 #endif
   return {ToPixel(v[0]), ToPixel(v[1])};
+}
+
+// ToPixels of two points, into out[0] and out[1].
+inline void ToPixels(Pair a, Pair b, TPoint* out)
+{
+#if defined(__AVX__) && defined(__x86_64__)
+  // All four within the range: converted together.
+  const __m256d v = _mm256_set_m128d(reinterpret_cast<__m128d>(b), reinterpret_cast<__m128d>(a));
+  const __m256d size = _mm256_andnot_pd(_mm256_set1_pd(-0.0), v);
+  if (_mm256_movemask_pd(_mm256_cmp_pd(size, _mm256_set1_pd(1e9), _CMP_LE_OQ)) == 15) [[likely]] {
+    _mm_storeu_si128(static_cast<__m128i*>(static_cast<void*>(out)), _mm256_cvtpd_epi32(v));
+    return;
+  }
+#endif
+  out[0] = ToPixels(a);
+  out[1] = ToPixels(b);
 }
 
 // Point lists of the picture being recorded, kept between figures so that their storage is reused.
@@ -101,6 +117,7 @@ struct Mesh {
   int32_t tableSize;  // entries of the triangle table
   Pair origin, scale;  // plot minimum and pixels per unit, x and y
   TPoint Pixel(Pair p) const { return ToPixels((p - origin) * scale); }
+  void Pixels(Pair p, Pair q, TPoint* out) const { ToPixels((p - origin) * scale, (q - origin) * scale, out); }
 };
 
 Mesh MeshOf(const TPseudoSectionContour& c)
@@ -141,16 +158,14 @@ void CrossingCurve(const Mesh& m, const dTriangle& t, int32_t firstEdge, int32_t
   static constexpr double wa[4] = {0.25, 0.09, 0.04, 0.0}, wb[4] = {0.25, 0.49, 0.64, 1.0};
   static constexpr double wc[4] = {1.0, 0.64, 0.49, 0.25}, wd[4] = {0.0, 0.04, 0.09, 0.25};
   const Pair d0 = m0 - c1, d1 = m1 - c1, e1 = m1 - c2, e2 = m2 - c2;
-  for (int k = 0; k < 4; ++k) {
-    Pair p = c1 + Splat(wa[k]) * d0 + Splat(wb[k]) * d1;
-    if (k == 0 && !has0) p = c1;
-    o[k] = m.Pixel(p);
-  }
-  for (int k = 0; k < 4; ++k) {
-    Pair p = c2 + Splat(wc[k]) * e1 + Splat(wd[k]) * e2;
-    if (k == 3 && !has3) p = c2;
-    o[4 + k] = m.Pixel(p);
-  }
+  // The first half from c1 towards the middle, the second from there to c2; without a neighbour
+  // the curve ends on the crossing itself.
+  auto first = [&](int k) { return c1 + Splat(wa[k]) * d0 + Splat(wb[k]) * d1; };
+  auto second = [&](int k) { return c2 + Splat(wc[k]) * e1 + Splat(wd[k]) * e2; };
+  m.Pixels(has0 ? first(0) : c1, first(1), o);
+  m.Pixels(first(2), first(3), o + 2);
+  m.Pixels(second(0), second(1), o + 4);
+  m.Pixels(second(2), has3 ? second(3) : c2, o + 6);
 }
 
 // TraceIsoline over the given tables: the point is set when the line leaves the triangle.
@@ -399,8 +414,7 @@ void TPseudoSectionContour::SmoothPolyline(const std::vector<TComplex>& pointsIn
   const Mesh mesh = MeshOf(*this);
   // Points are added unless they repeat the last one; the first is always added.
   uint64_t last = 0;
-  auto add = [&](Pair p) {
-    const TPoint q = mesh.Pixel(p);
+  auto add = [&](const TPoint& q) {
     uint64_t bits;
     std::memcpy(&bits, static_cast<const void*>(&q), sizeof bits);
     if (count != 0 && bits == last) return;
@@ -413,15 +427,19 @@ void TPseudoSectionContour::SmoothPolyline(const std::vector<TComplex>& pointsIn
   // A closed line ends where its second point is.
   auto at = [&](size_t i) { return PairAt(&in[closed && i == n - 1 ? 1 : i].x); };
   auto piece = [&](Pair ma, Pair ctrl, Pair mb) {
-    for (int k = 0; k < 6; ++k) add(Splat(wm0[k]) * ma + Splat(wp[k]) * ctrl + Splat(wm1[k]) * mb);
+    TPoint q[6];
+    for (int k = 0; k < 6; k += 2)
+      mesh.Pixels(Splat(wm0[k]) * ma + Splat(wp[k]) * ctrl + Splat(wm1[k]) * mb,
+                  Splat(wm0[k + 1]) * ma + Splat(wp[k + 1]) * ctrl + Splat(wm1[k + 1]) * mb, q + k);
+    for (const TPoint& pt : q) add(pt);
   };
   if (n < 3) {
-    add(at(0));
-    add(PairAt(&in[1].x));
+    add(mesh.Pixel(at(0)));
+    add(mesh.Pixel(PairAt(&in[1].x)));
   } else {
-    if (!closed) add(at(0));
+    if (!closed) add(mesh.Pixel(at(0)));
     for (size_t i = 0; i + 3 <= n; ++i) piece(Mid(at(i), at(i + 1)), at(i + 1), Mid(at(i + 1), at(i + 2)));
-    if (!closed) add(at(n - 1));
+    if (!closed) add(mesh.Pixel(at(n - 1)));
   }
   if (count == 1) o[count++] = o[0];
   out.resize(count);
