@@ -1,6 +1,7 @@
 // The section picture: contour bands per triangle, isolines traced through the mesh, colour bar.
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <cstring>
 #if defined(__SSE2__) && defined(__x86_64__)
 #include <immintrin.h>
@@ -25,10 +26,12 @@ using Pair = double __attribute__((vector_size(16)));
 
 inline Pair Splat(double v) { return Pair{v, v}; }
 // x and y of a node or a complex number, which hold them one after the other.
-inline Pair PairAt(const double* xy)
+template <class T>
+inline Pair PairOf(const T& v)
 {
+  static_assert(offsetof(T, y) == offsetof(T, x) + sizeof(double));
   Pair p;
-  std::memcpy(&p, xy, sizeof p);
+  std::memcpy(&p, reinterpret_cast<const char*>(&v) + offsetof(T, x), sizeof p);
   return p;
 }
 inline TComplex ToComplex(Pair p) { return {p[0], p[1]}; }
@@ -105,9 +108,9 @@ constexpr int32_t kNextCorner[3] = {1, 2, 0};
   if (q < p) std::swap(p, q);
   const dVertex3d& n1 = nodes[p];
   const dVertex3d& n2 = nodes[q];
-  const Pair c1 = PairAt(&n1.x);
+  const Pair c1 = PairOf(n1);
   if (n2.value == n1.value) return c1;
-  return c1 + Splat(level - n1.value) * (PairAt(&n2.x) - c1) / Splat(n2.value - n1.value);
+  return c1 + Splat(level - n1.value) * (PairOf(n2) - c1) / Splat(n2.value - n1.value);
 }
 
 // The mesh and the mapping onto the picture, as the hot paths read them.
@@ -243,7 +246,7 @@ void RecordBands(const TPseudoSectionContour& c, const Mesh& mesh, bool ascendin
   const dVertex3d* const nodes = mesh.nodes;
   const double val[3] = {nodes[t.vertices[0]].value, nodes[t.vertices[1]].value, nodes[t.vertices[2]].value};
   TPoint corner[3];
-  for (int i = 0; i < 3; ++i) corner[i] = mesh.Pixel(PairAt(&nodes[t.vertices[i]].x));
+  for (int i = 0; i < 3; ++i) corner[i] = mesh.Pixel(PairOf(nodes[t.vertices[i]]));
   const int32_t levelCount = c.LevelCount;
   const TColor* const colors = c.BandColors.data();
   const double first = c.LevelValues.front(), last = c.LevelValues.back();
@@ -396,7 +399,7 @@ void TPseudoSectionContour::FillAllTriangles() { RecordAllBands(*this, false); }
 
 bool TPseudoSectionContour::TraceIsoline(int32_t& triangle, int32_t& entryEdge, double level, TComplex& point)
 {
-  Pair p = PairAt(&point.x);
+  Pair p = PairOf(point);
   const bool more = TraceStep(TriangleTable.data(), NodeTable.data(), TriangleCount, triangle, entryEdge, level, p);
   point = ToComplex(p);
   return more;
@@ -425,7 +428,7 @@ void TPseudoSectionContour::SmoothPolyline(const std::vector<TComplex>& pointsIn
   static constexpr double wp[6] = {0, 0.32, 0.5, 0.42, 0.32, 0};
   const TComplex* const in = pointsIn.data();
   // A closed line ends where its second point is.
-  auto at = [&](size_t i) { return PairAt(&in[closed && i == n - 1 ? 1 : i].x); };
+  auto at = [&](size_t i) { return PairOf(in[closed && i == n - 1 ? 1 : i]); };
   auto piece = [&](Pair ma, Pair ctrl, Pair mb) {
     TPoint q[6];
     for (int k = 0; k < 6; k += 2)
@@ -435,7 +438,7 @@ void TPseudoSectionContour::SmoothPolyline(const std::vector<TComplex>& pointsIn
   };
   if (n < 3) {
     add(mesh.Pixel(at(0)));
-    add(mesh.Pixel(PairAt(&in[1].x)));
+    add(mesh.Pixel(PairOf(in[1])));
   } else {
     if (!closed) add(mesh.Pixel(at(0)));
     for (size_t i = 0; i + 3 <= n; ++i) piece(Mid(at(i), at(i + 1)), at(i + 1), Mid(at(i + 1), at(i + 2)));

@@ -192,6 +192,37 @@ TEST(RandomRecords, HandSetLevels)
   }
 }
 
+// Plot mappings that put nodes and crossings on half pixels (ties, both signs) and far beyond the
+// held range.
+TEST(RandomRecords, HalfPixelsAndHeldCoordinates)
+{
+  struct Mapping {
+    double xmin, xscale, ymin, yscale;
+  };
+  const Mapping mappings[] = {{0.5, 1.0, 0.5, 1.0}, {10.5, 1.0, 7.5, 2.0}, {5.0, 2e8, 3.0, 1.5e8}};
+  const uint64_t hashes[] = {0xbb7cf65a77c47c7aull, 0xca02c95f4905d846ull, 0xc2d951a587aac36cull};
+  const size_t records[] = {3222, 3222, 3222};
+  for (size_t i = 0; i < std::size(mappings); ++i) {
+    TPseudoSectionContour c(5 * 1024, 5 * 768);
+    std::vector<double> x, d;
+    for (int j = 0; j < 16; ++j) x.push_back(j), d.push_back(j);
+    std::vector<std::vector<double>> v(x.size(), std::vector<double>(d.size()));
+    for (size_t a = 0; a < x.size(); ++a)
+      for (size_t b = 0; b < d.size(); ++b) v[a][b] = static_cast<double>((a * 7 + b * 3) % 11);
+    c.SetGridData(x, d, {}, v, true);
+    c.LevelCount = 10;
+    c.UpdateLevels();
+    for (int k = 0; k < 10; ++k) c.LevelValues[k] = k + 0.5;  // crossings halfway along the edges
+    c.PlotXMin = mappings[i].xmin;
+    c.XScale = mappings[i].xscale;
+    c.PlotYMin = mappings[i].ymin;
+    c.YScale = mappings[i].yscale;
+    c.RenderPicture();
+    ExpectRecorded({Fnv1a(c.SectionPicture()->SaveToBytes()), c.SectionPicture()->RecordCount()}, hashes[i],
+                   records[i], "mapping " + std::to_string(i));
+  }
+}
+
 // Pixel rounding as the recording did it first, through the standard library.
 int32_t ReferencePixel(double v)
 {
