@@ -1,24 +1,81 @@
 // The section picture: contour bands per triangle, isolines traced through the mesh, colour bar.
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
+#include <cstring>
+#if defined(__SSE2__) && defined(__x86_64__)
+#include <immintrin.h>
+#endif
 
 #include "app/PseudoSection2dContour.h"
 #include "platform/Metafile.h"
 
 namespace {
 
-// Half to even, as Round32 rounds (the value is held well inside its range).
+// Half to even, as Round32 rounds; values beyond a billion pixels are held there, others give 0.
 inline int32_t ToPixel(double v)
 {
+  if (std::fabs(v) <= 1e9) [[likely]]
+    return static_cast<int32_t>(std::nearbyint(v));
   if (!std::isfinite(v)) return 0;
-  return static_cast<int32_t>(std::nearbyint(std::clamp(v, -1e9, 1e9)));
+  return v < 0 ? -1000000000 : 1000000000;
+}
+
+// An x and a y worked on together: each operation is the scalar one, done on both at once.
+using Pair = double __attribute__((vector_size(16)));
+
+inline Pair Splat(double v) { return Pair{v, v}; }
+// x and y of a node or a complex number, which hold them one after the other.
+template <class T>
+inline Pair PairOf(const T& v)
+{
+  static_assert(offsetof(T, y) == offsetof(T, x) + sizeof(double));
+  Pair p;
+  std::memcpy(&p, reinterpret_cast<const char*>(&v) + offsetof(T, x), sizeof p);
+  return p;
+}
+inline TComplex ToComplex(Pair p) { return {p[0], p[1]}; }
+
+// ToPixel of both coordinates.
+inline TPoint ToPixels(Pair v)
+{
+#if defined(__SSE2__) && defined(__x86_64__)
+  // Both within the range: converted as the rounding mode says (to nearest, ties to even), as
+  // nearbyint rounds.
+  const __m128d a = reinterpret_cast<__m128d>(v);
+  const __m128d size = _mm_andnot_pd(_mm_set1_pd(-0.0), a);
+  if (_mm_movemask_pd(_mm_cmple_pd(size, _mm_set1_pd(1e9))) == 3) [[likely]] {
+    const int64_t xy = _mm_cvtsi128_si64(_mm_cvtpd_epi32(a));
+    TPoint q;
+    std::memcpy(static_cast<void*>(&q), &xy, sizeof q);
+    return q;
+  }
+#endif
+  return {ToPixel(v[0]), ToPixel(v[1])};
+}
+
+// ToPixels of two points, into out[0] and out[1].
+inline void ToPixels(Pair a, Pair b, TPoint* out)
+{
+#if defined(__AVX__) && defined(__x86_64__)
+  // All four within the range: converted together.
+  const __m256d v = _mm256_set_m128d(reinterpret_cast<__m128d>(b), reinterpret_cast<__m128d>(a));
+  const __m256d size = _mm256_andnot_pd(_mm256_set1_pd(-0.0), v);
+  if (_mm256_movemask_pd(_mm256_cmp_pd(size, _mm256_set1_pd(1e9), _CMP_LE_OQ)) == 15) [[likely]] {
+    _mm_storeu_si128(static_cast<__m128i*>(static_cast<void*>(out)), _mm256_cvtpd_epi32(v));
+    return;
+  }
+#endif
+  out[0] = ToPixels(a);
+  out[1] = ToPixels(b);
 }
 
 // Point lists of the picture being recorded, kept between figures so that their storage is reused.
 struct Scratch {
-  std::vector<TPoint> whole, p, band, curve, out;
+  std::vector<TPoint> out;
   std::vector<TComplex> line;
-  std::vector<std::vector<int32_t>> levelTriangles;
+  std::vector<std::vector<int32_t>> levelTriangles, borderTriangles;
+  std::vector<int32_t> marked;  // triangles whose edges the current level marked
 };
 Scratch& Buffers()
 {
@@ -26,7 +83,7 @@ Scratch& Buffers()
   return s;
 }
 
-TComplex Mid(const TComplex& a, const TComplex& b) { return {(a.x + b.x) / 2.0, (a.y + b.y) / 2.0}; }
+inline Pair Mid(Pair a, Pair b) { return (a + b) / Splat(2.0); }
 
 // InterpolateAt, for the hot paths of this file.
 inline double Interpolate(double level, double value2, double coord2, double value1, double coord1)
@@ -39,24 +96,236 @@ inline bool Between(double v, double a, double b) { return std::min(a, b) < v &&
 
 constexpr int32_t kNextCorner[3] = {1, 2, 0};
 
-// EdgeCrossed and EdgeCrossing, inlined into the hot paths.
+// EdgeCrossed, inlined into the hot paths.
 [[gnu::always_inline]] inline bool Crossed(const dVertex3d* nodes, const dTriangle& t, int32_t edge, double level)
 {
   return Between(level, nodes[t.vertices[edge]].value, nodes[t.vertices[kNextCorner[edge]]].value);
 }
-[[gnu::always_inline]] inline TComplex Crossing(const dVertex3d* nodes, const dTriangle& t, int32_t edge, double level)
+// EdgeCrossing, for both coordinates at once.
+[[gnu::always_inline]] inline Pair CrossingPair(const dVertex3d* nodes, const dTriangle& t, int32_t edge, double level)
 {
   int32_t p = t.vertices[edge], q = t.vertices[kNextCorner[edge]];
   if (q < p) std::swap(p, q);
   const dVertex3d& n1 = nodes[p];
   const dVertex3d& n2 = nodes[q];
-  return {Interpolate(level, n2.value, n2.x, n1.value, n1.x), Interpolate(level, n2.value, n2.y, n1.value, n1.y)};
+  const Pair c1 = PairOf(n1);
+  if (n2.value == n1.value) return c1;
+  return c1 + Splat(level - n1.value) * (PairOf(n2) - c1) / Splat(n2.value - n1.value);
+}
+
+// The mesh and the mapping onto the picture, as the hot paths read them.
+struct Mesh {
+  const dVertex3d* nodes;
+  const dTriangle* triangles;
+  int32_t tableSize;  // entries of the triangle table
+  Pair origin, scale;  // plot minimum and pixels per unit, x and y
+  TPoint Pixel(Pair p) const { return ToPixels((p - origin) * scale); }
+  void Pixels(Pair p, Pair q, TPoint* out) const { ToPixels((p - origin) * scale, (q - origin) * scale, out); }
+};
+
+Mesh MeshOf(const TPseudoSectionContour& c)
+{
+  return {c.NodeTable.data(), c.TriangleTable.data(), static_cast<int32_t>(c.TriangleTable.size()),
+          Pair{c.PlotXMin, c.PlotYMin}, Pair{c.XScale, c.YScale}};
+}
+
+// NeighbourCrossing, inlined into the curves.
+[[gnu::always_inline]] inline bool NeighbourPoint(const Mesh& m, const dTriangle& t, int32_t edge, double level,
+                                                  Pair& point)
+{
+  const int32_t nb = t.neighbours[edge];
+  const int32_t s = t.shared[edge];
+  if (nb <= 0 || nb >= m.tableSize || s > 2) return false;
+  const dTriangle& n = m.triangles[nb];
+  int32_t e;
+  switch (s) {
+  case 0: e = Crossed(m.nodes, n, 1, level) ? 1 : 2; break;
+  case 1: e = Crossed(m.nodes, n, 0, level) ? 0 : 2; break;
+  default: e = Crossed(m.nodes, n, 0, level) ? 0 : 1; break;
+  }
+  point = CrossingPair(m.nodes, n, e, level);
+  return true;
+}
+
+// The eight pixels of SmoothedCrossingCurve.
+void CrossingCurve(const Mesh& m, const dTriangle& t, int32_t firstEdge, int32_t secondEdge, double level, TPoint* o)
+{
+  const Pair c1 = CrossingPair(m.nodes, t, firstEdge, level);
+  const Pair c2 = CrossingPair(m.nodes, t, secondEdge, level);
+  Pair p0, p3;
+  const bool has0 = NeighbourPoint(m, t, firstEdge, level, p0);
+  const bool has3 = NeighbourPoint(m, t, secondEdge, level, p3);
+  const Pair m0 = has0 ? Mid(p0, c1) : c1;
+  const Pair m1 = Mid(c1, c2);
+  const Pair m2 = has3 ? Mid(c2, p3) : c2;
+  static constexpr double wa[4] = {0.25, 0.09, 0.04, 0.0}, wb[4] = {0.25, 0.49, 0.64, 1.0};
+  static constexpr double wc[4] = {1.0, 0.64, 0.49, 0.25}, wd[4] = {0.0, 0.04, 0.09, 0.25};
+  const Pair d0 = m0 - c1, d1 = m1 - c1, e1 = m1 - c2, e2 = m2 - c2;
+  // The first half from c1 towards the middle, the second from there to c2; without a neighbour
+  // the curve ends on the crossing itself.
+  auto first = [&](int k) { return c1 + Splat(wa[k]) * d0 + Splat(wb[k]) * d1; };
+  auto second = [&](int k) { return c2 + Splat(wc[k]) * e1 + Splat(wd[k]) * e2; };
+  m.Pixels(has0 ? first(0) : c1, first(1), o);
+  m.Pixels(first(2), first(3), o + 2);
+  m.Pixels(second(0), second(1), o + 4);
+  m.Pixels(second(2), has3 ? second(3) : c2, o + 6);
+}
+
+// TraceIsoline over the given tables: the point is set when the line leaves the triangle.
+[[gnu::always_inline]] inline bool TraceStep(dTriangle* triangles, const dVertex3d* nodes, int32_t triangleCount,
+                                             int32_t& triangle, int32_t& entryEdge, double level, Pair& point)
+{
+  dTriangle& t = triangles[triangle];
+  t.visited[entryEdge] = 1;
+  static constexpr int32_t order[3][2] = {{1, 2}, {0, 2}, {0, 1}};
+  for (int32_t e : order[entryEdge]) {
+    if (t.visited[e] || !Crossed(nodes, t, e, level)) continue;
+    point = CrossingPair(nodes, t, e, level);
+    t.visited[e] = 1;
+    const int32_t nb = t.neighbours[e];
+    const int32_t s = t.shared[e];
+    if (nb <= 0 || nb > triangleCount || s > 2) return false;
+    triangle = nb;
+    entryEdge = s;
+    return true;
+  }
+  return false;
+}
+
+// Whether each level is at most the next one.
+bool Ascending(const double* levels, int32_t count)
+{
+  for (int32_t k = 0; k + 1 < count; ++k)
+    if (!(levels[k] <= levels[k + 1])) return false;
+  return true;
+}
+
+// LevelIndexRange; over ascending levels by bisection.
+[[gnu::always_inline]] inline void LevelRange(const TPseudoSectionContour& c, bool ascending, double va, double vb,
+                                              double vc, int32_t& lo, int32_t& hi)
+{
+  const double vmin = std::min({va, vb, vc}), vmax = std::max({va, vb, vc});
+  if (!ascending || std::isnan(vmin) || std::isnan(vmax)) {
+    c.LevelIndexRange(va, vb, vc, lo, hi);
+    return;
+  }
+  const double* const levels = c.LevelValues.data();
+  const int32_t n = c.LevelCount;
+  // The first level at or above vmin; the last level from the second on at or below vmax, else 0.
+  lo = static_cast<int32_t>(std::lower_bound(levels, levels + n, vmin) - levels);
+  hi = n > 1 ? static_cast<int32_t>(std::upper_bound(levels + 1, levels + n, vmax) - levels) - 1 : 0;
+}
+
+// Point arrays of one triangle's bands: a level's curve and a band.
+struct BandPoints {
+  TPoint curve[8], band[17];
+};
+
+// CornerPoints, inlined.
+inline void Corners(int32_t m, int32_t newUncrossedEdge, int32_t& middle, int32_t& top, int32_t& flag)
+{
+  // Edge e joins vertices e and (e + 1) mod 3.
+  const int32_t e0 = newUncrossedEdge, e1 = (newUncrossedEdge + 1) % 3;
+  middle = e0 == m ? e1 : e0;
+  top = 3 - m - middle;
+  flag = middle == (m + 1) % 3 ? 1 : 0;
+}
+
+bool CornersValid(const dTriangle& t, int32_t nextNode)
+{
+  for (int32_t v : t.vertices)
+    if (v < 1 || v >= nextNode) return false;
+  return true;
+}
+
+// The bands of one triangle with valid corners (see FillTriangleBands), the pen left as it is.
+void RecordBands(const TPseudoSectionContour& c, const Mesh& mesh, bool ascending, BandPoints& pts,
+                 TMetafileCanvas* cv, int32_t triangle)
+{
+  const dTriangle& t = mesh.triangles[triangle];
+  const dVertex3d* const nodes = mesh.nodes;
+  const double val[3] = {nodes[t.vertices[0]].value, nodes[t.vertices[1]].value, nodes[t.vertices[2]].value};
+  TPoint corner[3];
+  for (int i = 0; i < 3; ++i) corner[i] = mesh.Pixel(PairOf(nodes[t.vertices[i]]));
+  const int32_t levelCount = c.LevelCount;
+  const TColor* const colors = c.BandColors.data();
+  const double first = c.LevelValues.front(), last = c.LevelValues.back();
+  int32_t lo, hi;
+  LevelRange(c, ascending, val[0], val[1], val[2], lo, hi);
+  if (val[0] < first && val[1] < first && val[2] < first) {
+    cv->FillPolygon(corner, colors[0]);
+    return;
+  }
+  if (val[0] > last && val[1] > last && val[2] > last) {
+    cv->FillPolygon(corner, colors[levelCount]);
+    return;
+  }
+  if (val[0] == val[1] && val[1] == val[2]) {
+    cv->FillPolygon(corner, colors[std::min(lo, levelCount)]);
+    return;
+  }
+  int32_t m = 0;
+  if (val[1] < val[m]) m = 1;
+  if (val[2] < val[m]) m = 2;
+  int32_t u = (m + 1) % 3;  // the edge opposite m
+  // Each band starts with its lower border: the corner m, then the last curve.
+  TPoint *const curve = pts.curve, *const band = pts.band;
+  size_t lower = 1;
+  band[0] = corner[m];
+  bool passed = false;
+  int32_t top = 0;
+  for (int32_t k = lo; k <= hi; ++k) {
+    const double level = c.LevelValues[k];
+    int32_t u2 = 0;
+    while (u2 < 2 && Between(level, val[u2], val[u2 + 1])) ++u2;  // Crossed, from the values at hand
+    CrossingCurve(mesh, t, (u2 + 1) % 3, (u2 + 2) % 3, level, curve);
+    size_t n = lower;
+    if (u2 == u) {
+      for (int i = 7; i >= 0; --i) band[n++] = curve[i];
+    } else {
+      int32_t middle, flag;
+      Corners(m, u2, middle, top, flag);
+      passed = true;
+      if (flag == 1) band[n++] = corner[middle];
+      for (int i = 0; i < 8; ++i) band[n++] = curve[i];
+      if (flag != 1) band[n++] = corner[middle];
+    }
+    cv->FillPolygon({band, n}, colors[k]);
+    std::copy_n(curve, 8, band);
+    lower = 8;
+    u = u2;
+  }
+  if (passed) {
+    band[lower++] = corner[top];
+  } else {
+    band[lower++] = corner[(m + 1) % 3];
+    band[lower++] = corner[(m + 2) % 3];
+  }
+  cv->FillPolygon({band, lower}, colors[std::min(hi + 1, levelCount)]);
+}
+
+// FillAllTriangles; the corners are known to be valid when checked.
+void RecordAllBands(TPseudoSectionContour& c, bool checked)
+{
+  // The pen is clear while any bands are recorded, as FillTriangleBands leaves it after each.
+  const Mesh mesh = MeshOf(c);
+  const bool ascending = Ascending(c.LevelValues.data(), c.LevelCount);
+  BandPoints pts;
+  bool any = false;
+  for (int32_t t = 1; t <= c.TriangleCount; ++t) {
+    if (!checked && !CornersValid(mesh.triangles[t], c.NextNode)) continue;
+    if (!any) c.PictureCanvas->Pen()->SetStyle(psClear);
+    any = true;
+    RecordBands(c, mesh, ascending, pts, c.PictureCanvas, t);
+  }
+  if (any) c.PictureCanvas->Pen()->SetStyle(psSolid);
 }
 
 }  // namespace
 
-int32_t TPseudoSectionContour::XToPixel(double x) const { return ToPixel((x - PlotXMin) * XScale); }
-int32_t TPseudoSectionContour::YToPixel(double y) const { return ToPixel((y - PlotYMin) * YScale); }
+// The picture's own rounding of both coordinates, of which one is asked for.
+int32_t TPseudoSectionContour::XToPixel(double x) const { return ToPixels(Pair{(x - PlotXMin) * XScale, 0.0}).x; }
+int32_t TPseudoSectionContour::YToPixel(double y) const { return ToPixels(Pair{0.0, (y - PlotYMin) * YScale}).y; }
 
 double TPseudoSectionContour::InterpolateAt(double level, double value2, double coord2, double value1, double coord1)
 {
@@ -87,11 +356,7 @@ void TPseudoSectionContour::LevelIndexRange(double va, double vb, double vc, int
 void TPseudoSectionContour::CornerPoints(int32_t m, int32_t newUncrossedEdge, int32_t& middle, int32_t& top,
                                          int32_t& flag)
 {
-  // Edge e joins vertices e and (e + 1) mod 3.
-  const int32_t e0 = newUncrossedEdge, e1 = (newUncrossedEdge + 1) % 3;
-  middle = e0 == m ? e1 : e0;
-  top = 3 - m - middle;
-  flag = middle == (m + 1) % 3 ? 1 : 0;
+  Corners(m, newUncrossedEdge, middle, top, flag);
 }
 
 bool TPseudoSectionContour::EdgeCrossed(const dTriangle& t, int32_t edge, double level) const
@@ -103,154 +368,41 @@ bool TPseudoSectionContour::EdgeCrossed(const dTriangle& t, int32_t edge, double
 // triangles of an edge get the very same point.
 TComplex TPseudoSectionContour::EdgeCrossing(const dTriangle& t, int32_t edge, double level) const
 {
-  return Crossing(NodeTable.data(), t, edge, level);
+  return ToComplex(CrossingPair(NodeTable.data(), t, edge, level));
 }
 
 bool TPseudoSectionContour::NeighbourCrossing(int32_t triangle, int32_t edge, double level, TComplex& point) const
 {
-  const dTriangle& t = TriangleTable[triangle];
-  const int32_t nb = t.neighbours[edge];
-  const int32_t s = t.shared[edge];
-  if (nb <= 0 || nb >= static_cast<int32_t>(TriangleTable.size()) || s > 2) return false;
-  const dTriangle& n = TriangleTable[nb];
-  const dVertex3d* const nodes = NodeTable.data();
-  int32_t e;
-  switch (s) {
-  case 0: e = Crossed(nodes, n, 1, level) ? 1 : 2; break;
-  case 1: e = Crossed(nodes, n, 0, level) ? 0 : 2; break;
-  default: e = Crossed(nodes, n, 0, level) ? 0 : 1; break;
-  }
-  point = Crossing(nodes, n, e, level);
+  Pair p;
+  if (!NeighbourPoint(MeshOf(*this), TriangleTable[triangle], edge, level, p)) return false;
+  point = ToComplex(p);
   return true;
 }
 
 void TPseudoSectionContour::SmoothedCrossingCurve(int32_t triangle, int32_t firstEdge, int32_t secondEdge,
                                                   double level, std::vector<TPoint>& out) const
 {
-  const dTriangle& t = TriangleTable[triangle];
-  const TComplex c1 = Crossing(NodeTable.data(), t, firstEdge, level);
-  const TComplex c2 = Crossing(NodeTable.data(), t, secondEdge, level);
-  TComplex p0, p3;
-  const bool has0 = NeighbourCrossing(triangle, firstEdge, level, p0);
-  const bool has3 = NeighbourCrossing(triangle, secondEdge, level, p3);
-  const TComplex m0 = has0 ? Mid(p0, c1) : c1;
-  const TComplex m1 = Mid(c1, c2);
-  const TComplex m2 = has3 ? Mid(c2, p3) : c2;
-  static constexpr double wa[4] = {0.25, 0.09, 0.04, 0.0}, wb[4] = {0.25, 0.49, 0.64, 1.0};
-  static constexpr double wc[4] = {1.0, 0.64, 0.49, 0.25}, wd[4] = {0.0, 0.04, 0.09, 0.25};
   out.resize(8);
-  TPoint* o = out.data();
-  const double x0 = PlotXMin, sx = XScale, y0 = PlotYMin, sy = YScale;
-  for (int k = 0; k < 4; ++k) {
-    TComplex p{c1.x + wa[k] * (m0.x - c1.x) + wb[k] * (m1.x - c1.x),
-               c1.y + wa[k] * (m0.y - c1.y) + wb[k] * (m1.y - c1.y)};
-    if (k == 0 && !has0) p = c1;
-    o[k] = {ToPixel((p.x - x0) * sx), ToPixel((p.y - y0) * sy)};
-  }
-  for (int k = 0; k < 4; ++k) {
-    TComplex p{c2.x + wc[k] * (m1.x - c2.x) + wd[k] * (m2.x - c2.x),
-               c2.y + wc[k] * (m1.y - c2.y) + wd[k] * (m2.y - c2.y)};
-    if (k == 3 && !has3) p = c2;
-    o[4 + k] = {ToPixel((p.x - x0) * sx), ToPixel((p.y - y0) * sy)};
-  }
+  CrossingCurve(MeshOf(*this), TriangleTable[triangle], firstEdge, secondEdge, level, out.data());
 }
 
 void TPseudoSectionContour::FillTriangleBands(int32_t triangle)
 {
-  const dTriangle& t = TriangleTable[triangle];
-  for (int32_t v : t.vertices)
-    if (v < 1 || v >= NextNode) return;
-  TCanvas* cv = PictureCanvas;
-  const double val[3] = {NodeTable[t.vertices[0]].value, NodeTable[t.vertices[1]].value,
-                         NodeTable[t.vertices[2]].value};
-  TPoint corner[3];
-  for (int i = 0; i < 3; ++i)
-    corner[i] = {ToPixel((NodeTable[t.vertices[i]].x - PlotXMin) * XScale),
-                 ToPixel((NodeTable[t.vertices[i]].y - PlotYMin) * YScale)};
-  auto fill = [cv](const std::vector<TPoint>& poly, TColor color) {
-    cv->Brush()->SetStyle(bsSolid);
-    cv->Brush()->SetColor(color);
-    cv->Polygon(poly);
-  };
-  cv->Pen()->SetStyle(psClear);
-  const double first = LevelValues.front(), last = LevelValues.back();
-  int32_t lo, hi;
-  LevelIndexRange(val[0], val[1], val[2], lo, hi);
-  Scratch& buf = Buffers();
-  std::vector<TPoint>& whole = buf.whole;
-  whole.assign({corner[0], corner[1], corner[2]});
-  if (val[0] < first && val[1] < first && val[2] < first) {
-    fill(whole, BandColors[0]);
-  } else if (val[0] > last && val[1] > last && val[2] > last) {
-    fill(whole, BandColors[LevelCount]);
-  } else if (val[0] == val[1] && val[1] == val[2]) {
-    fill(whole, BandColors[std::min(lo, LevelCount)]);
-  } else {
-    int32_t m = 0;
-    if (val[1] < val[m]) m = 1;
-    if (val[2] < val[m]) m = 2;
-    int32_t u = (m + 1) % 3;  // the edge opposite m
-    std::vector<TPoint>&p = buf.p, &band = buf.band, &curve = buf.curve;
-    p.assign(1, corner[m]);
-    bool passed = false;
-    int32_t top = 0;
-    for (int32_t k = lo; k <= hi; ++k) {
-      const double level = LevelValues[k];
-      int32_t u2 = 0;
-      while (u2 < 2 && Crossed(NodeTable.data(), t, u2, level)) ++u2;
-      SmoothedCrossingCurve(triangle, (u2 + 1) % 3, (u2 + 2) % 3, level, curve);
-      band = p;
-      if (u2 == u) {
-        band.insert(band.end(), curve.rbegin(), curve.rend());
-      } else {
-        int32_t middle, flag;
-        CornerPoints(m, u2, middle, top, flag);
-        passed = true;
-        if (flag == 1) {
-          band.push_back(corner[middle]);
-          band.insert(band.end(), curve.begin(), curve.end());
-        } else {
-          band.insert(band.end(), curve.begin(), curve.end());
-          band.push_back(corner[middle]);
-        }
-      }
-      fill(band, BandColors[k]);
-      p = curve;
-      u = u2;
-    }
-    if (passed) {
-      p.push_back(corner[top]);
-    } else {
-      p.push_back(corner[(m + 1) % 3]);
-      p.push_back(corner[(m + 2) % 3]);
-    }
-    fill(p, BandColors[std::min(hi + 1, LevelCount)]);
-  }
-  cv->Pen()->SetStyle(psSolid);
+  if (!CornersValid(TriangleTable[triangle], NextNode)) return;
+  PictureCanvas->Pen()->SetStyle(psClear);
+  BandPoints pts;
+  RecordBands(*this, MeshOf(*this), Ascending(LevelValues.data(), LevelCount), pts, PictureCanvas, triangle);
+  PictureCanvas->Pen()->SetStyle(psSolid);
 }
 
-void TPseudoSectionContour::FillAllTriangles()
-{
-  for (int32_t t = 1; t <= TriangleCount; ++t) FillTriangleBands(t);
-}
+void TPseudoSectionContour::FillAllTriangles() { RecordAllBands(*this, false); }
 
 bool TPseudoSectionContour::TraceIsoline(int32_t& triangle, int32_t& entryEdge, double level, TComplex& point)
 {
-  dTriangle& t = TriangleTable[triangle];
-  t.visited[entryEdge] = 1;
-  static constexpr int32_t order[3][2] = {{1, 2}, {0, 2}, {0, 1}};
-  for (int32_t e : order[entryEdge]) {
-    if (t.visited[e] || !Crossed(NodeTable.data(), t, e, level)) continue;
-    point = Crossing(NodeTable.data(), t, e, level);
-    t.visited[e] = 1;
-    const int32_t nb = t.neighbours[e];
-    const int32_t s = t.shared[e];
-    if (nb <= 0 || nb > TriangleCount || s > 2) return false;
-    triangle = nb;
-    entryEdge = s;
-    return true;
-  }
-  return false;
+  Pair p = PairOf(point);
+  const bool more = TraceStep(TriangleTable.data(), NodeTable.data(), TriangleCount, triangle, entryEdge, level, p);
+  point = ToComplex(p);
+  return more;
 }
 
 void TPseudoSectionContour::SmoothPolyline(const std::vector<TComplex>& pointsIn, bool closed)
@@ -262,27 +414,35 @@ void TPseudoSectionContour::SmoothPolyline(const std::vector<TComplex>& pointsIn
   out.resize(6 * n + 2);
   TPoint* const o = out.data();
   size_t count = 0;
-  const double x0 = PlotXMin, sx = XScale, y0 = PlotYMin, sy = YScale;
-  auto add = [&](double x, double y) {
-    const TPoint q{ToPixel((x - x0) * sx), ToPixel((y - y0) * sy)};
-    if (count == 0 || o[count - 1].x != q.x || o[count - 1].y != q.y) o[count++] = q;
+  const Mesh mesh = MeshOf(*this);
+  // Points are added unless they repeat the last one; the first is always added.
+  uint64_t last = 0;
+  auto add = [&](const TPoint& q) {
+    uint64_t bits;
+    std::memcpy(&bits, static_cast<const void*>(&q), sizeof bits);
+    if (count != 0 && bits == last) return;
+    last = bits;
+    o[count++] = q;
   };
   static constexpr double wm0[6] = {1, 0.64, 0.25, 0.09, 0.04, 0}, wm1[6] = {0, 0.04, 0.25, 0.49, 0.64, 1};
   static constexpr double wp[6] = {0, 0.32, 0.5, 0.42, 0.32, 0};
   const TComplex* const in = pointsIn.data();
   // A closed line ends where its second point is.
-  auto at = [&](size_t i) -> const TComplex& { return closed && i == n - 1 ? in[1] : in[i]; };
-  auto piece = [&](const TComplex& ma, const TComplex& ctrl, const TComplex& mb) {
-    for (int k = 0; k < 6; ++k)
-      add(wm0[k] * ma.x + wp[k] * ctrl.x + wm1[k] * mb.x, wm0[k] * ma.y + wp[k] * ctrl.y + wm1[k] * mb.y);
+  auto at = [&](size_t i) { return PairOf(in[closed && i == n - 1 ? 1 : i]); };
+  auto piece = [&](Pair ma, Pair ctrl, Pair mb) {
+    TPoint q[6];
+    for (int k = 0; k < 6; k += 2)
+      mesh.Pixels(Splat(wm0[k]) * ma + Splat(wp[k]) * ctrl + Splat(wm1[k]) * mb,
+                  Splat(wm0[k + 1]) * ma + Splat(wp[k + 1]) * ctrl + Splat(wm1[k + 1]) * mb, q + k);
+    for (const TPoint& pt : q) add(pt);
   };
   if (n < 3) {
-    add(in[0].x, in[0].y);
-    add(in[1].x, in[1].y);
+    add(mesh.Pixel(at(0)));
+    add(mesh.Pixel(PairOf(in[1])));
   } else {
-    if (!closed) add(in[0].x, in[0].y);
+    if (!closed) add(mesh.Pixel(at(0)));
     for (size_t i = 0; i + 3 <= n; ++i) piece(Mid(at(i), at(i + 1)), at(i + 1), Mid(at(i + 1), at(i + 2)));
-    if (!closed) add(in[n - 1].x, in[n - 1].y);
+    if (!closed) add(mesh.Pixel(at(n - 1)));
   }
   if (count == 1) o[count++] = o[0];
   out.resize(count);
@@ -292,53 +452,67 @@ void TPseudoSectionContour::SmoothPolyline(const std::vector<TComplex>& pointsIn
 void TPseudoSectionContour::DrawIsolines()
 {
   std::vector<TComplex>& line = Buffers().line;
-  // Each triangle's value range: a level outside it crosses none of its edges.
-  std::vector<std::pair<double, double>> range(static_cast<size_t>(TriangleCount) + 1);
-  for (int32_t t = 1; t <= TriangleCount; ++t) {
-    const dTriangle& tr = TriangleTable[t];
-    const double a = NodeTable[tr.vertices[0]].value, b = NodeTable[tr.vertices[1]].value,
-                 c = NodeTable[tr.vertices[2]].value;
-    if (std::isnan(a) || std::isnan(b) || std::isnan(c))
-      range[t] = {-INFINITY, INFINITY};  // left to the edges themselves
-    else
-      range[t] = {std::min({a, b, c}), std::max({a, b, c})};
-  }
-  // The triangles each level passes through, in triangle order.
+  // The triangles each level passes through, in triangle order: those whose value range holds the
+  // level (a level outside it crosses none of the edges). Those with a border edge are listed apart
+  // too, for the lines that start on the border.
   std::vector<std::vector<int32_t>>& crossed = Buffers().levelTriangles;
+  std::vector<std::vector<int32_t>>& crossedAtBorder = Buffers().borderTriangles;
   crossed.resize(static_cast<size_t>(LevelCount));
+  crossedAtBorder.resize(static_cast<size_t>(LevelCount));
   for (auto& list : crossed) list.clear();
+  for (auto& list : crossedAtBorder) list.clear();
+  dTriangle* const triangles = TriangleTable.data();
+  const dVertex3d* const nodes = NodeTable.data();
   const double* const levels = LevelValues.data();
-  bool ascending = true;
-  for (int32_t k = 0; k + 1 < LevelCount; ++k) ascending = ascending && levels[k] <= levels[k + 1];
+  const bool ascending = Ascending(levels, LevelCount);
   for (int32_t t = 1; t <= TriangleCount; ++t) {
-    const auto [lo, hi] = range[t];
+    const dTriangle& tr = triangles[t];
+    const double a = nodes[tr.vertices[0]].value, b = nodes[tr.vertices[1]].value, c = nodes[tr.vertices[2]].value;
+    double lo = -INFINITY, hi = INFINITY;  // left to the edges themselves
+    if (!std::isnan(a) && !std::isnan(b) && !std::isnan(c)) {
+      lo = std::min({a, b, c});
+      hi = std::max({a, b, c});
+    }
+    const bool atBorder = (tr.border[0] | tr.border[1] | tr.border[2]) != 0;
+    auto add = [&](size_t k) {
+      crossed[k].push_back(t);
+      if (atBorder) crossedAtBorder[k].push_back(t);
+    };
     if (ascending) {
       for (auto k = std::upper_bound(levels, levels + LevelCount, lo) - levels; k < LevelCount && levels[k] < hi; ++k)
-        crossed[k].push_back(t);
+        add(static_cast<size_t>(k));
     } else {
       for (int32_t k = 0; k < LevelCount; ++k)
-        if (lo < levels[k] && levels[k] < hi) crossed[k].push_back(t);
+        if (lo < levels[k] && levels[k] < hi) add(static_cast<size_t>(k));
     }
   }
+  // Each level starts with no edge marked: all are cleared once, then those the level before marked.
+  std::vector<int32_t>& marked = Buffers().marked;
+  marked.clear();
+  for (int32_t t = 1; t <= TriangleCount; ++t) std::fill_n(triangles[t].visited, 3, 0);
   for (int32_t k = 0; k < LevelCount; ++k) {
-    const double level = LevelValues[k];
+    const double level = levels[k];
     PictureCanvas->Pen()->SetColor(IsolineColors[k]);
-    for (int32_t t = 1; t <= TriangleCount; ++t) std::fill_n(TriangleTable[t].visited, 3, 0);
+    for (const int32_t t : marked) std::fill_n(triangles[t].visited, 3, 0);
+    marked.clear();
+    // Lines from the border first, then the closed ones.
     for (int pass = 0; pass < 2; ++pass) {
       const int32_t wantBorder = pass == 0 ? 1 : 0;
-      for (const int32_t t : crossed[k]) {
+      for (const int32_t t : pass == 0 ? crossedAtBorder[k] : crossed[k]) {
         for (int32_t e = 0; e < 3; ++e) {
-          dTriangle& tr = TriangleTable[t];
-          if (tr.border[e] != wantBorder || tr.visited[e] || !Crossed(NodeTable.data(), tr, e, level)) continue;
+          dTriangle& tr = triangles[t];
+          if (tr.border[e] != wantBorder || tr.visited[e] || !Crossed(nodes, tr, e, level)) continue;
           line.clear();
-          TComplex point = Crossing(NodeTable.data(), tr, e, level);
-          line.push_back(point);
+          Pair point = CrossingPair(nodes, tr, e, level);
+          line.push_back(ToComplex(point));
           tr.visited[e] = 1;
+          marked.push_back(t);
           int32_t tri = t, edge = e;
           for (;;) {
-            const bool more = TraceIsoline(tri, edge, level, point);
-            line.push_back(point);
+            const bool more = TraceStep(triangles, nodes, TriangleCount, tri, edge, level, point);
+            line.push_back(ToComplex(point));
             if (!more) break;
+            marked.push_back(tri);  // marked by the next step
           }
           SmoothPolyline(line, pass == 1);
         }
@@ -375,7 +549,7 @@ void TPseudoSectionContour::RenderPicture()
   TMetafileCanvas canvas(sectionPicture_.get());
   PictureCanvas = &canvas;
   try {
-    FillAllTriangles();
+    RecordAllBands(*this, true);  // PictureUsable checked the corners
     if (ShowIsolines) DrawIsolines();
   } catch (...) {
     PictureCanvas = nullptr;

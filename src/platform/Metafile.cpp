@@ -57,6 +57,7 @@ struct RecordExtra {
 };
 
 struct MetaRecord {
+  MetaRecord() {}  // the members' own initial values, without zeroing the whole record first
   RecKind kind = RecKind::Polygon;
   // Figure points (box-like figures: corners first, then the extra points): a run of the picture's
   // point pool, pts set once the picture is complete.
@@ -108,8 +109,7 @@ struct TMetafileData {
     const size_t at = points.size();
     r.first = static_cast<uint32_t>(at);
     r.count = static_cast<uint32_t>(pts.size());
-    points.resize(at + pts.size());
-    if (!pts.empty()) std::memcpy(static_cast<void*>(points.data() + at), pts.data(), pts.size() * sizeof(TPoint));
+    points.insert(points.end(), pts.begin(), pts.end());
   }
   void Add(MetaRecord&& r, std::initializer_list<TPoint> pts) { Add(std::move(r), std::span<const TPoint>(pts.begin(), pts.size())); }
   // Points each record at its run once no more points are added.
@@ -1310,7 +1310,7 @@ void TMetafileCanvas::Finish()
 namespace {
 
 // The canvas's pen, brush and clip in force.
-void TakeState(TCanvas& c, RecKind kind, MetaRecord& r)
+[[gnu::always_inline]] inline void TakeState(TCanvas& c, RecKind kind, MetaRecord& r)
 {
   r.kind = kind;
   r.penColor = c.Pen()->GetColor();
@@ -1333,7 +1333,7 @@ MetaRecord StartRecord(TCanvas& c, RecKind kind)
 }
 
 // Records a shape drawn through the given points with the canvas's current pen, brush and clip.
-void AddShape(TCanvas& c, TMetafileData& data, RecKind kind, std::span<const TPoint> pts)
+[[gnu::always_inline]] inline void AddShape(TCanvas& c, TMetafileData& data, RecKind kind, std::span<const TPoint> pts)
 {
   TakeState(c, kind, data.Add(pts));
 }
@@ -1389,6 +1389,17 @@ void TMetafileCanvas::RoundRect(int32_t x1, int32_t y1, int32_t x2, int32_t y2, 
 
 void TMetafileCanvas::Polygon(const std::vector<TPoint>& points)
 {
+  RECORD_GUARD;
+  if (points.size() < 2) return;
+  AddShape(*this, *impl_->data, RecKind::Polygon, points);
+}
+
+void TMetafileCanvas::FillPolygon(std::span<const TPoint> points, TColor color)
+{
+  // The setters would change nothing when the brush already is so.
+  TBrush* b = Brush();
+  if (b->GetStyle() != bsSolid) b->SetStyle(bsSolid);
+  if (b->GetColor() != color) b->SetColor(color);
   RECORD_GUARD;
   if (points.size() < 2) return;
   AddShape(*this, *impl_->data, RecKind::Polygon, points);

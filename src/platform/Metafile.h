@@ -4,6 +4,7 @@
 // saves them as an enhanced metafile (.emf) that other programs open.
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -76,6 +77,10 @@ public:
   void Polygon(const std::vector<TPoint>& points) override;
   void Polyline(const std::vector<TPoint>& points) override;
   void PolyBezier(const std::vector<TPoint>& points) override;
+  // Records what Polygon(points) records after Brush()->SetStyle(bsSolid) and
+  // Brush()->SetColor(color), for callers that record many filled figures from their own arrays
+  // (an override of Polygon does not see these).
+  void FillPolygon(std::span<const TPoint> points, TColor color);
   void Arc(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x3, int32_t y3, int32_t x4, int32_t y4) override;
   void Pie(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x3, int32_t y3, int32_t x4, int32_t y4) override;
   void Chord(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x3, int32_t y3, int32_t x4, int32_t y4) override;
