@@ -436,27 +436,40 @@ public:
 #endif
   }
 
-  // A solid one-pixel polyline through the given points (already on pixels, as doubles), with the
-  // pixels the painter's aliased one-pixel pen gives.
-  void Polyline(const QPointF* pts, size_t n, TColor color)
+  // A solid one-pixel polyline through the recorded points, with the pixels the painter's aliased
+  // one-pixel pen gives.
+  void Polyline(std::span<const TPoint> pts, const Mapper& m, TColor color)
   {
+    const size_t n = pts.size();
     if (n < 2) return;
     SetColor(color);
     xmin_ = -1.0, xmax_ = devW_ + 1.0, ymin_ = -1.0, ymax_ = devH_ + 1.0;
-    lastDir_ = 0;
-    lastAxis_ = false;
-    lastX_ = lastY_ = INT_MIN;
-    QPointF p = pts[0];
-    // Exact equality, as the pen tells a closed line (QPointF's == is fuzzy).
-    const bool closed = pts[0].x() == pts[n - 1].x() && pts[0].y() == pts[n - 1].y();
-    if (closed) {
-      const QPointF q = n > 2 ? pts[n - 2] : pts[n - 1];
-      LastPixelOf(q.x(), q.y(), p.x(), p.y());
+    clipW_ = static_cast<uint32_t>(std::max(0, right_ - left_)), clipH_ = static_cast<uint32_t>(std::max(0, bottom_ - top_));
+    const size_t k = n > 2 ? n - 2 : n - 1;  // the last segment's start
+    if (pixels_.size() < 2 * n + 2) pixels_.resize(2 * n + 2);
+    int32_t* const xy = pixels_.data();
+    if (MapPixels(pts, m, xy)) {
+      // Inside the pen's clip bounds no segment is cut, and one of no length sets nothing and
+      // leaves the state as it is.
+      Begin(QPointF(xy[0], xy[1]), QPointF(xy[2 * k], xy[2 * k + 1]), QPointF(xy[2 * n - 2], xy[2 * n - 1]));
+      int32_t px = xy[0], py = xy[1];
+      for (size_t i = 1; i < n; ++i) {
+        const int32_t qx = xy[2 * i], qy = xy[2 * i + 1];
+        if (qx == px && qy == py) continue;
+        Steps(px * 64, py * 64, qx * 64, qy * 64);
+        px = qx, py = qy;
+      }
+      return;
     }
+    linePoints_.resize(n);
+    QPointF* const q = linePoints_.data();
+    const double hx = 0.5 * m.sx, hy = 0.5 * m.sy;
+    for (size_t i = 0; i < n; ++i) q[i] = QPointF(std::floor(m.X(pts[i].x) + hx), std::floor(m.Y(pts[i].y) + hy));
+    Begin(q[0], q[k], q[n - 1]);
+    QPointF p = q[0];
     for (size_t i = 1; i < n; ++i) {
-      const QPointF q = pts[i];
       // A segment that set no pixel keeps its start for the next one (except at the ends).
-      if (Segment(p.x(), p.y(), q.x(), q.y()) || i == 1 || i == n - 1) p = q;
+      if (Segment(p.x(), p.y(), q[i].x(), q[i].y()) || i == 1 || i == n - 1) p = q[i];
     }
   }
 
@@ -476,9 +489,63 @@ private:
     // Six pixels of three bytes, to store runs from.
     for (int i = 0; i < 18; i += 3) pattern_[i] = b_, pattern_[i + 1] = g_, pattern_[i + 2] = r_;
   }
-  void Pixel(int64_t x, int64_t y) const
+  // The points to pixels as the painter path takes them (see FastDraw), x and y in turn; false when
+  // one lies outside the pen's clip bounds.
+  bool MapPixels(std::span<const TPoint> pts, const Mapper& m, int32_t* xy) const
   {
-    if (x < left_ || x >= right_ || y < top_ || y >= bottom_) return;
+    const size_t n = pts.size();
+#ifdef __AVX__
+    // Two points at a time, each worked out as the doubles are: floor(origin + coordinate * scale
+    // + half the scale). Beyond the 32-bit range the conversion gives INT32_MIN, outside the bounds.
+    const __m256d scale = _mm256_set_pd(m.sy, m.sx, m.sy, m.sx), origin = _mm256_set_pd(m.oy, m.ox, m.oy, m.ox);
+    const __m256d half = _mm256_set_pd(0.5 * m.sy, 0.5 * m.sx, 0.5 * m.sy, 0.5 * m.sx);
+    auto pixels = [&](__m128i p) {
+      return _mm256_cvttpd_epi32(_mm256_floor_pd(_mm256_add_pd(_mm256_add_pd(origin, _mm256_mul_pd(_mm256_cvtepi32_pd(p), scale)), half)));
+    };
+    __m128i lo = _mm_set1_epi32(INT32_MAX), hi = _mm_set1_epi32(INT32_MIN);
+    size_t i = 0;
+    for (; i + 2 <= n; i += 2) {
+      const __m128i q = pixels(_mm_loadu_si128(reinterpret_cast<const __m128i*>(&pts[i])));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(xy + 2 * i), q);
+      lo = _mm_min_epi32(lo, q);
+      hi = _mm_max_epi32(hi, q);
+    }
+    if (i < n) {
+      // The last point twice.
+      const __m128i p = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(&pts[i]));
+      const __m128i q = pixels(_mm_unpacklo_epi64(p, p));
+      _mm_storel_epi64(reinterpret_cast<__m128i*>(xy + 2 * i), q);
+      lo = _mm_min_epi32(lo, q);
+      hi = _mm_max_epi32(hi, q);
+    }
+    const int32_t x0 = std::min(_mm_extract_epi32(lo, 0), _mm_extract_epi32(lo, 2));
+    const int32_t y0 = std::min(_mm_extract_epi32(lo, 1), _mm_extract_epi32(lo, 3));
+    const int32_t x1 = std::max(_mm_extract_epi32(hi, 0), _mm_extract_epi32(hi, 2));
+    const int32_t y1 = std::max(_mm_extract_epi32(hi, 1), _mm_extract_epi32(hi, 3));
+    return x0 >= -1 && x1 <= devW_ + 1 && y0 >= -1 && y1 <= devH_ + 1;
+#else
+    const double hx = 0.5 * m.sx, hy = 0.5 * m.sy;
+    for (size_t i = 0; i < n; ++i) {
+      const double x = std::floor(m.X(pts[i].x) + hx), y = std::floor(m.Y(pts[i].y) + hy);
+      if (!(x >= xmin_ && x <= xmax_ && y >= ymin_ && y <= ymax_)) return false;
+      xy[2 * i] = static_cast<int32_t>(x), xy[2 * i + 1] = static_cast<int32_t>(y);
+    }
+    return true;
+#endif
+  }
+  // The pen's state at a polyline's start, from its first, last but one and last point: a closed
+  // polyline begins where its last segment ends.
+  void Begin(QPointF first, QPointF beforeLast, QPointF last)
+  {
+    lastDir_ = 0;
+    lastAxis_ = false;
+    lastX_ = lastY_ = INT_MIN;
+    // Exact equality, as the pen tells a closed line (QPointF's == is fuzzy).
+    if (first.x() == last.x() && first.y() == last.y()) LastPixelOf(beforeLast.x(), beforeLast.y(), first.x(), first.y());
+  }
+  [[gnu::always_inline]] void Pixel(int32_t x, int32_t y) const
+  {
+    if (static_cast<uint32_t>(x - left_) >= clipW_ || static_cast<uint32_t>(y - top_) >= clipH_) return;
     uint8_t* row = bits_ + static_cast<ptrdiff_t>(y) * stride_;
     if (bytes_ == 4) {
       reinterpret_cast<uint32_t*>(row)[x] = quad_;
@@ -580,49 +647,59 @@ private:
     }
   }
 
-  // One segment, stepped along its longer axis: pixel rows (columns) whose centres lie in
-  // [start, end) of it, the first one dropped when the previous segment set it already, a pixel
-  // added where the turn would leave a gap. False when the segment is too short to count.
+  // One segment: false when it is too short to count.
   bool Segment(double rx1, double ry1, double rx2, double ry2)
   {
     const bool long1 = std::abs(rx2 - rx1) + std::abs(ry2 - ry1) >= 1.0;
     if (ClipSegment(rx1, ry1, rx2, ry2)) return true;
-    int32_t x1 = To26Dot6(rx1), y1 = To26Dot6(ry1), x2 = To26Dot6(rx2), y2 = To26Dot6(ry2);
+    return Steps(To26Dot6(rx1), To26Dot6(ry1), To26Dot6(rx2), To26Dot6(ry2)) || long1;
+  }
+
+  // A segment in 26.6 fixed point, inside the clip bounds, stepped along its longer axis: pixel
+  // rows (columns) whose centres lie in [start, end) of it, the first one dropped when the previous
+  // segment set it already, a pixel added where the turn would leave a gap. False when it passes
+  // no pixel centre (the last pixel stays).
+  [[gnu::always_inline]] bool Steps(int32_t x1, int32_t y1, int32_t x2, int32_t y2)
+  {
     const int32_t dx = std::abs(x2 - x1), dy = std::abs(y2 - y1);
     // Steps along the major axis a (the minor one b): "a" is y for steep segments.
-    const bool steep = dx < dy;
-    if (!steep && !dx) return true;
-    int32_t a1 = steep ? y1 : x1, a2 = steep ? y2 : x2, b1 = steep ? x1 : y1, b2 = steep ? x2 : y2;
-    int dir = steep ? TopToBottom : LeftToRight;
-    const int mask = steep ? Vertical : Horizontal;
-    bool swapped = false;
-    int caps = 0;
-    if (a1 > a2) {
-      swapped = true;
-      std::swap(a1, a2), std::swap(b1, b2);
-      dir = steep ? BottomToTop : RightToLeft;
-    }
+    if (dx < dy) return y1 < y2 ? Steps<true, false>(y1, y2, x1, x2) : Steps<true, true>(y2, y1, x2, x1);
+    if (!dx) return true;
+    return x1 < x2 ? Steps<false, false>(x1, x2, y1, y2) : Steps<false, true>(x2, x1, y2, y1);
+  }
+  // The same with a1 < a2; a Swapped segment is drawn from a2 to a1.
+  template <bool Steep, bool Swapped>
+  [[gnu::always_inline]] bool Steps(int32_t a1, int32_t a2, int32_t b1, int32_t b2)
+  {
+    constexpr int dir = Steep ? (Swapped ? BottomToTop : TopToBottom) : (Swapped ? RightToLeft : LeftToRight);
+    constexpr int mask = Steep ? Vertical : Horizontal;
     const int64_t inc = Div16(b2 - b1, a2 - a1);
     int64_t b = int64_t{b1} * 1024;
-    if ((lastDir_ ^ mask) == dir) caps |= swapped ? CapEnd : CapBegin;
-    if (caps & CapBegin) {
-      a1 -= 32;
-      b -= inc >> 1;
+    // Back along the previous segment's axis: the cap reaches half a pixel further.
+    const bool back = (lastDir_ ^ mask) == dir;
+    if (back) {
+      if constexpr (Swapped) {
+        a2 += 32;
+      } else {
+        a1 -= 32;
+        b -= inc >> 1;
+      }
     }
-    if (caps & CapEnd) a2 += 32;
     int32_t a = (a1 + 32) >> 6, as = (a2 + 32) >> 6;
     const int32_t round = inc > 0 ? 32 : 0;
-    const int32_t lastA = steep ? lastY_ : lastX_, lastB = steep ? lastX_ : lastY_;
-    if ((caps & CapBegin) && lastA == a + 1) a++;
-    if (a == as) return long1;  // no pixel centre passed: the last pixel stays
+    const int32_t lastA = Steep ? lastY_ : lastX_, lastB = Steep ? lastX_ : lastY_;
+    if (!Swapped && back && lastA == a + 1) a++;
+    if (a == as) return false;
     b += ((a * 64) + round - a1) * inc >> 6;
-    int32_t firstA = a, firstB = static_cast<int32_t>(b >> 16);
-    int32_t endA = as - 1, endB = static_cast<int32_t>((b + (as - a - 1) * inc) >> 16);
-    if (swapped) std::swap(firstA, endA), std::swap(firstB, endB);
+    // The first and the last pixel in drawing order.
+    const int32_t lowB = static_cast<int32_t>(b >> 16), highB = static_cast<int32_t>((b + (as - a - 1) * inc) >> 16);
+    const int32_t firstA = Swapped ? as - 1 : a, firstB = Swapped ? highB : lowB;
+    const int32_t endA = Swapped ? a : as - 1;
+    int32_t endB = Swapped ? lowB : highB;
     const bool axis = std::abs(inc) < (1 << 14);
     if (lastX_ > INT_MIN) {
       if (firstA == lastA && firstB == lastB) {
-        if (swapped) {
+        if constexpr (Swapped) {
           --as;
         } else {
           ++a;
@@ -630,16 +707,16 @@ private:
         }
       } else if (lastDir_ != dir && (((axis && lastAxis_) && lastB != firstB && lastA != firstA) ||
                                      (std::abs(lastB - firstB) > 1 || std::abs(lastA - firstA) > 1))) {
-        if (swapped) {
+        if constexpr (Swapped) {
           ++as;
         } else {
           --a;
           b -= inc;
         }
-      } else if (lastDir_ == dir && std::abs(lastX_ - (steep ? firstB : firstA)) <= 1 &&
-                 std::abs(lastY_ - (steep ? firstA : firstB)) > 1) {
+      } else if (lastDir_ == dir && std::abs(lastX_ - (Steep ? firstB : firstA)) <= 1 &&
+                 std::abs(lastY_ - (Steep ? firstA : firstB)) > 1) {
         b += inc >> 1;
-        if (swapped)
+        if constexpr (Swapped)
           endB = static_cast<int32_t>(b >> 16);
         else
           endB = static_cast<int32_t>((b + (as - a - 1) * inc) >> 16);
@@ -648,14 +725,14 @@ private:
     lastDir_ = dir;
     lastAxis_ = axis;
     do {
-      if (steep)
-        Pixel(b >> 16, a);
+      if constexpr (Steep)
+        Pixel(static_cast<int32_t>(b >> 16), a);
       else
-        Pixel(a, b >> 16);
+        Pixel(a, static_cast<int32_t>(b >> 16));
       b += inc;
     } while (++a < as);
-    lastX_ = steep ? endB : endA;
-    lastY_ = steep ? endA : endB;
+    lastX_ = Steep ? endB : endA;
+    lastY_ = Steep ? endA : endB;
     return true;
   }
 
@@ -801,6 +878,9 @@ private:
   int lastDir_ = 0;
   bool lastAxis_ = false;
   int32_t lastX_ = INT_MIN, lastY_ = INT_MIN;
+  uint32_t clipW_ = 0, clipH_ = 0;
+  std::vector<int32_t> pixels_;
+  std::vector<QPointF> linePoints_;
   int32_t left_ = 0, top_ = 0, right_ = 0, bottom_ = 0;
   uint8_t* bits_ = nullptr;
   qsizetype stride_ = 0;
@@ -941,7 +1021,6 @@ void TMetafile::Draw(TCanvas* canvas, const TRect& r)
   QPainter* fastPainter = nullptr;
   RowFill rows;
   bool rowsChecked = false;  // rows has looked at the present painter and clip
-  std::vector<QPointF> linePoints;
   for (const MetaRecord& rec : data->records) {
     if (rec.hasClip != clipSet || (rec.hasClip && !(rec.clip == clipNow))) {
       if (rec.hasClip) {
@@ -982,11 +1061,7 @@ void TMetafile::Draw(TCanvas* canvas, const TRect& r)
         rowsChecked = true;
       }
       if (rows.Ready()) {
-        // The points as the painter path takes them (see FastDraw).
-        linePoints.resize(rec.pts.size());
-        for (size_t i = 0; i < rec.pts.size(); ++i)
-          linePoints[i] = QPointF(std::floor(m.X(rec.pts[i].x) + 0.5 * m.sx), std::floor(m.Y(rec.pts[i].y) + 0.5 * m.sy));
-        rows.Polyline(linePoints.data(), linePoints.size(), rec.penColor);
+        rows.Polyline(rec.pts, m, rec.penColor);
         continue;
       }
     }
