@@ -444,7 +444,47 @@ public:
     if (n < 2) return;
     SetColor(color);
     xmin_ = -1.0, xmax_ = devW_ + 1.0, ymin_ = -1.0, ymax_ = devH_ + 1.0;
-    clipW_ = static_cast<uint32_t>(std::max(0, right_ - left_)), clipH_ = static_cast<uint32_t>(std::max(0, bottom_ - top_));
+    if (bytes_ == 4)
+      Trace(pts, m, Dots<4>());
+    else
+      Trace(pts, m, Dots<3>());
+  }
+
+private:
+  // Line directions, as the pen's stepping tells them apart.
+  enum : int { TopToBottom = 1, BottomToTop = 2, LeftToRight = 4, RightToLeft = 8, Vertical = 3, Horizontal = 12 };
+
+  // Sets a pixel inside the clip. It holds copies of the target and the colour, which the stores
+  // into the rows cannot change (the members they might).
+  template <int B>
+  struct Dot {
+    uint8_t* bits;
+    ptrdiff_t stride;
+    int32_t left, top;
+    uint32_t w, h, quad;
+    [[gnu::always_inline]] void operator()(int32_t x, int32_t y) const
+    {
+      if (static_cast<uint32_t>(x - left) >= w || static_cast<uint32_t>(y - top) >= h) return;
+      uint8_t* const p = bits + static_cast<ptrdiff_t>(y) * stride + B * static_cast<ptrdiff_t>(x);
+      if constexpr (B == 4) {
+        std::memcpy(p, &quad, 4);
+      } else {
+        std::memcpy(p, &quad, 2);
+        p[2] = static_cast<uint8_t>(quad >> 16);
+      }
+    }
+  };
+  template <int B>
+  Dot<B> Dots() const
+  {
+    return {bits_, stride_, left_, top_, static_cast<uint32_t>(std::max(0, right_ - left_)),
+            static_cast<uint32_t>(std::max(0, bottom_ - top_)), quad_};
+  }
+
+  template <class Plot>
+  [[gnu::noinline]] void Trace(std::span<const TPoint> pts, const Mapper& m, const Plot& plot)
+  {
+    const size_t n = pts.size();
     const size_t k = n > 2 ? n - 2 : n - 1;  // the last segment's start
     if (pixels_.size() < 2 * n + 2) pixels_.resize(2 * n + 2);
     int32_t* const xy = pixels_.data();
@@ -452,13 +492,18 @@ public:
       // Inside the pen's clip bounds no segment is cut, and one of no length sets nothing and
       // leaves the state as it is.
       Begin(QPointF(xy[0], xy[1]), QPointF(xy[2 * k], xy[2 * k + 1]), QPointF(xy[2 * n - 2], xy[2 * n - 1]));
-      int32_t px = xy[0], py = xy[1];
+      // Points that repeat the one before left out, without branching (x and y as one word).
+      uint64_t last;
+      std::memcpy(&last, xy, 8);
+      size_t kept = 1;
       for (size_t i = 1; i < n; ++i) {
-        const int32_t qx = xy[2 * i], qy = xy[2 * i + 1];
-        if (qx == px && qy == py) continue;
-        Steps(px * 64, py * 64, qx * 64, qy * 64);
-        px = qx, py = qy;
+        uint64_t p;
+        std::memcpy(&p, xy + 2 * i, 8);
+        std::memcpy(xy + 2 * kept, &p, 8);
+        kept += p != last;
+        last = p;
       }
+      for (size_t i = 1; i < kept; ++i) Steps(xy[2 * i - 2] * 64, xy[2 * i - 1] * 64, xy[2 * i] * 64, xy[2 * i + 1] * 64, plot);
       return;
     }
     linePoints_.resize(n);
@@ -469,14 +514,9 @@ public:
     QPointF p = q[0];
     for (size_t i = 1; i < n; ++i) {
       // A segment that set no pixel keeps its start for the next one (except at the ends).
-      if (Segment(p.x(), p.y(), q[i].x(), q[i].y()) || i == 1 || i == n - 1) p = q[i];
+      if (Segment(p.x(), p.y(), q[i].x(), q[i].y(), plot) || i == 1 || i == n - 1) p = q[i];
     }
   }
-
-private:
-  // Line directions, as the pen's stepping tells them apart.
-  enum : int { TopToBottom = 1, BottomToTop = 2, LeftToRight = 4, RightToLeft = 8, Vertical = 3, Horizontal = 12 };
-  enum : int { CapBegin = 1, CapEnd = 2 };
 
   void SetColor(TColor color)
   {
@@ -542,17 +582,6 @@ private:
     lastX_ = lastY_ = INT_MIN;
     // Exact equality, as the pen tells a closed line (QPointF's == is fuzzy).
     if (first.x() == last.x() && first.y() == last.y()) LastPixelOf(beforeLast.x(), beforeLast.y(), first.x(), first.y());
-  }
-  [[gnu::always_inline]] void Pixel(int32_t x, int32_t y) const
-  {
-    if (static_cast<uint32_t>(x - left_) >= clipW_ || static_cast<uint32_t>(y - top_) >= clipH_) return;
-    uint8_t* row = bits_ + static_cast<ptrdiff_t>(y) * stride_;
-    if (bytes_ == 4) {
-      reinterpret_cast<uint32_t*>(row)[x] = quad_;
-    } else {
-      uint8_t* q = row + 3 * x;
-      q[0] = b_, q[1] = g_, q[2] = r_;
-    }
   }
   static int32_t To26Dot6(double v) { return static_cast<int32_t>(v * 64.); }
   static int64_t Div16(int32_t a, int32_t b) { return int64_t{a} * 65536 / b; }
@@ -648,28 +677,30 @@ private:
   }
 
   // One segment: false when it is too short to count.
-  bool Segment(double rx1, double ry1, double rx2, double ry2)
+  template <class Plot>
+  bool Segment(double rx1, double ry1, double rx2, double ry2, const Plot& plot)
   {
     const bool long1 = std::abs(rx2 - rx1) + std::abs(ry2 - ry1) >= 1.0;
     if (ClipSegment(rx1, ry1, rx2, ry2)) return true;
-    return Steps(To26Dot6(rx1), To26Dot6(ry1), To26Dot6(rx2), To26Dot6(ry2)) || long1;
+    return Steps(To26Dot6(rx1), To26Dot6(ry1), To26Dot6(rx2), To26Dot6(ry2), plot) || long1;
   }
 
   // A segment in 26.6 fixed point, inside the clip bounds, stepped along its longer axis: pixel
   // rows (columns) whose centres lie in [start, end) of it, the first one dropped when the previous
   // segment set it already, a pixel added where the turn would leave a gap. False when it passes
   // no pixel centre (the last pixel stays).
-  [[gnu::always_inline]] bool Steps(int32_t x1, int32_t y1, int32_t x2, int32_t y2)
+  template <class Plot>
+  [[gnu::always_inline]] bool Steps(int32_t x1, int32_t y1, int32_t x2, int32_t y2, const Plot& plot)
   {
     const int32_t dx = std::abs(x2 - x1), dy = std::abs(y2 - y1);
     // Steps along the major axis a (the minor one b): "a" is y for steep segments.
-    if (dx < dy) return y1 < y2 ? Steps<true, false>(y1, y2, x1, x2) : Steps<true, true>(y2, y1, x2, x1);
+    if (dx < dy) return y1 < y2 ? Steps<true, false>(y1, y2, x1, x2, plot) : Steps<true, true>(y2, y1, x2, x1, plot);
     if (!dx) return true;
-    return x1 < x2 ? Steps<false, false>(x1, x2, y1, y2) : Steps<false, true>(x2, x1, y2, y1);
+    return x1 < x2 ? Steps<false, false>(x1, x2, y1, y2, plot) : Steps<false, true>(x2, x1, y2, y1, plot);
   }
   // The same with a1 < a2; a Swapped segment is drawn from a2 to a1.
-  template <bool Steep, bool Swapped>
-  [[gnu::always_inline]] bool Steps(int32_t a1, int32_t a2, int32_t b1, int32_t b2)
+  template <bool Steep, bool Swapped, class Plot>
+  [[gnu::always_inline]] bool Steps(int32_t a1, int32_t a2, int32_t b1, int32_t b2, const Plot& plot)
   {
     constexpr int dir = Steep ? (Swapped ? BottomToTop : TopToBottom) : (Swapped ? RightToLeft : LeftToRight);
     constexpr int mask = Steep ? Vertical : Horizontal;
@@ -726,9 +757,9 @@ private:
     lastAxis_ = axis;
     do {
       if constexpr (Steep)
-        Pixel(static_cast<int32_t>(b >> 16), a);
+        plot(static_cast<int32_t>(b >> 16), a);
       else
-        Pixel(a, static_cast<int32_t>(b >> 16));
+        plot(a, static_cast<int32_t>(b >> 16));
       b += inc;
     } while (++a < as);
     lastX_ = Steep ? endB : endA;
@@ -878,7 +909,6 @@ private:
   int lastDir_ = 0;
   bool lastAxis_ = false;
   int32_t lastX_ = INT_MIN, lastY_ = INT_MIN;
-  uint32_t clipW_ = 0, clipH_ = 0;
   std::vector<int32_t> pixels_;
   std::vector<QPointF> linePoints_;
   int32_t left_ = 0, top_ = 0, right_ = 0, bottom_ = 0;
