@@ -503,7 +503,23 @@ private:
         kept += p != last;
         last = p;
       }
-      for (size_t i = 1; i < kept; ++i) Steps(xy[2 * i - 2] * 64, xy[2 * i - 1] * 64, xy[2 * i] * 64, xy[2 * i + 1] * 64, plot);
+      const StepCase* const cases = StepCases();
+      int state = StateAt(xy[0], xy[1]);
+      for (size_t i = 1; i < kept; ++i) {
+        const int32_t x1 = xy[2 * i - 2], y1 = xy[2 * i - 1], x2 = xy[2 * i], y2 = xy[2 * i + 1];
+        if (static_cast<uint32_t>(x2 - x1 + 1) <= 2 && static_cast<uint32_t>(y2 - y1 + 1) <= 2) {
+          const StepCase& c = cases[state * 9 + StepCode(x2 - x1, y2 - y1)];
+          if (c.next >= 0) {
+            for (int j = 0; j < c.count; ++j) plot(x1 + c.x[j], y1 + c.y[j]);
+            lastDir_ = c.dir, lastAxis_ = c.axis, lastX_ = x1 + c.lastX, lastY_ = y1 + c.lastY;
+            state = c.next;
+            continue;
+          }
+        } else {
+          Steps(x1 * 64, y1 * 64, x2 * 64, y2 * 64, plot);
+        }
+        state = StateAt(x2, y2);
+      }
       return;
     }
     linePoints_.resize(n);
@@ -683,6 +699,63 @@ private:
     const bool long1 = std::abs(rx2 - rx1) + std::abs(ry2 - ry1) >= 1.0;
     if (ClipSegment(rx1, ry1, rx2, ry2)) return true;
     return Steps(To26Dot6(rx1), To26Dot6(ry1), To26Dot6(rx2), To26Dot6(ry2), plot) || long1;
+  }
+
+  // Steps to one of the eight neighbouring pixels (most segments of a line stretched down), taken
+  // as a machine of states. What Steps does with such a step depends on the last direction and
+  // axis flag and on where the last pixel lies from the start (or that there is none), each
+  // coordinate told apart up to 3 away: it compares it with the start or a pixel next to it, for
+  // being the same, next to it or further. All such cases are worked out once by Steps itself.
+  static constexpr int kStates = 5 * 2 * 50;
+  struct StepCase {
+    int16_t next;              // the state seen from the step's end; -1: nothing set, the state stays
+    int8_t count, x[3], y[3];  // the pixels set, from the start
+    int8_t lastX, lastY;       // the last pixel afterwards, from the start
+    int8_t dir;
+    bool axis;
+  };
+  static int State(int dir, bool axis, int32_t offX, int32_t offY, bool none)
+  {
+    const int d = dir < 4 ? dir : 2 + dir / 4;  // 0, 1, 2, 4, 8 in turn
+    const int off = none ? 49 : (std::clamp(offX, -3, 3) + 3) * 7 + std::clamp(offY, -3, 3) + 3;
+    return (d * 2 + axis) * 50 + off;
+  }
+  // The present state, seen from the pixel (x, y).
+  int StateAt(int32_t x, int32_t y) const
+  {
+    const bool none = lastX_ == INT_MIN;
+    return State(lastDir_, lastAxis_, none ? 0 : lastX_ - x, none ? 0 : lastY_ - y, none);
+  }
+  static int StepCode(int32_t dx, int32_t dy) { return (dx + 1) * 3 + dy + 1; }
+  static const StepCase* StepCases()
+  {
+    static const std::vector<StepCase> cases = [] {
+      std::vector<StepCase> v(kStates * 9);
+      constexpr int32_t s = 64;  // the start pixel, far enough from the edge
+      for (int dir : {0, int(TopToBottom), int(BottomToTop), int(LeftToRight), int(RightToLeft)})
+        for (bool axis : {false, true})
+          for (int off = 0; off <= 49; ++off)
+            for (int32_t dx = -1; dx <= 1; ++dx)
+              for (int32_t dy = -1; dy <= 1; ++dy) {
+                if (!dx && !dy) continue;
+                const int32_t ox = off / 7 - 3, oy = off % 7 - 3;
+                RowFill f;
+                f.lastDir_ = dir, f.lastAxis_ = axis;
+                f.lastX_ = off == 49 ? INT_MIN : s + ox, f.lastY_ = off == 49 ? INT_MIN : s + oy;
+                StepCase& c = v[State(dir, axis, ox, oy, off == 49) * 9 + StepCode(dx, dy)];
+                c.count = 0;
+                const auto record = [&c](int32_t x, int32_t y) {
+                  c.x[c.count] = static_cast<int8_t>(x - s), c.y[c.count] = static_cast<int8_t>(y - s);
+                  ++c.count;
+                };
+                // The last pixel afterwards lies next to the end: its state is exact.
+                c.next = f.Steps(s * 64, s * 64, (s + dx) * 64, (s + dy) * 64, record) ? static_cast<int16_t>(f.StateAt(s + dx, s + dy)) : -1;
+                c.lastX = static_cast<int8_t>(f.lastX_ - s), c.lastY = static_cast<int8_t>(f.lastY_ - s);
+                c.dir = static_cast<int8_t>(f.lastDir_), c.axis = f.lastAxis_;
+              }
+      return v;
+    }();
+    return cases.data();
   }
 
   // A segment in 26.6 fixed point, inside the clip bounds, stepped along its longer axis: pixel
