@@ -481,6 +481,8 @@ private:
             static_cast<uint32_t>(std::max(0, bottom_ - top_)), quad_};
   }
 
+  // The pixels of the polyline: as whole pixels when all lie inside the pen's clip bounds (nearly
+  // always), else as doubles, each segment cut to the bounds.
   template <class Plot>
   [[gnu::noinline]] void Trace(std::span<const TPoint> pts, const Mapper& m, const Plot& plot)
   {
@@ -709,7 +711,7 @@ private:
   static constexpr int kStates = 5 * 2 * 50;
   struct StepCase {
     int16_t next;              // the state seen from the step's end; -1: nothing set, the state stays
-    int8_t count, x[3], y[3];  // the pixels set, from the start
+    int8_t count, x[3], y[3];  // the pixels set, from the start (three at most)
     int8_t lastX, lastY;       // the last pixel afterwards, from the start
     int8_t dir;
     bool axis;
