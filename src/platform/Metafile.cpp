@@ -1126,6 +1126,7 @@ void TMetafile::Draw(TCanvas* canvas, const TRect& r)
   QPainter* fastPainter = nullptr;
   RowFill rows;
   bool rowsChecked = false;  // rows has looked at the present painter and clip
+  std::vector<QPointF> linePoints;
   for (const MetaRecord& rec : data->records) {
     if (rec.hasClip != clipSet || (rec.hasClip && !(rec.clip == clipNow))) {
       if (rec.hasClip) {
