@@ -634,34 +634,105 @@ public:
 #endif
   }
 
-  // A solid one-pixel polyline through the given points (already on pixels, as doubles), with the
-  // pixels the painter's aliased one-pixel pen gives.
-  void Polyline(const QPointF* pts, size_t n, TColor color)
+  // A solid one-pixel polyline through the recorded points, with the pixels the painter's aliased
+  // one-pixel pen gives.
+  void Polyline(std::span<const TPoint> pts, const Mapper& m, TColor color)
   {
+    const size_t n = pts.size();
     if (n < 2) return;
     SetColor(color);
     xmin_ = -1.0, xmax_ = devW_ + 1.0, ymin_ = -1.0, ymax_ = devH_ + 1.0;
-    lastDir_ = 0;
-    lastAxis_ = false;
-    lastX_ = lastY_ = INT_MIN;
-    QPointF p = pts[0];
-    // Exact equality, as the pen tells a closed line (QPointF's == is fuzzy).
-    const bool closed = pts[0].x() == pts[n - 1].x() && pts[0].y() == pts[n - 1].y();
-    if (closed) {
-      const QPointF q = n > 2 ? pts[n - 2] : pts[n - 1];
-      LastPixelOf(q.x(), q.y(), p.x(), p.y());
-    }
-    for (size_t i = 1; i < n; ++i) {
-      const QPointF q = pts[i];
-      // A segment that set no pixel keeps its start for the next one (except at the ends).
-      if (Segment(p.x(), p.y(), q.x(), q.y()) || i == 1 || i == n - 1) p = q;
-    }
+    if (bytes_ == 4)
+      Trace(pts, m, Dots<4>());
+    else
+      Trace(pts, m, Dots<3>());
   }
 
 private:
   // Line directions, as the pen's stepping tells them apart.
   enum : int { TopToBottom = 1, BottomToTop = 2, LeftToRight = 4, RightToLeft = 8, Vertical = 3, Horizontal = 12 };
-  enum : int { CapBegin = 1, CapEnd = 2 };
+
+  // Sets a pixel inside the clip. It holds copies of the target and the colour, which the stores
+  // into the rows cannot change (the members they might).
+  template <int B>
+  struct Dot {
+    uint8_t* bits;
+    ptrdiff_t stride;
+    int32_t left, top;
+    uint32_t w, h, quad;
+    [[gnu::always_inline]] void operator()(int32_t x, int32_t y) const
+    {
+      if (static_cast<uint32_t>(x - left) >= w || static_cast<uint32_t>(y - top) >= h) return;
+      uint8_t* const p = bits + static_cast<ptrdiff_t>(y) * stride + B * static_cast<ptrdiff_t>(x);
+      if constexpr (B == 4) {
+        std::memcpy(p, &quad, 4);
+      } else {
+        std::memcpy(p, &quad, 2);
+        p[2] = static_cast<uint8_t>(quad >> 16);
+      }
+    }
+  };
+  template <int B>
+  Dot<B> Dots() const
+  {
+    return {bits_, stride_, left_, top_, static_cast<uint32_t>(std::max(0, right_ - left_)),
+            static_cast<uint32_t>(std::max(0, bottom_ - top_)), quad_};
+  }
+
+  // The pixels of the polyline: as whole pixels when all lie inside the pen's clip bounds (nearly
+  // always), else as doubles, each segment cut to the bounds.
+  template <class Plot>
+  [[gnu::noinline]] void Trace(std::span<const TPoint> pts, const Mapper& m, const Plot& plot)
+  {
+    const size_t n = pts.size();
+    const size_t k = n > 2 ? n - 2 : n - 1;  // the last segment's start
+    if (pixels_.size() < 2 * n + 2) pixels_.resize(2 * n + 2);
+    int32_t* const xy = pixels_.data();
+    if (MapPixels(pts, m, xy)) {
+      // Inside the pen's clip bounds no segment is cut, and one of no length sets nothing and
+      // leaves the state as it is.
+      Begin(QPointF(xy[0], xy[1]), QPointF(xy[2 * k], xy[2 * k + 1]), QPointF(xy[2 * n - 2], xy[2 * n - 1]));
+      // Points that repeat the one before left out, without branching (x and y as one word).
+      uint64_t last;
+      std::memcpy(&last, xy, 8);
+      size_t kept = 1;
+      for (size_t i = 1; i < n; ++i) {
+        uint64_t p;
+        std::memcpy(&p, xy + 2 * i, 8);
+        std::memcpy(xy + 2 * kept, &p, 8);
+        kept += p != last;
+        last = p;
+      }
+      const StepCase* const cases = StepCases();
+      int state = StateAt(xy[0], xy[1]);
+      for (size_t i = 1; i < kept; ++i) {
+        const int32_t x1 = xy[2 * i - 2], y1 = xy[2 * i - 1], x2 = xy[2 * i], y2 = xy[2 * i + 1];
+        if (static_cast<uint32_t>(x2 - x1 + 1) <= 2 && static_cast<uint32_t>(y2 - y1 + 1) <= 2) {
+          const StepCase& c = cases[state * 9 + StepCode(x2 - x1, y2 - y1)];
+          if (c.next >= 0) {
+            for (int j = 0; j < c.count; ++j) plot(x1 + c.x[j], y1 + c.y[j]);
+            lastDir_ = c.dir, lastAxis_ = c.axis, lastX_ = x1 + c.lastX, lastY_ = y1 + c.lastY;
+            state = c.next;
+            continue;
+          }
+        } else {
+          Steps(x1 * 64, y1 * 64, x2 * 64, y2 * 64, plot);
+        }
+        state = StateAt(x2, y2);
+      }
+      return;
+    }
+    linePoints_.resize(n);
+    QPointF* const q = linePoints_.data();
+    const double hx = 0.5 * m.sx, hy = 0.5 * m.sy;
+    for (size_t i = 0; i < n; ++i) q[i] = QPointF(std::floor(m.X(pts[i].x) + hx), std::floor(m.Y(pts[i].y) + hy));
+    Begin(q[0], q[k], q[n - 1]);
+    QPointF p = q[0];
+    for (size_t i = 1; i < n; ++i) {
+      // A segment that set no pixel keeps its start for the next one (except at the ends).
+      if (Segment(p.x(), p.y(), q[i].x(), q[i].y(), plot) || i == 1 || i == n - 1) p = q[i];
+    }
+  }
 
   void SetColor(TColor color)
   {
@@ -676,16 +747,59 @@ private:
     const uint64_t words[3] = {w | w << 24 | w << 48, w >> 16 | w << 8 | w << 32 | w << 56, w >> 8 | w << 16 | w << 40};
     std::memcpy(pattern_, words, sizeof words);
   }
-  void Pixel(int64_t x, int64_t y) const
+  // The points to pixels as the painter path takes them (see FastDraw), x and y in turn; false when
+  // one lies outside the pen's clip bounds.
+  bool MapPixels(std::span<const TPoint> pts, const Mapper& m, int32_t* xy) const
   {
-    if (x < left_ || x >= right_ || y < top_ || y >= bottom_) return;
-    uint8_t* row = bits_ + static_cast<ptrdiff_t>(y) * stride_;
-    if (bytes_ == 4) {
-      reinterpret_cast<uint32_t*>(row)[x] = quad_;
-    } else {
-      uint8_t* q = row + 3 * x;
-      q[0] = b_, q[1] = g_, q[2] = r_;
+    const size_t n = pts.size();
+#ifdef __AVX__
+    // Two points at a time, each worked out as the doubles are: floor(origin + coordinate * scale
+    // + half the scale). Beyond the 32-bit range the conversion gives INT32_MIN, outside the bounds.
+    const __m256d scale = _mm256_set_pd(m.sy, m.sx, m.sy, m.sx), origin = _mm256_set_pd(m.oy, m.ox, m.oy, m.ox);
+    const __m256d half = _mm256_set_pd(0.5 * m.sy, 0.5 * m.sx, 0.5 * m.sy, 0.5 * m.sx);
+    auto pixels = [&](__m128i p) {
+      return _mm256_cvttpd_epi32(_mm256_floor_pd(_mm256_add_pd(_mm256_add_pd(origin, _mm256_mul_pd(_mm256_cvtepi32_pd(p), scale)), half)));
+    };
+    __m128i lo = _mm_set1_epi32(INT32_MAX), hi = _mm_set1_epi32(INT32_MIN);
+    size_t i = 0;
+    for (; i + 2 <= n; i += 2) {
+      const __m128i q = pixels(_mm_loadu_si128(reinterpret_cast<const __m128i*>(&pts[i])));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(xy + 2 * i), q);
+      lo = _mm_min_epi32(lo, q);
+      hi = _mm_max_epi32(hi, q);
     }
+    if (i < n) {
+      // The last point twice.
+      const __m128i p = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(&pts[i]));
+      const __m128i q = pixels(_mm_unpacklo_epi64(p, p));
+      _mm_storel_epi64(reinterpret_cast<__m128i*>(xy + 2 * i), q);
+      lo = _mm_min_epi32(lo, q);
+      hi = _mm_max_epi32(hi, q);
+    }
+    const int32_t x0 = std::min(_mm_extract_epi32(lo, 0), _mm_extract_epi32(lo, 2));
+    const int32_t y0 = std::min(_mm_extract_epi32(lo, 1), _mm_extract_epi32(lo, 3));
+    const int32_t x1 = std::max(_mm_extract_epi32(hi, 0), _mm_extract_epi32(hi, 2));
+    const int32_t y1 = std::max(_mm_extract_epi32(hi, 1), _mm_extract_epi32(hi, 3));
+    return x0 >= -1 && x1 <= devW_ + 1 && y0 >= -1 && y1 <= devH_ + 1;
+#else
+    const double hx = 0.5 * m.sx, hy = 0.5 * m.sy;
+    for (size_t i = 0; i < n; ++i) {
+      const double x = std::floor(m.X(pts[i].x) + hx), y = std::floor(m.Y(pts[i].y) + hy);
+      if (!(x >= xmin_ && x <= xmax_ && y >= ymin_ && y <= ymax_)) return false;
+      xy[2 * i] = static_cast<int32_t>(x), xy[2 * i + 1] = static_cast<int32_t>(y);
+    }
+    return true;
+#endif
+  }
+  // The pen's state at a polyline's start, from its first, last but one and last point: a closed
+  // polyline begins where its last segment ends.
+  void Begin(QPointF first, QPointF beforeLast, QPointF last)
+  {
+    lastDir_ = 0;
+    lastAxis_ = false;
+    lastX_ = lastY_ = INT_MIN;
+    // Exact equality, as the pen tells a closed line (QPointF's == is fuzzy).
+    if (first.x() == last.x() && first.y() == last.y()) LastPixelOf(beforeLast.x(), beforeLast.y(), first.x(), first.y());
   }
   static int32_t To26Dot6(double v) { return static_cast<int32_t>(v * 64.); }
   static int64_t Div16(int32_t a, int32_t b) { return int64_t{a} * 65536 / b; }
@@ -780,49 +894,118 @@ private:
     }
   }
 
-  // One segment, stepped along its longer axis: pixel rows (columns) whose centres lie in
-  // [start, end) of it, the first one dropped when the previous segment set it already, a pixel
-  // added where the turn would leave a gap. False when the segment is too short to count.
-  bool Segment(double rx1, double ry1, double rx2, double ry2)
+  // One segment: false when it is too short to count.
+  template <class Plot>
+  bool Segment(double rx1, double ry1, double rx2, double ry2, const Plot& plot)
   {
     const bool long1 = std::abs(rx2 - rx1) + std::abs(ry2 - ry1) >= 1.0;
     if (ClipSegment(rx1, ry1, rx2, ry2)) return true;
-    int32_t x1 = To26Dot6(rx1), y1 = To26Dot6(ry1), x2 = To26Dot6(rx2), y2 = To26Dot6(ry2);
+    return Steps(To26Dot6(rx1), To26Dot6(ry1), To26Dot6(rx2), To26Dot6(ry2), plot) || long1;
+  }
+
+  // Steps to one of the eight neighbouring pixels (most segments of a line stretched down), taken
+  // as a machine of states. What Steps does with such a step depends on the last direction and
+  // axis flag and on where the last pixel lies from the start (or that there is none), each
+  // coordinate told apart up to 3 away: it compares it with the start or a pixel next to it, for
+  // being the same, next to it or further. All such cases are worked out once by Steps itself.
+  static constexpr int kStates = 5 * 2 * 50;
+  struct StepCase {
+    int16_t next;              // the state seen from the step's end; -1: nothing set, the state stays
+    int8_t count, x[3], y[3];  // the pixels set, from the start (three at most)
+    int8_t lastX, lastY;       // the last pixel afterwards, from the start
+    int8_t dir;
+    bool axis;
+  };
+  static int State(int dir, bool axis, int32_t offX, int32_t offY, bool none)
+  {
+    const int d = dir < 4 ? dir : 2 + dir / 4;  // 0, 1, 2, 4, 8 in turn
+    const int off = none ? 49 : (std::clamp(offX, -3, 3) + 3) * 7 + std::clamp(offY, -3, 3) + 3;
+    return (d * 2 + axis) * 50 + off;
+  }
+  // The present state, seen from the pixel (x, y).
+  int StateAt(int32_t x, int32_t y) const
+  {
+    const bool none = lastX_ == INT_MIN;
+    return State(lastDir_, lastAxis_, none ? 0 : lastX_ - x, none ? 0 : lastY_ - y, none);
+  }
+  static int StepCode(int32_t dx, int32_t dy) { return (dx + 1) * 3 + dy + 1; }
+  static const StepCase* StepCases()
+  {
+    static const std::vector<StepCase> cases = [] {
+      std::vector<StepCase> v(kStates * 9);
+      constexpr int32_t s = 64;  // the start pixel, far enough from the edge
+      for (int dir : {0, int(TopToBottom), int(BottomToTop), int(LeftToRight), int(RightToLeft)})
+        for (bool axis : {false, true})
+          for (int off = 0; off <= 49; ++off)
+            for (int32_t dx = -1; dx <= 1; ++dx)
+              for (int32_t dy = -1; dy <= 1; ++dy) {
+                if (!dx && !dy) continue;
+                const int32_t ox = off / 7 - 3, oy = off % 7 - 3;
+                RowFill f;
+                f.lastDir_ = dir, f.lastAxis_ = axis;
+                f.lastX_ = off == 49 ? INT_MIN : s + ox, f.lastY_ = off == 49 ? INT_MIN : s + oy;
+                StepCase& c = v[State(dir, axis, ox, oy, off == 49) * 9 + StepCode(dx, dy)];
+                c.count = 0;
+                const auto record = [&c](int32_t x, int32_t y) {
+                  c.x[c.count] = static_cast<int8_t>(x - s), c.y[c.count] = static_cast<int8_t>(y - s);
+                  ++c.count;
+                };
+                // The last pixel afterwards lies next to the end: its state is exact.
+                c.next = f.Steps(s * 64, s * 64, (s + dx) * 64, (s + dy) * 64, record) ? static_cast<int16_t>(f.StateAt(s + dx, s + dy)) : -1;
+                c.lastX = static_cast<int8_t>(f.lastX_ - s), c.lastY = static_cast<int8_t>(f.lastY_ - s);
+                c.dir = static_cast<int8_t>(f.lastDir_), c.axis = f.lastAxis_;
+              }
+      return v;
+    }();
+    return cases.data();
+  }
+
+  // A segment in 26.6 fixed point, inside the clip bounds, stepped along its longer axis: pixel
+  // rows (columns) whose centres lie in [start, end) of it, the first one dropped when the previous
+  // segment set it already, a pixel added where the turn would leave a gap. False when it passes
+  // no pixel centre (the last pixel stays).
+  template <class Plot>
+  [[gnu::always_inline]] bool Steps(int32_t x1, int32_t y1, int32_t x2, int32_t y2, const Plot& plot)
+  {
     const int32_t dx = std::abs(x2 - x1), dy = std::abs(y2 - y1);
     // Steps along the major axis a (the minor one b): "a" is y for steep segments.
-    const bool steep = dx < dy;
-    if (!steep && !dx) return true;
-    int32_t a1 = steep ? y1 : x1, a2 = steep ? y2 : x2, b1 = steep ? x1 : y1, b2 = steep ? x2 : y2;
-    int dir = steep ? TopToBottom : LeftToRight;
-    const int mask = steep ? Vertical : Horizontal;
-    bool swapped = false;
-    int caps = 0;
-    if (a1 > a2) {
-      swapped = true;
-      std::swap(a1, a2), std::swap(b1, b2);
-      dir = steep ? BottomToTop : RightToLeft;
-    }
+    if (dx < dy) return y1 < y2 ? Steps<true, false>(y1, y2, x1, x2, plot) : Steps<true, true>(y2, y1, x2, x1, plot);
+    if (!dx) return true;
+    return x1 < x2 ? Steps<false, false>(x1, x2, y1, y2, plot) : Steps<false, true>(x2, x1, y2, y1, plot);
+  }
+  // The same with a1 < a2; a Swapped segment is drawn from a2 to a1.
+  template <bool Steep, bool Swapped, class Plot>
+  [[gnu::always_inline]] bool Steps(int32_t a1, int32_t a2, int32_t b1, int32_t b2, const Plot& plot)
+  {
+    constexpr int dir = Steep ? (Swapped ? BottomToTop : TopToBottom) : (Swapped ? RightToLeft : LeftToRight);
+    constexpr int mask = Steep ? Vertical : Horizontal;
     const int64_t inc = Div16(b2 - b1, a2 - a1);
     int64_t b = int64_t{b1} * 1024;
-    if ((lastDir_ ^ mask) == dir) caps |= swapped ? CapEnd : CapBegin;
-    if (caps & CapBegin) {
-      a1 -= 32;
-      b -= inc >> 1;
+    // Back along the previous segment's axis: the cap reaches half a pixel further.
+    const bool back = (lastDir_ ^ mask) == dir;
+    if (back) {
+      if constexpr (Swapped) {
+        a2 += 32;
+      } else {
+        a1 -= 32;
+        b -= inc >> 1;
+      }
     }
-    if (caps & CapEnd) a2 += 32;
     int32_t a = (a1 + 32) >> 6, as = (a2 + 32) >> 6;
     const int32_t round = inc > 0 ? 32 : 0;
-    const int32_t lastA = steep ? lastY_ : lastX_, lastB = steep ? lastX_ : lastY_;
-    if ((caps & CapBegin) && lastA == a + 1) a++;
-    if (a == as) return long1;  // no pixel centre passed: the last pixel stays
+    const int32_t lastA = Steep ? lastY_ : lastX_, lastB = Steep ? lastX_ : lastY_;
+    if (!Swapped && back && lastA == a + 1) a++;
+    if (a == as) return false;
     b += ((a * 64) + round - a1) * inc >> 6;
-    int32_t firstA = a, firstB = static_cast<int32_t>(b >> 16);
-    int32_t endA = as - 1, endB = static_cast<int32_t>((b + (as - a - 1) * inc) >> 16);
-    if (swapped) std::swap(firstA, endA), std::swap(firstB, endB);
+    // The first and the last pixel in drawing order.
+    const int32_t lowB = static_cast<int32_t>(b >> 16), highB = static_cast<int32_t>((b + (as - a - 1) * inc) >> 16);
+    const int32_t firstA = Swapped ? as - 1 : a, firstB = Swapped ? highB : lowB;
+    const int32_t endA = Swapped ? a : as - 1;
+    int32_t endB = Swapped ? lowB : highB;
     const bool axis = std::abs(inc) < (1 << 14);
     if (lastX_ > INT_MIN) {
       if (firstA == lastA && firstB == lastB) {
-        if (swapped) {
+        if constexpr (Swapped) {
           --as;
         } else {
           ++a;
@@ -830,16 +1013,16 @@ private:
         }
       } else if (lastDir_ != dir && (((axis && lastAxis_) && lastB != firstB && lastA != firstA) ||
                                      (std::abs(lastB - firstB) > 1 || std::abs(lastA - firstA) > 1))) {
-        if (swapped) {
+        if constexpr (Swapped) {
           ++as;
         } else {
           --a;
           b -= inc;
         }
-      } else if (lastDir_ == dir && std::abs(lastX_ - (steep ? firstB : firstA)) <= 1 &&
-                 std::abs(lastY_ - (steep ? firstA : firstB)) > 1) {
+      } else if (lastDir_ == dir && std::abs(lastX_ - (Steep ? firstB : firstA)) <= 1 &&
+                 std::abs(lastY_ - (Steep ? firstA : firstB)) > 1) {
         b += inc >> 1;
-        if (swapped)
+        if constexpr (Swapped)
           endB = static_cast<int32_t>(b >> 16);
         else
           endB = static_cast<int32_t>((b + (as - a - 1) * inc) >> 16);
@@ -848,14 +1031,14 @@ private:
     lastDir_ = dir;
     lastAxis_ = axis;
     do {
-      if (steep)
-        Pixel(b >> 16, a);
+      if constexpr (Steep)
+        plot(static_cast<int32_t>(b >> 16), a);
       else
-        Pixel(a, b >> 16);
+        plot(a, static_cast<int32_t>(b >> 16));
       b += inc;
     } while (++a < as);
-    lastX_ = steep ? endB : endA;
-    lastY_ = steep ? endA : endB;
+    lastX_ = Steep ? endB : endA;
+    lastY_ = Steep ? endA : endB;
     return true;
   }
 
@@ -1040,6 +1223,8 @@ private:
   int lastDir_ = 0;
   bool lastAxis_ = false;
   int32_t lastX_ = INT_MIN, lastY_ = INT_MIN;
+  std::vector<int32_t> pixels_;
+  std::vector<QPointF> linePoints_;
   int32_t left_ = 0, top_ = 0, right_ = 0, bottom_ = 0;
   uint8_t* bits_ = nullptr;
   const uint8_t* end_ = nullptr;  // past the last row
@@ -1242,11 +1427,7 @@ void TMetafile::Draw(TCanvas* canvas, const TRect& r)
         rowsChecked = true;
       }
       if (rows.Ready()) {
-        // The points as the painter path takes them (see FastDraw).
-        linePoints.resize(rec.pts.size());
-        for (size_t i = 0; i < rec.pts.size(); ++i)
-          linePoints[i] = QPointF(std::floor(m.X(rec.pts[i].x) + 0.5 * m.sx), std::floor(m.Y(rec.pts[i].y) + 0.5 * m.sy));
-        rows.Polyline(linePoints.data(), linePoints.size(), rec.penColor);
+        rows.Polyline(rec.pts, m, rec.penColor);
         continue;
       }
     }

@@ -237,3 +237,43 @@ TEST(SectionReplay, FarAndDegeneratePolygonsMatchToo)
 }
 
 }  // namespace
+
+// Long runs of short steps: stretched down most fall within a pixel or reach the next one, turn
+// back within a pixel, close rings, and run along and across the picture's edges.
+TEST(SectionReplay, RunsOfShortStepsGiveThePaintersPixels)
+{
+  FillSwitch guard;
+  std::mt19937 rng(31);
+  for (int round = 0; round < 4; ++round) {
+    TMetafile m;
+    m.SetSize(1000, 1000);
+    {
+      TMetafileCanvas mc(&m);
+      std::uniform_int_distribution<int> coord(0, 999), step(-4, 4), count(50, 400), color(0, 0xFFFFFF);
+      for (int k = 0; k < 40; ++k) {
+        std::vector<TPoint> pts(static_cast<size_t>(count(rng)));
+        const int kind = k % 5;
+        // Free walks; walks along an edge (wandering across it); rings; walks that keep turning back.
+        pts[0] = kind == 1 ? TPoint{coord(rng), k % 2 ? 0 : 999} : kind == 2 ? TPoint{k % 2 ? 0 : 999, coord(rng)} : TPoint{coord(rng), coord(rng)};
+        for (size_t i = 1; i < pts.size(); ++i) {
+          const TPoint& p = pts[i - 1];
+          if (kind == 1) pts[i] = {p.x + std::abs(step(rng)), pts[0].y + step(rng)};
+          else if (kind == 2) pts[i] = {pts[0].x + step(rng), p.y + std::abs(step(rng))};
+          else if (kind == 4) pts[i] = i % 2 ? TPoint{p.x + step(rng), p.y + step(rng)} : pts[i - 2];
+          else pts[i] = {p.x + step(rng), p.y + step(rng)};
+        }
+        if (kind == 3) pts.back() = pts.front();
+        mc.Pen()->SetColor(static_cast<TColor>(color(rng)));
+        mc.Polyline(pts);
+      }
+    }
+    EXPECT_EQ(Compare(&m, 100, 100, TRect{0, 0, 100, 100}), 0) << "round " << round;
+    EXPECT_EQ(Compare(&m, 256, 256, TRect{0, 0, 256, 256}), 0) << "round " << round;
+    EXPECT_EQ(Compare(&m, 333, 250, TRect{333, 250, 0, 0}), 0) << "round " << round;
+    EXPECT_EQ(Compare(&m, 500, 500, TRect{-3, 2, 497, 502}), 0) << "round " << round;
+    EXPECT_EQ(Compare(&m, 1000, 1000, TRect{0, 0, 1000, 1000}), 0) << "round " << round;
+    EXPECT_EQ(Compare(&m, 1500, 1500, TRect{0, 0, 1500, 1500}), 0) << "round " << round;
+    const TRect clip{20, 35, 180, 230};
+    EXPECT_EQ(Compare(&m, 256, 256, TRect{0, 0, 256, 256}, &clip), 0) << "round " << round;
+  }
+}
