@@ -1370,7 +1370,6 @@ void TMetafile::Draw(TCanvas* canvas, const TRect& r)
   bool copyPainterKnown = false;
   RowFill rows;
   bool rowsChecked = false;  // rows has looked at the present painter and clip
-  std::vector<QPointF> linePoints;
   const std::vector<MetaRecord>& recs = data->records;
   for (size_t at = 0; at < recs.size(); ++at) {
     const MetaRecord& rec = recs[at];
