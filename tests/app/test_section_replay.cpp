@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <optional>
 #include <random>
 
 #include "TestSupport.h"
@@ -62,6 +63,32 @@ int Compare(TMetafile* m, int w, int h, const TRect& dest, const TRect* clip = n
   return n;
 }
 
+// A picture of the given size holding what record draws on its canvas.
+template <class Record>
+std::unique_ptr<TMetafile> Recorded(int w, int h, Record record)
+{
+  auto m = std::make_unique<TMetafile>();
+  m->SetSize(w, h);
+  TMetafileCanvas mc(m.get());
+  record(mc);
+  return m;
+}
+
+// A bitmap of w x h replayed onto at dest, clipped to clip when there is one.
+struct Target {
+  int w, h;
+  TRect dest;
+  std::optional<TRect> clip = std::nullopt;
+};
+
+// Both replays give the same pixels on every target.
+void ExpectSamePixels(TMetafile* m, std::initializer_list<Target> targets, int round)
+{
+  for (const Target& t : targets)
+    EXPECT_EQ(Compare(m, t.w, t.h, t.dest, t.clip ? &*t.clip : nullptr), 0)
+        << "round " << round << ", " << t.w << " x " << t.h << " at " << t.dest.Left << ", " << t.dest.Top;
+}
+
 class SectionReplay : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(SectionReplay, OwnFillAndLinesGiveThePaintersPixels)
@@ -113,10 +140,7 @@ TEST(SectionReplay, RandomPolygonsGiveThePaintersPixels)
   FillSwitch guard;
   std::mt19937 rng(11);
   for (int round = 0; round < 12; ++round) {
-    TMetafile m;
-    m.SetSize(997, 743);
-    {
-      TMetafileCanvas mc(&m);
+    auto m = Recorded(997, 743, [&](TMetafileCanvas& mc) {
       mc.Pen()->SetStyle(psClear);
       std::uniform_int_distribution<int> count(3, 14), many(17, 60), coord(-150, 1150), color(0, 0xFFFFFF);
       for (int k = 0; k < 60; ++k) {
@@ -133,13 +157,14 @@ TEST(SectionReplay, RandomPolygonsGiveThePaintersPixels)
         mc.Brush()->SetColor(static_cast<TColor>(color(rng)));
         mc.Polygon(pts);
       }
-    }
-    ASSERT_EQ(m.RecordCount(), 60u);
-    EXPECT_EQ(Compare(&m, 512, 512, TRect{0, 0, 512, 512}), 0) << "round " << round;
-    EXPECT_EQ(Compare(&m, 640, 480, TRect{-17, 9, 777, 501}), 0) << "round " << round;
-    EXPECT_EQ(Compare(&m, 997, 743, TRect{0, 0, 997, 743}), 0) << "round " << round;
-    const TRect clip{100, 50, 411, 300};
-    EXPECT_EQ(Compare(&m, 512, 512, TRect{0, 0, 512, 512}, &clip), 0) << "round " << round;
+    });
+    ASSERT_EQ(m->RecordCount(), 60u);
+    ExpectSamePixels(m.get(),
+                     {{512, 512, {0, 0, 512, 512}},
+                      {640, 480, {-17, 9, 777, 501}},
+                      {997, 743, {0, 0, 997, 743}},
+                      {512, 512, {0, 0, 512, 512}, TRect{100, 50, 411, 300}}},
+                     round);
   }
 }
 
@@ -150,10 +175,7 @@ TEST(SectionReplay, RandomPolylinesGiveThePaintersPixels)
   FillSwitch guard;
   std::mt19937 rng(5);
   for (int round = 0; round < 12; ++round) {
-    TMetafile m;
-    m.SetSize(997, 743);
-    {
-      TMetafileCanvas mc(&m);
+    auto m = Recorded(997, 743, [&](TMetafileCanvas& mc) {
       std::uniform_int_distribution<int> count(2, 30), coord(-150, 1150), step(-40, 40), color(0, 0xFFFFFF);
       for (int k = 0; k < 80; ++k) {
         std::vector<TPoint> pts(static_cast<size_t>(count(rng)));
@@ -170,14 +192,15 @@ TEST(SectionReplay, RandomPolylinesGiveThePaintersPixels)
         mc.Pen()->SetColor(static_cast<TColor>(color(rng)));
         mc.Polyline(pts);
       }
-    }
-    ASSERT_EQ(m.RecordCount(), 80u);
-    EXPECT_EQ(Compare(&m, 512, 512, TRect{0, 0, 512, 512}), 0) << "round " << round;
-    EXPECT_EQ(Compare(&m, 640, 480, TRect{-17, 9, 777, 501}), 0) << "round " << round;
-    EXPECT_EQ(Compare(&m, 997, 743, TRect{0, 0, 997, 743}), 0) << "round " << round;
-    EXPECT_EQ(Compare(&m, 333, 900, TRect{333, 900, 0, 0}), 0) << "round " << round;
-    const TRect clip{100, 50, 411, 300};
-    EXPECT_EQ(Compare(&m, 512, 512, TRect{0, 0, 512, 512}, &clip), 0) << "round " << round;
+    });
+    ASSERT_EQ(m->RecordCount(), 80u);
+    ExpectSamePixels(m.get(),
+                     {{512, 512, {0, 0, 512, 512}},
+                      {640, 480, {-17, 9, 777, 501}},
+                      {997, 743, {0, 0, 997, 743}},
+                      {333, 900, {333, 900, 0, 0}},
+                      {512, 512, {0, 0, 512, 512}, TRect{100, 50, 411, 300}}},
+                     round);
   }
 }
 
@@ -188,10 +211,7 @@ TEST(SectionReplay, MonotonePolygonsGiveThePaintersPixels)
   FillSwitch guard;
   std::mt19937 rng(23);
   for (int round = 0; round < 8; ++round) {
-    TMetafile m;
-    m.SetSize(640, 480);
-    {
-      TMetafileCanvas mc(&m);
+    auto m = Recorded(640, 480, [&](TMetafileCanvas& mc) {
       mc.Pen()->SetStyle(psClear);
       std::uniform_int_distribution<int> sides(3, 16), radius(1, 90), centre(-60, 700), color(0, 0xFFFFFF);
       std::uniform_real_distribution<double> turn(0.0, 6.283185307179586), squash(0.05, 1.0);
@@ -209,12 +229,13 @@ TEST(SectionReplay, MonotonePolygonsGiveThePaintersPixels)
         mc.Brush()->SetColor(static_cast<TColor>(color(rng)));
         mc.Polygon(pts);
       }
-    }
-    EXPECT_EQ(Compare(&m, 64, 48, TRect{0, 0, 64, 48}), 0) << "round " << round;
-    EXPECT_EQ(Compare(&m, 640, 480, TRect{0, 0, 640, 480}), 0) << "round " << round;
-    EXPECT_EQ(Compare(&m, 512, 512, TRect{-40, 30, 1100, 700}), 0) << "round " << round;
-    const TRect clip{50, 40, 300, 200};
-    EXPECT_EQ(Compare(&m, 640, 480, TRect{0, 0, 640, 480}, &clip), 0) << "round " << round;
+    });
+    ExpectSamePixels(m.get(),
+                     {{64, 48, {0, 0, 64, 48}},
+                      {640, 480, {0, 0, 640, 480}},
+                      {512, 512, {-40, 30, 1100, 700}},
+                      {640, 480, {0, 0, 640, 480}, TRect{50, 40, 300, 200}}},
+                     round);
   }
 }
 
@@ -236,8 +257,6 @@ TEST(SectionReplay, FarAndDegeneratePolygonsMatchToo)
   EXPECT_EQ(Compare(&m, 100, 100, TRect{0, 0, 100, 100}), 0);
 }
 
-}  // namespace
-
 // Long runs of short steps: stretched down most fall within a pixel or reach the next one, turn
 // back within a pixel, close rings, and run along and across the picture's edges.
 TEST(SectionReplay, RunsOfShortStepsGiveThePaintersPixels)
@@ -245,10 +264,7 @@ TEST(SectionReplay, RunsOfShortStepsGiveThePaintersPixels)
   FillSwitch guard;
   std::mt19937 rng(31);
   for (int round = 0; round < 4; ++round) {
-    TMetafile m;
-    m.SetSize(1000, 1000);
-    {
-      TMetafileCanvas mc(&m);
+    auto m = Recorded(1000, 1000, [&](TMetafileCanvas& mc) {
       std::uniform_int_distribution<int> coord(0, 999), step(-4, 4), count(50, 400), color(0, 0xFFFFFF);
       for (int k = 0; k < 40; ++k) {
         std::vector<TPoint> pts(static_cast<size_t>(count(rng)));
@@ -266,14 +282,17 @@ TEST(SectionReplay, RunsOfShortStepsGiveThePaintersPixels)
         mc.Pen()->SetColor(static_cast<TColor>(color(rng)));
         mc.Polyline(pts);
       }
-    }
-    EXPECT_EQ(Compare(&m, 100, 100, TRect{0, 0, 100, 100}), 0) << "round " << round;
-    EXPECT_EQ(Compare(&m, 256, 256, TRect{0, 0, 256, 256}), 0) << "round " << round;
-    EXPECT_EQ(Compare(&m, 333, 250, TRect{333, 250, 0, 0}), 0) << "round " << round;
-    EXPECT_EQ(Compare(&m, 500, 500, TRect{-3, 2, 497, 502}), 0) << "round " << round;
-    EXPECT_EQ(Compare(&m, 1000, 1000, TRect{0, 0, 1000, 1000}), 0) << "round " << round;
-    EXPECT_EQ(Compare(&m, 1500, 1500, TRect{0, 0, 1500, 1500}), 0) << "round " << round;
-    const TRect clip{20, 35, 180, 230};
-    EXPECT_EQ(Compare(&m, 256, 256, TRect{0, 0, 256, 256}, &clip), 0) << "round " << round;
+    });
+    ExpectSamePixels(m.get(),
+                     {{100, 100, {0, 0, 100, 100}},
+                      {256, 256, {0, 0, 256, 256}},
+                      {333, 250, {333, 250, 0, 0}},
+                      {500, 500, {-3, 2, 497, 502}},
+                      {1000, 1000, {0, 0, 1000, 1000}},
+                      {1500, 1500, {0, 0, 1500, 1500}},
+                      {256, 256, {0, 0, 256, 256}, TRect{20, 35, 180, 230}}},
+                     round);
   }
 }
+
+}  // namespace
