@@ -1,5 +1,7 @@
 // The section picture: contour bands per triangle, isolines traced through the mesh, colour bar.
 #include <algorithm>
+#include <limits>
+#include <bit>
 #include <cmath>
 #include <cstddef>
 #include <cstring>
@@ -76,6 +78,7 @@ struct Scratch {
   std::vector<TComplex> line;
   std::vector<std::vector<int32_t>> levelTriangles, borderTriangles;
   std::vector<int32_t> marked;  // triangles whose edges the current level marked
+  std::vector<double> paddedLevels;
 };
 Scratch& Buffers()
 {
@@ -200,20 +203,56 @@ bool Ascending(const double* levels, int32_t count)
   return true;
 }
 
-// LevelIndexRange; over ascending levels by bisection.
-[[gnu::always_inline]] inline void LevelRange(const TPseudoSectionContour& c, bool ascending, double va, double vb,
+// The levels as the hot paths read them: whether they ascend, and then, four at a time (the last
+// four filled up with NaN, which no comparison counts), how many lie below or at a value.
+struct Levels {
+  const double* values;
+  int32_t count;
+  bool ascending;
+  const double* padded;
+  int32_t groups;
+  // Levels below v (lower_bound over ascending levels); and at or below v (upper_bound).
+  int32_t Below(double v) const { return Count<false>(v); }
+  int32_t AtOrBelow(double v) const { return Count<true>(v); }
+  template <bool OrEqual>
+  int32_t Count(double v) const
+  {
+#if defined(__AVX__) && defined(__x86_64__)
+    const __m256d x = _mm256_set1_pd(v);
+    int32_t n = 0;
+    for (int32_t g = 0; g < groups; ++g) {
+      const __m256d l = _mm256_loadu_pd(padded + 4 * g);
+      const __m256d in = OrEqual ? _mm256_cmp_pd(l, x, _CMP_LE_OQ) : _mm256_cmp_pd(l, x, _CMP_LT_OQ);
+      n += std::popcount(static_cast<unsigned>(_mm256_movemask_pd(in)));
+    }
+    return n;
+#else
+    return static_cast<int32_t>((OrEqual ? std::upper_bound(values, values + count, v) : std::lower_bound(values, values + count, v)) - values);
+#endif
+  }
+};
+
+Levels LevelsOf(const TPseudoSectionContour& c)
+{
+  std::vector<double>& padded = Buffers().paddedLevels;
+  const int32_t n = c.LevelCount, groups = (n + 3) / 4;
+  padded.assign(static_cast<size_t>(4 * groups), std::numeric_limits<double>::quiet_NaN());
+  std::copy_n(c.LevelValues.data(), n, padded.data());
+  return {c.LevelValues.data(), n, Ascending(c.LevelValues.data(), n), padded.data(), groups};
+}
+
+// LevelIndexRange; over ascending levels by counting.
+[[gnu::always_inline]] inline void LevelRange(const TPseudoSectionContour& c, const Levels& lv, double va, double vb,
                                               double vc, int32_t& lo, int32_t& hi)
 {
   const double vmin = std::min({va, vb, vc}), vmax = std::max({va, vb, vc});
-  if (!ascending || std::isnan(vmin) || std::isnan(vmax)) {
+  if (!lv.ascending || std::isnan(vmin) || std::isnan(vmax)) {
     c.LevelIndexRange(va, vb, vc, lo, hi);
     return;
   }
-  const double* const levels = c.LevelValues.data();
-  const int32_t n = c.LevelCount;
   // The first level at or above vmin; the last level from the second on at or below vmax, else 0.
-  lo = static_cast<int32_t>(std::lower_bound(levels, levels + n, vmin) - levels);
-  hi = n > 1 ? static_cast<int32_t>(std::upper_bound(levels + 1, levels + n, vmax) - levels) - 1 : 0;
+  lo = lv.Below(vmin);
+  hi = lv.count > 1 ? lv.AtOrBelow(vmax) - (lv.values[0] <= vmax ? 1 : 0) : 0;
 }
 
 // Point arrays of one triangle's bands: a level's curve and a band.
@@ -239,7 +278,7 @@ bool CornersValid(const dTriangle& t, int32_t nextNode)
 }
 
 // The bands of one triangle with valid corners (see FillTriangleBands), the pen left as it is.
-void RecordBands(const TPseudoSectionContour& c, const Mesh& mesh, bool ascending, BandPoints& pts,
+void RecordBands(const TPseudoSectionContour& c, const Mesh& mesh, const Levels& lv, BandPoints& pts,
                  TMetafileCanvas* cv, int32_t triangle)
 {
   const dTriangle& t = mesh.triangles[triangle];
@@ -251,7 +290,7 @@ void RecordBands(const TPseudoSectionContour& c, const Mesh& mesh, bool ascendin
   const TColor* const colors = c.BandColors.data();
   const double first = c.LevelValues.front(), last = c.LevelValues.back();
   int32_t lo, hi;
-  LevelRange(c, ascending, val[0], val[1], val[2], lo, hi);
+  LevelRange(c, lv, val[0], val[1], val[2], lo, hi);
   if (val[0] < first && val[1] < first && val[2] < first) {
     cv->FillPolygon(corner, colors[0]);
     return;
@@ -309,14 +348,14 @@ void RecordAllBands(TPseudoSectionContour& c, bool checked)
 {
   // The pen is clear while any bands are recorded, as FillTriangleBands leaves it after each.
   const Mesh mesh = MeshOf(c);
-  const bool ascending = Ascending(c.LevelValues.data(), c.LevelCount);
+  const Levels lv = LevelsOf(c);
   BandPoints pts;
   bool any = false;
   for (int32_t t = 1; t <= c.TriangleCount; ++t) {
     if (!checked && !CornersValid(mesh.triangles[t], c.NextNode)) continue;
     if (!any) c.PictureCanvas->Pen()->SetStyle(psClear);
     any = true;
-    RecordBands(c, mesh, ascending, pts, c.PictureCanvas, t);
+    RecordBands(c, mesh, lv, pts, c.PictureCanvas, t);
   }
   if (any) c.PictureCanvas->Pen()->SetStyle(psSolid);
 }
@@ -391,7 +430,7 @@ void TPseudoSectionContour::FillTriangleBands(int32_t triangle)
   if (!CornersValid(TriangleTable[triangle], NextNode)) return;
   PictureCanvas->Pen()->SetStyle(psClear);
   BandPoints pts;
-  RecordBands(*this, MeshOf(*this), Ascending(LevelValues.data(), LevelCount), pts, PictureCanvas, triangle);
+  RecordBands(*this, MeshOf(*this), LevelsOf(*this), pts, PictureCanvas, triangle);
   PictureCanvas->Pen()->SetStyle(psSolid);
 }
 
@@ -464,7 +503,7 @@ void TPseudoSectionContour::DrawIsolines()
   dTriangle* const triangles = TriangleTable.data();
   const dVertex3d* const nodes = NodeTable.data();
   const double* const levels = LevelValues.data();
-  const bool ascending = Ascending(levels, LevelCount);
+  const Levels lv = LevelsOf(*this);
   for (int32_t t = 1; t <= TriangleCount; ++t) {
     const dTriangle& tr = triangles[t];
     const double a = nodes[tr.vertices[0]].value, b = nodes[tr.vertices[1]].value, c = nodes[tr.vertices[2]].value;
@@ -478,9 +517,8 @@ void TPseudoSectionContour::DrawIsolines()
       crossed[k].push_back(t);
       if (atBorder) crossedAtBorder[k].push_back(t);
     };
-    if (ascending) {
-      for (auto k = std::upper_bound(levels, levels + LevelCount, lo) - levels; k < LevelCount && levels[k] < hi; ++k)
-        add(static_cast<size_t>(k));
+    if (lv.ascending) {
+      for (int32_t k = lv.AtOrBelow(lo); k < LevelCount && levels[k] < hi; ++k) add(static_cast<size_t>(k));
     } else {
       for (int32_t k = 0; k < LevelCount; ++k)
         if (lo < levels[k] && levels[k] < hi) add(static_cast<size_t>(k));
