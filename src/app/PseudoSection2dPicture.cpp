@@ -95,7 +95,8 @@ inline double Interpolate(double level, double value2, double coord2, double val
   return coord1 + (level - value1) * (coord2 - coord1) / (value2 - value1);
 }
 
-inline bool Between(double v, double a, double b) { return std::min(a, b) < v && v < std::max(a, b); }
+// Both comparisons made, without a branch between them.
+inline bool Between(double v, double a, double b) { return (std::min(a, b) < v) & (v < std::max(a, b)); }
 
 constexpr int32_t kNextCorner[3] = {1, 2, 0};
 
@@ -140,12 +141,9 @@ Mesh MeshOf(const TPseudoSectionContour& c)
   const int32_t s = t.shared[edge];
   if (nb <= 0 || nb >= m.tableSize || s > 2) return false;
   const dTriangle& n = m.triangles[nb];
-  int32_t e;
-  switch (s) {
-  case 0: e = Crossed(m.nodes, n, 1, level) ? 1 : 2; break;
-  case 1: e = Crossed(m.nodes, n, 0, level) ? 0 : 2; break;
-  default: e = Crossed(m.nodes, n, 0, level) ? 0 : 1; break;
-  }
+  // The lower of the neighbour's two other edges if the level crosses it, else the higher.
+  const int32_t lower = s == 0 ? 1 : 0, higher = s == 2 ? 1 : 2;
+  const int32_t e = Crossed(m.nodes, n, lower, level) ? lower : higher;
   point = CrossingPair(m.nodes, n, e, level);
   return true;
 }
