@@ -1047,7 +1047,7 @@ private:
   // row, those crossing the present row kept aside and stepped row by row.
   static constexpr size_t kFewEdges = 16;
   template <int B>
-  void FewEdges(Edge* e, int32_t ne, int32_t up)
+  [[gnu::always_inline]] void FewEdges(Edge* e, int32_t ne, int32_t up)
   {
     if (ne == 2 && e[0].top == e[1].top && e[0].bottom == e[1].bottom) {
       TwoEdges<B>(bits_ + static_cast<ptrdiff_t>(e[0].top) * stride_, e[0].bottom - e[0].top + 1, e, e + 1);
@@ -1107,7 +1107,7 @@ private:
   // The runs between the chain of edges down from edge down and the chain up to edge down - 1,
   // which starts at edge up: a stretch of rows at a time, until one edge of the two ends.
   template <int B>
-  void Chains(Edge* e, int32_t ne, int32_t down, int32_t up)
+  [[gnu::always_inline]] void Chains(Edge* e, int32_t ne, int32_t down, int32_t up)
   {
     int32_t i = down, j = down == 0 ? ne - 1 : down - 1;
     const int32_t jEnd = up == 0 ? ne - 1 : up - 1;
