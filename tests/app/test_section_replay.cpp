@@ -295,4 +295,25 @@ TEST(SectionReplay, RunsOfShortStepsGiveThePaintersPixels)
   }
 }
 
+// Every turn of a line stepping to neighbouring pixels after a step of up to three pixels either
+// way: each polyline in a cell of its own, replayed at its size, mirrored, and stretched.
+TEST(SectionReplay, EveryShortTurnGivesThePaintersPixels)
+{
+  FillSwitch guard;
+  auto m = Recorded(640, 640, [&](TMetafileCanvas& mc) {
+    int cell = 0;
+    for (int ax = -3; ax <= 3; ++ax)
+      for (int ay = -3; ay <= 3; ++ay)
+        for (int b = 0; b < 9; ++b)
+          for (int c = 0; c < 9; ++c, ++cell) {
+            const TPoint p0{10 * (cell % 64) + 4, 10 * (cell / 64) + 4};
+            const TPoint p1{p0.x + ax, p0.y + ay}, p2{p1.x + b % 3 - 1, p1.y + b / 3 - 1}, p3{p2.x + c % 3 - 1, p2.y + c / 3 - 1};
+            mc.Pen()->SetColor(static_cast<TColor>(0x10000 * (cell % 251) + 0x100 * (cell % 241) + 40));
+            mc.Polyline({p0, p1, p2, p3});
+          }
+  });
+  ASSERT_EQ(m->RecordCount(), 49u * 81u);
+  ExpectSamePixels(m.get(), {{640, 640, {0, 0, 640, 640}}, {640, 640, {640, 640, 0, 0}}, {1280, 1280, {0, 0, 1280, 1280}}}, 0);
+}
+
 }  // namespace
