@@ -657,7 +657,7 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
   WorkList<double> columns;  // CircleColumns
   WorkList<int32_t> removed;
   WorkList<uint64_t> pending;  // slot << 32 | id of the triangles whose circle holds the node, ascending
-  WorkList<int32_t> queue;  // the flood's stack
+  WorkList<int32_t> queue;  // the flood's queue
   WorkList<int32_t> created;
   std::unordered_map<uint64_t, std::vector<size_t>> byKey;
 
@@ -707,7 +707,8 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
     }
     // The flood tests the neighbours of each triangle it passes, but the one it came from, without
     // branches on the outcomes (a missing neighbour reads triangle 0 and counts for nothing); the
-    // order found is of no account, as pending is sorted. The stack keeps 4 id + the edge back.
+    // order found is of no account, as pending is sorted. The queue keeps 4 id + the edge back; taken
+    // in the order put, a triangle is read while the tests of later ones still run.
     const uint32_t visit = 2 * stamp;
     const size_t live = slotId.size();
     int32_t* S = queue.Room(live + 4);
@@ -737,8 +738,8 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
       const int32_t nbs[3] = {R[t].nb[0], R[t].nb[1], R[t].nb[2]};
       for (int32_t nb : nbs) reach(t, nb);
     }
-    while (sp > 0) {
-      const int32_t top = S[--sp], id = top >> 2, back = top & 3;
+    for (size_t head = 0; head < sp;) {
+      const int32_t top = S[head++], id = top >> 2, back = top & 3;
       if (back == 3) [[unlikely]]
         reach(id, R[id].nb[0]);
       const int32_t e1 = back >= 2 ? back - 2 : back + 1, e2 = e1 == 2 ? 0 : e1 + 1;
