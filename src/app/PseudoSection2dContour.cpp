@@ -683,12 +683,25 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
     const Pt* P = pt.data();
     Rec* R = recs.data();
     const size_t maxSteps = 4 * slotId.size() + 16;
-    for (size_t step = 0, k0 = 0;; ++step, k0 = k0 == 2 ? 0 : k0 + 1) {
-      if (step > maxSteps) return false;
-      const Rec& r = R[t];
+    auto clearlyIn = [&](const Rec& r) {
       const double ddx = xp - r.xc, ddy = yp - r.yc;
       const double d2 = ddx * ddx + ddy * ddy, q = d2 - r.r2;
-      if (d2 <= r.r2 && q <= powerBound + r.errNear && std::fabs(q) > r.errNear) break;
+      return (d2 <= r.r2) & (q <= powerBound + r.errNear) & (std::fabs(q) > r.errNear);
+    };
+    // The neighbours of each triangle passed are tested together (their records are read at once):
+    // the walk ends at the first of them whose circle clearly holds the node. The triangle stepped
+    // into was one of them.
+    for (size_t step = 0, k0 = 0, done = clearlyIn(R[t]); !done; ++step, k0 = k0 == 2 ? 0 : k0 + 1) {
+      if (step > maxSteps) return false;
+      const Rec& r = R[t];
+      const int32_t n0 = r.nb[0], n1 = r.nb[1], n2 = r.nb[2];
+      const bool in0 = (n0 >= 0) & clearlyIn(R[n0 < 0 ? 0 : n0]);
+      const bool in1 = (n1 >= 0) & clearlyIn(R[n1 < 0 ? 0 : n1]);
+      const bool in2 = (n2 >= 0) & clearlyIn(R[n2 < 0 ? 0 : n2]);
+      if (in0 | in1 | in2) {
+        t = in0 ? n0 : in1 ? n1 : n2;
+        break;
+      }
       // The edges the node lies beyond; the first of them from edge k0 on is crossed. Under the
       // node the circle test must have held.
       static constexpr int8_t firstBeyond[3][8] = {
