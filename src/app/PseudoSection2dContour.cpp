@@ -560,7 +560,7 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
     double xc, yc, r2;
     double errNear;  // bound on the error of the test value within twice the radius
     int32_t v[3];
-    int32_t nb[3];  // id across edge k (v[k], v[k+1]); -1: none
+    int32_t nb[3];  // across edge k (v[k], v[k+1]): 4 id + the edge there; -1: none
     int32_t slot;   // -1 once removed
     uint32_t tag;   // 2i: the flood for node i reached it; 2i + 1: its circle holds node i
     CircleTest Circle() const
@@ -648,7 +648,8 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
     bool present;
   };
   // An edge of the hole a node leaves: the new triangle (p, q, node) goes over it. While the flood
-  // is used, outer is the triangle across it and from the removed triangle times 4 plus its edge.
+  // is used, outer is the triangle across it times 4 plus its edge, and from the removed triangle
+  // times 4 plus its edge.
   struct RimEdge {
     int32_t p, q, outer, from;
   };
@@ -694,7 +695,7 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
     for (size_t step = 0, k0 = 0, done = clearlyIn(R[t]); !done; ++step, k0 = k0 == 2 ? 0 : k0 + 1) {
       if (step > maxSteps) return false;
       const Rec& r = R[t];
-      const int32_t n0 = r.nb[0], n1 = r.nb[1], n2 = r.nb[2];
+      const int32_t n0 = r.nb[0] >> 2, n1 = r.nb[1] >> 2, n2 = r.nb[2] >> 2;
       const bool in0 = (n0 >= 0) & clearlyIn(R[n0 < 0 ? 0 : n0]);
       const bool in1 = (n1 >= 0) & clearlyIn(R[n1 < 0 ? 0 : n1]);
       const bool in2 = (n2 >= 0) & clearlyIn(R[n2 < 0 ? 0 : n2]);
@@ -714,7 +715,7 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
                               static_cast<uint32_t>(o1 * orientSign < 0.0) << 1 |
                               static_cast<uint32_t>(o2 * orientSign < 0.0) << 2;
       if (beyond == 0) return false;
-      const int32_t next = r.nb[firstBeyond[k0][beyond]];
+      const int32_t next = r.nb[firstBeyond[k0][beyond]] >> 2;
       if (next < 0) return false;
       t = next;
     }
@@ -730,7 +731,8 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
     found[0] = static_cast<uint64_t>(R[t].slot) << 32 | static_cast<uint32_t>(t);
     R[t].tag = visit + 1;
     bool anyClose = false;
-    auto reach = [&](int32_t from, int32_t nb) {
+    auto reach = [&](int32_t link) {
+      const int32_t nb = link >> 2;
       Rec& o = R[nb < 0 ? 0 : nb];
       const bool fresh = (nb >= 0) & (o.tag < visit);
       const double ddx = xp - o.xc, ddy = yp - o.yc;
@@ -741,24 +743,20 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
       const bool in = pass & (d2 <= o.r2);
       found[np] = static_cast<uint64_t>(o.slot) << 32 | static_cast<uint32_t>(nb);
       np += in;
-      // The edge back; 3 where the links do not show it once (then all three are tested).
-      const int32_t m0 = o.nb[0] == from, m1 = o.nb[1] == from, m2 = o.nb[2] == from;
-      S[sp] = 4 * nb + (m0 + m1 + m2 == 1 ? m1 + 2 * m2 : 3);
+      S[sp] = link;
       sp += pass;
       o.tag = fresh ? visit + in : o.tag;
     };
     {
       const int32_t nbs[3] = {R[t].nb[0], R[t].nb[1], R[t].nb[2]};
-      for (int32_t nb : nbs) reach(t, nb);
+      for (int32_t link : nbs) reach(link);
     }
     for (size_t head = 0; head < sp;) {
       const int32_t top = S[head++], id = top >> 2, back = top & 3;
-      if (back == 3) [[unlikely]]
-        reach(id, R[id].nb[0]);
-      const int32_t e1 = back >= 2 ? back - 2 : back + 1, e2 = e1 == 2 ? 0 : e1 + 1;
+      const int32_t e1 = back == 2 ? 0 : back + 1, e2 = e1 == 2 ? 0 : e1 + 1;
       const int32_t nb1 = R[id].nb[e1], nb2 = R[id].nb[e2];
-      reach(id, nb1);
-      reach(id, nb2);
+      reach(nb1);
+      reach(nb2);
     }
     pending.Resize(np);
     if (anyClose) leaveExact = true;
@@ -831,7 +829,7 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
           for (int32_t k = 0; k < 3; ++k) {
             const int32_t outer = g.nb[k];
             *rim.end() = {g.v[k], g.v[k == 2 ? 0 : k + 1], outer, 4 * gone + k};
-            rim.Extend(outer < 0 || recs[outer < 0 ? 0 : outer].tag != holds);
+            rim.Extend(outer < 0 || recs[outer < 0 ? 0 : outer >> 2].tag != holds);
           }
           removed.push_back(gone);
         } else {
@@ -942,11 +940,9 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
       bad |= cc.errNear[r] < 0.0;
       powerBound = std::max(powerBound, cc.errNear[r]);
       if (e.outer >= 0) {
-        const int32_t gone = e.from >> 2;
-        int32_t* back = R[e.outer].nb;
-        const bool at0 = back[0] == gone, at1 = back[1] == gone, at2 = back[2] == gone;
-        bad |= at0 + at1 + at2 != 1;
-        back[at1 + 2 * at2] = at0 + at1 + at2 == 1 ? id : back[at1 + 2 * at2];
+        int32_t& back = R[e.outer >> 2].nb[e.outer & 3];
+        bad |= back != e.from;
+        back = 4 * id;
       }
       startsAt[e.p] = static_cast<int32_t>(nm);
       endsAt[e.q] = static_cast<int32_t>(nm);
@@ -956,7 +952,7 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
     for (int32_t id : removed) freeIds.push_back(id);
     // The new triangles (p, q, i) border each other along (q, i) and (i, p): each node of the rim
     // starts one edge and ends one.
-    bad |= nm == 0;
+    bad |= nm < 3;  // two would border each other twice
     if (bad) {
       leaveExact = true;
       continue;
@@ -971,8 +967,8 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
       if (bad) break;
       bad |= (rim[next].p != q) | (rim[prev].q != p);
       Rec& t = R[made[a]];
-      t.nb[1] = made[next];
-      t.nb[2] = made[prev];
+      t.nb[1] = 4 * made[next] + 2;
+      t.nb[2] = 4 * made[prev] + 1;
       cornerOf[p] = made[a];
     }
     if (bad) {
@@ -1022,11 +1018,10 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
     if (!linked) continue;
     for (int e = 0; e < 3; ++e) {
       const int32_t nb = r.nb[e];
-      const int32_t k = nb >= 0 ? finalSlot[nb] : 0;
+      const int32_t k = nb >= 0 ? finalSlot[nb >> 2] : 0;
       if (k > 0) {
         t.neighbours[e] = k;
-        const int32_t* back = recs[nb].nb;
-        t.shared[e] = static_cast<uint8_t>((back[1] == static_cast<int32_t>(id)) + 2 * (back[2] == static_cast<int32_t>(id)));
+        t.shared[e] = static_cast<uint8_t>(nb & 3);
       }
       t.border[e] = k > 0 ? 0 : 1;
     }
