@@ -639,8 +639,7 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
     return k > 0.0 ? std::min(static_cast<uint32_t>(k), (1u << hintDepth) - 1) : 0u;
   };
   std::vector<int32_t> cornerOf(static_cast<size_t>(n) + 4, -1);
-  // Of the node's new triangles, the one whose rim edge starts and the one whose rim edge ends at
-  // a node.
+  // Of the node's rim edges, the one that starts and the one that ends at a node.
   std::vector<int32_t> startsAt(static_cast<size_t>(n) + 4, -1), endsAt(static_cast<size_t>(n) + 4, -1);
 
   struct Edge {
@@ -659,7 +658,6 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
   WorkList<int32_t> removed;
   WorkList<uint64_t> pending;  // slot << 32 | id of the triangles whose circle holds the node, ascending
   WorkList<int32_t> queue;  // the flood's queue
-  WorkList<int32_t> created;
   std::unordered_map<uint64_t, std::vector<size_t>> byKey;
 
   // Puts the triangles whose circle holds node i into pending, tagged; false (before any) when the
@@ -897,9 +895,12 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
     double* cb = columns.Room(8 * mp);
     const CircleColumns cc{cb, cb + mp, cb + 2 * mp, cb + 3 * mp, cb + 4 * mp, cb + 5 * mp, cb + 6 * mp, cb + 7 * mp};
     for (size_t r = 0; r < mp; ++r) {
-      const RimEdge& e = rim[std::min(r, m - 1)];
+      const size_t at = std::min(r, m - 1);
+      const RimEdge& e = rim[at];
       cc.x1[r] = pt[e.p].x, cc.y1[r] = pt[e.p].y;
       cc.x2[r] = pt[e.q].x, cc.y2[r] = pt[e.q].y;
+      startsAt[e.p] = static_cast<int32_t>(at);
+      endsAt[e.q] = static_cast<int32_t>(at);
     }
     MakeCircles(cc, xp, yp, m);
     const bool flaggedI = flags[i] != 0;
@@ -918,22 +919,30 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
         recs.emplace_back().slot = -1;
       }
     Rec* R = recs.data();
-    int32_t* made = created.Room(m);
-    size_t nm = 0;
-    bool bad = false;
+    // The ids of the new triangles, by rim edge (that of an edge left out for a hole stays unused).
+    freeIds.Resize(freeIds.size() - m);
+    const int32_t* made = freeIds.end();
+    // The new triangles (p, q, i) border each other along (q, i) and (i, p): each node of the rim
+    // starts one edge and ends one.
+    bool bad = m < 3;  // two would border each other twice
     for (size_t r = 0; r < m; ++r) {
       const RimEdge& e = rim[r];
       if (flaggedI && flags[e.p] != 0 && flags[e.q] != 0) {
         bad = true;  // a hole
         continue;
       }
-      const int32_t id = freeIds.back();
-      freeIds.pop_back();
+      const int32_t id = made[r];
       Rec& t = R[id];
       t.xc = cc.xc[r], t.yc = cc.yc[r], t.r2 = cc.r2[r], t.errNear = cc.errNear[r];
       t.v[0] = e.p, t.v[1] = e.q, t.v[2] = i;
-      // The neighbour outside the removed triangles now borders the new one.
-      t.nb[0] = e.outer, t.nb[1] = -1, t.nb[2] = -1;
+      // The neighbour outside the removed triangles now borders the new one; entries left by
+      // earlier nodes, or overwritten by a second edge from one node, fail the checks.
+      const size_t next = static_cast<size_t>(startsAt[e.q]), prev = static_cast<size_t>(endsAt[e.p]);
+      bad |= (static_cast<size_t>(startsAt[e.p]) != r) | (static_cast<size_t>(endsAt[e.q]) != r) | (next >= m) |
+             (prev >= m);
+      const size_t nx = next < m ? next : 0, pv = prev < m ? prev : 0;
+      bad |= (rim[nx].p != e.q) | (rim[pv].q != e.p);
+      t.nb[0] = e.outer, t.nb[1] = 4 * made[nx] + 2, t.nb[2] = 4 * made[pv] + 1;
       t.slot = static_cast<int32_t>(slotId.size());
       t.tag = 0;
       slotId.push_back(id);
@@ -944,38 +953,16 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
         bad |= back != e.from;
         back = 4 * id;
       }
-      startsAt[e.p] = static_cast<int32_t>(nm);
-      endsAt[e.q] = static_cast<int32_t>(nm);
-      made[nm++] = id;
+      cornerOf[e.p] = id;
     }
+    const int32_t first = made[0];
     // The removed ids are taken again only from the next node on, after their links are read.
     for (int32_t id : removed) freeIds.push_back(id);
-    // The new triangles (p, q, i) border each other along (q, i) and (i, p): each node of the rim
-    // starts one edge and ends one.
-    bad |= nm < 3;  // two would border each other twice
     if (bad) {
       leaveExact = true;
       continue;
     }
-    // Without a hole, triangle a was made over rim edge a.
-    for (size_t a = 0; a < nm; ++a) {
-      const int32_t p = rim[a].p, q = rim[a].q;
-      const size_t next = static_cast<size_t>(startsAt[q]), prev = static_cast<size_t>(endsAt[p]);
-      // Entries left by earlier nodes, or overwritten by a second edge from one node, fail here.
-      bad |= (static_cast<size_t>(startsAt[p]) != a) | (static_cast<size_t>(endsAt[q]) != a) | (next >= nm) |
-             (prev >= nm);
-      if (bad) break;
-      bad |= (rim[next].p != q) | (rim[prev].q != p);
-      Rec& t = R[made[a]];
-      t.nb[1] = 4 * made[next] + 2;
-      t.nb[2] = 4 * made[prev] + 1;
-      cornerOf[p] = made[a];
-    }
-    if (bad) {
-      leaveExact = true;
-      continue;
-    }
-    lastNew = made[0];
+    lastNew = first;
     cornerOf[i] = lastNew;
     for (int32_t l = hintDepth; l >= 0; --l) {
       int32_t& h = hints[hintBase[l] + ((static_cast<size_t>(hy >> (hintDepth - l)) << l) | (hx >> (hintDepth - l)))];
