@@ -572,6 +572,7 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
     }
   };
 
+  const Rec unused{0.0, 0.0, 0.0, 0.0, {0, 0, 0}, {-1, -1, -1}, -1, 0};  // a record not in use
   std::vector<int32_t> slotId;  // id of the triangle in each slot
   std::vector<Rec> recs;
   WorkList<int32_t> freeIds;  // ids of removed triangles, taken again while there is no grid
@@ -597,13 +598,13 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
       if (freeIds.empty()) [[unlikely]]
         for (int32_t k = 0; k < 8; ++k) {
           freeIds.push_back(static_cast<int32_t>(recs.size()));
-          recs.emplace_back().slot = -1;
+          recs.push_back(unused);
         }
       id = freeIds.back();
       freeIds.pop_back();
     } else {
       id = static_cast<int32_t>(recs.size());
-      recs.emplace_back();
+      recs.push_back(unused);
     }
     Rec& r = recs[id];
     r.xc = nc.xc, r.yc = nc.yc, r.r2 = nc.r2;
@@ -916,7 +917,7 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
     if (freeIds.size() < m)
       for (size_t k = 0; k < m + 8; ++k) {
         freeIds.push_back(static_cast<int32_t>(recs.size()));
-        recs.emplace_back().slot = -1;
+        recs.push_back(unused);
       }
     Rec* R = recs.data();
     // The ids of the new triangles, by rim edge (that of an edge left out for a hole stays unused).
@@ -998,19 +999,15 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
     if (j == 0) continue;
     const Rec& r = recs[id];
     dTriangle& t = TriangleTable[j];
-    t = dTriangle{};
-    t.vertices[0] = r.v[0];
-    t.vertices[1] = r.v[1];
-    t.vertices[2] = r.v[2];
-    if (!linked) continue;
+    // Every field written once (unlinked: as a fresh triangle, for the edge map to fill in).
     for (int e = 0; e < 3; ++e) {
       const int32_t nb = r.nb[e];
-      const int32_t k = nb >= 0 ? finalSlot[nb >> 2] : 0;
-      if (k > 0) {
-        t.neighbours[e] = k;
-        t.shared[e] = static_cast<uint8_t>(nb & 3);
-      }
-      t.border[e] = k > 0 ? 0 : 1;
+      const int32_t k = linked && nb >= 0 ? finalSlot[nb >> 2] : 0;
+      t.vertices[e] = r.v[e];
+      t.neighbours[e] = k;
+      t.shared[e] = k > 0 ? static_cast<uint8_t>(nb & 3) : uint8_t{255};
+      t.border[e] = linked && k == 0 ? 1 : 0;
+      t.visited[e] = 0;
     }
   }
   if (linked) linkedCount_ = static_cast<int32_t>(count);
