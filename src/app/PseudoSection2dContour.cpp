@@ -560,7 +560,7 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
     double xc, yc, r2;
     double errNear;  // bound on the error of the test value within twice the radius
     int32_t v[3];
-    int32_t nb[3];  // id across edge k (v[k], v[k+1]); -1: none
+    int32_t nb[3];  // across edge k (v[k], v[k+1]): 4 id + the edge there; -1: none
     int32_t slot;   // -1 once removed
     uint32_t tag;   // 2i: the flood for node i reached it; 2i + 1: its circle holds node i
     CircleTest Circle() const
@@ -572,6 +572,7 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
     }
   };
 
+  const Rec unused{0.0, 0.0, 0.0, 0.0, {0, 0, 0}, {-1, -1, -1}, -1, 0};  // a record not in use
   std::vector<int32_t> slotId;  // id of the triangle in each slot
   std::vector<Rec> recs;
   WorkList<int32_t> freeIds;  // ids of removed triangles, taken again while there is no grid
@@ -597,13 +598,13 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
       if (freeIds.empty()) [[unlikely]]
         for (int32_t k = 0; k < 8; ++k) {
           freeIds.push_back(static_cast<int32_t>(recs.size()));
-          recs.emplace_back().slot = -1;
+          recs.push_back(unused);
         }
       id = freeIds.back();
       freeIds.pop_back();
     } else {
       id = static_cast<int32_t>(recs.size());
-      recs.emplace_back();
+      recs.push_back(unused);
     }
     Rec& r = recs[id];
     r.xc = nc.xc, r.yc = nc.yc, r.r2 = nc.r2;
@@ -639,8 +640,7 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
     return k > 0.0 ? std::min(static_cast<uint32_t>(k), (1u << hintDepth) - 1) : 0u;
   };
   std::vector<int32_t> cornerOf(static_cast<size_t>(n) + 4, -1);
-  // Of the node's new triangles, the one whose rim edge starts and the one whose rim edge ends at
-  // a node.
+  // Of the node's rim edges, the one that starts and the one that ends at a node.
   std::vector<int32_t> startsAt(static_cast<size_t>(n) + 4, -1), endsAt(static_cast<size_t>(n) + 4, -1);
 
   struct Edge {
@@ -648,7 +648,8 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
     bool present;
   };
   // An edge of the hole a node leaves: the new triangle (p, q, node) goes over it. While the flood
-  // is used, outer is the triangle across it and from the removed triangle times 4 plus its edge.
+  // is used, outer is the triangle across it times 4 plus its edge, and from the removed triangle
+  // times 4 plus its edge.
   struct RimEdge {
     int32_t p, q, outer, from;
   };
@@ -657,8 +658,7 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
   WorkList<double> columns;  // CircleColumns
   WorkList<int32_t> removed;
   WorkList<uint64_t> pending;  // slot << 32 | id of the triangles whose circle holds the node, ascending
-  WorkList<int32_t> queue;  // the flood's stack
-  WorkList<int32_t> created;
+  WorkList<int32_t> queue;  // the flood's queue
   std::unordered_map<uint64_t, std::vector<size_t>> byKey;
 
   // Puts the triangles whose circle holds node i into pending, tagged; false (before any) when the
@@ -683,12 +683,25 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
     const Pt* P = pt.data();
     Rec* R = recs.data();
     const size_t maxSteps = 4 * slotId.size() + 16;
-    for (size_t step = 0, k0 = 0;; ++step, k0 = k0 == 2 ? 0 : k0 + 1) {
-      if (step > maxSteps) return false;
-      const Rec& r = R[t];
+    auto clearlyIn = [&](const Rec& r) {
       const double ddx = xp - r.xc, ddy = yp - r.yc;
       const double d2 = ddx * ddx + ddy * ddy, q = d2 - r.r2;
-      if (d2 <= r.r2 && q <= powerBound + r.errNear && std::fabs(q) > r.errNear) break;
+      return (d2 <= r.r2) & (q <= powerBound + r.errNear) & (std::fabs(q) > r.errNear);
+    };
+    // The neighbours of each triangle passed are tested together (their records are read at once):
+    // the walk ends at the first of them whose circle clearly holds the node. The triangle stepped
+    // into was one of them.
+    for (size_t step = 0, k0 = 0, done = clearlyIn(R[t]); !done; ++step, k0 = k0 == 2 ? 0 : k0 + 1) {
+      if (step > maxSteps) return false;
+      const Rec& r = R[t];
+      const int32_t n0 = r.nb[0] >> 2, n1 = r.nb[1] >> 2, n2 = r.nb[2] >> 2;
+      const bool in0 = (n0 >= 0) & clearlyIn(R[n0 < 0 ? 0 : n0]);
+      const bool in1 = (n1 >= 0) & clearlyIn(R[n1 < 0 ? 0 : n1]);
+      const bool in2 = (n2 >= 0) & clearlyIn(R[n2 < 0 ? 0 : n2]);
+      if (in0 | in1 | in2) {
+        t = in0 ? n0 : in1 ? n1 : n2;
+        break;
+      }
       // The edges the node lies beyond; the first of them from edge k0 on is crossed. Under the
       // node the circle test must have held.
       static constexpr int8_t firstBeyond[3][8] = {
@@ -701,13 +714,14 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
                               static_cast<uint32_t>(o1 * orientSign < 0.0) << 1 |
                               static_cast<uint32_t>(o2 * orientSign < 0.0) << 2;
       if (beyond == 0) return false;
-      const int32_t next = r.nb[firstBeyond[k0][beyond]];
+      const int32_t next = r.nb[firstBeyond[k0][beyond]] >> 2;
       if (next < 0) return false;
       t = next;
     }
     // The flood tests the neighbours of each triangle it passes, but the one it came from, without
     // branches on the outcomes (a missing neighbour reads triangle 0 and counts for nothing); the
-    // order found is of no account, as pending is sorted. The stack keeps 4 id + the edge back.
+    // order found is of no account, as pending is sorted. The queue keeps 4 id + the edge back; taken
+    // in the order put, a triangle is read while the tests of later ones still run.
     const uint32_t visit = 2 * stamp;
     const size_t live = slotId.size();
     int32_t* S = queue.Room(live + 4);
@@ -716,7 +730,8 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
     found[0] = static_cast<uint64_t>(R[t].slot) << 32 | static_cast<uint32_t>(t);
     R[t].tag = visit + 1;
     bool anyClose = false;
-    auto reach = [&](int32_t from, int32_t nb) {
+    auto reach = [&](int32_t link) {
+      const int32_t nb = link >> 2;
       Rec& o = R[nb < 0 ? 0 : nb];
       const bool fresh = (nb >= 0) & (o.tag < visit);
       const double ddx = xp - o.xc, ddy = yp - o.yc;
@@ -727,24 +742,20 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
       const bool in = pass & (d2 <= o.r2);
       found[np] = static_cast<uint64_t>(o.slot) << 32 | static_cast<uint32_t>(nb);
       np += in;
-      // The edge back; 3 where the links do not show it once (then all three are tested).
-      const int32_t m0 = o.nb[0] == from, m1 = o.nb[1] == from, m2 = o.nb[2] == from;
-      S[sp] = 4 * nb + (m0 + m1 + m2 == 1 ? m1 + 2 * m2 : 3);
+      S[sp] = link;
       sp += pass;
       o.tag = fresh ? visit + in : o.tag;
     };
     {
       const int32_t nbs[3] = {R[t].nb[0], R[t].nb[1], R[t].nb[2]};
-      for (int32_t nb : nbs) reach(t, nb);
+      for (int32_t link : nbs) reach(link);
     }
-    while (sp > 0) {
-      const int32_t top = S[--sp], id = top >> 2, back = top & 3;
-      if (back == 3) [[unlikely]]
-        reach(id, R[id].nb[0]);
-      const int32_t e1 = back >= 2 ? back - 2 : back + 1, e2 = e1 == 2 ? 0 : e1 + 1;
+    for (size_t head = 0; head < sp;) {
+      const int32_t top = S[head++], id = top >> 2, back = top & 3;
+      const int32_t e1 = back == 2 ? 0 : back + 1, e2 = e1 == 2 ? 0 : e1 + 1;
       const int32_t nb1 = R[id].nb[e1], nb2 = R[id].nb[e2];
-      reach(id, nb1);
-      reach(id, nb2);
+      reach(nb1);
+      reach(nb2);
     }
     pending.Resize(np);
     if (anyClose) leaveExact = true;
@@ -817,7 +828,7 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
           for (int32_t k = 0; k < 3; ++k) {
             const int32_t outer = g.nb[k];
             *rim.end() = {g.v[k], g.v[k == 2 ? 0 : k + 1], outer, 4 * gone + k};
-            rim.Extend(outer < 0 || recs[outer < 0 ? 0 : outer].tag != holds);
+            rim.Extend(outer < 0 || recs[outer < 0 ? 0 : outer >> 2].tag != holds);
           }
           removed.push_back(gone);
         } else {
@@ -885,9 +896,12 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
     double* cb = columns.Room(8 * mp);
     const CircleColumns cc{cb, cb + mp, cb + 2 * mp, cb + 3 * mp, cb + 4 * mp, cb + 5 * mp, cb + 6 * mp, cb + 7 * mp};
     for (size_t r = 0; r < mp; ++r) {
-      const RimEdge& e = rim[std::min(r, m - 1)];
+      const size_t at = std::min(r, m - 1);
+      const RimEdge& e = rim[at];
       cc.x1[r] = pt[e.p].x, cc.y1[r] = pt[e.p].y;
       cc.x2[r] = pt[e.q].x, cc.y2[r] = pt[e.q].y;
+      startsAt[e.p] = static_cast<int32_t>(at);
+      endsAt[e.q] = static_cast<int32_t>(at);
     }
     MakeCircles(cc, xp, yp, m);
     const bool flaggedI = flags[i] != 0;
@@ -903,69 +917,53 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
     if (freeIds.size() < m)
       for (size_t k = 0; k < m + 8; ++k) {
         freeIds.push_back(static_cast<int32_t>(recs.size()));
-        recs.emplace_back().slot = -1;
+        recs.push_back(unused);
       }
     Rec* R = recs.data();
-    int32_t* made = created.Room(m);
-    size_t nm = 0;
-    bool bad = false;
+    // The ids of the new triangles, by rim edge (that of an edge left out for a hole stays unused).
+    freeIds.Resize(freeIds.size() - m);
+    const int32_t* made = freeIds.end();
+    // The new triangles (p, q, i) border each other along (q, i) and (i, p): each node of the rim
+    // starts one edge and ends one.
+    bool bad = m < 3;  // two would border each other twice
     for (size_t r = 0; r < m; ++r) {
       const RimEdge& e = rim[r];
       if (flaggedI && flags[e.p] != 0 && flags[e.q] != 0) {
         bad = true;  // a hole
         continue;
       }
-      const int32_t id = freeIds.back();
-      freeIds.pop_back();
+      const int32_t id = made[r];
       Rec& t = R[id];
       t.xc = cc.xc[r], t.yc = cc.yc[r], t.r2 = cc.r2[r], t.errNear = cc.errNear[r];
       t.v[0] = e.p, t.v[1] = e.q, t.v[2] = i;
-      // The neighbour outside the removed triangles now borders the new one.
-      t.nb[0] = e.outer, t.nb[1] = -1, t.nb[2] = -1;
+      // The neighbour outside the removed triangles now borders the new one; entries left by
+      // earlier nodes, or overwritten by a second edge from one node, fail the checks.
+      const size_t next = static_cast<size_t>(startsAt[e.q]), prev = static_cast<size_t>(endsAt[e.p]);
+      bad |= (static_cast<size_t>(startsAt[e.p]) != r) | (static_cast<size_t>(endsAt[e.q]) != r) | (next >= m) |
+             (prev >= m);
+      const size_t nx = next < m ? next : 0, pv = prev < m ? prev : 0;
+      bad |= (rim[nx].p != e.q) | (rim[pv].q != e.p);
+      t.nb[0] = e.outer, t.nb[1] = 4 * made[nx] + 2, t.nb[2] = 4 * made[pv] + 1;
       t.slot = static_cast<int32_t>(slotId.size());
       t.tag = 0;
       slotId.push_back(id);
       bad |= cc.errNear[r] < 0.0;
       powerBound = std::max(powerBound, cc.errNear[r]);
       if (e.outer >= 0) {
-        const int32_t gone = e.from >> 2;
-        int32_t* back = R[e.outer].nb;
-        const bool at0 = back[0] == gone, at1 = back[1] == gone, at2 = back[2] == gone;
-        bad |= at0 + at1 + at2 != 1;
-        back[at1 + 2 * at2] = at0 + at1 + at2 == 1 ? id : back[at1 + 2 * at2];
+        int32_t& back = R[e.outer >> 2].nb[e.outer & 3];
+        bad |= back != e.from;
+        back = 4 * id;
       }
-      startsAt[e.p] = static_cast<int32_t>(nm);
-      endsAt[e.q] = static_cast<int32_t>(nm);
-      made[nm++] = id;
+      cornerOf[e.p] = id;
     }
+    const int32_t first = made[0];
     // The removed ids are taken again only from the next node on, after their links are read.
     for (int32_t id : removed) freeIds.push_back(id);
-    // The new triangles (p, q, i) border each other along (q, i) and (i, p): each node of the rim
-    // starts one edge and ends one.
-    bad |= nm == 0;
     if (bad) {
       leaveExact = true;
       continue;
     }
-    // Without a hole, triangle a was made over rim edge a.
-    for (size_t a = 0; a < nm; ++a) {
-      const int32_t p = rim[a].p, q = rim[a].q;
-      const size_t next = static_cast<size_t>(startsAt[q]), prev = static_cast<size_t>(endsAt[p]);
-      // Entries left by earlier nodes, or overwritten by a second edge from one node, fail here.
-      bad |= (static_cast<size_t>(startsAt[p]) != a) | (static_cast<size_t>(endsAt[q]) != a) | (next >= nm) |
-             (prev >= nm);
-      if (bad) break;
-      bad |= (rim[next].p != q) | (rim[prev].q != p);
-      Rec& t = R[made[a]];
-      t.nb[1] = made[next];
-      t.nb[2] = made[prev];
-      cornerOf[p] = made[a];
-    }
-    if (bad) {
-      leaveExact = true;
-      continue;
-    }
-    lastNew = made[0];
+    lastNew = first;
     cornerOf[i] = lastNew;
     for (int32_t l = hintDepth; l >= 0; --l) {
       int32_t& h = hints[hintBase[l] + ((static_cast<size_t>(hy >> (hintDepth - l)) << l) | (hx >> (hintDepth - l)))];
@@ -1001,20 +999,15 @@ int32_t TPseudoSectionContour::Triangulate(int32_t n, bool retriangulate)
     if (j == 0) continue;
     const Rec& r = recs[id];
     dTriangle& t = TriangleTable[j];
-    t = dTriangle{};
-    t.vertices[0] = r.v[0];
-    t.vertices[1] = r.v[1];
-    t.vertices[2] = r.v[2];
-    if (!linked) continue;
+    // Every field written once (unlinked: as a fresh triangle, for the edge map to fill in).
     for (int e = 0; e < 3; ++e) {
       const int32_t nb = r.nb[e];
-      const int32_t k = nb >= 0 ? finalSlot[nb] : 0;
-      if (k > 0) {
-        t.neighbours[e] = k;
-        const int32_t* back = recs[nb].nb;
-        t.shared[e] = static_cast<uint8_t>((back[1] == static_cast<int32_t>(id)) + 2 * (back[2] == static_cast<int32_t>(id)));
-      }
-      t.border[e] = k > 0 ? 0 : 1;
+      const int32_t k = linked && nb >= 0 ? finalSlot[nb >> 2] : 0;
+      t.vertices[e] = r.v[e];
+      t.neighbours[e] = k;
+      t.shared[e] = k > 0 ? static_cast<uint8_t>(nb & 3) : uint8_t{255};
+      t.border[e] = linked && k == 0 ? 1 : 0;
+      t.visited[e] = 0;
     }
   }
   if (linked) linkedCount_ = static_cast<int32_t>(count);
