@@ -255,6 +255,18 @@ TEST(SectionReplay, FarAndDegeneratePolygonsMatchToo)
     mc.Polygon({{20, 20}, {20, 20}, {20, 20}, {20, 20}});
   }
   EXPECT_EQ(Compare(&m, 100, 100, TRect{0, 0, 100, 100}), 0);
+  // An edge crossing a row within 1/64 pixel of height over 600 pixels of width is too steep for
+  // the fixed point: its polygon, and those recorded around it, are filled all the same.
+  auto steep = Recorded(1000, 6400, [](TMetafileCanvas& mc) {
+    mc.Pen()->SetStyle(psClear);
+    mc.Brush()->SetColor(clGreen);
+    mc.Polygon({{100, 700}, {900, 700}, {900, 6000}});
+    mc.Brush()->SetColor(clRed);
+    mc.Polygon({{0, 671}, {600, 672}, {600, 1000}, {0, 1000}});
+    mc.Brush()->SetColor(clBlue);
+    mc.Polygon({{50, 2000}, {950, 3000}, {50, 4000}});
+  });
+  ExpectSamePixels(steep.get(), {{1000, 100, {0, 0, 1000, 100}}}, 0);
 }
 
 // Long runs of short steps: stretched down most fall within a pixel or reach the next one, turn
