@@ -771,41 +771,28 @@ private:
   bool ClipSegment(double& x1, double& y1, double& x2, double& y2)
   {
     if (!std::isfinite(x1) || !std::isfinite(y1) || !std::isfinite(x2) || !std::isfinite(y2)) return true;
-    if (x1 < xmin_) {
-      if (x2 <= xmin_) return Gone();
-      y1 += (y2 - y1) / (x2 - x1) * (xmin_ - x1);
-      x1 = xmin_;
-    } else if (x1 > xmax_) {
-      if (x2 >= xmax_) return Gone();
-      y1 += (y2 - y1) / (x2 - x1) * (xmax_ - x1);
-      x1 = xmax_;
+    return ClipAxis(x1, y1, x2, y2, xmin_, xmax_) || ClipAxis(y1, x1, y2, x2, ymin_, ymax_);
+  }
+  // The same along one axis a, between lo and hi, the other coordinate b moved along.
+  bool ClipAxis(double& a1, double& b1, double& a2, double& b2, double lo, double hi)
+  {
+    if (a1 < lo) {
+      if (a2 <= lo) return Gone();
+      b1 += (b2 - b1) / (a2 - a1) * (lo - a1);
+      a1 = lo;
+    } else if (a1 > hi) {
+      if (a2 >= hi) return Gone();
+      b1 += (b2 - b1) / (a2 - a1) * (hi - a1);
+      a1 = hi;
     }
-    if (x2 < xmin_) {
+    if (a2 < lo) {
       lastX_ = INT_MIN;
-      y2 += (y2 - y1) / (x2 - x1) * (xmin_ - x2);
-      x2 = xmin_;
-    } else if (x2 > xmax_) {
+      b2 += (b2 - b1) / (a2 - a1) * (lo - a2);
+      a2 = lo;
+    } else if (a2 > hi) {
       lastX_ = INT_MIN;
-      y2 += (y2 - y1) / (x2 - x1) * (xmax_ - x2);
-      x2 = xmax_;
-    }
-    if (y1 < ymin_) {
-      if (y2 <= ymin_) return Gone();
-      x1 += (x2 - x1) / (y2 - y1) * (ymin_ - y1);
-      y1 = ymin_;
-    } else if (y1 > ymax_) {
-      if (y2 >= ymax_) return Gone();
-      x1 += (x2 - x1) / (y2 - y1) * (ymax_ - y1);
-      y1 = ymax_;
-    }
-    if (y2 < ymin_) {
-      lastX_ = INT_MIN;
-      x2 += (x2 - x1) / (y2 - y1) * (ymin_ - y2);
-      y2 = ymin_;
-    } else if (y2 > ymax_) {
-      lastX_ = INT_MIN;
-      x2 += (x2 - x1) / (y2 - y1) * (ymax_ - y2);
-      y2 = ymax_;
+      b2 += (b2 - b1) / (a2 - a1) * (hi - a2);
+      a2 = hi;
     }
     return false;
   }
