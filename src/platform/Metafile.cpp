@@ -808,40 +808,23 @@ private:
   {
     lastX_ = lastY_ = INT_MIN;
     if (ClipSegment(rx1, ry1, rx2, ry2)) return;
-    int32_t x1 = To26Dot6(rx1), y1 = To26Dot6(ry1), x2 = To26Dot6(rx2), y2 = To26Dot6(ry2);
-    const int32_t dx = std::abs(x2 - x1), dy = std::abs(y2 - y1);
-    if (dx < dy) {
-      const bool swapped = y1 > y2;
-      if (swapped) std::swap(y1, y2), std::swap(x1, x2);
-      const int64_t xinc = Div16(x2 - x1, y2 - y1);
-      int64_t x = int64_t{x1} * 1024;
-      const int32_t y = (y1 + 32) >> 6, ys = (y2 + 32) >> 6;
-      const int32_t round = xinc > 0 ? 32 : 0;
-      if (y == ys) return;
-      x += ((y * 64) + round - y1) * xinc >> 6;
-      if (swapped) {
-        lastX_ = static_cast<int32_t>(x >> 16), lastY_ = y, lastDir_ = BottomToTop;
-      } else {
-        lastX_ = static_cast<int32_t>((x + (ys - y - 1) * xinc) >> 16), lastY_ = ys - 1, lastDir_ = TopToBottom;
-      }
-      lastAxis_ = std::abs(xinc) < (1 << 14);
-    } else {
-      if (!dx) return;
-      const bool swapped = x1 > x2;
-      if (swapped) std::swap(x1, x2), std::swap(y1, y2);
-      const int64_t yinc = Div16(y2 - y1, x2 - x1);
-      int64_t y = int64_t{y1} * 1024;
-      const int32_t x = (x1 + 32) >> 6, xs = (x2 + 32) >> 6;
-      const int32_t round = yinc > 0 ? 32 : 0;
-      if (x == xs) return;
-      y += ((x * 64) + round - x1) * yinc >> 6;
-      if (swapped) {
-        lastX_ = x, lastY_ = static_cast<int32_t>(y >> 16), lastDir_ = RightToLeft;
-      } else {
-        lastX_ = xs - 1, lastY_ = static_cast<int32_t>((y + (xs - x - 1) * yinc) >> 16), lastDir_ = LeftToRight;
-      }
-      lastAxis_ = std::abs(yinc) < (1 << 14);
-    }
+    const int32_t x1 = To26Dot6(rx1), y1 = To26Dot6(ry1), x2 = To26Dot6(rx2), y2 = To26Dot6(ry2);
+    const bool steep = std::abs(x2 - x1) < std::abs(y2 - y1);
+    if (!steep && x1 == x2) return;
+    // Along the longer axis a (y for steep segments), the other one b, from the lower a.
+    int32_t a1 = steep ? y1 : x1, a2 = steep ? y2 : x2, b1 = steep ? x1 : y1, b2 = steep ? x2 : y2;
+    const bool swapped = a1 > a2;
+    if (swapped) std::swap(a1, a2), std::swap(b1, b2);
+    const int64_t inc = Div16(b2 - b1, a2 - a1);
+    const int32_t a = (a1 + 32) >> 6, as = (a2 + 32) >> 6;
+    if (a == as) return;
+    const int64_t b = int64_t{b1} * 1024 + (((a * 64) + (inc > 0 ? 32 : 0) - a1) * inc >> 6);
+    // Drawn from the end backwards, the last pixel is the first one stepped.
+    const int32_t lastA = swapped ? a : as - 1, lastB = static_cast<int32_t>((swapped ? b : b + (as - a - 1) * inc) >> 16);
+    lastX_ = steep ? lastB : lastA;
+    lastY_ = steep ? lastA : lastB;
+    lastDir_ = steep ? (swapped ? BottomToTop : TopToBottom) : (swapped ? RightToLeft : LeftToRight);
+    lastAxis_ = std::abs(inc) < (1 << 14);
   }
 
   // One segment: false when it is too short to count.
