@@ -27,7 +27,8 @@ function(orbisk_test name)
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE orbisk_testmain ${ARG_DEPENDS} GTest::gtest)
   target_compile_definitions(${name} PRIVATE
-    ORBISK_EXAMPLES="${ORBISK_EXAMPLES}" ORBISK_FIELD_DATA="${ORBISK_FIELD_DATA}")
+    ORBISK_EXAMPLES="${ORBISK_EXAMPLES}" ORBISK_FIELD_DATA="${ORBISK_FIELD_DATA}"
+    ORBISK_TESTS_DIR="${CMAKE_SOURCE_DIR}/tests")
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
     PROPERTIES ENVIRONMENT "${ARG_ENVIRONMENT}")
 endfunction()

@@ -70,7 +70,7 @@ TEST(AxisGolden, LabelSequences)
   };
   std::string got;
   for (const Case& c : cases) got += Sequence(c) + "\n";
-  const auto golden = std::filesystem::path(__FILE__).parent_path() / "golden" / "axis_labels.txt";
+  const auto golden = std::filesystem::path(ORBISK_TESTS_DIR) / "chart" / "model" / "golden" / "axis_labels.txt";
   const std::string want = testsupport::ReadAll(golden.string());
   if (std::getenv("AXIS_GOLDEN_DUMP") != nullptr) std::printf("%s", got.c_str());
   ASSERT_FALSE(want.empty()) << golden;
