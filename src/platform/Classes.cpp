@@ -40,6 +40,17 @@ TComponent* TComponent::FindComponent(const std::string& name) const
   return nullptr;
 }
 
+void TComponent::ChangeOwner(TComponent* newOwner)
+{
+  if (newOwner == owner_ || newOwner == this) return;
+  if (owner_) {
+    auto& list = owner_->components_;
+    list.erase(std::remove(list.begin(), list.end(), this), list.end());
+  }
+  owner_ = newOwner;
+  if (owner_) owner_->components_.push_back(this);
+}
+
 void TComponent::FreeNotification(TComponent* other)
 {
   if (!other || other == this) return;

@@ -47,6 +47,9 @@ public:
   int ComponentCount() const { return static_cast<int>(components_.size()); }
   TComponent* Components(int index) const { return components_.at(index); }
   TComponent* FindComponent(const std::string& name) const;
+  // Moves this component from its owner's list into newOwner's (nullptr: no owner); nobody is
+  // told, the component lives on and is freed with its new owner.
+  void ChangeOwner(TComponent* newOwner);
 
   void FreeNotification(TComponent* other);
   void RemoveFreeNotification(TComponent* other);

@@ -299,6 +299,7 @@ void AssignSeries(TChartSeries*& oldSeries, TChartSeries*& newSeries)
   for (TChartSeries* d : dependants) {
     TDataSourcesList* sources = d->DataSources();
     if (sources->IndexOf(n) < 0) sources->InternalAdd(n);
+    n->FreeNotification(d);
     sources->InternalRemove(o);
     o->LinkedSeries()->Remove(d);
     if (n->LinkedSeries()->IndexOf(d) < 0) n->LinkedSeries()->Add(d);

@@ -35,6 +35,7 @@ TSeriesMarkPosition* TSeriesMarksPositions::Position(int32_t index) const
 TSeriesMarkPosition* TSeriesMarksPositions::Ensure(int32_t index)
 {
   if (index < 0) return nullptr;
+  if (PointCount) CheckPointIndexSlack(index, PointCount());
   if (index >= Count()) items_.resize(static_cast<size_t>(index) + 1);
   auto& slot = items_[static_cast<size_t>(index)];
   if (!slot) slot = std::make_unique<TSeriesMarkPosition>();
@@ -134,6 +135,12 @@ TMarksItem* TMarksItems::Find(int32_t index) const
 void TMarksItems::Delete(int32_t index)
 {
   if (index >= 0 && index < Count()) items_.erase(items_.begin() + index);
+}
+
+void TMarksItems::SetParentChart(TCustomNuvPanel* chart)
+{
+  for (auto& item : items_)
+    if (item) item->SetParentChart(chart);
 }
 
 void TMarksItems::Clear()
@@ -252,9 +259,16 @@ TSeriesMarks::TSeriesMarks(TChartSeries* series)
   visible_ = false;
   SetColor(clInfoBk);
   InitShadow(GetShadow());
+  positions_.PointCount = [this] { return parentSeries_ ? parentSeries_->Count() : 0; };
 }
 
 TSeriesMarks::~TSeriesMarks() = default;
+
+TMarksItem* TSeriesMarks::Items(int32_t index)
+{
+  CheckPointIndexSlack(index, parentSeries_ ? parentSeries_->Count() : 0);
+  return items_.Item(index);
+}
 
 std::unique_ptr<TNuvGradient> TSeriesMarks::CreateGradient(TNotifyEvent onChange)
 {
@@ -286,6 +300,7 @@ void TSeriesMarks::SetParentChart(TCustomNuvPanel* chart)
   TNuvCustomShape::SetParentChart(chart);
   if (callout_) callout_->SetParentChart(chart);
   if (symbol_) symbol_->SetParentChart(chart);
+  items_.SetParentChart(chart);
 }
 
 void TSeriesMarks::Repaint()

@@ -4,6 +4,7 @@
 // overrides (a position the user dragged the mark to, an item with its own appearance and text).
 // The marks belong to their series; positions and items are owned by the marks.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -56,8 +57,11 @@ public:
   TSeriesMarkPosition* Position(int32_t index) const;
   // Pads up to index, creates a position there when missing, marks it custom, copies position.
   void SetPosition(int32_t index, const TSeriesMarkPosition& position);
-  // Pads up to index and creates a non-custom position there when missing; returns it.
+  // Pads up to index and creates a non-custom position there when missing; returns it. An index
+  // more than MaxPointIndexSlack past PointCount raises ChartException.
   TSeriesMarkPosition* Ensure(int32_t index);
+  // The series' point count (none: no bound).
+  std::function<int32_t()> PointCount;
   void Delete(int32_t index);
   void DeleteRange(int32_t start, int32_t count);
   void Clear() { items_.clear(); }
@@ -104,6 +108,8 @@ public:
   // The item at index, nullptr when none.
   TMarksItem* Find(int32_t index) const;
   void Delete(int32_t index);
+  // Every item draws on and repaints chart.
+  void SetParentChart(TCustomNuvPanel* chart);
   // Frees every item, then repaints the marks.
   void Clear();
   bool Empty() const;
@@ -221,7 +227,9 @@ public:
   int32_t TextWidth(int32_t valueIndex);
   // The point's item when one exists, else the marks themselves.
   TNuvCustomShape* MarkItem(int32_t valueIndex);
-  TMarksItem* Items(int32_t index) { return items_.Item(index); }
+  // The point's item, made when missing; an index more than MaxPointIndexSlack past the
+  // series' point count raises ChartException.
+  TMarksItem* Items(int32_t index);
   // Clears the positions, and the items unless they were read from a stream.
   void ClearData();
   // A point was deleted: its position and item go, later ones move down.

@@ -274,6 +274,7 @@ TChartSeries::TChartSeries(TComponent* owner) : TCustomChartSeries(owner)
   percentFormat_ = NuvMsg_DefPercentFormat;
   marks_ = std::make_unique<TSeriesMarks>(this);
   labels_ = std::make_unique<TLabelsList>([this] { Repaint(); });
+  labels_->PointCount = [this] { return Count(); };
   dataSources_ = std::make_unique<TDataSourcesList>(this);
   linkedSeries_ = std::make_unique<TCustomSeriesList>();
 }
@@ -294,7 +295,7 @@ TChartSeries::~TChartSeries()
   const std::vector<TComponent*> sources = dataSources_->Items();
   for (TComponent* c : sources) {
     if (auto* src = dynamic_cast<TNuvSeriesSource*>(c)) {
-      if (src->GetSeries() == this) src->InternalSetSeries(nullptr);
+      if (src->GetSeries() == this) src->SeriesFreed();
       if (src->GetOwner() == this) {
         dataSources_->InternalRemove(src);
         delete src;
@@ -311,6 +312,7 @@ TChartSeries::~TChartSeries()
     s->dataSources_->InternalRemove(this);
   }
   linkedSeries_->Clear();
+  RemoveFreedSeriesFromGroups(this);
   Clear();
   valuesList_.Clear();
   xValues_ = yValues_ = mandatoryValueList_ = notMandatoryValueList_ = nullptr;
@@ -493,7 +495,8 @@ void TChartSeries::DeleteRange(int32_t start, int32_t quantity, bool removeGap)
     TSeriesMarksPositions& positions = marks_->Positions();
     if (start < positions.Count()) positions.DeleteRange(start, std::min(quantity, positions.Count() - start));
   }
-  NotifyValue(veDelete, start);
+  // Linked series hear of every deleted point, the last first, each at its old index.
+  for (int32_t i = start + quantity - 1; i >= start; --i) NotifyValue(veDelete, i);
   if (active_) Repaint();
   if (removeGap) notMandatoryValueList_->FillSequence();
 }
@@ -686,6 +689,13 @@ TComponent* TChartSeries::GetDataSource() const { return dataSources_->First(); 
 void TChartSeries::SetDataSource(TComponent* value)
 {
   if (!value) {
+    // Series sources bound to this series close and let it go: none refills it later.
+    const std::vector<TComponent*> sources = dataSources_->Items();
+    for (TComponent* c : sources)
+      if (auto* src = dynamic_cast<TNuvSeriesSource*>(c); src && src->GetSeries() == this) {
+        src->Close();
+        src->InternalSetSeries(nullptr);
+      }
     InternalRemoveDataSource(nullptr);
     return;
   }
@@ -717,6 +727,8 @@ int32_t TChartSeries::AddDataSource(TComponent* source)
   ManualData = false;
   if (auto* s = dynamic_cast<TChartSeries*>(source)) {
     if (s->linkedSeries_->IndexOf(this) == -1) s->linkedSeries_->Add(this);
+    // Out of a chart the series leaves the linked lists: it hears of a freed source this way.
+    s->FreeNotification(this);
   } else {
     source->FreeNotification(this);
     if (auto* src = dynamic_cast<TNuvSeriesSource*>(source)) {
@@ -725,6 +737,7 @@ int32_t TChartSeries::AddDataSource(TComponent* source)
         const bool wasActive = src->GetActive();
         src->Close();
         old->dataSources_->InternalRemove(src);
+        if (src->GetOwner() == old) src->ChangeOwner(this);
         src->InternalSetSeries(this);
         if (wasActive) src->Open();
       } else if (!old) {
@@ -840,8 +853,15 @@ void TChartSeries::SetVertAxis(TVertAxis value)
   Repaint();
 }
 
+bool TChartSeries::IsForeignAxis(const TChartAxis* axis) const
+{
+  return axis && parentChart_ && parentChart_->AxesList()->IndexOf(axis) < 0;
+}
+
 void TChartSeries::SetCustomHorizAxis(TChartAxis* value)
 {
+  // A series takes custom axes only from its own chart.
+  if (IsForeignAxis(value)) value = nullptr;
   customHorizAxis_ = value;
   horizAxis_ = value ? aCustomHorizAxis : aBottomAxis;
   RecalcAxes();
@@ -850,6 +870,7 @@ void TChartSeries::SetCustomHorizAxis(TChartAxis* value)
 
 void TChartSeries::SetCustomVertAxis(TChartAxis* value)
 {
+  if (IsForeignAxis(value)) value = nullptr;
   customVertAxis_ = value;
   vertAxis_ = value ? aCustomVertAxis : aLeftAxis;
   RecalcAxes();
@@ -1154,6 +1175,15 @@ void TChartSeries::AddedToChart()
     paletteColor_ = parentChart_->GetFreeSeriesColor(true, this);
     parentChart_->BroadcastSeriesEvent(this, seChangeColor);
   }
+  // Custom axes given while out of any chart stay only when they are this chart's.
+  if (IsForeignAxis(customHorizAxis_)) {
+    customHorizAxis_ = nullptr;
+    horizAxis_ = aBottomAxis;
+  }
+  if (IsForeignAxis(customVertAxis_)) {
+    customVertAxis_ = nullptr;
+    vertAxis_ = aLeftAxis;
+  }
   RecalcAxes();
   CheckDataSource();
 }
@@ -1165,6 +1195,15 @@ void TChartSeries::RemovedFromChart()
   RemoveDataSource();
   parentChart_ = nullptr;
   if (marks_) marks_->SetParentChart(nullptr);
+  // Custom axes belong to the chart left behind: the series goes back to the standard axes.
+  if (customHorizAxis_ || horizAxis_ == aCustomHorizAxis) {
+    customHorizAxis_ = nullptr;
+    horizAxis_ = aBottomAxis;
+  }
+  if (customVertAxis_ || vertAxis_ == aCustomVertAxis) {
+    customVertAxis_ = nullptr;
+    vertAxis_ = aLeftAxis;
+  }
   RecalcAxes();
 }
 
@@ -1178,6 +1217,13 @@ void TChartSeries::Assign(const TPersistent* source)
     return;
   }
   if (s == this) return;
+  // Sources taken over must not lead back to this series; refused before anything changes.
+  if (s->GetDataSource() && !s->ManualData)
+    for (TComponent* c : s->dataSources_->Items()) {
+      if (c == this || !dynamic_cast<TChartSeries*>(c)) continue;
+      if (parentChart_) parentChart_->CheckCircularDependence(this, c);
+      else CheckCircularSeriesDependence(this, c);
+    }
   TCustomChartSeries::Assign(source);
   SetDataSource(nullptr);
   if (yMandatory_ == s->yMandatory_) {

@@ -476,6 +476,8 @@ protected:
 
 private:
   int32_t InsertPoint(int32_t index, TColor color, const std::string& label);
+  // An axis that is not one of the chart's (false without a chart or an axis).
+  bool IsForeignAxis(const TChartAxis* axis) const;
   void DeleteCheck(int32_t valueIndex) const;
   void DrawLegendInner(int32_t valueIndex, const TRect& rect);
 };

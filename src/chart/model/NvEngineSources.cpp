@@ -11,6 +11,7 @@
 #include "chart/model/NvEngineAxis.h"
 #include "chart/model/NvEngineAxisPanel.h"
 #include "chart/model/NvEngineSeries.h"
+#include "chart/model/NvEngineValues.h"
 #include "platform/Graphics.h"
 #include "platform/Types.h"
 
@@ -57,6 +58,13 @@ void TNuvSeriesSource::SetSeries(TChartSeries* value)
   }
 }
 
+void TNuvSeriesSource::SeriesFreed()
+{
+  if (series_) series_->RemoveFreeNotification(this);
+  series_ = nullptr;
+  active_ = false;
+}
+
 void TNuvSeriesSource::InternalSetSeries(TChartSeries* value)
 {
   if (value == series_) return;
@@ -92,8 +100,9 @@ void TNuvSeriesSource::Notification(TComponent* component, TOperation operation)
 {
   TComponent::Notification(component, operation);
   if (operation == TOperation::opRemove && component == series_) {
-    // The series is going: forget it without touching it further.
+    // The series is going: forget it without touching it further; nothing is left to fill.
     series_ = nullptr;
+    active_ = false;
   }
 }
 
@@ -172,6 +181,12 @@ void CheckCircularSeriesDependence(const TChartSeries* series, const TComponent*
   if (s && SeriesDependsOn(s, series)) throw ChartException(NuvMsg_CircularSeries);
 }
 
+void CheckPointIndexSlack(int32_t index, int32_t count)
+{
+  if (int64_t{index} > int64_t{count} + MaxPointIndexSlack)
+    throw ChartException(FormatMessage(NuvMsg_ListIndexOutOfBounds, {std::to_string(index)}));
+}
+
 std::string TLabelsList::GetLabel(int32_t index) const
 {
   if (index < 0 || index >= Count() || !items_[static_cast<size_t>(index)]) return std::string();
@@ -186,6 +201,7 @@ bool TLabelsList::HasLabel(int32_t index) const
 void TLabelsList::SetLabel(int32_t index, const std::string& text)
 {
   if (index < 0) throw ERangeError("Label index out of range (" + std::to_string(index) + ")");
+  if (PointCount) CheckPointIndexSlack(index, PointCount());
   if (index >= Count()) {
     if (text.empty()) return;
     items_.resize(static_cast<size_t>(index) + 1);
@@ -231,6 +247,26 @@ void TLabelsList::Assign(const TLabelsList& source)
   if (&source == this) return;
   Clear();
   for (int32_t i = 0; i < source.Count(); ++i) InsertLabel(i, source.GetLabel(i));
+}
+
+namespace {
+
+// Every group alive, so that a freed series can leave each of them.
+std::vector<TSeriesGroup*>& LiveGroups()
+{
+  static std::vector<TSeriesGroup*> groups;
+  return groups;
+}
+
+}  // namespace
+
+TSeriesGroup::TSeriesGroup(const std::string& name) : name_(name) { LiveGroups().push_back(this); }
+
+TSeriesGroup::~TSeriesGroup() { std::erase(LiveGroups(), this); }
+
+void RemoveFreedSeriesFromGroups(const TChartSeries* series)
+{
+  for (TSeriesGroup* g : LiveGroups()) g->Remove(series);
 }
 
 TSeriesGroupActive TSeriesGroup::GetActive() const

@@ -33,6 +33,9 @@ public:
   void SetSeries(TChartSeries* value);
   // Called by the series when it drops or takes this source, without further calls.
   void InternalSetSeries(TChartSeries* value);
+  // The bound series is being freed: the source forgets it and becomes inactive without
+  // touching it.
+  void SeriesFreed();
 
   // May this kind of source serve Chart.
   virtual bool Available(TCustomAxisPanel* chart) const { (void)chart; return true; }
@@ -104,6 +107,14 @@ bool SeriesDependsOn(const TChartSeries* series, const TChartSeries* target);
 // source of Series would close a loop.
 void CheckCircularSeriesDependence(const TChartSeries* series, const TComponent* source);
 
+// ---- Point indexes ----
+// Per-point lists (labels, mark items, mark positions) pad up to an index at most this far past
+// the point count; an index beyond is refused, so that one bad index cannot claim gigabytes.
+constexpr int32_t MaxPointIndexSlack = 1000;
+// ChartException "List index out of bounds (%d)" when index lies more than MaxPointIndexSlack
+// past count.
+void CheckPointIndexSlack(int32_t index, int32_t count);
+
 // ---- Point labels ----
 // One optional label per point; the list may be shorter than the point count.
 class TLabelsList {
@@ -111,6 +122,8 @@ public:
   TLabelsList() = default;
   explicit TLabelsList(std::function<void()> onChange) : OnChange(std::move(onChange)) {}
   std::function<void()> OnChange;  // the series repaints
+  // The owner series' point count; when set, SetLabel refuses an index far past it.
+  std::function<int32_t()> PointCount;
 
   int32_t Count() const { return static_cast<int32_t>(items_.size()); }
   bool Empty() const { return items_.empty(); }
@@ -132,9 +145,13 @@ private:
 // ---- Series groups ----
 enum TSeriesGroupActive : uint8_t { gaYes, gaNo, gaSome };
 
+// Every group drops a series that is freed (RemoveFreedSeriesFromGroups).
 class TSeriesGroup {
 public:
-  explicit TSeriesGroup(const std::string& name = std::string()) : name_(name) {}
+  explicit TSeriesGroup(const std::string& name = std::string());
+  ~TSeriesGroup();
+  TSeriesGroup(const TSeriesGroup&) = delete;
+  TSeriesGroup& operator=(const TSeriesGroup&) = delete;
   TSeriesGroupActive GetActive() const;
   // gaSome and the current value are ignored; gaYes / gaNo set every series' Active.
   void SetActive(TSeriesGroupActive value);
@@ -165,6 +182,9 @@ public:
 private:
   std::vector<std::unique_ptr<TSeriesGroup>> items_;
 };
+
+// A series is freed: every live group, in a chart or not, drops it.
+void RemoveFreedSeriesFromGroups(const TChartSeries* series);
 
 // ---- Naming ----
 // Title with legend column separators as blanks; else the component name; else "Series" + the

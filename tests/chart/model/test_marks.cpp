@@ -4,6 +4,7 @@
 
 #include "chart/model/NvEngineAxis.h"
 #include "chart/model/NvEngineMarks.h"
+#include "chart/model/NvEngineSeries.h"
 #include "chart/model/NvEngineStream.h"
 
 namespace {
@@ -177,6 +178,28 @@ TEST(MarksItems, ItemsPadByIndexAndOverrideTheLook)
   m.ItemsList().ReadFromStream = false;
   m.ClearData();
   EXPECT_EQ(m.MarkItem(4), &m);
+}
+
+TEST(MarksItems, ItemsAndPositionsFarPastThePointCountAreRefused)
+{
+  TChartSeries s(nullptr);
+  for (int i = 0; i < 3; ++i) s.AddXY(i, i);
+  TSeriesMarks* m = s.GetMarks();
+  // Up to 1000 past the point count the lists pad as before.
+  EXPECT_NE(m->Items(3 + 1000), nullptr);
+  ASSERT_THROW(m->Items(3 + 1001), ChartException);
+  EXPECT_THROW(m->Items(200000000), ChartException);
+  EXPECT_EQ(m->ItemsList().Count(), 1004);
+  m->Positions().SetPosition(3 + 1000, Pos(1, 2, 3, 4));
+  ASSERT_THROW(m->Positions().SetPosition(3 + 1001, Pos(1, 2, 3, 4)), ChartException);
+  EXPECT_THROW(m->Positions().SetPosition(200000000, Pos(1, 2, 3, 4)), ChartException);
+  EXPECT_THROW(m->Positions().Ensure(200000000), ChartException);
+  EXPECT_EQ(m->Positions().Count(), 1004);
+  // Marks of no series count no points.
+  TSeriesMarks lone(nullptr);
+  EXPECT_NE(lone.Items(1000), nullptr);
+  EXPECT_THROW(lone.Items(1001), ChartException);
+  EXPECT_THROW(lone.Positions().SetPosition(1001, Pos(1, 2, 3, 4)), ChartException);
 }
 
 TEST(MarksItems, AssignCopiesSettingsAndItems)

@@ -152,6 +152,26 @@ TEST_F(Registry, CreateCloneAndChangeType)
   EXPECT_EQ(s2->Count(), 3);
 }
 
+TEST_F(Registry, ADependentOutOfTheChartHearsOfTheChangedSeriesBeingFreed)
+{
+  RegisterNuvSeries(NuvClassOf<TSeriesA>(), &DescA, &Page, 1);
+  RegisterNuvSeries(NuvClassOf<TSeriesB>(), &DescB, &Page, 1);
+  TComponent form(nullptr);
+  TChart chart(&form);
+  TChartSeries* source = CreateNewSeries(&form, &chart, NuvClassOf<TSeriesA>(), nullptr);
+  source->AddXY(1, 1);
+  // A dependent of another owner: the form does not tell it of its series going.
+  auto* dependent = new TSeriesA(nullptr);
+  dependent->SetParentChart(&chart);
+  dependent->SetDataSource(source);
+  ChangeSeriesType(source, NuvClassOf<TSeriesB>());
+  ASSERT_EQ(dependent->GetDataSource(), source);
+  dependent->SetParentChart(nullptr);
+  delete source;
+  EXPECT_EQ(dependent->GetDataSource(), nullptr);
+  delete dependent;
+}
+
 TEST(RegistryPalettes, ApplyToAChart)
 {
   TChart chart(nullptr);

@@ -610,4 +610,272 @@ TEST(SeriesStream, DataSourcesAndCustomAxesRoundTrip)
   chart.FreeAllSeries();
 }
 
+// ---- Lifetimes: moving series, linked sources, source components, groups ----
+
+// A source that fills its series with Count points 0..Count-1 (Y = 10 * X) when it loads.
+class CountingSource : public TNuvSeriesSource {
+public:
+  explicit CountingSource(TComponent* owner, int n = 3) : TNuvSeriesSource(owner), n_(n) {}
+  void Load() override
+  {
+    if (!GetSeries()) return;
+    GetSeries()->Clear();
+    for (int i = 0; i < n_; ++i) GetSeries()->AddXY(i, 10 * i);
+  }
+
+private:
+  int n_;
+};
+
+TEST(SeriesLifetime, MovingToAnotherChartDropsTheOldChartsCustomAxes)
+{
+  auto* first = new TestChart;
+  TestChart second;
+  auto* s = new TChartSeries(nullptr);
+  s->SetParentChart(first);
+  s->AddXY(1, 2);
+  s->SetCustomHorizAxis(first->GetCustomAxes()->Add(true));
+  s->SetCustomVertAxis(first->GetCustomAxes()->Add(false));
+  s->SetParentChart(&second);
+  EXPECT_EQ(s->GetCustomHorizAxis(), nullptr);
+  EXPECT_EQ(s->GetCustomVertAxis(), nullptr);
+  EXPECT_EQ(s->GetHorizAxis(), second.GetBottomAxis());
+  EXPECT_EQ(s->GetVertAxis(), second.GetLeftAxis());
+  delete first;
+  // Nothing of the freed chart is read.
+  (void)s->CalcXPos(0);
+  (void)s->CalcYPos(0);
+  EXPECT_TRUE(s->AssociatedToAxis(second.GetLeftAxis()));
+  // An axis of another chart is never taken; one given out of any chart is kept only by the
+  // chart it belongs to.
+  auto* third = new TestChart;
+  TChartAxis* foreign = third->GetCustomAxes()->Add(false);
+  s->SetCustomVertAxis(foreign);
+  EXPECT_EQ(s->GetCustomVertAxis(), nullptr);
+  EXPECT_EQ(s->GetVertAxis(), second.GetLeftAxis());
+  s->SetParentChart(nullptr);
+  s->SetCustomVertAxis(foreign);
+  s->SetParentChart(&second);
+  EXPECT_EQ(s->GetCustomVertAxis(), nullptr);
+  EXPECT_EQ(s->GetVertAxis(), second.GetLeftAxis());
+  s->SetParentChart(nullptr);
+  s->SetCustomVertAxis(foreign);
+  s->SetParentChart(third);
+  EXPECT_EQ(s->GetVertAxis(), foreign);
+  delete third;  // frees its series
+}
+
+TEST(SeriesLifetime, MarkItemsFollowTheirSeriesToAnotherChart)
+{
+  auto* first = new TestChart;
+  TestChart second;
+  auto* s = new TChartSeries(nullptr);
+  s->SetParentChart(first);
+  TMarksItem* item = s->GetMarks()->Items(1);
+  s->SetParentChart(&second);
+  EXPECT_EQ(item->GetParentChart(), &second);
+  delete first;
+  item->SetColor(clRed);  // repaints the chart the item is on
+  s->SetParentChart(nullptr);
+  EXPECT_EQ(item->GetParentChart(), nullptr);
+  delete s;
+}
+
+TEST(SeriesLifetime, AssignRefusesACircleThroughTheCopiedSources)
+{
+  for (bool inChart : {true, false}) {
+    SCOPED_TRACE(inChart);
+    TestChart chart;
+    auto* a = new TChartSeries(nullptr);
+    auto* b = new TChartSeries(nullptr);
+    auto* c = new TChartSeries(nullptr);
+    if (inChart)
+      for (auto* p : {a, b, c}) p->SetParentChart(&chart);
+    a->AddXY(1, 1);
+    b->SetDataSource(a);
+    c->SetDataSource(b);
+    a->SetTitle("kept");
+    try {
+      a->Assign(c);
+      FAIL() << "a circle was made";
+    } catch (const ChartException& e) {
+      EXPECT_STREQ(e.what(), "Circular Series dependences are not allowed");
+    }
+    EXPECT_EQ(a->GetDataSource(), nullptr);
+    EXPECT_EQ(a->GetTitle(), "kept");
+    EXPECT_EQ(a->Count(), 1);
+    // A copy whose sources make no circle still takes them.
+    auto* d = new TChartSeries(nullptr);
+    if (inChart) d->SetParentChart(&chart);
+    d->Assign(c);
+    EXPECT_EQ(d->GetDataSource(), b);
+    for (auto* p : {d, c, b, a}) delete p;
+  }
+}
+
+TEST(SeriesLifetime, AFreedSourceSeriesLeavesTheListsOfSeriesOutsideTheChart)
+{
+  TestChart chart;
+  auto* a = new TChartSeries(nullptr);
+  auto* b = new TChartSeries(nullptr);
+  a->SetParentChart(&chart);
+  b->SetParentChart(&chart);
+  a->AddXY(1, 1);
+  b->SetDataSource(a);
+  ASSERT_EQ(a->LinkedSeries()->Count(), 1);
+  b->SetParentChart(nullptr);
+  EXPECT_EQ(a->LinkedSeries()->Count(), 0);
+  EXPECT_EQ(b->GetDataSource(), a);
+  delete a;
+  EXPECT_EQ(b->DataSources()->Count(), 0);
+  EXPECT_EQ(b->GetDataSource(), nullptr);
+  delete b;
+}
+
+TEST(SeriesLifetime, ASourceTakenOverMovesIntoTheNewSeriesOwnership)
+{
+  TestChart chart;
+  auto* a = new TChartSeries(nullptr);
+  auto* b = new TChartSeries(nullptr);
+  a->SetParentChart(&chart);
+  b->SetParentChart(&chart);
+  auto* src = new CountingSource(a);
+  a->SetDataSource(src);
+  src->Open();
+  ASSERT_EQ(a->Count(), 3);
+  b->SetDataSource(src);
+  EXPECT_EQ(src->GetSeries(), b);
+  EXPECT_EQ(src->GetOwner(), b);
+  EXPECT_TRUE(src->GetActive());
+  EXPECT_EQ(a->GetDataSource(), nullptr);
+  delete a;
+  EXPECT_EQ(b->GetDataSource(), src);
+  EXPECT_EQ(b->Count(), 3);
+  delete b;  // frees the source it owns
+}
+
+TEST(SeriesLifetime, NilDataSourceUnbindsAndClosesASeriesSource)
+{
+  TestChart chart;
+  auto* s = new TChartSeries(nullptr);
+  s->SetParentChart(&chart);
+  CountingSource src(nullptr);
+  s->SetDataSource(&src);
+  src.Open();
+  ASSERT_EQ(s->Count(), 3);
+  s->SetDataSource(nullptr);
+  EXPECT_EQ(s->GetDataSource(), nullptr);
+  EXPECT_EQ(src.GetSeries(), nullptr);
+  EXPECT_FALSE(src.GetActive());
+  // Points typed by hand stay.
+  s->AddXY(100, 1);
+  s->AddXY(200, 2);
+  src.Refresh();
+  src.Open();
+  EXPECT_EQ(Xs(*s), (std::vector<double>{100, 200}));
+  delete s;
+}
+
+TEST(SeriesLifetime, AFreedSeriesLeavesEveryGroup)
+{
+  TestChart chart;
+  TestChart other;
+  auto* inChart = new TChartSeries(nullptr);
+  auto* outside = new TChartSeries(nullptr);
+  auto* elsewhere = new TChartSeries(nullptr);
+  inChart->SetParentChart(&chart);
+  elsewhere->SetParentChart(&other);
+  TSeriesGroup* g = chart.SeriesList()->AddGroup("g");
+  TSeriesGroup loose("loose");
+  for (auto* p : {inChart, outside, elsewhere}) {
+    g->Add(p);
+    loose.Add(p);
+  }
+  delete outside;
+  delete elsewhere;
+  EXPECT_EQ(g->GetSeries(), (std::vector<TChartSeries*>{inChart}));
+  EXPECT_EQ(loose.GetSeries(), (std::vector<TChartSeries*>{inChart}));
+  EXPECT_EQ(g->GetActive(), gaYes);
+  delete inChart;
+  EXPECT_TRUE(g->GetSeries().empty());
+  EXPECT_TRUE(loose.GetSeries().empty());
+}
+
+TEST(SeriesLifetime, ASourceWhoseSeriesIsFreedBecomesInactive)
+{
+  TestChart chart;
+  CountingSource src(nullptr);
+  auto* s = new TChartSeries(nullptr);
+  s->SetParentChart(&chart);
+  s->SetDataSource(&src);
+  src.Open();
+  ASSERT_TRUE(src.GetActive());
+  delete s;
+  EXPECT_EQ(src.GetSeries(), nullptr);
+  EXPECT_FALSE(src.GetActive());
+  // A series that left its chart before it is freed, the same.
+  auto* t = new TChartSeries(nullptr);
+  t->SetParentChart(&chart);
+  t->SetDataSource(&src);
+  src.Open();
+  ASSERT_TRUE(src.GetActive());
+  t->SetParentChart(nullptr);
+  delete t;
+  EXPECT_EQ(src.GetSeries(), nullptr);
+  EXPECT_FALSE(src.GetActive());
+}
+
+TEST(SeriesLifetime, LabelIndexesFarPastTheCountAreRefused)
+{
+  TChartSeries s(nullptr);
+  for (int i = 0; i < 3; ++i) s.AddXY(i, i);
+  // Up to 1000 past the point count a label pads the list as before.
+  s.SetXLabel(3 + 1000, "edge");
+  EXPECT_EQ(s.Labels()->Count(), 1004);
+  ASSERT_THROW(s.SetXLabel(3 + 1001, "past"), ChartException);
+  EXPECT_EQ(s.Labels()->Count(), 1004);
+  EXPECT_THROW(s.SetXLabel(200000000, "far"), ChartException);
+  EXPECT_THROW(s.Labels()->SetLabel(200000000, "far"), ChartException);
+  EXPECT_EQ(s.Labels()->Count(), 1004);
+  // A lone labels list knows no count and pads as the list always did.
+  TLabelsList lone;
+  lone.SetLabel(5, "five");
+  EXPECT_EQ(lone.Count(), 6);
+}
+
+TEST(SeriesLinked, DeleteRangeTellsLinkedSeriesOfEveryPoint)
+{
+  TestChart chart;
+  auto* source = new TChartSeries(nullptr);
+  auto* copy = new TChartSeries(nullptr);
+  source->SetParentChart(&chart);
+  copy->SetParentChart(&chart);
+  for (int i = 0; i < 10; ++i) source->AddXY(i, i * 10);
+  copy->SetDataSource(source);
+  ASSERT_EQ(copy->Count(), 10);
+  std::vector<int32_t> told;
+  class Spy : public TChartSeries {
+  public:
+    using TChartSeries::TChartSeries;
+    std::vector<int32_t>* told = nullptr;
+    void DeletedValue(TChartSeries* src, int32_t index) override
+    {
+      told->push_back(index);
+      TChartSeries::DeletedValue(src, index);
+    }
+  };
+  auto* spy = new Spy(nullptr);
+  spy->told = &told;
+  spy->SetParentChart(&chart);
+  spy->SetDataSource(source);
+  source->DeleteRange(5, 5);
+  EXPECT_EQ(Xs(*copy), (std::vector<double>{0, 1, 2, 3, 4}));
+  EXPECT_EQ(Ys(*copy), Ys(*source));
+  EXPECT_EQ(told, (std::vector<int32_t>{9, 8, 7, 6, 5}));
+  source->DeleteRange(0, 2);
+  EXPECT_EQ(Xs(*copy), (std::vector<double>{2, 3, 4}));
+  EXPECT_EQ(spy->Count(), 3);
+  chart.FreeAllSeries();
+}
+
 }  // namespace
