@@ -5,6 +5,7 @@
 #include <cmath>
 #include <map>
 
+#include "chart/canvas/NuvConst.h"
 #include "chart/canvas/NuvProcsRoutines.h"
 #include "chart/editor/EditorControls.h"
 #include "chart/editor/FormNuvLegend.h"
@@ -219,6 +220,8 @@ bool TAxisEditorForm::Apply()
     return false;
   if (minimum > maximum || increment < 0) return false;
   if (LogarithmicCheck->GetChecked() && minimum <= 0 && !AutomaticCheck->GetChecked()) return false;
+  // Everything the setters below would refuse is refused here, before the axis changes.
+  if (LogarithmicCheck->GetChecked() && axis_->IsDateTime()) throw AxisException(NuvMsg_DateTimeLogarithmic);
   axis_->SetAutomatic(AutomaticCheck->GetChecked());
   if (!AutomaticCheck->GetChecked()) axis_->SetMinMax(minimum, maximum);
   axis_->SetIncrement(increment);

@@ -136,12 +136,17 @@ TEST(PrintPreview, ShowsTheChartOnAPageAndPrintsToAFile)
   const std::string pdf = dir.file("chart.pdf");
   Printer()->SetOutputFileName(pdf);
   bool seen = false;
+  c.chart.ChartPrintRect = TRect{10, 20, 300, 200};
+  c.chart.CustomChartPrintRect = false;
   {
     ModalAnswer answer([&](TForm* form) {
       auto* f = dynamic_cast<TChartPreviewForm*>(form);
       EXPECT_NE(f, nullptr);
       if (!f) return mrCancel;
       seen = true;
+      // The preview starts from an empty print rectangle set by hand.
+      EXPECT_EQ(c.chart.ChartPrintRect, TRect{});
+      EXPECT_TRUE(c.chart.CustomChartPrintRect);
       EXPECT_EQ(f->Preview()->GetPanel(), &c.chart);
       f->Preview()->PaintBuffer();
       // The page is white and the chart drawn on it is not.
@@ -272,6 +277,37 @@ TEST(AxisEditor, CaptionedAfterItsSideAndAppliesRangeIncrementLabelsTitle)
   EXPECT_EQ(left->GetMinimum(), -10.0);
   EXPECT_EQ(left->GetTitle()->GetCaption(), "Depth");
 
+  // A logarithmic date-time axis is refused before anything is applied.
+  messages.Clear();
+  c.a->XValues()->SetDateTime(true);
+  TChartAxis* bottom = c.chart.GetBottomAxis();
+  c.chart.PaintBuffer();
+  const double oldIncrement = bottom->GetIncrement();
+  const double oldMin = bottom->GetMinimum(), oldMax = bottom->GetMaximum();
+  {
+    ModalAnswer answer([](TForm* form) {
+      auto* f = dynamic_cast<TAxisEditorForm*>(form);
+      f->AutomaticCheck->SetChecked(false);
+      f->MinimumEdit->SetText("5");
+      f->MaximumEdit->SetText("10");
+      f->IncrementEdit->SetText("1");
+      f->LogarithmicCheck->SetChecked(true);
+      f->TitleEdit->SetText("Time");
+      return mrOk;
+    });
+    EditChartAxis(&c.chart, bottom);
+  }
+  ASSERT_EQ(messages.Messages().size(), 1u);
+  EXPECT_EQ(messages.Messages()[0], "DateTime Axis cannot be Logarithmic");
+  EXPECT_TRUE(bottom->GetAutomatic());
+  EXPECT_TRUE(bottom->GetAutomaticMinimum());
+  EXPECT_TRUE(bottom->GetAutomaticMaximum());
+  EXPECT_EQ(bottom->GetMinimum(), oldMin);
+  EXPECT_EQ(bottom->GetMaximum(), oldMax);
+  EXPECT_EQ(bottom->GetIncrement(), oldIncrement);
+  EXPECT_FALSE(bottom->GetLogarithmic());
+  EXPECT_NE(bottom->GetTitle()->GetCaption(), "Time");
+
   // An axis of another chart opens nothing.
   TChart other(nullptr);
   int opened = 0;
@@ -382,6 +418,46 @@ TEST(TemplateWriter, DataFlagsDuringTheWriteAndClearedAfter)
   EXPECT_FALSE(c.a->DontSaveData);
   testsupport::TempDir dir;
   EXPECT_THROW(SaveChartTemplateToFile(&c.chart, dir.file("no/such/folder/t.txt"), true), EInOutError);
+}
+
+TEST(TemplateWriter, MarkItemsAreWrittenAndReadBack)
+{
+  PointChart c;
+  c.a->GetMarks()->Items(1)->SetColor(clRed);
+  c.a->GetMarks()->Items(1)->GetText()->assign({"first", "second line"});
+  c.a->GetMarks()->Items(3)->SetTransparent(true);
+  std::ostringstream out;
+  SaveChartTemplate(&c.chart, out, false);
+  const std::string text = out.str();
+  // Only the first series has items.
+  const std::string key = "Property.Marks.Items=";
+  const size_t at = text.find(key);
+  ASSERT_NE(at, std::string::npos);
+  EXPECT_EQ(text.find(key, at + 1), std::string::npos);
+  const size_t start = at + key.size();
+  const std::string hex = text.substr(start, text.find("\r\n", start) - start);
+  ASSERT_EQ(hex.size() % 2, 0u);
+  std::vector<uint8_t> block;
+  for (size_t i = 0; i < hex.size(); i += 2)
+    block.push_back(static_cast<uint8_t>(std::stoi(hex.substr(i, 2), nullptr, 16)));
+
+  // Read back through the series' stored properties.
+  TPointSeries copy(nullptr);
+  TPropertyReader reader({{"Marks.Items", block}});
+  copy.DefineProperties(&reader);
+  const TMarksItems& items = copy.GetMarks()->ItemsList();
+  EXPECT_EQ(items.Count(), 4);
+  EXPECT_EQ(items.Find(0), nullptr);
+  ASSERT_NE(items.Find(1), nullptr);
+  EXPECT_EQ(items.Find(1)->GetColor(), clRed);
+  EXPECT_EQ(*copy.GetMarks()->Items(1)->GetText(), (std::vector<std::string>{"first", "second line"}));
+  ASSERT_NE(items.Find(3), nullptr);
+  EXPECT_TRUE(items.Find(3)->GetTransparent());
+  // And written again the same.
+  TPropertyWriter writer;
+  copy.DefineProperties(&writer);
+  ASSERT_EQ(writer.Values().count("Marks.Items"), 1u);
+  EXPECT_EQ(std::get<std::vector<uint8_t>>(writer.Values().at("Marks.Items")), block);
 }
 
 TEST(SeriesMenu, DefaultTakesBackTheAppearanceSavedAtSetUp)
