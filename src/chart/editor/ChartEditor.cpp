@@ -8,6 +8,7 @@
 #include "chart/canvas/NuvConst.h"
 #include "chart/canvas/NuvProcsRoutines.h"
 #include "chart/editor/EditorControls.h"
+#include "chart/editor/ElementEditors.h"
 #include "chart/editor/FormNuvLegend.h"
 #include "chart/model/NvEngineAxis.h"
 #include "chart/model/Chart.h"
@@ -306,6 +307,7 @@ void InstallServices()
   s.SeriesFormatFromText = [](TChartSeries* series, const std::string& text) {
     return SeriesFormatFromText(series, text);
   };
+  RegisterElementEditors();
 }
 
 // The dialogs are in place as soon as this unit is part of the program. Only function-local

@@ -1,8 +1,9 @@
 // Chart editor entry points opened headless, each answered by the test through TForm::ModalAnswer
 // and checked on the object it edits: font editor, print preview (and printing to a file),
 // series editor with page hooks, axis editor, legend options from the legend menu, embedded
-// pages, editor lookup by class name, the template writer's data flags, the series menu's
-// "Default", a right click on a values-style legend item, and LoadSeriesSettings from an ".in" file.
+// pages, editor lookup by class name and the editors it finds for functions and tools, the
+// template writer's data flags, the series menu's "Default", a right click on a values-style
+// legend item, and LoadSeriesSettings from an ".in" file.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -16,6 +17,7 @@
 #include "chart/editor/ChartPreview.h"
 #include "chart/editor/ChartTemplate.h"
 #include "chart/editor/EditChartFont.h"
+#include "chart/editor/ElementEditors.h"
 #include "chart/editor/FormNuvLegend.h"
 #include "chart/canvas/NvCanvasEffects.h"
 #include "chart/model/NvEngineAxis.h"
@@ -23,6 +25,8 @@
 #include "chart/model/ChartLegend.h"
 #include "chart/model/ChartMenus.h"
 #include "chart/model/ChartRegistry.h"
+#include "chart/model/NvEngineFunctions.h"
+#include "chart/model/NvEngineTools.h"
 #include "chart/series/PointSeries.h"
 #include "chart/series/SeriesFormat.h"
 #include "platform/Dialogs.h"
@@ -382,19 +386,110 @@ TEST(EmbeddedPages, FormPlacedInsideItsParentWithTheObjectInItsTag)
 
 TEST(EditorLookup, FormsByClassNameAndNoneForAnEmptyName)
 {
-  RegisterEditorClass("TSeriesToolEditor", [](TComponent* owner) {
+  RegisterEditorClass("TTestElementEditor", [](TComponent* owner) {
     auto* f = new TForm(owner);
     f->SetCaption("tool editor");
     return f;
   });
-  EXPECT_TRUE(IsEditorClassRegistered("TSeriesToolEditor"));
-  std::unique_ptr<TForm> f(CreateEditorForm("TSeriesToolEditor", nullptr));
+  EXPECT_TRUE(IsEditorClassRegistered("TTestElementEditor"));
+  std::unique_ptr<TForm> f(CreateEditorForm("TTestElementEditor", nullptr));
   ASSERT_NE(f, nullptr);
   EXPECT_EQ(f->GetCaption(), "tool editor");
   EXPECT_EQ(CreateEditorForm("", nullptr), nullptr);
   EXPECT_EQ(CreateEditorForm("TNoSuchEditor", nullptr), nullptr);
-  UnRegisterEditorClass("TSeriesToolEditor");
-  EXPECT_FALSE(IsEditorClassRegistered("TSeriesToolEditor"));
+  UnRegisterEditorClass("TTestElementEditor");
+  EXPECT_FALSE(IsEditorClassRegistered("TTestElementEditor"));
+}
+
+namespace {
+// A host page for embedded editor forms; declared after the chart so it goes first.
+struct EditorHost {
+  TForm form{nullptr};
+  TPanel* panel;
+  EditorHost()
+  {
+    form.SetClientSize(300, 200);
+    panel = new TPanel(&form);
+    panel->SetParent(&form);
+    panel->SetBounds(0, 0, 300, 200);
+  }
+  // The editor an element names, embedded with the element as its object.
+  template <class Form>
+  Form* Embed(const std::string& className, TObject* element)
+  {
+    TForm* created = CreateEditorForm(className, &form);
+    auto* f = dynamic_cast<Form*>(created);
+    if (!f) {
+      delete created;
+      return nullptr;
+    }
+    EmbedFormWithObject(f, panel, element);
+    return f;
+  }
+};
+}  // namespace
+
+TEST(EditorLookup, TheFunctionEditorEditsThePeriod)
+{
+  TNuvFunction function(nullptr);
+  function.SetPeriod(5);
+  EditorHost host;
+  auto* f = host.Embed<TNuvFunctionEditor>(function.GetEditorClass(), &function);
+  ASSERT_NE(f, nullptr);
+  EXPECT_EQ(f->Function(), &function);
+  EXPECT_EQ(f->PeriodEdit->GetText(), "5");
+  EXPECT_EQ(f->PeriodStyleCombo->GetItemIndex(), static_cast<int>(psNumPoints));
+  EXPECT_EQ(f->PeriodAlignCombo->GetItemIndex(), static_cast<int>(paCenter));
+  f->PeriodEdit->SetText("12,5");
+  EXPECT_DOUBLE_EQ(function.GetPeriod(), 12.5);
+  // A negative period or a text that is not a number leaves the period as it is.
+  f->PeriodEdit->SetText("-3");
+  f->PeriodEdit->SetText("x");
+  EXPECT_DOUBLE_EQ(function.GetPeriod(), 12.5);
+  f->PeriodStyleCombo->SetItemIndex(1);
+  f->PeriodAlignCombo->SetItemIndex(2);
+  EXPECT_EQ(function.GetPeriodStyle(), psRange);
+  EXPECT_EQ(function.GetPeriodAlign(), paLast);
+}
+
+TEST(EditorLookup, TheSeriesToolEditorChoosesAmongTheChartsSeriesOrNone)
+{
+  PointChart c;
+  auto* tool = new TNuvCustomToolSeries(nullptr);  // the chart frees it
+  tool->SetParentChart(&c.chart);
+  tool->SetSeries(c.a.get());
+  EditorHost host;
+  auto* f = host.Embed<TSeriesToolEditor>(tool->GetEditorClass(), tool);
+  ASSERT_NE(f, nullptr);
+  ASSERT_EQ(f->SeriesCombo->ItemCount(), 3);
+  EXPECT_EQ(f->SeriesCombo->Item(0), "(none)");
+  EXPECT_EQ(f->SeriesCombo->Item(1), "First");
+  EXPECT_EQ(f->SeriesCombo->Item(2), "Second");
+  EXPECT_EQ(f->SeriesCombo->GetItemIndex(), 1);
+  f->SeriesCombo->SetItemIndex(2);
+  EXPECT_EQ(tool->GetSeries(), c.b.get());
+  f->SeriesCombo->SetItemIndex(0);
+  EXPECT_EQ(tool->GetSeries(), nullptr);
+}
+
+TEST(EditorLookup, TheAxisToolEditorChoosesAmongTheChartsAxes)
+{
+  PointChart c;
+  c.chart.GetCustomAxes()->Add();
+  auto* tool = new TNuvCustomToolAxis(nullptr);  // the chart frees it
+  tool->SetAxis(c.chart.GetLeftAxis());
+  EditorHost host;
+  auto* f = host.Embed<TAxisToolEditor>(tool->GetEditorClass(), tool);
+  ASSERT_NE(f, nullptr);
+  TChartAxes* axes = c.chart.AxesList();
+  ASSERT_EQ(f->AxisCombo->ItemCount(), axes->Count());
+  EXPECT_EQ(f->AxisCombo->Item(axes->IndexOf(c.chart.GetLeftAxis())), "Left Axis");
+  EXPECT_EQ(f->AxisCombo->Item(axes->Count() - 1), "Custom 1");
+  EXPECT_EQ(f->AxisCombo->GetItemIndex(), axes->IndexOf(c.chart.GetLeftAxis()));
+  f->AxisCombo->SetItemIndex(axes->IndexOf(c.chart.GetBottomAxis()));
+  EXPECT_EQ(tool->GetAxis(), c.chart.GetBottomAxis());
+  f->AxisCombo->SetItemIndex(axes->Count() - 1);
+  EXPECT_EQ(tool->GetAxis(), c.chart.GetCustomAxes()->GetAxis(0));
 }
 
 TEST(TemplateWriter, DataFlagsDuringTheWriteAndClearedAfter)
