@@ -14,9 +14,11 @@ TMessageCapture::TMessageCapture() : previous_(g_capture) { g_capture = this; }
 
 TMessageCapture::~TMessageCapture() { g_capture = previous_; }
 
-int TMessageCapture::Record(const std::string& text)
+int TMessageCapture::Record(const std::string& text, const std::string& caption, unsigned flags)
 {
   messages_.push_back(text);
+  captions_.push_back(caption);
+  flags_.push_back(flags);
   return Answer;
 }
 
@@ -35,7 +37,7 @@ std::string MessageBoxTitle(TMsgDlgType type)
 int MessageDlg(const std::string& text, TMsgDlgType type, TMsgDlgButtons buttons)
 {
   if (g_capture)
-    return g_capture->Record(text);
+    return g_capture->Record(text, MessageBoxTitle(type));
   if (!QApplication::instance())
     return 2;
   QMessageBox::Icon icon = QMessageBox::NoIcon;
@@ -66,4 +68,21 @@ int MessageDlg(const std::string& text, TMsgDlgType type, TMsgDlgButtons buttons
 void ShowMessage(const std::string& text)
 {
   MessageDlg(text, TMsgDlgType::mtCustom, mbOK);
+}
+
+int MessageBox(const std::string& text, const std::string& caption, unsigned flags)
+{
+  if (g_capture) {
+    g_capture->Record(text, caption, flags);
+    return 1;
+  }
+  if (!QApplication::instance())
+    return 1;
+  QMessageBox box((flags & 0xF0) == MB_ICONSTOP ? QMessageBox::Critical : QMessageBox::NoIcon,
+                  QString::fromStdString(caption), QString::fromStdString(text), QMessageBox::Ok);
+  // Task-modal: every window of the program waits.
+  if (flags & MB_TASKMODAL)
+    box.setWindowModality(Qt::ApplicationModal);
+  box.exec();
+  return 1;
 }

@@ -174,10 +174,22 @@ void TGLCanvas::LineToPoint(int32_t x0, int32_t y0, int32_t z0, int32_t x1, int3
 {
   if (!BeginOutline()) return;
   auto& gl = OpenGLEntries();
+  // An xor pen turns what lies beneath, over everything drawn so far, as the raster operation
+  // does on the other canvas: unlit, untextured, without the depth test.
+  const bool xorPen = pen_->GetMode() == pmXor;
+  if (xorPen) {
+    gl.glPushAttrib(GL_ENABLE_BIT | GL_COLOR_BUFFER_BIT);
+    gl.glDisable(GL_LIGHTING);
+    gl.glDisable(GL_DEPTH_TEST);
+    gl.glDisable(GL_TEXTURE_2D);
+    gl.glEnable(GL_COLOR_LOGIC_OP);
+    gl.glLogicOp(GL_XOR);
+  }
   gl.glBegin(GL_LINES);
   Vertex(x0, y0, z0);
   Vertex(x1, y1, z1);
   gl.glEnd();
+  if (xorPen) gl.glPopAttrib();
   GL_CHECK(word);
 }
 

@@ -190,6 +190,21 @@ void TFormNuvGLEditor::Wire()
     BLightColor->Invalidate();
   });
   UDSpot->OnClick = liveLight([this](TGLLightSource& l) { l.SetSpotDegrees(UDSpot->GetPosition()); });
+  Edit2->OnChange = liveLight([this](TGLLightSource& l) {
+    // A typed spot angle counts as the arrows do; the default (undirected) spot stays.
+    if (CBDefaultSpot->GetChecked()) return;
+    const std::string text = Edit2->GetText();
+    int32_t v = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+    if (ec != std::errc{} || end != text.data() + text.size()) return;
+    if (v < UDSpot->GetMin() || v > UDSpot->GetMax()) return;
+    if (v != UDSpot->GetPosition()) {
+      muted_ = true;
+      UDSpot->SetPosition(v);
+      muted_ = false;
+    }
+    l.SetSpotDegrees(v);
+  });
   CBDefaultSpot->OnClick = liveLight([this](TGLLightSource& l) {
     const bool on = CBDefaultSpot->GetChecked();
     UDSpot->SetEnabled(!on);

@@ -160,6 +160,10 @@ public:
   TRect PrintMargins = {15, 15, 15, 15};
   bool PrintProportional = true;
   int32_t PrintResolution = 0;
+  // The rectangle the chart prints into and whether it is set by hand rather than worked out
+  // from the margins (the print preview resets it to empty and custom).
+  TRect ChartPrintRect;
+  bool CustomChartPrintRect = false;
   TNuvShadow* GetShadow() const { return shadow_.get(); }
   void SetShadow(const TNuvShadow* v) { shadow_->Assign(v); }
   bool GetView3D() const { return view3D_; }

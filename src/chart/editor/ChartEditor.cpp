@@ -5,8 +5,10 @@
 #include <cmath>
 #include <map>
 
+#include "chart/canvas/NuvConst.h"
 #include "chart/canvas/NuvProcsRoutines.h"
 #include "chart/editor/EditorControls.h"
+#include "chart/editor/ElementEditors.h"
 #include "chart/editor/FormNuvLegend.h"
 #include "chart/model/NvEngineAxis.h"
 #include "chart/model/Chart.h"
@@ -219,6 +221,8 @@ bool TAxisEditorForm::Apply()
     return false;
   if (minimum > maximum || increment < 0) return false;
   if (LogarithmicCheck->GetChecked() && minimum <= 0 && !AutomaticCheck->GetChecked()) return false;
+  // Everything the setters below would refuse is refused here, before the axis changes.
+  if (LogarithmicCheck->GetChecked() && axis_->IsDateTime()) throw AxisException(NuvMsg_DateTimeLogarithmic);
   axis_->SetAutomatic(AutomaticCheck->GetChecked());
   if (!AutomaticCheck->GetChecked()) axis_->SetMinMax(minimum, maximum);
   axis_->SetIncrement(increment);
@@ -303,6 +307,7 @@ void InstallServices()
   s.SeriesFormatFromText = [](TChartSeries* series, const std::string& text) {
     return SeriesFormatFromText(series, text);
   };
+  RegisterElementEditors();
 }
 
 // The dialogs are in place as soon as this unit is part of the program. Only function-local

@@ -107,7 +107,8 @@ public:
   TAxisEditorForm(TComponent* owner, TChartAxis* axis);
   TChartAxis* Axis() const { return axis_; }
   // Puts the controls' values into the axis; false (axis unchanged) when a number does not read
-  // or the range is empty the wrong way round.
+  // or the range is empty the wrong way round. Checks everything before it changes the axis:
+  // AxisException (axis unchanged) for a logarithmic date-time axis.
   bool Apply();
 
   TCheckBox* AutomaticCheck;

@@ -97,6 +97,9 @@ bool TChartPreviewForm::PrintChart()
 void ChartPreview(TComponent* owner, TCustomChart* chart)
 {
   if (!chart) return;
+  // The preview works out where the chart goes on the page itself.
+  chart->ChartPrintRect = TRect{};
+  chart->CustomChartPrintRect = true;
   std::unique_ptr<TChartPreviewForm> form(new TChartPreviewForm(owner, chart));
   form->ShowModal();
   form.reset();

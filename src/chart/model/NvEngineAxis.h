@@ -477,6 +477,8 @@ protected:
   double SeriesMinimum() const;
   double SeriesMaximum() const;
   void CopyRangeToLinkedAxes();
+  // The labels size as the chart's axis list lets it be (its labels-size hook).
+  void ChartLabelsSize(int32_t& size);
 
   // Drawing steps (NvEngineAxisDraw.cpp).
   void DrawTitle();

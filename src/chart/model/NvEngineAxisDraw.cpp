@@ -394,7 +394,9 @@ void TChartAxis::CalcRect(TRect& r, bool shrink)
 {
   const int32_t out = OutwardSign();
   const int32_t lineSize = LineSize();
-  labelsSpace_ = LabelsShown() ? LabelsSpace() : 0;
+  const bool labelsShown = LabelsShown();
+  labelsSpace_ = labelsShown ? LabelsSpace() : 0;
+  if (labelsShown) ChartLabelsSize(labelsSpace_);
   if (!shrink) {
     PosAxis = CalcPosAxisFromRect(r);
     PosLabels = PosAxis + out * lineSize;

@@ -57,7 +57,19 @@ double TChartAxis::SeriesMaximum() const
   return horizontal_ ? parentChart_->MaxXValue(self) : parentChart_->MaxYValue(self);
 }
 
-void TChartAxis::CopyRangeToLinkedAxes() {}
+void TChartAxis::CopyRangeToLinkedAxes()
+{
+  if (parentChart_ == nullptr) return;
+  // The panel refuses loops of links, so this ends.
+  for (TChartAxis* follower : parentChart_->LinkedCustomAxes(this)) follower->SetMinMax(minimum_, maximum_);
+}
+
+void TChartAxis::ChartLabelsSize(int32_t& size)
+{
+  if (parentChart_ == nullptr || parentChart_->AxesList() == nullptr || !parentChart_->AxesList()->OnLabelsSize) return;
+  parentChart_->AxesList()->OnLabelsSize(this, size);
+  size = std::max(0, size);
+}
 
 bool TChartAxis::IsDateTime() const
 {

@@ -201,6 +201,7 @@ TCustomAxisPanel::~TCustomAxisPanel()
   // Nothing is broadcast while the chart comes apart; tools go first: they may point at axes and
   // series.
   SeriesEventsOff = true;
+  axisLinks_.clear();
   tools_->Clear();
   FreeAllSeries();
   customAxes_.reset();
@@ -246,6 +247,38 @@ void TCustomAxisPanel::AxisFreed(TChartAxis* axis)
   for (TChartSeries* s : seriesList_->Items()) s->AxisRemoved(axis);
   for (int32_t i = 0; i < tools_->Count(); ++i)
     if (auto* t = dynamic_cast<TNuvCustomToolAxis*>(tools_->GetTool(i))) t->AxisRemoved(axis);
+  std::erase_if(axisLinks_, [axis](const auto& link) { return link.first == axis || link.second == axis; });
+}
+
+bool TCustomAxisPanel::LinkCustomAxis(TChartAxis* custom, TChartAxis* master)
+{
+  if (!custom || !master || custom == master || customAxes_->IndexOf(custom) < 0 || axes_->IndexOf(master) < 0)
+    return false;
+  for (const TChartAxis* a = master; a; a = LinkedMaster(a))
+    if (a == custom) return false;
+  UnlinkCustomAxis(custom);
+  axisLinks_.emplace_back(custom, master);
+  return true;
+}
+
+void TCustomAxisPanel::UnlinkCustomAxis(TChartAxis* custom)
+{
+  std::erase_if(axisLinks_, [custom](const auto& link) { return link.first == custom; });
+}
+
+TChartAxis* TCustomAxisPanel::LinkedMaster(const TChartAxis* custom) const
+{
+  for (const auto& [follower, master] : axisLinks_)
+    if (follower == custom) return master;
+  return nullptr;
+}
+
+std::vector<TChartAxis*> TCustomAxisPanel::LinkedCustomAxes(const TChartAxis* master) const
+{
+  std::vector<TChartAxis*> result;
+  for (const auto& [follower, m] : axisLinks_)
+    if (m == master) result.push_back(follower);
+  return result;
 }
 
 // ---- Series ----

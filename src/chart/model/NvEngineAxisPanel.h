@@ -18,6 +18,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "chart/canvas/NuvProcs.h"
@@ -55,6 +56,9 @@ public:
   TChartAxis* GetAxis(int32_t index) const;
   TChartAxis* operator[](int32_t index) const { return GetAxis(index); }
   int32_t IndexOf(const TChartAxis* axis) const;
+  // Called in the layout with the labels size of an axis whose labels are shown; may change it
+  // (a negative size counts as 0).
+  std::function<void(TChartAxis* axis, int32_t& size)> OnLabelsSize;
   // Takes ownership.
   void Add(TChartAxis* axis);
   // Frees axis (when listed and not one of the six standard axes) after removing it.
@@ -200,6 +204,16 @@ public:
   bool IsCustomAxesStored() const { return customAxes_->Count() > 0; }
   // An axis is being freed: series and tools drop their links to it.
   void AxisFreed(TChartAxis* axis);
+  // Custom axes that follow another axis of the chart: a range set by hand on it (SetMinMax) is
+  // copied to every custom axis linked to it, and on from those. A custom axis follows one axis;
+  // linking again moves it. Refused (false): an axis that is not a custom axis of this chart, a
+  // master of another chart, the axis itself, or a link that closes a loop. A freed axis leaves
+  // every link.
+  bool LinkCustomAxis(TChartAxis* custom, TChartAxis* master);
+  void UnlinkCustomAxis(TChartAxis* custom);
+  // The axis custom follows (nullptr when none) and the custom axes that follow master.
+  TChartAxis* LinkedMaster(const TChartAxis* custom) const;
+  std::vector<TChartAxis*> LinkedCustomAxes(const TChartAxis* master) const;
 
   double MinXValue(TChartAxis* axis) { return InternalMinMax(axis, true, true); }
   double MaxXValue(TChartAxis* axis) { return InternalMinMax(axis, false, true); }
@@ -314,4 +328,6 @@ private:
   std::unique_ptr<TChartTools> tools_;
   bool viewTurned_ = false;
   std::vector<TColor> colorPalette_;
+  // (custom axis, the axis it follows)
+  std::vector<std::pair<TChartAxis*, TChartAxis*>> axisLinks_;
 };

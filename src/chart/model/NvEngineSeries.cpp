@@ -1272,6 +1272,23 @@ void TChartSeries::Assign(const TPersistent* source)
 
 // ---- Streaming ----
 
+namespace {
+// Hands a sub-object's stored properties on under its property path ("Marks." + name).
+class TPathFiler : public TFiler {
+public:
+  TPathFiler(TFiler* filer, std::string path) : filer_(filer), path_(std::move(path)) {}
+  void DefineProperty(const std::string& name, const std::function<void(const TStreamValue&)>& readFn,
+                      const std::function<TStreamValue()>& writeFn, bool hasData) override
+  {
+    filer_->DefineProperty(path_ + name, readFn, writeFn, hasData);
+  }
+
+private:
+  TFiler* filer_;
+  std::string path_;
+};
+}  // namespace
+
 void TChartSeries::DefineProperties(TFiler* filer)
 {
   TCustomChartSeries::DefineProperties(filer);
@@ -1315,6 +1332,9 @@ void TChartSeries::DefineProperties(TFiler* filer)
         return block;
       },
       IsDataStored());
+  // The marks' per-point items ("Marks.Items").
+  TPathFiler marks(filer, "Marks.");
+  marks_->DefineProperties(&marks);
 }
 
 void TChartSeries::Loaded()

@@ -104,7 +104,7 @@ void TChartValueList::DefineProperties(TFiler* filer)
 
 void TChartValueList::ReadMultiplier(double value)
 {
-  if (value != 1) MessageDlg(NuvMsg_MultiplierObsolete, TMsgDlgType::mtError, mbOK);
+  if (value != 1) MessageBox(NuvMsg_MultiplierObsolete, std::string(), MB_ICONSTOP | MB_TASKMODAL);
 }
 
 void TChartValueList::Assign(const TPersistent* source)

@@ -7,6 +7,7 @@
 #include "chart/model/ChartRegistry.h"
 #include "chart/model/NvEngineAxis.h"
 #include "chart/model/NvEngineAxisPanel.h"
+#include "chart/series/LegendScrollBar.h"
 #include "chart/series/SeriesFormat.h"
 
 // ---- Rotate tool ----
@@ -19,6 +20,42 @@ TRotateTool::TRotateTool(TComponent* owner) : TNuvCustomTool(owner)
 }
 
 std::string TRotateTool::GetDescription() const { return "Rotate"; }
+
+void TRotateTool::ChartEvent(TChartToolEvent kind)
+{
+  if (kind == cteAfterDraw && dragging_) DrawOutline();
+}
+
+void TRotateTool::DrawOutline()
+{
+  TCustomAxisPanel* chart = GetParentChart();
+  TCanvas3D* canvas = chart ? chart->Canvas() : nullptr;
+  if (!canvas || !GetPen()->GetVisible() || !chart->GetView3D()) return;
+  const TRect r = chart->ChartRect;
+  const int32_t depth = chart->Width3D;
+  canvas->AssignVisiblePen(GetPen());
+  canvas->Brush()->SetStyle(bsClear);
+  canvas->MoveTo3D(r.Left, r.Top, 0);
+  canvas->LineTo3D(r.Right, r.Top, 0);
+  canvas->LineTo3D(r.Right, r.Bottom, 0);
+  canvas->LineTo3D(r.Left, r.Bottom, 0);
+  canvas->LineTo3D(r.Left, r.Top, 0);
+  canvas->MoveTo3D(r.Left, r.Top, depth);
+  canvas->LineTo3D(r.Right, r.Top, depth);
+  canvas->LineTo3D(r.Right, r.Bottom, depth);
+  canvas->LineTo3D(r.Left, r.Bottom, depth);
+  canvas->LineTo3D(r.Left, r.Top, depth);
+  const TPoint corners[] = {{r.Left, r.Top}, {r.Right, r.Top}, {r.Right, r.Bottom}, {r.Left, r.Bottom}};
+  for (const TPoint& p : corners) {
+    canvas->MoveTo3D(p.x, p.y, 0);
+    canvas->LineTo3D(p.x, p.y, depth);
+  }
+  // Later drawing on this canvas copies again.
+  TChartPen copy;
+  copy.Assign(GetPen());
+  copy.SetMode(pmCopy);
+  canvas->AssignVisiblePen(&copy);
+}
 
 void TRotateTool::DragAngles(double rotation, double elevation, int32_t dx, int32_t dy, int32_t width, int32_t height,
                              bool inverted, double& newRotation, double& newElevation)
@@ -171,5 +208,6 @@ void TChartImageTool::DrawPicture()
 
 void RegisterChartTools()
 {
-  RegisterNuvTools({NuvClassOf<TRotateTool, TNuvCustomTool>(), NuvClassOf<TChartImageTool, TNuvCustomToolSeries>()});
+  RegisterNuvTools({NuvClassOf<TRotateTool, TNuvCustomTool>(), NuvClassOf<TChartImageTool, TNuvCustomToolSeries>(),
+                    NuvClassOf<TLegendScrollBar, TNuvScrollBar>()});
 }

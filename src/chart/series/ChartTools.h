@@ -10,11 +10,13 @@
 #include "platform/Graphics.h"
 
 // Turns (horizontal drag) and tilts (vertical drag) the chart's 3-D view while the mouse button
-// is held. Its pen (white, xor mode) is the outline pen of the rotation.
+// is held. Its pen (white, xor mode) is the outline pen of the rotation: while a drag lasts, each
+// paint ends with the chart's 3-D box outlined in it.
 class TRotateTool : public TNuvCustomTool {
 public:
   explicit TRotateTool(TComponent* owner = nullptr);
 
+  void ChartEvent(TChartToolEvent kind) override;
   void ChartMouseEvent(TChartMouseEvent kind, TMouseButton button, TShiftState shift, int32_t x, int32_t y) override;
   std::string GetDescription() const override;
   std::string GetEditorClass() const override { return "TRotateToolEditor"; }
@@ -34,6 +36,9 @@ public:
                          bool inverted, double& newRotation, double& newElevation);
 
 private:
+  // The front and back rectangles of the chart's box and the four edges between them.
+  void DrawOutline();
+
   TMouseButton button_ = mbLeft;
   bool inverted_ = false;
   bool dragging_ = false;

@@ -72,6 +72,25 @@ TEST_F(Editor, ControlsEditTheComponentAndTheShownLight)
   EXPECT_FALSE(form.UDSpot->GetEnabled());
   form.CBDefaultSpot->SetChecked(false);
   EXPECT_DOUBLE_EQ(gl.GetLight1()->GetSpotDegrees(), 50);
+  // A spot typed in the box counts as the arrows do; a text that does not read or lies outside
+  // 0..90 changes nothing.
+  form.Edit2->SetText("30");
+  EXPECT_DOUBLE_EQ(gl.GetLight1()->GetSpotDegrees(), 30);
+  EXPECT_EQ(form.UDSpot->GetPosition(), 30);
+  form.Edit2->SetText("3x");
+  form.Edit2->SetText("120");
+  form.Edit2->SetText("-5");
+  EXPECT_DOUBLE_EQ(gl.GetLight1()->GetSpotDegrees(), 30);
+  EXPECT_EQ(form.UDSpot->GetPosition(), 30);
+  form.UDSpot->Step(true);
+  EXPECT_DOUBLE_EQ(gl.GetLight1()->GetSpotDegrees(), 35);
+  EXPECT_EQ(form.Edit2->GetText(), "35");
+  // With "Default" checked the light keeps its undirected spot.
+  form.CBDefaultSpot->SetChecked(true);
+  form.Edit2->SetText("20");
+  EXPECT_DOUBLE_EQ(gl.GetLight1()->GetSpotDegrees(), 180);
+  form.CBDefaultSpot->SetChecked(false);
+  EXPECT_DOUBLE_EQ(gl.GetLight1()->GetSpotDegrees(), 35);
   form.TBZDirection->SetPosition(-300);
   EXPECT_DOUBLE_EQ(gl.GetLight1()->GetDirection()->GetZ(), -300);
   form.CBFixed->SetChecked(true);

@@ -1,8 +1,9 @@
 // Chart editor entry points opened headless, each answered by the test through TForm::ModalAnswer
 // and checked on the object it edits: font editor, print preview (and printing to a file),
 // series editor with page hooks, axis editor, legend options from the legend menu, embedded
-// pages, editor lookup by class name, the template writer's data flags, the series menu's
-// "Default", a right click on a values-style legend item, and LoadSeriesSettings from an ".in" file.
+// pages, editor lookup by class name and the editors it finds for functions and tools, the
+// template writer's data flags, the series menu's "Default", a right click on a values-style
+// legend item, and LoadSeriesSettings from an ".in" file.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -16,6 +17,7 @@
 #include "chart/editor/ChartPreview.h"
 #include "chart/editor/ChartTemplate.h"
 #include "chart/editor/EditChartFont.h"
+#include "chart/editor/ElementEditors.h"
 #include "chart/editor/FormNuvLegend.h"
 #include "chart/canvas/NvCanvasEffects.h"
 #include "chart/model/NvEngineAxis.h"
@@ -23,6 +25,8 @@
 #include "chart/model/ChartLegend.h"
 #include "chart/model/ChartMenus.h"
 #include "chart/model/ChartRegistry.h"
+#include "chart/model/NvEngineFunctions.h"
+#include "chart/model/NvEngineTools.h"
 #include "chart/series/PointSeries.h"
 #include "chart/series/SeriesFormat.h"
 #include "platform/Dialogs.h"
@@ -136,12 +140,17 @@ TEST(PrintPreview, ShowsTheChartOnAPageAndPrintsToAFile)
   const std::string pdf = dir.file("chart.pdf");
   Printer()->SetOutputFileName(pdf);
   bool seen = false;
+  c.chart.ChartPrintRect = TRect{10, 20, 300, 200};
+  c.chart.CustomChartPrintRect = false;
   {
     ModalAnswer answer([&](TForm* form) {
       auto* f = dynamic_cast<TChartPreviewForm*>(form);
       EXPECT_NE(f, nullptr);
       if (!f) return mrCancel;
       seen = true;
+      // The preview starts from an empty print rectangle set by hand.
+      EXPECT_EQ(c.chart.ChartPrintRect, TRect{});
+      EXPECT_TRUE(c.chart.CustomChartPrintRect);
       EXPECT_EQ(f->Preview()->GetPanel(), &c.chart);
       f->Preview()->PaintBuffer();
       // The page is white and the chart drawn on it is not.
@@ -272,6 +281,37 @@ TEST(AxisEditor, CaptionedAfterItsSideAndAppliesRangeIncrementLabelsTitle)
   EXPECT_EQ(left->GetMinimum(), -10.0);
   EXPECT_EQ(left->GetTitle()->GetCaption(), "Depth");
 
+  // A logarithmic date-time axis is refused before anything is applied.
+  messages.Clear();
+  c.a->XValues()->SetDateTime(true);
+  TChartAxis* bottom = c.chart.GetBottomAxis();
+  c.chart.PaintBuffer();
+  const double oldIncrement = bottom->GetIncrement();
+  const double oldMin = bottom->GetMinimum(), oldMax = bottom->GetMaximum();
+  {
+    ModalAnswer answer([](TForm* form) {
+      auto* f = dynamic_cast<TAxisEditorForm*>(form);
+      f->AutomaticCheck->SetChecked(false);
+      f->MinimumEdit->SetText("5");
+      f->MaximumEdit->SetText("10");
+      f->IncrementEdit->SetText("1");
+      f->LogarithmicCheck->SetChecked(true);
+      f->TitleEdit->SetText("Time");
+      return mrOk;
+    });
+    EditChartAxis(&c.chart, bottom);
+  }
+  ASSERT_EQ(messages.Messages().size(), 1u);
+  EXPECT_EQ(messages.Messages()[0], "DateTime Axis cannot be Logarithmic");
+  EXPECT_TRUE(bottom->GetAutomatic());
+  EXPECT_TRUE(bottom->GetAutomaticMinimum());
+  EXPECT_TRUE(bottom->GetAutomaticMaximum());
+  EXPECT_EQ(bottom->GetMinimum(), oldMin);
+  EXPECT_EQ(bottom->GetMaximum(), oldMax);
+  EXPECT_EQ(bottom->GetIncrement(), oldIncrement);
+  EXPECT_FALSE(bottom->GetLogarithmic());
+  EXPECT_NE(bottom->GetTitle()->GetCaption(), "Time");
+
   // An axis of another chart opens nothing.
   TChart other(nullptr);
   int opened = 0;
@@ -346,19 +386,110 @@ TEST(EmbeddedPages, FormPlacedInsideItsParentWithTheObjectInItsTag)
 
 TEST(EditorLookup, FormsByClassNameAndNoneForAnEmptyName)
 {
-  RegisterEditorClass("TSeriesToolEditor", [](TComponent* owner) {
+  RegisterEditorClass("TTestElementEditor", [](TComponent* owner) {
     auto* f = new TForm(owner);
     f->SetCaption("tool editor");
     return f;
   });
-  EXPECT_TRUE(IsEditorClassRegistered("TSeriesToolEditor"));
-  std::unique_ptr<TForm> f(CreateEditorForm("TSeriesToolEditor", nullptr));
+  EXPECT_TRUE(IsEditorClassRegistered("TTestElementEditor"));
+  std::unique_ptr<TForm> f(CreateEditorForm("TTestElementEditor", nullptr));
   ASSERT_NE(f, nullptr);
   EXPECT_EQ(f->GetCaption(), "tool editor");
   EXPECT_EQ(CreateEditorForm("", nullptr), nullptr);
   EXPECT_EQ(CreateEditorForm("TNoSuchEditor", nullptr), nullptr);
-  UnRegisterEditorClass("TSeriesToolEditor");
-  EXPECT_FALSE(IsEditorClassRegistered("TSeriesToolEditor"));
+  UnRegisterEditorClass("TTestElementEditor");
+  EXPECT_FALSE(IsEditorClassRegistered("TTestElementEditor"));
+}
+
+namespace {
+// A host page for embedded editor forms; declared after the chart so it goes first.
+struct EditorHost {
+  TForm form{nullptr};
+  TPanel* panel;
+  EditorHost()
+  {
+    form.SetClientSize(300, 200);
+    panel = new TPanel(&form);
+    panel->SetParent(&form);
+    panel->SetBounds(0, 0, 300, 200);
+  }
+  // The editor an element names, embedded with the element as its object.
+  template <class Form>
+  Form* Embed(const std::string& className, TObject* element)
+  {
+    TForm* created = CreateEditorForm(className, &form);
+    auto* f = dynamic_cast<Form*>(created);
+    if (!f) {
+      delete created;
+      return nullptr;
+    }
+    EmbedFormWithObject(f, panel, element);
+    return f;
+  }
+};
+}  // namespace
+
+TEST(EditorLookup, TheFunctionEditorEditsThePeriod)
+{
+  TNuvFunction function(nullptr);
+  function.SetPeriod(5);
+  EditorHost host;
+  auto* f = host.Embed<TNuvFunctionEditor>(function.GetEditorClass(), &function);
+  ASSERT_NE(f, nullptr);
+  EXPECT_EQ(f->Function(), &function);
+  EXPECT_EQ(f->PeriodEdit->GetText(), "5");
+  EXPECT_EQ(f->PeriodStyleCombo->GetItemIndex(), static_cast<int>(psNumPoints));
+  EXPECT_EQ(f->PeriodAlignCombo->GetItemIndex(), static_cast<int>(paCenter));
+  f->PeriodEdit->SetText("12,5");
+  EXPECT_DOUBLE_EQ(function.GetPeriod(), 12.5);
+  // A negative period or a text that is not a number leaves the period as it is.
+  f->PeriodEdit->SetText("-3");
+  f->PeriodEdit->SetText("x");
+  EXPECT_DOUBLE_EQ(function.GetPeriod(), 12.5);
+  f->PeriodStyleCombo->SetItemIndex(1);
+  f->PeriodAlignCombo->SetItemIndex(2);
+  EXPECT_EQ(function.GetPeriodStyle(), psRange);
+  EXPECT_EQ(function.GetPeriodAlign(), paLast);
+}
+
+TEST(EditorLookup, TheSeriesToolEditorChoosesAmongTheChartsSeriesOrNone)
+{
+  PointChart c;
+  auto* tool = new TNuvCustomToolSeries(nullptr);  // the chart frees it
+  tool->SetParentChart(&c.chart);
+  tool->SetSeries(c.a.get());
+  EditorHost host;
+  auto* f = host.Embed<TSeriesToolEditor>(tool->GetEditorClass(), tool);
+  ASSERT_NE(f, nullptr);
+  ASSERT_EQ(f->SeriesCombo->ItemCount(), 3);
+  EXPECT_EQ(f->SeriesCombo->Item(0), "(none)");
+  EXPECT_EQ(f->SeriesCombo->Item(1), "First");
+  EXPECT_EQ(f->SeriesCombo->Item(2), "Second");
+  EXPECT_EQ(f->SeriesCombo->GetItemIndex(), 1);
+  f->SeriesCombo->SetItemIndex(2);
+  EXPECT_EQ(tool->GetSeries(), c.b.get());
+  f->SeriesCombo->SetItemIndex(0);
+  EXPECT_EQ(tool->GetSeries(), nullptr);
+}
+
+TEST(EditorLookup, TheAxisToolEditorChoosesAmongTheChartsAxes)
+{
+  PointChart c;
+  c.chart.GetCustomAxes()->Add();
+  auto* tool = new TNuvCustomToolAxis(nullptr);  // the chart frees it
+  tool->SetAxis(c.chart.GetLeftAxis());
+  EditorHost host;
+  auto* f = host.Embed<TAxisToolEditor>(tool->GetEditorClass(), tool);
+  ASSERT_NE(f, nullptr);
+  TChartAxes* axes = c.chart.AxesList();
+  ASSERT_EQ(f->AxisCombo->ItemCount(), axes->Count());
+  EXPECT_EQ(f->AxisCombo->Item(axes->IndexOf(c.chart.GetLeftAxis())), "Left Axis");
+  EXPECT_EQ(f->AxisCombo->Item(axes->Count() - 1), "Custom 1");
+  EXPECT_EQ(f->AxisCombo->GetItemIndex(), axes->IndexOf(c.chart.GetLeftAxis()));
+  f->AxisCombo->SetItemIndex(axes->IndexOf(c.chart.GetBottomAxis()));
+  EXPECT_EQ(tool->GetAxis(), c.chart.GetBottomAxis());
+  f->AxisCombo->SetItemIndex(axes->Count() - 1);
+  EXPECT_EQ(tool->GetAxis(), c.chart.GetCustomAxes()->GetAxis(0));
 }
 
 TEST(TemplateWriter, DataFlagsDuringTheWriteAndClearedAfter)
@@ -382,6 +513,46 @@ TEST(TemplateWriter, DataFlagsDuringTheWriteAndClearedAfter)
   EXPECT_FALSE(c.a->DontSaveData);
   testsupport::TempDir dir;
   EXPECT_THROW(SaveChartTemplateToFile(&c.chart, dir.file("no/such/folder/t.txt"), true), EInOutError);
+}
+
+TEST(TemplateWriter, MarkItemsAreWrittenAndReadBack)
+{
+  PointChart c;
+  c.a->GetMarks()->Items(1)->SetColor(clRed);
+  c.a->GetMarks()->Items(1)->GetText()->assign({"first", "second line"});
+  c.a->GetMarks()->Items(3)->SetTransparent(true);
+  std::ostringstream out;
+  SaveChartTemplate(&c.chart, out, false);
+  const std::string text = out.str();
+  // Only the first series has items.
+  const std::string key = "Property.Marks.Items=";
+  const size_t at = text.find(key);
+  ASSERT_NE(at, std::string::npos);
+  EXPECT_EQ(text.find(key, at + 1), std::string::npos);
+  const size_t start = at + key.size();
+  const std::string hex = text.substr(start, text.find("\r\n", start) - start);
+  ASSERT_EQ(hex.size() % 2, 0u);
+  std::vector<uint8_t> block;
+  for (size_t i = 0; i < hex.size(); i += 2)
+    block.push_back(static_cast<uint8_t>(std::stoi(hex.substr(i, 2), nullptr, 16)));
+
+  // Read back through the series' stored properties.
+  TPointSeries copy(nullptr);
+  TPropertyReader reader({{"Marks.Items", block}});
+  copy.DefineProperties(&reader);
+  const TMarksItems& items = copy.GetMarks()->ItemsList();
+  EXPECT_EQ(items.Count(), 4);
+  EXPECT_EQ(items.Find(0), nullptr);
+  ASSERT_NE(items.Find(1), nullptr);
+  EXPECT_EQ(items.Find(1)->GetColor(), clRed);
+  EXPECT_EQ(*copy.GetMarks()->Items(1)->GetText(), (std::vector<std::string>{"first", "second line"}));
+  ASSERT_NE(items.Find(3), nullptr);
+  EXPECT_TRUE(items.Find(3)->GetTransparent());
+  // And written again the same.
+  TPropertyWriter writer;
+  copy.DefineProperties(&writer);
+  ASSERT_EQ(writer.Values().count("Marks.Items"), 1u);
+  EXPECT_EQ(std::get<std::vector<uint8_t>>(writer.Values().at("Marks.Items")), block);
 }
 
 TEST(SeriesMenu, DefaultTakesBackTheAppearanceSavedAtSetUp)

@@ -434,6 +434,96 @@ TEST(AxisPanelPaint, PointsLandWhereTheAxesPutThem)
   EXPECT_EQ(f.series->LastValueIndex, 2);
 }
 
+TEST(AxisPanelAxes, SetMinMaxCopiesTheRangeToLinkedCustomAxes)
+{
+  TestChart chart;
+  TChartAxis* a = chart.GetCustomAxes()->Add(false);
+  TChartAxis* b = chart.GetCustomAxes()->Add(false);
+  TChartAxis* c = chart.GetCustomAxes()->Add(true);
+  TChartAxis* left = chart.GetLeftAxis();
+  EXPECT_TRUE(chart.LinkCustomAxis(a, left));
+  EXPECT_TRUE(chart.LinkCustomAxis(b, a));
+  EXPECT_EQ(chart.LinkedMaster(b), a);
+  // Refused: a standard axis as follower, an axis following itself, a loop, another chart's axis.
+  TestChart other;
+  EXPECT_FALSE(chart.LinkCustomAxis(left, a));
+  EXPECT_FALSE(chart.LinkCustomAxis(c, c));
+  EXPECT_FALSE(chart.LinkCustomAxis(a, b));
+  EXPECT_FALSE(chart.LinkCustomAxis(c, other.GetLeftAxis()));
+  EXPECT_FALSE(chart.LinkCustomAxis(nullptr, left));
+  EXPECT_EQ(chart.LinkedMaster(c), nullptr);
+  EXPECT_EQ(chart.LinkedMaster(a), left);
+
+  left->SetMinMax(8, 2);
+  for (TChartAxis* x : {a, b}) {
+    EXPECT_FALSE(x->GetAutomatic());
+    EXPECT_FALSE(x->GetAutomaticMinimum());
+    EXPECT_EQ(x->GetMinimum(), 2);
+    EXPECT_EQ(x->GetMaximum(), 8);
+  }
+  EXPECT_TRUE(c->GetAutomatic());
+  // The range copied is the one stored, widened when its ends are equal; the master stays.
+  a->SetMinMax(3, 3);
+  EXPECT_EQ(b->GetMinimum(), 3);
+  EXPECT_EQ(b->GetMaximum(), a->GetMaximum());
+  EXPECT_GT(b->GetMaximum(), 3);
+  EXPECT_EQ(left->GetMinimum(), 2);
+
+  // Linking again moves the axis; a freed axis leaves every link.
+  EXPECT_TRUE(chart.LinkCustomAxis(b, left));
+  EXPECT_EQ(chart.LinkedCustomAxes(left), (std::vector<TChartAxis*>{a, b}));
+  chart.GetCustomAxes()->Delete(0);  // a
+  EXPECT_EQ(chart.LinkedCustomAxes(left), (std::vector<TChartAxis*>{b}));
+  left->SetMinMax(-1, 1);
+  EXPECT_EQ(b->GetMinimum(), -1);
+  chart.UnlinkCustomAxis(b);
+  left->SetMinMax(0, 5);
+  EXPECT_EQ(b->GetMaximum(), 1);
+  // A freed master leaves its followers free.
+  EXPECT_TRUE(chart.LinkCustomAxis(c, b));
+  chart.GetCustomAxes()->Delete(0);  // b
+  EXPECT_EQ(chart.LinkedMaster(c), nullptr);
+}
+
+TEST(AxisPanelAxes, TheAxisListHookChangesTheLabelsSize)
+{
+  PaintFixture f;
+  f.chart->PaintBuffer();
+  const TRect plain = f.chart->ChartRect;
+  TChartAxis* left = f.chart->GetLeftAxis();
+  std::vector<TChartAxis*> seen;
+  int32_t grow = 30;
+  f.chart->AxesList()->OnLabelsSize = [&](TChartAxis* axis, int32_t& size) {
+    seen.push_back(axis);
+    if (axis == left) size = grow < 0 ? grow : size + grow;
+  };
+  f.chart->Invalidate();
+  f.chart->PaintBuffer();
+  EXPECT_EQ(f.chart->ChartRect.Left, plain.Left + 30);
+  EXPECT_EQ(f.chart->ChartRect.Bottom, plain.Bottom);
+  EXPECT_NE(std::find(seen.begin(), seen.end(), left), seen.end());
+  EXPECT_NE(std::find(seen.begin(), seen.end(), f.chart->GetBottomAxis()), seen.end());
+  // A negative size counts as none.
+  grow = -1000;
+  f.chart->Invalidate();
+  f.chart->PaintBuffer();
+  const int32_t none = f.chart->ChartRect.Left;
+  EXPECT_LT(none, plain.Left);
+  f.chart->AxesList()->OnLabelsSize = [&](TChartAxis* axis, int32_t& size) {
+    if (axis == left) size = 0;
+  };
+  f.chart->Invalidate();
+  f.chart->PaintBuffer();
+  EXPECT_EQ(f.chart->ChartRect.Left, none);
+  // Axes without labels are not asked.
+  seen.clear();
+  left->SetLabels(false);
+  f.chart->AxesList()->OnLabelsSize = [&](TChartAxis* axis, int32_t&) { seen.push_back(axis); };
+  f.chart->Invalidate();
+  f.chart->PaintBuffer();
+  EXPECT_EQ(std::find(seen.begin(), seen.end(), left), seen.end());
+}
+
 TEST(AxisPanelLife, CustomAxesToolsAndSeriesAreFreedWithTheChart)
 {
   auto* chart = new TestChart();

@@ -222,6 +222,11 @@ TEST(ValueListStream, MultiplierOfOneIsSilentOtherValuesShowTheObsoleteMessage)
   ASSERT_EQ(capture.Messages().size(), 1u);
   EXPECT_EQ(capture.Messages()[0],
             "Error: Multiplier property is obsolete.\rModify NuvDefs.inc (enable Multiplier) and recompile.");
+  // A task-modal stop box with an empty caption.
+  ASSERT_EQ(capture.Captions().size(), 1u);
+  EXPECT_EQ(capture.Captions()[0], "");
+  ASSERT_EQ(capture.Flags().size(), 1u);
+  EXPECT_EQ(capture.Flags()[0], MB_ICONSTOP | MB_TASKMODAL);
   TPropertyWriter writer;
   list.DefineProperties(&writer);
   EXPECT_TRUE(writer.Values().empty());

@@ -2,6 +2,8 @@
 // extremes, flipped on request, and pixel <-> value through the series' axes).
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "chart/model/NvEngineAxis.h"
 #include "chart/model/Chart.h"
 #include "chart/series/ChartTools.h"
@@ -62,6 +64,47 @@ TEST(RotateTool, DragTurnsAndTilts)
   f.chart.SetView3D(true);
   tool->ChartMouseEvent(cmeDown, mbRight, 0, x0, y0);
   EXPECT_FALSE(tool->Dragging());
+}
+
+TEST(RotateTool, DrawsTheChartBoxWithItsXorPenWhileDragging)
+{
+  Frame f;
+  auto* tool = new TRotateTool(nullptr);  // freed by the chart
+  tool->SetParentChart(&f.chart);
+  f.chart.SetView3D(true);
+  f.Paint();
+  const TRect cr = f.chart.ChartRect;
+  const int x0 = (cr.Left + cr.Right) / 2, y0 = (cr.Top + cr.Bottom) / 2;
+  auto picture = [&f] {
+    std::vector<TColor> p;
+    for (int y = 0; y < 240; ++y)
+      for (int x = 0; x < 320; ++x) p.push_back(f.At(x, y));
+    return p;
+  };
+  // The same view painted during the drag and after it: they differ only by the outline, whose
+  // pixels are those beneath turned by the white xor pen.
+  auto outlinePixels = [&](bool penVisible) {
+    tool->GetPen()->SetVisible(penVisible);
+    tool->ChartMouseEvent(cmeDown, mbLeft, 0, x0, y0);
+    tool->ChartMouseEvent(cmeMove, mbLeft, 0, x0 + 30, y0 + 10);
+    EXPECT_TRUE(tool->Dragging());
+    f.Paint();
+    const std::vector<TColor> during = picture();
+    tool->ChartMouseEvent(cmeUp, mbLeft, 0, x0 + 30, y0 + 10);
+    f.Paint();
+    const std::vector<TColor> after = picture();
+    int changed = 0;
+    for (size_t i = 0; i < during.size(); ++i)
+      if (during[i] != after[i]) {
+        ++changed;
+        EXPECT_EQ(during[i], after[i] ^ 0xFFFFFF) << "pixel " << i;
+        if (during[i] != (after[i] ^ 0xFFFFFF)) break;
+      }
+    return changed;
+  };
+  // At least the front and back rectangles of the box.
+  EXPECT_GT(outlinePixels(true), 2 * (cr.Width() + cr.Height()));
+  EXPECT_EQ(outlinePixels(false), 0);
 }
 
 TEST(ImageTool, PictureOverTheSeriesExtremes)

@@ -9,8 +9,10 @@
 #include "chart/model/NvEngineAxis.h"
 #include "chart/model/Chart.h"
 #include "chart/model/ChartLegend.h"
+#include "chart/model/ChartRegistry.h"
 #include "chart/model/NvEngineSeries.h"
 #include "chart/series/LegendScrollBar.h"
+#include "chart/series/SeriesFormat.h"
 #include "platform/TestInput.h"
 
 namespace {
@@ -157,6 +159,20 @@ TEST(LegendScrollBar, FreedWithItsChart)
   bar->SetParentChart(&c.chart);
   c.chart.PaintBuffer();
   EXPECT_TRUE(c.chart.GetLegend()->OnLegendExtraSpace != nullptr);
+}
+
+TEST(LegendScrollBar, RegisteredAsAToolTypeAndForStreaming)
+{
+  // Charts store their tools with it: the class is found by name and made from its record.
+  NuvSeriesStartup();
+  TNuvClass cls = FindNuvClass("TLegendScrollBar");
+  ASSERT_NE(cls, nullptr);
+  EXPECT_TRUE(SameNuvClass(cls, (NuvClassOf<TLegendScrollBar, TNuvScrollBar>())));
+  EXPECT_GE(NuvToolTypesList()->IndexOf(cls), 0);
+  std::unique_ptr<TComponent> made(cls->Create(nullptr));
+  EXPECT_NE(dynamic_cast<TLegendScrollBar*>(made.get()), nullptr);
+  TLegendScrollBar bar(nullptr);
+  EXPECT_TRUE(SameNuvClass(NuvClassOfObject(&bar), cls));
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // The 3-D scene chart's parts on the OpenGL canvas (EGL, off-screen): a surface series drawn in a
-// 3-D chart, turned by a drag of the rotate tool.
+// 3-D chart, turned by a drag of the rotate tool, whose xor outline shows while the drag lasts.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -73,5 +73,56 @@ TEST(SurfaceSeriesGL, SurfaceInA3DChartTurnedByTheRotateTool)
   for (int y = 0; y < H; ++y)
     for (int x = 0; x < W; ++x) differ += first.Canvas()->GetPixel(x, y) != second.Canvas()->GetPixel(x, y);
   EXPECT_GT(differ, 200);
+  s.SetParentChart(nullptr);
+}
+
+TEST(SurfaceSeriesGL, RotateToolOutlineInvertsWhatLiesBeneath)
+{
+  TChart chart(nullptr);
+  chart.SetCanvas(std::make_unique<TGLCanvas>());
+  chart.SetView3D(true);
+  chart.GetView3DOptions()->SetOrthogonal(false);
+  chart.GetLegend()->SetVisible(false);
+  TSurfaceSeries s(nullptr);
+  s.GetPen()->Hide();
+  s.GetMarks()->SetVisible(false);
+  s.SetUseColorRange(true);
+  s.SetStartColor(clRed);
+  s.SetEndColor(clRed);
+  for (int z = 0; z < 4; ++z)
+    for (int x = 0; x < 4; ++x) s.AddXYZ(x, (x * z) % 3, z);
+  s.SetParentChart(&chart);
+  auto* rotate = new TRotateTool(nullptr);  // freed by the chart
+  rotate->SetParentChart(&chart);
+  TBitmap during, after;
+  for (TBitmap* b : {&during, &after}) {
+    b->SetPixelFormat(pf24bit);
+    b->SetSize(W, H);
+  }
+  chart.Draw(after.Canvas(), {0, 0, W, H});
+  auto* gl = dynamic_cast<TGLCanvas*>(chart.Canvas());
+  ASSERT_NE(gl, nullptr);
+  ASSERT_TRUE(gl->Active()) << "no OpenGL context";
+  const TRect r = chart.ChartRect;
+  const int x0 = (r.Left + r.Right) / 2, y0 = (r.Top + r.Bottom) / 2;
+  rotate->ChartMouseEvent(cmeDown, mbLeft, 0, x0, y0);
+  rotate->ChartMouseEvent(cmeMove, mbLeft, 0, x0 + 40, y0 + 10);
+  chart.Draw(during.Canvas(), {0, 0, W, H});
+  rotate->ChartMouseEvent(cmeUp, mbLeft, 0, x0 + 40, y0 + 10);
+  chart.Draw(after.Canvas(), {0, 0, W, H});
+  // The same view: the frames differ only along the outline, where each pixel is turned by the
+  // white xor pen, over the surface as over the background.
+  int changed = 0, overRed = 0, wrong = 0;
+  for (int y = 0; y < H; ++y)
+    for (int x = 0; x < W; ++x) {
+      const TColor d = during.Canvas()->GetPixel(x, y) & 0xFFFFFF, a = after.Canvas()->GetPixel(x, y) & 0xFFFFFF;
+      if (d == a) continue;
+      ++changed;
+      overRed += Reddish(a);
+      wrong += d != (a ^ 0xFFFFFF);
+    }
+  EXPECT_GT(changed, r.Width() + r.Height());
+  EXPECT_GT(overRed, 0);
+  EXPECT_EQ(wrong, 0);
   s.SetParentChart(nullptr);
 }
