@@ -408,6 +408,47 @@ TEST_F(MainScene, TurningTheViewChangesTheFrameAndTheSavedPictureIsNotBlank)
   EXPECT_GT(colours.size(), 10u);
 }
 
+TEST_F(MainScene, AClickIsNotADragAndAMoveWithoutTheButtonEndsOne)
+{
+  TForm1& f = Open(testsupport::FieldPath("field.prj"));
+  f.SetView3D(60, 330, 340);
+  Frame();
+  auto view = [&f] {
+    TView3DOptions* o = f.Chart3->GetView3DOptions();
+    return std::pair{o->GetRotationFloat(), o->GetElevationFloat()};
+  };
+  const auto start = view();
+  // Press and release with no move, then moves with no button held: the view stays.
+  testinput::Click(f.Chart3, 200, 200);
+  testinput::MouseMove(f.Chart3, 260, 220);
+  testinput::MouseMove(f.Chart3, 330, 260);
+  EXPECT_EQ(view(), start);
+  Frame();
+  testinput::MouseMove(f.Chart3, 150, 120);
+  EXPECT_EQ(view(), start);
+
+  // A drag turns the view; its release lost (outside the window), the next move without the
+  // button ends it where it was.
+  testinput::MouseDown(f.Chart3, mbLeft, 200, 200);
+  testinput::MouseMove(f.Chart3, 260, 220, ssLeft);
+  const auto dragged = view();
+  EXPECT_NE(dragged, start);
+  testinput::MouseMove(f.Chart3, 330, 260);
+  testinput::MouseMove(f.Chart3, 380, 300);
+  EXPECT_EQ(view(), dragged);
+  EXPECT_FALSE(f.ChartTool5->Dragging());
+
+  // A whole drag still works afterwards and ends with its release.
+  testinput::MouseDown(f.Chart3, mbLeft, 200, 200);
+  testinput::MouseMove(f.Chart3, 240, 200, ssLeft);
+  testinput::MouseUp(f.Chart3, mbLeft, 240, 200);
+  const auto released = view();
+  EXPECT_NE(released, dragged);
+  EXPECT_FALSE(f.ChartTool5->Dragging());
+  testinput::MouseMove(f.Chart3, 300, 260);
+  EXPECT_EQ(view(), released);
+}
+
 TEST_F(MainScene, TheChartEditorHasAnOpenGLPageThatEditsTheComponent)
 {
   TForm1& f = *form;
