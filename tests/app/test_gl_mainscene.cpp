@@ -449,6 +449,68 @@ TEST_F(MainScene, AClickIsNotADragAndAMoveWithoutTheButtonEndsOne)
   EXPECT_EQ(view(), released);
 }
 
+// The box, its axes and labels, and the colour bar keep inside Chart3's pane at every window size,
+// before and after a resize, in the stored view and turned; the bar stays clear of the scene.
+TEST_F(MainScene, TheSceneAndItsColourBarFitThePaneAtEveryWindowSize)
+{
+  TForm1& f = Open(testsupport::FieldPath("field.prj"));
+  TGLCanvas* gl = f.NuvOpenGL1->GetGLCanvas();
+  ASSERT_NE(gl, nullptr);
+  struct Box {
+    int left = 1 << 20, top = 1 << 20, right = -1, bottom = -1;
+    void Add(int x, int y)
+    {
+      left = std::min(left, x), top = std::min(top, y), right = std::max(right, x), bottom = std::max(bottom, y);
+    }
+    bool Empty() const { return right < 0; }
+  };
+  const std::pair<int, int> sizes[] = {{1022, 570}, {1200, 700}, {1500, 950}, {1600, 1000}, {1300, 830},
+                                       {1022, 570}, {1600, 1000}, {1100, 800}};
+  // (rotation, elevation): the stored view and turned ones.
+  const std::pair<int, int> views[] = {{360, 360}, {330, 340}, {30, 340}, {45, 320}, {300, 20}};
+  for (auto [w, h] : sizes) {
+    f.SetBounds(0, 0, w, h);
+    testinput::ProcessEvents();
+    for (auto [rotation, elevation] : views) {
+      f.SetView3D(42, rotation, elevation);
+      Frame();
+      const int W = frame.GetWidth(), H = frame.GetHeight();
+      ASSERT_EQ(W, f.Chart3->GetWidth());
+      ASSERT_EQ(H, f.Chart3->GetHeight());
+      TBitmap withBar;
+      withBar.Assign(&frame);
+      const auto frameEnd = gl->OnFrameEnd;
+      gl->OnFrameEnd = [](TObject*) {};  // the scene alone
+      Frame();
+      gl->OnFrameEnd = frameEnd;
+      Box scene, bar;
+      for (int y = 0; y < H; ++y)
+        for (int x = 0; x < W; ++x) {
+          const TColor c = At({x, y});
+          if (c != clWhite) scene.Add(x, y);
+          if (At(withBar, {x, y}) != c) bar.Add(x, y);
+        }
+      const std::string where = std::to_string(w) + "x" + std::to_string(h) + " view " + std::to_string(rotation) +
+                                "/" + std::to_string(elevation) + " pane " + std::to_string(W) + "x" +
+                                std::to_string(H);
+      ASSERT_FALSE(scene.Empty()) << where;
+      ASSERT_FALSE(bar.Empty()) << where;
+      // Nothing of the scene on the pane's outer two rows and columns: the box is not cut off.
+      EXPECT_GE(scene.left, 2) << where;
+      EXPECT_GE(scene.top, 2) << where;
+      EXPECT_LT(scene.right, W - 2) << where;
+      EXPECT_LT(scene.bottom, H - 2) << where;
+      EXPECT_GE(bar.left, 0) << where;
+      EXPECT_LT(bar.bottom, H) << where;
+      // The colour bar stands on the pane's background, not on the box or its labels.
+      int onBar = 0;
+      for (int y = bar.top; y <= bar.bottom; ++y)
+        for (int x = bar.left; x <= bar.right; ++x) onBar += At({x, y}) != clWhite;
+      EXPECT_EQ(onBar, 0) << where;
+    }
+  }
+}
+
 TEST_F(MainScene, TheChartEditorHasAnOpenGLPageThatEditsTheComponent)
 {
   TForm1& f = *form;
