@@ -201,6 +201,50 @@ TEST_F(MainScene, TheSelectedRowsOutlineIsRed)
   EXPECT_LT(other, red / 5 + 5);
 }
 
+// Two sections share a vertical edge: whichever of them is selected, and whichever stands nearer,
+// its outline along that edge shows red (panels drawn nearest first must not draw over it).
+TEST_F(MainScene, TheSelectedOutlineStaysRedWhereAnotherPanelMeetsIt)
+{
+  const std::string line = " 0.00000000000000E+0000  2.00000000000000E+0002";
+  testsupport::WriteAll(dir.file("corner.prj"),
+                         " 255 16711680 16711680 255 65535 32768 15 25 70 1 20 0 0 1 1 1 * *\r\n"
+                         " 255 16711680 16711680 255 65535 32768 15 25 70 1 20 0 0 0 1 1 * *\r\n0\r\n42 360 360\r\n1\r\n"
+                         "demo-east.k2d\r\n 0.00000000000000E+0000  1.00000000000000E+0002  2.00000000000000E+0002  "
+                         "1.00000000000000E+0002" + line + "\r\n"
+                         "demo-east.k2d\r\n 2.00000000000000E+0002  3.00000000000000E+0002  2.00000000000000E+0002  "
+                         "1.00000000000000E+0002" + line + "\r\n");
+  TForm1& f = Open(dir.file("corner.prj"));
+  ASSERT_EQ(f.State.Profiles.size(), 2u);
+  const fdata& a = f.State.Profiles[0][0];
+  const double top = a.ReliefAtX.back(), bottom = SectionDepthToScene(a, top, a.Z.back());
+  for (int rotation : {330, 30, 300, 60}) {
+    for (int32_t row : {1, 2}) {
+      f.SetView3D(42, rotation, 340);
+      bool can = true;
+      f.GridSelectCell(1, row, can);
+      TPoint p0, p1;
+      Frame([&] {
+        p0 = Project(MakePoint3D(200, 100, top));
+        p1 = Project(MakePoint3D(200, 100, bottom));
+      });
+      // Along the inner part of the shared edge, a red pixel next to each point (lit by the
+      // panel's light: any brightness of pure red).
+      auto red = [](TColor c) { return GetRValue(c) > 100 && GetGValue(c) < 40 && GetBValue(c) < 40; };
+      int samples = 0, reds = 0;
+      for (double t = 0.2; t <= 0.8; t += 0.05) {
+        const int x = static_cast<int>(std::lround(p0.x + t * (p1.x - p0.x)));
+        const int y = static_cast<int>(std::lround(p0.y + t * (p1.y - p0.y)));
+        bool found = false;
+        for (int dy = -1; dy <= 1 && !found; ++dy)
+          for (int dx = -1; dx <= 1 && !found; ++dx) found = red(At({x + dx, y + dy}));
+        ++samples;
+        reds += found;
+      }
+      EXPECT_GE(reds, samples - 1) << "rotation " << rotation << " selected row " << row;
+    }
+  }
+}
+
 TEST_F(MainScene, UntickedRowsAndEtaLessSectionsAreNotDrawn)
 {
   TForm1& f = Open(dir.file("demo.prj"));
