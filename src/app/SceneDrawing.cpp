@@ -185,6 +185,10 @@ void DrawScene3D(TProjectState& state, TGLCanvas& canvas, ISceneAxes& axes, ISce
     panels.push_back(std::move(panel));
   }
   std::stable_sort(panels.begin(), panels.end(), [](const Panel& a, const Panel& b) { return a.distance < b.distance; });
+  // The selected panel last: an outline drawn later at the same depth (a shared edge) would hide
+  // its red one.
+  const auto selected = static_cast<size_t>(state.SelectedRow - 1);
+  std::stable_partition(panels.begin(), panels.end(), [selected](const Panel& p) { return p.index != selected; });
   for (Panel& panel : panels) {
     TProfileEntry& e = state.Profiles[panel.index];
     fdata& active = e[mode];

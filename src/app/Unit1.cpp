@@ -521,7 +521,6 @@ void TForm1::BuildPlaneSlice() { ::BuildPlaneSlice(State, *sceneSection_); }
 
 void TForm1::ShowPlaneDepth()
 {
-  if (Edit1->Focused()) return;
   const std::string text = FloatToStrDec(0, true, State.PlaneDepth);
   const double shown = StrToFloatRange(Edit1->GetText(), true, 0, 0);
   if (shown == NoValue || shown != State.PlaneDepth || Edit1->GetText().empty()) Edit1->SetText(text);
@@ -738,6 +737,13 @@ void TForm1::GridCellValidate(int32_t col, int32_t row, std::string& text, bool&
   }
   fdata& d = (*EntryOfRow(row))[0];
   const double v = StrToFloatRange(text, true, 0, 0);
+  // The cell keeps showing the number in use: text that is not a finite number is refused.
+  if (col != 6 && (v == NoValue || !std::isfinite(v))) {
+    valid = false;
+    ShowMessage("\"" + text + "\" is not a number: " + RichStringGrid1->GetCells(col, 0) + " stays " +
+                RichStringGrid1->GetCells(col, row) + ".");
+    return;
+  }
   if (v != NoValue) {
     // An equal start and end would leave the section without length.
     if ((col == 7 && v == d.en) || (col == 8 && v == d.st)) {

@@ -201,6 +201,50 @@ TEST_F(MainScene, TheSelectedRowsOutlineIsRed)
   EXPECT_LT(other, red / 5 + 5);
 }
 
+// Two sections share a vertical edge: whichever of them is selected, and whichever stands nearer,
+// its outline along that edge shows red (panels drawn nearest first must not draw over it).
+TEST_F(MainScene, TheSelectedOutlineStaysRedWhereAnotherPanelMeetsIt)
+{
+  const std::string line = " 0.00000000000000E+0000  2.00000000000000E+0002";
+  testsupport::WriteAll(dir.file("corner.prj"),
+                         " 255 16711680 16711680 255 65535 32768 15 25 70 1 20 0 0 1 1 1 * *\r\n"
+                         " 255 16711680 16711680 255 65535 32768 15 25 70 1 20 0 0 0 1 1 * *\r\n0\r\n42 360 360\r\n1\r\n"
+                         "demo-east.k2d\r\n 0.00000000000000E+0000  1.00000000000000E+0002  2.00000000000000E+0002  "
+                         "1.00000000000000E+0002" + line + "\r\n"
+                         "demo-east.k2d\r\n 2.00000000000000E+0002  3.00000000000000E+0002  2.00000000000000E+0002  "
+                         "1.00000000000000E+0002" + line + "\r\n");
+  TForm1& f = Open(dir.file("corner.prj"));
+  ASSERT_EQ(f.State.Profiles.size(), 2u);
+  const fdata& a = f.State.Profiles[0][0];
+  const double top = a.ReliefAtX.back(), bottom = SectionDepthToScene(a, top, a.Z.back());
+  for (int rotation : {330, 30, 300, 60}) {
+    for (int32_t row : {1, 2}) {
+      f.SetView3D(42, rotation, 340);
+      bool can = true;
+      f.GridSelectCell(1, row, can);
+      TPoint p0, p1;
+      Frame([&] {
+        p0 = Project(MakePoint3D(200, 100, top));
+        p1 = Project(MakePoint3D(200, 100, bottom));
+      });
+      // Along the inner part of the shared edge, a red pixel next to each point (lit by the
+      // panel's light: any brightness of pure red).
+      auto red = [](TColor c) { return GetRValue(c) > 100 && GetGValue(c) < 40 && GetBValue(c) < 40; };
+      int samples = 0, reds = 0;
+      for (double t = 0.2; t <= 0.8; t += 0.05) {
+        const int x = static_cast<int>(std::lround(p0.x + t * (p1.x - p0.x)));
+        const int y = static_cast<int>(std::lround(p0.y + t * (p1.y - p0.y)));
+        bool found = false;
+        for (int dy = -1; dy <= 1 && !found; ++dy)
+          for (int dx = -1; dx <= 1 && !found; ++dx) found = red(At({x + dx, y + dy}));
+        ++samples;
+        reds += found;
+      }
+      EXPECT_GE(reds, samples - 1) << "rotation " << rotation << " selected row " << row;
+    }
+  }
+}
+
 TEST_F(MainScene, UntickedRowsAndEtaLessSectionsAreNotDrawn)
 {
   TForm1& f = Open(dir.file("demo.prj"));
@@ -406,6 +450,109 @@ TEST_F(MainScene, TurningTheViewChangesTheFrameAndTheSavedPictureIsNotBlank)
   for (int y = 0; y < saved.GetHeight(); y += 3)
     for (int x = 0; x < saved.GetWidth(); x += 3) colours.insert(saved.Canvas()->GetPixel(x, y) & 0xFFFFFF);
   EXPECT_GT(colours.size(), 10u);
+}
+
+TEST_F(MainScene, AClickIsNotADragAndAMoveWithoutTheButtonEndsOne)
+{
+  TForm1& f = Open(testsupport::FieldPath("field.prj"));
+  f.SetView3D(60, 330, 340);
+  Frame();
+  auto view = [&f] {
+    TView3DOptions* o = f.Chart3->GetView3DOptions();
+    return std::pair{o->GetRotationFloat(), o->GetElevationFloat()};
+  };
+  const auto start = view();
+  // Press and release with no move, then moves with no button held: the view stays.
+  testinput::Click(f.Chart3, 200, 200);
+  testinput::MouseMove(f.Chart3, 260, 220);
+  testinput::MouseMove(f.Chart3, 330, 260);
+  EXPECT_EQ(view(), start);
+  Frame();
+  testinput::MouseMove(f.Chart3, 150, 120);
+  EXPECT_EQ(view(), start);
+
+  // A drag turns the view; its release lost (outside the window), the next move without the
+  // button ends it where it was.
+  testinput::MouseDown(f.Chart3, mbLeft, 200, 200);
+  testinput::MouseMove(f.Chart3, 260, 220, ssLeft);
+  const auto dragged = view();
+  EXPECT_NE(dragged, start);
+  testinput::MouseMove(f.Chart3, 330, 260);
+  testinput::MouseMove(f.Chart3, 380, 300);
+  EXPECT_EQ(view(), dragged);
+  EXPECT_FALSE(f.ChartTool5->Dragging());
+
+  // A whole drag still works afterwards and ends with its release.
+  testinput::MouseDown(f.Chart3, mbLeft, 200, 200);
+  testinput::MouseMove(f.Chart3, 240, 200, ssLeft);
+  testinput::MouseUp(f.Chart3, mbLeft, 240, 200);
+  const auto released = view();
+  EXPECT_NE(released, dragged);
+  EXPECT_FALSE(f.ChartTool5->Dragging());
+  testinput::MouseMove(f.Chart3, 300, 260);
+  EXPECT_EQ(view(), released);
+}
+
+// The box, its axes and labels, and the colour bar keep inside Chart3's pane at every window size,
+// before and after a resize, in the stored view and turned; the bar stays clear of the scene.
+TEST_F(MainScene, TheSceneAndItsColourBarFitThePaneAtEveryWindowSize)
+{
+  TForm1& f = Open(testsupport::FieldPath("field.prj"));
+  TGLCanvas* gl = f.NuvOpenGL1->GetGLCanvas();
+  ASSERT_NE(gl, nullptr);
+  struct Box {
+    int left = 1 << 20, top = 1 << 20, right = -1, bottom = -1;
+    void Add(int x, int y)
+    {
+      left = std::min(left, x), top = std::min(top, y), right = std::max(right, x), bottom = std::max(bottom, y);
+    }
+    bool Empty() const { return right < 0; }
+  };
+  const std::pair<int, int> sizes[] = {{1022, 570}, {1200, 700}, {1500, 950}, {1600, 1000}, {1300, 830},
+                                       {1022, 570}, {1600, 1000}, {1100, 800}};
+  // (rotation, elevation): the stored view and turned ones.
+  const std::pair<int, int> views[] = {{360, 360}, {330, 340}, {30, 340}, {45, 320}, {300, 20}};
+  for (auto [w, h] : sizes) {
+    f.SetBounds(0, 0, w, h);
+    testinput::ProcessEvents();
+    for (auto [rotation, elevation] : views) {
+      f.SetView3D(42, rotation, elevation);
+      Frame();
+      const int W = frame.GetWidth(), H = frame.GetHeight();
+      ASSERT_EQ(W, f.Chart3->GetWidth());
+      ASSERT_EQ(H, f.Chart3->GetHeight());
+      TBitmap withBar;
+      withBar.Assign(&frame);
+      const auto frameEnd = gl->OnFrameEnd;
+      gl->OnFrameEnd = [](TObject*) {};  // the scene alone
+      Frame();
+      gl->OnFrameEnd = frameEnd;
+      Box scene, bar;
+      for (int y = 0; y < H; ++y)
+        for (int x = 0; x < W; ++x) {
+          const TColor c = At({x, y});
+          if (c != clWhite) scene.Add(x, y);
+          if (At(withBar, {x, y}) != c) bar.Add(x, y);
+        }
+      const std::string where = std::to_string(w) + "x" + std::to_string(h) + " view " + std::to_string(rotation) +
+                                "/" + std::to_string(elevation) + " pane " + std::to_string(W) + "x" +
+                                std::to_string(H);
+      ASSERT_FALSE(scene.Empty()) << where;
+      ASSERT_FALSE(bar.Empty()) << where;
+      // Nothing of the scene on the pane's outer two rows and columns: the box is not cut off.
+      EXPECT_GE(scene.left, 2) << where;
+      EXPECT_GE(scene.top, 2) << where;
+      EXPECT_LT(scene.right, W - 2) << where;
+      EXPECT_LT(scene.bottom, H - 2) << where;
+      EXPECT_GE(bar.left, 0) << where;
+      EXPECT_LT(bar.bottom, H) << where;
+      // The colour bar stands on the pane's background, not on the box or its labels.
+      int onBar = 0;
+      for (int y = bar.top; y <= bar.bottom; ++y)
+        for (int x = bar.left; x <= bar.right; ++x) onBar += At({x, y}) != clWhite;
+      EXPECT_EQ(onBar, 0) << where;
+    }
+  }
 }
 
 TEST_F(MainScene, TheChartEditorHasAnOpenGLPageThatEditsTheComponent)

@@ -2,6 +2,7 @@
 // list, the toolbar commands and the timers.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -252,10 +253,26 @@ TEST_F(MainWindow, CellEditsMoveTheSectionAndRefuseWhatTheyMust)
   EXPECT_EQ(f.State.Grid.Cell(2, 1), "50");
   // PlaceSection ran: the first X lies on the new start.
   EXPECT_DOUBLE_EQ(d.PlanX0, 50.0);
-  // Text that does not parse stays in the cell; the value stays.
-  EditCell(3, 1, "abc");
-  EXPECT_EQ(Cell(3, 1), "abc");
-  EXPECT_EQ(d.Y0, 100.0);
+  // Text that is not a finite number is refused with a message: the cell shows the number in
+  // use again, and the value, the scene and the saved project keep it.
+  const std::string y0 = Cell(3, 1);
+  for (const std::string text : {"abc", "nan", "inf", "-inf", "1e400", ""}) {
+    messages.Clear();
+    EditCell(3, 1, text);
+    EXPECT_EQ(Cell(3, 1), y0) << text;
+    EXPECT_EQ(f.State.Grid.Cell(3, 1), y0) << text;
+    EXPECT_EQ(d.Y0, 100.0) << text;
+    ASSERT_EQ(messages.Messages().size(), 1u) << text;
+    EXPECT_EQ(messages.Messages()[0], "\"" + text + "\" is not a number: Y0 stays " + y0 + ".");
+  }
+  for (int col : {2, 4, 5, 7, 8}) {
+    const std::string before = Cell(col, 1);
+    EditCell(col, 1, "1e400");
+    EXPECT_EQ(Cell(col, 1), before) << col;
+  }
+  EXPECT_EQ(d.X0, 50.0);
+  EXPECT_TRUE(std::isfinite(d.PlanX1));
+  messages.Clear();
   // st and en: a change recomputes the span; st equal to en is refused.
   EditCell(8, 1, "300");
   EXPECT_EQ(d.en, 300.0);
@@ -397,14 +414,20 @@ TEST_F(MainWindow, SpinMovesTheSliceWithinTheSectionsDepth)
   EXPECT_EQ(f.Edit1->GetText(), FloatToStrDec(0, true, lo));
   for (int i = 0; i < 40; ++i) testinput::Click(spin, 5, 2);
   EXPECT_DOUBLE_EQ(f.State.PlaneDepth, hi);
-  // Typing a depth sets it; the text is not overwritten while the edit has the focus.
+  // Typing a depth sets it; a paint leaves a text that gives the depth as it is.
   TypeInto(f.Edit1, "-12");
   EXPECT_EQ(f.State.PlaneDepth, -12.0);
   f.Chart3->PaintBuffer();
   EXPECT_EQ(f.Edit1->GetText(), "-12");
+  // Text that does not give the depth shows the stored depth again on the next paint, also
+  // while the edit has the focus.
   TypeInto(f.Edit1, "x");
   EXPECT_EQ(f.State.PlaneDepth, -12.0);
-  // Away from the edit, the next paint shows the stored depth again.
+  ASSERT_TRUE(f.Edit1->Focused());
+  f.Chart3->PaintBuffer();
+  EXPECT_EQ(f.Edit1->GetText(), FloatToStrDec(0, true, -12.0));
+  EXPECT_EQ(f.State.PlaneDepth, -12.0);
+  TypeInto(f.Edit1, "x");
   f.Chart3->SetFocus();
   testinput::ProcessEvents();
   f.Chart3->PaintBuffer();

@@ -168,6 +168,22 @@ double TGLCanvas::ZoomFactor() const
   return std::max(1.0, zoom) * 2.0 * p;
 }
 
+namespace {
+// Tallest viewport whose perspective view has the eye at 80000 / F from the chart's centre.
+constexpr double kPerspectiveHeight = 540.0;
+}  // namespace
+
+// The chart is measured in pixels of its pane while the eye of a perspective view stands at a fixed
+// distance, so a taller pane shows the chart larger than the viewport (cut off at the edges). Above
+// kPerspectiveHeight the eye stands back in proportion to the viewport's height: the picture is then
+// the one of that height, scaled to the pane.
+double TGLCanvas::EyeDistanceScale() const
+{
+  const TView3DOptions* o = view3DOptions_;
+  if (!is3D_ || !o || o->GetOrthogonal()) return 1.0;
+  return std::max(1.0, height_ / kPerspectiveHeight);
+}
+
 void TGLCanvas::ViewPort(int32_t depth, const TRect& bounds, const TRect& chartRect)
 {
   width_ = bounds.Width();
@@ -203,7 +219,8 @@ void TGLCanvas::SetProjection()
     gl.glEnable(GL_DEPTH_TEST);
     const double f = std::max(1.0, 100.0 / F);
     const double aspect = height_ != 0 ? static_cast<double>(width_) / height_ : 1.0;
-    gl.gluPerspective(std::max(6, o->GetPerspective()) * 0.5, aspect, 10.1, 0.5 * f * farPlane);
+    gl.gluPerspective(std::max(6, o->GetPerspective()) * 0.5, aspect, 10.1,
+                      0.5 * f * farPlane * EyeDistanceScale());
     GL_CHECK("Perspective");
   }
 }
@@ -225,7 +242,7 @@ void TGLCanvas::SetModelView()
   const TView3DOptions* o = view3DOptions_;
   const double F = ZoomFactor();
   gl.glTranslatef(o ? static_cast<float>(o->GetHorizOffset()) : 0.0f, o ? static_cast<float>(-o->GetVertOffset()) : 0.0f,
-                  static_cast<float>(-80000.0 / F));
+                  static_cast<float>(-80000.0 / F * EyeDistanceScale()));
   gl.glShadeModel(shadeQuality_ ? GL_SMOOTH : GL_FLAT);
   GL_CHECK("ShadeModel");
   if (is3D_ && o) {

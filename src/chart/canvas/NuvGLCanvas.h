@@ -228,6 +228,7 @@ private:
   void SetProjection();
   void SetModelView();
   double ZoomFactor() const;
+  double EyeDistanceScale() const;
   void InitFixedState();
   void ReleaseContext();
   GLUquadric* GetQuadric();

@@ -727,6 +727,12 @@ void TCustomChart::MouseMove(TShiftState shift, int32_t x, int32_t y)
 void TCustomChart::MouseUp(TMouseButton button, TShiftState shift, int32_t x, int32_t y)
 {
   TCustomAxisPanel::MouseUp(button, shift, x, y);
+  // Tools hear the release: a drag of theirs ends with it.
+  if (!Designing()) {
+    CancelMouse = false;
+    ToolsMouseEvent(cmeUp, button, shift, x, y);
+    CancelMouse = false;
+  }
   if (scrolling_ && button == scrollMouseButton_) {
     scrolling_ = false;
     ZoomPanning()->Active = false;

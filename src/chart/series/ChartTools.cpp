@@ -70,7 +70,7 @@ void TRotateTool::DragAngles(double rotation, double elevation, int32_t dx, int3
   newElevation = wrap(elevation + sign * 360.0 * dy / std::max(1, height));
 }
 
-void TRotateTool::ChartMouseEvent(TChartMouseEvent kind, TMouseButton button, TShiftState, int32_t x, int32_t y)
+void TRotateTool::ChartMouseEvent(TChartMouseEvent kind, TMouseButton button, TShiftState shift, int32_t x, int32_t y)
 {
   TCustomAxisPanel* chart = GetParentChart();
   if (!chart || !GetActive()) {
@@ -90,6 +90,9 @@ void TRotateTool::ChartMouseEvent(TChartMouseEvent kind, TMouseButton button, TS
       }
       break;
     case cmeMove:
+      // A move without the tool's button held: its release was lost (outside the window).
+      if (dragging_ && !(shift & (button_ == mbRight ? ssRight : button_ == mbMiddle ? ssMiddle : ssLeft)))
+        dragging_ = false;
       if (dragging_) {
         double r, e;
         DragAngles(startRotation_, startElevation_, x - startX_, y - startY_, chart->ChartWidth, chart->ChartHeight,

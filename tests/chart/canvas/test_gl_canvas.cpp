@@ -358,6 +358,47 @@ TEST(GLCanvasProjection, ProjectPointAgreesWithTheViewOptions)
   }
 }
 
+// A chart is measured in pixels of its pane: in a taller pane a perspective view shows the picture
+// of a 540-pixel pane scaled, so what fits there fits at every size (a fixed eye showed it ever larger).
+TEST(GLCanvasProjection, PerspectiveInATallViewportIsThePictureOfA540PixelOneScaled)
+{
+  TView3DOptions options(nullptr);
+  options.SetOrthogonal(false);
+  options.SetPerspective(50);
+  options.SetZoom(42);
+  options.SetElevation(345);
+  options.SetRotation(340);
+  std::vector<TPoint3DFloat> base;
+  for (double k : {1.0, 1.5, 2.0}) {
+    const int w = static_cast<int>(720 * k), h = static_cast<int>(540 * k), depth = static_cast<int>(200 * k);
+    const TRect chartRect = Rect(static_cast<int>(20 * k), static_cast<int>(10 * k), static_cast<int>(700 * k),
+                                 static_cast<int>(530 * k));
+    TBitmap bmp;
+    bmp.SetSize(w, h);
+    TGLCanvas c;
+    c.InitWindow(bmp.Canvas(), &options, clWhite, true, Rect(0, 0, w, h));
+    ASSERT_TRUE(c.Active());
+    c.ViewPort(depth, Rect(0, 0, w, h), chartRect);
+    // The corners of the chart's box, as the drawing operations hand them over: (X, -Y, -Z).
+    std::vector<TPoint3DFloat> corners;
+    for (int x : {chartRect.Left, chartRect.Right})
+      for (int y : {chartRect.Top, chartRect.Bottom})
+        for (int z : {0, depth}) corners.push_back({double(x), -double(y), -double(z)});
+    std::vector<TPoint3DFloat> screen;
+    c.ProjectPoints(corners, screen);
+    if (base.empty()) base = screen;
+    for (size_t i = 0; i < screen.size(); ++i) {
+      EXPECT_NEAR(screen[i].x, base[i].x * k, 1.0) << "scale " << k << " corner " << i;
+      EXPECT_NEAR(screen[i].y, base[i].y * k, 1.0) << "scale " << k << " corner " << i;
+      EXPECT_GT(screen[i].x, 0);
+      EXPECT_LT(screen[i].x, w);
+      EXPECT_GT(screen[i].y, 0);
+      EXPECT_LT(screen[i].y, h);
+    }
+    c.ShowImage(bmp.Canvas(), bmp.Canvas(), Rect(0, 0, w, h));
+  }
+}
+
 TEST(GLCanvasProjection, Calculate3DPositionOnlyFlipsY)
 {
   TBitmap bmp;

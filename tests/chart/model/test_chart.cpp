@@ -223,6 +223,10 @@ TEST(ChartPaint, MouseReachesListenersThenToolsUntilOneCancels)
   EXPECT_EQ(log, (Log{"listener mouse 0", "first mouse 0", "second mouse 0", "first mouse 1", "second mouse 1",
                       "listener mouse 2"}));
   log.clear();
+  // The release reaches the tools too: a tool's drag ends with it.
+  f.chart.MouseUp(mbLeft, 0, 6, 6);
+  EXPECT_EQ(log, (Log{"listener mouse 1", "first mouse 2", "second mouse 2"}));
+  log.clear();
   first->cancel = true;
   f.chart.MouseDown(mbLeft, ssLeft, 5, 5);
   EXPECT_EQ(log, (Log{"listener mouse 0", "first mouse 0"}));

@@ -50,12 +50,26 @@ TEST(RotateTool, DragTurnsAndTilts)
   const int x0 = (cr.Left + cr.Right) / 2, y0 = (cr.Top + cr.Bottom) / 2;
   tool->ChartMouseEvent(cmeDown, mbLeft, 0, x0, y0);
   EXPECT_TRUE(tool->Dragging());
-  tool->ChartMouseEvent(cmeMove, mbLeft, 0, x0 + 20, y0);
+  tool->ChartMouseEvent(cmeMove, mbLeft, ssLeft, x0 + 20, y0);
   EXPECT_NE(f.chart.GetView3DOptions()->GetRotationFloat(), rotation);
   tool->ChartMouseEvent(cmeUp, mbLeft, 0, x0 + 20, y0);
   EXPECT_FALSE(tool->Dragging());
   const double after = f.chart.GetView3DOptions()->GetRotationFloat();
-  tool->ChartMouseEvent(cmeMove, mbLeft, 0, x0 + 80, y0);
+  tool->ChartMouseEvent(cmeMove, mbLeft, ssLeft, x0 + 80, y0);
+  EXPECT_EQ(f.chart.GetView3DOptions()->GetRotationFloat(), after);
+  // A release lost outside the window: the next move without the tool's button ends the drag
+  // and turns nothing.
+  tool->ChartMouseEvent(cmeDown, mbLeft, ssLeft, x0, y0);
+  ASSERT_TRUE(tool->Dragging());
+  tool->ChartMouseEvent(cmeMove, mbLeft, 0, x0 + 40, y0 + 10);
+  EXPECT_FALSE(tool->Dragging());
+  EXPECT_EQ(f.chart.GetView3DOptions()->GetRotationFloat(), after);
+  tool->ChartMouseEvent(cmeMove, mbLeft, ssLeft, x0 + 60, y0 + 10);
+  EXPECT_EQ(f.chart.GetView3DOptions()->GetRotationFloat(), after);
+  // Another button held does not keep a left-button drag going.
+  tool->ChartMouseEvent(cmeDown, mbLeft, ssLeft, x0, y0);
+  tool->ChartMouseEvent(cmeMove, mbLeft, ssRight, x0 + 40, y0);
+  EXPECT_FALSE(tool->Dragging());
   EXPECT_EQ(f.chart.GetView3DOptions()->GetRotationFloat(), after);
   // A flat chart, or another button, is not turned.
   f.chart.SetView3D(false);

@@ -64,7 +64,7 @@ TEST(SurfaceSeriesGL, SurfaceInA3DChartTurnedByTheRotateTool)
   const int x0 = (r.Left + r.Right) / 2, y0 = (r.Top + r.Bottom) / 2;
   const double rotation = chart.GetView3DOptions()->GetRotationFloat();
   rotate->ChartMouseEvent(cmeDown, mbLeft, 0, x0, y0);
-  rotate->ChartMouseEvent(cmeMove, mbLeft, 0, x0 + r.Width() / 4, y0 + 10);
+  rotate->ChartMouseEvent(cmeMove, mbLeft, ssLeft, x0 + r.Width() / 4, y0 + 10);
   rotate->ChartMouseEvent(cmeUp, mbLeft, 0, x0 + r.Width() / 4, y0 + 10);
   EXPECT_NE(chart.GetView3DOptions()->GetRotationFloat(), rotation);
   chart.Draw(second.Canvas(), {0, 0, W, H});
