@@ -100,7 +100,7 @@ TEST(RotateTool, DrawsTheChartBoxWithItsXorPenWhileDragging)
   auto outlinePixels = [&](bool penVisible) {
     tool->GetPen()->SetVisible(penVisible);
     tool->ChartMouseEvent(cmeDown, mbLeft, 0, x0, y0);
-    tool->ChartMouseEvent(cmeMove, mbLeft, 0, x0 + 30, y0 + 10);
+    tool->ChartMouseEvent(cmeMove, mbLeft, ssLeft, x0 + 30, y0 + 10);
     EXPECT_TRUE(tool->Dragging());
     f.Paint();
     const std::vector<TColor> during = picture();

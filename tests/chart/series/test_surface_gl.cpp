@@ -106,7 +106,7 @@ TEST(SurfaceSeriesGL, RotateToolOutlineInvertsWhatLiesBeneath)
   const TRect r = chart.ChartRect;
   const int x0 = (r.Left + r.Right) / 2, y0 = (r.Top + r.Bottom) / 2;
   rotate->ChartMouseEvent(cmeDown, mbLeft, 0, x0, y0);
-  rotate->ChartMouseEvent(cmeMove, mbLeft, 0, x0 + 40, y0 + 10);
+  rotate->ChartMouseEvent(cmeMove, mbLeft, ssLeft, x0 + 40, y0 + 10);
   chart.Draw(during.Canvas(), {0, 0, W, H});
   rotate->ChartMouseEvent(cmeUp, mbLeft, 0, x0 + 40, y0 + 10);
   chart.Draw(after.Canvas(), {0, 0, W, H});
