@@ -35,8 +35,8 @@ std::string ReadCellRows(TTextReader& in, size_t count, size_t minCells, ararofd
     const size_t width = rows.empty() ? std::max<size_t>(minCells, 1) : rows.front().size();
     if (row.size() < width)
       return missing;
-    row.resize(rows.empty() ? row.size() : width);
-    row.shrink_to_fit();
+    if (!rows.empty())
+      row.resize(width);
     rows.push_back(std::move(row));
   }
   return {};
