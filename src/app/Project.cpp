@@ -53,17 +53,12 @@ void TakeView(TProjectState& state, ISceneHost* host)
   state.Elevation = elevation;
 }
 
-// The lines of one entry: the model's path and its position line (missing at the end of a file).
-struct TEntryLines {
-  std::string Path;
-  std::string Position;
-};
-
 // Reads a project's five header lines and, two lines per entry, as many entries as line 5 counts
-// and the file holds; lines after the last entry are not read. "" when it is a project, else why
-// not: not text, fewer than the five header lines, no integer display mode, no view numbers, no
-// entry count, or a count the file cannot hold.
-std::string ReadProjectLines(TTextReader& in, std::array<std::string, 5>& header, std::vector<TEntryLines>& entries)
+// and the file holds, keeping only the header; lines after the last entry are not read. "" when it
+// is a project (Count then holds its number of entries), else why not: not text, fewer than the five
+// header lines, no integer display mode, no view numbers, no entry count, or a count the file cannot
+// hold.
+std::string CheckProjectLines(TTextReader& in, std::array<std::string, 5>& header, int64_t& count)
 {
   auto next = [&in](std::string& line) {
     line = in.ReadLn();
@@ -90,18 +85,17 @@ std::string ReadProjectLines(TTextReader& in, std::array<std::string, 5>& header
     return "line 5 holds no number of sections";
   if (number < -1)
     return "line 5 holds a negative number of sections";
-  const int64_t count = static_cast<int64_t>(number) + 1;
+  count = static_cast<int64_t>(number) + 1;
   // Two lines per entry; the last position line may be missing.
-  for (int64_t i = 0; i < count && !in.Eof(); ++i) {
-    TEntryLines e;
-    if (!next(e.Path) || (!in.Eof() && !next(e.Position)))
+  int64_t held = 0;
+  std::string path, position;
+  for (; held < count && !in.Eof(); ++held)
+    if (!next(path) || (!in.Eof() && !next(position)))
       return binary();
-    entries.push_back(std::move(e));
-  }
   if (in.Failed())
     return in.Error();
-  if (static_cast<int64_t>(entries.size()) < count)
-    return "it lists " + IntToStr(count) + " sections but holds " + IntToStr(static_cast<int64_t>(entries.size()));
+  if (held < count)
+    return "it lists " + IntToStr(count) + " sections but holds " + IntToStr(held);
   return {};
 }
 
@@ -210,20 +204,23 @@ TProjectState::TProjectState()
 
 bool LoadProject(TProjectState& state, ISceneHost* host, const std::string& fileName)
 {
-  // The whole project is checked before anything of the open project changes.
+  // The whole project is checked before anything of the open project changes; then it is read
+  // again entry by entry, so that only what is taken from it is kept.
   std::array<std::string, 5> header;
-  std::vector<TEntryLines> entries;
-  {
-    TTextReader in;
-    if (!in.Open(fileName)) {
-      ShowMessage("File not found " + ExtractFileName(fileName));
-      return false;
-    }
-    if (const std::string fault = ReadProjectLines(in, header, entries); !fault.empty()) {
-      ShowMessage(ExtractFileName(fileName) + ": not a project file: " + fault);
-      return false;
-    }
+  int64_t count = 0;
+  TTextReader in;
+  if (!in.Open(fileName)) {
+    ShowMessage("File not found " + ExtractFileName(fileName));
+    return false;
   }
+  if (const std::string fault = CheckProjectLines(in, header, count); !fault.empty()) {
+    ShowMessage(ExtractFileName(fileName) + ": not a project file: " + fault);
+    return false;
+  }
+  // A file changed since it was checked ends its entries where it changed.
+  if (in.Open(fileName))
+    for (size_t i = 0; i < header.size(); ++i)
+      in.ReadLn();
   // Files not taken whole are reported in one message once the grid shows the new project.
   TFileReport missing, unreadable, partial;
 
@@ -244,8 +241,11 @@ bool LoadProject(TProjectState& state, ISceneHost* host, const std::string& file
   state.Grid.ClearRow(1);
 
   const std::string folder = ExtractFilePath(fileName);
-  for (const TEntryLines& entry : entries) {
-    const std::string& path = entry.Path;
+  for (int64_t entry = 0; entry < count && !in.Eof(); ++entry) {
+    const std::string path = in.ReadLn();
+    const std::string position = in.ReadLn();
+    if (in.Failed())
+      break;
     std::string found = path;
     if (!FileExists(found))
       found = folder + StoredFileName(path);
@@ -275,7 +275,7 @@ bool LoadProject(TProjectState& state, ISceneHost* host, const std::string& file
     cells.HasCheckBox = true;
     cells.Checked = true;
 
-    const arofdouble v = SplitFloats(entry.Position, 0);
+    const arofdouble v = SplitFloats(position, 0);
     // Ends too far apart for their distance to be a number are ignored with the rest of the line.
     if (v.size() >= 4 && std::isfinite(v[2] - v[0]) && std::isfinite(v[3] - v[1])) {
       d.X0 = v[0];
