@@ -108,6 +108,7 @@ int FuzzModel(const uint8_t* data, size_t size)
   }
   CheckModel(res);
   if (pol.Present) CheckModel(pol);
+  Check(res.X.size() <= MaxModelBoundaries && res.Z.size() <= MaxModelBoundaries, "a model too large to draw");
   TProjectState state;
   state.Profiles[0] = TProfileEntry{res, pol};
   state.Loaded[0] = 1;
@@ -128,6 +129,7 @@ int FuzzProject(const uint8_t* data, size_t size)
     return 0;
   }
   Check(state.Profiles.size() == state.Loaded.size(), "entries and loaded flags out of step");
+  Check(messages.Messages().size() <= 1, "more than one message for one project");
   const std::string saved = (WorkFolder() / "saved.prj").string();
   SaveProject(state, nullptr, saved);
   return 0;

@@ -28,15 +28,24 @@ bool ConvertPointTable(const std::string& fileName)
   std::error_code ec;
   if (outName == fileName || std::filesystem::equivalent(outName, fileName, ec))
     return refuse("the model would replace the table itself");
-  std::vector<std::string> lines;
-  if (!ReadTextLines(fileName, lines))
-    return refuse("the file cannot be read");
+  // Line by line; only the points are kept, and no more than the largest model the viewer draws.
+  const std::string tooLarge = "its grid is larger than the viewer draws (at most " +
+                               std::to_string(MaxModelBoundaries) + " x values and " +
+                               std::to_string(MaxModelBoundaries) + " depths)";
+  TTextReader in;
+  if (!in.Open(fileName))
+    return refuse("the file cannot be read: " + in.Error());
   std::vector<TTablePoint> points;
-  for (const std::string& line : lines) {
-    const arofdouble v = SplitFloats(line, 0);
-    if (v.size() >= 3)
-      points.push_back({v[0], v[1], v[2]});
+  while (!in.Eof()) {
+    const arofdouble v = SplitFloats(in.ReadLn(), 0);
+    if (v.size() < 3)
+      continue;
+    if (points.size() == MaxModelBoundaries * MaxModelBoundaries)
+      return refuse(tooLarge);
+    points.push_back({v[0], v[1], v[2]});
   }
+  if (in.Failed())
+    return refuse(in.Error());
   if (points.empty())
     return refuse("it holds no line of three numbers");
   // Ascending by x, ties by depth; equal points keep their order.
@@ -61,6 +70,8 @@ bool ConvertPointTable(const std::string& fileName)
   const size_t n = depths.size();
   if (xs.size() < 2 || n < 2)
     return refuse("it needs two x or more with two depths or more");
+  if (xs.size() > MaxModelBoundaries || n > MaxModelBoundaries)
+    return refuse(tooLarge);
   for (const arofdouble& column : grid)
     if (column.size() != n)
       return refuse("its points form no regular grid (x " + FloatToStrSci(xs[&column - grid.data()]) +

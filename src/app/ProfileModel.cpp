@@ -18,24 +18,28 @@ bool StrictlyIncreasing(const arofdouble& v)
 }
 
 // Reads Count cell rows as they stand. The first row sets the width of the cell grid and must
-// cover the Z intervals (MinCells); a later row shorter than the first fails, a longer one is cut
-// to the first row's width.
-bool ReadCellRows(TTextReader& in, size_t count, size_t minCells, ararofdouble& rows)
+// cover the Z intervals (MinCells) without being wider than the viewer draws; a later row shorter
+// than the first fails, a longer one is cut to the first row's width. "" or why the rows are refused.
+std::string ReadCellRows(TTextReader& in, size_t count, size_t minCells, ararofdouble& rows)
 {
+  const std::string missing = "a row of cells is missing or shorter than the cell boundaries need";
   rows.clear();
   rows.reserve(count);
   for (size_t i = 0; i < count; ++i) {
     if (in.Eof())
-      return false;
+      return missing;
     arofdouble row = SplitFloats(in.ReadLn(), 0);
+    if (rows.empty() && row.size() > MaxModelBoundaries - 1)
+      return "a row of " + std::to_string(row.size()) + " cells is wider than the viewer draws (at most " +
+             std::to_string(MaxModelBoundaries - 1) + ")";
     const size_t width = rows.empty() ? std::max<size_t>(minCells, 1) : rows.front().size();
     if (row.size() < width)
-      return false;
+      return missing;
     if (!rows.empty())
       row.resize(width);
     rows.push_back(std::move(row));
   }
-  return true;
+  return {};
 }
 
 // The fixed-mean node grid of a cell grid: one node more than there are cells each way.
@@ -120,19 +124,22 @@ bool ReadModelFile(const std::string& fileName, fdata& resOut, fdata& polOut)
   return ReadModelFile(fileName, resOut, polOut, nullptr);
 }
 
-bool ReadModelFile(const std::string& fileName, fdata& resOut, fdata& polOut, std::string* error)
+bool ReadModelFile(const std::string& fileName, fdata& resOut, fdata& polOut, std::string* error,
+                   std::string* notice)
 {
-  auto fail = [error](const char* why) {
+  TTextReader in;
+  // Content that is not text is the reason, whichever step met it.
+  auto fail = [&](const std::string& why) {
     if (error)
-      *error = why;
+      *error = in.Failed() ? in.Error() : why;
     return false;
   };
-  std::vector<std::string> lines;
+  if (notice)
+    notice->clear();
   if (!FileExists(fileName))
     return fail("the file does not exist");
-  if (!ReadTextLines(fileName, lines))
+  if (!in.Open(fileName))
     return fail("the file cannot be read");
-  TTextReader in(std::move(lines));
   fdata res, pol;
 
   // The first line names "eta" when the file carries polarizability values.
@@ -154,9 +161,13 @@ bool ReadModelFile(const std::string& fileName, fdata& resOut, fdata& polOut, st
       if (ContainsText(line, "model"))
         break;
       arofdouble p = SplitFloats(line, 0);
-      if (p.size() == 2)
+      if (p.size() == 2) {
+        if (res.Relief.size() == MaxReliefPoints)
+          return fail("the relief holds more than " + std::to_string(MaxReliefPoints) + " points");
         res.Relief.push_back(MakePair(p[0], -p[1]));
+      }
     }
+    res.Relief.shrink_to_fit();
   }
 
   res.Shown = pol.Shown = 1;
@@ -177,8 +188,17 @@ bool ReadModelFile(const std::string& fileName, fdata& resOut, fdata& polOut, st
   } else {
     return fail("the extension is none of .k2d, .cht, .m2d and .out");
   }
+  if (in.Failed())
+    return fail({});
   if (res.X.size() < 2 || res.Z.size() < 2)
     return fail("fewer than two cell boundaries along the profile or in depth");
+  // Refused before any grid is made.
+  if (res.X.size() > MaxModelBoundaries || res.Z.size() > MaxModelBoundaries)
+    return fail("its grid of " + std::to_string(res.X.size()) + " x " + std::to_string(res.Z.size()) +
+                " cell boundaries is larger than the viewer draws (at most " + std::to_string(MaxModelBoundaries) +
+                " each way)");
+  res.X.shrink_to_fit();
+  res.Z.shrink_to_fit();
   if (!StrictlyIncreasing(res.X) || !StrictlyIncreasing(res.Z))
     return fail("the cell boundaries do not increase");
   if (res.Z.back() == 0.0 || !std::isfinite(res.K))
@@ -186,8 +206,8 @@ bool ReadModelFile(const std::string& fileName, fdata& resOut, fdata& polOut, st
 
   const size_t nx = res.X.size(), nz = res.Z.size();
   ararofdouble resCells;
-  if (!ReadCellRows(in, nx - 1, nz - 1, resCells))
-    return fail("a row of cells is missing or shorter than the cell boundaries need");
+  if (const std::string why = ReadCellRows(in, nx - 1, nz - 1, resCells); !why.empty())
+    return fail(why);
   res.Nodes = NodeGrid(resCells, true);
   DefaultPlacement(res);
 
@@ -198,19 +218,25 @@ bool ReadModelFile(const std::string& fileName, fdata& resOut, fdata& polOut, st
   pol.K = res.K;
   if (eta) {
     // A separating line and the rows of another block come before the eta rows.
-    bool complete = true;
-    for (size_t i = 0; i < nx && complete; ++i) {
+    std::string why;
+    for (size_t i = 0; i < nx && why.empty(); ++i) {
       if (in.Eof())
-        complete = false;
+        why = "it ends before its rows of cells";
       else
         in.ReadLn();
     }
-    if (complete)
-      complete = ReadCellRows(in, nx - 1, nz - 1, polCells);
-    if (complete)
+    if (why.empty())
+      why = ReadCellRows(in, nx - 1, nz - 1, polCells);
+    // Content that is not text refuses the whole file; a block cut short only loses its half.
+    if (in.Failed())
+      return fail({});
+    if (why.empty()) {
       pol.Nodes = NodeGrid(polCells, false);
-    else
+    } else {
       pol.Present = 0;
+      if (notice)
+        *notice = "its polarizability block is unusable (" + why + "): only the resistivity is shown";
+    }
   }
   DefaultPlacement(pol);
 

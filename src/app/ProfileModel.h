@@ -2,6 +2,7 @@
 // Section models (one grid of cell boundaries with node values, relief and placement) and the
 // reader of the model text files ".k2d", ".cht", ".m2d" and ".out".
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -44,14 +45,23 @@ struct fdata {
 // [0] resistivity model, [1] polarizability model of the same file.
 using TProfileEntry = std::array<fdata, 2>;
 
-// Reads a model file into the two halves. False (halves untouched) for a missing file, a missing
-// keyword, an unknown extension, bad boundaries, missing cell rows, a first row with fewer cells
-// than Z intervals, a later row shorter than the first, or numbers so large that spans, node means or
-// scene depths overflow. An eta block that is
-// incomplete leaves the polarizability half not Present while the resistivity half loads.
+// The largest model the viewer draws: at most this many cell boundaries along the profile and in
+// depth (1023 x 1023 cells), and this many relief points. Larger models are refused when read.
+constexpr size_t MaxModelBoundaries = 1024;
+constexpr size_t MaxReliefPoints = 65536;
+
+// Reads a model file into the two halves, line by line. False (halves untouched) for a missing file,
+// content that is not text (a zero byte, an overlong line), a missing keyword, an unknown extension,
+// bad boundaries, a grid larger than MaxModelBoundaries each way (refused before any grid is made)
+// or a relief of more than MaxReliefPoints points, missing cell rows, a first row with fewer cells
+// than Z intervals or more than the viewer draws, a later row shorter than the first, or numbers so
+// large that spans, node means or scene depths overflow. An eta block that is incomplete leaves the
+// polarizability half not Present while the resistivity half loads.
 bool ReadModelFile(const std::string& fileName, fdata& res, fdata& pol);
-// The same; on failure Error (when given) says why the file was refused.
-bool ReadModelFile(const std::string& fileName, fdata& res, fdata& pol, std::string* error);
+// The same; on failure Error (when given) says why the file was refused. On success Notice (when
+// given) says what of the file was not taken (an eta block cut short), or is empty.
+bool ReadModelFile(const std::string& fileName, fdata& res, fdata& pol, std::string* error,
+                   std::string* notice = nullptr);
 
 // Node grid of nx x nz values from a cell grid: each node the mean of its four surrounding cells,
 // indices clamped into the grid (so edge nodes repeat their nearest cells).

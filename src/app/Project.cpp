@@ -53,31 +53,85 @@ void TakeView(TProjectState& state, ISceneHost* host)
   state.Elevation = elevation;
 }
 
-// Why Lines is not a project file, or "" when it is one: text only, the five header lines with an
-// integer display mode, a view line of numbers and an entry count the file can hold.
-std::string ProjectFault(const std::vector<std::string>& lines)
+// Reads a project's five header lines and, two lines per entry, as many entries as line 5 counts
+// and the file holds, keeping only the header; lines after the last entry are not read. "" when it
+// is a project (Count then holds its number of entries), else why not: not text, fewer than the five
+// header lines, no integer display mode, no view numbers, no entry count, or a count the file cannot
+// hold.
+std::string CheckProjectLines(TTextReader& in, std::array<std::string, 5>& header, int64_t& count)
 {
-  for (const std::string& line : lines)
+  auto next = [&in](std::string& line) {
+    line = in.ReadLn();
+    if (in.Failed())
+      return false;
     for (unsigned char c : line)
       if (c < 0x20 && c != '\t')
-        return "it holds binary data";
-  if (lines.size() < 5)
-    return "it ends before the list of sections";
+        return false;
+    return true;
+  };
+  auto binary = [&in]() { return in.Failed() ? in.Error() : std::string("it holds binary data"); };
+  for (std::string& line : header) {
+    if (in.Eof())
+      return in.Failed() ? in.Error() : "it ends before the list of sections";
+    if (!next(line))
+      return binary();
+  }
   int32_t number = 0;
-  if (!TryStrToInt(Trim(lines[2]), number))
+  if (!TryStrToInt(Trim(header[2]), number))
     return "line 3 holds no display mode";
-  if (SplitFloats(lines[3], 0).empty())
+  if (SplitFloats(header[3], 0).empty())
     return "line 4 holds no view";
-  if (!TryStrToInt(Trim(lines[4]), number))
+  if (!TryStrToInt(Trim(header[4]), number))
     return "line 5 holds no number of sections";
   if (number < -1)
     return "line 5 holds a negative number of sections";
+  count = static_cast<int64_t>(number) + 1;
   // Two lines per entry; the last position line may be missing.
-  const int64_t room = (static_cast<int64_t>(lines.size()) - 5 + 1) / 2;
-  if (static_cast<int64_t>(number) + 1 > room)
-    return "it lists " + IntToStr(static_cast<int64_t>(number) + 1) + " sections but holds " + IntToStr(room);
+  int64_t held = 0;
+  std::string path, position;
+  for (; held < count && !in.Eof(); ++held)
+    if (!next(path) || (!in.Eof() && !next(position)))
+      return binary();
+  if (in.Failed())
+    return in.Error();
+  if (held < count)
+    return "it lists " + IntToStr(count) + " sections but holds " + IntToStr(held);
   return {};
 }
+
+// What one message says of the files of a project that were not taken whole: how many, and the
+// first few by name, with the reason where there is one.
+class TFileReport {
+public:
+  static constexpr size_t Named = 5;
+  void Add(const std::string& name, const std::string& reason = {})
+  {
+    if (items_.size() < Named)
+      items_.emplace_back(name, reason);
+    ++count_;
+  }
+  // One file: Prefix, its name, Middle and the reason. Several: the count, Several and the first few.
+  std::string Text(const std::string& prefix, const std::string& middle, const std::string& several) const
+  {
+    if (count_ == 0)
+      return {};
+    if (count_ == 1)
+      return prefix + items_[0].first + (items_[0].second.empty() ? "" : middle + items_[0].second);
+    std::string text = IntToStr(static_cast<int64_t>(count_)) + several;
+    for (size_t i = 0; i < items_.size(); ++i) {
+      text += (i ? ", " : " ") + items_[i].first;
+      if (!items_[i].second.empty())
+        text += " (" + items_[i].second + ")";
+    }
+    if (count_ > items_.size())
+      text += " and " + IntToStr(static_cast<int64_t>(count_ - items_.size())) + " more";
+    return text;
+  }
+
+private:
+  std::vector<std::pair<std::string, std::string>> items_;
+  size_t count_ = 0;
+};
 
 // The first line of Lines that holds a line break (which would split it in the file), or null.
 const std::string* LineWithBreak(const std::vector<std::string>& lines)
@@ -150,33 +204,36 @@ TProjectState::TProjectState()
 
 bool LoadProject(TProjectState& state, ISceneHost* host, const std::string& fileName)
 {
-  std::vector<std::string> lines;
-  if (!ReadTextLines(fileName, lines)) {
+  // The whole project is checked before anything of the open project changes; then it is read
+  // again entry by entry, so that only what is taken from it is kept.
+  std::array<std::string, 5> header;
+  int64_t count = 0;
+  TTextReader in;
+  if (!in.Open(fileName)) {
     ShowMessage("File not found " + ExtractFileName(fileName));
     return false;
   }
-  // The whole file is checked before anything of the open project changes.
-  if (const std::string fault = ProjectFault(lines); !fault.empty()) {
+  if (const std::string fault = CheckProjectLines(in, header, count); !fault.empty()) {
     ShowMessage(ExtractFileName(fileName) + ": not a project file: " + fault);
     return false;
   }
-  TTextReader in(std::move(lines));
-  // Missing model files are reported once the grid shows the new project.
-  std::vector<std::string> missing;
+  // A file changed since it was checked ends its entries where it changed.
+  if (in.Open(fileName))
+    for (size_t i = 0; i < header.size(); ++i)
+      in.ReadLn();
+  // Files not taken whole are reported in one message once the grid shows the new project.
+  TFileReport missing, unreadable, partial;
 
-  state.SettingsLines[0] = in.ReadLn();
-  state.SettingsLines[1] = in.ReadLn();
+  state.SettingsLines[0] = header[0];
+  state.SettingsLines[1] = header[1];
   int32_t mode = 0;
-  if (!TryStrToInt(in.ReadLn(), mode) || (mode != 0 && mode != 1))
+  if (!TryStrToInt(header[2], mode) || (mode != 0 && mode != 1))
     mode = 0;
   // A number missing from the view line leaves the chart's current value, not a stale copy.
   TakeView(state, host);
-  ReadView(in.ReadLn(), state.Zoom, state.Rotation, state.Elevation);
+  ReadView(header[3], state.Zoom, state.Rotation, state.Elevation);
   if (host)
     host->SetView3D(state.Zoom, state.Rotation, state.Elevation);
-  int32_t last = -1;
-  if (!TryStrToInt(in.ReadLn(), last))
-    last = -1;
 
   state.Profiles.clear();
   state.Loaded.clear();
@@ -184,18 +241,26 @@ bool LoadProject(TProjectState& state, ISceneHost* host, const std::string& file
   state.Grid.ClearRow(1);
 
   const std::string folder = ExtractFilePath(fileName);
-  // Entries end with the lines present, whatever the count says.
-  for (int64_t entry = 0; entry <= static_cast<int64_t>(last) && !in.Eof(); ++entry) {
+  for (int64_t entry = 0; entry < count && !in.Eof(); ++entry) {
     const std::string path = in.ReadLn();
+    const std::string position = in.ReadLn();
+    if (in.Failed())
+      break;
     std::string found = path;
     if (!FileExists(found))
       found = folder + StoredFileName(path);
-    fdata res, pol;
-    if (!FileExists(found) || !ReadModelFile(found, res, pol)) {
-      missing.push_back("File not found " + StoredFileName(path));
-      in.ReadLn();
+    if (!FileExists(found)) {
+      missing.Add(StoredFileName(path));
       continue;
     }
+    fdata res, pol;
+    std::string error, notice;
+    if (!ReadModelFile(found, res, pol, &error, &notice)) {
+      unreadable.Add(ExtractFileName(found), error);
+      continue;
+    }
+    if (!notice.empty())
+      partial.Add(ExtractFileName(found), notice);
     res.FileName = AbsolutePath(found);
     state.Profiles.push_back(TProfileEntry{std::move(res), std::move(pol)});
     state.Loaded.push_back(1);
@@ -210,7 +275,7 @@ bool LoadProject(TProjectState& state, ISceneHost* host, const std::string& file
     cells.HasCheckBox = true;
     cells.Checked = true;
 
-    const arofdouble v = SplitFloats(in.ReadLn(), 0);
+    const arofdouble v = SplitFloats(position, 0);
     // Ends too far apart for their distance to be a number are ignored with the rest of the line.
     if (v.size() >= 4 && std::isfinite(v[2] - v[0]) && std::isfinite(v[3] - v[1])) {
       d.X0 = v[0];
@@ -244,8 +309,16 @@ bool LoadProject(TProjectState& state, ISceneHost* host, const std::string& file
     host->GridChanged();
     host->DisplayModeChanged();
   }
-  for (const std::string& message : missing)
-    ShowMessage(message);
+  // One message for all of them, however many.
+  std::string report;
+  for (const std::string& part :
+       {missing.Text("File not found ", "", " files not found:"),
+        unreadable.Text("The file ", " could not be read: ", " files could not be read:"),
+        partial.Text("The file ", " was read in part: ", " files were read in part:")})
+    if (!part.empty())
+      report += (report.empty() ? "" : "\n") + part;
+  if (!report.empty())
+    ShowMessage(report);
   ReleaseSceneTextures(state, host);
   UpdateSceneBounds(state, host);
   BuildSectionOutlines(state);

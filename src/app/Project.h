@@ -69,10 +69,13 @@ struct TProjectState {
   TGridTable Grid;
 };
 
-// Reads a project and rebuilds the scene. Missing model files are reported one message each
-// ("File not found " + name) and skipped, after the grid shows the project. False when the project
-// file cannot be read or is not a project (binary, too short, no number where one belongs, more
-// entries than lines): reported, and the state is then unchanged. Host may be null.
+// Reads a project and rebuilds the scene. Model files that are missing or cannot be read are
+// skipped, and with those whose polarizability block was cut short they are reported in one message
+// after the grid shows the project: for one file "File not found " + name, or why it could not be
+// read; for several, how many and the first few by name. False when the project file cannot be read
+// or is not a project (not text, too short, no number where one belongs, more entries than lines):
+// reported, and the state is then unchanged. The file is read line by line, no further than its
+// last entry. Host may be null.
 bool LoadProject(TProjectState& state, ISceneHost* host, const std::string& fileName);
 // Stores the section chart's settings line of the current mode and the 3-D view, then writes the
 // project through a temporary file renamed over the old one. A failure (also a model path holding

@@ -805,8 +805,8 @@ void TForm1::LoadFileIntoRow(int32_t row)
     OpenDialog1->FileName = ChangeFileExt(OpenDialog1->FileName, ".out");
   }
   fdata res, pol;
-  std::string error;
-  if (!ReadModelFile(OpenDialog1->FileName, res, pol, &error)) {
+  std::string error, notice;
+  if (!ReadModelFile(OpenDialog1->FileName, res, pol, &error, &notice)) {
     ShowMessage("The file " + ExtractFileName(OpenDialog1->FileName) + " could not be read: " + error);
     return;
   }
@@ -841,6 +841,9 @@ void TForm1::LoadFileIntoRow(int32_t row)
     r->Checked = d.Shown != 0;
   }
   Rebuild();
+  // Said once the section shows what was read.
+  if (!notice.empty())
+    ShowMessage("The file " + ExtractFileName(OpenDialog1->FileName) + " was read in part: " + notice);
 }
 
 void TForm1::GridChanged()

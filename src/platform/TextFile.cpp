@@ -4,41 +4,24 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-bool ReadTextLines(const std::string& fileName, std::vector<std::string>& lines)
+bool ReadTextLines(const std::string& fileName, std::vector<std::string>& lines, std::string* error)
 {
   lines.clear();
-  // A folder opens as a stream but reads as empty; it is no text file.
-  std::error_code ec;
-  if (std::filesystem::is_directory(fileName, ec))
-    return false;
-  std::ifstream in(fileName, std::ios::binary);
-  if (!in)
-    return false;
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  if (in.bad())
-    return false;
-  const std::string text = ss.str();
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t nl = text.find('\n', start);
-    size_t end = nl == std::string::npos ? text.size() : nl;
-    size_t stop = end;
-    if (stop > start && text[stop - 1] == '\r')
-      --stop;
-    lines.emplace_back(text, start, stop - start);
-    if (nl == std::string::npos)
+  TTextReader in(fileName);
+  while (!in.Eof()) {
+    std::string line = in.ReadLn();
+    if (in.Failed())
       break;
-    start = nl + 1;
+    lines.push_back(std::move(line));
   }
-  return true;
+  if (error)
+    *error = in.Error();
+  return !in.Failed();
 }
 
 bool WriteTextLines(const std::string& fileName, const std::vector<std::string>& lines, std::string* error)
@@ -95,9 +78,109 @@ bool WriteTextLines(const std::string& fileName, const std::vector<std::string>&
   return true;
 }
 
+TTextReader::~TTextReader() { Close(); }
+
+void TTextReader::Close()
+{
+  if (fd_ >= 0)
+    close(fd_);
+  fd_ = -1;
+  end_ = true;
+}
+
+void TTextReader::Stop(const std::string& why)
+{
+  error_ = why;
+  Close();
+  pos_ = size_ = 0;
+}
+
+bool TTextReader::Open(const std::string& fileName)
+{
+  Close();
+  error_.clear();
+  pos_ = size_ = 0;
+  line_ = 0;
+  bytesRead_ = 0;
+  // A folder opens but reads as empty; it is no text file.
+  std::error_code ec;
+  if (std::filesystem::is_directory(fileName, ec)) {
+    Stop("it is a folder");
+    return false;
+  }
+  fd_ = open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd_ < 0) {
+    Stop(errno == ENOENT ? std::string("it does not exist")
+                         : "it cannot be opened (" + std::string(std::strerror(errno)) + ")");
+    return false;
+  }
+  end_ = false;
+  block_.resize(BlockSize);
+  return true;
+}
+
+bool TTextReader::Fill()
+{
+  if (end_)
+    return false;
+  ssize_t n;
+  do
+    n = read(fd_, block_.data(), block_.size());
+  while (n < 0 && errno == EINTR);
+  if (n < 0) {
+    Stop("it cannot be read (" + std::string(std::strerror(errno)) + ")");
+    return false;
+  }
+  if (n == 0) {
+    Close();
+    pos_ = size_ = 0;
+    return false;
+  }
+  pos_ = 0;
+  size_ = static_cast<size_t>(n);
+  bytesRead_ += static_cast<uint64_t>(n);
+  return true;
+}
+
+bool TTextReader::Eof() { return pos_ >= size_ && !Fill(); }
+
 std::string TTextReader::ReadLn()
 {
-  if (pos_ >= lines_.size())
-    return "";
-  return lines_[pos_++];
+  std::string line;
+  if (Eof())
+    return line;
+  ++line_;
+  bool tooLong = false;
+  // Line by line up to the next line end; a zero byte or an overlong line stops where it is met.
+  for (;;) {
+    if (pos_ >= size_ && !Fill())
+      break;
+    const char* start = block_.data() + pos_;
+    const size_t left = size_ - pos_;
+    const char* nl = static_cast<const char*>(std::memchr(start, '\n', left));
+    const size_t take = nl ? static_cast<size_t>(nl - start) : left;
+    if (std::memchr(start, '\0', take)) {
+      Stop("it holds binary data (a zero byte in line " + std::to_string(line_) + ")");
+      return {};
+    }
+    // One byte over for a CR of the line end.
+    if (line.size() + take > MaxLineLength + 1) {
+      tooLong = true;
+      break;
+    }
+    line.append(start, take);
+    pos_ += take;
+    if (nl) {
+      ++pos_;
+      break;
+    }
+  }
+  if (!line.empty() && line.back() == '\r')
+    line.pop_back();
+  if (tooLong || line.size() > MaxLineLength) {
+    Stop("it holds no text (line " + std::to_string(line_) + " is longer than " +
+         std::to_string(MaxLineLength >> 20) + " MB)");
+    return {};
+  }
+  return line;
 }

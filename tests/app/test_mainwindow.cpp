@@ -519,6 +519,18 @@ TEST_F(MainWindow, RightClickOnFileNameLoadsAModelOrAPointTableIntoTheRow)
   ASSERT_EQ(messages.Messages().size(), 1u);
   EXPECT_EQ(messages.Messages()[0], "The file bad.k2d could not be read: a row of cells is missing or shorter than "
                                     "the cell boundaries need");
+  // A polarizability block cut short is said, and the resistivity half loads.
+  testsupport::WriteAll(dir.file("e.k2d"), "eta\r\nmodel\r\n\r\n0 1 2\r\n0 5\r\n\r\n1\r\n2\r\nsep\r\nx\r\nx\r\n3\r\n");
+  AnswerFile("e.k2d", 1);
+  messages.Clear();
+  ClickCell(1, 3, mbRight);
+  EXPECT_EQ(Cell(1, 3), "e.k2d");
+  EXPECT_EQ(f.State.Loaded[2], 1);
+  EXPECT_EQ(f.State.Profiles[2][1].Present, 0);
+  ASSERT_EQ(messages.Messages().size(), 1u);
+  EXPECT_EQ(messages.Messages()[0], "The file e.k2d was read in part: its polarizability block is unusable (a row of "
+                                    "cells is missing or shorter than the cell boundaries need): only the "
+                                    "resistivity is shown");
   // A left click or another column loads nothing.
   int asked = 0;
   TOpenDialog::TestAnswer = [&](TOpenDialog*) {

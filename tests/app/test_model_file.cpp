@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <map>
 
 #include <cmath>
@@ -189,6 +191,22 @@ TEST(ModelFile, EtaBlockEndingEarlyKeepsResistivity)
   Loaded m = Read(dir, "f.k2d", K2d("eta", "", "", "4\r\n16\r\nsep\r\n"));
   ASSERT_TRUE(m.ok);
   EXPECT_EQ(m.pol.Present, 0);
+  // Either is said, for the viewer to report when it loads the file; a whole file says nothing.
+  fdata res, pol;
+  std::string error, notice = "stale";
+  ASSERT_TRUE(ReadModelFile(dir.file("e.k2d"), res, pol, &error, &notice));
+  EXPECT_EQ(notice, "its polarizability block is unusable (a row of cells is missing or shorter than the cell "
+                    "boundaries need): only the resistivity is shown");
+  ASSERT_TRUE(ReadModelFile(dir.file("f.k2d"), res, pol, &error, &notice));
+  EXPECT_EQ(notice, "its polarizability block is unusable (it ends before its rows of cells): only the resistivity "
+                    "is shown");
+  ASSERT_TRUE(ReadModelFile(ExamplePath("demo-east.k2d"), res, pol, &error, &notice));
+  EXPECT_EQ(pol.Present, 1);
+  EXPECT_EQ(notice, "");
+  // Content that is not text in the eta block refuses the whole file.
+  WriteAll(dir.file("g.k2d"), K2d("eta", "", "", std::string("4\r\n16\r\nsep\r\n9\r\n9\r\n1\0\r\n3\r\n", 25)));
+  EXPECT_FALSE(ReadModelFile(dir.file("g.k2d"), res, pol, &error, &notice));
+  EXPECT_EQ(error, "it holds binary data (a zero byte in line 12)");
 }
 
 TEST(ModelFile, ExampleAndFieldFiles)
@@ -218,4 +236,101 @@ TEST(ModelFile, ExampleAndFieldFiles)
   EXPECT_EQ(res.X.size(), 32u);
   EXPECT_EQ(pol.Present, 1);
   EXPECT_EQ(res.K, 0.0);
+}
+
+namespace {
+
+// Bytes this process has read from files so far.
+uint64_t BytesReadByProcess()
+{
+  std::ifstream io("/proc/self/io");
+  std::string key;
+  uint64_t value = 0;
+  while (io >> key >> value)
+    if (key == "rchar:")
+      return value;
+  return 0;
+}
+
+}  // namespace
+
+// Content that is not text is refused where it is met, with the reason, reading little of the file.
+TEST(ModelFile, RefusesWhatIsNotTextWhereItIsMet)
+{
+  TempDir dir;
+  const std::string good = K2d("x", "", "", "4\r\n16\r\n");
+  ASSERT_TRUE(Read(dir, "good.k2d", good).ok);
+  auto reason = [&](const std::string& name, const std::string& text) {
+    WriteAll(dir.file(name), text);
+    fdata res, pol;
+    std::string error;
+    EXPECT_FALSE(ReadModelFile(dir.file(name), res, pol, &error)) << name;
+    return error;
+  };
+  // A zero byte in a cell row, and in a line the reader only skips.
+  EXPECT_NE(reason("zero.k2d", K2d("x", "", "", std::string("4\r\n1", 4) + std::string(1, '\0') + "6\r\n"))
+                .find("zero byte in line 8"),
+            std::string::npos);
+  EXPECT_NE(reason("skipped.k2d", K2d("x", std::string("a\0b\r\n", 5), "", "4\r\n16\r\n")).find("zero byte in line 2"),
+            std::string::npos);
+  // A line longer than any real file has, before the keywords.
+  EXPECT_NE(reason("long.k2d", "x\r\n" + std::string((1 << 20) + 1, 'n') + "\r\n" + good).find("longer than 1 MB"),
+            std::string::npos);
+
+  // 512 MB of zero bytes (a sparse file: no disk) is refused after the first block.
+  const std::string zero = dir.file("zero512.k2d");
+  { std::ofstream create(zero); }
+  std::filesystem::resize_file(zero, uint64_t{512} << 20);
+  const uint64_t before = BytesReadByProcess();
+  fdata res, pol;
+  std::string error;
+  EXPECT_FALSE(ReadModelFile(zero, res, pol, &error));
+  EXPECT_LT(BytesReadByProcess() - before, uint64_t{4} << 20);
+  EXPECT_NE(error.find("zero byte in line 1"), std::string::npos) << error;
+}
+
+// The largest model the viewer draws is 1024 boundaries each way; a larger one is refused before its
+// grids are made, with a message that says so.
+TEST(ModelFile, GridLargerThanTheViewerDrawsIsRefused)
+{
+  TempDir dir;
+  auto boundaries = [](size_t n) {
+    std::string s;
+    for (size_t i = 0; i < n; ++i) s += std::to_string(i) + " ";
+    return s;
+  };
+  auto rows = [](size_t count, size_t width) {
+    std::string row;
+    for (size_t j = 0; j < width; ++j) row += "5 ";
+    std::string s;
+    for (size_t i = 0; i < count; ++i) s += row + "\r\n";
+    return s;
+  };
+  auto model = [&](size_t nx, size_t nz, const std::string& cells) {
+    return "x\r\nmodel\r\n\r\n" + boundaries(nx) + "\r\n" + boundaries(nz) + "\r\n\r\n" + cells;
+  };
+  Loaded largest = Read(dir, "largest.k2d", model(1024, 3, rows(1023, 2)));
+  ASSERT_TRUE(largest.ok);
+  EXPECT_EQ(largest.res.Values.size(), 1024u);
+  EXPECT_TRUE(Read(dir, "deep.k2d", model(3, 1024, rows(2, 1023))).ok);
+
+  fdata res, pol;
+  std::string error;
+  // The cell rows are not even there: the size alone refuses it.
+  WriteAll(dir.file("wide.k2d"), model(1025, 3, ""));
+  EXPECT_FALSE(ReadModelFile(dir.file("wide.k2d"), res, pol, &error));
+  EXPECT_EQ(error, "its grid of 1025 x 3 cell boundaries is larger than the viewer draws (at most 1024 each way)");
+  WriteAll(dir.file("deeper.k2d"), model(3, 1025, ""));
+  EXPECT_FALSE(ReadModelFile(dir.file("deeper.k2d"), res, pol, &error));
+  EXPECT_NE(error.find("3 x 1025 cell boundaries is larger than the viewer draws"), std::string::npos) << error;
+  // A first cell row wider than the grid the viewer draws, which would size the node grid.
+  WriteAll(dir.file("row.k2d"), model(3, 3, rows(2, 100000)));
+  EXPECT_FALSE(ReadModelFile(dir.file("row.k2d"), res, pol, &error));
+  EXPECT_NE(error.find("a row of 100000 cells is wider than the viewer draws"), std::string::npos) << error;
+  // More relief points than there is use for.
+  std::string relief = "x\r\ntopo\r\n";
+  for (size_t i = 0; i <= 65536; ++i) relief += std::to_string(i) + " 5\r\n";
+  WriteAll(dir.file("relief.k2d"), relief + K2d("", "", "", "4\r\n16\r\n").substr(2));
+  EXPECT_FALSE(ReadModelFile(dir.file("relief.k2d"), res, pol, &error));
+  EXPECT_EQ(error, "the relief holds more than 65536 points");
 }

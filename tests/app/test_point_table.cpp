@@ -176,3 +176,33 @@ TEST(ExportPointTable, SectionsOfTheDisplayMode)
   EXPECT_FALSE(ExportPointTable(none, dir.file("no/folder/e.dat")));
   EXPECT_EQ(messages.Messages().size(), 1u);
 }
+
+// A table that is not text, or whose grid is larger than the viewer draws, is refused with the
+// reason where it is met; nothing is written.
+TEST(ConvertPointTable, RefusesWhatIsNotTextOrLargerThanTheViewerDraws)
+{
+  TempDir dir;
+  TMessageCapture messages;
+  auto refused = [&](const std::string& name, const std::string& text, const std::string& reason) {
+    WriteAll(dir.file(name), text);
+    messages.Clear();
+    EXPECT_FALSE(ConvertPointTable(dir.file(name))) << name;
+    EXPECT_FALSE(fs::exists(ChangeFileExt(dir.file(name), ".out"))) << name;
+    ASSERT_EQ(messages.Messages().size(), 1u) << name;
+    EXPECT_NE(messages.Messages()[0].find(reason), std::string::npos) << messages.Messages()[0];
+  };
+  refused("zero.dat", std::string("0 0 1\n0 10 3\n\0\n100 0 5\n100 10 7\n", 32), "zero byte in line 3");
+  refused("long.dat", "0 0 1\n0 10 3\n" + std::string((1 << 20) + 1, ' ') + "\n100 0 5\n100 10 7\n",
+          "line 3 is longer than 1 MB");
+  // 1025 x values of two depths each: one more x than the viewer draws.
+  std::string wide;
+  for (int x = 0; x <= 1024; ++x) wide += std::to_string(x) + " 0 1\n" + std::to_string(x) + " 10 2\n";
+  refused("wide.dat", wide, "larger than the viewer draws");
+  // The largest grid converts and loads.
+  std::string largest;
+  for (int x = 0; x < 1024; ++x) largest += std::to_string(x) + " 0 1\n" + std::to_string(x) + " 10 2\n";
+  WriteAll(dir.file("largest.dat"), largest);
+  ASSERT_TRUE(ConvertPointTable(dir.file("largest.dat")));
+  fdata res, pol;
+  EXPECT_TRUE(ReadModelFile(dir.file("largest.out"), res, pol));
+}

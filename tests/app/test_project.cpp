@@ -2,6 +2,13 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "FakeSceneHost.h"
 #include "TestSupport.h"
@@ -130,7 +137,7 @@ TEST(LoadProject, UntrustedHeaderAndCounts)
   } cases[] = {
       {Project("0", {entry, "0 0 50 0"}, "7", "5"), 1, 0},
       {Project("-1", {}), 0, 0},
-      {Project("2", {entry, "0 0 50 0", "", "0 0 1 1", "/gone.k2d"}), 1, 2},
+      {Project("2", {entry, "0 0 50 0", "", "0 0 1 1", "/gone.k2d"}), 1, 1},
       {Project("0", {entry}), 1, 0},
   };
   for (const Case& c : cases) {
@@ -207,7 +214,7 @@ TEST(LoadProject, NotAProjectKeepsTheOpenProject)
   }
 }
 
-// The grid shows the new project before the first "File not found" box; a project that kept no
+// The grid shows the new project before the "File not found" box; a project that kept no
 // entry leaves its one empty row numbered.
 TEST(LoadProject, MissingFilesAreReportedOnceTheGridIsFilled)
 {
@@ -225,7 +232,7 @@ TEST(LoadProject, MissingFilesAreReportedOnceTheGridIsFilled)
   TProjectState s;
   ASSERT_TRUE(LoadProject(s, &host, dir.file("p.prj")));
   EXPECT_EQ(host.messagesAtGrid, 0u);
-  EXPECT_EQ(messages.Messages(), (std::vector<std::string>{"File not found x.k2d", "File not found y.k2d"}));
+  EXPECT_EQ(messages.Messages(), (std::vector<std::string>{"2 files not found: x.k2d, y.k2d"}));
 
   WriteAll(dir.file("gone.prj"), Project("1", {"/gone/x.k2d", "0 0 1 1", "/gone/y.k2d", "0 0 1 1"}));
   ASSERT_TRUE(LoadProject(s, &host, dir.file("gone.prj")));
@@ -233,6 +240,143 @@ TEST(LoadProject, MissingFilesAreReportedOnceTheGridIsFilled)
   EXPECT_EQ(s.Grid.RowCount(), 2);
   EXPECT_EQ(s.Grid.Cell(0, 1), "1");
   EXPECT_EQ(s.Grid.Cell(1, 1), "");
+}
+
+// However many files are missing or cannot be read, one message counts them and names the first
+// few; a model cut short says why it could not be read; a polarizability block cut short is said
+// while the resistivity half loads.
+TEST(LoadProject, FilesNotTakenWholeAreReportedInOneMessage)
+{
+  TempDir dir;
+  WriteAll(dir.file("a.k2d"), kModel);
+  // Cut inside the cell rows.
+  WriteAll(dir.file("cut.k2d"), kModel.substr(0, kModel.size() - 3));
+  WriteAll(dir.file("cut2.k2d"), kModel.substr(0, kModel.size() - 3));
+  // The eta block holds one of its two rows.
+  WriteAll(dir.file("e.k2d"), "eta\r\nmodel\r\n\r\n0 50 100\r\n0 10\r\n\r\n1\r\n2\r\nsep\r\nx\r\nx\r\n3\r\n");
+  const std::string rows = "a row of cells is missing or shorter than the cell boundaries need";
+  auto load = [&](const std::vector<std::string>& files, TProjectState& s) {
+    std::vector<std::string> entries;
+    for (const std::string& f : files) {
+      entries.push_back(f);
+      entries.push_back("0 0 100 0");
+    }
+    WriteAll(dir.file("p.prj"), Project(std::to_string(files.size() - 1), entries));
+    TMessageCapture messages;
+    EXPECT_TRUE(LoadProject(s, nullptr, dir.file("p.prj")));
+    return messages.Messages();
+  };
+  TProjectState s;
+  EXPECT_EQ(load({dir.file("cut.k2d")}, s),
+            (std::vector<std::string>{"The file cut.k2d could not be read: " + rows}));
+  EXPECT_TRUE(s.Profiles.empty());
+
+  EXPECT_EQ(load({dir.file("e.k2d"), dir.file("a.k2d")}, s),
+            (std::vector<std::string>{"The file e.k2d was read in part: its polarizability block is unusable (" +
+                                      rows + "): only the resistivity is shown"}));
+  ASSERT_EQ(s.Profiles.size(), 2u);
+  EXPECT_EQ(s.Profiles[0][0].Present, 1);
+  EXPECT_EQ(s.Profiles[0][1].Present, 0);
+  EXPECT_FALSE(s.Profiles[0][0].Outline.empty());
+
+  std::vector<std::string> files;
+  for (int i = 0; i < 1000; ++i) files.push_back("/gone/m" + std::to_string(i) + ".k2d");
+  files.push_back(dir.file("cut.k2d"));
+  files.push_back(dir.file("a.k2d"));
+  files.push_back(dir.file("cut2.k2d"));
+  files.push_back(dir.file("e.k2d"));
+  EXPECT_EQ(load(files, s),
+            (std::vector<std::string>{"1000 files not found: m0.k2d, m1.k2d, m2.k2d, m3.k2d, m4.k2d and 995 more\n"
+                                      "2 files could not be read: cut.k2d (" + rows + "), cut2.k2d (" + rows + ")\n"
+                                      "The file e.k2d was read in part: its polarizability block is unusable (" +
+                                      rows + "): only the resistivity is shown"}));
+  EXPECT_EQ(s.Profiles.size(), 2u);
+}
+
+namespace {
+
+// Bytes this process has read from files so far.
+uint64_t BytesReadByProcess()
+{
+  std::ifstream io("/proc/self/io");
+  std::string key;
+  uint64_t value = 0;
+  while (io >> key >> value)
+    if (key == "rchar:")
+      return value;
+  return 0;
+}
+
+struct TChildRun {
+  std::string Report;    // what the child wrote
+  long PeakKB = 0;       // the child's peak resident memory
+  uint64_t BytesRead = 0;
+};
+
+// Runs Work in a child process, so that the memory measured is its own.
+TChildRun RunInChild(const std::function<std::string()>& work)
+{
+  TChildRun run;
+  int out[2];
+  if (pipe(out) != 0) return run;
+  const pid_t child = fork();
+  if (child < 0) {
+    ADD_FAILURE() << "fork";
+    close(out[0]);
+    close(out[1]);
+    return run;
+  }
+  if (child == 0) {
+    close(out[0]);
+    const uint64_t before = BytesReadByProcess();
+    std::string report = work();
+    const uint64_t bytes = BytesReadByProcess() - before;
+    report = std::to_string(bytes) + "\n" + report;
+    for (size_t done = 0; done < report.size();) {
+      const ssize_t n = write(out[1], report.data() + done, report.size() - done);
+      if (n <= 0) break;
+      done += static_cast<size_t>(n);
+    }
+    _exit(0);
+  }
+  close(out[1]);
+  std::string text;
+  char buffer[4096];
+  for (ssize_t n; (n = read(out[0], buffer, sizeof buffer)) > 0;) text.append(buffer, static_cast<size_t>(n));
+  close(out[0]);
+  int status = 0;
+  rusage usage{};
+  EXPECT_EQ(wait4(child, &status, 0, &usage), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  run.PeakKB = usage.ru_maxrss;
+  std::istringstream in(text);
+  in >> run.BytesRead;
+  run.Report = text.substr(std::min(text.size(), text.find('\n') + 1));
+  return run;
+}
+
+}  // namespace
+
+// A project naming 512 MB of zero bytes (a sparse file: no disk) is refused, reading little of the
+// file, with the reason, and in bounded memory.
+TEST(LoadProject, NamingALargeZeroFileIsRefusedInBoundedMemory)
+{
+  TempDir dir;
+  const std::string zero = dir.file("zero.k2d");
+  { std::ofstream create(zero); }
+  fs::resize_file(zero, uint64_t{512} << 20);
+  WriteAll(dir.file("p.prj"), Project("0", {zero, "0 0 100 0"}));
+  const TChildRun run = RunInChild([&] {
+    TMessageCapture messages;
+    TProjectState s;
+    const bool loaded = LoadProject(s, nullptr, dir.file("p.prj"));
+    std::string report = std::to_string(loaded) + " " + std::to_string(s.Profiles.size()) + "\n";
+    for (const std::string& m : messages.Messages()) report += m + "\n";
+    return report;
+  });
+  EXPECT_EQ(run.Report, "1 0\nThe file zero.k2d could not be read: it holds binary data (a zero byte in line 1)\n");
+  EXPECT_LT(run.BytesRead, uint64_t{4} << 20);
+  EXPECT_LT(run.PeakKB, 400 * 1024);
 }
 
 TEST(LoadProject, MissingProjectChangesNothing)

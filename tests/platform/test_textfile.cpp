@@ -32,6 +32,55 @@ TEST(TextFile, WritesCrLfAndReadsEitherLineEnd)
   EXPECT_FALSE(ReadTextLines(dir.path().string(), lines));  // a folder is not an empty file
 }
 
+// Lines come block by block: a line across blocks comes whole, Eof holds once the last line is read,
+// and what is not text stops the reading where it is met, with the reason.
+TEST(TextFile, ReaderTakesLinesAcrossBlocksAndStopsAtWhatIsNotText)
+{
+  TempDir dir;
+  const std::string f = dir.file("a.txt");
+  const std::string across(TTextReader::BlockSize + 10, 'a');
+  WriteAll(f, "one\r\n" + across + "\r\n\nlast");
+  TTextReader in(f);
+  ASSERT_TRUE(in.IsOpen());
+  EXPECT_EQ(in.ReadLn(), "one");
+  EXPECT_EQ(in.ReadLn(), across);
+  EXPECT_EQ(in.ReadLn(), "");
+  EXPECT_FALSE(in.Eof());
+  EXPECT_EQ(in.ReadLn(), "last");
+  EXPECT_TRUE(in.Eof());
+  EXPECT_EQ(in.ReadLn(), "");
+  EXPECT_FALSE(in.Failed());
+  EXPECT_EQ(in.LineNumber(), 4u);
+
+  std::vector<std::string> lines;
+  std::string error;
+  WriteAll(f, std::string("a\nb\0c\nd\n", 8));
+  EXPECT_FALSE(ReadTextLines(f, lines, &error));
+  EXPECT_EQ(error, "it holds binary data (a zero byte in line 2)");
+  EXPECT_EQ(lines, (std::vector<std::string>{"a"}));
+  // A line of 1 MB is text; one byte more is not.
+  const std::string mb(TTextReader::MaxLineLength, 'x');
+  WriteAll(f, "a\r\n" + mb + "\r\n");
+  EXPECT_TRUE(ReadTextLines(f, lines, &error));
+  EXPECT_EQ(lines.size(), 2u);
+  WriteAll(f, "a\r\n" + mb + "x\r\nb\r\n");
+  EXPECT_FALSE(ReadTextLines(f, lines, &error));
+  EXPECT_EQ(error, "it holds no text (line 2 is longer than 1 MB)");
+  EXPECT_FALSE(ReadTextLines(dir.file("missing.txt"), lines, &error));
+  EXPECT_EQ(error, "it does not exist");
+
+  // 512 MB of zero bytes (a sparse file: no disk): refused in the first block.
+  const std::string zero = dir.file("zero.txt");
+  WriteAll(zero, "");
+  std::filesystem::resize_file(zero, uint64_t{512} << 20);
+  TTextReader z(zero);
+  EXPECT_FALSE(z.Eof());
+  EXPECT_EQ(z.ReadLn(), "");
+  EXPECT_TRUE(z.Eof());
+  EXPECT_EQ(z.Error(), "it holds binary data (a zero byte in line 1)");
+  EXPECT_EQ(z.BytesRead(), TTextReader::BlockSize);
+}
+
 TEST(TextFile, FailedWriteKeepsTheFolderClean)
 {
   TempDir dir;
