@@ -463,6 +463,9 @@ protected:
   using TPosFunction = int32_t (TChartAxis::*)(double) const;
   int32_t LinearXPos(double value) const;
   int32_t LinearYPos(double value) const;
+  // Unclamped: the offset rounded first, the sum in checked integers.
+  int32_t FastLinearXPos(double value) const;
+  int32_t FastLinearYPos(double value) const;
   int32_t LogXPos(double value) const;
   int32_t LogYPos(double value) const;
   int32_t DepthPos(double value) const;
@@ -471,6 +474,7 @@ protected:
   // What the axis asks its chart (NvEngineAxisHost.cpp; defaults without a chart).
   bool ChartLoading() const;
   bool ChartRangesSaved() const;
+  bool ChartFastCalc() const;
   int32_t ChartDepthPixels() const;
   bool HasFewPointsSeries(int32_t maxLabels) const;
   // The series extremes the panel gives this axis.

@@ -474,3 +474,32 @@ TEST(AxisLabels, NeighbouringBoxesOverlapOnlyWhenTheyShareArea)
   EXPECT_FALSE(AxisLabelBoxesOverlap({{0, 0, 10, 10}, {10, 0, 20, 10}}));  // touching edges
   EXPECT_TRUE(AxisLabelBoxesOverlap({{0, 0, 10, 10}, {30, 0, 40, 10}, {35, 5, 45, 15}}));
 }
+
+TEST(AxisDraw, FastCalculationTakesTheUnclampedLinearPair)
+{
+  AxisFrame f;
+  TChartAxis* a = f.panel.GetBottomAxis();
+  TChartAxis* l = f.panel.GetLeftAxis();
+  for (TChartAxis* axis : {a, l}) {
+    axis->SetMinMax(0, 100);
+    axis->CalcPositions();
+    axis->AdjustMaxMin();
+  }
+  EXPECT_FALSE(f.panel.AxesList()->GetFastCalc());
+  // Held within the pixel limit while off.
+  EXPECT_EQ(a->CalcPosValue(1e9), PixelLimit);
+  EXPECT_EQ(l->CalcPosValue(-1e9), PixelLimit);
+  f.panel.AxesList()->SetFastCalc(true);
+  // Exact while the result fits; past 32 bits an error, never a wrapped pixel.
+  EXPECT_EQ(a->CalcPosValue(50), 220);
+  EXPECT_EQ(a->CalcPosValue(1e7), 60 + 32000000);
+  EXPECT_EQ(l->CalcPosValue(1e7), 260 - 24000000);
+  EXPECT_THROW(a->CalcPosValue(1e9), ERangeError);
+  a->SetPositions(2147483000, 2147483640);
+  EXPECT_THROW(a->CalcPosValue(200), EOverflow);
+  a->SetInverted(true);
+  EXPECT_EQ(a->CalcPosValue(100), 2147483000);
+  f.panel.AxesList()->SetFastCalc(false);
+  a->SetInverted(false);
+  EXPECT_EQ(a->CalcPosValue(200), PixelLimit);
+}
