@@ -559,7 +559,7 @@ bool ParseAxisText(const std::string& text, TAxisSettings& out)
 {
   const auto f = Fields(text, AxisTextSeparator);
   if (f.size() != 53 && f.size() != 54) return false;
-  TAxisSettings s;
+  TAxisSettings s = out;
   auto pen = [&](int n, TPenSettings& p) { return ParsePenText(f[n - 1], p); };
   auto font = [&](int n, TFontSettings& ft) { return ParseFontText(f[n - 1], ft); };
   auto b = [&](int n, bool& v) { return ReadBool(f[n - 1], v); };
@@ -585,7 +585,8 @@ bool ParseAxisText(const std::string& text, TAxisSettings& out)
   if (!ok) return false;
   // What the axis setters refuse.
   if (s.LogarithmicBase <= 0 || s.LogarithmicBase == 1 || s.Increment < 0) return false;
-  s.TitleCaption = f.size() == 54 ? DecodeSettingsName(f[53]) : std::string();
+  // Without a 54th word the caption keeps its value.
+  if (f.size() == 54) s.TitleCaption = DecodeSettingsName(f[53]);
   out = s;
   return true;
 }

@@ -206,7 +206,8 @@ struct TAxisSettings {
   std::string TitleCaption;              // 54, empty: the text ends with a separator after field 53
 };
 
-// 53 or 54 fields. Besides the field checks, refuses what the axis setters would refuse: a
+// 53 or 54 fields; out holds what a text leaves out (the caption without a 54th word, values its
+// pens and fonts skip) and changes only when the text is read. Besides the field checks, refuses what the axis setters would refuse: a
 // logarithmic base of 1 or not above 0, a negative increment or labels separation. Integer fields
 // hold at most +-65535 (pixels, percent), angles +-360.
 bool ParseAxisText(const std::string& text, TAxisSettings& out);
@@ -216,6 +217,7 @@ std::string AxisSettingsToText(const TAxisSettings& s);
 TAxisSettings AxisSettingsOf(const TChartAxis& axis);
 void AxisToText(const TChartAxis& axis, std::string& text);
 // Applies an axis text; fields 6 and 7 only with ApplyOrientation. An empty text (no words) changes
-// nothing. A text that does not parse raises EConvertError with the axis unchanged; when a setter
-// refuses a value, the axis' previous settings are put back before the exception leaves.
+// nothing; a text without a caption word leaves the title's caption. A text that does not parse
+// raises EConvertError with the axis unchanged; when a setter refuses a value, the axis' previous
+// settings are put back exactly before the exception leaves.
 void TextToAxis(TChartAxis& axis, const std::string& text, bool applyOrientation);

@@ -380,8 +380,12 @@ TEST(SettingsTextAxis, FieldsRoundTrip)
   ReplaceCharWithBlank(e, '~', r);
   SplitAtBlanks(r, 0, w);
   EXPECT_EQ(w.size(), 53u);
+  TAxisSettings fresh;
+  ASSERT_TRUE(ParseAxisText(e, fresh));
+  EXPECT_EQ(fresh.TitleCaption, "");
+  // Without a caption word the caption keeps its value.
   ASSERT_TRUE(ParseAxisText(e, b));
-  EXPECT_EQ(b.TitleCaption, "");
+  EXPECT_EQ(b.TitleCaption, "Depth (m) ~ 50%");
 
   // Comma decimal points are read.
   std::string c = AxisSettingsToText(a);
@@ -499,5 +503,63 @@ TEST(SettingsTextAxisObject, EverySnapshotReadsBack)
   EXPECT_EQ(b.GetMinimum(), -1e305);
   EXPECT_EQ(b.GetMaximum(), 1e305);
   EXPECT_EQ(b.GetTickLength(), SettingsTextMaxInt);
-  EXPECT_EQ(b.GetStartPosition(), 12);  // halves round to even
+  EXPECT_EQ(b.GetStartPosition(), 13);  // halves round away from zero
+  a.SetStartPosition(-12.5);
+  a.SetEndPosition(2.5);
+  TextToAxis(b, Text(a), true);
+  EXPECT_EQ(b.GetStartPosition(), -13);
+  EXPECT_EQ(b.GetEndPosition(), 3);
+}
+
+TEST(SettingsTextAxisObject, ATextWithoutCaptionLeavesTheCaption)
+{
+  TChartAxis a(nullptr);
+  const std::string t = Text(a);  // no caption: ends in the separator
+  ASSERT_EQ(t.back(), '~');
+  TChartAxis b(nullptr);
+  b.GetTitle()->SetCaption("Depth (m)");
+  TextToAxis(b, t, true);
+  EXPECT_EQ(b.GetTitle()->GetCaption(), "Depth (m)");
+}
+
+#include "chart/model/Chart.h"
+#include "chart/model/NvEngineSeries.h"
+#include "chart/model/NvEngineValues.h"
+
+TEST(SettingsTextAxisObject, ARefusedTextPutsTheAxisBackExactly)
+{
+  // A date-time axis refuses Logarithmic, the last setter the text reaches.
+  TChart chart(nullptr);
+  auto* series = new TChartSeries(nullptr);
+  chart.AddSeries(series);
+  series->AddXY(1, 1, "");
+  series->XValues()->SetDateTime(true);
+  TChartAxis* a = chart.GetBottomAxis();
+  ASSERT_TRUE(a->IsDateTime());
+  std::string t = Text(*a);
+  std::vector<std::string> w;
+  std::string r;
+  ReplaceCharWithBlank(t, '~', r);
+  SplitAtBlanks(r, 0, w);
+  w[17] = "1";
+  t.clear();
+  for (size_t i = 0; i < w.size(); ++i) t += (i ? "~" : "") + w[i];
+
+  a->SetStartPosition(12.5);
+  a->SetEndPosition(87.25);
+  a->SetPositionPercent(-0.75);
+  a->SetTickLength(70000);
+  a->SetLabelsSize(-80000);
+  a->SetLabelsAngle(450);
+  a->GetTitle()->SetCaption("");
+  const std::string before = Text(*a);
+  EXPECT_THROW(TextToAxis(*a, t, true), AxisException);
+  EXPECT_EQ(a->GetStartPosition(), 12.5);
+  EXPECT_EQ(a->GetEndPosition(), 87.25);
+  EXPECT_EQ(a->GetPositionPercent(), -0.75);
+  EXPECT_EQ(a->GetTickLength(), 70000);
+  EXPECT_EQ(a->GetLabelsSize(), -80000);
+  EXPECT_EQ(a->GetLabelsAngle(), 450);
+  EXPECT_FALSE(a->GetLogarithmic());
+  EXPECT_EQ(Text(*a), before);
 }
