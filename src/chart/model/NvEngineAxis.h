@@ -484,7 +484,11 @@ protected:
 
   // Drawing steps (NvEngineAxisDraw.cpp).
   void DrawTitle();
-  void DrawAxisLabel(int32_t position, const std::string& text, TNuvFont* font, int32_t index);
+  // With a shape that is not transparent, its frame and background are drawn around the text.
+  void DrawAxisLabel(int32_t position, const std::string& text, TNuvFont* font, int32_t index,
+                     TNuvCustomShape* shape = nullptr);
+  // The box of a label's text as DrawTextAt places it at (x, y) before any rotation.
+  TRect LabelTextBox(int32_t x, int32_t y, const std::string& text, int32_t angle, uint32_t align);
   void DrawValueLabels(double increment, int32_t stepIndex);
   void DrawLogLabels();
   void DrawPointLabels(TAxisLabelStyle style);

@@ -503,3 +503,27 @@ TEST(AxisDraw, FastCalculationTakesTheUnclampedLinearPair)
   a->SetInverted(false);
   EXPECT_EQ(a->CalcPosValue(200), PixelLimit);
 }
+
+TEST(AxisDraw, CustomItemsDrawTheirOwnFrameAndBackground)
+{
+  AxisFrame f;
+  TChartAxis* a = f.panel.GetBottomAxis();
+  a->GetGrid()->Hide();
+  TAxisItem* framed = a->Items()->Add(25, "framed");
+  framed->SetTransparent(false);
+  framed->SetColor(clRed);
+  framed->GetBrush()->SetStyle(bsSolid);
+  framed->GetPen()->SetColor(clBlue);
+  framed->GetPen()->Show();
+  a->Items()->Add(75, "plain");  // transparent, as made: no frame, no background
+  f.Draw(a, 0, 100, 0);
+  // Below the axis, around the text at x = 140: a red box with a blue outline.
+  const int red = f.CountIn(90, 262, 190, 295, clRed), blue = f.CountIn(90, 262, 190, 295, clBlue);
+  EXPECT_GT(red, 60);
+  EXPECT_GT(blue, 40);
+  EXPECT_GT(f.DarkIn(120, 266, 160, 290), 3);  // the text on top of the background
+  EXPECT_EQ(f.CountIn(250, 262, 350, 295, clRed) + f.CountIn(250, 262, 350, 295, clBlue), 0);
+  // The box surrounds the text: its red is to the left and right of the text's centre.
+  EXPECT_GT(f.CountIn(90, 262, 140, 295, clRed), 10);
+  EXPECT_GT(f.CountIn(140, 262, 190, 295, clRed), 10);
+}
