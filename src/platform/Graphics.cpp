@@ -111,9 +111,15 @@ int32_t MulDiv(int32_t a, int32_t b, int32_t c)
 
 void TFont::SetName(const std::string& v) { Change(name_, v); }
 
-int32_t TFont::GetSize() const { return -MulDiv(height_, 72, PixelsPerInch); }
+int32_t TFont::GetSize() const { return -MulDiv(height_, 72, pixelsPerInch_); }
 
-void TFont::SetSize(int32_t v) { SetHeight(-MulDiv(v, PixelsPerInch, 72)); }
+void TFont::SetSize(int32_t v) { SetHeight(-MulDiv(v, pixelsPerInch_, 72)); }
+
+void TFont::SetPixelsPerInch(int32_t v)
+{
+  if (v < 1) throw ERangeError("Range check error");
+  Change(pixelsPerInch_, v);
+}
 
 void TFont::SetHeight(int32_t v) { Change(height_, v); }
 
@@ -140,6 +146,7 @@ void TFont::Assign(const TPersistent* source)
     pitch_ = f->pitch_;
     charset_ = f->charset_;
     quality_ = f->quality_;
+    pixelsPerInch_ = f->pixelsPerInch_;
     Changed();
     return;
   }

@@ -107,6 +107,10 @@ class TFont : public TGraphicsObject {
 public:
   static constexpr int PixelsPerInch = 96;
   const std::string& GetName() const { return name_; }
+  // Pixels per inch of Size <-> Height (the logical screen's by default); setting it keeps the
+  // height. ERangeError below 1.
+  int32_t GetPixelsPerInch() const { return pixelsPerInch_; }
+  void SetPixelsPerInch(int32_t v);
   void SetName(const std::string& v);
   // Size in points; Height in pixels (negative: character height without internal leading).
   int32_t GetSize() const;
@@ -137,6 +141,7 @@ private:
   TFontPitch pitch_ = fpDefault;
   uint8_t charset_ = 1;
   TFontQuality quality_ = fqDefault;
+  int32_t pixelsPerInch_ = PixelsPerInch;
 };
 
 // Text alignment flags of SetTextAlign.

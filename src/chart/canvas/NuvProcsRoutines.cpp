@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <fstream>
+#include <tuple>
+#include <utility>
+#include <vector>
 
 #include "platform/Controls.h"
 #include "platform/Cursors.h"
@@ -312,37 +315,33 @@ bool PointInEllipse(TPoint p, int32_t left, int32_t top, int32_t right, int32_t 
 // ---- Sorting ----
 void QuickSort(int32_t lo, int32_t hi, const TNuvCompareProc& compare, const TNuvSwapProc& swap)
 {
+  // Lo..J is sorted before I..Hi (the two may share an element, so the order shows in the
+  // result); the parts still to sort wait on the heap, not on the call stack.
+  std::vector<std::pair<int32_t, int32_t>> pending;
   while (true) {
-    int32_t i = lo, j = hi;
-    int32_t x = lo + (hi - lo) / 2;
-    while (i < j) {
-      while (compare(i, x) < 0) ++i;
-      while (compare(x, j) < 0) --j;
-      if (i < j) {
-        swap(i, j);
-        if (i == x) x = j;
-        else if (j == x) x = i;
+    if (lo < hi) {
+      int32_t i = lo, j = hi;
+      int32_t x = lo + (hi - lo) / 2;
+      while (i < j) {
+        while (compare(i, x) < 0) ++i;
+        while (compare(x, j) < 0) --j;
+        if (i < j) {
+          swap(i, j);
+          if (i == x) x = j;
+          else if (j == x) x = i;
+        }
+        if (i <= j) {
+          ++i;
+          --j;
+        }
       }
-      if (i <= j) {
-        ++i;
-        --j;
-      }
+      if (i < hi) pending.emplace_back(i, hi);
+      hi = j;
+      continue;
     }
-    // Recurse into the smaller side, loop on the larger: the depth stays logarithmic.
-    if (j - lo < hi - i) {
-      if (lo < j) QuickSort(lo, j, compare, swap);
-      if (i < hi) {
-        lo = i;
-        continue;
-      }
-    } else {
-      if (i < hi) QuickSort(i, hi, compare, swap);
-      if (lo < j) {
-        hi = j;
-        continue;
-      }
-    }
-    break;
+    if (pending.empty()) break;
+    std::tie(lo, hi) = pending.back();
+    pending.pop_back();
   }
 }
 

@@ -47,6 +47,13 @@ inline int32_t ClampPixel(double p, int32_t limit)
 
 int32_t ClampPixel(double p) { return ClampPixel(p, PixelLimit); }
 
+// A pixel that fits 32 bits exactly; what does not fit is held within the pixel limit.
+inline int32_t FittingPixel(double p)
+{
+  if (p > -2147483648.5 && p < 2147483647.5) return RoundPixel(p);
+  return ClampPixel(p);
+}
+
 }  // namespace
 
 // ---- Scale engine ----
@@ -765,8 +772,11 @@ void TChartAxis::SetValueToPositionFunction()
   } else if (logarithmic_) {
     calcXPosValue_ = &TChartAxis::LogXPos;
     calcYPosValue_ = &TChartAxis::LogYPos;
+  } else if (ChartFastCalc()) {
+    calcXPosValue_ = &TChartAxis::FastLinearXPos;
+    calcYPosValue_ = &TChartAxis::FastLinearYPos;
   } else {
-    // Linear positions are always held within the pixel limit (never an overflow).
+    // Held within the pixel limit (never an overflow).
     calcXPosValue_ = &TChartAxis::LinearXPos;
     calcYPosValue_ = &TChartAxis::LinearYPos;
   }
@@ -785,6 +795,20 @@ int32_t TChartAxis::LinearYPos(double value) const
   if (ScaleRangeZero) return PosCenter;
   const double p = (value - ScaleMinimum) * PixelsPerUnit;
   return ClampPixel(inverted_ ? PosStart + p : PosEnd - p);
+}
+
+int32_t TChartAxis::FastLinearXPos(double value) const
+{
+  if (ScaleRangeZero) return PosCenter;
+  const int32_t p = RoundAway32((value - ScaleMinimum) * PixelsPerUnit);
+  return inverted_ ? SubChecked(PosEnd, p) : AddChecked(PosStart, p);
+}
+
+int32_t TChartAxis::FastLinearYPos(double value) const
+{
+  if (ScaleRangeZero) return PosCenter;
+  const int32_t p = RoundAway32((value - ScaleMinimum) * PixelsPerUnit);
+  return inverted_ ? AddChecked(PosStart, p) : SubChecked(PosEnd, p);
 }
 
 namespace {
@@ -848,7 +872,7 @@ void TChartAxis::CalcYPosValues(const double* values, int32_t* out, size_t count
 int32_t TChartAxis::DepthPos(double value) const
 {
   if (ScaleRangeZero) return PosCenter;
-  return ClampPixel(inverted_ ? (ScaleMaximum - value) * PixelsPerUnit : (value - ScaleMinimum) * PixelsPerUnit);
+  return FittingPixel(inverted_ ? (ScaleMaximum - value) * PixelsPerUnit : (value - ScaleMinimum) * PixelsPerUnit);
 }
 
 int32_t TChartAxis::LogXPos(double value) const
@@ -922,10 +946,10 @@ double TChartAxis::PositionToValue(int32_t pixel) const
 int32_t TChartAxis::ValueToPixelSize(double value) const
 {
   if (!(value > 0)) return 0;
-  if (!logarithmic_) return ScaleRange == 0 ? 0 : ClampPixel(value * PixelsPerUnit);
+  if (!logarithmic_) return ScaleRange == 0 ? 0 : FittingPixel(value * PixelsPerUnit);
   if (LogRange == 0) return 0;
   const double l = SymmetricLog ? SymmetricLog10(SymmetricScale, value) : std::log(value);
-  return ClampPixel(l * PixelsPerLogUnit);
+  return FittingPixel(l * PixelsPerLogUnit);
 }
 
 // ---- Depth axis ----

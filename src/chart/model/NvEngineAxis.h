@@ -463,6 +463,9 @@ protected:
   using TPosFunction = int32_t (TChartAxis::*)(double) const;
   int32_t LinearXPos(double value) const;
   int32_t LinearYPos(double value) const;
+  // Unclamped: the offset rounded first, the sum in checked integers.
+  int32_t FastLinearXPos(double value) const;
+  int32_t FastLinearYPos(double value) const;
   int32_t LogXPos(double value) const;
   int32_t LogYPos(double value) const;
   int32_t DepthPos(double value) const;
@@ -471,6 +474,7 @@ protected:
   // What the axis asks its chart (NvEngineAxisHost.cpp; defaults without a chart).
   bool ChartLoading() const;
   bool ChartRangesSaved() const;
+  bool ChartFastCalc() const;
   int32_t ChartDepthPixels() const;
   bool HasFewPointsSeries(int32_t maxLabels) const;
   // The series extremes the panel gives this axis.
@@ -482,7 +486,11 @@ protected:
 
   // Drawing steps (NvEngineAxisDraw.cpp).
   void DrawTitle();
-  void DrawAxisLabel(int32_t position, const std::string& text, TNuvFont* font, int32_t index);
+  // With a shape that is not transparent, its frame and background are drawn around the text.
+  void DrawAxisLabel(int32_t position, const std::string& text, TNuvFont* font, int32_t index,
+                     TNuvCustomShape* shape = nullptr);
+  // The box of a label's text as DrawTextAt places it at (x, y) before any rotation.
+  TRect LabelTextBox(int32_t x, int32_t y, const std::string& text, int32_t angle, uint32_t align);
   void DrawValueLabels(double increment, int32_t stepIndex);
   void DrawLogLabels();
   void DrawPointLabels(TAxisLabelStyle style);

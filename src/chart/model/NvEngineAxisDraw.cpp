@@ -2,6 +2,7 @@
 // come from the plain functions at the top; the drawing only places them.
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 #include "chart/model/NvEngineAxis.h"
 
@@ -581,7 +582,32 @@ void TChartAxis::OutText(int32_t x, int32_t y, int32_t z, const std::string& tex
   }
 }
 
-void TChartAxis::DrawAxisLabel(int32_t position, const std::string& text, TNuvFont* font, int32_t index)
+TRect TChartAxis::LabelTextBox(int32_t x, int32_t y, const std::string& text, int32_t angle, uint32_t align)
+{
+  TCanvas3D* c = Canvas();
+  const int32_t fh = c->FontHeight();
+  // Rotated labels are one line; flat ones are centred on a vertical axis' anchor.
+  const std::vector<std::string> lines = angle % 360 != 0 ? std::vector<std::string>{text} : LabelLines(text);
+  const int32_t n = static_cast<int32_t>(lines.size());
+  int32_t w = 0;
+  for (const auto& line : lines) w = std::max(w, c->TextWidth(line));
+  int32_t top = y;
+  if (angle % 360 == 0 && !horizontal_) {
+    top = y - (fh * n) / 2;
+  } else if ((align & TA_BOTTOM) != 0) {
+    top = y - fh * n;
+  }
+  int32_t left = x;
+  if ((align & TA_CENTER) == TA_CENTER) {
+    left = x - w / 2;
+  } else if ((align & TA_CENTER) == TA_RIGHT) {
+    left = x - w;
+  }
+  return TRect{left - 2, top, left + w + 2, top + fh * n + 1};
+}
+
+void TChartAxis::DrawAxisLabel(int32_t position, const std::string& text, TNuvFont* font, int32_t index,
+                               TNuvCustomShape* shape)
 {
   if (tickOnLabelsOnly_) AddTick(position, std::nan(""));
   TCanvas3D* c = Canvas();
@@ -622,6 +648,19 @@ void TChartAxis::DrawAxisLabel(int32_t position, const std::string& text, TNuvFo
   bool draw = true;
   if (OnDrawLabel) OnDrawLabel(this, x, y, z, s, draw);
   if (!draw) return;
+  if (shape != nullptr && !shape->GetTransparent()) {
+    // The shape turns with the text about the text's anchor: its box moves by what turning
+    // about the anchor adds to turning about the box's centre.
+    TRect box = LabelTextBox(x, y, s, angle, align);
+    if (angle != 0) {
+      const double a = angle * std::numbers::pi / 180.0;
+      const double dx = (static_cast<double>(box.Left) + box.Right) / 2 - x;
+      const double dy = (static_cast<double>(box.Top) + box.Bottom) / 2 - y;
+      OffsetRect(box, Round32(dx * std::cos(a) + dy * std::sin(a) - dx), Round32(-dx * std::sin(a) + dy * std::cos(a) - dy));
+    }
+    shape->DrawRectRotated(box, angle, z);
+    c->AssignFont(font);
+  }
   DrawTextAt(x, y, z, s, angle, align, labelsExponent_);
 }
 
@@ -702,7 +741,7 @@ void TChartAxis::DrawCustomItems()
     if (!tickOnLabelsOnly_) AddTick(p, v);
     if (!item->GetVisible()) continue;
     const std::string text = item->GetText().empty() ? LabelValueText(v) : item->GetText();
-    DrawAxisLabel(p, text, item->GetFont(), labelIndex_++);
+    DrawAxisLabel(p, text, item->GetFont(), labelIndex_++, item);
     if (tickOnLabelsOnly_ && !tickValues_.empty()) tickValues_.back() = v;
   }
 }

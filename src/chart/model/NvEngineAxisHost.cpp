@@ -109,6 +109,11 @@ TAxisLabelStyle TChartAxis::GetAutoLabelStyle() const
   return result;
 }
 
+bool TChartAxis::ChartFastCalc() const
+{
+  return parentChart_ != nullptr && parentChart_->AxesList() != nullptr && parentChart_->AxesList()->GetFastCalc();
+}
+
 int32_t TChartAxis::WallSize() const
 {
   return parentChart_ == nullptr ? 0 : parentChart_->GetWallSize(const_cast<TChartAxis*>(this));
@@ -133,8 +138,9 @@ void TChartAxis::DrawNextAxisLabels(bool& drawn)
 {
   drawn = false;
   if (parentChart_ == nullptr || !parentChart_->OnGetNextAxisLabel) return;
+  // The value runs on from call to call; the handler clears Stop to go on.
+  double value = ScaleMinimum;
   for (int32_t index = 0; index <= 2000; ++index) {
-    double value = ScaleMinimum;
     bool stop = true;
     parentChart_->OnGetNextAxisLabel(this, index, value, stop);
     if (stop) {

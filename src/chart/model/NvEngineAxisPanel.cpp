@@ -67,6 +67,13 @@ void TChartAxes::Remove(TChartAxis* axis)
   if (owner_) owner_->AxisFreed(axis);
 }
 
+void TChartAxes::SetFastCalc(bool v)
+{
+  if (fastCalc_ == v) return;
+  fastCalc_ = v;
+  for (const auto& axis : items_) axis->SetValueToPositionFunction();
+}
+
 void TChartAxes::Clear()
 {
   while (!items_.empty()) {

@@ -67,10 +67,16 @@ public:
   void Clear();
   // Called during layout for a hidden axis when assigned.
   std::function<void(TChartAxis* axis)> OnHiddenAxis;
+  // Fast calculation: linear axes convert values to pixels without holding them within the
+  // pixel limit (a result past 32 bits raises). Off by default; setting it reinstalls every
+  // axis' position functions.
+  bool GetFastCalc() const { return fastCalc_; }
+  void SetFastCalc(bool v);
 
 private:
   TCustomAxisPanel* owner_;
   std::vector<std::unique_ptr<TChartAxis>> items_;
+  bool fastCalc_ = false;
 };
 
 // The custom axes (also listed, and owned, by the axis list).

@@ -56,14 +56,6 @@ bool ReadInt(const std::string& w, int32_t lo, int32_t hi, int32_t& v)
   return TryReadSettingsInt(w, v) && v >= lo && v <= hi;
 }
 
-bool ReadColor(const std::string& w, TColor& c)
-{
-  int32_t v;
-  if (!TryReadSettingsInt(w, v)) return false;
-  c = static_cast<TColor>(v);
-  return true;
-}
-
 bool ReadBool(const std::string& w, bool& b)
 {
   int32_t v;
@@ -72,29 +64,84 @@ bool ReadBool(const std::string& w, bool& b)
   return true;
 }
 
-template <class E>
-bool ReadEnum(const std::string& w, int32_t hi, E& e)
+bool ReadFloat(const std::string& w, double& d) { return TryReadSettingsFloat(w, d); }
+
+// The size in points that a height in pixels gives at a number of pixels per inch.
+int32_t FontSizeOfHeight(int32_t height, int32_t pixelsPerInch)
 {
-  int32_t v;
-  if (!ReadInt(w, 0, hi, v)) return false;
-  e = static_cast<E>(v);
+  TFont f;
+  f.SetHeight(height);
+  f.SetPixelsPerInch(pixelsPerInch);
+  return f.GetSize();
+}
+
+// A number of a settings text rounded half away from zero; one past the 32-bit range keeps its
+// place as a value that no field takes.
+int64_t RoundedNumber(double d)
+{
+  constexpr double big = 4611686018427387904.0;  // 2^62
+  if (d >= big) return std::numeric_limits<int64_t>::max();
+  if (d <= -big) return std::numeric_limits<int64_t>::min();
+  return RoundHalfAway(d);
+}
+
+// The numbers among words, rounded, in order; words that are not numbers take no place.
+std::vector<int64_t> NumbersOf(const std::vector<std::string>& words)
+{
+  std::vector<int64_t> values;
+  for (const std::string& w : words) {
+    double d;
+    if (TryReadSettingsFloat(w, d)) values.push_back(RoundedNumber(d));
+  }
+  return values;
+}
+
+// A field takes its number only when the number lies in the field's range; otherwise the
+// field keeps its value.
+template <class T>
+void Take(int64_t v, int64_t lo, int64_t hi, T& field)
+{
+  if (v >= lo && v <= hi) field = static_cast<T>(v);
+}
+
+void TakeColor(int64_t v, TColor& c)
+{
+  if (v >= std::numeric_limits<int32_t>::min() && v <= std::numeric_limits<int32_t>::max())
+    c = static_cast<TColor>(static_cast<int32_t>(v));
+}
+
+void TakeBool(int64_t v, bool& b)
+{
+  if (v == 0 || v == 1) b = v == 1;
+}
+
+// Pen and gradient settings from the numbers of their texts (at least as many as the kind has
+// fields; surplus numbers are ignored).
+bool PenFromNumbers(const std::vector<int64_t>& v, TPenSettings& s)
+{
+  if (v.size() < 7) return false;
+  TakeColor(v[0], s.Color);
+  TakeBool(v[1], s.SmallDots);
+  Take(v[2], 0, esFlat, s.EndStyle);
+  TakeBool(v[3], s.Visible);
+  Take(v[4], 0, psAlternate, s.Style);
+  Take(v[5], 0, pmNotXor, s.Mode);
+  Take(v[6], 0, kMaxSize, s.Width);
   return true;
 }
 
-bool ReadFloat(const std::string& w, double& d) { return TryReadSettingsFloat(w, d); }
-
-bool ParsePenFields(const std::vector<std::string>& f, TPenSettings& s)
+bool GradientFromNumbers(const std::vector<int64_t>& v, TGradientSettings& s)
 {
-  return f.size() == 7 && ReadColor(f[0], s.Color) && ReadBool(f[1], s.SmallDots) &&
-         ReadEnum(f[2], esFlat, s.EndStyle) && ReadBool(f[3], s.Visible) && ReadEnum(f[4], psAlternate, s.Style) &&
-         ReadEnum(f[5], pmNotXor, s.Mode) && ReadInt(f[6], 0, kMaxSize, s.Width);
-}
-
-bool ParseGradientFields(const std::vector<std::string>& f, TGradientSettings& s)
-{
-  return f.size() == 8 && ReadInt(f[0], 0, 100, s.Balance) && ReadEnum(f[1], gdDiagonalDown, s.Direction) &&
-         ReadInt(f[2], -kMaxSize, kMaxSize, s.RadialX) && ReadColor(f[3], s.MidColor) && ReadColor(f[4], s.EndColor) &&
-         ReadInt(f[5], -kMaxSize, kMaxSize, s.RadialY) && ReadColor(f[6], s.StartColor) && ReadBool(f[7], s.Visible);
+  if (v.size() < 8) return false;
+  Take(v[0], 0, 100, s.Balance);
+  Take(v[1], 0, gdDiagonalDown, s.Direction);
+  Take(v[2], -kMaxSize, kMaxSize, s.RadialX);
+  TakeColor(v[3], s.MidColor);
+  TakeColor(v[4], s.EndColor);
+  Take(v[5], -kMaxSize, kMaxSize, s.RadialY);
+  TakeColor(v[6], s.StartColor);
+  TakeBool(v[7], s.Visible);
+  return true;
 }
 
 }  // namespace
@@ -133,8 +180,7 @@ void SplitToIntegers(const std::string& text, int32_t skip, std::vector<int32_t>
     double d;
     if (!TryReadSettingsFloat(words[n], d)) continue;
     if (static_cast<int64_t>(n) < skip) continue;
-    if (!(std::abs(d) < 2147483648.0)) continue;
-    const int64_t r = RoundHalfEven(d);
+    const int64_t r = RoundedNumber(d);
     if (r < std::numeric_limits<int32_t>::min() || r > std::numeric_limits<int32_t>::max()) continue;
     values.push_back(static_cast<int32_t>(r));
   }
@@ -212,63 +258,71 @@ std::string SettingsFloatToText(double value)
 
 bool ParseBrushText(const std::string& text, TBrushSettings& out)
 {
-  const auto f = Fields(text, BrushTextSeparator);
-  TBrushSettings s;
-  if (f.size() != 2 || !ReadColor(f[0], s.Color) || !ReadInt(f[1], 0, FirstPatternStyle + NuvPatternCount - 1, s.Style))
-    return false;
+  const auto v = NumbersOf(Fields(text, BrushTextSeparator));
+  if (v.size() < 2) return false;
+  TBrushSettings s = out;
+  TakeColor(v[0], s.Color);
+  Take(v[1], 0, FirstPatternStyle + NuvPatternCount - 1, s.Style);
   out = s;
   return true;
 }
 
 bool ParseGradientText(const std::string& text, TGradientSettings& out)
 {
-  TGradientSettings s;
-  if (!ParseGradientFields(Fields(text, GradientTextSeparator), s)) return false;
+  TGradientSettings s = out;
+  if (!GradientFromNumbers(NumbersOf(Fields(text, GradientTextSeparator)), s)) return false;
   out = s;
   return true;
 }
 
 bool ParsePenText(const std::string& text, TPenSettings& out)
 {
-  TPenSettings s;
-  if (!ParsePenFields(Fields(text, PenTextSeparator), s)) return false;
+  TPenSettings s = out;
+  if (!PenFromNumbers(NumbersOf(Fields(text, PenTextSeparator)), s)) return false;
   out = s;
   return true;
 }
 
 bool ParseShadowText(const std::string& text, TShadowSettings& out)
 {
-  const auto f = Fields(text, ShadowTextSeparator);
-  TShadowSettings s;
-  if (f.size() != 5 || !ReadInt(f[0], -kMaxSize, kMaxSize, s.Size) || !ReadColor(f[1], s.Color) ||
-      !ReadInt(f[2], -kMaxSize, kMaxSize, s.HorizSize) || !ReadInt(f[3], 0, 100, s.Transparency) ||
-      !ReadInt(f[4], -kMaxSize, kMaxSize, s.VertSize))
-    return false;
+  const auto v = NumbersOf(Fields(text, ShadowTextSeparator));
+  if (v.size() < 5) return false;
+  TShadowSettings s = out;
+  Take(v[0], -kMaxSize, kMaxSize, s.Size);
+  TakeColor(v[1], s.Color);
+  Take(v[2], -kMaxSize, kMaxSize, s.HorizSize);
+  Take(v[3], 0, 100, s.Transparency);
+  Take(v[4], -kMaxSize, kMaxSize, s.VertSize);
   out = s;
   return true;
 }
 
 bool ParseFontText(const std::string& text, TFontSettings& out)
 {
+  // Numbers 1 to 8 by their order among the numbers; the gradient, the style flags and the name
+  // by their place among the words (an empty name leaves ten words).
   const auto f = Fields(text, FontTextSeparator);
-  // The name is the last field: an empty name leaves ten words.
-  if (f.size() != 10 && f.size() != 11) return false;
-  TFontSettings s;
-  int32_t charset, reserved;
-  if (!ReadInt(f[0], 0, 255, charset) || !ReadColor(f[1], s.Color) || !ReadInt(f[2], -kMaxSize, kMaxSize, s.Height) ||
-      !ReadInt(f[3], -kMaxSize, kMaxSize, s.InterCharSize) || !ReadInt(f[4], -49151, 49151, s.Size) ||
-      !ReadInt(f[5], 1, 10000, s.PixelsPerInch) || !TryReadSettingsInt(f[6], reserved) ||
-      !ReadEnum(f[7], fpFixed, s.Pitch) || !ParseGradientFields(Fields(f[8], GradientTextSeparator), s.Gradient))
-    return false;
-  s.Charset = static_cast<uint8_t>(charset);
-  const std::string& flags = f[9];
-  if (flags.size() != 4) return false;
+  const auto v = NumbersOf(f);
+  if (f.size() < 10 || v.size() < 8) return false;
+  TFontSettings s = out;
+  if (!ParseGradientText(f[8], s.Gradient)) return false;
+  Take(v[0], 0, 255, s.Charset);
+  TakeColor(v[1], s.Color);
+  const bool height = v[2] >= -kMaxSize && v[2] <= kMaxSize;
+  Take(v[2], -kMaxSize, kMaxSize, s.Height);
+  Take(v[3], -kMaxSize, kMaxSize, s.InterCharSize);
+  const bool size = v[4] >= -49151 && v[4] <= 49151;
+  Take(v[4], -49151, 49151, s.Size);
+  Take(v[5], 1, 10000, s.PixelsPerInch);
+  Take(v[7], 0, fpFixed, s.Pitch);
+  // A size out of range leaves the size that the height read gives.
+  if (height && !size) s.Size = FontSizeOfHeight(s.Height, s.PixelsPerInch);
+  s.Style = 0;
   static const TFontStyle bits[4] = {fsBold, fsItalic, fsUnderline, fsStrikeOut};
-  for (int i = 0; i < 4; ++i) {
-    if (flags[i] != '0' && flags[i] != '1') return false;
+  const std::string& flags = f[9];
+  for (size_t i = 0; i < 4 && i < flags.size(); ++i)
     if (flags[i] == '1') s.Style |= bits[i];
-  }
-  s.Name = f.size() == 11 ? DecodeSettingsName(f[10]) : std::string();
+  s.Name = f.size() >= 11 ? DecodeSettingsName(f[10]) : std::string();
   out = s;
   return true;
 }
@@ -319,7 +373,10 @@ void ApplyFontSettings(const TFontSettings& s, TNuvFont& font)
   font.SetColor(s.Color);
   font.SetHeight(s.Height);
   font.SetInterCharSize(s.InterCharSize);
-  font.SetSize(s.Size);
+  // Pixels per inch before the size, so that the size is taken at the text's own pixels per
+  // inch; a size the height already gives keeps the height as it is.
+  font.SetPixelsPerInch(s.PixelsPerInch);
+  if (font.GetSize() != s.Size) font.SetSize(s.Size);
   font.SetPitch(s.Pitch);
   if (font.HasGradient() || !(s.Gradient == GradientSettingsOf(TNuvFontGradient())))
     ApplyGradientSettings(s.Gradient, *font.GetGradient());
@@ -377,7 +434,7 @@ TFontSettings FontSettingsOf(const TNuvFont& f)
   s.Height = f.GetHeight();
   s.InterCharSize = f.GetInterCharSize();
   s.Size = f.GetSize();
-  s.PixelsPerInch = TFont::PixelsPerInch;
+  s.PixelsPerInch = f.GetPixelsPerInch();
   s.Pitch = f.GetPitch();
   s.Gradient = f.GradientOrNull() ? GradientSettingsOf(*f.GradientOrNull()) : GradientSettingsOf(TNuvFontGradient());
   s.Style = f.GetStyle();
@@ -433,45 +490,45 @@ namespace {
 
 std::unique_ptr<TChartBrush> TextToBrush(const std::string& text)
 {
-  TBrushSettings s;
-  if (!ParseBrushText(text, s)) Refuse("brush", text);
   auto b = std::make_unique<TChartBrush>();
+  TBrushSettings s = BrushSettingsOf(*b);
+  if (!ParseBrushText(text, s)) Refuse("brush", text);
   ApplyBrushSettings(s, *b);
   return b;
 }
 
 std::unique_ptr<TNuvGradient> TextToGradient(const std::string& text)
 {
-  TGradientSettings s;
-  if (!ParseGradientText(text, s)) Refuse("gradient", text);
   auto g = std::make_unique<TNuvGradient>();
+  TGradientSettings s = GradientSettingsOf(*g);
+  if (!ParseGradientText(text, s)) Refuse("gradient", text);
   ApplyGradientSettings(s, *g);
   return g;
 }
 
 std::unique_ptr<TNuvFont> TextToFont(const std::string& text)
 {
-  TFontSettings s;
-  if (!ParseFontText(text, s)) Refuse("font", text);
   auto f = std::make_unique<TNuvFont>();
+  TFontSettings s = FontSettingsOf(*f);
+  if (!ParseFontText(text, s)) Refuse("font", text);
   ApplyFontSettings(s, *f);
   return f;
 }
 
 std::unique_ptr<TChartPen> TextToPen(const std::string& text)
 {
-  TPenSettings s;
-  if (!ParsePenText(text, s)) Refuse("pen", text);
   auto p = std::make_unique<TChartPen>();
+  TPenSettings s = PenSettingsOf(*p);
+  if (!ParsePenText(text, s)) Refuse("pen", text);
   ApplyPenSettings(s, *p);
   return p;
 }
 
 std::unique_ptr<TNuvShadow> TextToShadow(const std::string& text)
 {
-  TShadowSettings s;
-  if (!ParseShadowText(text, s)) Refuse("shadow", text);
   auto sh = std::make_unique<TNuvShadow>();
+  TShadowSettings s = ShadowSettingsOf(*sh);
+  if (!ParseShadowText(text, s)) Refuse("shadow", text);
   ApplyShadowSettings(s, *sh);
   return sh;
 }
@@ -502,7 +559,7 @@ bool ParseAxisText(const std::string& text, TAxisSettings& out)
 {
   const auto f = Fields(text, AxisTextSeparator);
   if (f.size() != 53 && f.size() != 54) return false;
-  TAxisSettings s;
+  TAxisSettings s = out;
   auto pen = [&](int n, TPenSettings& p) { return ParsePenText(f[n - 1], p); };
   auto font = [&](int n, TFontSettings& ft) { return ParseFontText(f[n - 1], ft); };
   auto b = [&](int n, bool& v) { return ReadBool(f[n - 1], v); };
@@ -528,7 +585,8 @@ bool ParseAxisText(const std::string& text, TAxisSettings& out)
   if (!ok) return false;
   // What the axis setters refuse.
   if (s.LogarithmicBase <= 0 || s.LogarithmicBase == 1 || s.Increment < 0) return false;
-  s.TitleCaption = f.size() == 54 ? DecodeSettingsName(f[53]) : std::string();
+  // Without a 54th word the caption keeps its value.
+  if (f.size() == 54) s.TitleCaption = DecodeSettingsName(f[53]);
   out = s;
   return true;
 }

@@ -9,10 +9,13 @@
 // hexadecimal digits, so any name survives the round trip ("%" not followed by two hexadecimal
 // digits reads as itself, so older texts read as before).
 //
-// Reading: the whole text is checked before anything changes. A missing field, a field that does
-// not convert, a value outside the range of its property or surplus fields refuse the text: the
-// Parse* routines answer false, the TextTo* routines raise EConvertError, and no object is changed.
-// Numbers are read with "." or "," as decimal point.
+// Reading a brush, gradient, pen, shadow or font text: its numbers (words that read as decimal
+// numbers, "." or "," as decimal point, rounded half away from zero) are taken in order; a word that
+// is not a number takes no place, and numbers past the ones the kind uses are ignored. A number
+// outside its field's range is skipped: the field keeps the value it had. A text with fewer
+// numbers than its kind needs is refused: the Parse* routines answer false, the TextTo* routines
+// raise EConvertError, and nothing is changed. Nothing past the end of the text is read.
+// Axis texts are checked whole before anything changes (see ParseAxisText).
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -37,9 +40,9 @@ constexpr int32_t SettingsTextMaxInt = 65535;
 void ReplaceCharWithBlank(const std::string& text, char c, std::string& result);
 // The words of Text (runs of characters other than blank and tab), dropping the first Skip words.
 void SplitAtBlanks(const std::string& text, int32_t skip, std::vector<std::string>& words);
-// The numbers among the words of Text, rounded (halves to even); every word counts towards Skip,
-// numbers or not. The first "," of a word is its decimal point. Numbers outside the 32-bit range
-// are left out like words that do not convert.
+// The numbers among the words of Text, rounded half away from zero; every word counts towards
+// Skip, numbers or not. The first "," of a word is its decimal point. Numbers whose rounded value
+// lies outside the 32-bit range are left out like words that do not convert.
 void SplitToIntegers(const std::string& text, int32_t skip, std::vector<int32_t>& values);
 
 // ---- Fields ----
@@ -102,6 +105,7 @@ struct TFontSettings {
   std::string Name;
 };
 
+// Out holds the values that skipped fields keep; it changes only when the text is read.
 bool ParseBrushText(const std::string& text, TBrushSettings& out);
 bool ParseGradientText(const std::string& text, TGradientSettings& out);
 bool ParsePenText(const std::string& text, TPenSettings& out);
@@ -113,7 +117,8 @@ void ApplyBrushSettings(const TBrushSettings& s, TChartBrush& brush);
 void ApplyGradientSettings(const TGradientSettings& s, TCustomNuvGradient& gradient);
 void ApplyPenSettings(const TPenSettings& s, TChartPen& pen);
 void ApplyShadowSettings(const TShadowSettings& s, TNuvShadow& shadow);
-// The font's gradient is made only when the text's gradient differs from a new one.
+// The font's gradient is made only when the text's gradient differs from a new one. Pixels per
+// inch is set before the size; a size that the height already gives leaves the height as it is.
 void ApplyFontSettings(const TFontSettings& s, TNuvFont& font);
 
 TBrushSettings BrushSettingsOf(const TChartBrush& brush);
@@ -135,8 +140,8 @@ void FontToText(const TNuvFont& font, std::string& text);
 void PenToText(const TChartPen& pen, std::string& text);
 void ShadowToText(const TNuvShadow& shadow, std::string& text);
 
-// New objects without owner, set from the text; EConvertError for a text that does not hold
-// a complete, valid object of its kind.
+// New objects without owner, set from the text (a skipped field keeps the new object's value);
+// EConvertError for a text with too few numbers (or words, for a font).
 std::unique_ptr<TChartBrush> TextToBrush(const std::string& text);
 std::unique_ptr<TNuvGradient> TextToGradient(const std::string& text);
 std::unique_ptr<TNuvFont> TextToFont(const std::string& text);
@@ -201,7 +206,8 @@ struct TAxisSettings {
   std::string TitleCaption;              // 54, empty: the text ends with a separator after field 53
 };
 
-// 53 or 54 fields. Besides the field checks, refuses what the axis setters would refuse: a
+// 53 or 54 fields; out holds what a text leaves out (the caption without a 54th word, values its
+// pens and fonts skip) and changes only when the text is read. Besides the field checks, refuses what the axis setters would refuse: a
 // logarithmic base of 1 or not above 0, a negative increment or labels separation. Integer fields
 // hold at most +-65535 (pixels, percent), angles +-360.
 bool ParseAxisText(const std::string& text, TAxisSettings& out);
@@ -211,6 +217,7 @@ std::string AxisSettingsToText(const TAxisSettings& s);
 TAxisSettings AxisSettingsOf(const TChartAxis& axis);
 void AxisToText(const TChartAxis& axis, std::string& text);
 // Applies an axis text; fields 6 and 7 only with ApplyOrientation. An empty text (no words) changes
-// nothing. A text that does not parse raises EConvertError with the axis unchanged; when a setter
-// refuses a value, the axis' previous settings are put back before the exception leaves.
+// nothing; a text without a caption word leaves the title's caption. A text that does not parse
+// raises EConvertError with the axis unchanged; when a setter refuses a value, the axis' previous
+// settings are put back exactly before the exception leaves.
 void TextToAxis(TChartAxis& axis, const std::string& text, bool applyOrientation);

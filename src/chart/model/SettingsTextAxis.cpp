@@ -15,16 +15,27 @@ int32_t Held(int64_t v, int32_t limit = SettingsTextMaxInt)
 int32_t HeldRound(double v)
 {
   if (!std::isfinite(v)) return 0;
-  return Held(RoundHalfEven(std::clamp(v, -1e9, 1e9)));
+  return Held(RoundHalfAway(std::clamp(v, -1e9, 1e9)));
 }
 
 int32_t HeldAngle(int32_t v) { return Held(v, 360); }
 
 }  // namespace
 
-TAxisSettings AxisSettingsOf(const TChartAxis& a)
+namespace {
+
+// The axis' settings as they are, nothing held or rounded; the positions as the doubles they are.
+struct TAxisSnapshot {
+  TAxisSettings Settings;
+  double StartPosition = 0;
+  double EndPosition = 100;
+  double PositionPercent = 0;
+};
+
+TAxisSnapshot SnapshotOf(const TChartAxis& a)
 {
-  TAxisSettings s;
+  TAxisSnapshot snap;
+  TAxisSettings& s = snap.Settings;
   s.Automatic = a.GetAutomatic();
   s.Axis = PenSettingsOf(*a.GetAxis());
   s.Grid = PenSettingsOf(*a.GetGrid());
@@ -34,38 +45,37 @@ TAxisSettings AxisSettingsOf(const TChartAxis& a)
   s.OtherSide = a.GetOtherSide();
   s.Labels = a.GetLabels();
   s.LabelsAlign = a.GetLabelsAlign();
-  s.LabelsAngle = HeldAngle(a.GetLabelsAngle());
+  s.LabelsAngle = a.GetLabelsAngle();
   s.LabelsExponent = a.GetLabelsExponent();
   s.LabelsFont = FontSettingsOf(*a.GetLabelsFont());
   s.LabelsMultiLine = a.GetLabelsMultiLine();
   s.LabelsOnAxis = a.GetLabelsOnAxis();
-  s.LabelsSeparation = std::clamp(a.GetLabelsSeparation(), 0, SettingsTextMaxInt);
-  s.LabelsSize = Held(a.GetLabelsSize());
+  s.LabelsSeparation = a.GetLabelsSeparation();
+  s.LabelsSize = a.GetLabelsSize();
   s.LabelStyle = a.GetLabelStyle();
   s.Logarithmic = a.GetLogarithmic();
-  s.MaximumOffset = Held(a.GetMaximumOffset());
-  s.MinimumOffset = Held(a.GetMinimumOffset());
+  s.MaximumOffset = a.GetMaximumOffset();
+  s.MinimumOffset = a.GetMinimumOffset();
   s.MinorGrid = PenSettingsOf(*a.GetMinorGrid());
-  s.MinorTickCount = std::clamp(a.GetMinorTickCount(), 0, 1000);
-  s.MinorTickLength = Held(a.GetMinorTickLength());
+  s.MinorTickCount = a.GetMinorTickCount();
+  s.MinorTickLength = a.GetMinorTickLength();
   s.MinorTicks = PenSettingsOf(*a.GetMinorTicks());
-  s.StartPosition = HeldRound(a.GetStartPosition());
-  s.EndPosition = HeldRound(a.GetEndPosition());
-  s.PositionPercent = HeldRound(a.GetPositionPercent());
+  snap.StartPosition = a.GetStartPosition();
+  snap.EndPosition = a.GetEndPosition();
+  snap.PositionPercent = a.GetPositionPercent();
   s.PositionUnits = a.GetPositionUnits();
   s.RoundFirstLabel = a.GetRoundFirstLabel();
-  s.TickInnerLength = Held(a.GetTickInnerLength());
-  s.TickLength = Held(a.GetTickLength());
+  s.TickInnerLength = a.GetTickInnerLength();
+  s.TickLength = a.GetTickLength();
   s.Ticks = PenSettingsOf(*a.GetTicks());
   s.TicksInner = PenSettingsOf(*a.GetTicksInner());
   s.TickOnLabelsOnly = a.GetTickOnLabelsOnly();
-  s.TitleAngle = HeldAngle(a.GetTitle()->GetAngle());
+  s.TitleAngle = a.GetTitle()->GetAngle();
   s.TitleFont = FontSettingsOf(*a.GetTitle()->GetFont());
   s.TitleVisible = a.GetTitle()->GetVisible();
-  s.TitleSize = Held(a.GetTitleSize());
+  s.TitleSize = a.GetTitleSize();
   s.Visible = a.GetVisible();
-  s.SymmetricDecades = Held(a.SymmetricDecades, 1000);
-  s.SymmetricDecades = std::max(s.SymmetricDecades, 0);
+  s.SymmetricDecades = a.SymmetricDecades;
   s.RoundMinMax = a.RoundMinMax;
   s.SymmetricMinStepMode = a.SymmetricMinStepMode ? 1 : 0;
   s.SymmetricMinStep = a.SymmetricMinStep;
@@ -80,6 +90,32 @@ TAxisSettings AxisSettingsOf(const TChartAxis& a)
   s.AutoLogFormat = a.AutoLogFormat;
   s.UseForcedLimits = a.UseForcedLimits;
   s.TitleCaption = a.GetTitle()->GetCaption();
+  return snap;
+}
+
+
+}  // namespace
+
+// What the text carries: values held to what the reader takes, positions rounded.
+TAxisSettings AxisSettingsOf(const TChartAxis& a)
+{
+  const TAxisSnapshot snap = SnapshotOf(a);
+  TAxisSettings s = snap.Settings;
+  s.LabelsAngle = HeldAngle(s.LabelsAngle);
+  s.LabelsSeparation = std::clamp(s.LabelsSeparation, 0, SettingsTextMaxInt);
+  s.LabelsSize = Held(s.LabelsSize);
+  s.MaximumOffset = Held(s.MaximumOffset);
+  s.MinimumOffset = Held(s.MinimumOffset);
+  s.MinorTickCount = std::clamp(s.MinorTickCount, 0, 1000);
+  s.MinorTickLength = Held(s.MinorTickLength);
+  s.StartPosition = HeldRound(snap.StartPosition);
+  s.EndPosition = HeldRound(snap.EndPosition);
+  s.PositionPercent = HeldRound(snap.PositionPercent);
+  s.TickInnerLength = Held(s.TickInnerLength);
+  s.TickLength = Held(s.TickLength);
+  s.TitleAngle = HeldAngle(s.TitleAngle);
+  s.TitleSize = Held(s.TitleSize);
+  s.SymmetricDecades = std::max(Held(s.SymmetricDecades, 1000), 0);
   return s;
 }
 
@@ -88,8 +124,10 @@ void AxisToText(const TChartAxis& axis, std::string& text) { text = AxisSettings
 namespace {
 
 // In the order the fields are applied, through the setters (each change repaints), some stored
-// directly; Logarithmic last, once the range and AutoLogFormat are in place.
-void ApplyAxisSettings(TChartAxis& a, const TAxisSettings& s, bool applyOrientation)
+// directly; Logarithmic last, once the range and AutoLogFormat are in place. With an exact
+// snapshot the positions are its own doubles.
+void ApplyAxisSettings(TChartAxis& a, const TAxisSettings& s, bool applyOrientation,
+                       const TAxisSnapshot* exact = nullptr)
 {
   a.SetAutomatic(s.Automatic);
   ApplyPenSettings(s.Axis, *a.GetAxis());
@@ -116,9 +154,9 @@ void ApplyAxisSettings(TChartAxis& a, const TAxisSettings& s, bool applyOrientat
   a.SetMinorTickCount(s.MinorTickCount);
   a.SetMinorTickLength(s.MinorTickLength);
   ApplyPenSettings(s.MinorTicks, *a.GetMinorTicks());
-  a.SetStartPosition(s.StartPosition);
-  a.SetEndPosition(s.EndPosition);
-  a.SetPositionPercent(s.PositionPercent);
+  a.SetStartPosition(exact ? exact->StartPosition : s.StartPosition);
+  a.SetEndPosition(exact ? exact->EndPosition : s.EndPosition);
+  a.SetPositionPercent(exact ? exact->PositionPercent : s.PositionPercent);
   a.SetPositionUnits(static_cast<TNuvUnits>(s.PositionUnits));
   a.SetRoundFirstLabel(s.RoundFirstLabel);
   a.SetTickInnerLength(s.TickInnerLength);
@@ -154,15 +192,16 @@ void TextToAxis(TChartAxis& axis, const std::string& text, bool applyOrientation
   ReplaceCharWithBlank(text, AxisTextSeparator, t);
   SplitAtBlanks(t, 0, words);
   if (words.empty()) return;
-  TAxisSettings s;
+  const TAxisSnapshot before = SnapshotOf(axis);
+  // What the text leaves out (a caption, a skipped pen or font value) keeps the axis' own.
+  TAxisSettings s = before.Settings;
   if (!ParseAxisText(text, s))
     throw EConvertError("'" + text.substr(0, 200) + "' is not a valid axis settings text");
-  const TAxisSettings before = AxisSettingsOf(axis);
   try {
     ApplyAxisSettings(axis, s, applyOrientation);
   } catch (...) {
     // A setter refused a value (a logarithmic date-time axis): the axis goes back as it was.
-    ApplyAxisSettings(axis, before, true);
+    ApplyAxisSettings(axis, before.Settings, true, &before);
     throw;
   }
 }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <pthread.h>
+
 #include <algorithm>
 #include <random>
 
@@ -146,6 +148,84 @@ TEST(NuvProcsSort, QuickSortMatchesStandardSort)
         [&](int32_t a, int32_t b) { std::swap(data[a], data[b]); });
     EXPECT_EQ(data, expected) << "n = " << n;
   }
+}
+
+namespace {
+// The partition as the routine is specified, recursing into Lo..J first and then I..Hi.
+void ReferenceQuickSort(int32_t lo, int32_t hi, const std::vector<int>& key, std::vector<int>& order)
+{
+  int32_t i = lo, j = hi, x = (lo + hi) / 2;
+  auto compare = [&](int32_t a, int32_t b) { return key[order[a]] - key[order[b]]; };
+  while (i < j) {
+    while (compare(i, x) < 0) ++i;
+    while (compare(x, j) < 0) --j;
+    if (i < j) {
+      std::swap(order[i], order[j]);
+      if (i == x) x = j;
+      else if (j == x) x = i;
+    }
+    if (i <= j) {
+      ++i;
+      --j;
+    }
+  }
+  if (lo < j) ReferenceQuickSort(lo, j, key, order);
+  if (i < hi) ReferenceQuickSort(i, hi, key, order);
+}
+}  // namespace
+
+TEST(NuvProcsSort, EqualKeysEndInThePartitionsOrder)
+{
+  // Equal keys come out in the order the partition gives when Lo..J is sorted before I..Hi (a
+  // value list sorted by X carries its other lists along in that order).
+  std::mt19937 rng(11);
+  for (int round = 0; round < 300; ++round) {
+    const int n = 2 + static_cast<int>(rng() % 60);
+    std::vector<int> key(static_cast<size_t>(n));
+    for (int& k : key) k = static_cast<int>(rng() % 4);
+    std::vector<int> expected(key.size()), order(key.size());
+    for (int i = 0; i < n; ++i) expected[i] = order[i] = i;
+    ReferenceQuickSort(0, n - 1, key, expected);
+    QuickSort(
+        0, n - 1, [&](int32_t a, int32_t b) { return key[order[a]] - key[order[b]]; },
+        [&](int32_t a, int32_t b) { std::swap(order[a], order[b]); });
+    ASSERT_EQ(order, expected) << "round " << round;
+  }
+}
+
+TEST(NuvProcsSort, DeepPartitionsDoNotExhaustTheStack)
+{
+  // A middle element that is always the largest leaves one element per pass: the parts still to
+  // sort are as many as the elements. Sorted on a thread with a small stack.
+  const int n = 6000;
+  std::vector<int> data(n);
+  // Built up from one element: each larger range has its largest value in the middle, and the
+  // pass puts back the range before it.
+  data[0] = 0;
+  for (int h = 1; h < n; ++h) {
+    data[h] = data[h / 2];
+    data[h / 2] = h;
+  }
+  struct Job {
+    std::vector<int>* data;
+    static void* Run(void* p)
+    {
+      std::vector<int>& d = *static_cast<Job*>(p)->data;
+      QuickSort(
+          0, static_cast<int32_t>(d.size()) - 1,
+          [&](int32_t a, int32_t b) { return d[a] < d[b] ? -1 : (d[a] > d[b] ? 1 : 0); },
+          [&](int32_t a, int32_t b) { std::swap(d[a], d[b]); });
+      return nullptr;
+    }
+  } job{&data};
+  pthread_attr_t attr;
+  pthread_attr_init(&attr);
+  pthread_attr_setstacksize(&attr, 256 * 1024);
+  pthread_t thread;
+  ASSERT_EQ(pthread_create(&thread, &attr, &Job::Run, &job), 0);
+  pthread_join(thread, nullptr);
+  pthread_attr_destroy(&attr);
+  EXPECT_TRUE(std::is_sorted(data.begin(), data.end()));
 }
 
 TEST(NuvProcsTexts, LinesAndCharacters)

@@ -474,3 +474,56 @@ TEST(AxisLabels, NeighbouringBoxesOverlapOnlyWhenTheyShareArea)
   EXPECT_FALSE(AxisLabelBoxesOverlap({{0, 0, 10, 10}, {10, 0, 20, 10}}));  // touching edges
   EXPECT_TRUE(AxisLabelBoxesOverlap({{0, 0, 10, 10}, {30, 0, 40, 10}, {35, 5, 45, 15}}));
 }
+
+TEST(AxisDraw, FastCalculationTakesTheUnclampedLinearPair)
+{
+  AxisFrame f;
+  TChartAxis* a = f.panel.GetBottomAxis();
+  TChartAxis* l = f.panel.GetLeftAxis();
+  for (TChartAxis* axis : {a, l}) {
+    axis->SetMinMax(0, 100);
+    axis->CalcPositions();
+    axis->AdjustMaxMin();
+  }
+  EXPECT_FALSE(f.panel.AxesList()->GetFastCalc());
+  // Held within the pixel limit while off.
+  EXPECT_EQ(a->CalcPosValue(1e9), PixelLimit);
+  EXPECT_EQ(l->CalcPosValue(-1e9), PixelLimit);
+  f.panel.AxesList()->SetFastCalc(true);
+  // Exact while the result fits; past 32 bits an error, never a wrapped pixel.
+  EXPECT_EQ(a->CalcPosValue(50), 220);
+  EXPECT_EQ(a->CalcPosValue(1e7), 60 + 32000000);
+  EXPECT_EQ(l->CalcPosValue(1e7), 260 - 24000000);
+  EXPECT_THROW(a->CalcPosValue(1e9), ERangeError);
+  a->SetPositions(2147483000, 2147483640);
+  EXPECT_THROW(a->CalcPosValue(200), EOverflow);
+  a->SetInverted(true);
+  EXPECT_EQ(a->CalcPosValue(100), 2147483000);
+  f.panel.AxesList()->SetFastCalc(false);
+  a->SetInverted(false);
+  EXPECT_EQ(a->CalcPosValue(200), PixelLimit);
+}
+
+TEST(AxisDraw, CustomItemsDrawTheirOwnFrameAndBackground)
+{
+  AxisFrame f;
+  TChartAxis* a = f.panel.GetBottomAxis();
+  a->GetGrid()->Hide();
+  TAxisItem* framed = a->Items()->Add(25, "framed");
+  framed->SetTransparent(false);
+  framed->SetColor(clRed);
+  framed->GetBrush()->SetStyle(bsSolid);
+  framed->GetPen()->SetColor(clBlue);
+  framed->GetPen()->Show();
+  a->Items()->Add(75, "plain");  // transparent, as made: no frame, no background
+  f.Draw(a, 0, 100, 0);
+  // Below the axis, around the text at x = 140: a red box with a blue outline.
+  const int red = f.CountIn(90, 262, 190, 295, clRed), blue = f.CountIn(90, 262, 190, 295, clBlue);
+  EXPECT_GT(red, 60);
+  EXPECT_GT(blue, 40);
+  EXPECT_GT(f.DarkIn(120, 266, 160, 290), 3);  // the text on top of the background
+  EXPECT_EQ(f.CountIn(250, 262, 350, 295, clRed) + f.CountIn(250, 262, 350, 295, clBlue), 0);
+  // The box surrounds the text: its red is to the left and right of the text's centre.
+  EXPECT_GT(f.CountIn(90, 262, 140, 295, clRed), 10);
+  EXPECT_GT(f.CountIn(140, 262, 190, 295, clRed), 10);
+}

@@ -65,3 +65,29 @@ TEST(AxisPositions, ARaisedOrLoweredPixelLimitHoldsForBoth)
   }
   PixelLimit = kept;
 }
+
+TEST(AxisPositions, SizesAndDepthsThatFit32BitsAreExact)
+{
+  // Only a result past 32 bits is held within the pixel limit.
+  TChartAxis axis(nullptr);
+  axis.SetHorizontal(true);
+  axis.SetMinMax(0, 1);
+  axis.AdjustMaxMin();
+  axis.SetPositions(0, 1000);
+  EXPECT_EQ(axis.ValueToPixelSize(1e6), 1000000000);
+  EXPECT_EQ(axis.ValueToPixelSize(2147483.647), 2147483647);
+  EXPECT_EQ(axis.ValueToPixelSize(2147483.6475), PixelLimit);
+  EXPECT_EQ(axis.ValueToPixelSize(1e300), PixelLimit);
+  EXPECT_EQ(axis.ValueToPixelSize(kNaN), 0);
+
+  TChartDepthAxis depth(nullptr);
+  depth.SetMinMax(0, 1);
+  depth.AdjustMaxMin();
+  depth.SetPositions(0, 1000);
+  EXPECT_EQ(depth.CalcPosValue(1e6), 1000000000);
+  EXPECT_EQ(depth.CalcPosValue(-2147483.648), -2147483647 - 1);
+  EXPECT_EQ(depth.CalcPosValue(1e300), PixelLimit);
+  depth.SetInverted(true);
+  EXPECT_EQ(depth.CalcPosValue(-1e6), 1000001000);
+  ExpectSameAsOneByOne(depth, {0, 0.5, 1e6, -1e6, 1e300, kNaN}, "depth");
+}

@@ -190,9 +190,14 @@ TEST(AxisSeries, NextAxisLabelEventChoosesTheValues)
   bottom->GetGrid()->Hide();
   f.Layout(bottom);
   const double values[] = {10, 35, 80, 500};
+  // The value runs on from call to call, starting at the scale's minimum; Stop is set before
+  // every call.
+  double last = 0;
   f.chart.OnGetNextAxisLabel = [&](TChartAxis*, int32_t index, double& value, bool& stop) {
-    EXPECT_EQ(value, 0.0);
+    EXPECT_EQ(value, last);
+    EXPECT_TRUE(stop);
     if (index < 4) {
+      last = values[index];
       value = values[index];
       stop = false;
     }
@@ -204,6 +209,26 @@ TEST(AxisSeries, NextAxisLabelEventChoosesTheValues)
   f.chart.OnGetNextAxisLabel = [](TChartAxis*, int32_t, double&, bool&) {};
   bottom->Draw(true);
   EXPECT_GT(bottom->Tick.size(), 3u);
+}
+
+TEST(AxisSeries, NextAxisLabelEventSteppingTheValueItGets)
+{
+  // A handler that steps the value it receives draws each step once.
+  ChartFrame f;
+  f.Series({{0, 0}, {100, 1}});
+  TChartAxis* bottom = f.chart.GetBottomAxis();
+  bottom->GetGrid()->Hide();
+  f.Layout(bottom);
+  int calls = 0;
+  f.chart.OnGetNextAxisLabel = [&](TChartAxis*, int32_t, double& value, bool& stop) {
+    ++calls;
+    value += 25;
+    stop = false;
+  };
+  bottom->Draw(true);
+  // 25, 50, 75, 100, then 125 lies outside and ends the run.
+  EXPECT_EQ(calls, 5);
+  EXPECT_EQ(bottom->Tick.size(), 4u);
 }
 
 TEST(AxisSeries, CustomAxesAreTheOnesAfterTheStandardSix)

@@ -35,8 +35,11 @@ TEST(SettingsTextSplit, WordsAndNumbers)
   SplitToIntegers("12 x 3,6", 0, v);
   EXPECT_EQ(v, (std::vector<int32_t>{12, 4}));
   // Every word counts towards Skip; numbers outside the 32-bit range are left out.
-  SplitToIntegers("x 1 2 99999999999 -2,5", 2, v);
-  EXPECT_EQ(v, (std::vector<int32_t>{2, -2}));  // halves to even
+  SplitToIntegers("x 1 2 99999999999 -2,5 2.5", 2, v);
+  EXPECT_EQ(v, (std::vector<int32_t>{2, -3, 3}));  // halves away from zero
+  // The ends of the 32-bit range are kept; what rounds past them is not.
+  SplitToIntegers("-2147483648 2147483647 2147483647,5 -2147483648,5 -2147483648,4", 0, v);
+  EXPECT_EQ(v, (std::vector<int32_t>{INT32_MIN, INT32_MAX, INT32_MIN}));
 }
 
 TEST(SettingsTextFields, NumbersAndNames)
@@ -180,44 +183,166 @@ TEST(SettingsTextAttributes, FontWithoutGradientStaysWithout)
   EXPECT_TRUE(TextToFont(Text(g))->HasGradient());
 }
 
-TEST(SettingsTextAttributes, DamagedTextsAreRefusedWithNothingApplied)
+TEST(SettingsTextAttributes, ReadAsTheNumbersOfTheText)
 {
-  // Short, surplus, non-numeric, out of range, huge.
-  for (const char* t : {"", "0&0&0&1&0&4", "0&0&0&1&0&4&1&1", "0&0&0&1&x&4&1", "0&0&0&2&0&4&1", "0&0&3&1&0&4&1",
-                        "0&0&0&1&9&4&1", "0&0&0&1&0&16&1", "0&0&0&1&0&4&-1", "0&0&0&1&0&4&99999999999",
-                        "0&0&0&1&0&4&1e308", "0&0&0&1&0&4&1.5", "4294967296&0&0&1&0&4&1"}) {
+  // The first "," of a word is its decimal point; numbers are rounded.
+  auto brush = TextToBrush("255.4#2,6");
+  EXPECT_EQ(brush->GetColor(), 255u);
+  EXPECT_EQ(brush->GetStyleValue(), 3);
+  EXPECT_EQ(Text(*TextToBrush("254,5#0.5")), "255#1");  // halves away from zero
+
+  // A word that is not a number is skipped and the following numbers move up one place;
+  // numbers past the ones the kind uses are ignored.
+  for (const char* t : {"0&x&0&0&1&0&4&1", "0&0&0&1&0&4&1&9&9", "0&0&0&1&0&4&1&x", "0.2&0&-0.4&1&0&4&0,5"})
+    EXPECT_EQ(Text(*TextToPen(t)), "0&0&0&1&0&4&1") << t;
+  EXPECT_EQ(Text(*TextToGradient("20$1$junk$3$4$5$6$7$1$99")), "20$1$3$4$5$6$7$1");
+  EXPECT_EQ(Text(*TextToShadow("5@grey@0@5@10@5@7")), "5@0@5@10@5");
+
+  // A font takes its numbers in order and its gradient, style flags and name by their place.
+  TNuvFont font;
+  font.SetName("Courier New");
+  font.SetColor(7);
+  std::vector<std::string> w;
+  std::string r;
+  ReplaceCharWithBlank(Text(font), '^', r);
+  SplitAtBlanks(r, 0, w);
+  ASSERT_EQ(w.size(), 11u);
+  auto join = [](const std::vector<std::string>& v) {
+    std::string s;
+    for (size_t i = 0; i < v.size(); ++i) s += (i ? "^" : "") + v[i];
+    return s;
+  };
+  auto v = w;
+  v[9] = "1x";  // bold only: characters that are not "1" set nothing
+  EXPECT_EQ(TextToFont(join(v))->GetStyle(), fsBold);
+  v[9] = "0";  // a short flags word reads no further than its end
+  EXPECT_EQ(TextToFont(join(v))->GetStyle(), 0);
+  v[9] = "01011";
+  EXPECT_EQ(TextToFont(join(v))->GetStyle(), fsItalic | fsStrikeOut);
+  v = w;
+  v[4] = "12,4";  // the size, rounded
+  v.push_back("surplus");
+  EXPECT_EQ(TextToFont(join(v))->GetSize(), 12);
+  v = w;
+  v[0] = "x";  // the charset is no number: the colour takes value 1, and so on
+  v[7] = "1";  // the reserved place is taken by the pitch field's 1
+  auto shifted = TextToFont(join(v));
+  EXPECT_EQ(shifted->GetCharset(), 7);
+  EXPECT_EQ(shifted->GetName(), "Courier New");
+}
+
+TEST(SettingsTextAttributes, ValuesOutOfRangeAreSkipped)
+{
+  // The field keeps its value; the other fields are read.
+  TPenSettings p;
+  p.Width = 77;
+  p.Visible = false;
+  ASSERT_TRUE(ParsePenText("255&1&2&2&3&4&-1", p));
+  EXPECT_EQ(p.Color, 255u);
+  EXPECT_TRUE(p.SmallDots);
+  EXPECT_EQ(p.EndStyle, esFlat);
+  EXPECT_FALSE(p.Visible);
+  EXPECT_EQ(p.Style, psDashDot);
+  EXPECT_EQ(p.Mode, pmCopy);
+  EXPECT_EQ(p.Width, 77);
+  for (const char* t : {"4294967296&0&3&1&9&16&99999999999", "1e300&0&0&5&0&4&1e19"}) {
+    TPenSettings q;
+    q.Color = 9;
+    q.Width = 3;
+    ASSERT_TRUE(ParsePenText(t, q)) << t;
+    EXPECT_EQ(q.Color, 9u) << t;
+    EXPECT_EQ(q.Width, 3) << t;
+  }
+  // A new object keeps its own value.
+  auto pen = TextToPen("0&0&0&2&0&4&-1");
+  EXPECT_TRUE(pen->GetVisible());
+  EXPECT_EQ(pen->GetWidth(), TChartPen().GetWidth());
+  EXPECT_EQ(TextToBrush("5#20")->GetStyleValue(), TChartBrush().GetStyleValue());
+  EXPECT_EQ(TextToShadow("5@0@5@101@5")->GetTransparency(), 0);
+  auto g = TextToGradient("101$10$0$0$0$0$0$2");
+  EXPECT_EQ(g->GetBalance(), 50);
+  EXPECT_EQ(g->GetDirection(), TNuvGradient().GetDirection());
+  EXPECT_FALSE(g->GetVisible());
+
+  // A font whose size is out of range keeps the size its height gives.
+  TNuvFont f;
+  f.SetHeight(-20);
+  std::string t = Text(f);
+  std::vector<std::string> w;
+  std::string r;
+  ReplaceCharWithBlank(t, '^', r);
+  SplitAtBlanks(r, 0, w);
+  w[4] = "999999";
+  std::string joined;
+  for (size_t i = 0; i < w.size(); ++i) joined += (i ? "^" : "") + w[i];
+  EXPECT_EQ(TextToFont(joined)->GetHeight(), -20);
+}
+
+TEST(SettingsTextAttributes, TooFewNumbersAreRefusedWithNothingApplied)
+{
+  for (const char* t : {"", "0&0&0&1&0&4", "0&x&0&1&0&4&1", "0&0&0&1&0&4&1e309", "0&0&0&1&0&nan&1", "&&&&&&"}) {
     TPenSettings s;
     s.Width = 77;
     EXPECT_FALSE(ParsePenText(t, s)) << t;
     EXPECT_EQ(s.Width, 77);
     EXPECT_THROW(TextToPen(t), EConvertError) << t;
   }
-  for (const char* t : {"5", "5#", "5#1#1", "5#20", "5#-1", "x#1"}) EXPECT_THROW(TextToBrush(t), EConvertError) << t;
-  for (const char* t : {"5@0@5@0", "5@0@5@101@5", "5@0@5@0@5@0", "5@0@999999@0@5"})
-    EXPECT_THROW(TextToShadow(t), EConvertError) << t;
-  for (const char* t : {"50$0$0$0$0$0$0", "101$0$0$0$0$0$0$0", "50$10$0$0$0$0$0$0", "50$0$0$0$0$0$0$2"})
-    EXPECT_THROW(TextToGradient(t), EConvertError) << t;
+  for (const char* t : {"5", "5#", "x#1", "5#inf"}) EXPECT_THROW(TextToBrush(t), EConvertError) << t;
+  for (const char* t : {"5@0@5@0", "5@0@x@0@5"}) EXPECT_THROW(TextToShadow(t), EConvertError) << t;
+  for (const char* t : {"50$0$0$0$0$0$0", "50$0$0$0$0$0$0$x"}) EXPECT_THROW(TextToGradient(t), EConvertError) << t;
 
   TNuvFont f;
   f.SetName("Courier New");
   const std::string good = Text(f);
-  for (std::string t : {good.substr(0, good.rfind('^')) + "^", good.substr(0, good.find("0000")) + "0201^Arial",
-                        good.substr(0, good.find("0000")) + "000^Arial", std::string("300") + good.substr(1),
-                        good + "^extra"}) {
+  // An empty name leaves ten words: read with an empty name.
+  TFontSettings e;
+  EXPECT_TRUE(ParseFontText(good.substr(0, good.rfind('^')) + "^", e));
+  EXPECT_EQ(e.Name, "");
+  const std::string noFlags = good.substr(0, good.find("^0000"));
+  std::string badGradient = good;
+  badGradient.replace(badGradient.find('$'), badGradient.find('^', badGradient.find('$')) - badGradient.find('$'), "");
+  const std::string noCharsetNoColour = good.substr(good.find('^', good.find('^') + 1) + 1);
+  for (std::string t : {noFlags, noCharsetNoColour, badGradient}) {
     TFontSettings s;
     s.Name = "keep";
-    if (t == good.substr(0, good.rfind('^')) + "^") {
-      EXPECT_TRUE(ParseFontText(t, s));  // an empty name
-      EXPECT_EQ(s.Name, "");
-      continue;
-    }
     EXPECT_FALSE(ParseFontText(t, s)) << t;
     EXPECT_EQ(s.Name, "keep");
+    EXPECT_THROW(TextToFont(t), EConvertError) << t;
   }
-  // A gradient field that is damaged refuses the font.
-  std::string g = good;
-  g.replace(g.find('$'), 1, "$x");
-  EXPECT_THROW(TextToFont(g), EConvertError);
+}
+
+TEST(SettingsTextAttributes, FontPixelsPerInchIsStored)
+{
+  // Field 6 is the font's own pixels per inch; the size is taken at it.
+  TNuvFont f;
+  f.SetPixelsPerInch(120);
+  f.SetSize(10);
+  EXPECT_EQ(f.GetHeight(), -17);
+  const std::string t = Text(f);
+  std::vector<std::string> w;
+  std::string r;
+  ReplaceCharWithBlank(t, '^', r);
+  SplitAtBlanks(r, 0, w);
+  EXPECT_EQ(w[5], "120");
+  auto back = TextToFont(t);
+  EXPECT_EQ(back->GetPixelsPerInch(), 120);
+  EXPECT_EQ(back->GetSize(), 10);
+  EXPECT_EQ(back->GetHeight(), -17);
+  EXPECT_EQ(Text(*back), t);
+  // Setting it keeps the height; assigning copies it.
+  TNuvFont g;
+  g.SetHeight(-16);
+  g.SetPixelsPerInch(72);
+  EXPECT_EQ(g.GetHeight(), -16);
+  EXPECT_EQ(g.GetSize(), 16);
+  TNuvFont h;
+  h.Assign(&g);
+  EXPECT_EQ(h.GetPixelsPerInch(), 72);
+  EXPECT_THROW(g.SetPixelsPerInch(0), ERangeError);
+  // A height that a size would not give exactly survives the round trip.
+  TNuvFont k;
+  k.SetHeight(-14);
+  EXPECT_EQ(TextToFont(Text(k))->GetHeight(), -14);
 }
 
 TEST(SettingsTextAxis, FieldsRoundTrip)
@@ -255,8 +380,12 @@ TEST(SettingsTextAxis, FieldsRoundTrip)
   ReplaceCharWithBlank(e, '~', r);
   SplitAtBlanks(r, 0, w);
   EXPECT_EQ(w.size(), 53u);
+  TAxisSettings fresh;
+  ASSERT_TRUE(ParseAxisText(e, fresh));
+  EXPECT_EQ(fresh.TitleCaption, "");
+  // Without a caption word the caption keeps its value.
   ASSERT_TRUE(ParseAxisText(e, b));
-  EXPECT_EQ(b.TitleCaption, "");
+  EXPECT_EQ(b.TitleCaption, "Depth (m) ~ 50%");
 
   // Comma decimal points are read.
   std::string c = AxisSettingsToText(a);
@@ -374,5 +503,63 @@ TEST(SettingsTextAxisObject, EverySnapshotReadsBack)
   EXPECT_EQ(b.GetMinimum(), -1e305);
   EXPECT_EQ(b.GetMaximum(), 1e305);
   EXPECT_EQ(b.GetTickLength(), SettingsTextMaxInt);
-  EXPECT_EQ(b.GetStartPosition(), 12);  // halves round to even
+  EXPECT_EQ(b.GetStartPosition(), 13);  // halves round away from zero
+  a.SetStartPosition(-12.5);
+  a.SetEndPosition(2.5);
+  TextToAxis(b, Text(a), true);
+  EXPECT_EQ(b.GetStartPosition(), -13);
+  EXPECT_EQ(b.GetEndPosition(), 3);
+}
+
+TEST(SettingsTextAxisObject, ATextWithoutCaptionLeavesTheCaption)
+{
+  TChartAxis a(nullptr);
+  const std::string t = Text(a);  // no caption: ends in the separator
+  ASSERT_EQ(t.back(), '~');
+  TChartAxis b(nullptr);
+  b.GetTitle()->SetCaption("Depth (m)");
+  TextToAxis(b, t, true);
+  EXPECT_EQ(b.GetTitle()->GetCaption(), "Depth (m)");
+}
+
+#include "chart/model/Chart.h"
+#include "chart/model/NvEngineSeries.h"
+#include "chart/model/NvEngineValues.h"
+
+TEST(SettingsTextAxisObject, ARefusedTextPutsTheAxisBackExactly)
+{
+  // A date-time axis refuses Logarithmic, the last setter the text reaches.
+  TChart chart(nullptr);
+  auto* series = new TChartSeries(nullptr);
+  chart.AddSeries(series);
+  series->AddXY(1, 1, "");
+  series->XValues()->SetDateTime(true);
+  TChartAxis* a = chart.GetBottomAxis();
+  ASSERT_TRUE(a->IsDateTime());
+  std::string t = Text(*a);
+  std::vector<std::string> w;
+  std::string r;
+  ReplaceCharWithBlank(t, '~', r);
+  SplitAtBlanks(r, 0, w);
+  w[17] = "1";
+  t.clear();
+  for (size_t i = 0; i < w.size(); ++i) t += (i ? "~" : "") + w[i];
+
+  a->SetStartPosition(12.5);
+  a->SetEndPosition(87.25);
+  a->SetPositionPercent(-0.75);
+  a->SetTickLength(70000);
+  a->SetLabelsSize(-80000);
+  a->SetLabelsAngle(450);
+  a->GetTitle()->SetCaption("");
+  const std::string before = Text(*a);
+  EXPECT_THROW(TextToAxis(*a, t, true), AxisException);
+  EXPECT_EQ(a->GetStartPosition(), 12.5);
+  EXPECT_EQ(a->GetEndPosition(), 87.25);
+  EXPECT_EQ(a->GetPositionPercent(), -0.75);
+  EXPECT_EQ(a->GetTickLength(), 70000);
+  EXPECT_EQ(a->GetLabelsSize(), -80000);
+  EXPECT_EQ(a->GetLabelsAngle(), 450);
+  EXPECT_FALSE(a->GetLogarithmic());
+  EXPECT_EQ(Text(*a), before);
 }
