@@ -41,18 +41,13 @@ bool ReadTextLines(const std::string& fileName, std::vector<std::string>& lines)
   return true;
 }
 
-bool WriteTextLines(const std::string& fileName, const std::vector<std::string>& lines, std::string* error)
+bool WriteFileAtomically(const std::string& fileName, const std::string& bytes, std::string* error)
 {
   auto fail = [&](const std::string& what) {
     if (error)
       *error = what + ": " + std::strerror(errno);
     return false;
   };
-  std::string text;
-  for (const std::string& line : lines) {
-    text += line;
-    text += "\r\n";
-  }
   std::string tmpl = fileName + ".tmp-XXXXXX";
   int fd = mkstemp(tmpl.data());
   if (fd < 0)
@@ -67,8 +62,8 @@ bool WriteTextLines(const std::string& fileName, const std::vector<std::string>&
     fchmod(fd, 0666 & ~mask);
   }
   size_t done = 0;
-  while (done < text.size()) {
-    ssize_t n = write(fd, text.data() + done, text.size() - done);
+  while (done < bytes.size()) {
+    ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
     if (n < 0) {
       if (errno == EINTR)
         continue;
@@ -93,6 +88,16 @@ bool WriteTextLines(const std::string& fileName, const std::vector<std::string>&
     return fail("cannot replace " + fileName);
   }
   return true;
+}
+
+bool WriteTextLines(const std::string& fileName, const std::vector<std::string>& lines, std::string* error)
+{
+  std::string text;
+  for (const std::string& line : lines) {
+    text += line;
+    text += "\r\n";
+  }
+  return WriteFileAtomically(fileName, text, error);
 }
 
 std::string TTextReader::ReadLn()

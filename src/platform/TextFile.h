@@ -11,6 +11,10 @@ bool ReadTextLines(const std::string& fileName, std::vector<std::string>& lines)
 // fileName, so a failure leaves the previous file as it was. False with a reason in error on failure.
 bool WriteTextLines(const std::string& fileName, const std::vector<std::string>& lines, std::string* error = nullptr);
 
+// Writes bytes into a temporary file beside fileName and renames it over fileName, so a failure
+// leaves the previous file as it was. False with a reason in error on failure.
+bool WriteFileAtomically(const std::string& fileName, const std::string& bytes, std::string* error = nullptr);
+
 // Forward reading of lines with the end test of the class library: Eof is true once the last line
 // has been read.
 class TTextReader {
