@@ -1,5 +1,7 @@
 #include "platform/Dialogs.h"
 
+#include <cctype>
+
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QStringList>
@@ -51,6 +53,24 @@ std::vector<std::pair<std::string, std::vector<std::string>>> ParseDialogFilter(
     result.emplace_back(parts[i], patterns);
   }
   return result;
+}
+
+int FilterIndexOfFileName(const std::string& filter, const std::string& fileName)
+{
+  auto lower = [](std::string t) {
+    for (char& c : t) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return t;
+  };
+  const size_t slash = fileName.rfind('/');
+  const size_t dot = fileName.rfind('.');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return 0;
+  const std::string ext = lower(fileName.substr(dot));
+  const auto kinds = ParseDialogFilter(filter);
+  for (size_t i = 0; i < kinds.size(); ++i)
+    for (const std::string& pattern : kinds[i].second)
+      if (pattern.size() > 2 && pattern[0] == '*' && pattern[1] == '.' && lower(pattern.substr(1)) == ext)
+        return static_cast<int>(i) + 1;
+  return 0;
 }
 
 std::string DialogFilterToNative(const std::string& filter)
