@@ -1,7 +1,7 @@
 // The viewer's 3-D scene in the real main window, its chart 1280 x 1024: opening the field project
 // to its first frame, opening the 50-section project (files read, sections contoured, drawn), and
-// one frame while the view turns with 50 textured panels, with 50 sections cell by cell, and with
-// no section at all (the same chart, same ranges).
+// one frame while the view turns with 50 textured panels (and the slice), with 50 sections cell by
+// cell, and with no section at all (the same chart, same ranges).
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
@@ -13,6 +13,7 @@
 #include "chart/canvas/NuvOpenGL.h"
 #include "chart/model/NvEngineAxis.h"
 #include "chart/model/Chart.h"
+#include "platform/MessageBox.h"
 
 namespace {
 constexpr int kWidth = 1280, kHeight = 1024;
@@ -89,6 +90,21 @@ void BM_RotatingFrame50Textured(benchmark::State& state)
   for (auto _ : state) RotatingFrame(f);
 }
 BENCHMARK(BM_RotatingFrame50Textured)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+// The same with the slice at 450 shown: 51 textures for a cache of 50, so each frame makes room
+// for every one of them again.
+void BM_RotatingFrame50TexturedWithSlice(benchmark::State& state)
+{
+  TForm1& f = Sections50();
+  f.State.CellMode = 0;
+  TMessageCapture messages;  // the node limit's message
+  f.State.PlaneDepth = 450;
+  if (!f.State.PlaneShown) f.PlaneClick();
+  if (!Drawing(f)) return state.SkipWithError("no OpenGL context");
+  for (auto _ : state) RotatingFrame(f);
+  f.PlaneClick();
+}
+BENCHMARK(BM_RotatingFrame50TexturedWithSlice)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 void BM_RotatingFrame50Cells(benchmark::State& state)
 {

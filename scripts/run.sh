@@ -2,6 +2,15 @@
 # Installs what is missing, builds the viewer in release mode and starts it on the example project.
 # Extra arguments replace the example project.
 set -euo pipefail
+# A relative project path is taken from the folder the script was started in.
+args=()
+for a in "$@"; do
+  case "$a" in
+    /* | -*) args+=("$a") ;;
+    *) args+=("$PWD/$a") ;;
+  esac
+done
+set -- ${args[@]+"${args[@]}"}
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 BUILD=${BUILD_DIR:-build/release}

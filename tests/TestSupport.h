@@ -6,6 +6,9 @@
 #include <string>
 #include <vector>
 
+#include <csignal>
+
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include "platform/TextFile.h"
@@ -32,6 +35,31 @@ public:
 
 private:
   std::filesystem::path path_;
+};
+
+// While alive, no file of this process grows beyond bytes: a write past it fails with "File too
+// large", as on a full disk (the signal the limit raises is ignored meanwhile).
+class FileSizeLimit {
+public:
+  explicit FileSizeLimit(rlim_t bytes)
+  {
+    getrlimit(RLIMIT_FSIZE, &old_);
+    previous_ = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit = old_;
+    limit.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~FileSizeLimit()
+  {
+    setrlimit(RLIMIT_FSIZE, &old_);
+    std::signal(SIGXFSZ, previous_);
+  }
+  FileSizeLimit(const FileSizeLimit&) = delete;
+  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+  rlimit old_{};
+  void (*previous_)(int) = SIG_DFL;
 };
 
 inline std::string ReadAll(const std::string& path)

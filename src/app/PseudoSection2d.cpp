@@ -61,6 +61,8 @@ TPseudoSection2d::TPseudoSection2d(TComponent* owner)
       contour_(std::make_unique<TPseudoSectionContour>(5 * Screen()->GetWidth(), 5 * Screen()->GetHeight()))
 {
   CreateParts();
+  // The engine's messages (node limit, very large grid) go to the user.
+  contour_->OnMessage = [](const std::string& text) { ShowMessage(text); };
 }
 
 TPseudoSection2d::~TPseudoSection2d()

@@ -2,6 +2,8 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <set>
+#include <utility>
 #include <vector>
 
 #include "app/SceneDrawing.h"
@@ -12,6 +14,7 @@ namespace {
 
 struct CutPoint {
   double x, y, value;
+  size_t section;  // index of the entry cut
 };
 
 // Points where the sections cross model depth level (the interval of a column that holds the level
@@ -20,7 +23,8 @@ struct CutPoint {
 std::vector<CutPoint> CutPoints(const TProjectState& state, int mode, double level)
 {
   std::vector<CutPoint> cuts;
-  for (const TProfileEntry& e : state.Profiles) {
+  for (size_t i = 0; i < state.Profiles.size(); ++i) {
+    const TProfileEntry& e = state.Profiles[i];
     const fdata& active = e[mode];
     const fdata& geo = e[0];
     if (!active.Present || geo.X.empty()) continue;
@@ -33,11 +37,78 @@ std::vector<CutPoint> CutPoints(const TProjectState& state, int mode, double lev
         const double top = geo.Z[k] + r, bottom = geo.Z[k + 1] + r;
         if (!(top <= level && level < bottom)) continue;
         const TComplex p = SectionPlanPoint(geo, geo.X[j]);
-        cuts.push_back({p.x, p.y, LinearInterpolate(level, MakePair(top, v[k]), MakePair(bottom, v[k + 1]))});
+        cuts.push_back({p.x, p.y, LinearInterpolate(level, MakePair(top, v[k]), MakePair(bottom, v[k + 1])), i});
       }
     }
   }
   return cuts;
+}
+
+// The cut points that become nodes: each plan position once (its first point). Beyond limit,
+// every section keeps a share of the limit in proportion to its number of points (at least
+// its two ends, largest remainders rounding up), spread evenly along it: the nodes thin all
+// sections alike, and the sheet still spans every section it cuts.
+std::vector<CutPoint> SliceNodes(const std::vector<CutPoint>& cuts, size_t limit)
+{
+  std::vector<CutPoint> unique;
+  unique.reserve(cuts.size());
+  std::set<std::pair<double, double>> seen;
+  for (const CutPoint& p : cuts) {
+    // A position that is not a number equals none.
+    if (!std::isnan(p.x) && !std::isnan(p.y) && !seen.insert({p.x == 0 ? 0.0 : p.x, p.y == 0 ? 0.0 : p.y}).second)
+      continue;
+    unique.push_back(p);
+  }
+  if (unique.size() <= limit) return unique;
+
+  // Runs of points of one section (the points come section by section).
+  struct Run {
+    size_t begin, count, quota;
+    double remainder;
+  };
+  std::vector<Run> runs;
+  for (size_t i = 0; i < unique.size(); ++i)
+    if (i == 0 || unique[i].section != unique[i - 1].section)
+      runs.push_back({i, 1, 0, 0});
+    else
+      ++runs.back().count;
+  const double total = static_cast<double>(unique.size());
+  size_t sum = 0;
+  for (Run& r : runs) {
+    const double share = static_cast<double>(r.count) * static_cast<double>(limit) / total;
+    r.quota = std::max(static_cast<size_t>(share), std::min<size_t>(r.count, 2));
+    r.remainder = share - std::floor(share);
+    sum += r.quota;
+  }
+  while (sum < limit) {
+    Run* best = nullptr;
+    for (Run& r : runs)
+      if (r.quota < r.count && (!best || r.remainder > best->remainder)) best = &r;
+    if (!best) break;
+    ++best->quota;
+    best->remainder = -1;
+    ++sum;
+  }
+  while (sum > limit) {
+    Run* largest = nullptr;
+    for (Run& r : runs)
+      if (r.quota > 1 && (!largest || r.quota > largest->quota)) largest = &r;
+    if (!largest) break;
+    --largest->quota;
+    --sum;
+  }
+  std::vector<CutPoint> kept;
+  kept.reserve(limit);
+  for (const Run& r : runs) {
+    if (r.quota == 1) kept.push_back(unique[r.begin + r.count / 2]);
+    if (r.quota < 2) continue;
+    for (size_t k = 0; k < r.quota; ++k) {
+      const size_t at = static_cast<size_t>(std::llround(static_cast<double>(k) * static_cast<double>(r.count - 1) /
+                                                          static_cast<double>(r.quota - 1)));
+      kept.push_back(unique[r.begin + at]);
+    }
+  }
+  return kept;
 }
 
 }  // namespace
@@ -114,12 +185,10 @@ void BuildPlaneSlice(TProjectState& state, ISceneSection& section)
     before.push_back(MakePair(c.NodeTable[static_cast<size_t>(i)].x, c.NodeTable[static_cast<size_t>(i)].y));
   c.NextNode = 1;
   std::vector<TComplex> added;
-  for (const CutPoint& p : cuts) {
-    const TComplex xy = MakePair(p.x, p.y);
-    if (std::find(added.begin(), added.end(), xy) != added.end()) continue;
+  for (const CutPoint& p : SliceNodes(cuts, TPseudoSectionContour::MaxNodes)) {
     if (c.NextNode > TPseudoSectionContour::MaxNodes) break;
     c.AddNode(0, p.x, p.y, p.value);
-    added.push_back(xy);
+    added.push_back(MakePair(p.x, p.y));
   }
   c.ReliefFactor = 0;
   const bool samePositions = added == before && c.TriangleCount > 0;

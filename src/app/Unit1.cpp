@@ -538,6 +538,8 @@ void TForm1::SaveDataClick()
 {
   if (!SectionPresent()) return;
   if (!SaveDialog1->Execute()) return;
+  // A typed extension that names one of the kinds chooses it; otherwise the filter does.
+  if (const int typed = FilterIndexOfFileName(SaveDialog1->Filter, SaveDialog1->FileName)) SaveDialog1->FilterIndex = typed;
   switch (SaveDialog1->FilterIndex) {
     case 1:
       SaveDialog1->FileName = ChangeFileExt(SaveDialog1->FileName, ".prj");

@@ -1,7 +1,11 @@
 #include "platform/Dialogs.h"
 
+#include <cctype>
+
 #include <QColorDialog>
 #include <QFileDialog>
+#include <QFileIconProvider>
+#include <QMimeDatabase>
 #include <QStringList>
 
 #include "platform/ControlsQt.h"
@@ -53,6 +57,24 @@ std::vector<std::pair<std::string, std::vector<std::string>>> ParseDialogFilter(
   return result;
 }
 
+int FilterIndexOfFileName(const std::string& filter, const std::string& fileName)
+{
+  auto lower = [](std::string t) {
+    for (char& c : t) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return t;
+  };
+  const size_t slash = fileName.rfind('/');
+  const size_t dot = fileName.rfind('.');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return 0;
+  const std::string ext = lower(fileName.substr(dot));
+  const auto kinds = ParseDialogFilter(filter);
+  for (size_t i = 0; i < kinds.size(); ++i)
+    for (const std::string& pattern : kinds[i].second)
+      if (pattern.size() > 2 && pattern[0] == '*' && pattern[1] == '.' && lower(pattern.substr(1)) == ext)
+        return static_cast<int>(i) + 1;
+  return 0;
+}
+
 std::string DialogFilterToNative(const std::string& filter)
 {
   std::string out;
@@ -67,6 +89,15 @@ std::string DialogFilterToNative(const std::string& filter)
 
 namespace {
 std::string g_lastFolder;
+
+class ExtensionIconProvider : public QFileIconProvider {
+public:
+  QString type(const QFileInfo& info) const override
+  {
+    if (info.isDir() || info.isRoot()) return QFileIconProvider::type(info);
+    return QMimeDatabase().mimeTypeForFile(info, QMimeDatabase::MatchExtension).comment();
+  }
+};
 
 std::string FolderOf(const std::string& fileName)
 {
@@ -98,9 +129,18 @@ bool TOpenDialog::Execute()
   // The start folder, with the last name chosen here preselected when it lies there.
   const std::string start = StartFolder();
   QString dir = Q(!FileName.empty() && FolderOf(FileName) == start ? FileName : start);
-  const QString caption = Q(Title);
-  const QString chosen = IsSave() ? QFileDialog::getSaveFileName(nullptr, caption, dir, native, &selected)
-                                  : QFileDialog::getOpenFileName(nullptr, caption, dir, native, &selected);
+  // The dialog names the kinds of the files it lists by their extensions only: the window
+  // system's naming reads the start of each file, and a file of a system folder (/proc, /sys) can
+  // block that read for good. The namer outlives the dialog.
+  ExtensionIconProvider icons;
+  QFileDialog dialog(nullptr, Q(Title), dir, native);
+  dialog.setIconProvider(&icons);
+  dialog.setAcceptMode(IsSave() ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  if (!IsSave()) dialog.setFileMode(QFileDialog::ExistingFile);
+  if (!selected.isEmpty()) dialog.selectNameFilter(selected);
+  QString chosen;
+  if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) chosen = dialog.selectedFiles().first();
+  selected = dialog.selectedNameFilter();
   if (chosen.isEmpty()) return false;
   FileName = S(chosen);
   g_lastFolder = FolderOf(FileName);

@@ -56,5 +56,8 @@ public:
 // "Desc|*.a;*.b|Desc2|*.c" as the list of (description, patterns) pairs; a trailing description
 // without patterns is dropped.
 std::vector<std::pair<std::string, std::vector<std::string>>> ParseDialogFilter(const std::string& filter);
+// The 1-based index of the first kind of the filter with a pattern "*.ext" whose extension is
+// that of fileName (any case); 0 when none names it.
+int FilterIndexOfFileName(const std::string& filter, const std::string& fileName);
 // The same filter in the window system's notation: "Desc (*.a *.b);;Desc2 (*.c)".
 std::string DialogFilterToNative(const std::string& filter);

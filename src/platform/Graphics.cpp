@@ -2397,13 +2397,7 @@ void TBitmap::SaveToFile(const std::string& fileName)
     }
     out += row;
   }
-  FILE* f = std::fopen(fileName.c_str(), "wb");
-  if (!f) throw EInOutError("Cannot create file \"" + fileName + "\": " + std::strerror(errno));
-  size_t n = std::fwrite(out.data(), 1, out.size(), f);
-  const int writeError = n == out.size() ? 0 : errno;
-  const bool closed = std::fclose(f) == 0;
-  if (n != out.size() || !closed)
-    throw EInOutError("Cannot write file \"" + fileName + "\": " + std::strerror(writeError ? writeError : errno));
+  gfx::WriteFileBytes(fileName, out);
 }
 
 void TGraphic::LoadFromBytes(const std::string&)

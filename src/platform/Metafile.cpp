@@ -21,6 +21,7 @@
 
 #include "platform/EmfRecords.h"
 #include "platform/GraphicsPrivate.h"
+#include "platform/TextFile.h"
 
 namespace {
 // Sums and differences of stored coordinates, held to the 32-bit range.
@@ -2117,11 +2118,9 @@ std::string gfx::ReadFileBytes(const std::string& fileName)
 
 void gfx::WriteFileBytes(const std::string& fileName, const std::string& bytes)
 {
-  std::ofstream out(fileName, std::ios::binary | std::ios::trunc);
-  if (!out) throw EInOutError("Cannot create file \"" + fileName + "\"");
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  out.close();  // a full disk shows only when the buffer is flushed
-  if (out.fail()) throw EInOutError("Cannot write file \"" + fileName + "\"");
+  // Through a temporary file: a failed write leaves an old file as it was.
+  std::string error;
+  if (!WriteFileAtomically(fileName, bytes, &error)) throw EInOutError(error);
 }
 
 void TMetafile::SaveToFile(const std::string& fileName) { gfx::WriteFileBytes(fileName, SaveToBytes()); }

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPixmap>
+#include <QTimer>
 #include <QWheelEvent>
 #include <QWidget>
 
@@ -161,6 +162,13 @@ void Wait(int milliseconds)
   QElapsedTimer t;
   t.start();
   while (t.elapsed() < milliseconds) QApplication::processEvents(QEventLoop::AllEvents, 10);
+}
+
+void CloseModalAfter(int milliseconds)
+{
+  QTimer::singleShot(milliseconds, [] {
+    if (QWidget* w = QApplication::activeModalWidget()) w->close();
+  });
 }
 
 bool SaveScreenshot(TControl* control, const std::string& fileName)

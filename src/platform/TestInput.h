@@ -30,6 +30,9 @@ void ShowWindow(TControl* form);
 void ProcessEvents();
 // Handles events for the given time.
 void Wait(int milliseconds);
+// Closes, as the window's close box would, the modal window up when the time has passed (a
+// real dialog shown meanwhile).
+void CloseModalAfter(int milliseconds);
 // Grabs what the control shows now into a PNG file.
 bool SaveScreenshot(TControl* control, const std::string& fileName);
 

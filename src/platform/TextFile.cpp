@@ -24,17 +24,60 @@ bool ReadTextLines(const std::string& fileName, std::vector<std::string>& lines,
   return !in.Failed();
 }
 
-bool WriteTextLines(const std::string& fileName, const std::vector<std::string>& lines, std::string* error)
+namespace {
+
+// Writes all bytes to fd; false with errno set on failure.
+bool WriteAll(int fd, const std::string& bytes)
+{
+  size_t done = 0;
+  while (done < bytes.size()) {
+    ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0) {
+      if (errno == EINTR)
+        continue;
+      return false;
+    }
+    done += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+}  // namespace
+
+bool WriteFileAtomically(const std::string& name, const std::string& bytes, std::string* error)
 {
   auto fail = [&](const std::string& what) {
     if (error)
       *error = what + ": " + std::strerror(errno);
     return false;
   };
-  std::string text;
-  for (const std::string& line : lines) {
-    text += line;
-    text += "\r\n";
+  // A link is followed: the file it names is replaced and the link stays.
+  std::string fileName = name;
+  struct stat link {};
+  if (lstat(name.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
+    std::error_code ec;
+    const std::filesystem::path target = std::filesystem::weakly_canonical(name, ec);
+    if (!ec)
+      fileName = target.string();
+  }
+  // A device or a pipe is written as it is; only a file can be replaced.
+  struct stat existing {};
+  if (stat(fileName.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode)) {
+    if (S_ISDIR(existing.st_mode)) {
+      errno = EISDIR;
+      return fail("cannot write " + name);
+    }
+    int fd = open(fileName.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    if (fd < 0)
+      return fail("cannot write " + name);
+    const bool written = WriteAll(fd, bytes);
+    const int saved = errno;
+    const bool closed = close(fd) == 0;
+    if (!written)
+      errno = saved;
+    if (!written || !closed)
+      return fail("cannot write " + name);
+    return true;
   }
   std::string tmpl = fileName + ".tmp-XXXXXX";
   int fd = mkstemp(tmpl.data());
@@ -49,19 +92,12 @@ bool WriteTextLines(const std::string& fileName, const std::vector<std::string>&
     umask(mask);
     fchmod(fd, 0666 & ~mask);
   }
-  size_t done = 0;
-  while (done < text.size()) {
-    ssize_t n = write(fd, text.data() + done, text.size() - done);
-    if (n < 0) {
-      if (errno == EINTR)
-        continue;
-      int saved = errno;
-      close(fd);
-      unlink(tmpl.c_str());
-      errno = saved;
-      return fail("cannot write " + fileName);
-    }
-    done += static_cast<size_t>(n);
+  if (!WriteAll(fd, bytes)) {
+    int saved = errno;
+    close(fd);
+    unlink(tmpl.c_str());
+    errno = saved;
+    return fail("cannot write " + fileName);
   }
   if (fsync(fd) != 0 || close(fd) != 0) {
     int saved = errno;
@@ -143,6 +179,16 @@ bool TTextReader::Fill()
 }
 
 bool TTextReader::Eof() { return pos_ >= size_ && !Fill(); }
+
+bool WriteTextLines(const std::string& fileName, const std::vector<std::string>& lines, std::string* error)
+{
+  std::string text;
+  for (const std::string& line : lines) {
+    text += line;
+    text += "\r\n";
+  }
+  return WriteFileAtomically(fileName, text, error);
+}
 
 std::string TTextReader::ReadLn()
 {

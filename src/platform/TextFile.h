@@ -15,6 +15,10 @@ bool ReadTextLines(const std::string& fileName, std::vector<std::string>& lines,
 // fileName, so a failure leaves the previous file as it was. False with a reason in error on failure.
 bool WriteTextLines(const std::string& fileName, const std::vector<std::string>& lines, std::string* error = nullptr);
 
+// Writes bytes into a temporary file beside fileName and renames it over fileName, so a failure
+// leaves the previous file as it was. False with a reason in error on failure.
+bool WriteFileAtomically(const std::string& fileName, const std::string& bytes, std::string* error = nullptr);
+
 // Forward reading of the lines of a file with the end test of the class library: Eof is true once
 // the last line has been read. The file is read in blocks of BlockSize bytes, so memory follows the
 // lines the caller keeps, not the file's size. Content that is not text ends the reading where it is

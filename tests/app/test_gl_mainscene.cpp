@@ -7,9 +7,11 @@
 #include <functional>
 #include <memory>
 #include <set>
+#include <sstream>
 
 #include "TestSupport.h"
 #include "app/SceneChart.h"
+#include "app/SceneDrawing.h"
 #include "app/SceneGeometry.h"
 #include "app/Unit1.h"
 #include "chart/canvas/NuvGLCanvas.h"
@@ -21,7 +23,10 @@
 #include "chart/model/NvEngineMarks.h"
 #include "chart/series/ChartTools.h"
 #include "chart/series/SurfaceSeries.h"
+#include "platform/MessageBox.h"
+#include "platform/SysUtils.h"
 #include "platform/TestInput.h"
+#include "platform/TextFile.h"
 
 namespace fs = std::filesystem;
 using testsupport::TempDir;
@@ -387,6 +392,163 @@ TEST_F(MainScene, TheSliceAppearsAtItsDepthInTextureModeAndNotInCellMode)
   ASSERT_EQ(f.State.CellMode, 1);
   Frame();
   EXPECT_EQ(At(at), behind);
+}
+
+namespace {
+
+// A reference cut of the sections at model depth level: per entry, the plan position and value of
+// every column that crosses the level.
+struct RefCut {
+  double x, y, value;
+};
+std::vector<std::vector<RefCut>> ReferenceCuts(const TProjectState& state, double level)
+{
+  std::vector<std::vector<RefCut>> cuts(state.Profiles.size());
+  for (size_t i = 0; i < state.Profiles.size(); ++i) {
+    const fdata& d = state.Profiles[i][0];
+    if (!d.Present) continue;
+    for (size_t j = 0; j < d.X.size(); ++j)
+      for (size_t k = 0; k + 1 < d.Z.size(); ++k) {
+        const double top = d.Z[k] + d.ReliefAtX[j], bottom = d.Z[k + 1] + d.ReliefAtX[j];
+        if (top <= level && level < bottom) {
+          const TComplex p = SectionPlanPoint(d, d.X[j]);
+          const double t = (level - top) / (bottom - top);
+          cuts[i].push_back({p.x, p.y, d.Values[j][k] + t * (d.Values[j][k + 1] - d.Values[j][k])});
+        }
+      }
+  }
+  return cuts;
+}
+
+}  // namespace
+
+TEST_F(MainScene, TheSliceOfFiftySectionsSpansThemAllAndShowsTheirColoursAtTheCuts)
+{
+  TMessageCapture messages;
+  TForm1& f = Open(testsupport::FieldPath("../sections50/sections50.prj"));
+  ASSERT_EQ(f.State.Profiles.size(), 50u);
+  f.PlaneClick();
+  f.State.PlaneDepth = 450;
+  messages.Clear();
+  f.BuildPlaneSlice();
+  ASSERT_EQ(f.State.PlaneReady, 1);
+  const auto cuts = ReferenceCuts(f.State, -450);
+  size_t total = 0;
+  for (const auto& c : cuts) total += c.size();
+  ASSERT_GT(total, 4000u);
+  // The node limit is kept, and said.
+  const TPseudoSectionContour& c = f.PseudoSection2d1->Contour();
+  EXPECT_EQ(c.NextNode - 1, TPseudoSectionContour::MaxNodes);
+  EXPECT_EQ(std::count(messages.Messages().begin(), messages.Messages().end(),
+                       "The number of nodes is exceed maximal value"),
+            1);
+  // Every section cut gives nodes, its two ends among them.
+  std::set<std::pair<double, double>> nodes;
+  for (int32_t i = 1; i < c.NextNode; ++i) nodes.insert({c.NodeTable[i].inputX, c.NodeTable[i].inputY});
+  for (size_t i = 0; i < cuts.size(); ++i) {
+    if (cuts[i].empty()) continue;
+    EXPECT_TRUE(nodes.count({cuts[i].front().x, cuts[i].front().y})) << "section " << i + 1;
+    EXPECT_TRUE(nodes.count({cuts[i].back().x, cuts[i].back().y})) << "section " << i + 1;
+  }
+  // The sheet's colour at a sample of the cut points is the colour band of the section's own value
+  // there (isolines and band edges allowed for: the band's colour within two texels).
+  auto texture = MakeSceneTexture(f.State.PlanePicture.get());
+  double bx0 = 1e19, bx1 = -1e19, by0 = 1e19, by1 = -1e19;
+  for (const TScenePoint& p : f.State.PlanePolygon) {
+    bx0 = std::min(bx0, p.x);
+    bx1 = std::max(bx1, p.x);
+    by0 = std::min(by0, p.y);
+    by1 = std::max(by1, p.y);
+  }
+  auto band = [&](double v) {
+    return c.BandColors[static_cast<size_t>(std::count_if(c.LevelValues.begin(), c.LevelValues.end(),
+                                                           [v](double level) { return level < v; }))];
+  };
+  size_t sampled = 0, agree = 0;
+  std::vector<size_t> agreeIn(cuts.size()), sampledIn(cuts.size());
+  for (size_t i = 0; i < cuts.size(); ++i)
+    for (size_t k = 0; k < cuts[i].size(); k += 5) {
+      const RefCut& p = cuts[i][k];
+      const int tx = static_cast<int>((p.x - bx0) / (bx1 - bx0) * 512), ty = static_cast<int>((p.y - by0) / (by1 - by0) * 512);
+      const TColor want = band(p.value) & 0xFFFFFF;
+      bool found = false;
+      for (int dy = -2; dy <= 2 && !found; ++dy)
+        for (int dx = -2; dx <= 2 && !found; ++dx) {
+          const int x = tx + dx, y = ty + dy;
+          found = x >= 0 && y >= 0 && x < 512 && y < 512 && (texture->Canvas()->GetPixel(x, y) & 0xFFFFFF) == want;
+        }
+      ++sampled;
+      ++sampledIn[i];
+      agree += found;
+      agreeIn[i] += found;
+    }
+  EXPECT_GE(agree, sampled * 95 / 100) << agree << " of " << sampled;
+  for (size_t i = 0; i < cuts.size(); ++i)
+    if (sampledIn[i] >= 10) EXPECT_GE(agreeIn[i], sampledIn[i] * 8 / 10) << "section " << i + 1;
+}
+
+TEST_F(MainScene, TheSliceIsColouredWithFiftyAndWithAHundredSectionsShown)
+{
+  // The hundred: the fifty twice, the second lot 2.5 km further east.
+  const std::vector<std::string> fifty = testsupport::ReadLines(testsupport::FieldPath("../sections50/sections50.prj"));
+  ASSERT_EQ(fifty.size(), 5u + 2 * 50);
+  std::vector<std::string> hundred(fifty.begin(), fifty.begin() + 4);
+  hundred.push_back("99");
+  for (double east : {0.0, 2500.0})
+    for (size_t i = 0; i < 50; ++i) {
+      hundred.push_back(testsupport::FieldPath("../sections50/" + ExtractFileName(fifty[5 + 2 * i])));
+      std::istringstream in(fifty[6 + 2 * i]);
+      double x0, y0, x1, y1, st, en;
+      in >> x0 >> y0 >> x1 >> y1 >> st >> en;
+      hundred.push_back(FloatToStrSci(x0 + east) + " " + FloatToStrSci(y0) + " " + FloatToStrSci(x1 + east) + " " +
+                        FloatToStrSci(y1) + " " + FloatToStrSci(st) + " " + FloatToStrSci(en));
+    }
+  ASSERT_TRUE(WriteTextLines(dir.file("hundred.prj"), hundred));
+
+  TMessageCapture messages;
+  for (const std::string& project : {testsupport::FieldPath("../sections50/sections50.prj"), dir.file("hundred.prj")}) {
+    TForm1& f = Open(project);
+    f.SetView3D(60, 0, 275);  // from above
+    f.State.PlaneDepth = 450;
+    f.PlaneClick();
+    ASSERT_EQ(f.State.PlaneReady, 1) << project;
+    // Points inside the sheet: the centres of its triangles.
+    const TPseudoSectionContour& c = f.PseudoSection2d1->Contour();
+    std::vector<TScenePoint> inside;
+    for (int32_t t = 1; t <= c.TriangleCount; ++t) {
+      const dTriangle& tri = c.TriangleTable[t];
+      double x = 0, y = 0;
+      for (int32_t v : tri.vertices) {
+        x += c.NodeTable[v].inputX / 3;
+        y += c.NodeTable[v].inputY / 3;
+      }
+      inside.push_back(MakePoint3D(x, y, -450));
+    }
+    std::vector<TPoint> at;
+    f.State.PlaneShown = 0;
+    Frame([&] {
+      for (const TScenePoint& p : inside) at.push_back(Project(p));
+    });
+    TBitmap without;
+    without.Assign(&frame);
+    f.State.PlaneShown = 1;
+    Frame();
+    EXPECT_GE(TextureCacheCount(), 50) << project;
+    // Where the sheet shows, it shows its colours (a white sheet lit grey has none; edges and
+    // dark bands aside).
+    int sheet = 0, coloured = 0;
+    for (TPoint p : at) {
+      if (p.x < 0 || p.y < 0 || p.x >= frame.GetWidth() || p.y >= frame.GetHeight()) continue;
+      const TColor k = At(p);
+      if (k == At(without, p)) continue;
+      ++sheet;
+      const int hi = std::max({GetRValue(k), GetGValue(k), GetBValue(k)});
+      const int lo = std::min({GetRValue(k), GetGValue(k), GetBValue(k)});
+      coloured += hi - lo > 30;
+    }
+    EXPECT_GT(sheet, 200) << project;
+    EXPECT_GE(coloured, sheet / 2) << project << ": " << coloured << " of " << sheet;
+  }
 }
 
 TEST_F(MainScene, TheChartHoldsTheSurfaceSeriesAndTheRotateTool)

@@ -598,6 +598,69 @@ TEST_F(MainWindow, SaveWritesTheChosenKindWithItsExtension)
   EXPECT_EQ(g.RichStringGrid1->GetCells(1, 3), "demo-diagonal.m2d");
 }
 
+// A typed extension that names one of the dialog's kinds chooses that kind; any other leaves the
+// choice to the filter.
+TEST_F(MainWindow, TheTypedExtensionOfAKindChoosesItOverTheFilter)
+{
+  TForm1& f = Loaded();
+  std::string name;
+  int index = 1;
+  TOpenDialog::TestAnswer = [&](TOpenDialog* d) {
+    d->FileName = dir.file(name);
+    d->FilterIndex = index;
+    return true;
+  };
+  auto save = [&](const std::string& typed, int filter) {
+    name = typed;
+    index = filter;
+    testinput::ClickCenter(f.SpeedButton5);
+  };
+  save("x.prj", 3);
+  EXPECT_FALSE(fs::exists(dir.file("x.dat")));
+  ASSERT_TRUE(fs::exists(dir.file("x.prj")));
+  EXPECT_EQ(testsupport::ReadLines(dir.file("x.prj")).size(), 5u + 2 * 3);
+  save("y.bmp", 1);
+  EXPECT_FALSE(fs::exists(dir.file("y.prj")));
+  EXPECT_EQ(testsupport::ReadAll(dir.file("y.bmp")).substr(0, 2), "BM");
+  save("z.DAT", 2);
+  EXPECT_FALSE(fs::exists(dir.file("z.bmp")));
+  EXPECT_GT(testsupport::ReadLines(dir.file("z.dat")).size(), 10u);
+  // Not a kind of this dialog: the filter decides.
+  save("w.txt", 1);
+  EXPECT_TRUE(fs::exists(dir.file("w.prj")));
+  save("v.prj.old", 2);
+  EXPECT_TRUE(fs::exists(dir.file("v.prj.bmp")));
+  EXPECT_TRUE(messages.Messages().empty());
+}
+
+// A save that fails on the way (a full disk) keeps the old file and says why.
+TEST_F(MainWindow, AFailedSceneSaveKeepsTheOldPicture)
+{
+  TForm1& f = Loaded();
+  const std::string old(1100000, 'o');
+  testsupport::WriteAll(dir.file("scene.bmp"), old);
+  TOpenDialog::TestAnswer = [&](TOpenDialog* d) {
+    d->FileName = dir.file("scene.bmp");
+    d->FilterIndex = 2;
+    return true;
+  };
+  {
+    testsupport::FileSizeLimit limit(100000);
+    testinput::ClickCenter(f.SpeedButton5);
+  }
+  EXPECT_TRUE(testsupport::ReadAll(dir.file("scene.bmp")) == old);
+  ASSERT_EQ(messages.Messages().size(), 1u);
+  EXPECT_NE(messages.Messages()[0].find("File too large"), std::string::npos) << messages.Messages()[0];
+  size_t files = 0;
+  for (const auto& e : fs::directory_iterator(dir.path())) files += e.path().filename().string().starts_with("scene");
+  EXPECT_EQ(files, 1u);
+  // With room, the picture replaces it.
+  messages.Clear();
+  testinput::ClickCenter(f.SpeedButton5);
+  EXPECT_EQ(testsupport::ReadAll(dir.file("scene.bmp")).substr(0, 2), "BM");
+  EXPECT_TRUE(messages.Messages().empty());
+}
+
 // Every failed save names the file and the reason.
 TEST_F(MainWindow, FailedSavesSaySoWithTheFileAndTheReason)
 {

@@ -429,6 +429,28 @@ TEST_F(SectionChart, SavePictureWritesTheFormatItsExtensionNames)
   EXPECT_EQ(changes, 5);
 }
 
+TEST_F(SectionChart, AFailedPictureSaveKeepsTheOldFileAndSaysWhy)
+{
+  AddHill(*chart);
+  chart->PaintBuffer();
+  const std::string old(1100000, 'o');
+  for (const char* name : {"pic.emf", "pic.wmf", "pic.bmp"}) {
+    testsupport::WriteAll(dir.file(name), old);
+    AnswerFile(dir.file(name));
+    TMessageCapture capture;
+    {
+      testsupport::FileSizeLimit limit(2000);
+      chart->PopupCommand(scSavePicture);
+    }
+    EXPECT_TRUE(testsupport::ReadAll(dir.file(name)) == old) << name;
+    ASSERT_EQ(capture.Messages().size(), 1u) << name;
+    EXPECT_NE(capture.Messages()[0].find("File too large"), std::string::npos) << capture.Messages()[0];
+  }
+  size_t files = 0;
+  for (const auto& e : std::filesystem::directory_iterator(dir.path())) files += e.path().filename().string().starts_with("pic");
+  EXPECT_EQ(files, 3u);
+}
+
 TEST_F(SectionChart, SaveXYZWritesEveryNodeAndReportsFailures)
 {
   AddHill(*chart);

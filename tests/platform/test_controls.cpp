@@ -2,12 +2,19 @@
 // window system's event path.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
+#include <mutex>
+#include <thread>
 
 #include "platform/Dialogs.h"
 #include "platform/Forms.h"
 #include "platform/Grids.h"
 #include "platform/StdCtrls.h"
+#include "platform/TextFile.h"
 #include "platform/TestInput.h"
 #include "platform/Timers.h"
 
@@ -211,6 +218,58 @@ TEST(Dialogs, FiltersConvertToNativeNotation)
   EXPECT_TRUE(dlg.Execute());
   EXPECT_EQ(dlg.FilterIndex, 2);
   TOpenDialog::TestAnswer = nullptr;
+  // The kind a file name's extension names.
+  const std::string kinds = "Project file|*.prj|Picture|*.bmp|Base|*.dat";
+  EXPECT_EQ(FilterIndexOfFileName(kinds, "/a/b.prj"), 1);
+  EXPECT_EQ(FilterIndexOfFileName(kinds, "b.BMP"), 2);
+  EXPECT_EQ(FilterIndexOfFileName(kinds, "/a.prj/b.dat"), 3);
+  EXPECT_EQ(FilterIndexOfFileName(kinds, "/a.prj/b"), 0);
+  EXPECT_EQ(FilterIndexOfFileName(kinds, "b.prj.old"), 0);
+  EXPECT_EQ(FilterIndexOfFileName("Pelvatra data files|*.k2d;*.cht", "x.cht"), 1);
+}
+
+// A save into a folder that cannot be written fails; the next file dialog opens in that folder
+// (the last one chosen) and must still answer. A system folder holding a file that blocks when
+// read (the kernel's message queue in /proc) is the hard case.
+TEST(Dialogs, TheDialogAfterAFailedSaveIntoASystemFolderStillAnswers)
+{
+  TOpenDialog::TestAnswer = [](TOpenDialog* d) {
+    d->FileName = "/proc/saved.prj";
+    return true;
+  };
+  TSaveDialog save(nullptr);
+  ASSERT_TRUE(save.Execute());
+  std::string error;
+  EXPECT_FALSE(WriteTextLines(save.FileName, {"x"}, &error));
+  EXPECT_FALSE(error.empty());
+  TOpenDialog::TestAnswer = nullptr;
+  EXPECT_EQ(save.StartFolder(), "/proc/");
+
+  // A hung dialog cannot be told to close: a watchdog ends the test program.
+  std::mutex m;
+  std::condition_variable cv;
+  bool done = false;
+  std::thread watchdog([&] {
+    std::unique_lock lock(m);
+    if (!cv.wait_for(lock, std::chrono::seconds(60), [&] { return done; })) {
+      std::fprintf(stderr, "The file dialog in /proc/ hung\n");
+      std::_Exit(1);
+    }
+  });
+  for (bool saving : {true, false}) {
+    TSaveDialog saveDialog(nullptr);
+    TOpenDialog openDialog(nullptr);
+    TOpenDialog& next = saving ? saveDialog : openDialog;
+    next.Filter = "Project file|*.prj";
+    testinput::CloseModalAfter(3000);
+    EXPECT_FALSE(next.Execute());
+  }
+  {
+    std::lock_guard lock(m);
+    done = true;
+  }
+  cv.notify_one();
+  watchdog.join();
 }
 
 class EditableGrid : public TStringGrid {

@@ -2,6 +2,10 @@
 
 #include <filesystem>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "TestSupport.h"
 #include "platform/MessageBox.h"
 #include "platform/SysUtils.h"
@@ -97,6 +101,37 @@ TEST(TextFile, FailedWriteKeepsTheFolderClean)
   }
   EXPECT_EQ(count, 1);
   EXPECT_FALSE(WriteTextLines(dir.file("no/such/folder.txt"), {"x"}, &error));
+}
+
+// Only a file is replaced through a temporary one: a pipe (or a device) is written as it is, and a
+// link keeps pointing at the file it names, which gets the new text.
+TEST(TextFile, PipesAndLinksStayWhatTheyAre)
+{
+  TempDir dir;
+  const std::string fifo = dir.file("pipe");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const int reader = open(fifo.c_str(), O_RDWR | O_NONBLOCK);
+  ASSERT_GE(reader, 0);
+  EXPECT_TRUE(WriteTextLines(fifo, {"through"}));
+  char buffer[64] = {};
+  EXPECT_EQ(read(reader, buffer, sizeof buffer), 9);
+  EXPECT_EQ(std::string(buffer), "through\r\n");
+  close(reader);
+  struct stat st {};
+  ASSERT_EQ(lstat(fifo.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISFIFO(st.st_mode));
+
+  WriteAll(dir.file("real.txt"), "old");
+  std::filesystem::create_symlink("real.txt", dir.file("link.txt"));
+  EXPECT_TRUE(WriteTextLines(dir.file("link.txt"), {"new"}));
+  EXPECT_TRUE(std::filesystem::is_symlink(dir.file("link.txt")));
+  EXPECT_EQ(ReadAll(dir.file("real.txt")), "new\r\n");
+  int count = 0;
+  for (auto& e : std::filesystem::directory_iterator(dir.path())) {
+    (void)e;
+    ++count;
+  }
+  EXPECT_EQ(count, 3);
 }
 
 TEST(SysUtils, DefaultScientificForm)

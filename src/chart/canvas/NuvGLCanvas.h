@@ -304,7 +304,8 @@ private:
   void FlushBatch();
 };
 
-// The texture cache: one record per bitmap identity and context, at most 50 per context.
+// The texture cache: one record per bitmap identity and context, at most 50 per context; a new
+// texture in a full cache takes the place of the one used least recently.
 constexpr int MaxTextureRecords = 50;
 void ClearTextureCache();
 // Records held now (all contexts, or one).

@@ -13,7 +13,8 @@ namespace glcanvas {
 bool EntriesComplete();
 
 // Texture name of the bitmap in the current context rc, made on first use (the picture in the
-// top-left corner of a padTo x padTo texture when padTo > 0). 0 when the cache is full.
+// top-left corner of a padTo x padTo texture when padTo > 0). A full cache drops the texture of
+// rc used least recently.
 GLuint FindOrCreateTexture(HGLRC rc, TBitmap* bitmap, int32_t padTo);
 // A texture made for one call only (temporary bitmaps); the caller deletes it.
 GLuint CreateTexture(TBitmap* bitmap, int32_t padTo);

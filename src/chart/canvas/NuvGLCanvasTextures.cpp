@@ -18,6 +18,7 @@ struct TextureRecord {
   HGLRC context = nullptr;
   GLuint name = 0;
   bool dead = false;  // the bitmap was destroyed
+  uint64_t lastUse = 0;  // when the texture was last asked for
 };
 
 struct BitmapWatch;
@@ -28,6 +29,7 @@ struct TextureCache {
   // Names to delete when their context is current next.
   std::unordered_map<HGLRC, std::vector<GLuint>> pending;
   std::unordered_map<uint64_t, std::weak_ptr<BitmapWatch>> watches;
+  uint64_t uses = 0;
   bool repeat = true;
   double textAngleX = 0, textAngleY = 0;
 };
@@ -130,15 +132,29 @@ GLuint glcanvas::FindOrCreateTexture(HGLRC rc, TBitmap* bitmap, int32_t padTo)
 {
   TextureCache& c = Cache();
   int32_t count = 0;
-  for (const TextureRecord& r : c.records) {
-    if (r.context != rc) continue;
-    if (r.bitmapId == bitmap->Id() && !r.dead) return r.name;
-    if (!r.dead) ++count;
+  TextureRecord* oldest = nullptr;
+  for (TextureRecord& r : c.records) {
+    if (r.context != rc || r.dead) continue;
+    if (r.bitmapId == bitmap->Id()) {
+      r.lastUse = ++c.uses;
+      return r.name;
+    }
+    ++count;
+    if (!oldest || r.lastUse < oldest->lastUse) oldest = &r;
   }
-  if (count >= MaxTextureRecords) return 0;
   const GLuint name = CreateTexture(bitmap, padTo);
   if (name == 0) return 0;
-  c.records.push_back({bitmap->Id(), rc, name, false});
+  // A full cache makes room: the texture used least recently goes, so that whatever a frame
+  // draws is bound.
+  if (count >= MaxTextureRecords && oldest) {
+    const GLuint gone = oldest->name;
+    std::erase_if(c.records, [&](const TextureRecord& r) { return &r == oldest; });
+    if (OpenGLLoaded() && EglCurrentContext() == rc)
+      DeleteNames({gone});
+    else
+      c.pending[rc].push_back(gone);
+  }
+  c.records.push_back({bitmap->Id(), rc, name, false, ++c.uses});
   Watch(bitmap);
   return name;
 }

@@ -231,19 +231,33 @@ TEST(GLTextureCache, OneTexturePerBitmapObjectAndContext)
   SetWindowCanvas(g.bmp.Canvas(), false);
 }
 
-TEST(GLTextureCache, TheFiftyFirstBitmapIsDrawnWithTheBrushColourOnly)
+TEST(GLTextureCache, AFullCacheMakesRoomByDroppingTheTextureUsedLeastRecently)
 {
+  // A hundred pictures in one frame, each in its own colour: every one is drawn textured.
   std::vector<std::unique_ptr<TBitmap>> bitmaps;
-  for (int i = 0; i < MaxTextureRecords + 1; ++i) bitmaps.push_back(Solid(clBlue));
-  Frame f;
+  auto colour = [](int i) { return RGB(static_cast<uint8_t>(40 + i), static_cast<uint8_t>(200 - i), 90); };
+  for (int i = 0; i < 2 * MaxTextureRecords; ++i) bitmaps.push_back(Solid(colour(i)));
+  // Ten by ten cells of 30 x 20 pixels.
+  Frame f(300, 200);
   SetWindowCanvas(f.bmp.Canvas(), true);
   f.Begin();
-  for (int i = 0; i < MaxTextureRecords; ++i) FillWithBrushBitmap(f, bitmaps[i].get(), clWhite, Rect(0, 0, 30, 40));
+  for (int i = 0; i < 2 * MaxTextureRecords; ++i) {
+    const int x = (i % 10) * 30, y = (i / 10) * 20;
+    FillWithBrushBitmap(f, bitmaps[i].get(), clWhite, Rect(x, y, x + 30, y + 20));
+  }
+  f.End();
+  for (int i = 0; i < 2 * MaxTextureRecords; ++i)
+    EXPECT_EQ(f.At((i % 10) * 30 + 15, (i / 10) * 20 + 10), colour(i)) << "picture " << i;
   EXPECT_EQ(TextureCacheCount(f.canvas.GetRC()), MaxTextureRecords);
-  FillWithBrushBitmap(f, bitmaps.back().get(), clLime, Rect(30, 0, 60, 40));
+
+  // A picture used again and a new one, in the next frame.
+  auto fresh = Solid(clLime);
+  f.Begin();
+  FillWithBrushBitmap(f, bitmaps[MaxTextureRecords].get(), clWhite, Rect(0, 0, 30, 40));
+  FillWithBrushBitmap(f, fresh.get(), clWhite, Rect(30, 0, 60, 40));
   f.End();
   EXPECT_EQ(TextureCacheCount(f.canvas.GetRC()), MaxTextureRecords);
-  EXPECT_EQ(f.At(15, 20), clBlue);
+  EXPECT_EQ(f.At(15, 20), colour(MaxTextureRecords));
   EXPECT_EQ(f.At(45, 20), clLime);
   SetWindowCanvas(f.bmp.Canvas(), false);
 }
