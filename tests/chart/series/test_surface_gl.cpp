@@ -24,26 +24,37 @@ int CountRed(TBitmap& bmp)
     for (int x = 0; x < W; ++x) n += Reddish(bmp.Canvas()->GetPixel(x, y) & 0xFFFFFF);
   return n;
 }
+// A perspective 3-D chart on the OpenGL canvas holding a red surface and a rotate tool.
+struct RedSurfaceChart {
+  TChart chart{nullptr};
+  TSurfaceSeries s{nullptr};
+  TRotateTool* rotate = new TRotateTool(nullptr);  // freed by the chart
+
+  RedSurfaceChart()
+  {
+    chart.SetCanvas(std::make_unique<TGLCanvas>());
+    chart.SetView3D(true);
+    chart.GetView3DOptions()->SetOrthogonal(false);
+    chart.GetLegend()->SetVisible(false);
+    s.GetPen()->Hide();
+    s.GetMarks()->SetVisible(false);
+    s.SetUseColorRange(true);
+    s.SetStartColor(clRed);
+    s.SetEndColor(clRed);
+    for (int z = 0; z < 4; ++z)
+      for (int x = 0; x < 4; ++x) s.AddXYZ(x, (x * z) % 3, z);
+    s.SetParentChart(&chart);
+    rotate->SetParentChart(&chart);
+  }
+  ~RedSurfaceChart() { s.SetParentChart(nullptr); }
+};
 }  // namespace
 
 TEST(SurfaceSeriesGL, SurfaceInA3DChartTurnedByTheRotateTool)
 {
-  TChart chart(nullptr);
-  chart.SetCanvas(std::make_unique<TGLCanvas>());
-  chart.SetView3D(true);
-  chart.GetView3DOptions()->SetOrthogonal(false);
-  chart.GetLegend()->SetVisible(false);
-  TSurfaceSeries s(nullptr);
-  s.GetPen()->Hide();
-  s.GetMarks()->SetVisible(false);
-  s.SetUseColorRange(true);
-  s.SetStartColor(clRed);
-  s.SetEndColor(clRed);
-  for (int z = 0; z < 4; ++z)
-    for (int x = 0; x < 4; ++x) s.AddXYZ(x, (x * z) % 3, z);
-  s.SetParentChart(&chart);
-  auto* rotate = new TRotateTool(nullptr);  // freed by the chart
-  rotate->SetParentChart(&chart);
+  RedSurfaceChart f;
+  TChart& chart = f.chart;
+  TRotateTool* rotate = f.rotate;
 
   TBitmap first, second;
   for (TBitmap* b : {&first, &second}) {
@@ -73,27 +84,13 @@ TEST(SurfaceSeriesGL, SurfaceInA3DChartTurnedByTheRotateTool)
   for (int y = 0; y < H; ++y)
     for (int x = 0; x < W; ++x) differ += first.Canvas()->GetPixel(x, y) != second.Canvas()->GetPixel(x, y);
   EXPECT_GT(differ, 200);
-  s.SetParentChart(nullptr);
 }
 
 TEST(SurfaceSeriesGL, RotateToolOutlineInvertsWhatLiesBeneath)
 {
-  TChart chart(nullptr);
-  chart.SetCanvas(std::make_unique<TGLCanvas>());
-  chart.SetView3D(true);
-  chart.GetView3DOptions()->SetOrthogonal(false);
-  chart.GetLegend()->SetVisible(false);
-  TSurfaceSeries s(nullptr);
-  s.GetPen()->Hide();
-  s.GetMarks()->SetVisible(false);
-  s.SetUseColorRange(true);
-  s.SetStartColor(clRed);
-  s.SetEndColor(clRed);
-  for (int z = 0; z < 4; ++z)
-    for (int x = 0; x < 4; ++x) s.AddXYZ(x, (x * z) % 3, z);
-  s.SetParentChart(&chart);
-  auto* rotate = new TRotateTool(nullptr);  // freed by the chart
-  rotate->SetParentChart(&chart);
+  RedSurfaceChart f;
+  TChart& chart = f.chart;
+  TRotateTool* rotate = f.rotate;
   TBitmap during, after;
   for (TBitmap* b : {&during, &after}) {
     b->SetPixelFormat(pf24bit);
@@ -124,5 +121,4 @@ TEST(SurfaceSeriesGL, RotateToolOutlineInvertsWhatLiesBeneath)
   EXPECT_GT(changed, r.Width() + r.Height());
   EXPECT_GT(overRed, 0);
   EXPECT_EQ(wrong, 0);
-  s.SetParentChart(nullptr);
 }
