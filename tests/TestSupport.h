@@ -1,5 +1,6 @@
 #pragma once
 // Helpers shared by the test programs.
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -14,6 +15,18 @@
 #include "platform/TextFile.h"
 
 namespace testsupport {
+
+// Bytes this process has read from files so far.
+inline uint64_t BytesReadByProcess()
+{
+  std::ifstream io("/proc/self/io");
+  std::string key;
+  uint64_t value = 0;
+  while (io >> key >> value)
+    if (key == "rchar:")
+      return value;
+  return 0;
+}
 
 // A folder of its own under the system temporary folder, removed on destruction.
 class TempDir {

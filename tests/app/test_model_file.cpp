@@ -9,6 +9,7 @@
 #include "TestSupport.h"
 #include "app/ProfileModel.h"
 
+using testsupport::BytesReadByProcess;
 using testsupport::ExamplePath;
 using testsupport::FieldPath;
 using testsupport::TempDir;
@@ -237,22 +238,6 @@ TEST(ModelFile, ExampleAndFieldFiles)
   EXPECT_EQ(pol.Present, 1);
   EXPECT_EQ(res.K, 0.0);
 }
-
-namespace {
-
-// Bytes this process has read from files so far.
-uint64_t BytesReadByProcess()
-{
-  std::ifstream io("/proc/self/io");
-  std::string key;
-  uint64_t value = 0;
-  while (io >> key >> value)
-    if (key == "rchar:")
-      return value;
-  return 0;
-}
-
-}  // namespace
 
 // Content that is not text is refused where it is met, with the reason, reading little of the file.
 TEST(ModelFile, RefusesWhatIsNotTextWhereItIsMet)

@@ -19,6 +19,7 @@
 #include "platform/SysUtils.h"
 
 namespace fs = std::filesystem;
+using testsupport::BytesReadByProcess;
 using testsupport::ExamplePath;
 using testsupport::FieldPath;
 using testsupport::ReadAll;
@@ -294,18 +295,6 @@ TEST(LoadProject, FilesNotTakenWholeAreReportedInOneMessage)
 }
 
 namespace {
-
-// Bytes this process has read from files so far.
-uint64_t BytesReadByProcess()
-{
-  std::ifstream io("/proc/self/io");
-  std::string key;
-  uint64_t value = 0;
-  while (io >> key >> value)
-    if (key == "rchar:")
-      return value;
-  return 0;
-}
 
 struct TChildRun {
   std::string Report;    // what the child wrote
