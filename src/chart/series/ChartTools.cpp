@@ -92,7 +92,7 @@ void TRotateTool::ChartMouseEvent(TChartMouseEvent kind, TMouseButton button, TS
     case cmeMove:
       // A move without the tool's button held: its release was lost (outside the window).
       if (dragging_ && !(shift & (button_ == mbRight ? ssRight : button_ == mbMiddle ? ssMiddle : ssLeft)))
-        dragging_ = false;
+        EndDrag();
       if (dragging_) {
         double r, e;
         DragAngles(startRotation_, startElevation_, x - startX_, y - startY_, chart->ChartWidth, chart->ChartHeight,
@@ -105,9 +105,17 @@ void TRotateTool::ChartMouseEvent(TChartMouseEvent kind, TMouseButton button, TS
       }
       break;
     case cmeUp:
-      dragging_ = false;
+      EndDrag();
       break;
   }
+}
+
+void TRotateTool::EndDrag()
+{
+  if (!dragging_) return;
+  dragging_ = false;
+  // The next paint leaves out the outline the drag drew.
+  if (GetPen()->GetVisible()) Repaint();
 }
 
 // ---- Image tool ----

@@ -38,6 +38,8 @@ public:
 private:
   // The front and back rectangles of the chart's box and the four edges between them.
   void DrawOutline();
+  // Ends a drag; the chart repaints without the outline.
+  void EndDrag();
 
   TMouseButton button_ = mbLeft;
   bool inverted_ = false;

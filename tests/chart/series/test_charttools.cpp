@@ -121,6 +121,44 @@ TEST(RotateTool, DrawsTheChartBoxWithItsXorPenWhileDragging)
   EXPECT_EQ(outlinePixels(false), 0);
 }
 
+// The outline a drag drew goes with the next paint: the end of a drag, by its release or by a move
+// without the button, asks the chart for one.
+TEST(RotateTool, TheEndOfADragRepaintsTheChart)
+{
+  struct CountingChart : TChart {
+    using TChart::TChart;
+    int invalidated = 0;
+    void Invalidate() override
+    {
+      ++invalidated;
+      TChart::Invalidate();
+    }
+  } chart(nullptr);
+  auto* tool = new TRotateTool(nullptr);  // freed by the chart
+  tool->SetParentChart(&chart);
+  chart.SetView3D(true);
+  TBitmap bmp;
+  bmp.SetSize(320, 240);
+  chart.Draw(bmp.Canvas(), {0, 0, 320, 240});
+  const TRect cr = chart.ChartRect;
+  const int x0 = (cr.Left + cr.Right) / 2, y0 = (cr.Top + cr.Bottom) / 2;
+  for (bool lostRelease : {false, true}) {
+    tool->ChartMouseEvent(cmeDown, mbLeft, ssLeft, x0, y0);
+    ASSERT_TRUE(tool->Dragging());
+    chart.invalidated = 0;
+    if (lostRelease)
+      tool->ChartMouseEvent(cmeMove, mbLeft, 0, x0 + 5, y0);
+    else
+      tool->ChartMouseEvent(cmeUp, mbLeft, 0, x0, y0);
+    EXPECT_FALSE(tool->Dragging());
+    EXPECT_GT(chart.invalidated, 0) << (lostRelease ? "lost release" : "release");
+  }
+  // A release with no drag asks for nothing.
+  chart.invalidated = 0;
+  tool->ChartMouseEvent(cmeUp, mbLeft, 0, x0, y0);
+  EXPECT_EQ(chart.invalidated, 0);
+}
+
 TEST(ImageTool, PictureOverTheSeriesExtremes)
 {
   Frame f;
