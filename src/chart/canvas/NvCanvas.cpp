@@ -161,6 +161,15 @@ TRect TCanvas3D::CalcRect3D(const TRect& r, int32_t z)
   return {a.x, a.y, b.x, b.y};
 }
 
+bool TCanvas3D::IsDepthPlaneFacing(const TRect& r, int32_t z)
+{
+  const TPoint a = Calculate3DPosition(r.Left, r.Top, z);
+  const TPoint b = Calculate3DPosition(r.Right, r.Top, z);
+  const TPoint d = Calculate3DPosition(r.Left, r.Bottom, z);
+  // Unprojected, the corners turn clockwise on the screen (y down); seen from behind the other way.
+  return static_cast<int64_t>(b.x - a.x) * (d.y - a.y) - static_cast<int64_t>(b.y - a.y) * (d.x - a.x) < 0;
+}
+
 TFourPoints TCanvas3D::RectCorners3D(const TRect& r, int32_t z)
 {
   return {Calculate3DPosition(r.Left, r.Top, z), Calculate3DPosition(r.Right, r.Top, z),

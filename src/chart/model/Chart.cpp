@@ -183,21 +183,6 @@ bool TCustomChart::IsRightSideFacing()
   return !IsSideFacing(ChartRect.Right);
 }
 
-bool TCustomChart::IsBackPlaneFacing()
-{
-  if (!GetView3D()) return false;
-  TCanvas3D* c = Canvas();
-  auto orientation = [&](int32_t z) {
-    const TPoint a = c->Calculate3DPosition(ChartRect.Left, ChartRect.Top, z);
-    const TPoint b = c->Calculate3DPosition(ChartRect.Right, ChartRect.Top, z);
-    const TPoint d = c->Calculate3DPosition(ChartRect.Left, ChartRect.Bottom, z);
-    return static_cast<int64_t>(b.x - a.x) * (d.y - a.y) - static_cast<int64_t>(b.y - a.y) * (d.x - a.x);
-  };
-  // Unprojected, the corners turn clockwise on the screen (y down); seen from behind they turn
-  // the other way.
-  return orientation(Width3D) < 0;
-}
-
 void TCustomChart::DoOnBeforeDrawAxes()
 {
   for (int32_t i = 0; i < SeriesCount(); ++i)
@@ -292,7 +277,7 @@ void TCustomChart::DrawTitlesAndLegend(bool beforeSeries)
 void TCustomChart::DrawFrontPlanes()
 {
   auto drawAxis = [&](TChartAxis* axis) {
-    if (IsAxisVisible(axis)) axis->Draw(false);
+    if (IsAxisVisible(axis)) DrawAxis(axis, false);
   };
   if (IsRightSideFacing()) {
     if (walls_->GetRight()->ShouldDrawInFront()) walls_->DrawRight();
@@ -302,7 +287,7 @@ void TCustomChart::DrawFrontPlanes()
     if (walls_->GetLeft()->ShouldDrawInFront()) walls_->DrawLeft();
     drawAxis(GetLeftAxis());
   }
-  if (IsBackPlaneFacing()) {
+  if (IsDepthPlaneFacing()) {
     drawAxis(GetTopAxis());
     drawAxis(GetBottomAxis());
     if (walls_->GetBack()->ShouldDrawInFront()) walls_->DrawBack();
@@ -332,15 +317,15 @@ void TCustomChart::DrawWalls()
   const bool view3D = GetView3D();
   const bool walls3D = GetView3DWalls();
   if (view3D && walls3D && walls_->GetRight()->GetVisible() && !IsRightSideFacing()) walls_->DrawRight();
-  if (walls3D && walls_->GetBack()->GetVisible() && !IsBackPlaneFacing()) walls_->DrawBack();
+  if (walls3D && walls_->GetBack()->GetVisible() && !IsDepthPlaneFacing()) walls_->DrawBack();
   if (view3D && walls3D) {
     if (walls_->GetLeft()->GetVisible() && !IsLeftSideFacing()) walls_->DrawLeft();
     if (walls_->GetBottom()->GetVisible()) walls_->DrawBottom();
-    if (IsBackPlaneFacing()) {
-      // Placed from the chart rectangle, as the axes pass will place them again: the layout leaves
-      // the labels' outer edge in PosLabels, which would set the labels a band too far out.
-      if (IsAxisVisible(GetDepthTopAxis())) GetDepthTopAxis()->Draw(true);
-      if (IsAxisVisible(GetDepthAxis())) GetDepthAxis()->Draw(true);
+    if (IsDepthPlaneFacing()) {
+      // Placed from the chart rectangle: the layout leaves the labels' outer edge in PosLabels,
+      // which would set the labels a band too far out. The axes pass then leaves them be.
+      if (IsAxisVisible(GetDepthTopAxis())) DrawAxis(GetDepthTopAxis(), true);
+      if (IsAxisVisible(GetDepthAxis())) DrawAxis(GetDepthAxis(), true);
     }
   }
 }
