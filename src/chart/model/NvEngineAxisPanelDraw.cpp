@@ -304,6 +304,8 @@ void TCustomAxisPanel::InternalDraw(const TRect& userRect)
   if (!fullRotation) DrawTitlesAndLegend(true);
 
   CalcSeriesZOrders();
+  // The walls rectangle gives room for this paint's depth.
+  CalcSize3D();
   CalcWallsRect();
   const TRect remembered = ChartRect;
   CalcSize3D();
