@@ -445,7 +445,10 @@ void TCustomChart::ZoomToRanges(double leftMin, double leftMax, double rightMin,
                             {GetTopAxis(), topMin, topMax},
                             {GetBottomAxis(), bottomMin, bottomMax}};
   if (Zoom()->Animated) {
-    for (int32_t step = 1; step < Zoom()->AnimatedSteps; ++step) {
+    // A third of the way a step: past a hundred steps the ranges stand still.
+    constexpr int32_t maxAnimatedSteps = 100;
+    const int32_t steps = std::min(Zoom()->AnimatedSteps, maxAnimatedSteps);
+    for (int32_t step = 1; step < steps; ++step) {
       for (const Target& t : targets) {
         const double mn = t.axis->GetMinimum(), mx = t.axis->GetMaximum();
         t.axis->SetMinMax(mn + (t.mn - mn) / 3.0, mx + (t.mx - mx) / 3.0);
@@ -748,6 +751,16 @@ bool TCustomChart::DoMouseWheel(TShiftState shift, int32_t wheelDelta, TPoint mo
     for (int32_t i = 0; i < AxesList()->Count(); ++i) {
       TChartAxis* axis = AxesList()->GetAxis(i);
       if (axis->GetHorizontal() || axis->IsDepthAxis) continue;
+      if (axis->GetLogarithmic() && !axis->SymmetricLog) {
+        // On the logarithms, as a logarithmic axis pans: the range stays positive.
+        const double mn = axis->GetMinimum(), mx = axis->GetMaximum();
+        if (!(mn > 0) || !(mx > 0)) continue;
+        const double amount = (std::log(mx) - std::log(mn)) * 3.0 * 0.01;
+        const double shift = wheelDelta < 0 ? amount : -amount;
+        const double newMin = std::exp(std::log(mn) + shift), newMax = std::exp(std::log(mx) + shift);
+        if (newMin > 0 && std::isfinite(newMax)) axis->SetMinMax(newMin, newMax);
+        continue;
+      }
       const double amount = (axis->GetMaximum() - axis->GetMinimum()) * 3.0 * 0.01;
       axis->Scroll(wheelDelta < 0 ? amount : -amount, false);
     }

@@ -3,7 +3,9 @@
 // axes by identity, mouse actions reaching listeners and tools, and the stream properties.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <tuple>
@@ -511,6 +513,60 @@ TEST(ChartRanges, TwoZoomsThenOneUndoRestoreTheFirstRanges)
   f.chart.ZoomToRanges(40, 60, 0, 1, 0, 1, 10, 20);
   EXPECT_DOUBLE_EQ(f.chart.GetLeftAxis()->GetMinimum(), 40);
   EXPECT_DOUBLE_EQ(f.chart.GetLeftAxis()->GetMaximum(), 60);
+}
+
+TEST(ChartRanges, AnimatedZoomTakesAtMostAHundredSteps)
+{
+  // A huge stored step count does not hold the zoom for ever: the steps are held to 100. The
+  // control repaints once a step (from its bitmap once the ranges stand still).
+  struct CountingCanvas : TNuvCanvas3D {
+    int paints = 0;
+    bool ReDrawBitmap() override
+    {
+      ++paints;
+      return TNuvCanvas3D::ReDrawBitmap();
+    }
+  };
+  Fixture f;
+  f.chart.SetCanvas(std::make_unique<CountingCanvas>());
+  auto* canvas = static_cast<CountingCanvas*>(f.chart.Canvas());
+  f.Render();
+  f.chart.Zoom()->Animated = true;
+  f.chart.Zoom()->AnimatedSteps = 20000;
+  canvas->paints = 0;
+  f.chart.ZoomToRanges(40, 60, 0, 1, 0, 1, 10, 20);
+  EXPECT_EQ(canvas->paints, 99);
+  EXPECT_DOUBLE_EQ(f.chart.GetLeftAxis()->GetMinimum(), 40);
+  EXPECT_DOUBLE_EQ(f.chart.GetBottomAxis()->GetMaximum(), 20);
+  // An ordinary step count is kept.
+  f.chart.UndoZoom();
+  f.chart.Zoom()->AnimatedSteps = 8;
+  canvas->paints = 0;
+  f.chart.ZoomToRanges(40, 60, 0, 1, 0, 1, 10, 20);
+  EXPECT_EQ(canvas->paints, 7);
+}
+
+TEST(ChartRanges, WheelKeepsALogarithmicRangePositive)
+{
+  Fixture f;
+  TChartAxis* left = f.chart.GetLeftAxis();
+  left->SetLogarithmic(true);
+  left->SetMinMax(1, 1000);
+  f.Render();
+  // Scrolled on the logarithms: 3 % of the decades a notch.
+  f.chart.DispatchMouseWheel(0, -120, TPoint{100, 100});
+  EXPECT_NEAR(std::log10(left->GetMinimum()), 0.09, 1e-9);
+  EXPECT_NEAR(std::log10(left->GetMaximum()), 3.09, 1e-9);
+  for (int i = 0; i < 50; ++i) {
+    f.chart.DispatchMouseWheel(0, 120, TPoint{100, 100});
+    ASSERT_GT(left->GetMinimum(), 0) << "after " << i + 1 << " notches";
+  }
+  EXPECT_NEAR(std::log10(left->GetMaximum()) - std::log10(left->GetMinimum()), 3, 1e-6);
+  // A linear axis still scrolls by 3 % of its range.
+  TChartAxis* right = f.chart.GetRightAxis();
+  right->SetMinMax(0, 100);
+  f.chart.DispatchMouseWheel(0, -120, TPoint{100, 100});
+  EXPECT_DOUBLE_EQ(right->GetMinimum(), 3);
 }
 
 TEST(ChartStream, BackColorReadAndPaletteIndexStoredAndApplied)
