@@ -144,6 +144,11 @@ protected:
   double fontZoom_ = 100.0;
 };
 
+// How many of Frame3D's width frames to draw in rect (none beyond its larger side), and the
+// rectangle moved in by the frames not drawn, as if they had been.
+int32_t Frame3DCount(const TRect& rect, int32_t width);
+void DeflateRestOfFrame3D(TRect& rect, int32_t width, int32_t framesDrawn);
+
 class TCanvas3D : public TNuvCanvas {
 public:
   // Projected operations, in their fixed order.

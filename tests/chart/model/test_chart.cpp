@@ -3,6 +3,7 @@
 // axes by identity, mouse actions reaching listeners and tools, and the stream properties.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cmath>
 #include <map>
 #include <memory>
@@ -384,6 +385,93 @@ TEST(ChartWalls, OrthogonalLayoutTakesThisPaintsDepth)
   f.Render();
   EXPECT_EQ(turnedOn, f.chart.ChartRect);
   EXPECT_LT(turnedOn.Width(), flat.Width());
+}
+
+TEST(ChartLimits, HugeWallBevelAndTitleSizesAreHeldToThePixelLimit)
+{
+  // Sizes may hold any integer; the chart holds them to the pixel limit instead of wrapping its
+  // rectangle round, and a paint ends (an overflow the projection meets is raised as such).
+  // Edges stay near the limit (a held size plus the chart's own pixels), never wrapped round.
+  auto within = [](const TRect& r) {
+    for (int64_t v : {r.Left, r.Top, r.Right, r.Bottom})
+      if (v < -2LL * PixelLimit || v > 2LL * PixelLimit) return false;
+    return true;
+  };
+  for (int32_t v : {INT_MAX, INT_MIN}) {
+    TChart probe(nullptr);
+    probe.GetRightWall()->SetSize(v);
+    EXPECT_EQ(probe.GetRightWall()->GetSize(), v > 0 ? PixelLimit : -PixelLimit);
+    for (int part = 0; part < 6; ++part) {
+      for (bool view3D : {false, true}) {
+        Fixture f;
+        f.chart.SetView3D(view3D);
+        TChartTitle* title = f.chart.GetTitle();
+        title->SetCaption("Title");
+        switch (part) {
+          case 0: f.chart.GetLeftWall()->SetSize(v); break;
+          case 1: f.chart.GetBottomWall()->SetSize(v); break;
+          case 2: f.chart.GetBackWall()->SetSize(v); break;
+          case 3:
+            title->SetBevel(bvRaised);
+            title->SetBevelWidth(v);
+            break;
+          case 4:
+            title->GetPen()->SetVisible(true);
+            title->GetPen()->SetColor(clBlack);
+            title->GetPen()->SetWidth(v);
+            break;
+          case 5:
+            f.chart.GetFoot()->SetCaption("Foot");
+            f.chart.GetFoot()->SetBevel(bvLowered);
+            f.chart.GetFoot()->SetBevelWidth(v);
+            break;
+        }
+        try {
+          f.Render();
+          EXPECT_TRUE(within(f.chart.ChartRect)) << "part " << part << " size " << v << " 3-D " << view3D << " " << f.chart.ChartRect.Left << " " << f.chart.ChartRect.Top << " " << f.chart.ChartRect.Right << " " << f.chart.ChartRect.Bottom;
+          EXPECT_TRUE(within(title->ShapeBounds)) << "part " << part << " size " << v << " " << title->ShapeBounds.Left << " " << title->ShapeBounds.Top << " " << title->ShapeBounds.Right << " " << title->ShapeBounds.Bottom;
+        } catch (const EOverflow&) {
+        } catch (const ERangeError&) {
+        }
+      }
+    }
+  }
+  // The layout of a title alone.
+  TTitleMetrics m;
+  m.frameWidth = INT_MAX;
+  m.lineHeight = 16;
+  m.charWidth = 10;
+  m.widestLine = INT_MAX;
+  m.lineCount = 3;
+  m.shadowVertSize = INT_MAX;
+  const TTitleLayout top = CalcTitleLayout(m, Rect(0, 0, 300, 200), Rect(0, 0, 0, 0), true, false, true, taCenter,
+                                           false, false);
+  EXPECT_TRUE(within(top.bounds));
+  EXPECT_LE(top.newChartTop, PixelLimit);
+  m.frameWidth = INT_MIN;
+  const TTitleLayout foot = CalcTitleLayout(m, Rect(0, 0, 300, 200), Rect(0, 0, 0, 0), false, false, true,
+                                            taRightJustify, false, false);
+  EXPECT_TRUE(within(foot.bounds));
+  EXPECT_GE(foot.newChartBottom, -PixelLimit);
+}
+
+TEST(ChartLimits, AHugePanelBevelPaintsItsFramesOnce)
+{
+  // Frames beyond the panel's size would lie outside it: a bevel of a billion pixels paints as
+  // one as wide as the panel.
+  Fixture f;
+  f.chart.SetBevelOuter(bvRaised);
+  f.chart.SetBevelWidth(1 << 30);
+  try {
+    f.Render();
+  } catch (const EOverflow&) {
+  }
+  TRect r = Rect(10, 10, 50, 30);
+  EXPECT_EQ(Frame3DCount(r, 1 << 30), 42);
+  EXPECT_EQ(Frame3DCount(r, 3), 3);
+  f.chart.Canvas()->Frame3D(r, clBlack, clBlack, 1 << 30);
+  EXPECT_EQ(r.Left, 10 + (1 << 30));
+  EXPECT_EQ(r.Right, 50 - (1 << 30));
 }
 
 TEST(ChartTitles, BandsOffTheChartRectangleInOrder)
