@@ -199,7 +199,7 @@ void SweepViews(TurnedChart& t, int step)
       ++views;
       bool ok = true;
       for (const auto& [name, n] : axes) {
-        // Drawn whole once: at most once in each pass, never in neither.
+        // Drawn at least once, and at most once in each pass.
         ok = ok && n.TitleBehind <= 1 && n.TitleFront <= 1 && n.TitleBehind + n.TitleFront >= 1;
         // A side axis' grid once, however often its labels are drawn.
         if (name != "Depth title" && name != "Depth top title") ok = ok && n.Grid == 1;
