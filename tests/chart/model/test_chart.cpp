@@ -397,11 +397,11 @@ TEST(ChartLimits, HugeWallBevelAndTitleSizesAreHeldToThePixelLimit)
       if (v < -2LL * PixelLimit || v > 2LL * PixelLimit) return false;
     return true;
   };
-  for (int32_t v : {INT_MAX, INT_MIN}) {
+  for (int32_t v : {INT_MAX, 1 << 24, INT_MIN}) {
     TChart probe(nullptr);
     probe.GetRightWall()->SetSize(v);
-    EXPECT_EQ(probe.GetRightWall()->GetSize(), v > 0 ? PixelLimit : -PixelLimit);
-    for (int part = 0; part < 6; ++part) {
+    EXPECT_EQ(probe.GetRightWall()->GetSize(), std::clamp(v, -PixelLimit, PixelLimit));
+    for (int part = 0; part < 8; ++part) {
       for (bool view3D : {false, true}) {
         Fixture f;
         f.chart.SetView3D(view3D);
@@ -424,6 +424,13 @@ TEST(ChartLimits, HugeWallBevelAndTitleSizesAreHeldToThePixelLimit)
             f.chart.GetFoot()->SetCaption("Foot");
             f.chart.GetFoot()->SetBevel(bvLowered);
             f.chart.GetFoot()->SetBevelWidth(v);
+            break;
+          case 6:
+          case 7:
+            // A soft shadow, then a hard one.
+            title->SetTransparent(false);
+            title->GetShadow()->SetSmooth(part == 6);
+            title->GetShadow()->SetSize(v);
             break;
         }
         try {
