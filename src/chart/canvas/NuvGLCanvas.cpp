@@ -425,6 +425,18 @@ void TGLCanvas::Calculate2DPosition(int32_t& x, int32_t& y, int32_t z)
   y = p.y;
 }
 
+bool TGLCanvas::IsDepthPlaneFacing(const TRect& r, int32_t z)
+{
+  if (!Ready()) return false;
+  // Chart points go to OpenGL as (X, -Y, -Z); the window positions come back with y down.
+  const double x0 = r.Left, x1 = r.Right, y0 = -static_cast<double>(r.Top), y1 = -static_cast<double>(r.Bottom);
+  const double depth = -static_cast<double>(z);
+  const TPoint3DFloat corners[3] = {{x0, y0, depth}, {x1, y0, depth}, {x0, y1, depth}};
+  std::vector<TPoint3DFloat> p;
+  ProjectPoints(corners, p);
+  return (p[1].x - p[0].x) * (p[2].y - p[0].y) - (p[1].y - p[0].y) * (p[2].x - p[0].x) < 0;
+}
+
 TPoint TGLCanvas::Calculate3DPosition(int32_t x, int32_t y, int32_t /*z*/) { return {x, height_ - y}; }
 
 void TGLCanvas::DisableRotation()

@@ -109,6 +109,8 @@ public:
   void Pixel3D(int32_t x, int32_t y, int32_t z, TColor color) override;
   void Calculate2DPosition(int32_t& x, int32_t& y, int32_t z) override;
   TPoint Calculate3DPosition(int32_t x, int32_t y, int32_t z) override;
+  // Through the current matrices, as the plane is drawn; false without a context.
+  bool IsDepthPlaneFacing(const TRect& r, int32_t z) override;
   TRect InitWindow(TCanvas* destCanvas, TView3DOptions* view3DOptions, TColor backColor, bool is3D,
                    const TRect& rect) override;
   void Assign(TCanvas3D*) override {}

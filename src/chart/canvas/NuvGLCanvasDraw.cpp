@@ -265,7 +265,8 @@ void TGLCanvas::Frame3D(TRect& rect, TColor topColor, TColor bottomColor, int32_
   if (!Ready()) return;
   auto& gl = OpenGLEntries();
   gl.glDisable(GL_LINE_STIPPLE);
-  for (int32_t i = 0; i < width; ++i) {
+  const int32_t frames = Frame3DCount(rect, width);
+  for (int32_t i = 0; i < frames; ++i) {
     const int32_t l = rect.Left, t = rect.Top, r = rect.Right - 1, b = rect.Bottom - 1;
     SetColor(topColor, -1);
     gl.glBegin(GL_LINE_STRIP);
@@ -281,6 +282,7 @@ void TGLCanvas::Frame3D(TRect& rect, TColor topColor, TColor bottomColor, int32_
     gl.glEnd();
     InflateRect(rect, -1, -1);
   }
+  DeflateRestOfFrame3D(rect, width, frames);
   GL_CHECK("Frame3D");
 }
 

@@ -1,5 +1,7 @@
 #include "chart/canvas/NuvProcsRoutines.h"
 
+#include "chart/canvas/NvCanvas.h"
+
 #include <algorithm>
 #include <cmath>
 #include <fstream>
@@ -510,10 +512,12 @@ bool LoadClassBitmap(const std::string& className, const std::string& parentClas
   return LoadBitmapResource(bitmap, className, parentClassName);
 }
 
-void DrawCheckBox(int32_t x, int32_t y, TCanvas* canvas, bool checked, TColor backColor, bool isRadio, bool unused)
+namespace {
+
+// The check box on a platform canvas or a chart canvas (which draws it into its own frame).
+template <class Canvas>
+void DrawCheckBoxOn(int32_t x, int32_t y, Canvas* canvas, bool checked, bool isRadio)
 {
-  (void)unused;
-  (void)backColor;
   TPen* pen = canvas->Pen();
   TBrush* brush = canvas->Brush();
   const TColor oldPen = pen->GetColor();
@@ -555,6 +559,21 @@ void DrawCheckBox(int32_t x, int32_t y, TCanvas* canvas, bool checked, TColor ba
   pen->SetWidth(oldPenWidth);
   brush->SetColor(oldBrush);
   brush->SetStyle(oldStyle);
+}
+
+}  // namespace
+
+void DrawCheckBox(int32_t x, int32_t y, TCanvas* canvas, bool checked, TColor backColor, bool isRadio, bool unused)
+{
+  (void)unused;
+  (void)backColor;
+  DrawCheckBoxOn(x, y, canvas, checked, isRadio);
+}
+
+void DrawCheckBox(int32_t x, int32_t y, TNuvCanvas* canvas, bool checked, TColor backColor, bool isRadio)
+{
+  (void)backColor;
+  DrawCheckBoxOn(x, y, canvas, checked, isRadio);
 }
 
 // ---- Export data ----

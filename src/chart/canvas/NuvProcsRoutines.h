@@ -13,6 +13,7 @@
 
 class TBitmap;
 class TCanvas;
+class TNuvCanvas;
 class TControl;
 
 using TDateTime = double;
@@ -91,6 +92,8 @@ bool LoadClassBitmap(const std::string& className, const std::string& parentClas
 // A 13 x 13 check box or radio button at (x, y). The last flag is accepted and ignored.
 void DrawCheckBox(int32_t x, int32_t y, TCanvas* canvas, bool checked, TColor backColor, bool isRadio = false,
                   bool unused = false);
+// The same through a chart canvas: drawn into its frame (an OpenGL frame too).
+void DrawCheckBox(int32_t x, int32_t y, TNuvCanvas* canvas, bool checked, TColor backColor, bool isRadio = false);
 
 // ---- Hand cursor ----
 constexpr int16_t crNuvHand = 2020;

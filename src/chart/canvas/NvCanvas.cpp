@@ -1,6 +1,7 @@
 #include "chart/canvas/NvCanvas.h"
 
 #include <algorithm>
+#include <limits>
 #include <cmath>
 
 #include "chart/canvas/NuvResources.h"
@@ -152,6 +153,23 @@ void TNuvCanvas::DrawRepeated(std::span<const TPoint> points, TGraphic* graphic)
   for (const TPoint& p : points) Draw(p.x, p.y, graphic);
 }
 
+int32_t Frame3DCount(const TRect& rect, int32_t width)
+{
+  // Past the rectangle's larger side the frames would lie outside it: they are not drawn.
+  const int64_t span = std::max<int64_t>(int64_t{rect.Right} - rect.Left, int64_t{rect.Bottom} - rect.Top) + 2;
+  return static_cast<int32_t>(std::clamp<int64_t>(width, 0, std::max<int64_t>(span, 0)));
+}
+
+void DeflateRestOfFrame3D(TRect& rect, int32_t width, int32_t framesDrawn)
+{
+  const int64_t rest = int64_t{width} - framesDrawn;
+  if (rest <= 0) return;
+  auto hold = [](int64_t v) {
+    return static_cast<int32_t>(std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
+  };
+  rect = TRect{hold(rect.Left + rest), hold(rect.Top + rest), hold(rect.Right - rest), hold(rect.Bottom - rest)};
+}
+
 // ---- TCanvas3D ----
 
 TRect TCanvas3D::CalcRect3D(const TRect& r, int32_t z)
@@ -159,6 +177,15 @@ TRect TCanvas3D::CalcRect3D(const TRect& r, int32_t z)
   TPoint a = Calculate3DPosition(r.Left, r.Top, z);
   TPoint b = Calculate3DPosition(r.Right, r.Bottom, z);
   return {a.x, a.y, b.x, b.y};
+}
+
+bool TCanvas3D::IsDepthPlaneFacing(const TRect& r, int32_t z)
+{
+  const TPoint a = Calculate3DPosition(r.Left, r.Top, z);
+  const TPoint b = Calculate3DPosition(r.Right, r.Top, z);
+  const TPoint d = Calculate3DPosition(r.Left, r.Bottom, z);
+  // Unprojected, the corners turn clockwise on the screen (y down); seen from behind the other way.
+  return static_cast<int64_t>(b.x - a.x) * (d.y - a.y) - static_cast<int64_t>(b.y - a.y) * (d.x - a.x) < 0;
 }
 
 TFourPoints TCanvas3D::RectCorners3D(const TRect& r, int32_t z)
@@ -592,7 +619,8 @@ void TNuvCanvas3D::Frame3D(TRect& rect, TColor topColor, TColor bottomColor, int
   pen_->SetStyle(psSolid);
   rect.Right -= 1;
   rect.Bottom -= 1;
-  for (int32_t i = 0; i < width; ++i) {
+  const int32_t frames = Frame3DCount(rect, width);
+  for (int32_t i = 0; i < frames; ++i) {
     pen_->SetColor(topColor);
     TPoint a[3] = {{rect.Left, rect.Bottom}, {rect.Left, rect.Top}, {rect.Right, rect.Top}};
     Polyline(a);
@@ -601,6 +629,7 @@ void TNuvCanvas3D::Frame3D(TRect& rect, TColor topColor, TColor bottomColor, int
     Polyline(b);
     InflateRect(rect, -1, -1);
   }
+  DeflateRestOfFrame3D(rect, width, frames);
   rect.Right += 1;
   rect.Bottom += 1;
 }

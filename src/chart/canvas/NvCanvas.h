@@ -144,6 +144,11 @@ protected:
   double fontZoom_ = 100.0;
 };
 
+// How many of Frame3D's width frames to draw in rect (none beyond its larger side), and the
+// rectangle moved in by the frames not drawn, as if they had been.
+int32_t Frame3DCount(const TRect& rect, int32_t width);
+void DeflateRestOfFrame3D(TRect& rect, int32_t width, int32_t framesDrawn);
+
 class TCanvas3D : public TNuvCanvas {
 public:
   // Projected operations, in their fixed order.
@@ -153,6 +158,9 @@ public:
   // Screen point at a known depth back to chart coordinates.
   virtual void Calculate2DPosition(int32_t& x, int32_t& y, int32_t z) = 0;
   virtual TPoint Calculate3DPosition(int32_t x, int32_t y, int32_t z) = 0;
+  // Whether the plane of r at depth z is seen from behind: its corners, projected as this canvas
+  // draws them, turn the other way round on the screen. Calculate3DPosition here.
+  virtual bool IsDepthPlaneFacing(const TRect& r, int32_t z);
   // Starts a drawing; returns the rectangle to draw in.
   virtual TRect InitWindow(TCanvas* destCanvas, TView3DOptions* view3DOptions, TColor backColor, bool is3D,
                            const TRect& rect) = 0;

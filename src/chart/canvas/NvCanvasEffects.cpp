@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <exception>
+#include <limits>
 
 #include "chart/canvas/NvCanvas.h"
 #include "chart/canvas/NvCanvasBlend.h"
@@ -45,6 +46,28 @@ void TNuvShadow::SetSize(int32_t v)
   if (a || b) Changed();
 }
 
+namespace {
+// Sizes may hold any integer: an edge moved by one saturates instead of wrapping round.
+int32_t Saturate(int64_t v)
+{
+  return static_cast<int32_t>(std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
+}
+
+TRect MovedBy(const TRect& r, int32_t h, int32_t v)
+{
+  return TRect{Saturate(int64_t{r.Left} + h), Saturate(int64_t{r.Top} + v), Saturate(int64_t{r.Right} + h),
+               Saturate(int64_t{r.Bottom} + v)};
+}
+
+// Of size lines drawn from edge outwards, those up to the far side of the canvas's drawing
+// rectangle (the others fall outside it).
+int32_t LinesOnCanvas(int32_t size, int32_t edge, int32_t canvasEnd, int32_t canvasExtent)
+{
+  const int64_t room = std::max<int64_t>(0, int64_t{std::max(canvasEnd, canvasExtent)} - edge) + 1;
+  return static_cast<int32_t>(std::min<int64_t>(size, room));
+}
+}  // namespace
+
 bool TNuvShadow::Prepare(TCanvas3D* canvas, const TRect& rect, int32_t z)
 {
   if (!Visible()) return false;
@@ -53,8 +76,7 @@ bool TNuvShadow::Prepare(TCanvas3D* canvas, const TRect& rect, int32_t z)
   canvas->Brush()->SetColor(color_);
   canvas->Pen()->SetStyle(psClear);
   if (transparency_ > 0) {
-    TRect moved = rect;
-    OffsetRect(moved, horizSize_, vertSize_);
+    const TRect moved = MovedBy(rect, horizSize_, vertSize_);
     delete blend_;
     blend_ = nullptr;
     blend_ = canvas->BeginBlending(canvas->CalcRect3DBounds(moved, z), transparency_);
@@ -108,17 +130,19 @@ void TNuvShadow::DrawRect(TCanvas3D* canvas, const TRect& rect, int32_t z)
   if (!smooth_ || GetSize() < 2) {
     if (front) {
       // The parts of the moved rectangle outside the shape.
+      const TRect m = MovedBy(r, h, v);
       if (v != 0) {
-        TRect s = v > 0 ? TRect{r.Left + h, r.Bottom, r.Right + h, r.Bottom + v} : TRect{r.Left + h, r.Top + v, r.Right + h, r.Top};
+        TRect s = v > 0 ? TRect{m.Left, r.Bottom, m.Right, m.Bottom} : TRect{m.Left, m.Top, m.Right, r.Top};
         canvas->FillRect(OrientRectangle(s));
       }
       if (h != 0) {
-        TRect s = h > 0 ? TRect{r.Right, r.Top + v, r.Right + h, r.Bottom + v} : TRect{r.Left + h, r.Top + v, r.Left, r.Bottom + v};
+        TRect s = h > 0 ? TRect{r.Right, m.Top, m.Right, m.Bottom} : TRect{m.Left, m.Top, r.Left, m.Bottom};
         canvas->FillRect(OrientRectangle(s));
       }
     } else {
-      canvas->RectangleWithZ({r.Left + h, r.Bottom, r.Right + h, r.Bottom + v}, z);
-      canvas->RectangleWithZ({r.Right, r.Top + v, r.Right + h, r.Bottom + v}, z);
+      const TRect m = MovedBy(r, h, v);
+      canvas->RectangleWithZ({m.Left, r.Bottom, m.Right, m.Bottom}, z);
+      canvas->RectangleWithZ({r.Right, m.Top, m.Right, m.Bottom}, z);
     }
   } else {
     // Soft shadow: lines brightening towards white.
@@ -129,29 +153,33 @@ void TNuvShadow::DrawRect(TCanvas3D* canvas, const TRect& rect, int32_t z)
     canvas->Pen()->SetWidth(1);
     TColor col = c;
     int32_t s = step(v);
-    for (int32_t i = 1; i <= v; ++i) {
+    const TRect& drawn = canvas->GetBounds();
+    const TRect m = MovedBy(r, h, v);
+    const int32_t vLines = front ? LinesOnCanvas(v, r.Bottom, drawn.Bottom, drawn.Height()) : v;
+    for (int32_t i = 1; i <= vLines; ++i) {
       canvas->Pen()->SetColor(col);
-      int32_t y = r.Bottom + i - 1;
+      const int32_t y = Saturate(int64_t{r.Bottom} + i - 1);
       if (front) {
-        canvas->HorizLine(r.Left + h, r.Right + h, y);
-        canvas->Pixel(r.Right + h, y, col);
+        canvas->HorizLine(m.Left, m.Right, y);
+        canvas->Pixel(m.Right, y, col);
       } else {
-        canvas->HorizLine3D(r.Left + h, r.Right + h, y, z);
-        canvas->Pixel3D(r.Right + h, y, z, col);
+        canvas->HorizLine3D(m.Left, m.Right, y, z);
+        canvas->Pixel3D(m.Right, y, z, col);
       }
       col = BrightenColor(col, s);
     }
     col = c;
     s = step(h);
-    for (int32_t i = 1; i <= h; ++i) {
+    const int32_t hLines = front ? LinesOnCanvas(h, r.Right, drawn.Right, drawn.Width()) : h;
+    for (int32_t i = 1; i <= hLines; ++i) {
       canvas->Pen()->SetColor(col);
-      int32_t x = r.Right + i - 1;
+      const int32_t x = Saturate(int64_t{r.Right} + i - 1);
       if (front) {
-        canvas->VertLine(x, r.Top + v, r.Bottom + v);
-        canvas->Pixel(x, r.Bottom + v, col);
+        canvas->VertLine(x, m.Top, m.Bottom);
+        canvas->Pixel(x, m.Bottom, col);
       } else {
-        canvas->VertLine3D(x, r.Top + v, r.Bottom + v, z);
-        canvas->Pixel3D(x, r.Bottom + v, z, col);
+        canvas->VertLine3D(x, m.Top, m.Bottom, z);
+        canvas->Pixel3D(x, m.Bottom, z, col);
       }
       col = BrightenColor(col, s);
     }
@@ -163,8 +191,7 @@ void TNuvShadow::DrawEllipse(TCanvas3D* canvas, const TRect& rect, int32_t z)
 {
   if (!Prepare(canvas, rect, z)) return;
   TFinishOnThrow guard([&] { Finish(canvas); });
-  TRect moved = rect;
-  OffsetRect(moved, horizSize_, vertSize_);
+  const TRect moved = MovedBy(rect, horizSize_, vertSize_);
   if (smooth_) {
     TRect r = canvas->CalcRect3D(moved, z);
     canvas->ClipEllipse(r);

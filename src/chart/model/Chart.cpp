@@ -183,21 +183,6 @@ bool TCustomChart::IsRightSideFacing()
   return !IsSideFacing(ChartRect.Right);
 }
 
-bool TCustomChart::IsBackPlaneFacing()
-{
-  if (!GetView3D()) return false;
-  TCanvas3D* c = Canvas();
-  auto orientation = [&](int32_t z) {
-    const TPoint a = c->Calculate3DPosition(ChartRect.Left, ChartRect.Top, z);
-    const TPoint b = c->Calculate3DPosition(ChartRect.Right, ChartRect.Top, z);
-    const TPoint d = c->Calculate3DPosition(ChartRect.Left, ChartRect.Bottom, z);
-    return static_cast<int64_t>(b.x - a.x) * (d.y - a.y) - static_cast<int64_t>(b.y - a.y) * (d.x - a.x);
-  };
-  // Unprojected, the corners turn clockwise on the screen (y down); seen from behind they turn
-  // the other way.
-  return orientation(Width3D) < 0;
-}
-
 void TCustomChart::DoOnBeforeDrawAxes()
 {
   for (int32_t i = 0; i < SeriesCount(); ++i)
@@ -292,7 +277,7 @@ void TCustomChart::DrawTitlesAndLegend(bool beforeSeries)
 void TCustomChart::DrawFrontPlanes()
 {
   auto drawAxis = [&](TChartAxis* axis) {
-    if (IsAxisVisible(axis)) axis->Draw(false);
+    if (IsAxisVisible(axis)) DrawAxis(axis, false);
   };
   if (IsRightSideFacing()) {
     if (walls_->GetRight()->ShouldDrawInFront()) walls_->DrawRight();
@@ -302,7 +287,7 @@ void TCustomChart::DrawFrontPlanes()
     if (walls_->GetLeft()->ShouldDrawInFront()) walls_->DrawLeft();
     drawAxis(GetLeftAxis());
   }
-  if (IsBackPlaneFacing()) {
+  if (IsDepthPlaneFacing()) {
     drawAxis(GetTopAxis());
     drawAxis(GetBottomAxis());
     if (walls_->GetBack()->ShouldDrawInFront()) walls_->DrawBack();
@@ -332,15 +317,15 @@ void TCustomChart::DrawWalls()
   const bool view3D = GetView3D();
   const bool walls3D = GetView3DWalls();
   if (view3D && walls3D && walls_->GetRight()->GetVisible() && !IsRightSideFacing()) walls_->DrawRight();
-  if (walls3D && walls_->GetBack()->GetVisible() && !IsBackPlaneFacing()) walls_->DrawBack();
+  if (walls3D && walls_->GetBack()->GetVisible() && !IsDepthPlaneFacing()) walls_->DrawBack();
   if (view3D && walls3D) {
     if (walls_->GetLeft()->GetVisible() && !IsLeftSideFacing()) walls_->DrawLeft();
     if (walls_->GetBottom()->GetVisible()) walls_->DrawBottom();
-    if (IsBackPlaneFacing()) {
-      // Placed from the chart rectangle, as the axes pass will place them again: the layout leaves
-      // the labels' outer edge in PosLabels, which would set the labels a band too far out.
-      if (IsAxisVisible(GetDepthTopAxis())) GetDepthTopAxis()->Draw(true);
-      if (IsAxisVisible(GetDepthAxis())) GetDepthAxis()->Draw(true);
+    if (IsDepthPlaneFacing()) {
+      // Placed from the chart rectangle: the layout leaves the labels' outer edge in PosLabels,
+      // which would set the labels a band too far out. The axes pass then leaves them be.
+      if (IsAxisVisible(GetDepthTopAxis())) DrawAxis(GetDepthTopAxis(), true);
+      if (IsAxisVisible(GetDepthAxis())) DrawAxis(GetDepthAxis(), true);
     }
   }
 }
@@ -460,7 +445,10 @@ void TCustomChart::ZoomToRanges(double leftMin, double leftMax, double rightMin,
                             {GetTopAxis(), topMin, topMax},
                             {GetBottomAxis(), bottomMin, bottomMax}};
   if (Zoom()->Animated) {
-    for (int32_t step = 1; step < Zoom()->AnimatedSteps; ++step) {
+    // A third of the way a step: past a hundred steps the ranges stand still.
+    constexpr int32_t maxAnimatedSteps = 100;
+    const int32_t steps = std::min(Zoom()->AnimatedSteps, maxAnimatedSteps);
+    for (int32_t step = 1; step < steps; ++step) {
       for (const Target& t : targets) {
         const double mn = t.axis->GetMinimum(), mx = t.axis->GetMaximum();
         t.axis->SetMinMax(mn + (t.mn - mn) / 3.0, mx + (t.mx - mx) / 3.0);
@@ -769,6 +757,16 @@ bool TCustomChart::DoMouseWheel(TShiftState shift, int32_t wheelDelta, TPoint mo
     for (int32_t i = 0; i < AxesList()->Count(); ++i) {
       TChartAxis* axis = AxesList()->GetAxis(i);
       if (axis->GetHorizontal() || axis->IsDepthAxis) continue;
+      if (axis->GetLogarithmic() && !axis->SymmetricLog) {
+        // On the logarithms, as a logarithmic axis pans: the range stays positive.
+        const double mn = axis->GetMinimum(), mx = axis->GetMaximum();
+        if (!(mn > 0) || !(mx > 0)) continue;
+        const double amount = (std::log(mx) - std::log(mn)) * 3.0 * 0.01;
+        const double shift = wheelDelta < 0 ? amount : -amount;
+        const double newMin = std::exp(std::log(mn) + shift), newMax = std::exp(std::log(mx) + shift);
+        if (newMin > 0 && std::isfinite(newMax)) axis->SetMinMax(newMin, newMax);
+        continue;
+      }
       const double amount = (axis->GetMaximum() - axis->GetMinimum()) * 3.0 * 0.01;
       axis->Scroll(wheelDelta < 0 ? amount : -amount, false);
     }

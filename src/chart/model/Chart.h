@@ -146,8 +146,6 @@ public:
   bool IsSideFacing(int32_t x);
   bool IsLeftSideFacing();
   bool IsRightSideFacing();
-  // The back plane (at depth Width3D) is seen from behind: the view is turned past it.
-  bool IsBackPlaneFacing();
   void CalcClickedPart(TPoint point, TChartClickedPart& part);
 
   // ---- Saved ranges, zoom and scroll ----

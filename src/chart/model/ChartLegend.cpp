@@ -727,7 +727,7 @@ void TCustomChartLegend::DrawItem(int32_t i, const TLegendLayout& layout)
   if (resolvedStyle_ != lsValues) {
     if (checkBoxes && series) {
       int32_t boxY = y + (H - vertSpacing_ - 11) / 2;
-      DrawCheckBox(place.CheckBoxX, boxY, c->GetReferenceCanvas(), IsItemChecked(series), GetColor(),
+      DrawCheckBox(place.CheckBoxX, boxY, static_cast<TNuvCanvas*>(c), IsItemChecked(series), GetColor(),
                    checkBoxesStyle_ == cbsRadio);
     }
     if (series && symbol_->GetVisible()) series->DrawLegend(-1, symbolRect);

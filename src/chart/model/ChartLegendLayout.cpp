@@ -7,6 +7,9 @@
 
 namespace {
 
+// Room of an item's check box, in front of its symbol and text: measured, boxed and drawn alike.
+constexpr int32_t kCheckBoxWidth = 15;
+
 // Sizes and offsets beyond this many pixels are held there, so that no sum or product of them
 // leaves the integer range.
 constexpr int32_t PixelLimit = 1 << 20;
@@ -132,7 +135,7 @@ TLegendLayout CalcLegendLayout(const TLegendLayoutInput& input)
       else
         box.Top = in.ChartRect.Top + F + 1;
     }
-    int32_t itemWidth = in.SymbolWidth + in.TextWidth + 8 + (in.HasCheckBoxes ? 27 : 0);
+    int32_t itemWidth = in.SymbolWidth + in.TextWidth + 8 + (in.HasCheckBoxes ? kCheckBoxWidth : 0);
     LegendGridSize(total, in.MaxNumRows, in.MaxColumns, chartWidth, F, itemWidth, out.NumCols, out.NumRows);
     out.LastValue = in.FirstValue + static_cast<int32_t>(std::min<int64_t>(total, static_cast<int64_t>(out.NumCols) * out.NumRows)) - 1;
   } else {
@@ -167,7 +170,7 @@ TLegendLayout CalcLegendLayout(const TLegendLayoutInput& input)
   if (!side) {
     int64_t width64 = static_cast<int64_t>(out.NumCols) * (in.TextWidth + in.SymbolWidth) + 12 +
                       (out.NumCols - 1) * 6LL + 4;
-    if (in.HasCheckBoxes) width64 += out.NumCols * 13LL + 8;
+    if (in.HasCheckBoxes) width64 += static_cast<int64_t>(out.NumCols) * kCheckBoxWidth;
     int32_t width = Hold(width64);
     if (in.HasTitle) width = std::max(width, in.TitleWidth);
     width = std::min(width, chartWidth);
@@ -182,7 +185,6 @@ TLegendLayout CalcLegendLayout(const TLegendLayoutInput& input)
   } else {
     int32_t width = Extra(in, in.TextWidth + 10 + in.SymbolWidth);
     if (in.HasTitle) width = std::max(width, in.TitleWidth);
-    if (in.HasCheckBoxes) width += 15;
     if (!in.CustomPosition && in.Alignment == laRight) {
       box.Right = in.ChartRect.Right - (in.ShadowHoriz + F + 1);
       box.Left = box.Right - width;
@@ -190,6 +192,8 @@ TLegendLayout CalcLegendLayout(const TLegendLayoutInput& input)
       if (!in.CustomPosition) box.Left = in.ChartRect.Left + F + 1;
       box.Right = box.Left + width;
     }
+    // The check box column comes first in the box: the right grows by it.
+    if (in.HasCheckBoxes) box.Right = Hold(static_cast<int64_t>(box.Right) + kCheckBoxWidth);
   }
   out.Box = box;
   out.ItemsTop = box.Top + e + (in.HasTitle ? TitleBand(in) : 0);
@@ -207,14 +211,14 @@ TLegendItemPlace LegendItemPlace(const TLegendLayoutInput& input, const TLegendL
   if (!IsSide(in.Alignment) && layout.NumCols > 0) {
     p.Column = i % layout.NumCols;
     p.Row = i / layout.NumCols;
-    columnOffset = Hold(static_cast<int64_t>(p.Column) * (in.TextWidth + in.SymbolWidth + 6 + (in.HasCheckBoxes ? 15 : 0)));
+    columnOffset = Hold(static_cast<int64_t>(p.Column) * (in.TextWidth + in.SymbolWidth + 6 + (in.HasCheckBoxes ? kCheckBoxWidth : 0)));
   } else {
     p.Row = i;
   }
   p.Y = Hold(static_cast<int64_t>(layout.ItemsTop) + static_cast<int64_t>(in.ItemHeight) * p.Row + in.VertSpacing / 2);
   p.ColumnLeft = layout.Box.Left + columnOffset;
   p.CheckBoxX = p.ColumnLeft + 4;
-  int32_t x = p.ColumnLeft + (in.HasCheckBoxes ? 15 : 0);
+  int32_t x = p.ColumnLeft + (in.HasCheckBoxes ? kCheckBoxWidth : 0);
   if (in.SymbolPosition == spLeft) {
     p.SymbolX = x + 6;
     p.TextX = p.SymbolX + in.SymbolWidth + 4;

@@ -53,40 +53,44 @@ TTitleLayout CalcTitleLayout(const TTitleMetrics& m, const TRect& chartRect, con
                              bool customPosition, bool adjustFrame, TAlignment alignment, bool customChartRect,
                              bool transparent)
 {
+  // Sizes (frame, bevel, shadow, text) may hold any integer: worked out in 64 bits, and every
+  // size and edge held to the pixel limit.
+  auto hold = [](int64_t v) { return static_cast<int32_t>(std::clamp<int64_t>(v, -PixelLimit, PixelLimit)); };
   TTitleLayout out;
-  const int32_t f = m.frameWidth;
-  const int32_t textHeight = m.lineCount * m.lineHeight;
-  TRect r = customPosition ? startBounds : chartRect;
-  if (!customPosition && isTop) r.Top += f;
-  if (!isTop && !customPosition) r.Top = r.Bottom - textHeight;
-  else r.Bottom = r.Top + textHeight;
+  const int64_t f = hold(m.frameWidth);
+  const int64_t textHeight = hold(static_cast<int64_t>(m.lineCount) * m.lineHeight);
+  const TRect from = customPosition ? startBounds : chartRect;
+  int64_t left = from.Left, top = from.Top, right = from.Right, bottom = from.Bottom;
+  if (!customPosition && isTop) top += f;
+  if (!isTop && !customPosition) top = bottom - textHeight;
+  else bottom = top + textHeight;
   if (!customPosition) {
-    r.Left -= f;
-    r.Top -= f;
-    r.Right += f;
-    r.Bottom += f;
+    left -= f;
+    top -= f;
+    right += f;
+    bottom += f;
   }
   if (adjustFrame) {
-    const int32_t t = m.widestLine + m.charWidth + f;
+    const int64_t t = static_cast<int64_t>(hold(m.widestLine)) + hold(m.charWidth) + f;
     switch (alignment) {
-      case taLeftJustify: r.Right = r.Left + t; break;
-      case taRightJustify: r.Left = r.Right - t; break;
+      case taLeftJustify: right = left + t; break;
+      case taRightJustify: left = right - t; break;
       case taCenter: {
-        if (customPosition) r.Right = r.Left + t;
-        const int32_t middle = (r.Left + r.Right) / 2;
-        r.Left = middle - t / 2;
-        r.Right = middle + t / 2;
+        if (customPosition) right = left + t;
+        const int64_t middle = (left + right) / 2;
+        left = middle - t / 2;
+        right = middle + t / 2;
         break;
       }
     }
   }
-  out.bounds = r;
+  out.bounds = TRect{hold(left), hold(top), hold(right), hold(bottom)};
   if (!customPosition && !customChartRect) {
-    int32_t gap = 5 + f;
-    if (!transparent) gap += m.shadowVertSize;
+    int64_t gap = 5 + f;
+    if (!transparent) gap += hold(m.shadowVertSize);
     out.movesChartRect = true;
-    if (isTop) out.newChartTop = r.Bottom + gap;
-    else out.newChartBottom = r.Bottom - gap - textHeight;
+    if (isTop) out.newChartTop = hold(out.bounds.Bottom + gap);
+    else out.newChartBottom = hold(out.bounds.Bottom - gap - textHeight);
   }
   return out;
 }
@@ -166,7 +170,8 @@ void TChartTitle::DrawTitle()
   // Text.
   c->AssignFont(GetFont());
   c->SetBackMode(cbmTransparent);
-  const int32_t textTop = ShapeBounds.Top + (GetCustomPosition() ? 0 : m.frameWidth);
+  const int32_t textTop = static_cast<int32_t>(std::clamp<int64_t>(
+      int64_t{ShapeBounds.Top} + (GetCustomPosition() ? 0 : m.frameWidth), -PixelLimit, PixelLimit));
   if (GetTextFormat() == ttfHtml) {
     c->TextOutFormatted(ShapeBounds.Left + m.charWidth / 2, textTop, GetCaption(), true);
   } else {

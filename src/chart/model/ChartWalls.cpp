@@ -35,6 +35,8 @@ void TCustomChartWall::SetDark3D(bool v)
 
 void TCustomChartWall::SetSize(int32_t v)
 {
+  // Held to the pixel limit: the chart adds wall sizes to its rectangle and depth.
+  v = std::clamp(v, -PixelLimit, PixelLimit);
   if (Store(size_, v)) Repaint();
 }
 

@@ -391,6 +391,9 @@ public:
   int32_t PosAxis = 0, PosLabels = 0, PosTitle = 0;
   // Whether the panel found the axis visible at the last layout.
   bool InternalVisible = true;
+  // Set while the chart draws the axis again in front of the series: the grid, drawn behind them
+  // already, is left out.
+  bool DrawnInFront = false;
   // Tick pixels of the current paint.
   std::vector<int32_t> Tick;
 

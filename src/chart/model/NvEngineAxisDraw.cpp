@@ -902,10 +902,10 @@ void TChartAxis::DrawTicksGridLine()
   std::vector<int32_t> ticks;
   for (int32_t t : Tick)
     if (t > PosStart - 2 && t < PosEnd + 2) ticks.push_back(t);
-  if (grid_->GetVisible()) gridLines(CalcGridPositions(), grid_.get());
+  if (grid_->GetVisible() && !DrawnInFront) gridLines(CalcGridPositions(), grid_.get());
   const std::vector<int32_t> minor =
       (minorTicks_->GetVisible() || minorGrid_->GetVisible()) ? CalcMinorTickPositions() : std::vector<int32_t>();
-  if (minorGrid_->GetVisible()) gridLines(minor, minorGrid_.get());
+  if (minorGrid_->GetVisible() && !DrawnInFront) gridLines(minor, minorGrid_.get());
   if (ticks_->GetVisible() && tickLength_ != 0) {
     c->AssignVisiblePen(ticks_.get());
     acrossAll(ticks, 0, out * PixelSize(tickLength_));

@@ -150,8 +150,13 @@ public:
   virtual void DoOnBeforeDrawChart();
   virtual void DoOnBeforeDrawSeries();
   virtual void DrawTitlesAndLegend(bool beforeSeries) = 0;
-  // Whether the depth plane faces the viewer (the canvas' projection); false in 2D.
-  virtual bool IsDepthPlaneFacing(bool right);
+  // Whether the depth plane (the chart rectangle at depth Width3D) faces the viewer, that is, the
+  // chart is seen from behind: the canvas' projection decides; false in 2D. The one test of the
+  // axis pass, the series order and the chart's walls and front planes.
+  virtual bool IsDepthPlaneFacing();
+  // Draws an axis in the current paint: the first time whole, with its grid; again (the chart's
+  // redraw of an axis in front of the series) flagged as drawn in front, without the grid.
+  virtual void DrawAxis(TChartAxis* axis, bool calcPosAxis);
   // Draws a legend symbol rectangle with the canvas pen and brush (see the chart for series).
   virtual void DrawLegendSymbolRect(TChartSeries* series, const TRect& rect);
   virtual void DrawWalls() = 0;
@@ -336,4 +341,6 @@ private:
   std::vector<TColor> colorPalette_;
   // (custom axis, the axis it follows)
   std::vector<std::pair<TChartAxis*, TChartAxis*>> axisLinks_;
+  // The axes drawn so far in the current paint.
+  std::vector<TChartAxis*> drawnAxes_;
 };

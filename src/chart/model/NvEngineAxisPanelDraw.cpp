@@ -26,15 +26,21 @@ void TCustomAxisPanel::DoOnBeforeDrawSeries()
   if (OnBeforeDrawSeries) OnBeforeDrawSeries(this);
 }
 
-bool TCustomAxisPanel::IsDepthPlaneFacing(bool top)
+bool TCustomAxisPanel::IsDepthPlaneFacing()
 {
-  if (!GetView3D() || Width3D <= 0) return false;
-  // The floor (or ceiling) plane is seen from its underside (upper side) when its back edge
-  // projects below (above) its front edge.
-  const int32_t y = top ? ChartRect.Top : ChartRect.Bottom;
-  const TPoint front = Canvas()->Calculate3DPosition(ChartRect.Left, y, 0);
-  const TPoint back = Canvas()->Calculate3DPosition(ChartRect.Left, y, Width3D);
-  return top ? back.y < front.y : back.y > front.y;
+  return GetView3D() && Canvas()->IsDepthPlaneFacing(ChartRect, Width3D);
+}
+
+void TCustomAxisPanel::DrawAxis(TChartAxis* axis, bool calcPosAxis)
+{
+  const bool again = std::find(drawnAxes_.begin(), drawnAxes_.end(), axis) != drawnAxes_.end();
+  if (!again) drawnAxes_.push_back(axis);
+  axis->DrawnInFront = again;
+  struct TClearFlag {
+    TChartAxis* a;
+    ~TClearFlag() { a->DrawnInFront = false; }
+  } clear{axis};
+  axis->Draw(calcPosAxis);
 }
 
 void TCustomAxisPanel::DrawLegendSymbolRect(TChartSeries*, const TRect& rect)
@@ -159,12 +165,14 @@ void TCustomAxisPanel::CalcSeriesMargins(TChartAxis* axis)
 void TCustomAxisPanel::DrawAxes()
 {
   DoOnBeforeDrawAxes();
-  const bool skipBottom = IsDepthPlaneFacing(false);
+  // Seen from behind, the bottom axis waits for the front planes; an axis the walls drew is done.
+  const bool skipBottom = IsDepthPlaneFacing();
   for (int32_t i = 0; i < axes_->Count(); ++i) {
     TChartAxis* a = axes_->GetAxis(i);
     if (!a->InternalVisible) continue;
     if (a == bottomAxis_ && skipBottom) continue;
-    a->Draw(true);
+    if (std::find(drawnAxes_.begin(), drawnAxes_.end(), a) != drawnAxes_.end()) continue;
+    DrawAxis(a, true);
   }
 }
 
@@ -260,7 +268,7 @@ void TCustomAxisPanel::DrawSeriesGroup(TChartSeries* first)
 void TCustomAxisPanel::DrawAllSeries()
 {
   bool forward = !(depthAxis_ && depthAxis_->GetInverted());
-  if (IsDepthPlaneFacing(false)) forward = !forward;
+  if (IsDepthPlaneFacing()) forward = !forward;
   const std::vector<TChartSeries*> list = SeriesList()->Items();
   auto drawOne = [this](TChartSeries* s) {
     if (!s->GetActive()) return;
@@ -283,6 +291,7 @@ void TCustomAxisPanel::InternalDraw(const TRect& userRect)
     ~TAutoRepaintGuard() { p->SetAutoRepaint(old); }
   } guard{this, GetAutoRepaint()};
   SetAutoRepaint(false);
+  drawnAxes_.clear();
   CalcIsViewTurned();
   TCanvas3D* canvas = Canvas();
   const bool fullRotation = canvas->SupportsFullRotation();
@@ -295,6 +304,8 @@ void TCustomAxisPanel::InternalDraw(const TRect& userRect)
   if (!fullRotation) DrawTitlesAndLegend(true);
 
   CalcSeriesZOrders();
+  // The walls rectangle gives room for this paint's depth.
+  CalcSize3D();
   CalcWallsRect();
   const TRect remembered = ChartRect;
   CalcSize3D();

@@ -490,6 +490,17 @@ void TSeriesMarks::AntiOverlap(int32_t first, int32_t valueIndex, TSeriesMarkPos
   }
 }
 
+void AssignMarkFont(TCustomNuvPanel* chart, TNuvFont* font)
+{
+  TCanvas3D* c = chart->Canvas();
+  c->AssignFont(font);
+  TView3DOptions* view = chart->GetView3DOptions();
+  if (chart->GetView3D() && !c->Supports3DText() && view->GetZoomText() && view->GetZoom() != 100)
+    c->Font()->SetSize(static_cast<int32_t>(std::clamp<int64_t>(
+        RoundHalfEven(std::clamp(font->GetSize() * static_cast<double>(view->GetZoom()) * 0.01, 1.0, 1e6)), 1,
+        1000000)));
+}
+
 void TSeriesMarks::DrawItem(int32_t valueIndex, TColor color, const std::string& text, TSeriesMarkPosition& position)
 {
   TCanvas3D* c = ChartCanvas();
@@ -514,7 +525,13 @@ void TSeriesMarks::DrawItem(int32_t valueIndex, TColor color, const std::string&
   look->SetParentChart(GetParentChart());
   look->DrawRectRotated(box, angle, z);
 
-  c->AssignFont(look->GetFont());
+  // The font the box was measured in (DrawMarks).
+  TCustomNuvPanel* chart = GetParentChart();
+  auto assignFont = [&] {
+    if (chart) AssignMarkFont(chart, look->GetFont());
+    else c->AssignFont(look->GetFont());
+  };
+  assignFont();
   const int32_t h = c->FontHeight();
   const bool symbolVisible = symbol_ && symbol_->ShouldDraw();
   if (symbolVisible) {
@@ -522,7 +539,7 @@ void TSeriesMarks::DrawItem(int32_t valueIndex, TColor color, const std::string&
     symbol_->SetColor(parentSeries_ ? parentSeries_->ValueColor(valueIndex) : color);
     symbol_->SetTransparent(false);
     symbol_->DrawRectRotated(TRect{box.Left + 4, box.Top + 3, box.Left + h - 1, box.Top + h - 2}, angle, z);
-    c->AssignFont(look->GetFont());
+    assignFont();
   }
 
   // Text on a transparent background, centred on its X.
@@ -558,6 +575,8 @@ void TSeriesMarks::DrawItem(int32_t valueIndex, TColor color, const std::string&
         if (angle_ != 0) c->RotateLabel3D(x, y, ZPosition, line, angle_);
         else c->TextOut3D(x, y, ZPosition, line);
       } else if (angle_ != 0) {
+        // RotateLabel zooms the font itself.
+        c->AssignFont(look->GetFont());
         c->RotateLabel(x, y, line, angle_);
       } else {
         c->TextOut(x, y, line);

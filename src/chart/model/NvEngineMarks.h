@@ -173,6 +173,10 @@ private:
   int32_t defaultLength_ = 8;
 };
 
+// Gives the chart's canvas a mark's font: in 3-D on a canvas without 3-D text, with the view's
+// text zoom on, at the zoomed size. Marks are measured and written in it.
+void AssignMarkFont(TCustomNuvPanel* chart, TNuvFont* font);
+
 class TSeriesMarks : public TNuvCustomShape {
 public:
   explicit TSeriesMarks(TChartSeries* series);

@@ -150,12 +150,7 @@ void TChartSeries::DrawMarks()
     if (text.empty()) continue;
     TNuvCustomShape* item = marks->MarkItem(i);
     if (!item || !item->GetVisible()) continue;
-    c->AssignFont(item->GetFont());
-    TView3DOptions* view = parentChart_->GetView3DOptions();
-    if (parentChart_->GetView3D() && !c->Supports3DText() && view->GetZoomText() && view->GetZoom() != 100)
-      c->Font()->SetSize(static_cast<int32_t>(std::clamp<int64_t>(
-          RoundHalfEven(std::clamp(item->GetFont()->GetSize() * static_cast<double>(view->GetZoom()) * 0.01, 1.0, 1e6)), 1,
-          1000000)));
+    AssignMarkFont(parentChart_, item->GetFont());
 
     int32_t w = 0, h = 0;
     if (marks->GetTextFormat() == ttfHtml) {

@@ -243,6 +243,63 @@ TEST(LegendLayout, ItemPlacesFollowColumnsAndSymbolSide)
   EXPECT_EQ(p.SymbolX, p.TextX + 60);
 }
 
+TEST(LegendLayout, CheckBoxesTakeOneWidthForMeasuringAndDrawing)
+{
+  // Top and bottom legends: the columns counted, the box and the items drawn all give each check
+  // box the same 15 pixels, so the last item ends inside the box whatever the column count.
+  for (const TLegendAlignment side : {laTop, laBottom}) {
+    for (int items = 1; items <= 12; ++items) {
+      TLegendLayoutInput in = SideInput();
+      in.Alignment = side;
+      in.ChartRect = Rect(0, 30, 2000, 430);
+      in.ChartBounds = Rect(0, 0, 2000, 480);
+      in.TextWidth = 40;
+      in.TotalItems = items;
+      in.MaxNumRows = 1;
+      in.HasCheckBoxes = true;
+      const TLegendLayout out = CalcLegendLayout(in);
+      ASSERT_EQ(out.NumCols, items);
+      const TLegendItemPlace last = LegendItemPlace(in, out, items - 1);
+      const int textRight = last.TextX + in.TextWidth;
+      EXPECT_LE(textRight, out.Box.Right) << items << " columns";
+      // The same margin at the right as without check boxes (the centred box has an even width).
+      in.HasCheckBoxes = false;
+      const TLegendLayout plain = CalcLegendLayout(in);
+      const TLegendItemPlace plainLast = LegendItemPlace(in, plain, items - 1);
+      EXPECT_NEAR(out.Box.Right - textRight, plain.Box.Right - (plainLast.TextX + in.TextWidth), 1) << items << " columns";
+      EXPECT_NEAR(out.Box.Width() - plain.Box.Width(), 15 * items, 1) << items << " columns";
+    }
+  }
+  // Columns counted with the width the items are drawn at: as many fit as the box can hold.
+  TLegendLayoutInput in = SideInput();
+  in.Alignment = laTop;
+  in.TotalItems = 30;
+  in.MaxNumRows = 3;
+  in.HasCheckBoxes = true;
+  const TLegendLayout out = CalcLegendLayout(in);
+  EXPECT_EQ(out.NumCols, (600 - 8) / (12 + 60 + 8 + 15));
+}
+
+TEST(LegendLayout, RightLegendWithCheckBoxesGrowsRightwards)
+{
+  // The check box column is added at the right: the left edge stays where it is without them.
+  TLegendLayoutInput in = SideInput();
+  const TLegendLayout plain = CalcLegendLayout(in);
+  in.HasCheckBoxes = true;
+  const TLegendLayout boxed = CalcLegendLayout(in);
+  EXPECT_EQ(boxed.Box.Left, plain.Box.Left);
+  EXPECT_EQ(boxed.Box.Right, plain.Box.Right + 15);
+  EXPECT_EQ(boxed.ChartRect.Right, plain.ChartRect.Right);
+  // A left legend likewise grows at its right.
+  in.Alignment = laLeft;
+  in.HasCheckBoxes = false;
+  const TLegendLayout leftPlain = CalcLegendLayout(in);
+  in.HasCheckBoxes = true;
+  const TLegendLayout leftBoxed = CalcLegendLayout(in);
+  EXPECT_EQ(leftBoxed.Box.Left, leftPlain.Box.Left);
+  EXPECT_EQ(leftBoxed.Box.Right, leftPlain.Box.Right + 15);
+}
+
 // ---- A real chart ----
 
 struct LegendChart {

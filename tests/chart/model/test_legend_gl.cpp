@@ -64,4 +64,64 @@ TEST(LegendGL, SymbolsDrawnWhereTheLayoutPutsThem)
   b.SetParentChart(nullptr);
 }
 
+TEST(LegendGL, CheckBoxesShowOnTheFrame)
+{
+  // The check boxes go through the chart's canvas like the rest of the legend: the OpenGL frame
+  // does not cover them.
+  constexpr int W = 500, H = 360;
+  TChart chart(nullptr);
+  chart.SetBounds(0, 0, W, H);
+  chart.SetView3D(false);
+  chart.SetCanvas(std::make_unique<TGLCanvas>());
+  TChartSeries a(nullptr), b(nullptr);
+  a.SetTitle("Red");
+  b.SetTitle("Blue");
+  a.SetSeriesColor(clRed);
+  b.SetSeriesColor(clBlue);
+  for (int i = 0; i < 3; ++i) {
+    a.AddXY(i, i);
+    b.AddXY(i, 2 - i);
+  }
+  a.SetParentChart(&chart);
+  b.SetParentChart(&chart);
+  b.SetActive(false);
+  TChartLegend* legend = chart.GetLegend();
+  legend->SetCheckBoxes(true);
+  TBitmap bmp;
+  bmp.SetPixelFormat(pf24bit);
+  bmp.SetSize(W, H);
+  chart.Draw(bmp.Canvas(), Rect(0, 0, W, H));
+  auto* gl = dynamic_cast<TGLCanvas*>(chart.Canvas());
+  ASSERT_TRUE(gl && gl->Active()) << "no OpenGL context";
+  ASSERT_TRUE(legend->LastLayout().HasBox);
+  // Between the legend's left edge and each symbol lies only the item's check box: a frame, and
+  // a tick in the first (its series is active), none in the second.
+  auto dark = [&](int item) {
+    const TRect symbol = legend->Items()->Item(item).SymbolRect;
+    int n = 0;
+    for (int y = symbol.Top + 1; y < symbol.Bottom + 2; ++y)
+      for (int x = legend->ShapeBounds.Left + 2; x < symbol.Left - 1; ++x) {
+        const TColor c = bmp.Canvas()->GetPixel(x, y);
+        n += GetRValue(c) < 60 && GetGValue(c) < 60 && GetBValue(c) < 60;
+      }
+    return n;
+  };
+  auto framed = [&](int item) {
+    const TRect symbol = legend->Items()->Item(item).SymbolRect;
+    int n = 0;
+    for (int y = symbol.Top + 1; y < symbol.Bottom + 2; ++y)
+      for (int x = legend->ShapeBounds.Left + 2; x < symbol.Left - 1; ++x) {
+        const TColor c = bmp.Canvas()->GetPixel(x, y);
+        n += GetRValue(c) < 200 && GetRValue(c) > 60 && GetRValue(c) == GetGValue(c) && GetGValue(c) == GetBValue(c);
+      }
+    return n;
+  };
+  EXPECT_GE(dark(0), 10) << "no tick";
+  EXPECT_EQ(dark(1), 0);
+  EXPECT_GE(framed(0), 20) << "no frame";
+  EXPECT_GE(framed(1), 20) << "no frame";
+  a.SetParentChart(nullptr);
+  b.SetParentChart(nullptr);
+}
+
 }  // namespace

@@ -2,6 +2,7 @@
 // anti-overlap, callout lengths, per-point items and the parts made on first read.
 #include <gtest/gtest.h>
 
+#include "chart/model/Chart.h"
 #include "chart/model/NvEngineAxis.h"
 #include "chart/model/NvEngineMarks.h"
 #include "chart/model/NvEngineSeries.h"
@@ -320,6 +321,56 @@ TEST(MarksStream, DamagedBlocksAreRefusedWholeAndNeverApplied)
     }
   }
   EXPECT_GT(refused, 0);
+}
+
+TEST(MarksDraw, ZoomedThreeDMarkWritesItsTextInTheFontItMeasured)
+{
+  // A 3-D chart zoomed to 200 % with zoomed text: the mark's box is measured at the zoomed font,
+  // and its text is written at that font too, filling the box as at 100 %.
+  auto inkAndBox = [](int zoom) {
+    TChart chart(nullptr);
+    chart.SetBounds(0, 0, 400, 300);
+    chart.SetView3D(true);
+    chart.SetView3DWalls(false);
+    chart.SetAxisVisible(false);
+    chart.GetLegend()->SetVisible(false);
+    chart.GetTitle()->SetVisible(false);
+    chart.GetView3DOptions()->SetOrthogonal(true);
+    chart.GetView3DOptions()->SetZoom(zoom);
+    TChartSeries s(nullptr);
+    s.AddXY(0, 0, "");
+    s.AddXY(1, 1, "WWWW");
+    s.AddXY(2, 2, "");
+    TSeriesMarks* marks = s.GetMarks();
+    marks->SetVisible(true);
+    marks->SetTransparent(false);
+    marks->SetColor(clYellow);
+    marks->GetPen()->SetVisible(false);
+    marks->GetShadow()->SetSize(0);
+    marks->GetFont()->SetColor(clBlack);
+    s.SetParentChart(&chart);
+    TBitmap bmp;
+    bmp.SetPixelFormat(pf24bit);
+    bmp.SetSize(400, 300);
+    chart.Draw(bmp.Canvas(), Rect(0, 0, 400, 300));
+    int inkLeft = 400, inkRight = -1, boxLeft = 400, boxRight = -1;
+    for (int y = 0; y < 300; ++y)
+      for (int x = 0; x < 400; ++x) {
+        const TColor c = bmp.Canvas()->GetPixel(x, y) & 0xFFFFFF;
+        if (c == clBlack) inkLeft = std::min(inkLeft, x), inkRight = std::max(inkRight, x);
+        if (c == clYellow) boxLeft = std::min(boxLeft, x), boxRight = std::max(boxRight, x);
+      }
+    s.SetParentChart(nullptr);
+    return std::pair<int, int>{inkRight - inkLeft + 1, boxRight - boxLeft + 1};
+  };
+  const auto [ink100, box100] = inkAndBox(100);
+  const auto [ink200, box200] = inkAndBox(200);
+  ASSERT_GT(ink100, 0);
+  ASSERT_GT(box100, 0);
+  EXPECT_GT(box200, box100 * 3 / 2);
+  // The text takes the same share of its box at both zooms.
+  EXPECT_NEAR(static_cast<double>(ink200) / box200, static_cast<double>(ink100) / box100, 0.1)
+      << "ink " << ink100 << " of " << box100 << " at 100 %, " << ink200 << " of " << box200 << " at 200 %";
 }
 
 }  // namespace
