@@ -56,6 +56,9 @@ struct RecordExtra {
   TColor pixelColor = clBlack;
 };
 
+// The widest pen the painter takes; wider ones are held to it when recorded, read or stretched.
+constexpr int32_t kMaxPenWidth = 32767;
+
 struct MetaRecord {
   MetaRecord() {}  // the members' own initial values, without zeroing the whole record first
   RecKind kind = RecKind::Polygon;
@@ -193,7 +196,7 @@ struct Mapper {
   int32_t IX(int32_t x) const { return Held(X(x)); }
   int32_t IY(int32_t y) const { return Held(Y(y)); }
   TPoint P(const TPoint& p) const { return {IX(p.x), IY(p.y)}; }
-  int32_t W(int32_t w) const { return std::max(1, Held(w * std::min(sx, sy))); }
+  int32_t W(int32_t w) const { return std::clamp(Held(w * std::min(sx, sy)), 1, kMaxPenWidth); }
 };
 
 // Solid fills and plain lines straight onto the painter, at sub-pixel precision.
@@ -1427,7 +1430,7 @@ namespace {
 {
   r.kind = kind;
   r.penColor = c.Pen()->GetColor();
-  r.penWidth = c.Pen()->GetWidth();
+  r.penWidth = std::min(c.Pen()->GetWidth(), kMaxPenWidth);
   r.penStyle = c.Pen()->GetStyle();
   r.penMode = c.Pen()->GetMode();
   r.brushColor = c.Brush()->GetColor();
@@ -2318,7 +2321,7 @@ void TMetafile::LoadFromBytes(const std::string& bytes)
       EmfObject o;
       o.kind = EmfObject::Pen;
       o.penStyle = PenStyleOf(r.U32());
-      o.penWidth = r.I32();
+      o.penWidth = std::min(r.I32(), kMaxPenWidth);
       r.I32();
       o.penColor = FromColorRef(r.U32());
       objects[h] = o;

@@ -299,3 +299,55 @@ TEST(HostilePictures, FontHeightsHeldToThePicture)
   loaded.Draw(&spy, Rect(0, 0, 100, 100));
   EXPECT_EQ(spy.heights, (std::vector<int32_t>{-20, -400, 400}));
 }
+
+namespace {
+// A canvas without a device that notes the pen width of every line drawn on it.
+class PenWidthSpy : public TCanvas {
+public:
+  std::vector<int32_t> widths;
+  TSize DeviceSize() const override { return {100, 100}; }
+  void LineTo(int32_t, int32_t) override { widths.push_back(Pen()->GetWidth()); }
+  void Polyline(const std::vector<TPoint>&) override { widths.push_back(Pen()->GetWidth()); }
+};
+}  // namespace
+
+// Pens wider than the painter takes are held to its widest (32767), recorded, stretched or read
+// from a file; a picture-wide pen then paints the picture rather than a hairline.
+TEST(HostilePictures, PenWidthsHeldToThePaintersRange)
+{
+  TMetafile mf;
+  mf.SetSize(100, 100);
+  {
+    TMetafileCanvas c(&mf);
+    for (int32_t w : {3, 32767, 32768, 65535, INT32_MAX}) {
+      c.Pen()->SetWidth(w);
+      c.Polyline({{0, 50}, {100, 50}});
+    }
+  }
+  auto widths = [](TMetafile& m, int32_t side) {
+    PenWidthSpy spy;
+    m.Draw(&spy, Rect(0, 0, side, side));
+    return spy.widths;
+  };
+  EXPECT_EQ(widths(mf, 100), (std::vector<int32_t>{3, 32767, 32767, 32767, 32767}));
+  for (int32_t w : widths(mf, 100000)) EXPECT_LE(w, 32767);
+  TMetafile loaded;
+  loaded.LoadFromBytes(mf.SaveToBytes());
+  EXPECT_EQ(widths(loaded, 100), (std::vector<int32_t>{3, 32767, 32767, 32767, 32767}));
+  TFormatMetafile placeable;
+  placeable.LoadFromFormatBytes(EnhancedToPlaceableMetafile(mf.SaveToBytes(), 100, 100));
+  for (int32_t w : widths(placeable, 1000)) EXPECT_LE(w, 32767);
+
+  TMetafile wide;
+  wide.SetSize(100, 100);
+  {
+    TMetafileCanvas c(&wide);
+    c.Pen()->SetColor(clRed);
+    c.Pen()->SetWidth(40000);
+    c.Polyline({{0, 50}, {100, 50}});
+  }
+  TBitmap b;
+  b.SetSize(100, 100);
+  b.Canvas()->StretchDraw(Rect(0, 0, 100, 100), &wide);
+  EXPECT_EQ(b.Canvas()->GetPixel(50, 5) & 0xFFFFFF, clRed);
+}
