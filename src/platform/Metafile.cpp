@@ -1996,11 +1996,12 @@ void WriteBitmap(EmfWriter& w, const MetaRecord& r)
 std::string TMetafile::SaveToBytes() const
 {
   EmfWriter w;
-  // Header: bounds in pixels, frame in hundredths of a millimetre at 96 pixels per inch.
+  // Header: bounds in pixels, frame in hundredths of a millimetre at 96 pixels per inch; a picture
+  // without width or height keeps bounds that read back as none (the device is one pixel at least).
   const int32_t wd = std::max(width_, 1), ht = std::max(height_, 1);
   size_t at = w.Begin(EMR_HEADER);
-  w.Rect(TRect{0, 0, wd - 1, ht - 1});
-  w.Rect(TRect{0, 0, RoundAway32(wd * HundredthMmPerPixel) - 1, RoundAway32(ht * HundredthMmPerPixel) - 1});
+  w.Rect(TRect{0, 0, width_ - 1, height_ - 1});
+  w.Rect(TRect{0, 0, RoundAway32(width_ * HundredthMmPerPixel) - 1, RoundAway32(height_ * HundredthMmPerPixel) - 1});
   w.U32(EmfSignature);
   w.U32(0x10000);
   w.U32(0);  // file size, patched below
@@ -2324,6 +2325,9 @@ void TMetafile::LoadFromBytes(const std::string& bytes)
       o.penWidth = std::min(r.I32(), kMaxPenWidth);
       r.I32();
       o.penColor = FromColorRef(r.U32());
+      // Pens and brushes that draw nothing are read as one such pen and brush: what they do not
+      // draw is not kept, and the picture saves as it reads.
+      if (o.penStyle == psClear) o.penWidth = 1, o.penColor = clBlack;
       objects[h] = o;
       break;
     }
@@ -2335,6 +2339,7 @@ void TMetafile::LoadFromBytes(const std::string& bytes)
       o.brushColor = FromColorRef(r.U32());
       uint32_t hatch = r.U32();
       o.brushStyle = style == 1 ? bsClear : style == 2 ? static_cast<TBrushStyle>(bsHorizontal + std::min(hatch, 5u)) : bsSolid;
+      if (o.brushStyle == bsClear) o.brushColor = clWhite;
       objects[h] = o;
       break;
     }
@@ -2369,10 +2374,10 @@ void TMetafile::LoadFromBytes(const std::string& bytes)
       uint32_t h = r.U32();
       if (h & StockObject) {
         switch (h & 0xFF) {
-        case NULL_PEN: pen.penStyle = psClear; break;
+        case NULL_PEN: pen.penStyle = psClear, pen.penWidth = 1, pen.penColor = clBlack; break;
         case BLACK_PEN: pen.penStyle = psSolid, pen.penWidth = 1, pen.penColor = clBlack; break;
         case WHITE_PEN: pen.penStyle = psSolid, pen.penWidth = 1, pen.penColor = clWhite; break;
-        case NULL_BRUSH: brush.brushStyle = bsClear; break;
+        case NULL_BRUSH: brush.brushStyle = bsClear, brush.brushColor = clWhite; break;
         case WHITE_BRUSH: brush.brushStyle = bsSolid, brush.brushColor = clWhite; break;
         case BLACK_BRUSH: brush.brushStyle = bsSolid, brush.brushColor = clBlack; break;
         case 1: brush.brushStyle = bsSolid, brush.brushColor = 0xC0C0C0; break;
@@ -2421,6 +2426,7 @@ void TMetafile::LoadFromBytes(const std::string& bytes)
       Reader s(bytes, pos + off, pos + size);
       std::u16string text;
       for (uint32_t i = 0; i < n; ++i) text.push_back(static_cast<char16_t>(s.U16()));
+      if (text.empty() && !(options & ETO_CLIPPED)) break;  // draws nothing (a clipped one may paint its box)
       MetaRecord m = start(RecKind::Text);
       m.X().font = font.font;
       m.X().font.color = textColor;

@@ -402,7 +402,8 @@ private:
       text.push_back(ch < 256 ? static_cast<char>(ch) : '?');
       dx.push_back(W(adv));
     }
-    if (text.empty()) return;
+    // No text draws nothing, unless clipped: the box may be painted.
+    if (text.empty() && !(options & ETO_CLIPPED)) return;
     std::vector<uint16_t> p{W(y), W(x), static_cast<uint16_t>(text.size()),
                             static_cast<uint16_t>(options & (ETO_OPAQUE | ETO_CLIPPED))};
     if (options & (ETO_OPAQUE | ETO_CLIPPED)) {

@@ -351,3 +351,70 @@ TEST(HostilePictures, PenWidthsHeldToThePaintersRange)
   b.Canvas()->StretchDraw(Rect(0, 0, 100, 100), &wide);
   EXPECT_EQ(b.Canvas()->GetPixel(50, 5) & 0xFFFFFF, clRed);
 }
+
+// A picture read from a file saves bytes that read back to the same picture: pens and brushes
+// that draw nothing carry no colour, a picture without width keeps none, and a text of no
+// characters is dropped alike by both formats (unless clipped, when it may paint its box).
+TEST(HostilePictures, ReadPicturesSaveAsTheyRead)
+{
+  auto readTwice = [](const std::string& bytes) {
+    TMetafile first;
+    first.LoadFromBytes(bytes);
+    const std::string saved = first.SaveToBytes();
+    TMetafile again;
+    again.LoadFromBytes(saved);
+    EXPECT_EQ(again.SaveToBytes(), saved);
+    EXPECT_EQ(again.GetWidth(), first.GetWidth());
+    EXPECT_EQ(again.RecordCount(), first.RecordCount());
+  };
+  // Two pens made with the null style in different colours.
+  TMetafile pens;
+  pens.SetSize(60, 40);
+  {
+    TMetafileCanvas c(&pens);
+    c.Pen()->SetColor(clRed);
+    c.Ellipse(1, 1, 20, 20);
+    c.Pen()->SetColor(clBlue);
+    c.Ellipse(5, 5, 30, 30);
+  }
+  std::string bytes = pens.SaveToBytes();
+  uint32_t size = 0;
+  std::memcpy(&size, bytes.data() + 4, 4);
+  int nulled = 0;
+  for (size_t at = size; at + 16 <= bytes.size(); at += size) {
+    uint32_t type;
+    std::memcpy(&type, bytes.data() + at, 4);
+    std::memcpy(&size, bytes.data() + at + 4, 4);
+    if (type == EMR_CREATEPEN) Set32(bytes, at + 12, 5), ++nulled;
+    if (size == 0) break;
+  }
+  ASSERT_EQ(nulled, 2);
+  readTwice(bytes);
+
+  TMetafile narrow;
+  narrow.SetSize(0, 20);
+  {
+    TMetafileCanvas c(&narrow);
+    c.LineTo(5, 5);
+  }
+  readTwice(narrow.SaveToBytes());
+  TMetafile back;
+  back.LoadFromBytes(narrow.SaveToBytes());
+  EXPECT_EQ(back.GetWidth(), 0);
+  EXPECT_EQ(back.GetHeight(), 20);
+
+  TMetafile texts;
+  texts.SetSize(60, 40);
+  {
+    TMetafileCanvas c(&texts);
+    c.LineTo(5, 5);
+    c.TextOut(3, 3, "");
+    c.TextRect(TRect{2, 2, 20, 10}, 3, 3, "");
+  }
+  TMetafile enhanced;
+  enhanced.LoadFromBytes(texts.SaveToBytes());
+  EXPECT_EQ(enhanced.RecordCount(), 2u);
+  TFormatMetafile placeable;
+  placeable.LoadFromFormatBytes(EnhancedToPlaceableMetafile(texts.SaveToBytes(), 60, 40));
+  EXPECT_EQ(placeable.RecordCount(), 2u);
+}
