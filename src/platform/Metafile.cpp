@@ -2322,7 +2322,9 @@ void TMetafile::LoadFromBytes(const std::string& bytes)
       EmfObject o;
       o.kind = EmfObject::Pen;
       o.penStyle = PenStyleOf(r.U32());
-      o.penWidth = std::min(r.I32(), kMaxPenWidth);
+      // Width 0 (or less) is the pen of one pixel, which the writer writes as 0: read as the width
+      // the recording canvas gives it.
+      o.penWidth = std::clamp(r.I32(), 1, kMaxPenWidth);
       r.I32();
       o.penColor = FromColorRef(r.U32());
       // Pens and brushes that draw nothing are read as one such pen and brush: what they do not

@@ -418,3 +418,30 @@ TEST(HostilePictures, ReadPicturesSaveAsTheyRead)
   placeable.LoadFromFormatBytes(EnhancedToPlaceableMetafile(texts.SaveToBytes(), 60, 40));
   EXPECT_EQ(placeable.RecordCount(), 2u);
 }
+
+// A pen of one pixel is written with width 0; read back, it draws where the recorded one drew,
+// however far the picture is stretched.
+TEST(HostilePictures, OnePixelPensDrawAlikeRecordedAndRead)
+{
+  TMetafile recorded;
+  recorded.SetSize(1, 1);
+  {
+    TMetafileCanvas c(&recorded);
+    c.MoveTo(0, 0);
+    c.LineTo(60, 40);
+  }
+  TMetafile read;
+  read.LoadFromBytes(recorded.SaveToBytes());
+  auto pixels = [](TMetafile& m) {
+    TBitmap b;
+    b.SetSize(48, 40);
+    b.Canvas()->StretchDraw(Rect(0, 0, 48, 40), &m);
+    std::string s;
+    for (int y = 0; y < 40; ++y)
+      for (int x = 0; x < 48; ++x) s += (b.Canvas()->GetPixel(x, y) & 0xFFFFFF) == clWhite ? '.' : '#';
+    return s;
+  };
+  const std::string drawn = pixels(recorded);
+  EXPECT_NE(drawn.find('#'), std::string::npos);
+  EXPECT_EQ(pixels(read), drawn);
+}
