@@ -445,3 +445,33 @@ TEST(HostilePictures, OnePixelPensDrawAlikeRecordedAndRead)
   EXPECT_NE(drawn.find('#'), std::string::npos);
   EXPECT_EQ(pixels(read), drawn);
 }
+
+// A placement wider or taller than a placeable file can hold reads as the widest one it holds, so
+// the picture saves and reads back at the size it read.
+TEST(HostilePictures, PlacementsHeldToWhatAPlaceableFileHolds)
+{
+  TMetafile mf;
+  mf.SetSize(60, 40);
+  {
+    TMetafileCanvas c(&mf);
+    c.LineTo(50, 30);
+  }
+  std::string wmf = EnhancedToPlaceableMetafile(mf.SaveToBytes(), 60, 40);
+  const int16_t top = -30000, bottom = 25365;  // 55365 units
+  std::memcpy(wmf.data() + 8, &top, 2);
+  std::memcpy(wmf.data() + 12, &bottom, 2);
+  uint16_t sum = 0;  // the header's check sum
+  for (size_t i = 0; i < 20; i += 2) {
+    uint16_t w;
+    std::memcpy(&w, wmf.data() + i, 2);
+    sum ^= w;
+  }
+  std::memcpy(wmf.data() + 20, &sum, 2);
+  TFormatMetafile first;
+  first.LoadFromFormatBytes(wmf);
+  EXPECT_EQ(first.GetHeight(), 32767);
+  TFormatMetafile again;
+  again.LoadFromFormatBytes(first.SaveToFormatBytes());
+  EXPECT_EQ(again.GetHeight(), first.GetHeight());
+  EXPECT_EQ(again.GetWidth(), first.GetWidth());
+}
