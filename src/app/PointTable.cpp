@@ -1,8 +1,14 @@
 #include "app/PointTable.h"
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 
+#include "app/ProfileModel.h"
 #include "app/Project.h"
 #include "app/SceneGeometry.h"
 #include "platform/MessageBox.h"
@@ -96,9 +102,24 @@ bool ConvertPointTable(const std::string& fileName)
       cells[k] = (grid[c][k] + grid[c + 1][k] + grid[c][k + 1] + grid[c + 1][k + 1]) / 4.0;
     out.push_back(JoinFloats(cells, "", 2, true));
   }
+  // Written under a name of its own and read back before it replaces the ".out": a model the
+  // viewer would refuse (a depth twice, numbers too large for its means) is not written.
+  std::string trial = outName + ".XXXXXX.out";
+  const int fd = mkstemps(trial.data(), 4);
+  if (fd < 0)
+    return refuse("cannot write " + outName + ": " + std::strerror(errno));
+  close(fd);
   std::string error;
-  if (!WriteTextLines(outName, out, &error))
+  fdata res, pol;
+  if (!WriteTextLines(trial, out, &error) || !ReadModelFile(trial, res, pol, &error)) {
+    std::filesystem::remove(trial, ec);
     return refuse(error);
+  }
+  std::filesystem::rename(trial, outName, ec);
+  if (ec) {
+    std::filesystem::remove(trial, ec);
+    return refuse("cannot write " + outName);
+  }
   return true;
 }
 

@@ -2448,6 +2448,10 @@ void TBitmap::LoadFromBytes(const std::string& data)
     if (!img.isNull()) fmt = img.hasAlphaChannel() ? pf32bit : pf24bit;
   }
   if (img.isNull()) throw EInvalidGraphic("Bitmap image is not valid");
+  // Two colours other than black and white are kept: such a file is no monochrome bitmap.
+  if (fmt == pf1bit)
+    for (QRgb c : img.colorTable())
+      if ((c & 0xFFFFFF) != 0 && (c & 0xFFFFFF) != 0xFFFFFF) fmt = pf24bit;
   canvas_->Release();
   format_ = fmt;
   canvas_->SetMonochromeDevice(fmt == pf1bit);

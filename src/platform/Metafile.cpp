@@ -57,6 +57,9 @@ struct RecordExtra {
   TColor pixelColor = clBlack;
 };
 
+// The widest pen the painter takes; wider ones are held to it when recorded, read or stretched.
+constexpr int32_t kMaxPenWidth = 32767;
+
 struct MetaRecord {
   MetaRecord() {}  // the members' own initial values, without zeroing the whole record first
   RecKind kind = RecKind::Polygon;
@@ -194,7 +197,7 @@ struct Mapper {
   int32_t IX(int32_t x) const { return Held(X(x)); }
   int32_t IY(int32_t y) const { return Held(Y(y)); }
   TPoint P(const TPoint& p) const { return {IX(p.x), IY(p.y)}; }
-  int32_t W(int32_t w) const { return std::max(1, Held(w * std::min(sx, sy))); }
+  int32_t W(int32_t w) const { return std::clamp(Held(w * std::min(sx, sy)), 1, kMaxPenWidth); }
 };
 
 // Solid fills and plain lines straight onto the painter, at sub-pixel precision.
@@ -1428,7 +1431,7 @@ namespace {
 {
   r.kind = kind;
   r.penColor = c.Pen()->GetColor();
-  r.penWidth = c.Pen()->GetWidth();
+  r.penWidth = std::min(c.Pen()->GetWidth(), kMaxPenWidth);
   r.penStyle = c.Pen()->GetStyle();
   r.penMode = c.Pen()->GetMode();
   r.brushColor = c.Brush()->GetColor();
@@ -1994,11 +1997,12 @@ void WriteBitmap(EmfWriter& w, const MetaRecord& r)
 std::string TMetafile::SaveToBytes() const
 {
   EmfWriter w;
-  // Header: bounds in pixels, frame in hundredths of a millimetre at 96 pixels per inch.
+  // Header: bounds in pixels, frame in hundredths of a millimetre at 96 pixels per inch; a picture
+  // without width or height keeps bounds that read back as none (the device is one pixel at least).
   const int32_t wd = std::max(width_, 1), ht = std::max(height_, 1);
   size_t at = w.Begin(EMR_HEADER);
-  w.Rect(TRect{0, 0, wd - 1, ht - 1});
-  w.Rect(TRect{0, 0, RoundAway32(wd * HundredthMmPerPixel) - 1, RoundAway32(ht * HundredthMmPerPixel) - 1});
+  w.Rect(TRect{0, 0, width_ - 1, height_ - 1});
+  w.Rect(TRect{0, 0, RoundAway32(width_ * HundredthMmPerPixel) - 1, RoundAway32(height_ * HundredthMmPerPixel) - 1});
   w.U32(EmfSignature);
   w.U32(0x10000);
   w.U32(0);  // file size, patched below
@@ -2317,9 +2321,14 @@ void TMetafile::LoadFromBytes(const std::string& bytes)
       EmfObject o;
       o.kind = EmfObject::Pen;
       o.penStyle = PenStyleOf(r.U32());
-      o.penWidth = r.I32();
+      // Width 0 (or less) is the pen of one pixel, which the writer writes as 0: read as the width
+      // the recording canvas gives it.
+      o.penWidth = std::clamp(r.I32(), 1, kMaxPenWidth);
       r.I32();
       o.penColor = FromColorRef(r.U32());
+      // Pens and brushes that draw nothing are read as one such pen and brush: what they do not
+      // draw is not kept, and the picture saves as it reads.
+      if (o.penStyle == psClear) o.penWidth = 1, o.penColor = clBlack;
       objects[h] = o;
       break;
     }
@@ -2331,6 +2340,7 @@ void TMetafile::LoadFromBytes(const std::string& bytes)
       o.brushColor = FromColorRef(r.U32());
       uint32_t hatch = r.U32();
       o.brushStyle = style == 1 ? bsClear : style == 2 ? static_cast<TBrushStyle>(bsHorizontal + std::min(hatch, 5u)) : bsSolid;
+      if (o.brushStyle == bsClear) o.brushColor = clWhite;
       objects[h] = o;
       break;
     }
@@ -2365,10 +2375,10 @@ void TMetafile::LoadFromBytes(const std::string& bytes)
       uint32_t h = r.U32();
       if (h & StockObject) {
         switch (h & 0xFF) {
-        case NULL_PEN: pen.penStyle = psClear; break;
+        case NULL_PEN: pen.penStyle = psClear, pen.penWidth = 1, pen.penColor = clBlack; break;
         case BLACK_PEN: pen.penStyle = psSolid, pen.penWidth = 1, pen.penColor = clBlack; break;
         case WHITE_PEN: pen.penStyle = psSolid, pen.penWidth = 1, pen.penColor = clWhite; break;
-        case NULL_BRUSH: brush.brushStyle = bsClear; break;
+        case NULL_BRUSH: brush.brushStyle = bsClear, brush.brushColor = clWhite; break;
         case WHITE_BRUSH: brush.brushStyle = bsSolid, brush.brushColor = clWhite; break;
         case BLACK_BRUSH: brush.brushStyle = bsSolid, brush.brushColor = clBlack; break;
         case 1: brush.brushStyle = bsSolid, brush.brushColor = 0xC0C0C0; break;
@@ -2417,6 +2427,7 @@ void TMetafile::LoadFromBytes(const std::string& bytes)
       Reader s(bytes, pos + off, pos + size);
       std::u16string text;
       for (uint32_t i = 0; i < n; ++i) text.push_back(static_cast<char16_t>(s.U16()));
+      if (text.empty() && !(options & ETO_CLIPPED)) break;  // draws nothing (a clipped one may paint its box)
       MetaRecord m = start(RecKind::Text);
       m.X().font = font.font;
       m.X().font.color = textColor;

@@ -402,7 +402,8 @@ private:
       text.push_back(ch < 256 ? static_cast<char>(ch) : '?');
       dx.push_back(W(adv));
     }
-    if (text.empty()) return;
+    // No text draws nothing, unless clipped: the box may be painted.
+    if (text.empty() && !(options & ETO_CLIPPED)) return;
     std::vector<uint16_t> p{W(y), W(x), static_cast<uint16_t>(text.size()),
                             static_cast<uint16_t>(options & (ETO_OPAQUE | ETO_CLIPPED))};
     if (options & (ETO_OPAQUE | ETO_CLIPPED)) {
@@ -517,7 +518,8 @@ public:
   {
     if (!IsPlaceableMetafile(wmf_) || wmf_.size() < 22 + 18) throw EInvalidGraphic("Not a placeable metafile");
     const int16_t left = Get16(6), top = Get16(8), right = Get16(10), bottom = Get16(12);
-    const int32_t width = std::max(1, right - left), height = std::max(1, bottom - top);
+    // A placement spans 32767 units at most, as one is written.
+    const int32_t width = std::clamp(right - left, 1, 32767), height = std::clamp(bottom - top, 1, 32767);
     const uint16_t headerWords = static_cast<uint16_t>(Get16(22 + 2));
     if (headerWords < 9 || 22 + 2 * size_t{headerWords} > wmf_.size()) throw EInvalidGraphic("Not a placeable metafile");
     Header(width, height);

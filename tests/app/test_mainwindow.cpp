@@ -11,6 +11,10 @@
 #include "chart/canvas/NuvGLCanvas.h"
 #include "chart/model/NvEngineAxis.h"
 #include "chart/model/Chart.h"
+#include "chart/model/ChartMenus.h"
+#include "chart/model/NvEnginePointer.h"
+#include "chart/series/PointSeries.h"
+#include "chart/series/SeriesFormat.h"
 #include "app/SceneGeometry.h"
 #include "app/Supermath2d.h"
 #include "app/Unit1.h"
@@ -755,6 +759,35 @@ TEST_F(MainWindow, MessagesDuringALoadDoNotPaintTheHalfLoadedScene)
   f.Chart3->PaintBuffer();
   EXPECT_FALSE(paintedHalfLoaded);
   f.Chart3->OnPaint = nullptr;
+}
+
+TEST_F(MainWindow, StartsWithADamagedAppearanceFileBesideIt)
+{
+  // Both point series of the section chart get their default text with a pointer size of 0.
+  NuvSeriesStartup();
+  TPointSeries fresh(nullptr);
+  std::string text = SeriesFormatToText(&fresh);
+  std::vector<size_t> seps;
+  for (size_t i = 0; i < text.size(); ++i)
+    if (text[i] == '~') seps.push_back(i);
+  ASSERT_EQ(seps.size(), 41u);
+  auto withField = [&](size_t field, const std::string& value) {  // field counted from 1
+    std::string t = text;
+    return t.replace(seps[field - 2] + 1, seps[field - 1] - seps[field - 2] - 1, value);
+  };
+  testsupport::WriteAll(dir.file("orbisk.in"), "[serie_vamir_ps_grid]\r\nser_Point=" + withField(25, "0") +
+                                                    "\r\n[serie_vamir_ps_st]\r\nser_Point=" + withField(26, "0") + "\r\n");
+  SetSeriesSettingsFileName(dir.file("orbisk.in"));
+  TForm1* made = nullptr;
+  EXPECT_NO_THROW(made = &Make());
+  SetSeriesSettingsFileName(std::string());
+  ASSERT_NE(made, nullptr);
+  // The series keep the appearance they are built with.
+  EXPECT_EQ(made->PseudoSection2d1->GridPointSeries->GetPointer()->GetHorizSize(), 2);
+  EXPECT_EQ(made->PseudoSection2d1->StationSeries->GetPointer()->GetVertSize(), 3);
+  EXPECT_EQ(made->PseudoSection2d1->StationSeries->GetPointer()->GetStyle(), psDownTriangle);
+  made->OpenProject(dir.file("demo.prj"));
+  EXPECT_EQ(made->State.Profiles.size(), 3u);
 }
 
 }  // namespace

@@ -95,6 +95,28 @@ TEST(ConvertPointTable, RefusesTablesWithoutAGrid)
   EXPECT_EQ(messages.Messages().size(), 1u);
 }
 
+// What is written is a model that reads: a table whose model the viewer would refuse is refused
+// with the reader's reason, and an earlier model stays as it was.
+TEST(ConvertPointTable, WritesOnlyModelsThatRead)
+{
+  TempDir dir;
+  TMessageCapture refusals;
+  const std::pair<const char*, const char*> refused[] = {
+      {"twice", "0 10 4\n0 10 4\n100 20 5\n100 20 5\n"},
+      {"large", "0 0 1e308\n0 10 1e308\n100 0 1e308\n100 10 1e308\n"},
+  };
+  for (const auto& [name, text] : refused) {
+    WriteAll(dir.file(std::string(name) + ".dat"), text);
+    WriteAll(dir.file(std::string(name) + ".out"), "earlier");
+    EXPECT_FALSE(ConvertPointTable(dir.file(std::string(name) + ".dat"))) << name;
+    EXPECT_EQ(ReadAll(dir.file(std::string(name) + ".out")), "earlier") << name;
+  }
+  EXPECT_EQ(refusals.Messages().size(), 2u);
+  for (const std::string& m : refusals.Messages()) EXPECT_NE(m.find("was not converted: "), std::string::npos) << m;
+  // Nothing else is left beside the tables.
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 4);
+}
+
 // A table named "*.out" is not replaced by its own model.
 TEST(ConvertPointTable, RefusesToWriteOverTheTableItself)
 {

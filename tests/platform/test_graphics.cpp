@@ -143,6 +143,48 @@ TEST(Bitmap, BmpFilesAreBottomUpWindowsBitmaps)
   EXPECT_EQ(bad.GetWidth(), 0);
 }
 
+// A one-bit file is a monochrome bitmap when its two colours are black and white; other colours
+// are kept, and saved and read back as they were.
+TEST(Bitmap, TwoColourFilesKeepTheirColoursWhenSavedAgain)
+{
+  testsupport::TempDir dir;
+  auto oneBit = [](uint32_t colour0, uint32_t colour1) {
+    std::string d = "BM";
+    auto put32 = [&](uint32_t v) { for (int i = 0; i < 4; ++i) d.push_back(char(v >> (8 * i))); };
+    auto put16 = [&](uint16_t v) { d.push_back(char(v)); d.push_back(char(v >> 8)); };
+    put32(14 + 40 + 8 + 8);
+    put32(0);
+    put32(14 + 40 + 8);
+    put32(40);
+    put32(2);  // 2 x 2, bottom-up
+    put32(2);
+    put16(1);
+    put16(1);
+    for (uint32_t v : {0u, 8u, 3780u, 3780u, 2u, 0u}) put32(v);
+    put32(colour0);
+    put32(colour1);
+    put32(0x40);  // bottom row: colour 0, colour 1
+    put32(0x80);  // top row: colour 1, colour 0
+    return d;
+  };
+  TBitmap two;
+  two.LoadFromBytes(oneBit(0x0000FF, 0xFF0000));  // blue, red
+  EXPECT_EQ(two.Canvas()->GetPixel(0, 0) & 0xFFFFFF, clRed);
+  EXPECT_EQ(two.Canvas()->GetPixel(1, 0) & 0xFFFFFF, clBlue);
+  two.SaveToFile(dir.file("two.bmp"));
+  TBitmap back;
+  back.LoadFromFile(dir.file("two.bmp"));
+  EXPECT_EQ(back.Canvas()->GetPixel(0, 0) & 0xFFFFFF, clRed);
+  EXPECT_EQ(back.Canvas()->GetPixel(1, 0) & 0xFFFFFF, clBlue);
+  EXPECT_EQ(back.Canvas()->GetPixel(0, 1) & 0xFFFFFF, clBlue);
+  // Black and white: a monochrome bitmap still.
+  TBitmap mono;
+  mono.LoadFromBytes(oneBit(0x000000, 0xFFFFFF));
+  EXPECT_EQ(mono.GetPixelFormat(), pf1bit);
+  EXPECT_EQ(mono.Canvas()->GetPixel(0, 0) & 0xFFFFFF, clWhite);
+  EXPECT_EQ(mono.Canvas()->GetPixel(1, 0) & 0xFFFFFF, clBlack);
+}
+
 TEST(Shapes, RectangleExcludesRightAndBottomEdge)
 {
   auto b = MakeBitmap(20, 20);

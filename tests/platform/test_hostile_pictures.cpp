@@ -299,3 +299,179 @@ TEST(HostilePictures, FontHeightsHeldToThePicture)
   loaded.Draw(&spy, Rect(0, 0, 100, 100));
   EXPECT_EQ(spy.heights, (std::vector<int32_t>{-20, -400, 400}));
 }
+
+namespace {
+// A canvas without a device that notes the pen width of every line drawn on it.
+class PenWidthSpy : public TCanvas {
+public:
+  std::vector<int32_t> widths;
+  TSize DeviceSize() const override { return {100, 100}; }
+  void LineTo(int32_t, int32_t) override { widths.push_back(Pen()->GetWidth()); }
+  void Polyline(const std::vector<TPoint>&) override { widths.push_back(Pen()->GetWidth()); }
+};
+}  // namespace
+
+// Pens wider than the painter takes are held to its widest (32767), recorded, stretched or read
+// from a file; a picture-wide pen then paints the picture rather than a hairline.
+TEST(HostilePictures, PenWidthsHeldToThePaintersRange)
+{
+  TMetafile mf;
+  mf.SetSize(100, 100);
+  {
+    TMetafileCanvas c(&mf);
+    for (int32_t w : {3, 32767, 32768, 65535, INT32_MAX}) {
+      c.Pen()->SetWidth(w);
+      c.Polyline({{0, 50}, {100, 50}});
+    }
+  }
+  auto widths = [](TMetafile& m, int32_t side) {
+    PenWidthSpy spy;
+    m.Draw(&spy, Rect(0, 0, side, side));
+    return spy.widths;
+  };
+  EXPECT_EQ(widths(mf, 100), (std::vector<int32_t>{3, 32767, 32767, 32767, 32767}));
+  for (int32_t w : widths(mf, 100000)) EXPECT_LE(w, 32767);
+  TMetafile loaded;
+  loaded.LoadFromBytes(mf.SaveToBytes());
+  EXPECT_EQ(widths(loaded, 100), (std::vector<int32_t>{3, 32767, 32767, 32767, 32767}));
+  TFormatMetafile placeable;
+  placeable.LoadFromFormatBytes(EnhancedToPlaceableMetafile(mf.SaveToBytes(), 100, 100));
+  for (int32_t w : widths(placeable, 1000)) EXPECT_LE(w, 32767);
+
+  TMetafile wide;
+  wide.SetSize(100, 100);
+  {
+    TMetafileCanvas c(&wide);
+    c.Pen()->SetColor(clRed);
+    c.Pen()->SetWidth(40000);
+    c.Polyline({{0, 50}, {100, 50}});
+  }
+  TBitmap b;
+  b.SetSize(100, 100);
+  b.Canvas()->StretchDraw(Rect(0, 0, 100, 100), &wide);
+  EXPECT_EQ(b.Canvas()->GetPixel(50, 5) & 0xFFFFFF, clRed);
+}
+
+// A picture read from a file saves bytes that read back to the same picture: pens and brushes
+// that draw nothing carry no colour, a picture without width keeps none, and a text of no
+// characters is dropped alike by both formats (unless clipped, when it may paint its box).
+TEST(HostilePictures, ReadPicturesSaveAsTheyRead)
+{
+  auto readTwice = [](const std::string& bytes) {
+    TMetafile first;
+    first.LoadFromBytes(bytes);
+    const std::string saved = first.SaveToBytes();
+    TMetafile again;
+    again.LoadFromBytes(saved);
+    EXPECT_EQ(again.SaveToBytes(), saved);
+    EXPECT_EQ(again.GetWidth(), first.GetWidth());
+    EXPECT_EQ(again.RecordCount(), first.RecordCount());
+  };
+  // Two pens made with the null style in different colours.
+  TMetafile pens;
+  pens.SetSize(60, 40);
+  {
+    TMetafileCanvas c(&pens);
+    c.Pen()->SetColor(clRed);
+    c.Ellipse(1, 1, 20, 20);
+    c.Pen()->SetColor(clBlue);
+    c.Ellipse(5, 5, 30, 30);
+  }
+  std::string bytes = pens.SaveToBytes();
+  uint32_t size = 0;
+  std::memcpy(&size, bytes.data() + 4, 4);
+  int nulled = 0;
+  for (size_t at = size; at + 16 <= bytes.size(); at += size) {
+    uint32_t type;
+    std::memcpy(&type, bytes.data() + at, 4);
+    std::memcpy(&size, bytes.data() + at + 4, 4);
+    if (type == EMR_CREATEPEN) Set32(bytes, at + 12, 5), ++nulled;
+    if (size == 0) break;
+  }
+  ASSERT_EQ(nulled, 2);
+  readTwice(bytes);
+
+  TMetafile narrow;
+  narrow.SetSize(0, 20);
+  {
+    TMetafileCanvas c(&narrow);
+    c.LineTo(5, 5);
+  }
+  readTwice(narrow.SaveToBytes());
+  TMetafile back;
+  back.LoadFromBytes(narrow.SaveToBytes());
+  EXPECT_EQ(back.GetWidth(), 0);
+  EXPECT_EQ(back.GetHeight(), 20);
+
+  TMetafile texts;
+  texts.SetSize(60, 40);
+  {
+    TMetafileCanvas c(&texts);
+    c.LineTo(5, 5);
+    c.TextOut(3, 3, "");
+    c.TextRect(TRect{2, 2, 20, 10}, 3, 3, "");
+  }
+  TMetafile enhanced;
+  enhanced.LoadFromBytes(texts.SaveToBytes());
+  EXPECT_EQ(enhanced.RecordCount(), 2u);
+  TFormatMetafile placeable;
+  placeable.LoadFromFormatBytes(EnhancedToPlaceableMetafile(texts.SaveToBytes(), 60, 40));
+  EXPECT_EQ(placeable.RecordCount(), 2u);
+}
+
+// A pen of one pixel is written with width 0; read back, it draws where the recorded one drew,
+// however far the picture is stretched.
+TEST(HostilePictures, OnePixelPensDrawAlikeRecordedAndRead)
+{
+  TMetafile recorded;
+  recorded.SetSize(1, 1);
+  {
+    TMetafileCanvas c(&recorded);
+    c.MoveTo(0, 0);
+    c.LineTo(60, 40);
+  }
+  TMetafile read;
+  read.LoadFromBytes(recorded.SaveToBytes());
+  auto pixels = [](TMetafile& m) {
+    TBitmap b;
+    b.SetSize(48, 40);
+    b.Canvas()->StretchDraw(Rect(0, 0, 48, 40), &m);
+    std::string s;
+    for (int y = 0; y < 40; ++y)
+      for (int x = 0; x < 48; ++x) s += (b.Canvas()->GetPixel(x, y) & 0xFFFFFF) == clWhite ? '.' : '#';
+    return s;
+  };
+  const std::string drawn = pixels(recorded);
+  EXPECT_NE(drawn.find('#'), std::string::npos);
+  EXPECT_EQ(pixels(read), drawn);
+}
+
+// A placement wider or taller than a placeable file can hold reads as the widest one it holds, so
+// the picture saves and reads back at the size it read.
+TEST(HostilePictures, PlacementsHeldToWhatAPlaceableFileHolds)
+{
+  TMetafile mf;
+  mf.SetSize(60, 40);
+  {
+    TMetafileCanvas c(&mf);
+    c.LineTo(50, 30);
+  }
+  std::string wmf = EnhancedToPlaceableMetafile(mf.SaveToBytes(), 60, 40);
+  const int16_t top = -30000, bottom = 25365;  // 55365 units
+  std::memcpy(wmf.data() + 8, &top, 2);
+  std::memcpy(wmf.data() + 12, &bottom, 2);
+  uint16_t sum = 0;  // the header's check sum
+  for (size_t i = 0; i < 20; i += 2) {
+    uint16_t w;
+    std::memcpy(&w, wmf.data() + i, 2);
+    sum ^= w;
+  }
+  std::memcpy(wmf.data() + 20, &sum, 2);
+  TFormatMetafile first;
+  first.LoadFromFormatBytes(wmf);
+  EXPECT_EQ(first.GetHeight(), 32767);
+  TFormatMetafile again;
+  again.LoadFromFormatBytes(first.SaveToFormatBytes());
+  EXPECT_EQ(again.GetHeight(), first.GetHeight());
+  EXPECT_EQ(again.GetWidth(), first.GetWidth());
+}

@@ -140,9 +140,9 @@ void TSeriesEditorPage::Apply()
     TSeriesPointer* p = points->GetPointer();
     p->SetVisible(PointerVisibleCheck->GetChecked());
     int32_t w = 0, h = 0;
-    // Sizes that do not read, or are out of reason, keep the pointer's size.
-    if (TryStrToInt(Trim(PointerWidthEdit->GetText()), w) && w >= 0 && w <= 10000) p->SetHorizSize(w);
-    if (TryStrToInt(Trim(PointerHeightEdit->GetText()), h) && h >= 0 && h <= 10000) p->SetVertSize(h);
+    // Sizes that do not read, that the pointer refuses (below 1) or are out of reason keep the pointer's size.
+    if (TryStrToInt(Trim(PointerWidthEdit->GetText()), w) && w >= 1 && w <= 10000) p->SetHorizSize(w);
+    if (TryStrToInt(Trim(PointerHeightEdit->GetText()), h) && h >= 1 && h <= 10000) p->SetVertSize(h);
     int style = PointerStyleCombo->GetItemIndex();
     if (style >= 0) p->SetStyle(static_cast<TSeriesPointerStyle>(style));
   }

@@ -1,6 +1,8 @@
 // Right-click menus over legend, series and axis; the stored appearance of axes and series.
 #include "chart/model/ChartMenus.h"
 
+#include <exception>
+
 #include "chart/model/NvEngineAxis.h"
 #include "chart/model/Chart.h"
 #include "chart/model/ChartRegistry.h"
@@ -179,11 +181,15 @@ void LoadSeriesSettings(TCustomChart* chart, const std::string& name, TChartSeri
 {
   (void)chart;
   if (!series) return;
-  std::string gallery = GetGallerySeriesName(series);
-  TIniFile ini(SeriesSettingsFileName());
-  std::string value = ini.ReadString("serie_" + name, "ser_" + gallery, std::string());
-  if (value.empty()) return;
-  if (ChartEditorServices().SeriesFormatFromText) ChartEditorServices().SeriesFormatFromText(series, value);
+  // A file that cannot be read, or a text that is refused, leaves the series as built.
+  try {
+    std::string gallery = GetGallerySeriesName(series);
+    TIniFile ini(SeriesSettingsFileName());
+    std::string value = ini.ReadString("serie_" + name, "ser_" + gallery, std::string());
+    if (value.empty()) return;
+    if (ChartEditorServices().SeriesFormatFromText) ChartEditorServices().SeriesFormatFromText(series, value);
+  } catch (const std::exception&) {
+  }
 }
 
 // ---- The chart's own names for these ----

@@ -165,6 +165,7 @@ std::vector<std::string> Fields(const TSeriesFormat& f, const std::string& galle
   return v;
 }
 
+// Every field is held to what its setter takes, so that a text read whole applies whole.
 bool Parse(const std::vector<std::string>& w, TSeriesFormat& f)
 {
   if (w.size() != kFieldCount) return false;
@@ -181,8 +182,8 @@ bool Parse(const std::vector<std::string>& w, TSeriesFormat& f)
             ParsePenText(at(17), f.MarksArrow) && ReadInt(at(18), -360, 360, f.MarksAngle) &&
             ReadBool(at(19), f.MarksClip) && ReadColor(at(20), f.MarksBackColor) &&
             ReadBool(at(21), f.MarksMultiLine) && ReadInt(at(22), 1, M, f.MarksDrawEvery) &&
-            ReadBool(at(23), f.HasPointer) && ReadBool(at(24), p.Visible) && ReadInt(at(25), 0, M, p.HorizSize) &&
-            ReadInt(at(26), 0, M, p.VertSize) && ReadInt(at(27), psRectangle, psRightTriangle, p.Style) &&
+            ReadBool(at(23), f.HasPointer) && ReadBool(at(24), p.Visible) && ReadInt(at(25), 1, M, p.HorizSize) &&
+            ReadInt(at(26), 1, M, p.VertSize) && ReadInt(at(27), psRectangle, psRightTriangle, p.Style) &&
             ParseBrushText(at(28), p.Brush) && ParsePenText(at(29), p.Pen) && ReadBool(at(30), p.Draw3D) &&
             ReadBool(at(31), p.Dark3D) && ReadBool(at(32), p.InflateMargins) &&
             ReadInt(at(33), 0, 100, p.Transparency) && ParseGradientText(at(34), p.Gradient);

@@ -232,6 +232,22 @@ TEST(SeriesEditor, ShowsOnlyThatSeriesAndAppliesColourPointerAndMarks)
               ChartEditorPageHooks().end());
 }
 
+TEST(SeriesEditor, PointerSizeBoxesTakeOnlySizesThePointerTakes)
+{
+  PointChart c;
+  TSeriesEditorPage page(nullptr, c.b.get());
+  page.PointerWidthEdit->SetText("0");
+  page.PointerHeightEdit->SetText("-3");
+  EXPECT_NO_THROW(page.Apply());
+  EXPECT_EQ(c.b->GetPointer()->GetHorizSize(), 4);
+  EXPECT_EQ(c.b->GetPointer()->GetVertSize(), 4);
+  page.PointerWidthEdit->SetText("1");
+  page.PointerHeightEdit->SetText("1");
+  page.Apply();
+  EXPECT_EQ(c.b->GetPointer()->GetHorizSize(), 1);
+  EXPECT_EQ(c.b->GetPointer()->GetVertSize(), 1);
+}
+
 TEST(AxisEditor, CaptionedAfterItsSideAndAppliesRangeIncrementLabelsTitle)
 {
   PointChart c;

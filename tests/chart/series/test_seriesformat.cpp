@@ -137,6 +137,34 @@ TEST_F(SeriesFormat, TextsThatDoNotFitAreRefusedWhole)
   refused(Join(longer));
 }
 
+TEST_F(SeriesFormat, PointerSizesThePointerRefusesAreRefusedBeforeAnythingIsApplied)
+{
+  // A point series' default text with a pointer size of 0: the pointer takes only sizes from 1.
+  TPointSeries fresh(nullptr);
+  const auto w = Words(SeriesFormatToText(&fresh));
+  for (size_t field : {24u, 25u}) {
+    for (const char* size : {"0", "-1"}) {
+      auto v = w;
+      v[1] = "1";  // colour each point: would be applied before the pointer
+      v[field] = size;
+      TPointSeries target(nullptr);
+      Dress(target);
+      const std::string before = SeriesFormatToText(&target);
+      bool ok = true;
+      EXPECT_NO_THROW(ok = SeriesFormatFromText(&target, Join(v))) << field + 1;
+      EXPECT_FALSE(ok) << field + 1;
+      EXPECT_EQ(SeriesFormatToText(&target), before) << field + 1;
+    }
+  }
+  // Size 1 is the smallest taken.
+  auto v = w;
+  v[24] = v[25] = "1";
+  TPointSeries target(nullptr);
+  EXPECT_TRUE(SeriesFormatFromText(&target, Join(v)));
+  EXPECT_EQ(target.GetPointer()->GetHorizSize(), 1);
+  EXPECT_EQ(target.GetPointer()->GetVertSize(), 1);
+}
+
 // ---- The ".in" appearance file ----
 #include "TestSupport.h"
 #include "chart/model/ChartMenus.h"
@@ -162,5 +190,27 @@ TEST_F(SeriesFormat, AppearanceFileAppliesTheTextOfTheSeriesType)
   TSurfaceSeries s2(nullptr);
   LoadSeriesSettings(&chart, "vamir_ps_grid", &s2);
   EXPECT_TRUE(s2.GetWireFrame());
+  SetSeriesSettingsFileName(std::string());
+}
+
+TEST_F(SeriesFormat, AppearanceFileThatIsRefusedOrUnreadableKeepsTheBuiltInAppearance)
+{
+  testsupport::TempDir dir;
+  TPointSeries fresh(nullptr);
+  auto w = Words(SeriesFormatToText(&fresh));
+  w[24] = "0";
+  const std::string file = dir.file("viewer.in");
+  testsupport::WriteAll(file, "[serie_vamir_ps_grid]\r\nser_Point=" + Join(w) + "\r\n");
+  SetSeriesSettingsFileName(file);
+  TChart chart(nullptr);
+  TPointSeries grid(nullptr);
+  grid.GetPointer()->SetHorizSize(2);
+  const std::string before = SeriesFormatToText(&grid);
+  EXPECT_NO_THROW(LoadSeriesSettings(&chart, "vamir_ps_grid", &grid));
+  EXPECT_EQ(SeriesFormatToText(&grid), before);
+  // A folder where the file should be: nothing to read, nothing changed.
+  SetSeriesSettingsFileName(dir.path().string());
+  EXPECT_NO_THROW(LoadSeriesSettings(&chart, "vamir_ps_grid", &grid));
+  EXPECT_EQ(SeriesFormatToText(&grid), before);
   SetSeriesSettingsFileName(std::string());
 }
