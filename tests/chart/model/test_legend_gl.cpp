@@ -25,30 +25,51 @@ int CountNear(TBitmap& bmp, const TRect& r, TColor want)
   return n;
 }
 
+constexpr int W = 500, H = 360;
+
+// A flat chart on the OpenGL canvas with a red and a blue series in its legend.
+struct TwoSeriesChart {
+  TChart chart{nullptr};
+  TChartSeries a{nullptr}, b{nullptr};
+  TBitmap bmp;
+  TwoSeriesChart()
+  {
+    chart.SetBounds(0, 0, W, H);
+    chart.SetView3D(false);
+    chart.SetCanvas(std::make_unique<TGLCanvas>());
+    a.SetTitle("Red");
+    b.SetTitle("Blue");
+    a.SetSeriesColor(clRed);
+    b.SetSeriesColor(clBlue);
+    for (int i = 0; i < 3; ++i) {
+      a.AddXY(i, i);
+      b.AddXY(i, 2 - i);
+    }
+    a.SetParentChart(&chart);
+    b.SetParentChart(&chart);
+    bmp.SetPixelFormat(pf24bit);
+    bmp.SetSize(W, H);
+  }
+  ~TwoSeriesChart()
+  {
+    a.SetParentChart(nullptr);
+    b.SetParentChart(nullptr);
+  }
+  // Draws the chart; false without an OpenGL context.
+  bool Draw()
+  {
+    chart.Draw(bmp.Canvas(), Rect(0, 0, W, H));
+    auto* gl = dynamic_cast<TGLCanvas*>(chart.Canvas());
+    return gl && gl->Active();
+  }
+};
+
 TEST(LegendGL, SymbolsDrawnWhereTheLayoutPutsThem)
 {
-  constexpr int W = 500, H = 360;
-  TChart chart(nullptr);
-  chart.SetBounds(0, 0, W, H);
-  chart.SetView3D(false);
-  chart.SetCanvas(std::make_unique<TGLCanvas>());
-  TChartSeries a(nullptr), b(nullptr);
-  a.SetTitle("Red");
-  b.SetTitle("Blue");
-  a.SetSeriesColor(clRed);
-  b.SetSeriesColor(clBlue);
-  for (int i = 0; i < 3; ++i) {
-    a.AddXY(i, i);
-    b.AddXY(i, 2 - i);
-  }
-  a.SetParentChart(&chart);
-  b.SetParentChart(&chart);
-  TBitmap bmp;
-  bmp.SetPixelFormat(pf24bit);
-  bmp.SetSize(W, H);
-  chart.Draw(bmp.Canvas(), Rect(0, 0, W, H));
-  auto* gl = dynamic_cast<TGLCanvas*>(chart.Canvas());
-  ASSERT_TRUE(gl && gl->Active()) << "no OpenGL context";
+  TwoSeriesChart f;
+  TChart& chart = f.chart;
+  TBitmap& bmp = f.bmp;
+  ASSERT_TRUE(f.Draw()) << "no OpenGL context";
   TChartLegend* legend = chart.GetLegend();
   ASSERT_TRUE(legend->LastLayout().HasBox);
   EXPECT_EQ(legend->NumRows(), 2);
@@ -60,39 +81,19 @@ TEST(LegendGL, SymbolsDrawnWhereTheLayoutPutsThem)
   // The box lies inside the control at the right.
   EXPECT_GT(legend->ShapeBounds.Left, W / 2);
   EXPECT_LT(legend->ShapeBounds.Right, W);
-  a.SetParentChart(nullptr);
-  b.SetParentChart(nullptr);
 }
 
 TEST(LegendGL, CheckBoxesShowOnTheFrame)
 {
   // The check boxes go through the chart's canvas like the rest of the legend: the OpenGL frame
   // does not cover them.
-  constexpr int W = 500, H = 360;
-  TChart chart(nullptr);
-  chart.SetBounds(0, 0, W, H);
-  chart.SetView3D(false);
-  chart.SetCanvas(std::make_unique<TGLCanvas>());
-  TChartSeries a(nullptr), b(nullptr);
-  a.SetTitle("Red");
-  b.SetTitle("Blue");
-  a.SetSeriesColor(clRed);
-  b.SetSeriesColor(clBlue);
-  for (int i = 0; i < 3; ++i) {
-    a.AddXY(i, i);
-    b.AddXY(i, 2 - i);
-  }
-  a.SetParentChart(&chart);
-  b.SetParentChart(&chart);
-  b.SetActive(false);
+  TwoSeriesChart f;
+  TChart& chart = f.chart;
+  TBitmap& bmp = f.bmp;
+  f.b.SetActive(false);
   TChartLegend* legend = chart.GetLegend();
   legend->SetCheckBoxes(true);
-  TBitmap bmp;
-  bmp.SetPixelFormat(pf24bit);
-  bmp.SetSize(W, H);
-  chart.Draw(bmp.Canvas(), Rect(0, 0, W, H));
-  auto* gl = dynamic_cast<TGLCanvas*>(chart.Canvas());
-  ASSERT_TRUE(gl && gl->Active()) << "no OpenGL context";
+  ASSERT_TRUE(f.Draw()) << "no OpenGL context";
   ASSERT_TRUE(legend->LastLayout().HasBox);
   // Between the legend's left edge and each symbol lies only the item's check box: a frame, and
   // a tick in the first (its series is active), none in the second.
@@ -120,8 +121,6 @@ TEST(LegendGL, CheckBoxesShowOnTheFrame)
   EXPECT_EQ(dark(1), 0);
   EXPECT_GE(framed(0), 20) << "no frame";
   EXPECT_GE(framed(1), 20) << "no frame";
-  a.SetParentChart(nullptr);
-  b.SetParentChart(nullptr);
 }
 
 }  // namespace
