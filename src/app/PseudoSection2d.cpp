@@ -515,8 +515,10 @@ void TPseudoSection2d::SavePicture()
   dialog->Filter = "Meta files [*.emf]|*.emf";
   if (!dialog->Execute()) return;
   std::string fileName = dialog->FileName;
+  const TSectionPictureFormat format = SectionPictureFormat(fileName);
+  if (!dialog->MayReplace(fileName)) return;
   try {
-    switch (SectionPictureFormat(fileName)) {
+    switch (format) {
       case TSectionPictureFormat::Enhanced: SaveToMetafileEnh(fileName); break;
       case TSectionPictureFormat::Placeable: SaveToMetafileRect(false, fileName, GetRectangle()); break;
       case TSectionPictureFormat::Bitmap: SaveToBitmapFile(fileName); break;
@@ -532,6 +534,7 @@ void TPseudoSection2d::SaveXYZ()
   dialog->Filter = "XYZ files [*.dat]|*.dat";
   if (!dialog->Execute()) return;
   const std::string fileName = ChangeFileExt(dialog->FileName, ".dat");
+  if (!dialog->MayReplace(fileName)) return;
   std::string error;
   if (!WriteSectionXYZ(fileName, contour_->NodeTable, contour_->NextNode, &error))
     ShowMessage("The XYZ file was not saved: " + error);

@@ -540,23 +540,22 @@ void TForm1::SaveDataClick()
   if (!SaveDialog1->Execute()) return;
   // A typed extension that names one of the kinds chooses it; otherwise the filter does.
   if (const int typed = FilterIndexOfFileName(SaveDialog1->Filter, SaveDialog1->FileName)) SaveDialog1->FilterIndex = typed;
-  switch (SaveDialog1->FilterIndex) {
-    case 1:
-      SaveDialog1->FileName = ChangeFileExt(SaveDialog1->FileName, ".prj");
-      SaveProject(State, host_.get(), SaveDialog1->FileName);
-      break;
+  const int kind = SaveDialog1->FilterIndex;
+  if (kind < 1 || kind > 3) return;
+  static const char* const extensions[] = {".prj", ".bmp", ".dat"};
+  SaveDialog1->FileName = ChangeFileExt(SaveDialog1->FileName, extensions[kind - 1]);
+  // A name changed here was not the one the dialog asked about.
+  if (!SaveDialog1->MayReplace(SaveDialog1->FileName)) return;
+  switch (kind) {
+    case 1: SaveProject(State, host_.get(), SaveDialog1->FileName); break;
     case 2:
-      SaveDialog1->FileName = ChangeFileExt(SaveDialog1->FileName, ".bmp");
       try {
         Chart3->SaveToBitmapFile(SaveDialog1->FileName);
       } catch (const std::exception& e) {
         ShowMessage("The picture was not saved to " + SaveDialog1->FileName + ": " + e.what());
       }
       break;
-    case 3:
-      SaveDialog1->FileName = ChangeFileExt(SaveDialog1->FileName, ".dat");
-      ExportPointTable(State, SaveDialog1->FileName);
-      break;
+    case 3: ExportPointTable(State, SaveDialog1->FileName); break;
     default: break;
   }
 }

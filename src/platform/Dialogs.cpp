@@ -1,14 +1,19 @@
 #include "platform/Dialogs.h"
 
 #include <cctype>
+#include <filesystem>
+#include <system_error>
 
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QFileIconProvider>
+#include <QHash>
 #include <QMimeDatabase>
 #include <QStringList>
 
 #include "platform/ControlsQt.h"
+#include "platform/Forms.h"
+#include "platform/MessageBox.h"
 
 using namespace ctlqt;
 
@@ -90,6 +95,53 @@ std::string DialogFilterToNative(const std::string& filter)
 namespace {
 std::string g_lastFolder;
 
+// The extension, without its dot, of the first pattern "*.ext" of each kind; "" for a kind without
+// one.
+QStringList KindExtensions(const std::string& filter)
+{
+  QStringList extensions;
+  for (const auto& kind : ParseDialogFilter(filter)) {
+    QString ext;
+    for (const std::string& pattern : kind.second)
+      if (pattern.size() > 2 && pattern.compare(0, 2, "*.") == 0 && pattern.find_first_of("*?[", 2) == std::string::npos) {
+        ext = Q(pattern.substr(2));
+        break;
+      }
+    extensions.append(ext);
+  }
+  return extensions;
+}
+
+// A save dialog whose default suffix follows the chosen kind, up to the moment it checks the name
+// (and asks whether to replace an existing file).
+class KindSuffixDialog : public QFileDialog {
+public:
+  KindSuffixDialog(const QString& caption, const QString& dir, const QString& filter, bool save)
+      : QFileDialog(nullptr, caption, dir, filter), save_(save)
+  {
+    connect(this, &QFileDialog::filterSelected, this, [this] { FollowKind(); });
+  }
+  void SetKindExtensions(const QStringList& extensions)
+  {
+    const QStringList kinds = nameFilters();
+    for (qsizetype i = 0; i < kinds.size() && i < extensions.size(); ++i) suffixes_[kinds.at(i)] = extensions.at(i);
+    FollowKind();
+  }
+  void FollowKind()
+  {
+    if (save_) setDefaultSuffix(suffixes_.value(selectedNameFilter()));
+  }
+  void accept() override
+  {
+    FollowKind();
+    QFileDialog::accept();
+  }
+
+private:
+  bool save_;
+  QHash<QString, QString> suffixes_;
+};
+
 class ExtensionIconProvider : public QFileIconProvider {
 public:
   QString type(const QFileInfo& info) const override
@@ -120,6 +172,7 @@ bool TOpenDialog::Execute()
   if (TestAnswer) {
     const bool chosen = TestAnswer(this);
     if (chosen && !FolderOf(FileName).empty()) g_lastFolder = FolderOf(FileName);
+    chosen_ = FileName;
     return chosen;
   }
   const QString native = Q(DialogFilterToNative(Filter));
@@ -133,20 +186,30 @@ bool TOpenDialog::Execute()
   // system's naming reads the start of each file, and a file of a system folder (/proc, /sys) can
   // block that read for good. The namer outlives the dialog.
   ExtensionIconProvider icons;
-  QFileDialog dialog(nullptr, Q(Title), dir, native);
+  KindSuffixDialog dialog(Q(Title), dir, native, IsSave());
   dialog.setIconProvider(&icons);
   dialog.setAcceptMode(IsSave() ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
   if (!IsSave()) dialog.setFileMode(QFileDialog::ExistingFile);
   if (!selected.isEmpty()) dialog.selectNameFilter(selected);
+  dialog.SetKindExtensions(KindExtensions(Filter));
   QString chosen;
   if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) chosen = dialog.selectedFiles().first();
   selected = dialog.selectedNameFilter();
   if (chosen.isEmpty()) return false;
   FileName = S(chosen);
+  chosen_ = FileName;
   g_lastFolder = FolderOf(FileName);
   const int idx = filters.indexOf(selected);
   if (idx >= 0) FilterIndex = idx + 1;
   return true;
+}
+
+bool TSaveDialog::MayReplace(const std::string& fileName) const
+{
+  std::error_code error;
+  if (fileName == chosen_ || !std::filesystem::exists(fileName, error)) return true;
+  return MessageDlg(std::filesystem::path(fileName).filename().string() + " already exists. Do you want to replace it?",
+                    TMsgDlgType::mtConfirmation, mbYes | mbNo) == mrYes;
 }
 
 bool TColorDialog::Execute()

@@ -34,11 +34,20 @@ public:
 
 protected:
   virtual bool IsSave() const { return false; }
+  // The name the last Execute returned.
+  std::string chosen_;
 };
 
+// A save dialog adds the chosen kind's extension (the first "*.ext" of its filter) to a name typed
+// without one, so that its own replace question covers that name.
 class TSaveDialog : public TOpenDialog {
 public:
   explicit TSaveDialog(TComponent* owner) : TOpenDialog(owner) {}
+
+  // Whether the caller may write FileName, the name it made of the chosen one after Execute:
+  // true when it is the name the dialog returned (the dialog asked about that one), when no such
+  // file exists, or when the user answers Yes to replacing it.
+  bool MayReplace(const std::string& fileName) const;
 
 protected:
   bool IsSave() const override { return true; }
