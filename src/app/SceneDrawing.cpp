@@ -210,6 +210,10 @@ void DrawScene3D(TProjectState& state, TGLCanvas& canvas, ISceneAxes& axes, ISce
       DrawSectionCells(canvas, axes, geo, active, contour, normal);
     }
   }
+  // What the pen would be had the panels been drawn in entry order: the slice takes it.
+  const auto last = std::max_element(panels.begin(), panels.end(),
+                                     [](const Panel& a, const Panel& b) { return a.index < b.index; });
+  if (last != panels.end()) SetSolidPen(canvas, last->index == selected ? clRed : clBlack);
   // 5.
   if (cells) {
     canvas.DisableBrushTexture();

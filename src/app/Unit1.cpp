@@ -513,8 +513,11 @@ void TForm1::Rebuild()
 
 void TForm1::BuildSectionPictures()
 {
+  // What the section chart reports for the pictures and the slice is said once per rebuild.
+  TSectionMessages messages(PseudoSection2d1->Contour());
   ContourSectionPictures(State, *PseudoSection2d1);
   BuildPlaneSlice();
+  messages.Show();
 }
 
 void TForm1::BuildPlaneSlice() { ::BuildPlaneSlice(State, *sceneSection_); }

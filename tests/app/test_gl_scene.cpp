@@ -305,6 +305,62 @@ TEST_F(Scene, TheSliceShowsAtItsDepthInTextureModeOnly)
   EXPECT_EQ(CountNonWhite(), 0);
 }
 
+TEST_F(Scene, TheSliceTakesThePenOfTheLastSectionInEntryOrder)
+{
+  Load(testsupport::FieldPath("field.prj"));
+  ASSERT_EQ(state.Profiles.size(), 3u);
+  double highestTop = -1e19, shallowestBottom = 1e19;
+  for (const TProfileEntry& e : state.Profiles) {
+    highestTop = std::max(highestTop, MinValueMode(e[0].ReliefAtX, 0));
+    shallowestBottom = std::min(shallowestBottom, MaxValueMode(e[0].ReliefAtX, 0) + e[0].Z.back());
+  }
+  state.PlaneShown = 1;
+  state.PlaneDepth = -(highestTop + shallowestBottom) / 2;
+  BuildPlaneSlice(state, section);
+  ASSERT_EQ(state.PlaneReady, 1);
+  elevation = 300;
+  // The pen the slice is drawn with: the slice is the last thing the scene draws.
+  auto slicePen = [&](int selectedRow) {
+    state.SelectedRow = selectedRow;
+    TColor pen = clNone;
+    Frame([&] { pen = canvas.Pen()->GetColor(); });
+    return pen;
+  };
+  // Its texture made in the frame: black.
+  EXPECT_EQ(slicePen(1), clBlack);
+  ASSERT_TRUE(state.PlaneTexture);
+  // Made before: the pen of the last shown section in entry order, whichever is drawn last.
+  EXPECT_EQ(slicePen(1), clBlack);
+  EXPECT_EQ(slicePen(2), clBlack);
+  EXPECT_EQ(slicePen(3), clRed);
+  EXPECT_EQ(slicePen(0), clBlack);
+  state.Profiles[2][0].Shown = 0;
+  EXPECT_EQ(slicePen(2), clRed);
+  EXPECT_EQ(slicePen(3), clBlack);
+  state.Profiles[2][0].Shown = 1;
+
+  // With the second row selected, no red is drawn beyond the second panel: its outline only.
+  slicePen(0);
+  TBitmap plain;
+  plain.Assign(&bmp);
+  std::vector<TPoint> corners;
+  state.SelectedRow = 2;
+  Frame([&] {
+    for (const TScenePoint& p : state.Profiles[1][0].Frame) corners.push_back(Project(p));
+  });
+  int left = 400, right = 0, top = 300, bottom = 0;
+  for (const TPoint& p : corners) left = std::min(left, p.x), right = std::max(right, p.x), top = std::min(top, p.y), bottom = std::max(bottom, p.y);
+  int red = 0, outside = 0;
+  for (int y = 0; y < 300; ++y)
+    for (int x = 0; x < 400; ++x)
+      if (At(x, y) != (plain.Canvas()->GetPixel(x, y) & 0xFFFFFF) && Near(At(x, y), clRed, 40)) {
+        ++red;
+        outside += !(x >= left - 3 && x <= right + 3 && y >= top - 3 && y <= bottom + 3);
+      }
+  EXPECT_GT(red, 20);
+  EXPECT_EQ(outside, 0);
+}
+
 TEST(SceneSlice, CutPointsTriangulationAndBoundary)
 {
   TProjectState state;

@@ -1,7 +1,9 @@
 // The main window with its real section chart: the pictures of every present section, the settings
-// line kept per display mode, the project file's settings lines, and the graphics options dialog.
+// line kept per display mode, the project file's settings lines, the graphics options dialog, and what
+// the chart reports during a rebuild.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -11,7 +13,9 @@
 #include "app/PseudoSetup.h"
 #include "app/Supermath2d.h"
 #include "app/Unit1.h"
+#include "platform/MessageBox.h"
 #include "platform/Metafile.h"
+#include "platform/SysUtils.h"
 #include "platform/TestInput.h"
 
 namespace fs = std::filesystem;
@@ -165,4 +169,95 @@ TEST_F(SectionMainWindow, GraphicsOptionsApplyToTheChartAndRebuild)
   };
   testinput::ClickCenter(f->SpeedButton2);
   EXPECT_EQ(f->PseudoSection2d1->GetLevelCount(), 5);
+}
+
+namespace {
+
+// A model of nx x nz cell boundaries with values that vary across it, written as a ".k2d" file.
+void WriteLargeModel(const std::string& path, size_t nx, size_t nz)
+{
+  std::string text = "large\r\nmodel\r\n\r\n";
+  for (size_t i = 0; i < nx; ++i) text += std::to_string(i) + " ";
+  text += "\r\n";
+  for (size_t k = 0; k < nz; ++k) text += std::to_string(10 * k) + " ";
+  text += "\r\ncells\r\n";
+  for (size_t i = 0; i + 1 < nx; ++i) {
+    for (size_t k = 0; k + 1 < nz; ++k) text += std::to_string(10 + 5 * k + i % 2) + " ";
+    text += "\r\n";
+  }
+  testsupport::WriteAll(path, text);
+}
+
+// A project of the models, each on its own line along x, 100 apart in y.
+void WriteLargeProject(const std::string& path, const std::vector<std::string>& models, double length)
+{
+  std::string text = " 255 16711680 16711680 255 65535 32768 15 25 70 1 20 0 0 1 1 1 * *\r\n"
+                     " 255 16711680 16711680 255 65535 32768 15 25 70 1 20 0 0 0 1 1 * *\r\n0\r\n42 20 340\r\n" +
+                     std::to_string(models.size() - 1) + "\r\n";
+  for (size_t i = 0; i < models.size(); ++i)
+    text += models[i] + "\r\n" + FloatToStrSci(0) + " " + FloatToStrSci(100.0 * static_cast<double>(i)) + " " +
+            FloatToStrSci(length) + " " + FloatToStrSci(100.0 * static_cast<double>(i)) + " " + FloatToStrSci(0) +
+            " " + FloatToStrSci(length) + "\r\n";
+  testsupport::WriteAll(path, text);
+}
+
+size_t Count(const TMessageCapture& capture, const std::string& text)
+{
+  return static_cast<size_t>(std::count(capture.Messages().begin(), capture.Messages().end(), text));
+}
+
+}  // namespace
+
+// Six sections above the grid node limit: one message for all of them on every rebuild, naming how
+// many; the slice's own node limit is still said once per slice build.
+TEST_F(SectionMainWindow, LargeSectionsAreReportedOncePerRebuild)
+{
+  const std::string six = "Very large nodes number! (6 sections)", slice = "The number of nodes is exceed maximal value";
+  // 1001 x 21 boundaries: above 20000 nodes; six lines of 1001 columns are cut more than 4000 times.
+  std::vector<std::string> models;
+  for (int i = 0; i < 6; ++i) {
+    models.push_back(dir.file("large" + std::to_string(i) + ".k2d"));
+    WriteLargeModel(models.back(), 1001, 21);
+  }
+  WriteLargeProject(dir.file("large.prj"), models, 1000);
+  TMessageCapture messages;
+  auto f = std::make_unique<TForm1>(nullptr, std::vector<std::string>{});
+  f->SetWindowState(wsNormal);
+  testinput::ShowWindow(f.get());
+  // The slice shown before the project comes: the load builds it after the pictures.
+  testinput::ClickCenter(f->SpeedButton9);
+  f->State.PlaneDepth = -100;
+  ASSERT_TRUE(messages.Messages().empty());
+  f->OpenProject(dir.file("large.prj"));
+  ASSERT_EQ(f->State.Profiles.size(), 6u);
+  ExpectPictures(*f, 0);
+  ASSERT_EQ(f->State.PlaneReady, 1);
+  EXPECT_EQ(messages.Messages(), (std::vector<std::string>{six, slice}));
+
+  // The slice moved: built on its own, its message as before.
+  messages.Clear();
+  testinput::Click(f->SpinButton1, 5, 2);
+  ASSERT_EQ(f->State.PlaneReady, 1);
+  EXPECT_EQ(messages.Messages(), std::vector<std::string>{slice});
+
+  // A rebuild through the graphics options, the slice hidden.
+  testinput::ClickCenter(f->SpeedButton9);
+  ASSERT_EQ(f->State.PlaneShown, 0);
+  messages.Clear();
+  TForm::ModalAnswer = [](TForm*) { return mrCancel; };
+  testinput::ClickCenter(f->SpeedButton2);
+  EXPECT_EQ(messages.Messages(), std::vector<std::string>{six});
+
+  // Dropping a row rebuilds: five sections.
+  messages.Clear();
+  testinput::ClickCenter(f->SpeedButton6);
+  EXPECT_EQ(messages.Messages(), std::vector<std::string>{"Very large nodes number! (5 sections)"});
+
+  // One large section among small ones: the words alone.
+  messages.Clear();
+  WriteLargeModel(dir.file("small.k2d"), 11, 6);
+  WriteLargeProject(dir.file("one.prj"), {dir.file("small.k2d"), models[0], dir.file("small.k2d")}, 1000);
+  auto g = Open(dir.file("one.prj"));
+  ASSERT_EQ(g->State.Profiles.size(), 3u);
+  EXPECT_EQ(messages.Messages(), std::vector<std::string>{"Very large nodes number!"});
 }
