@@ -294,8 +294,34 @@ std::vector<TColor> BitmapPixels(TBitmap& b)
   return pixels;
 }
 
-// A refused bitmap leaves the bitmap as it was; an accepted one, saved and read again, gives the
-// same size and pixels.
+// The pixel data of a bitmap file fills a width x height image: uncompressed rows of the header's
+// bit count (all but the last), or run-length codes of at most 255 pixels per two bytes (the
+// end-of-picture escape may leave up to 65536 pixels). The 12-byte core header holds its bit count
+// at offset 24 and no compression; later headers hold them at 28 and 30.
+bool BitmapDataFills(const uint8_t* data, size_t size, uint64_t width, uint64_t height)
+{
+  auto le = [&](size_t at, int n) {
+    uint64_t v = 0;
+    for (int i = n - 1; i >= 0; --i) v = (v << 8) | data[at + static_cast<size_t>(i)];
+    return v;
+  };
+  if (size < 18) return false;
+  const uint64_t headerSize = le(14, 4);
+  if (size < 14 + headerSize) return false;
+  const bool core = headerSize == 12;
+  if (!core && headerSize < 40) return false;
+  const uint64_t offset = le(10, 4);
+  if (offset > size) return false;
+  const uint64_t available = size - offset;
+  const uint64_t bits = std::max<uint64_t>(le(core ? 24 : 28, 2), 1);
+  const uint64_t compression = core ? 0 : le(30, 4);
+  if (compression != 0 && compression != 3) return width * height <= 128 * (available + 2) + 65536;
+  const uint64_t stride = (width * bits + 31) / 32 * 4;
+  return height <= 1 || stride <= available / (height - 1);
+}
+
+// A refused bitmap leaves the bitmap as it was; an accepted one's data fills its size, and saved
+// and read again it gives the same size and pixels.
 int FuzzBmp(const uint8_t* data, size_t size)
 {
   TBitmap picture;
@@ -309,6 +335,9 @@ int FuzzBmp(const uint8_t* data, size_t size)
           "a refused bitmap changed the bitmap");
     return 0;
   }
+  if (size >= 2 && data[0] == 'B' && data[1] == 'M')
+    Check(BitmapDataFills(data, size, static_cast<uint64_t>(picture.GetWidth()), static_cast<uint64_t>(picture.GetHeight())),
+          "an accepted bitmap's pixel data cannot fill its size");
   DrawPicture(picture);
   const std::string file = (WorkFolder() / "saved.bmp").string();
   picture.SaveToFile(file);

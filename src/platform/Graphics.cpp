@@ -2421,8 +2421,17 @@ void TBitmap::LoadFromBytes(const std::string& data)
 {
   QImage img;
   TPixelFormat fmt = pfDevice;
-  if (data.size() >= 30 && data[0] == 'B' && data[1] == 'M') {
-    uint16_t bits = Get16(data, 28);
+  if (data.size() >= 2 && data[0] == 'B' && data[1] == 'M') {
+    // The file header (14 bytes) and a whole information header: the 12-byte core header
+    // (16-bit width and height, bit count at 24, no compression) or one of the later ones (32-bit
+    // width and height, bit count at 28, compression at 30). A header of another size is refused.
+    if (data.size() < 18) throw EInvalidGraphic("Bitmap image is not valid");
+    const uint32_t headerSize = Get32(data, 14);
+    const bool core = headerSize == 12;
+    if (!core && headerSize != 40 && headerSize != 64 && headerSize != 108 && headerSize != 124)
+      throw EInvalidGraphic("Bitmap image is not valid");
+    if (data.size() < 14 + headerSize) throw EInvalidGraphic("Bitmap image is not valid");
+    const uint16_t bits = Get16(data, core ? 24 : 28);
     fmt = bits == 1 ? pf1bit : bits == 24 ? pf24bit : bits == 32 ? pf32bit : bits == 8 ? pf8bit : bits == 4 ? pf4bit : pfDevice;
     // The size fields must agree with the data before the decoder sees them.
     uint32_t offset = Get32(data, 10);
@@ -2430,17 +2439,19 @@ void TBitmap::LoadFromBytes(const std::string& data)
     // A size the pixel data cannot fill is refused before the decoder allocates the image:
     // uncompressed rows must be present (one row short is tolerated), and a run-length code
     // expands at most 255 pixels per two bytes (the end-of-picture escape may leave the rest).
-    if (data.size() >= 34 && Get32(data, 14) >= 40) {
-      const uint64_t w = static_cast<uint64_t>(std::abs(static_cast<int64_t>(static_cast<int32_t>(Get32(data, 18)))));
-      const uint64_t h = static_cast<uint64_t>(std::abs(static_cast<int64_t>(static_cast<int32_t>(Get32(data, 22)))));
-      const uint32_t compression = Get32(data, 30);
-      const uint64_t available = data.size() - offset;
-      if (compression == 0 || compression == 3) {
-        const uint64_t stride = (w * std::max<uint16_t>(bits, 1) + 31) / 32 * 4;
-        if (h > 0 && stride * (h - 1) > available) throw EInvalidGraphic("Bitmap image is not valid");
-      } else if (w * h > 128 * (available + 2) + 65536) {
-        throw EInvalidGraphic("Bitmap image is not valid");
-      }
+    const int64_t width = core ? int64_t{static_cast<int16_t>(Get16(data, 18))}
+                               : int64_t{static_cast<int32_t>(Get32(data, 18))};
+    const int64_t height = core ? int64_t{static_cast<int16_t>(Get16(data, 20))}
+                                : int64_t{static_cast<int32_t>(Get32(data, 22))};
+    const uint64_t w = static_cast<uint64_t>(std::abs(width));
+    const uint64_t h = static_cast<uint64_t>(std::abs(height));
+    const uint32_t compression = core ? 0 : Get32(data, 30);
+    const uint64_t available = data.size() - offset;
+    if (compression == 0 || compression == 3) {
+      const uint64_t stride = (w * std::max<uint16_t>(bits, 1) + 31) / 32 * 4;
+      if (h > 1 && stride > available / (h - 1)) throw EInvalidGraphic("Bitmap image is not valid");
+    } else if (w * h > 128 * (available + 2) + 65536) {
+      throw EInvalidGraphic("Bitmap image is not valid");
     }
     img.loadFromData(reinterpret_cast<const uchar*>(data.data()), static_cast<int>(data.size()), "BMP");
   } else {

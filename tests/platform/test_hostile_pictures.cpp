@@ -2,7 +2,9 @@
 // draws and saves again, with no sanitizer report.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <random>
 
@@ -235,6 +237,83 @@ TEST(HostilePictures, BitmapSizeBeyondItsDataIsRefused)
   Set32(big, 30, 1);
   testsupport::WriteAll(dir.file("c.bmp"), big);
   EXPECT_THROW(r.LoadFromFile(dir.file("c.bmp")), EInvalidGraphic);
+}
+
+// A bitmap file with the 12-byte core header: 16-bit width and height, bit count at offset 24,
+// pixel rows of `bits` per pixel (no palette) filled with `fill`, of which `cut` bytes are left off.
+std::string CoreBitmap(int16_t w, int16_t h, uint16_t bits, char fill, size_t cut = 0)
+{
+  const size_t stride = (static_cast<size_t>(std::abs(w)) * bits + 31) / 32 * 4;
+  std::string b(26, '\0');
+  b[0] = 'B';
+  b[1] = 'M';
+  b += std::string(stride * static_cast<size_t>(std::abs(h)), fill);
+  b.resize(b.size() - cut);
+  Set32(b, 2, static_cast<int32_t>(b.size()));
+  Set32(b, 10, 26);
+  Set32(b, 14, 12);
+  std::memcpy(b.data() + 18, &w, 2);
+  std::memcpy(b.data() + 20, &h, 2);
+  const uint16_t planes = 1;
+  std::memcpy(b.data() + 22, &planes, 2);
+  std::memcpy(b.data() + 24, &bits, 2);
+  return b;
+}
+
+TEST(HostilePictures, BitmapOfEveryHeaderSizeIsRefusedWhenItsDataCannotFillIt)
+{
+  // Core headers claiming 5000 x 5000 and 5792 x 5792 pixels of 24 bits over a handful of
+  // bytes, one of them 27 bytes long: refused at once, no image made.
+  const std::string core5000 = std::string("BM\x1a\0\0\0\0\0\0\0\x1a\0\0\0\x0c\0\0\0\x88\x13\x88\x13\x01\0\x18\0", 26);
+  const std::string core5792 = std::string("BM\x1a\0\0\0\0\0\0\0\x1a\0\0\0\x0c\0\0\0\xa0\x16\xa0\x16\x01\0\x18\0", 26);
+  const auto start = std::chrono::steady_clock::now();
+  for (const std::string& bytes : {core5000 + std::string(14, '\0'), core5000 + std::string(1, '\0'),
+                                   core5792 + std::string(14, '\0')}) {
+    TBitmap b;
+    b.SetSize(3, 2);
+    EXPECT_THROW(b.LoadFromBytes(bytes), EInvalidGraphic) << bytes.size() << " bytes";
+    EXPECT_EQ(b.GetWidth(), 3);
+  }
+  EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 1.0);
+
+  // A whole core-header bitmap reads with its pixels; one row short it still reads; more is
+  // refused. The bit count is the core header's own: 24 bits need three bytes a pixel.
+  TBitmap r;
+  r.LoadFromBytes(CoreBitmap(40, 30, 24, '\x40'));
+  EXPECT_EQ(r.GetWidth(), 40);
+  EXPECT_EQ(r.GetHeight(), 30);
+  EXPECT_EQ(r.GetPixelFormat(), pf24bit);
+  EXPECT_EQ(r.Canvas()->GetPixel(39, 29) & 0xFFFFFF, TColor(0x404040));
+  r.LoadFromBytes(CoreBitmap(40, 30, 24, '\x40', 120));
+  EXPECT_EQ(r.GetHeight(), 30);
+  EXPECT_THROW(r.LoadFromBytes(CoreBitmap(40, 30, 24, '\x40', 121)), EInvalidGraphic);
+  // Rows enough for one bit a pixel, not for 24 (the first pixel bytes, at offset 28, read 1).
+  std::string thin = CoreBitmap(400, 30, 24, '\0', 29 * 1200 - 29 * 52);
+  thin[28] = '\x01';
+  EXPECT_THROW(r.LoadFromBytes(thin), EInvalidGraphic);
+  // Rows stored from the top.
+  r.LoadFromBytes(CoreBitmap(40, -30, 24, '\x40'));
+  EXPECT_EQ(r.GetHeight(), 30);
+  EXPECT_THROW(r.LoadFromBytes(CoreBitmap(40, -30, 24, '\x40', 121)), EInvalidGraphic);
+  EXPECT_EQ(r.GetWidth(), 40);
+
+  // Files too short for their headers, and headers of a size no bitmap has, are refused.
+  const std::string whole = CoreBitmap(4, 2, 24, '\x40');
+  for (size_t n : {2u, 17u, 25u}) EXPECT_THROW(r.LoadFromBytes(whole.substr(0, n)), EInvalidGraphic) << n;
+  for (int32_t size : {0, 11, 16, 52, 1322}) {
+    std::string odd = whole;
+    Set32(odd, 14, size);
+    EXPECT_THROW(r.LoadFromBytes(odd), EInvalidGraphic) << size;
+  }
+  TBitmap saved;
+  saved.SetPixelFormat(pf24bit);
+  saved.SetSize(9, 3);
+  testsupport::TempDir dir;
+  saved.SaveToFile(dir.file("a.bmp"));
+  const std::string info = testsupport::ReadAll(dir.file("a.bmp"));
+  EXPECT_THROW(r.LoadFromBytes(info.substr(0, 14 + 39)), EInvalidGraphic);
+  r.LoadFromBytes(info);
+  EXPECT_EQ(r.GetWidth(), 9);
 }
 
 // A solid fill stretched to the held coordinates +-2^30 fills the picture without overflowing.

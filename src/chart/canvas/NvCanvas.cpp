@@ -121,7 +121,11 @@ void TNuvCanvas::AssignBrushColor(TChartBrush* brush, TColor color, TColor backC
 
 void TNuvCanvas::AssignFont(TNuvFont* font)
 {
+  // The canvas takes the font's height in pixels and keeps its own pixels per inch, so that sizes
+  // in points read and set on the canvas are the canvas'; the font keeps its own.
+  const int32_t pixelsPerInch = font_->GetPixelsPerInch();
   font_->Assign(font);
+  font_->SetPixelsPerInch(pixelsPerInch);
   if (fontZoom_ != 100.0) font_->SetSize(Round32(font_->GetSize() * fontZoom_ * 0.01));
   if (GetMonochrome()) font_->SetColor(clBlack);
   if (referenceCanvas_ && referenceCanvas_->GetTextCharacterExtra() != font->GetInterCharSize())

@@ -154,7 +154,7 @@ void TCustomAxisPanel::CalcSeriesMargins(TChartAxis* axis)
   // Shrink the pixel span by the margins with the scale kept on it, read the values at the old
   // ends, and put them on the full span again: the series then fit inside the margins.
   const int32_t oldStart = axis->PosStart, oldEnd = axis->PosEnd;
-  if (oldEnd - oldStart - lowMargin - highMargin < 1) return;
+  if (int64_t{oldEnd} - oldStart - lowMargin - highMargin < 1) return;
   axis->SetPositions(oldStart + lowMargin, oldEnd - highMargin);
   const double a = axis->PositionToValue(oldStart);
   const double b = axis->PositionToValue(oldEnd);

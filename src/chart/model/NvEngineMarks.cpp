@@ -495,10 +495,15 @@ void AssignMarkFont(TCustomNuvPanel* chart, TNuvFont* font)
   TCanvas3D* c = chart->Canvas();
   c->AssignFont(font);
   TView3DOptions* view = chart->GetView3DOptions();
-  if (chart->GetView3D() && !c->Supports3DText() && view->GetZoomText() && view->GetZoom() != 100)
+  if (chart->GetView3D() && !c->Supports3DText() && view->GetZoomText() && view->GetZoom() != 100) {
+    // The font's size at the canvas' pixels per inch, the one the canvas sets sizes at.
+    TFont atCanvas;
+    atCanvas.SetPixelsPerInch(c->Font()->GetPixelsPerInch());
+    atCanvas.SetHeight(font->GetHeight());
     c->Font()->SetSize(static_cast<int32_t>(std::clamp<int64_t>(
-        RoundHalfEven(std::clamp(font->GetSize() * static_cast<double>(view->GetZoom()) * 0.01, 1.0, 1e6)), 1,
+        RoundHalfEven(std::clamp(atCanvas.GetSize() * static_cast<double>(view->GetZoom()) * 0.01, 1.0, 1e6)), 1,
         1000000)));
+  }
 }
 
 void TSeriesMarks::DrawItem(int32_t valueIndex, TColor color, const std::string& text, TSeriesMarkPosition& position)

@@ -131,18 +131,25 @@ TColor TSeriesPointer::GetColor() const { return GetBrush()->GetColor(); }
 
 void TSeriesPointer::SetColor(TColor v) { GetBrush()->SetColor(v); }
 
+namespace {
+// The margin a half size asks for: one pixel more, held to the integer range.
+int32_t SizeMargin(int32_t size) { return static_cast<int32_t>(std::min<int64_t>(int64_t{size} + 1, INT32_MAX)); }
+}  // namespace
+
 void TSeriesPointer::CalcHorizMargins(int32_t& left, int32_t& right) const
 {
   if (!GetVisible() || !inflateMargins_) return;
-  left = std::max(left, horizSize_ + 1);
-  right = std::max(right, horizSize_ + 1);
+  const int32_t margin = SizeMargin(horizSize_);
+  left = std::max(left, margin);
+  right = std::max(right, margin);
 }
 
 void TSeriesPointer::CalcVerticalMargins(int32_t& top, int32_t& bottom) const
 {
   if (!GetVisible() || !inflateMargins_) return;
-  top = std::max(top, vertSize_ + 1);
-  bottom = std::max(bottom, vertSize_ + 1);
+  const int32_t margin = SizeMargin(vertSize_);
+  top = std::max(top, margin);
+  bottom = std::max(bottom, margin);
 }
 
 int32_t TSeriesPointer::StartZ() const { return parentSeries_ ? parentSeries_->StartZ : 0; }

@@ -187,6 +187,11 @@ void CheckPointIndexSlack(int32_t index, int32_t count)
     throw ChartException(FormatMessage(NuvMsg_ListIndexOutOfBounds, {std::to_string(index)}));
 }
 
+void TLabelsList::CheckPadding(int32_t index) const
+{
+  CheckPointIndexSlack(index, PointCount ? PointCount() : Count());
+}
+
 std::string TLabelsList::GetLabel(int32_t index) const
 {
   if (index < 0 || index >= Count() || !items_[static_cast<size_t>(index)]) return std::string();
@@ -201,7 +206,7 @@ bool TLabelsList::HasLabel(int32_t index) const
 void TLabelsList::SetLabel(int32_t index, const std::string& text)
 {
   if (index < 0) throw ERangeError("Label index out of range (" + std::to_string(index) + ")");
-  if (PointCount) CheckPointIndexSlack(index, PointCount());
+  CheckPadding(index);
   if (index >= Count()) {
     if (text.empty()) return;
     items_.resize(static_cast<size_t>(index) + 1);
@@ -217,6 +222,7 @@ void TLabelsList::InsertLabel(int32_t index, const std::string& text)
 {
   if (index < 0) throw ERangeError("Label index out of range (" + std::to_string(index) + ")");
   if (text.empty() && items_.empty()) return;
+  CheckPadding(index);
   if (index > Count()) items_.resize(static_cast<size_t>(index));
   std::optional<std::string> slot;
   if (!text.empty()) slot = text;
@@ -238,6 +244,7 @@ void TLabelsList::DeleteRange(int32_t start, int32_t count)
 void TLabelsList::Exchange(int32_t a, int32_t b)
 {
   if (a < 0 || b < 0 || (a >= Count() && b >= Count())) return;
+  CheckPadding(std::max(a, b));
   if (std::max(a, b) >= Count()) items_.resize(static_cast<size_t>(std::max(a, b)) + 1);
   std::swap(items_[static_cast<size_t>(a)], items_[static_cast<size_t>(b)]);
 }

@@ -122,7 +122,8 @@ public:
   TLabelsList() = default;
   explicit TLabelsList(std::function<void()> onChange) : OnChange(std::move(onChange)) {}
   std::function<void()> OnChange;  // the series repaints
-  // The owner series' point count; when set, SetLabel refuses an index far past it.
+  // The owner series' point count. SetLabel, InsertLabel and Exchange refuse an index more than
+  // MaxPointIndexSlack past it, or past the list's own count when the list has no series.
   std::function<int32_t()> PointCount;
 
   int32_t Count() const { return static_cast<int32_t>(items_.size()); }
@@ -139,6 +140,7 @@ public:
   void Clear() { items_.clear(); }
 
 private:
+  void CheckPadding(int32_t index) const;
   std::vector<std::optional<std::string>> items_;
 };
 

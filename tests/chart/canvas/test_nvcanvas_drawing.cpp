@@ -853,6 +853,55 @@ TEST(CanvasText, ChartFontLifetimeAndZoom)
   EXPECT_GT(black, 2 * n.Count(clBlack));
 }
 
+TEST(CanvasText, AFontOfOtherPixelsPerInchIsDrawnAtItsOwnHeight)
+{
+  // Two fonts of one pixel height: one with its size in points taken at 72 pixels per inch.
+  TNuvFont own;
+  own.SetColor(clBlack);
+  own.SetPixelsPerInch(72);
+  own.SetHeight(-16);
+  ASSERT_EQ(own.GetSize(), 16);
+  TNuvFont screen;
+  screen.SetColor(clBlack);
+  screen.SetHeight(-16);
+  ASSERT_EQ(screen.GetSize(), 12);
+
+  // The font keeps its own pixels per inch and size; the canvas takes its height at its own.
+  Surface a(50, 50);
+  const int32_t canvasPixelsPerInch = a.c.Font()->GetPixelsPerInch();
+  a.c.AssignFont(&own);
+  EXPECT_EQ(own.GetPixelsPerInch(), 72);
+  EXPECT_EQ(own.GetSize(), 16);
+  EXPECT_EQ(own.GetHeight(), -16);
+  EXPECT_EQ(a.c.Font()->GetHeight(), -16);
+  EXPECT_EQ(a.c.Font()->GetPixelsPerInch(), canvasPixelsPerInch);
+  EXPECT_EQ(a.c.Font()->GetSize(), 12);
+  // Sizes set on the canvas afterwards are taken at the canvas' pixels per inch.
+  a.c.ResetState();
+  TFont reset;
+  reset.SetPixelsPerInch(canvasPixelsPerInch);
+  reset.SetSize(NuvDefaultFontSize());
+  EXPECT_EQ(a.c.Font()->GetHeight(), reset.GetHeight());
+
+  // The font zoom and zoomed projected text scale both fonts alike.
+  Surface b(50, 50);
+  a.c.SetFontZoom(110);
+  b.c.SetFontZoom(110);
+  a.c.AssignFont(&own);
+  b.c.AssignFont(&screen);
+  EXPECT_EQ(a.c.Font()->GetHeight(), b.c.Font()->GetHeight());
+  TView3DOptions v(nullptr);
+  v.SetOrthogonal(true);
+  v.SetZoom(200);
+  Surface za(200, 100, &v, true), zb(200, 100, &v, true);
+  za.c.AssignFont(&own);
+  zb.c.AssignFont(&screen);
+  za.c.TextOut3D(60, 40, 0, "Zoomed");
+  zb.c.TextOut3D(60, 40, 0, "Zoomed");
+  ASSERT_GT(zb.Count(clBlack), 0);
+  EXPECT_EQ(za.Count(clBlack), zb.Count(clBlack));
+}
+
 TEST(CanvasShapes, ClearCubeOutlinesAndPicturesAtDepth)
 {
   // A clear brush draws every face as an outline.

@@ -320,6 +320,22 @@ TEST(AxisPanelAxes, SeriesMarginsWidenAnAutomaticRange)
   EXPECT_NEAR(bottom->ScaleMaximum, 100 + 20 / (380.0 / 100.0), 1e-9);
 }
 
+TEST(AxisPanelAxes, SeriesMarginsWiderThanTheAxisLeaveItsRange)
+{
+  TestChart chart;
+  auto* s = NewSeries(chart, {{0, 0}, {100, 1}});
+  s->left = INT32_MAX;
+  s->right = INT32_MAX;
+  TChartAxis* bottom = chart.GetBottomAxis();
+  bottom->SetPositions(100, 500);
+  bottom->SetScale(0, 100);
+  chart.CalcSeriesMargins(bottom);
+  EXPECT_EQ(bottom->ScaleMinimum, 0);
+  EXPECT_EQ(bottom->ScaleMaximum, 100);
+  EXPECT_EQ(bottom->PosStart, 100);
+  EXPECT_EQ(bottom->PosEnd, 500);
+}
+
 TEST(AxisPanel3D, SizesZOrdersAndTurnedView)
 {
   TestChart chart;

@@ -327,7 +327,7 @@ TEST(MarksDraw, ZoomedThreeDMarkWritesItsTextInTheFontItMeasured)
 {
   // A 3-D chart zoomed to 200 % with zoomed text: the mark's box is measured at the zoomed font,
   // and its text is written at that font too, filling the box as at 100 %.
-  auto inkAndBox = [](int zoom) {
+  auto inkAndBox = [](int zoom, int32_t fontPixelsPerInch = TFont::PixelsPerInch) {
     TChart chart(nullptr);
     chart.SetBounds(0, 0, 400, 300);
     chart.SetView3D(true);
@@ -348,6 +348,7 @@ TEST(MarksDraw, ZoomedThreeDMarkWritesItsTextInTheFontItMeasured)
     marks->GetPen()->SetVisible(false);
     marks->GetShadow()->SetSize(0);
     marks->GetFont()->SetColor(clBlack);
+    marks->GetFont()->SetPixelsPerInch(fontPixelsPerInch);  // keeps the height
     s.SetParentChart(&chart);
     TBitmap bmp;
     bmp.SetPixelFormat(pf24bit);
@@ -371,6 +372,8 @@ TEST(MarksDraw, ZoomedThreeDMarkWritesItsTextInTheFontItMeasured)
   // The text takes the same share of its box at both zooms.
   EXPECT_NEAR(static_cast<double>(ink200) / box200, static_cast<double>(ink100) / box100, 0.1)
       << "ink " << ink100 << " of " << box100 << " at 100 %, " << ink200 << " of " << box200 << " at 200 %";
+  // A font of the same height whose size is taken at 72 pixels per inch is zoomed alike.
+  EXPECT_EQ(inkAndBox(200, 72), inkAndBox(200));
 }
 
 }  // namespace

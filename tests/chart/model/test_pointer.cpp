@@ -82,6 +82,20 @@ TEST(PointerGeometry, MarginsOnlyWhenVisibleAndInflating)
   EXPECT_EQ(t + b, 0);
 }
 
+TEST(PointerGeometry, MarginsOfTheLargestSizeStayInTheIntegerRange)
+{
+  TSeriesPointer p(nullptr);
+  p.SetHorizSize(INT32_MAX);
+  p.SetVertSize(INT32_MAX - 1);
+  int32_t l = 0, r = 0, t = 0, b = 0;
+  p.CalcHorizMargins(l, r);
+  p.CalcVerticalMargins(t, b);
+  EXPECT_EQ(l, INT32_MAX);
+  EXPECT_EQ(r, INT32_MAX);
+  EXPECT_EQ(t, INT32_MAX);
+  EXPECT_EQ(b, INT32_MAX);
+}
+
 TEST(PointerGeometry, SizesBelowOneAreRefusedAndKept)
 {
   TSeriesPointer p(nullptr);

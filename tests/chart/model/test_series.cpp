@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <memory>
 #include <random>
 
@@ -837,10 +838,36 @@ TEST(SeriesLifetime, LabelIndexesFarPastTheCountAreRefused)
   EXPECT_THROW(s.SetXLabel(200000000, "far"), ChartException);
   EXPECT_THROW(s.Labels()->SetLabel(200000000, "far"), ChartException);
   EXPECT_EQ(s.Labels()->Count(), 1004);
-  // A lone labels list knows no count and pads as the list always did.
+  // Inserting or exchanging far past the count pads nothing either.
+  ASSERT_THROW(s.Labels()->InsertLabel(3 + 1001, "past"), ChartException);
+  ASSERT_THROW(s.Labels()->Exchange(0, 3 + 1001), ChartException);
+  EXPECT_THROW(s.Labels()->InsertLabel(200000000, "far"), ChartException);
+  EXPECT_THROW(s.Labels()->Exchange(200000000, 0), ChartException);
+  EXPECT_EQ(s.Labels()->Count(), 1004);
+}
+
+TEST(SeriesLifetime, ALabelsListWithoutSeriesPadsAtMost1000PastItsCount)
+{
   TLabelsList lone;
   lone.SetLabel(5, "five");
   EXPECT_EQ(lone.Count(), 6);
+  lone.SetLabel(6 + 1000, "edge");
+  EXPECT_EQ(lone.Count(), 1007);
+  try {
+    lone.SetLabel(1007 + 1001, "past");
+    FAIL() << "an index 1001 past the count padded the list";
+  } catch (const ChartException& e) {
+    EXPECT_EQ(std::string(e.what()), "List index out of bounds (2008)");
+  }
+  EXPECT_THROW(lone.SetLabel(INT32_MAX, "far"), ChartException);
+  EXPECT_THROW(lone.InsertLabel(INT32_MAX, "far"), ChartException);
+  EXPECT_THROW(lone.Exchange(INT32_MAX, 0), ChartException);
+  EXPECT_EQ(lone.Count(), 1007);
+  EXPECT_EQ(lone.GetLabel(1006), "edge");
+  // Inserting up to 1000 past the count still pads.
+  lone.InsertLabel(1007 + 1000, "inserted");
+  EXPECT_EQ(lone.Count(), 2008);
+  EXPECT_EQ(lone.GetLabel(2007), "inserted");
 }
 
 TEST(SeriesLinked, DeleteRangeTellsLinkedSeriesOfEveryPoint)
