@@ -742,7 +742,7 @@ void TForm1::GridCellValidate(int32_t col, int32_t row, std::string& text, bool&
   // The cell keeps showing the number in use: text that is not a finite number is refused.
   if (col != 6 && (v == NoValue || !std::isfinite(v))) {
     valid = false;
-    ShowMessage("\"" + text + "\" is not a number: " + RichStringGrid1->GetCells(col, 0) + " stays " +
+    ShowMessage("\"" + text + "\" is not a finite number: " + RichStringGrid1->GetCells(col, 0) + " stays " +
                 RichStringGrid1->GetCells(col, row) + ".");
     return;
   }

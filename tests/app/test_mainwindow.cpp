@@ -267,7 +267,7 @@ TEST_F(MainWindow, CellEditsMoveTheSectionAndRefuseWhatTheyMust)
     EXPECT_EQ(f.State.Grid.Cell(3, 1), y0) << text;
     EXPECT_EQ(d.Y0, 100.0) << text;
     ASSERT_EQ(messages.Messages().size(), 1u) << text;
-    EXPECT_EQ(messages.Messages()[0], "\"" + text + "\" is not a number: Y0 stays " + y0 + ".");
+    EXPECT_EQ(messages.Messages()[0], "\"" + text + "\" is not a finite number: Y0 stays " + y0 + ".");
   }
   for (int col : {2, 4, 5, 7, 8}) {
     const std::string before = Cell(col, 1);
