@@ -218,6 +218,11 @@ bool LoadProject(TProjectState& state, ISceneHost* host, const std::string& file
     ShowMessage(ExtractFileName(fileName) + ": not a project file: " + fault);
     return false;
   }
+  if (count > MaxProjectSections) {
+    ShowMessage(ExtractFileName(fileName) + " was not opened: it lists " + IntToStr(count) +
+                " sections, and the viewer opens at most " + IntToStr(MaxProjectSections));
+    return false;
+  }
   // A file changed since it was checked ends its entries where it changed.
   if (in.Open(fileName))
     for (size_t i = 0; i < header.size(); ++i)

@@ -488,6 +488,50 @@ TEST(LoadProject, NamingALargeZeroFileIsRefusedInBoundedMemory)
   EXPECT_LT(run.PeakKB, 400 * 1024);
 }
 
+// Every entry keeps a row, however short its two lines: a project listing more sections than the
+// viewer opens is refused at once, with the limit, and the open project stays; a few MB of empty
+// lines do not become hundreds of MB of rows.
+TEST(LoadProject, MoreSectionsThanTheViewerOpensAreRefused)
+{
+  TempDir dir;
+  auto empties = [](int64_t n) {
+    std::string text = "a\r\nb\r\n0\r\n42 360 360\r\n" + std::to_string(n - 1) + "\r\n";
+    for (int64_t i = 0; i < n; ++i) text += "\r\n\r\n";
+    return text;
+  };
+  WriteAll(dir.file("most.prj"), empties(MaxProjectSections));
+  {
+    TMessageCapture messages;
+    TProjectState s;
+    ASSERT_TRUE(LoadProject(s, nullptr, dir.file("most.prj")));
+    EXPECT_EQ(s.Profiles.size(), static_cast<size_t>(MaxProjectSections));
+    EXPECT_EQ(s.Grid.RowCount(), MaxProjectSections + 1);
+  }
+  WriteAll(dir.file("p.prj"), empties(MaxProjectSections + 1));
+  {
+    TMessageCapture messages;
+    TProjectState s;
+    ASSERT_TRUE(LoadProject(s, nullptr, ExamplePath("demo.prj")));
+    messages.Clear();
+    EXPECT_FALSE(LoadProject(s, nullptr, dir.file("p.prj")));
+    EXPECT_EQ(messages.Messages(),
+              (std::vector<std::string>{"p.prj was not opened: it lists " + std::to_string(MaxProjectSections + 1) +
+                                        " sections, and the viewer opens at most " +
+                                        std::to_string(MaxProjectSections)}));
+    EXPECT_EQ(s.Profiles.size(), 3u);
+    EXPECT_EQ(s.Grid.RowCount(), 4);
+  }
+  WriteAll(dir.file("p.prj"), empties(200000));
+  const TChildRun run = RunInChild([&] {
+    TMessageCapture messages;
+    TProjectState s;
+    const bool loaded = LoadProject(s, nullptr, dir.file("p.prj"));
+    return std::to_string(loaded) + " " + std::to_string(s.Profiles.size());
+  });
+  EXPECT_EQ(run.Report, "0 1");
+  EXPECT_LT(run.PeakKB, 150 * 1024);
+}
+
 TEST(LoadProject, MissingProjectChangesNothing)
 {
   TMessageCapture messages;
