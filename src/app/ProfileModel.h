@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/Supermath2d.h"
 
@@ -37,6 +38,9 @@ struct fdata {
   double K = 0;                 // relief-stretch factor
   double MaxRelief = 0;         // largest ReliefAtX
   uint8_t LogScale = 0;         // contoured on a logarithmic scale
+  // A project entry whose model could not be read (resistivity half only): its path line and
+  // position line as read, which a save writes back unchanged. Empty for every other entry.
+  std::vector<std::string> ProjectLines;
 
   // en - st; always derived, so it follows every change of st or en.
   double Span() const { return en - st; }

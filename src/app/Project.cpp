@@ -127,6 +127,7 @@ public:
       text += " and " + IntToStr(static_cast<int64_t>(count_ - items_.size())) + " more";
     return text;
   }
+  size_t Count() const { return count_; }
 
 private:
   std::vector<std::pair<std::string, std::string>> items_;
@@ -217,6 +218,11 @@ bool LoadProject(TProjectState& state, ISceneHost* host, const std::string& file
     ShowMessage(ExtractFileName(fileName) + ": not a project file: " + fault);
     return false;
   }
+  if (count > MaxProjectSections) {
+    ShowMessage(ExtractFileName(fileName) + " was not opened: it lists " + IntToStr(count) +
+                " sections, and the viewer opens at most " + IntToStr(MaxProjectSections));
+    return false;
+  }
   // A file changed since it was checked ends its entries where it changed.
   if (in.Open(fileName))
     for (size_t i = 0; i < header.size(); ++i)
@@ -246,59 +252,80 @@ bool LoadProject(TProjectState& state, ISceneHost* host, const std::string& file
     const std::string position = in.ReadLn();
     if (in.Failed())
       break;
+    // Every entry keeps its row, in the order of the file.
+    const int row = static_cast<int>(state.Profiles.size()) + 1;
+    const std::string name = StoredFileName(path);
+    const bool named = !Trim(name).empty();
     std::string found = path;
     if (!FileExists(found))
-      found = folder + StoredFileName(path);
-    if (!FileExists(found)) {
-      missing.Add(StoredFileName(path));
-      continue;
-    }
+      found = folder + name;
     fdata res, pol;
     std::string error, notice;
-    if (!ReadModelFile(found, res, pol, &error, &notice)) {
+    bool read = false;
+    if (!FileExists(found))
+      missing.Add(named ? name : "(no file named, row " + IntToStr(row) + ")");
+    else if (!ReadModelFile(found, res, pol, &error, &notice))
       unreadable.Add(ExtractFileName(found), error);
-      continue;
+    else
+      read = true;
+    if (read) {
+      if (!notice.empty())
+        partial.Add(ExtractFileName(found), notice);
+      res.FileName = AbsolutePath(found);
+    } else {
+      // Not present: nothing drawn, and a save writes the entry back as it was read.
+      res = fdata{};
+      pol = fdata{};
+      res.ProjectLines = {path, position};
     }
-    if (!notice.empty())
-      partial.Add(ExtractFileName(found), notice);
-    res.FileName = AbsolutePath(found);
     state.Profiles.push_back(TProfileEntry{std::move(res), std::move(pol)});
-    state.Loaded.push_back(1);
-    const int row = static_cast<int>(state.Profiles.size());
+    state.Loaded.push_back(read ? 1 : 0);
     if (row > 1)
       state.Grid.SetRowCount(row + 1);
     state.Grid.ClearRow(row);
     TGridRow& cells = *state.Grid.Row(row);
     fdata& d = state.Profiles.back()[0];
     cells.Cells[0] = IntToStr(row);
-    cells.Cells[1] = ExtractFileName(d.FileName);
+    // A row without a file named stays empty, as an appended one.
+    if (!read && !named)
+      continue;
+    cells.Cells[1] = read ? ExtractFileName(d.FileName) : name;
     cells.HasCheckBox = true;
-    cells.Checked = true;
+    cells.Checked = read;
 
     const arofdouble v = SplitFloats(position, 0);
     // Ends too far apart for their distance to be a number are ignored with the rest of the line.
-    if (v.size() >= 4 && std::isfinite(v[2] - v[0]) && std::isfinite(v[3] - v[1])) {
+    const bool ends = v.size() >= 4 && std::isfinite(v[2] - v[0]) && std::isfinite(v[3] - v[1]);
+    const bool stretch = ends && v.size() >= 6;
+    if (ends) {
       d.X0 = v[0];
       d.Y0 = v[1];
       d.X1 = v[2];
       d.Y1 = v[3];
-      if (v.size() >= 6) {
+      if (stretch) {
         d.st = v[4];
         d.en = v[5];
       }
     }
-    cells.Cells[2] = FloatToStrDec(0, true, d.X0);
-    cells.Cells[3] = FloatToStrDec(0, true, d.Y0);
-    cells.Cells[4] = FloatToStrDec(0, true, d.X1);
-    cells.Cells[5] = FloatToStrDec(0, true, d.Y1);
-    cells.Cells[7] = FloatToStrDec(0, true, d.st);
-    cells.Cells[8] = FloatToStrDec(0, true, d.en);
-    PlaceSection(d);
+    // A row without a model shows what its line holds; one with a model, its placement.
+    if (read || ends) {
+      cells.Cells[2] = FloatToStrDec(0, true, d.X0);
+      cells.Cells[3] = FloatToStrDec(0, true, d.Y0);
+      cells.Cells[4] = FloatToStrDec(0, true, d.X1);
+      cells.Cells[5] = FloatToStrDec(0, true, d.Y1);
+    }
+    if (read || stretch) {
+      cells.Cells[7] = FloatToStrDec(0, true, d.st);
+      cells.Cells[8] = FloatToStrDec(0, true, d.en);
+    }
+    if (read)
+      PlaceSection(d);
   }
 
-  if (state.Profiles.empty()) {
+  if (state.Profiles.empty())
     // The one empty data row keeps its number.
     state.Grid.SetCell(0, 1, "1");
+  if (!AnySectionPresent(state)) {
     state.DisplayMode = 0;
   } else {
     state.DisplayMode = mode;
@@ -311,9 +338,13 @@ bool LoadProject(TProjectState& state, ISceneHost* host, const std::string& file
   }
   // One message for all of them, however many.
   std::string report;
+  const size_t kept = missing.Count() + unreadable.Count();
   for (const std::string& part :
        {missing.Text("File not found ", "", " files not found:"),
         unreadable.Text("The file ", " could not be read: ", " files could not be read:"),
+        std::string(kept == 0   ? ""
+                    : kept == 1 ? "Its row is kept and saved as it was read."
+                                : "Their rows are kept and saved as they were read."),
         partial.Text("The file ", " was read in part: ", " files were read in part:")})
     if (!part.empty())
       report += (report.empty() ? "" : "\n") + part;
@@ -344,6 +375,11 @@ bool SaveProject(TProjectState& state, ISceneHost* host, const std::string& file
   lines.push_back(IntToStr(static_cast<int64_t>(state.Profiles.size()) - 1));
   for (const TProfileEntry& e : state.Profiles) {
     const fdata& d = e[0];
+    // An entry whose model could not be read goes back as it was read.
+    if (d.ProjectLines.size() == 2) {
+      lines.insert(lines.end(), d.ProjectLines.begin(), d.ProjectLines.end());
+      continue;
+    }
     lines.push_back(d.FileName.empty() ? std::string() : AbsolutePath(d.FileName));
     lines.push_back(FloatToStrSci(d.X0) + " " + FloatToStrSci(d.Y0) + " " + FloatToStrSci(d.X1) + " " +
                     FloatToStrSci(d.Y1) + " " + FloatToStrSci(d.st) + " " + FloatToStrSci(d.en));

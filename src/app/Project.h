@@ -69,16 +69,22 @@ struct TProjectState {
   TGridTable Grid;
 };
 
-// Reads a project and rebuilds the scene. Model files that are missing or cannot be read are
-// skipped, and with those whose polarizability block was cut short they are reported in one message
-// after the grid shows the project: for one file "File not found " + name, or why it could not be
-// read; for several, how many and the first few by name. False when the project file cannot be read
-// or is not a project (not text, too short, no number where one belongs, more entries than lines):
-// reported, and the state is then unchanged. The file is read line by line, no further than its
-// last entry. Host may be null.
+// The most sections a project may list. Every entry keeps a grid row, also one whose file cannot
+// be read, so a longer list is refused rather than grown from a few bytes per entry.
+constexpr int64_t MaxProjectSections = 10000;
+
+// Reads a project and rebuilds the scene. An entry whose model file is missing or cannot be read
+// keeps its row, not present, with its two lines as read (fdata::ProjectLines). Such files, and
+// those whose polarizability block was cut short, are reported in one message after the grid shows
+// the project: for one file "File not found " + name, or why it could not be read; for several, how
+// many and the first few by name; then that their rows are kept. False when the project file cannot
+// be read, is not a project (not text, too short, no number where one belongs, more entries than
+// lines) or lists more than MaxProjectSections: reported, and the state is then unchanged. The
+// file is read line by line, no further than its last entry. Host may be null.
 bool LoadProject(TProjectState& state, ISceneHost* host, const std::string& fileName);
 // Stores the section chart's settings line of the current mode and the 3-D view, then writes the
-// project through a temporary file renamed over the old one. A failure (also a model path holding
+// project through a temporary file renamed over the old one; an entry kept from a load without its
+// model is written as it was read. A failure (also a model path holding
 // a line break) is reported and gives False; the previous file is then untouched. Host may be null.
 bool SaveProject(TProjectState& state, ISceneHost* host, const std::string& fileName);
 

@@ -178,7 +178,13 @@ void BuildPlaneSlice(TProjectState& state, ISceneSection& section)
 
   TPseudoSectionContour& c = section.Contour();
   c.GridMode = false;
-  c.LogData = state.Profiles[0][mode].LogScale != 0;
+  // The scale of the first section present: an entry without a model has none.
+  c.LogData = false;
+  for (const TProfileEntry& e : state.Profiles)
+    if (e[mode].Present) {
+      c.LogData = e[mode].LogScale != 0;
+      break;
+    }
   // The positions of the nodes triangulated last: the same positions keep their triangles.
   std::vector<TComplex> before;
   for (int32_t i = 1; i < c.NextNode && i < static_cast<int32_t>(c.NodeTable.size()); ++i)

@@ -744,7 +744,7 @@ void TForm1::GridCellValidate(int32_t col, int32_t row, std::string& text, bool&
   // The cell keeps showing the number in use: text that is not a finite number is refused.
   if (col != 6 && (v == NoValue || !std::isfinite(v))) {
     valid = false;
-    ShowMessage("\"" + text + "\" is not a number: " + RichStringGrid1->GetCells(col, 0) + " stays " +
+    ShowMessage("\"" + text + "\" is not a finite number: " + RichStringGrid1->GetCells(col, 0) + " stays " +
                 RichStringGrid1->GetCells(col, row) + ".");
     return;
   }
@@ -778,6 +778,11 @@ void TForm1::GridCellValidate(int32_t col, int32_t row, std::string& text, bool&
 
 void TForm1::GridCheckBoxClick(int32_t col, int32_t row, bool state)
 {
+  // A row without a model (its file could not be read) draws nothing: its box stays unticked.
+  if (col == 6 && !RowLoaded(row)) {
+    state = false;
+    RichStringGrid1->SetCheckBoxState(col, row, false);
+  }
   if (TGridRow* r = State.Grid.Row(row); r && col == 6) r->Checked = state;
   TProfileEntry* e = EntryOfRow(row);
   if (!e) return;

@@ -404,6 +404,25 @@ TEST(SceneSlice, CutPointsTriangulationAndBoundary)
   EXPECT_EQ(state.PlaneReady, 0);
 }
 
+// The slice is contoured on the scale of the first section present: an entry without a model
+// before it (an appended row, a file that could not be read) does not make it linear.
+TEST(SceneSlice, TakesItsScaleFromTheFirstSectionPresent)
+{
+  TProjectState state;
+  ASSERT_TRUE(LoadProject(state, nullptr, testsupport::ExamplePath("demo.prj")));
+  ASSERT_EQ(state.Profiles[0][0].LogScale, 1);
+  state.Profiles.insert(state.Profiles.begin(), TProfileEntry{});
+  state.Loaded.insert(state.Loaded.begin(), 0);
+  TPseudoSectionContour contour(500, 500);
+  TContourSceneSection section(contour);
+  state.PlaneShown = 1;
+  state.PlaneDepth = -(state.DepthMin + state.DepthMax) / 2;
+  contour.LogData = false;
+  BuildPlaneSlice(state, section);
+  EXPECT_EQ(state.PlaneReady, 1);
+  EXPECT_TRUE(contour.LogData);
+}
+
 TEST(SceneSlice, ABrokenBoundaryEndsTheTrace)
 {
   TPseudoSectionContour c(100, 100);

@@ -267,7 +267,7 @@ TEST_F(MainWindow, CellEditsMoveTheSectionAndRefuseWhatTheyMust)
     EXPECT_EQ(f.State.Grid.Cell(3, 1), y0) << text;
     EXPECT_EQ(d.Y0, 100.0) << text;
     ASSERT_EQ(messages.Messages().size(), 1u) << text;
-    EXPECT_EQ(messages.Messages()[0], "\"" + text + "\" is not a number: Y0 stays " + y0 + ".");
+    EXPECT_EQ(messages.Messages()[0], "\"" + text + "\" is not a finite number: Y0 stays " + y0 + ".");
   }
   for (int col : {2, 4, 5, 7, 8}) {
     const std::string before = Cell(col, 1);
@@ -546,14 +546,13 @@ TEST_F(MainWindow, RightClickOnFileNameLoadsAModelOrAPointTableIntoTheRow)
   EXPECT_EQ(asked, 0);
 }
 
-TEST_F(MainWindow, AProjectThatKeptNoEntryLeavesAnEmptyRowThatStillWorks)
+TEST_F(MainWindow, AProjectThatListsNoEntryLeavesAnEmptyRowThatStillWorks)
 {
-  testsupport::WriteAll(dir.file("gone.prj"),
-                        " a\r\n b\r\n0\r\n42 360 360\r\n0\r\n/nowhere/missing.k2d\r\n 0 0 1 1 0 1\r\n");
+  testsupport::WriteAll(dir.file("none.prj"), " a\r\n b\r\n0\r\n42 360 360\r\n-1\r\n");
   TForm1& f = Make();
-  f.OpenProject(dir.file("gone.prj"));
+  f.OpenProject(dir.file("none.prj"));
   EXPECT_TRUE(f.State.Profiles.empty());
-  EXPECT_EQ(messages.Messages().size(), 1u);
+  EXPECT_TRUE(messages.Messages().empty());
   ASSERT_EQ(f.RichStringGrid1->GetRowCount(), 2);
   // Every handler on the row leaves the missing entry alone.
   ClickCell(6, 1);
@@ -574,6 +573,85 @@ TEST_F(MainWindow, AProjectThatKeptNoEntryLeavesAnEmptyRowThatStillWorks)
   ASSERT_EQ(f.State.Profiles.size(), 1u);
   EXPECT_EQ(f.State.Profiles[0][0].Present, 1);
   EXPECT_EQ(Cell(1, 1), "demo-north.cht");
+}
+
+// The rows of files that could not be read stay, with their names, plan ends and an unticked box,
+// and work as empty rows: edits are refused, the box stays unticked, the commands that need a
+// section are inert while only such rows are listed, a right-click load fills one as any row, a
+// save writes their lines as read, and dropping takes the last row whatever it holds.
+TEST_F(MainWindow, RowsOfFilesThatCannotBeReadStayAndWorkAsEmptyRows)
+{
+  testsupport::WriteAll(dir.file("gone.prj"), " a\r\n b\r\n1\r\n42 360 360\r\n1\r\n/nowhere/missing.k2d\r\n"
+                                              "0 0 1 1 0 1\r\n\r\n0 0 0 0 0 0\r\n");
+  TForm1& f = Make();
+  f.OpenProject(dir.file("gone.prj"));
+  ASSERT_EQ(f.State.Profiles.size(), 2u);
+  EXPECT_EQ(messages.Messages(), (std::vector<std::string>{"2 files not found: missing.k2d, (no file named, row 2)\n"
+                                                           "Their rows are kept and saved as they were read."}));
+  TRichStringGrid* g = f.RichStringGrid1;
+  ASSERT_EQ(g->GetRowCount(), 3);
+  EXPECT_EQ(Cell(0, 2), "2");
+  EXPECT_EQ(Cell(1, 1), "missing.k2d");
+  EXPECT_EQ(Cell(4, 1), FloatToStrDec(0, true, 1));
+  EXPECT_EQ(Cell(8, 1), FloatToStrDec(0, true, 1));
+  EXPECT_TRUE(g->HasCheckBox(6, 1));
+  EXPECT_FALSE(g->GetCheckBoxState(6, 1));
+  for (int c = 1; c <= 8; ++c) EXPECT_EQ(Cell(c, 2), "") << c;
+  EXPECT_FALSE(g->HasCheckBox(6, 2));
+  // Edits are refused, the box stays unticked, a selection draws nothing.
+  messages.Clear();
+  EditCell(2, 1, "5");
+  EXPECT_EQ(Cell(2, 1), FloatToStrDec(0, true, 0));
+  EXPECT_EQ(f.State.Profiles[0][0].X0, 0.0);
+  ClickCell(6, 1);
+  EXPECT_FALSE(g->GetCheckBoxState(6, 1));
+  EXPECT_FALSE(f.State.Grid.Row(1)->Checked);
+  EXPECT_EQ(f.State.Profiles[0][0].Shown, 0);
+  ClickCell(3, 1);
+  EXPECT_EQ(f.State.SelectedRow, 1);
+  f.Chart3->PaintBuffer();
+  EXPECT_TRUE(messages.Messages().empty());
+  // No section: the commands that need one do nothing, and the mode is resistivity.
+  EXPECT_EQ(f.State.DisplayMode, 0);
+  int dialogs = 0, modals = 0;
+  TOpenDialog::TestAnswer = [&](TOpenDialog*) {
+    ++dialogs;
+    return false;
+  };
+  TForm::ModalAnswer = [&](TForm*) {
+    ++modals;
+    return mrOk;
+  };
+  testinput::ClickCenter(f.SpeedButton5);
+  testinput::ClickCenter(f.SpeedButton7);
+  testinput::ClickCenter(f.SpeedButton2);
+  testinput::ClickCenter(f.SpeedButton10);
+  EXPECT_EQ(dialogs, 0);
+  EXPECT_EQ(modals, 0);
+  EXPECT_EQ(f.State.DisplayMode, 0);
+  EXPECT_EQ(f.State.EqualScale, 0);
+  // A right-click load into the kept row.
+  AnswerFile("demo-north.cht", 1, f.OpenDialog1);
+  ClickCell(1, 1, mbRight);
+  const fdata& d = f.State.Profiles[0][0];
+  EXPECT_EQ(f.State.Loaded, (std::vector<uint8_t>{1, 0}));
+  EXPECT_EQ(d.Present, 1);
+  EXPECT_EQ(Cell(1, 1), "demo-north.cht");
+  EXPECT_EQ(Cell(2, 1), FloatToStrDec(1, true, d.X0));
+  EXPECT_TRUE(g->GetCheckBoxState(6, 1));
+  // Now a save writes the new file and the empty row as it was read.
+  AnswerFile("saved", 1, f.SaveDialog1);
+  testinput::ClickCenter(f.SpeedButton5);
+  const auto lines = testsupport::ReadLines(dir.file("saved.prj"));
+  ASSERT_EQ(lines.size(), 9u);
+  EXPECT_EQ(lines[5], dir.file("demo-north.cht"));
+  EXPECT_EQ(lines[7], "");
+  EXPECT_EQ(lines[8], "0 0 0 0 0 0");
+  // Dropping takes the last row.
+  testinput::ClickCenter(f.SpeedButton6);
+  EXPECT_EQ(g->GetRowCount(), 2);
+  EXPECT_EQ(f.State.Profiles.size(), 1u);
+  EXPECT_EQ(f.State.Loaded.size(), 1u);
 }
 
 TEST_F(MainWindow, SaveWritesTheChosenKindWithItsExtension)
@@ -747,7 +825,7 @@ TEST_F(MainWindow, MessagesDuringALoadDoNotPaintTheHalfLoadedScene)
   const int before = paints;
   f.OpenProject(dir.file("half.prj"));
   EXPECT_EQ(messages.Messages().size(), 1u);
-  EXPECT_EQ(f.State.Profiles.size(), 2u);
+  EXPECT_EQ(f.State.Profiles.size(), 3u);
   // Painted after the load finished, never during it.
   testinput::ProcessEvents();
   EXPECT_GT(paints, before);

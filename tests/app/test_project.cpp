@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -112,8 +113,9 @@ TEST(LoadProject, MissingFilesAreLookedForBesideTheProject)
                                             "1 2 3 4 10 90", "/elsewhere/gone.k2d", "0 0 1 1"}));
   TProjectState s;
   ASSERT_TRUE(LoadProject(s, nullptr, dir.file("p.prj")));
-  EXPECT_EQ(messages.Messages(), (std::vector<std::string>{"File not found gone.k2d"}));
-  ASSERT_EQ(s.Profiles.size(), 2u);
+  EXPECT_EQ(messages.Messages(),
+            (std::vector<std::string>{"File not found gone.k2d\nIts row is kept and saved as it was read."}));
+  ASSERT_EQ(s.Profiles.size(), 3u);
   EXPECT_EQ(s.Profiles[0][0].FileName, dir.file("a.k2d"));
   // Four numbers: placed from (0, 0) to (1000, 0), the model's own st and en stay.
   const fdata& a = s.Profiles[0][0];
@@ -123,7 +125,8 @@ TEST(LoadProject, MissingFilesAreLookedForBesideTheProject)
   const fdata& b = s.Profiles[1][0];
   EXPECT_DOUBLE_EQ(b.st, 10);
   EXPECT_DOUBLE_EQ(b.Span(), 80);
-  EXPECT_EQ(s.Grid.RowCount(), 3);
+  EXPECT_EQ(s.Profiles[2][0].Present, 0);
+  EXPECT_EQ(s.Grid.RowCount(), 4);
 }
 
 TEST(LoadProject, UntrustedHeaderAndCounts)
@@ -138,7 +141,7 @@ TEST(LoadProject, UntrustedHeaderAndCounts)
   } cases[] = {
       {Project("0", {entry, "0 0 50 0"}, "7", "5"), 1, 0},
       {Project("-1", {}), 0, 0},
-      {Project("2", {entry, "0 0 50 0", "", "0 0 1 1", "/gone.k2d"}), 1, 1},
+      {Project("2", {entry, "0 0 50 0", "", "0 0 1 1", "/gone.k2d"}), 3, 1},
       {Project("0", {entry}), 1, 0},
   };
   for (const Case& c : cases) {
@@ -215,7 +218,7 @@ TEST(LoadProject, NotAProjectKeepsTheOpenProject)
   }
 }
 
-// The grid shows the new project before the "File not found" box; a project that kept no
+// The grid shows the new project before the "File not found" box; a project that lists no
 // entry leaves its one empty row numbered.
 TEST(LoadProject, MissingFilesAreReportedOnceTheGridIsFilled)
 {
@@ -233,10 +236,11 @@ TEST(LoadProject, MissingFilesAreReportedOnceTheGridIsFilled)
   TProjectState s;
   ASSERT_TRUE(LoadProject(s, &host, dir.file("p.prj")));
   EXPECT_EQ(host.messagesAtGrid, 0u);
-  EXPECT_EQ(messages.Messages(), (std::vector<std::string>{"2 files not found: x.k2d, y.k2d"}));
+  EXPECT_EQ(messages.Messages(), (std::vector<std::string>{"2 files not found: x.k2d, y.k2d\n"
+                                                           "Their rows are kept and saved as they were read."}));
 
-  WriteAll(dir.file("gone.prj"), Project("1", {"/gone/x.k2d", "0 0 1 1", "/gone/y.k2d", "0 0 1 1"}));
-  ASSERT_TRUE(LoadProject(s, &host, dir.file("gone.prj")));
+  WriteAll(dir.file("none.prj"), Project("-1", {}));
+  ASSERT_TRUE(LoadProject(s, &host, dir.file("none.prj")));
   EXPECT_TRUE(s.Profiles.empty());
   EXPECT_EQ(s.Grid.RowCount(), 2);
   EXPECT_EQ(s.Grid.Cell(0, 1), "1");
@@ -269,8 +273,10 @@ TEST(LoadProject, FilesNotTakenWholeAreReportedInOneMessage)
   };
   TProjectState s;
   EXPECT_EQ(load({dir.file("cut.k2d")}, s),
-            (std::vector<std::string>{"The file cut.k2d could not be read: " + rows}));
-  EXPECT_TRUE(s.Profiles.empty());
+            (std::vector<std::string>{"The file cut.k2d could not be read: " + rows +
+                                      "\nIts row is kept and saved as it was read."}));
+  ASSERT_EQ(s.Profiles.size(), 1u);
+  EXPECT_EQ(s.Profiles[0][0].Present, 0);
 
   EXPECT_EQ(load({dir.file("e.k2d"), dir.file("a.k2d")}, s),
             (std::vector<std::string>{"The file e.k2d was read in part: its polarizability block is unusable (" +
@@ -289,9 +295,122 @@ TEST(LoadProject, FilesNotTakenWholeAreReportedInOneMessage)
   EXPECT_EQ(load(files, s),
             (std::vector<std::string>{"1000 files not found: m0.k2d, m1.k2d, m2.k2d, m3.k2d, m4.k2d and 995 more\n"
                                       "2 files could not be read: cut.k2d (" + rows + "), cut2.k2d (" + rows + ")\n"
+                                      "Their rows are kept and saved as they were read.\n"
                                       "The file e.k2d was read in part: its polarizability block is unusable (" +
                                       rows + "): only the resistivity is shown"}));
-  EXPECT_EQ(s.Profiles.size(), 2u);
+  EXPECT_EQ(s.Profiles.size(), 1004u);
+}
+
+// Entries whose files are missing or cannot be read keep their rows in their places: the file
+// name, the plan ends and stretch as read, an unticked box and nothing present. A save writes their
+// two lines back as they were read, and saving what was loaded from a save gives the same file.
+TEST(KeptEntries, RowsOfFilesThatCannotBeReadStayAndSaveAsRead)
+{
+  TempDir dir;
+  WriteAll(dir.file("a.k2d"), kModel);
+  WriteAll(dir.file("cut.k2d"), kModel.substr(0, kModel.size() - 3));
+  const std::string zeros = " 0.00000000000000E+0000 0.00000000000000E+0000 0.00000000000000E+0000 "
+                            "0.00000000000000E+0000 0.00000000000000E+0000 0.00000000000000E+0000";
+  const std::vector<std::string> entries = {
+      "/gone/x.k2d",     " 1.00000000000000E+0000 2 3 4 5 6",
+      dir.file("a.k2d"), "0 0 1000 0",
+      dir.file("cut.k2d"), "7 8 9",
+      "",                zeros,  // an empty row, as saved
+      "relative/y.k2d",  "10\t20 30,5 40 50 60 and a note"};
+  WriteAll(dir.file("p.prj"), Project("4", entries, "1"));
+  TMessageCapture messages;
+  FakeSceneHost host;
+  TProjectState s;
+  ASSERT_TRUE(LoadProject(s, &host, dir.file("p.prj")));
+  ASSERT_EQ(s.Profiles.size(), 5u);
+  EXPECT_EQ(s.Loaded, (std::vector<uint8_t>{0, 1, 0, 0, 0}));
+  for (size_t i : {0u, 2u, 3u, 4u}) {
+    for (const fdata& half : s.Profiles[i]) {
+      EXPECT_EQ(half.Present, 0) << i;
+      EXPECT_EQ(half.Shown, 0) << i;
+      EXPECT_TRUE(half.Outline.empty()) << i;
+      EXPECT_FALSE(half.Picture) << i;
+    }
+  }
+  EXPECT_EQ(s.Profiles[1][0].Present, 1);
+  // The message names every file, the empty path too, and says that their rows stay.
+  const std::string rows = "a row of cells is missing or shorter than the cell boundaries need";
+  EXPECT_EQ(messages.Messages(),
+            (std::vector<std::string>{"3 files not found: x.k2d, (no file named, row 4), y.k2d\n"
+                                      "The file cut.k2d could not be read: " + rows + "\n"
+                                      "Their rows are kept and saved as they were read."}));
+  // The grid: every entry in its place.
+  ASSERT_EQ(s.Grid.RowCount(), 6);
+  auto n = [](double v) { return FloatToStrDec(0, true, v); };
+  const std::vector<std::vector<std::string>> cells = {
+      {"1", "x.k2d", n(1), n(2), n(3), n(4), "", n(5), n(6)},
+      {"2", "a.k2d", n(0), n(0), n(1000), n(0), "", n(0), n(100)},
+      {"3", "cut.k2d", "", "", "", "", "", "", ""},
+      {"4", "", "", "", "", "", "", "", ""},
+      {"5", "y.k2d", n(10), n(20), n(30.5), n(40), "", n(50), n(60)}};
+  for (int r = 1; r <= 5; ++r)
+    for (int c = 0; c < 9; ++c)
+      EXPECT_EQ(s.Grid.Cell(c, r), cells[r - 1][c]) << "cell " << c << ", " << r;
+  for (int r : {1, 3, 5})
+    EXPECT_TRUE(s.Grid.Row(r)->HasCheckBox && !s.Grid.Row(r)->Checked) << r;
+  EXPECT_TRUE(s.Grid.Row(2)->HasCheckBox && s.Grid.Row(2)->Checked);
+  EXPECT_FALSE(s.Grid.Row(4)->HasCheckBox);
+  // The scene is the readable section's alone, in the project's mode.
+  EXPECT_EQ(s.DisplayMode, 1);
+  EXPECT_EQ(host.settings, s.SettingsLines[1]);
+  EXPECT_DOUBLE_EQ(s.XMin, 0);
+  EXPECT_DOUBLE_EQ(s.XMax, 1000);
+  EXPECT_DOUBLE_EQ(s.YMax, 0);
+
+  ASSERT_TRUE(SaveProject(s, &host, dir.file("saved.prj")));
+  const auto lines = ReadLines(dir.file("saved.prj"));
+  ASSERT_EQ(lines.size(), 5u + entries.size());
+  for (size_t i : {0u, 1u, 4u, 5u, 6u, 7u, 8u, 9u})
+    EXPECT_EQ(lines[5 + i], entries[i]) << i;
+  EXPECT_EQ(lines[7], dir.file("a.k2d"));
+  // Loaded from the save and saved again: the same bytes.
+  TProjectState t;
+  ASSERT_TRUE(LoadProject(t, &host, dir.file("saved.prj")));
+  ASSERT_TRUE(SaveProject(t, &host, dir.file("again.prj")));
+  EXPECT_EQ(ReadAll(dir.file("again.prj")), ReadAll(dir.file("saved.prj")));
+}
+
+// A project whose files all cannot be read keeps their rows; with no section present it shows
+// resistivity and applies no settings line. One file kept is said in the singular.
+TEST(KeptEntries, AProjectWithNoReadableFileKeepsItsRows)
+{
+  TempDir dir;
+  WriteAll(dir.file("p.prj"), Project("1", {"/gone/x.k2d", "0 0 1 1 0 1", "C:\\data\\y.k2d", "2 2 3 3"}, "1"));
+  TMessageCapture messages;
+  FakeSceneHost host;
+  TProjectState s;
+  ASSERT_TRUE(LoadProject(s, &host, dir.file("p.prj")));
+  EXPECT_EQ(messages.Messages(), (std::vector<std::string>{"2 files not found: x.k2d, y.k2d\n"
+                                                           "Their rows are kept and saved as they were read."}));
+  ASSERT_EQ(s.Profiles.size(), 2u);
+  EXPECT_EQ(s.Loaded, (std::vector<uint8_t>{0, 0}));
+  EXPECT_FALSE(AnySectionPresent(s));
+  EXPECT_EQ(s.DisplayMode, 0);
+  EXPECT_EQ(std::count(host.calls.begin(), host.calls.end(), "settings"), 0);
+  ASSERT_EQ(s.Grid.RowCount(), 3);
+  EXPECT_EQ(s.Grid.Cell(1, 2), "y.k2d");
+  EXPECT_EQ(s.Grid.Cell(4, 2), FloatToStrDec(0, true, 3));
+  EXPECT_EQ(s.Grid.Cell(7, 2), "");
+
+  messages.Clear();
+  WriteAll(dir.file("p.prj"), Project("0", {""}));
+  ASSERT_TRUE(LoadProject(s, &host, dir.file("p.prj")));
+  EXPECT_EQ(messages.Messages(), (std::vector<std::string>{"File not found (no file named, row 1)\n"
+                                                           "Its row is kept and saved as it was read."}));
+  ASSERT_EQ(s.Profiles.size(), 1u);
+  EXPECT_EQ(s.Grid.Cell(0, 1), "1");
+  EXPECT_FALSE(s.Grid.Row(1)->HasCheckBox);
+  // The position line missing at the end of the file is saved as an empty line.
+  ASSERT_TRUE(SaveProject(s, &host, dir.file("saved.prj")));
+  const auto lines = ReadLines(dir.file("saved.prj"));
+  ASSERT_EQ(lines.size(), 7u);
+  EXPECT_EQ(lines[5], "");
+  EXPECT_EQ(lines[6], "");
 }
 
 namespace {
@@ -363,9 +482,54 @@ TEST(LoadProject, NamingALargeZeroFileIsRefusedInBoundedMemory)
     for (const std::string& m : messages.Messages()) report += m + "\n";
     return report;
   });
-  EXPECT_EQ(run.Report, "1 0\nThe file zero.k2d could not be read: it holds binary data (a zero byte in line 1)\n");
+  EXPECT_EQ(run.Report, "1 1\nThe file zero.k2d could not be read: it holds binary data (a zero byte in line 1)\n"
+                        "Its row is kept and saved as it was read.\n");
   EXPECT_LT(run.BytesRead, uint64_t{4} << 20);
   EXPECT_LT(run.PeakKB, 400 * 1024);
+}
+
+// Every entry keeps a row, however short its two lines: a project listing more sections than the
+// viewer opens is refused at once, with the limit, and the open project stays; a few MB of empty
+// lines do not become hundreds of MB of rows.
+TEST(LoadProject, MoreSectionsThanTheViewerOpensAreRefused)
+{
+  TempDir dir;
+  auto empties = [](int64_t n) {
+    std::string text = "a\r\nb\r\n0\r\n42 360 360\r\n" + std::to_string(n - 1) + "\r\n";
+    for (int64_t i = 0; i < n; ++i) text += "\r\n\r\n";
+    return text;
+  };
+  WriteAll(dir.file("most.prj"), empties(MaxProjectSections));
+  {
+    TMessageCapture messages;
+    TProjectState s;
+    ASSERT_TRUE(LoadProject(s, nullptr, dir.file("most.prj")));
+    EXPECT_EQ(s.Profiles.size(), static_cast<size_t>(MaxProjectSections));
+    EXPECT_EQ(s.Grid.RowCount(), MaxProjectSections + 1);
+  }
+  WriteAll(dir.file("p.prj"), empties(MaxProjectSections + 1));
+  {
+    TMessageCapture messages;
+    TProjectState s;
+    ASSERT_TRUE(LoadProject(s, nullptr, ExamplePath("demo.prj")));
+    messages.Clear();
+    EXPECT_FALSE(LoadProject(s, nullptr, dir.file("p.prj")));
+    EXPECT_EQ(messages.Messages(),
+              (std::vector<std::string>{"p.prj was not opened: it lists " + std::to_string(MaxProjectSections + 1) +
+                                        " sections, and the viewer opens at most " +
+                                        std::to_string(MaxProjectSections)}));
+    EXPECT_EQ(s.Profiles.size(), 3u);
+    EXPECT_EQ(s.Grid.RowCount(), 4);
+  }
+  WriteAll(dir.file("p.prj"), empties(200000));
+  const TChildRun run = RunInChild([&] {
+    TMessageCapture messages;
+    TProjectState s;
+    const bool loaded = LoadProject(s, nullptr, dir.file("p.prj"));
+    return std::to_string(loaded) + " " + std::to_string(s.Profiles.size());
+  });
+  EXPECT_EQ(run.Report, "0 1");
+  EXPECT_LT(run.PeakKB, 150 * 1024);
 }
 
 TEST(LoadProject, MissingProjectChangesNothing)
@@ -420,8 +584,9 @@ TEST(SaveProject, SaveThenLoadGivesBackEveryNumber)
   TProjectState t;
   FakeSceneHost other;
   ASSERT_TRUE(LoadProject(t, &other, dir.file("saved.prj")));
-  EXPECT_EQ(messages.Messages(), (std::vector<std::string>{"File not found "}));
-  ASSERT_EQ(t.Profiles.size(), 1u);
+  EXPECT_EQ(messages.Messages(), (std::vector<std::string>{"File not found (no file named, row 2)\n"
+                                                           "Its row is kept and saved as it was read."}));
+  ASSERT_EQ(t.Profiles.size(), 2u);
   const fdata& e = t.Profiles[0][0];
   EXPECT_EQ(e.X0, kept.X0);
   EXPECT_EQ(e.Y0, kept.Y0);
