@@ -110,7 +110,10 @@ int FuzzModel(const uint8_t* data, size_t size)
   }
   CheckModel(res);
   if (pol.Present) CheckModel(pol);
-  Check(res.X.size() <= MaxModelBoundaries && res.Z.size() <= MaxModelBoundaries, "a model too large to draw");
+  Check(ModelSizeFault(res.X.size(), res.Z.size()).empty(), "a model larger than the viewer reads");
+  Check(res.Nodes.size() <= MaxModelBoundaries && res.Nodes.front().size() <= MaxModelBoundaries &&
+            (res.Nodes.size() - 1) * (res.Nodes.front().size() - 1) <= MaxModelCells,
+        "a cell grid larger than the viewer reads");
   TProjectState state;
   state.Profiles[0] = TProfileEntry{res, pol};
   state.Loaded[0] = 1;

@@ -34,10 +34,9 @@ bool ConvertPointTable(const std::string& fileName)
   std::error_code ec;
   if (outName == fileName || std::filesystem::equivalent(outName, fileName, ec))
     return refuse("the model would replace the table itself");
-  // Line by line; only the points are kept, and no more than the largest model the viewer draws.
-  const std::string tooLarge = "its grid is larger than the viewer draws (at most " +
-                               std::to_string(MaxModelBoundaries) + " x values and " +
-                               std::to_string(MaxModelBoundaries) + " depths)";
+  // Line by line; only the points are kept, and no more than the largest model the viewer reads has
+  // nodes: (Length(X) - 1) x (Length(Z) - 1) cells have Length(X) x Length(Z) nodes.
+  const size_t maxPoints = MaxModelCells + 2 * MaxModelBoundaries;
   TTextReader in;
   if (!in.Open(fileName))
     return refuse("the file cannot be read: " + in.Error());
@@ -46,8 +45,9 @@ bool ConvertPointTable(const std::string& fileName)
     const arofdouble v = SplitFloats(in.ReadLn(), 0);
     if (v.size() < 3)
       continue;
-    if (points.size() == MaxModelBoundaries * MaxModelBoundaries)
-      return refuse(tooLarge);
+    if (points.size() == maxPoints)
+      return refuse("it holds more than " + std::to_string(maxPoints) +
+                    " points, more than the largest model the viewer reads has nodes");
     points.push_back({v[0], v[1], v[2]});
   }
   if (in.Failed())
@@ -76,8 +76,8 @@ bool ConvertPointTable(const std::string& fileName)
   const size_t n = depths.size();
   if (xs.size() < 2 || n < 2)
     return refuse("it needs two x or more with two depths or more");
-  if (xs.size() > MaxModelBoundaries || n > MaxModelBoundaries)
-    return refuse(tooLarge);
+  if (const std::string why = ModelSizeFault(xs.size(), n); !why.empty())
+    return refuse(why);
   for (const arofdouble& column : grid)
     if (column.size() != n)
       return refuse("its points form no regular grid (x " + FloatToStrSci(xs[&column - grid.data()]) +

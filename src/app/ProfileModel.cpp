@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 
 #include "app/SceneGeometry.h"
 #include "platform/SysUtils.h"
@@ -17,26 +18,50 @@ bool StrictlyIncreasing(const arofdouble& v)
   return true;
 }
 
+std::string ModelLimits()
+{
+  return "(at most " + std::to_string(MaxModelCells) + " cells and " + std::to_string(MaxModelBoundaries) +
+         " boundaries each way)";
+}
+
+// The widest number written: the default scientific form of 23 characters and a blank.
+constexpr uint64_t WidestNumber = 24;
+// A line of boundaries or cells as wide as the limits allow is text to the reader.
+static_assert(TTextReader::MaxLineLength >= MaxModelBoundaries * WidestNumber + 2);
+// The largest model file: the rows of resistivity, of the block skipped before the eta rows and of
+// eta, each row with its line end, the two lines of boundaries and the relief, with room for the
+// few other lines.
+static_assert(MaxModelFileBytes >= 3 * (MaxModelCells * WidestNumber + (MaxModelBoundaries - 1) * 2) +
+                                       2 * (MaxModelBoundaries * WidestNumber + 2) +
+                                       MaxReliefPoints * (2 * WidestNumber + 2) + (uint64_t{1} << 20));
+
 // Reads Count cell rows as they stand. The first row sets the width of the cell grid and must
-// cover the Z intervals (MinCells) without being wider than the viewer draws; a later row shorter
+// cover the Z intervals (MinCells) without making a grid beyond the limits; a later row shorter
 // than the first fails, a longer one is cut to the first row's width. "" or why the rows are refused.
+// The rows are kept as they come, so memory follows the rows the file holds.
 std::string ReadCellRows(TTextReader& in, size_t count, size_t minCells, ararofdouble& rows)
 {
   const std::string missing = "a row of cells is missing or shorter than the cell boundaries need";
   rows.clear();
-  rows.reserve(count);
   for (size_t i = 0; i < count; ++i) {
     if (in.Eof())
       return missing;
     arofdouble row = SplitFloats(in.ReadLn(), 0);
-    if (rows.empty() && row.size() > MaxModelBoundaries - 1)
-      return "a row of " + std::to_string(row.size()) + " cells is wider than the viewer draws (at most " +
-             std::to_string(MaxModelBoundaries - 1) + ")";
     const size_t width = rows.empty() ? std::max<size_t>(minCells, 1) : rows.front().size();
     if (row.size() < width)
       return missing;
-    if (!rows.empty())
+    if (rows.empty()) {
+      if (row.size() > MaxModelBoundaries - 1)
+        return "a row of " + std::to_string(row.size()) + " cells is wider than the viewer reads (at most " +
+               std::to_string(MaxModelBoundaries - 1) + ")";
+      if (count * row.size() > MaxModelCells)
+        return std::to_string(count) + " rows of " + std::to_string(row.size()) +
+               " cells are more than the viewer reads " + ModelLimits();
+    } else {
       row.resize(width);
+    }
+    // A row cut to the width keeps no more room than it holds.
+    row.shrink_to_fit();
     rows.push_back(std::move(row));
   }
   return {};
@@ -69,6 +94,28 @@ bool FiniteModel(const fdata& d)
   return true;
 }
 
+// The relief's height at each of the ascending X, as TableInterpolate gives it. Relief points in
+// ascending order are walked along with X: the first pair of points around an X never lies before
+// that of the X before it.
+arofdouble ReliefAtBoundaries(const arofcomplex& relief, const arofdouble& x)
+{
+  arofdouble heights(x.size());
+  const bool ascending = std::is_sorted(relief.begin(), relief.end(),
+                                        [](const TComplex& a, const TComplex& b) { return a.x < b.x; }) &&
+                         std::none_of(relief.begin(), relief.end(), [](const TComplex& p) { return std::isnan(p.x); });
+  size_t k = 0;
+  for (size_t i = 0; i < x.size(); ++i) {
+    if (!ascending || x[i] <= relief.front().x || x[i] >= relief.back().x) {
+      heights[i] = TableInterpolate(relief, x[i]);
+      continue;
+    }
+    while (relief[k + 1].x < x[i])
+      ++k;
+    heights[i] = LinearInterpolate(x[i], relief[k], relief[k + 1]);
+  }
+  return heights;
+}
+
 void DefaultPlacement(fdata& d)
 {
   d.X0 = d.X.front();
@@ -81,6 +128,27 @@ void DefaultPlacement(fdata& d)
 }
 
 }  // namespace
+
+std::string ModelSizeFault(size_t nx, size_t nz)
+{
+  if (nx <= MaxModelBoundaries && nz <= MaxModelBoundaries &&
+      (nx < 2 || nz < 2 || (nx - 1) * (nz - 1) <= MaxModelCells))
+    return {};
+  return "its grid of " + std::to_string(nx) + " x " + std::to_string(nz) +
+         " cell boundaries is larger than the viewer reads " + ModelLimits();
+}
+
+std::string ModelFileSizeFault(const std::string& fileName)
+{
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(fileName, ec))
+    return {};
+  const uintmax_t size = std::filesystem::file_size(fileName, ec);
+  if (ec || size <= MaxModelFileBytes)
+    return {};
+  return "it is larger than a model or project file may be (at most " + std::to_string(MaxModelFileBytes >> 20) +
+         " MB)";
+}
 
 ararofdouble CellsToNodes(const ararofdouble& cells, size_t nx, size_t nz, bool geometric)
 {
@@ -138,6 +206,8 @@ bool ReadModelFile(const std::string& fileName, fdata& resOut, fdata& polOut, st
     notice->clear();
   if (!FileExists(fileName))
     return fail("the file does not exist");
+  if (const std::string why = ModelFileSizeFault(fileName); !why.empty())
+    return fail(why);
   if (!in.Open(fileName))
     return fail("the file cannot be read");
   fdata res, pol;
@@ -193,10 +263,8 @@ bool ReadModelFile(const std::string& fileName, fdata& resOut, fdata& polOut, st
   if (res.X.size() < 2 || res.Z.size() < 2)
     return fail("fewer than two cell boundaries along the profile or in depth");
   // Refused before any grid is made.
-  if (res.X.size() > MaxModelBoundaries || res.Z.size() > MaxModelBoundaries)
-    return fail("its grid of " + std::to_string(res.X.size()) + " x " + std::to_string(res.Z.size()) +
-                " cell boundaries is larger than the viewer draws (at most " + std::to_string(MaxModelBoundaries) +
-                " each way)");
+  if (const std::string why = ModelSizeFault(res.X.size(), res.Z.size()); !why.empty())
+    return fail(why);
   res.X.shrink_to_fit();
   res.Z.shrink_to_fit();
   if (!StrictlyIncreasing(res.X) || !StrictlyIncreasing(res.Z))
@@ -240,13 +308,10 @@ bool ReadModelFile(const std::string& fileName, fdata& resOut, fdata& polOut, st
   }
   DefaultPlacement(pol);
 
-  if (res.Relief.size() < 2) {
+  if (res.Relief.size() < 2)
     res.ReliefAtX.assign(nx, 0.0);
-  } else {
-    res.ReliefAtX.resize(nx);
-    for (size_t i = 0; i < nx; ++i)
-      res.ReliefAtX[i] = TableInterpolate(res.Relief, res.X[i]);
-  }
+  else
+    res.ReliefAtX = ReliefAtBoundaries(res.Relief, res.X);
   res.MaxRelief = MaxValueMode(res.ReliefAtX, 0);
   pol.ReliefAtX = res.ReliefAtX;
   pol.MaxRelief = res.MaxRelief;

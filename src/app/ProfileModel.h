@@ -49,18 +49,31 @@ struct fdata {
 // [0] resistivity model, [1] polarizability model of the same file.
 using TProfileEntry = std::array<fdata, 2>;
 
-// The largest model the viewer draws: at most this many cell boundaries along the profile and in
-// depth (1023 x 1023 cells), and this many relief points. Larger models are refused when read.
-constexpr size_t MaxModelBoundaries = 1024;
+// The largest model read: at most MaxModelCells cells, (Length(X) - 1) x (Length(Z) - 1), and at most
+// MaxModelBoundaries cell boundaries along either axis, and this many relief points. Larger models
+// are refused when read, before any grid is made. (The section chart thins what it contours of a
+// large grid by itself.)
+constexpr size_t MaxModelCells = size_t{1} << 22;
+constexpr size_t MaxModelBoundaries = 65536;
 constexpr size_t MaxReliefPoints = 65536;
+// The largest model or project file read: the largest model with its polarizability block, every
+// number in the widest form written, fits. A larger file is refused before any of it is read.
+constexpr uint64_t MaxModelFileBytes = uint64_t{320} << 20;
+
+// "" when a model of nx x nz cell boundaries is within the limits above; else why it is refused.
+std::string ModelSizeFault(size_t nx, size_t nz);
+// "" when the file is not larger than MaxModelFileBytes, or has no size to go by (a device, a pipe,
+// a file that is not there); else why it is refused.
+std::string ModelFileSizeFault(const std::string& fileName);
 
 // Reads a model file into the two halves, line by line. False (halves untouched) for a missing file,
-// content that is not text (a zero byte, an overlong line), a missing keyword, an unknown extension,
-// bad boundaries, a grid larger than MaxModelBoundaries each way (refused before any grid is made)
-// or a relief of more than MaxReliefPoints points, missing cell rows, a first row with fewer cells
-// than Z intervals or more than the viewer draws, a later row shorter than the first, or numbers so
-// large that spans, node means or scene depths overflow. An eta block that is incomplete leaves the
-// polarizability half not Present while the resistivity half loads.
+// a file larger than MaxModelFileBytes (refused unread), content that is not text (a zero byte, an
+// overlong line), a missing keyword, an unknown extension, bad boundaries, a grid beyond the limits
+// above (refused before any grid is made) or a relief of more than MaxReliefPoints points, missing
+// cell rows, a first row with fewer cells than Z intervals or one that makes a cell grid beyond the
+// limits, a later row shorter than the first, or numbers so large that spans, node means or scene
+// depths overflow. An eta block that is incomplete leaves the polarizability half not Present while
+// the resistivity half loads.
 bool ReadModelFile(const std::string& fileName, fdata& res, fdata& pol);
 // The same; on failure Error (when given) says why the file was refused. On success Notice (when
 // given) says what of the file was not taken (an eta block cut short), or is empty.

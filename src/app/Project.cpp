@@ -210,6 +210,11 @@ bool LoadProject(TProjectState& state, ISceneHost* host, const std::string& file
   std::array<std::string, 5> header;
   int64_t count = 0;
   TTextReader in;
+  // No project is larger than a model file may be; a larger file is refused unread.
+  if (const std::string fault = ModelFileSizeFault(fileName); !fault.empty()) {
+    ShowMessage(ExtractFileName(fileName) + ": not a project file: " + fault);
+    return false;
+  }
   if (!in.Open(fileName)) {
     ShowMessage("File not found " + ExtractFileName(fileName));
     return false;

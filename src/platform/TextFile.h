@@ -26,7 +26,8 @@ bool WriteFileAtomically(const std::string& fileName, const std::string& bytes, 
 // says why (as it does when the file cannot be opened or read).
 class TTextReader {
 public:
-  static constexpr size_t MaxLineLength = size_t{1} << 20;
+  // Room for a line of 65536 numbers of up to 31 characters each, with their blanks.
+  static constexpr size_t MaxLineLength = size_t{2} << 20;
   static constexpr size_t BlockSize = size_t{1} << 16;
 
   TTextReader() = default;

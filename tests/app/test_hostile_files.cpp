@@ -18,6 +18,7 @@
 #include "platform/MessageBox.h"
 #include "platform/SysUtils.h"
 
+using testsupport::BytesReadByProcess;
 using testsupport::ExamplePath;
 using testsupport::FieldPath;
 using testsupport::ReadAll;
@@ -175,6 +176,47 @@ TEST(HostileFiles, ProjectsLoadWithoutNonFiniteScenes)
         ASSERT_TRUE(std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z)) << ReadAll(file);
     capture.Clear();
   }
+}
+
+// A model or project file larger than the largest model file may be (320 MB) is refused before any
+// of it is read, with that bound; one of just that size is read. The files are sparse: no disk.
+TEST(HostileFiles, FilesLargerThanAnyModelAreRefusedBeforeReading)
+{
+  testsupport::TempDir dir;
+  const uint64_t bound = uint64_t{320} << 20;
+  const std::string tooLarge = "it is larger than a model or project file may be (at most 320 MB)";
+  // Text first, so that a reader would go on past its first block.
+  const std::string model = dir.file("big.k2d");
+  WriteAll(model, "x\r\nmodel\r\n");
+  std::filesystem::resize_file(model, bound + 1);
+  fdata res, pol;
+  std::string error;
+  uint64_t before = BytesReadByProcess();
+  EXPECT_FALSE(ReadModelFile(model, res, pol, &error));
+  EXPECT_LT(BytesReadByProcess() - before, 4096u);
+  EXPECT_EQ(error, tooLarge);
+  std::filesystem::resize_file(model, bound);
+  EXPECT_FALSE(ReadModelFile(model, res, pol, &error));
+  EXPECT_EQ(error, "it holds binary data (a zero byte in line 3)");
+  std::filesystem::resize_file(model, bound + 1);
+
+  TMessageCapture capture;
+  const std::string project = dir.file("p.prj");
+  WriteAll(project, "res\r\npol\r\n0\r\n42 360 360\r\n0\r\n" + model + "\r\n0 0 100 0\r\n");
+  TProjectState st;
+  before = BytesReadByProcess();
+  EXPECT_TRUE(LoadProject(st, nullptr, project));
+  EXPECT_LT(BytesReadByProcess() - before, 4096u);
+  ASSERT_EQ(capture.Messages().size(), 1u);
+  EXPECT_NE(capture.Messages()[0].find("big.k2d could not be read: " + tooLarge), std::string::npos)
+      << capture.Messages()[0];
+
+  capture.Clear();
+  std::filesystem::resize_file(project, bound + 1);
+  before = BytesReadByProcess();
+  EXPECT_FALSE(LoadProject(st, nullptr, project));
+  EXPECT_LT(BytesReadByProcess() - before, 4096u);
+  EXPECT_EQ(capture.Messages(), (std::vector<std::string>{"p.prj: not a project file: " + tooLarge}));
 }
 
 TEST(HostileFiles, PointTablesConvertOrRefuse)

@@ -1,13 +1,20 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 
 #include <cmath>
 
 #include "TestSupport.h"
 #include "app/ProfileModel.h"
+#include "app/PseudoSection2d.h"
+#include "app/PseudoSection2dContour.h"
+#include "platform/MessageBox.h"
+#include "platform/Metafile.h"
+#include "platform/SysUtils.h"
 
 using testsupport::BytesReadByProcess;
 using testsupport::ExamplePath;
@@ -259,13 +266,14 @@ TEST(ModelFile, RefusesWhatIsNotTextWhereItIsMet)
   EXPECT_NE(reason("skipped.k2d", K2d("x", std::string("a\0b\r\n", 5), "", "4\r\n16\r\n")).find("zero byte in line 2"),
             std::string::npos);
   // A line longer than any real file has, before the keywords.
-  EXPECT_NE(reason("long.k2d", "x\r\n" + std::string((1 << 20) + 1, 'n') + "\r\n" + good).find("longer than 1 MB"),
+  EXPECT_NE(reason("long.k2d", "x\r\n" + std::string((2 << 20) + 1, 'n') + "\r\n" + good).find("longer than 2 MB"),
             std::string::npos);
 
-  // 512 MB of zero bytes (a sparse file: no disk) is refused after the first block.
-  const std::string zero = dir.file("zero512.k2d");
+  // 320 MB of zero bytes (a sparse file: no disk), as large as a model file may be, is refused after
+  // the first block.
+  const std::string zero = dir.file("zero320.k2d");
   { std::ofstream create(zero); }
-  std::filesystem::resize_file(zero, uint64_t{512} << 20);
+  std::filesystem::resize_file(zero, uint64_t{320} << 20);
   const uint64_t before = BytesReadByProcess();
   fdata res, pol;
   std::string error;
@@ -274,9 +282,94 @@ TEST(ModelFile, RefusesWhatIsNotTextWhereItIsMet)
   EXPECT_NE(error.find("zero byte in line 1"), std::string::npos) << error;
 }
 
-// The largest model the viewer draws is 1024 boundaries each way; a larger one is refused before its
-// grids are made, with a message that says so.
-TEST(ModelFile, GridLargerThanTheViewerDrawsIsRefused)
+namespace {
+
+// A ".k2d" model of nx x nz cell boundaries and `rows` rows of `width` cells, every number in the
+// widest form the viewer writes. The cells vary along the profile and down, so contours cross them.
+std::string SurveyModel(size_t nx, size_t nz, size_t rows, size_t width)
+{
+  std::string s = "x\r\nmodel\r\n1 2 3 0\r\n";
+  for (size_t i = 0; i < nx; ++i) s += FloatToStrSci(10.0 * static_cast<double>(i)) + " ";
+  s += "\r\n";
+  for (size_t j = 0; j < nz; ++j) s += FloatToStrSci(2.0 * static_cast<double>(j * j + j)) + " ";
+  s += "\r\n\r\n";
+  for (size_t i = 0; i < rows; ++i) {
+    for (size_t j = 0; j < width; ++j) s += FloatToStrSci(10.0 + static_cast<double>((i % 97) * (j + 1))) + " ";
+    s += "\r\n";
+  }
+  return s;
+}
+
+// The growth of this process' peak resident memory while Work runs, in KB: the peak is set back to
+// what is resident now first.
+long PeakGrowthKB(const std::function<void()>& work)
+{
+  auto status = [](const std::string& key) {
+    std::ifstream in("/proc/self/status");
+    for (std::string line; std::getline(in, line);)
+      if (line.rfind(key, 0) == 0) return std::stol(line.substr(key.size()));
+    return -1L;
+  };
+  { std::ofstream("/proc/self/clear_refs") << "5"; }
+  const long resident = status("VmRSS:");
+  work();
+  return status("VmHWM:") - resident;
+}
+
+}  // namespace
+
+// Long lines with close electrodes: thousands of columns and few layers are read whole, and the
+// section chart draws them, dropping depths from the bottom while the grid holds more than 20000
+// nodes and more than one depth is left.
+TEST(ModelFile, LongSurveyModelsAreReadWholeAndContoured)
+{
+  TempDir dir;
+  TMessageCapture messages;
+  TPseudoSection2d chart(nullptr);
+  chart.SetBounds(0, 0, 400, 300);
+  struct Case {
+    size_t nx, nz, keptDepths;
+  };
+  for (const Case& c : {Case{1500, 10, 10}, Case{4000, 30, 5}, Case{12000, 8, 1}}) {
+    SCOPED_TRACE(std::to_string(c.nx) + " x " + std::to_string(c.nz));
+    WriteAll(dir.file("long.k2d"), SurveyModel(c.nx, c.nz, c.nx - 1, c.nz - 1));
+    fdata res, pol;
+    std::string error;
+    ASSERT_TRUE(ReadModelFile(dir.file("long.k2d"), res, pol, &error)) << error;
+    ASSERT_EQ(res.X.size(), c.nx);
+    ASSERT_EQ(res.Z.size(), c.nz);
+    ASSERT_EQ(res.Values.size(), c.nx);
+    for (const arofdouble& column : res.Values) ASSERT_EQ(column.size(), c.nz);
+    EXPECT_DOUBLE_EQ(res.X.back(), 10.0 * static_cast<double>(c.nx - 1));
+    EXPECT_DOUBLE_EQ(res.Values[c.nx - 1][c.nz - 1], 10.0 + static_cast<double>(((c.nx - 2) % 97) * (c.nz - 1)));
+    ASSERT_EQ(res.Nodes.size(), c.nx);
+
+    chart.SetNextNode(1);
+    TPseudoSectionContour& contour = chart.Contour();
+    contour.SetGridInput(res, res);
+    chart.BuildSection(true);
+    chart.UpdateLevels();
+    chart.UpdateLayout();
+    // The chart keeps the whole grid; what it contours is the thinned one.
+    EXPECT_EQ(contour.GridDepths.size(), c.nz);
+    EXPECT_EQ(contour.NextNode - 1, static_cast<int32_t>(c.nx * c.keptDepths));
+    EXPECT_EQ(contour.TriangleCount, static_cast<int32_t>(2 * (c.nx - 1) * (c.keptDepths - 1)));
+    const dVertex3d& last = contour.NodeTable[c.nx * c.keptDepths];
+    EXPECT_DOUBLE_EQ(last.inputX, res.X.back());
+    EXPECT_DOUBLE_EQ(last.inputValue, res.Values[c.nx - 1][c.keptDepths - 1]);
+    ASSERT_NE(chart.SectionPicture(), nullptr);
+    // One depth left gives no triangles and so an empty picture; otherwise it holds the bands.
+    if (c.keptDepths > 1)
+      EXPECT_GT(chart.SectionPicture()->RecordCount(), 100u);
+    else
+      EXPECT_EQ(chart.SectionPicture()->RecordCount(), 0u);
+  }
+}
+
+// A model is bounded by its cells, 4194304 (2^22), and by 65536 boundaries along either axis. A larger
+// one is refused before any grid is made, with a message that states the limit; memory follows what
+// the file holds, not what its boundaries claim.
+TEST(ModelFile, ModelsAreBoundedByTheirCells)
 {
   TempDir dir;
   auto boundaries = [](size_t n) {
@@ -294,28 +387,95 @@ TEST(ModelFile, GridLargerThanTheViewerDrawsIsRefused)
   auto model = [&](size_t nx, size_t nz, const std::string& cells) {
     return "x\r\nmodel\r\n\r\n" + boundaries(nx) + "\r\n" + boundaries(nz) + "\r\n\r\n" + cells;
   };
-  Loaded largest = Read(dir, "largest.k2d", model(1024, 3, rows(1023, 2)));
-  ASSERT_TRUE(largest.ok);
-  EXPECT_EQ(largest.res.Values.size(), 1024u);
-  EXPECT_TRUE(Read(dir, "deep.k2d", model(3, 1024, rows(2, 1023))).ok);
+  const std::string limit = "(at most 4194304 cells and 65536 boundaries each way)";
+  auto refused = [&](const std::string& name, const std::string& text) {
+    WriteAll(dir.file(name), text);
+    fdata res, pol;
+    std::string error;
+    EXPECT_FALSE(ReadModelFile(dir.file(name), res, pol, &error)) << name;
+    return error;
+  };
 
-  fdata res, pol;
-  std::string error;
-  // The cell rows are not even there: the size alone refuses it.
-  WriteAll(dir.file("wide.k2d"), model(1025, 3, ""));
-  EXPECT_FALSE(ReadModelFile(dir.file("wide.k2d"), res, pol, &error));
-  EXPECT_EQ(error, "its grid of 1025 x 3 cell boundaries is larger than the viewer draws (at most 1024 each way)");
-  WriteAll(dir.file("deeper.k2d"), model(3, 1025, ""));
-  EXPECT_FALSE(ReadModelFile(dir.file("deeper.k2d"), res, pol, &error));
-  EXPECT_NE(error.find("3 x 1025 cell boundaries is larger than the viewer draws"), std::string::npos) << error;
-  // A first cell row wider than the grid the viewer draws, which would size the node grid.
-  WriteAll(dir.file("row.k2d"), model(3, 3, rows(2, 100000)));
-  EXPECT_FALSE(ReadModelFile(dir.file("row.k2d"), res, pol, &error));
-  EXPECT_NE(error.find("a row of 100000 cells is wider than the viewer draws"), std::string::npos) << error;
+  // 2049 x 2049 boundaries are 2^22 cells: read whole.
+  {
+    Loaded largest = Read(dir, "largest.k2d", model(2049, 2049, rows(2048, 2048)));
+    ASSERT_TRUE(largest.ok);
+    ASSERT_EQ(largest.res.Values.size(), 2049u);
+    EXPECT_EQ(largest.res.Values[2048].size(), 2049u);
+    EXPECT_DOUBLE_EQ(largest.res.Values[2048][2048], 5.0);
+  }
+  // One boundary more either way is one column or layer of cells past the limit; the size alone
+  // refuses it, before its rows (not even there) are looked for.
+  EXPECT_EQ(refused("wide.k2d", model(2050, 2049, "")),
+            "its grid of 2050 x 2049 cell boundaries is larger than the viewer reads " + limit);
+  EXPECT_EQ(refused("deep.k2d", model(2049, 2050, "")),
+            "its grid of 2049 x 2050 cell boundaries is larger than the viewer reads " + limit);
+  // The boundaries along either axis, whatever the cells.
+  EXPECT_EQ(refused("long.k2d", model(65537, 2, rows(65536, 1))),
+            "its grid of 65537 x 2 cell boundaries is larger than the viewer reads " + limit);
+  EXPECT_EQ(refused("deepest.k2d", model(2, 65537, rows(1, 65536))),
+            "its grid of 2 x 65537 cell boundaries is larger than the viewer reads " + limit);
+  // 65536 boundaries with every number in the widest form make a line of 1.5 MB: read.
+  {
+    Loaded longest = Read(dir, "longest.k2d", SurveyModel(65536, 2, 65535, 1));
+    ASSERT_TRUE(longest.ok);
+    EXPECT_EQ(longest.res.Values.size(), 65536u);
+  }
+  // The first cell row sets the width of the cell grid: a row wider than an axis may be, or one that
+  // makes the rows more cells than the limit, is refused on that row.
+  EXPECT_EQ(refused("row.k2d", model(3, 3, rows(2, 65536))),
+            "a row of 65536 cells is wider than the viewer reads (at most 65535)");
+  EXPECT_EQ(refused("rows.k2d", model(2049, 3, rows(1, 2049))),
+            "2048 rows of 2049 cells are more than the viewer reads " + limit);
+
+  // Boundaries that claim a huge grid with three numbers after them are refused at once, in a few MB:
+  // beyond the limit, and within it (65536 x 65 boundaries are 4194240 cells, whose grid of nodes
+  // alone would take 34 MB).
+  const std::pair<size_t, size_t> claims[] = {{100000, 100000}, {65536, 65}, {2049, 2049}};
+  for (const auto& [nx, nz] : claims) {
+    const std::string name = "claim" + std::to_string(nx) + ".k2d";
+    WriteAll(dir.file(name), model(nx, nz, "5 5 5\r\n"));
+    fdata res, pol;
+    std::string error;
+    bool read = true;
+    const long grewKB = PeakGrowthKB([&] { read = ReadModelFile(dir.file(name), res, pol, &error); });
+    EXPECT_FALSE(read) << name;
+    EXPECT_FALSE(error.empty()) << name;
+    // The two lines of boundaries and what parsing them takes; the sanitizers keep what is freed.
+    EXPECT_LT(grewKB, 16 * 1024) << name;
+  }
+
   // More relief points than there is use for.
   std::string relief = "x\r\ntopo\r\n";
   for (size_t i = 0; i <= 65536; ++i) relief += std::to_string(i) + " 5\r\n";
-  WriteAll(dir.file("relief.k2d"), relief + K2d("", "", "", "4\r\n16\r\n").substr(2));
-  EXPECT_FALSE(ReadModelFile(dir.file("relief.k2d"), res, pol, &error));
-  EXPECT_EQ(error, "the relief holds more than 65536 points");
+  EXPECT_EQ(refused("relief.k2d", relief + K2d("", "", "", "4\r\n16\r\n").substr(2)),
+            "the relief holds more than 65536 points");
+}
+
+// The relief is interpolated at every boundary: the longest model with as many relief points reads in
+// seconds, not in minutes. A relief whose points are out of order interpolates as its table does.
+TEST(ModelFile, LongestModelWithItsReliefReadsInSeconds)
+{
+  TempDir dir;
+  std::string relief = "x\r\ntopo\r\n";
+  for (size_t i = 0; i < 65536; ++i) relief += std::to_string(5 + 10 * i) + " " + std::to_string(i % 7) + "\r\n";
+  WriteAll(dir.file("relief.k2d"), relief + SurveyModel(65536, 2, 65535, 1).substr(3));
+  fdata res, pol;
+  std::string error;
+  const auto start = std::chrono::steady_clock::now();
+  ASSERT_TRUE(ReadModelFile(dir.file("relief.k2d"), res, pol, &error)) << error;
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
+  ASSERT_EQ(res.ReliefAtX.size(), 65536u);
+  EXPECT_DOUBLE_EQ(res.ReliefAtX[0], 0.0);             // before the first point: its height
+  EXPECT_DOUBLE_EQ(res.ReliefAtX[1], -0.5);            // x 10, half way from heights 0 to -1
+  EXPECT_DOUBLE_EQ(res.ReliefAtX[7], -3.0);            // x 70, half way from -6 to 0
+  EXPECT_DOUBLE_EQ(res.ReliefAtX[65535], -0.5);        // x 655350, half way from 0 to -1
+  EXPECT_DOUBLE_EQ(res.MaxRelief, 0.0);
+
+  // Out of order, a boundary takes the first pair of neighbouring points around it.
+  Loaded l = Read(dir, "unordered.k2d", K2d("x", "topo\r\n0 0\r\n20 10\r\n5 30\r\n15 40\r\n", "", "4\r\n16\r\n"));
+  ASSERT_TRUE(l.ok);
+  for (size_t i = 0; i < l.res.X.size(); ++i)
+    EXPECT_DOUBLE_EQ(l.res.ReliefAtX[i], TableInterpolate(l.res.Relief, l.res.X[i])) << i;
+  EXPECT_EQ(l.res.ReliefAtX, (arofdouble{0, -5, -40}));
 }

@@ -214,15 +214,16 @@ TEST(ConvertPointTable, RefusesWhatIsNotTextOrLargerThanTheViewerDraws)
     EXPECT_NE(messages.Messages()[0].find(reason), std::string::npos) << messages.Messages()[0];
   };
   refused("zero.dat", std::string("0 0 1\n0 10 3\n\0\n100 0 5\n100 10 7\n", 32), "zero byte in line 3");
-  refused("long.dat", "0 0 1\n0 10 3\n" + std::string((1 << 20) + 1, ' ') + "\n100 0 5\n100 10 7\n",
-          "line 3 is longer than 1 MB");
-  // 1025 x values of two depths each: one more x than the viewer draws.
+  refused("long.dat", "0 0 1\n0 10 3\n" + std::string((2 << 20) + 1, ' ') + "\n100 0 5\n100 10 7\n",
+          "line 3 is longer than 2 MB");
+  // 65537 x values of two depths each: one more x than a model may have boundaries.
   std::string wide;
-  for (int x = 0; x <= 1024; ++x) wide += std::to_string(x) + " 0 1\n" + std::to_string(x) + " 10 2\n";
-  refused("wide.dat", wide, "larger than the viewer draws");
-  // The largest grid converts and loads.
+  for (int x = 0; x <= 65536; ++x) wide += std::to_string(x) + " 0 1\n" + std::to_string(x) + " 10 2\n";
+  refused("wide.dat", wide, "its grid of 65537 x 2 cell boundaries is larger than the viewer reads (at most "
+                            "4194304 cells and 65536 boundaries each way)");
+  // The longest grid converts and loads.
   std::string largest;
-  for (int x = 0; x < 1024; ++x) largest += std::to_string(x) + " 0 1\n" + std::to_string(x) + " 10 2\n";
+  for (int x = 0; x < 65536; ++x) largest += std::to_string(x) + " 0 1\n" + std::to_string(x) + " 10 2\n";
   WriteAll(dir.file("largest.dat"), largest);
   ASSERT_TRUE(ConvertPointTable(dir.file("largest.dat")));
   fdata res, pol;

@@ -465,8 +465,8 @@ TChildRun RunInChild(const std::function<std::string()>& work)
 
 }  // namespace
 
-// A project naming 512 MB of zero bytes (a sparse file: no disk) is refused, reading little of the
-// file, with the reason, and in bounded memory.
+// A project naming 512 MB of zero bytes (a sparse file: no disk) is refused by its size, reading
+// none of the file, with the reason, and in bounded memory.
 TEST(LoadProject, NamingALargeZeroFileIsRefusedInBoundedMemory)
 {
   TempDir dir;
@@ -482,8 +482,33 @@ TEST(LoadProject, NamingALargeZeroFileIsRefusedInBoundedMemory)
     for (const std::string& m : messages.Messages()) report += m + "\n";
     return report;
   });
-  EXPECT_EQ(run.Report, "1 1\nThe file zero.k2d could not be read: it holds binary data (a zero byte in line 1)\n"
-                        "Its row is kept and saved as it was read.\n");
+  EXPECT_EQ(run.Report,
+            "1 1\nThe file zero.k2d could not be read: it is larger than a model or project file may be (at most "
+            "320 MB)\nIts row is kept and saved as it was read.\n");
+  EXPECT_LT(run.BytesRead, uint64_t{4} << 20);
+  EXPECT_LT(run.PeakKB, 400 * 1024);
+}
+
+// Just as large as a model file may be (320 MB), the zero file is read, and refused where its
+// content is met, in bounded memory.
+TEST(LoadProject, NamingAZeroFileOfTheLargestModelSizeIsRefusedInBoundedMemory)
+{
+  TempDir dir;
+  const std::string zero = dir.file("zero.k2d");
+  { std::ofstream create(zero); }
+  fs::resize_file(zero, uint64_t{320} << 20);
+  WriteAll(dir.file("p.prj"), Project("0", {zero, "0 0 100 0"}));
+  const TChildRun run = RunInChild([&] {
+    TMessageCapture messages;
+    TProjectState s;
+    LoadProject(s, nullptr, dir.file("p.prj"));
+    std::string report;
+    for (const std::string& m : messages.Messages()) report += m + "\n";
+    return report;
+  });
+  EXPECT_NE(run.Report.find("zero.k2d could not be read: it holds binary data (a zero byte in line 1)"),
+            std::string::npos)
+      << run.Report;
   EXPECT_LT(run.BytesRead, uint64_t{4} << 20);
   EXPECT_LT(run.PeakKB, 400 * 1024);
 }

@@ -62,14 +62,14 @@ TEST(TextFile, ReaderTakesLinesAcrossBlocksAndStopsAtWhatIsNotText)
   EXPECT_FALSE(ReadTextLines(f, lines, &error));
   EXPECT_EQ(error, "it holds binary data (a zero byte in line 2)");
   EXPECT_EQ(lines, (std::vector<std::string>{"a"}));
-  // A line of 1 MB is text; one byte more is not.
+  // A line of 2 MB is text; one byte more is not.
   const std::string mb(TTextReader::MaxLineLength, 'x');
   WriteAll(f, "a\r\n" + mb + "\r\n");
   EXPECT_TRUE(ReadTextLines(f, lines, &error));
   EXPECT_EQ(lines.size(), 2u);
   WriteAll(f, "a\r\n" + mb + "x\r\nb\r\n");
   EXPECT_FALSE(ReadTextLines(f, lines, &error));
-  EXPECT_EQ(error, "it holds no text (line 2 is longer than 1 MB)");
+  EXPECT_EQ(error, "it holds no text (line 2 is longer than 2 MB)");
   EXPECT_FALSE(ReadTextLines(dir.file("missing.txt"), lines, &error));
   EXPECT_EQ(error, "it does not exist");
 
