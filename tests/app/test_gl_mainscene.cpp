@@ -484,7 +484,9 @@ TEST_F(MainScene, TheSliceOfFiftySectionsSpansThemAllAndShowsTheirColoursAtTheCu
     }
   EXPECT_GE(agree, sampled * 95 / 100) << agree << " of " << sampled;
   for (size_t i = 0; i < cuts.size(); ++i)
-    if (sampledIn[i] >= 10) EXPECT_GE(agreeIn[i], sampledIn[i] * 8 / 10) << "section " << i + 1;
+    if (sampledIn[i] >= 10) {
+      EXPECT_GE(agreeIn[i], sampledIn[i] * 8 / 10) << "section " << i + 1;
+    }
 }
 
 TEST_F(MainScene, TheSliceIsColouredWithFiftyAndWithAHundredSectionsShown)

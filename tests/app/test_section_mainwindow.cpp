@@ -201,11 +201,6 @@ void WriteLargeProject(const std::string& path, const std::vector<std::string>& 
   testsupport::WriteAll(path, text);
 }
 
-size_t Count(const TMessageCapture& capture, const std::string& text)
-{
-  return static_cast<size_t>(std::count(capture.Messages().begin(), capture.Messages().end(), text));
-}
-
 }  // namespace
 
 // Six sections above the grid node limit: one message for all of them on every rebuild, naming how
