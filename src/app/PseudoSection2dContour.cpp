@@ -1159,7 +1159,10 @@ void TPseudoSectionContour::SetGridData(const std::vector<double>& xIn, const st
   EnsureTriangleCapacity(std::max(2 * nodes + 1, MinTriangleEntries));
 
   const double k = ReliefFactor;
-  const double lastDepth = nd > 0 ? depths[nd - 1] : 0.0;
+  // A thinned grid keeps the whole section's frame: the relief stretch and the picture's depth
+  // extent come from the deepest depth given, so the contoured top lies at its own depths on the
+  // section's panel.
+  const double lastDepth = nd > 0 ? depthsIn.back() : 0.0;
   DataMax = -std::numeric_limits<double>::max();
   DataMin = std::numeric_limits<double>::max();
   for (size_t i = 0; i < nx; ++i) {
@@ -1191,7 +1194,7 @@ void TPseudoSectionContour::SetGridData(const std::vector<double>& xIn, const st
   PlotXMin = x[0];
   PlotXMax = x[nx - 1];
   PlotYMin = depths[0] + relMin;
-  PlotYMax = depths[nd - 1] + relMax;
+  PlotYMax = lastDepth + relMax;
   PlotXSpan = PlotXMax - PlotXMin;
   PlotYSpan = PlotYMax - PlotYMin;
   YScale = PlotYSpan != 0.0 ? PictureHeight / PlotYSpan : 0.0;

@@ -67,6 +67,8 @@ public:
   // Gridded input from a section model: positions, depths, relief and relief factor of `geometry`,
   // the values and their scale of `values` (the resistivity or polarizability half of that section).
   void SetGridInput(const fdata& geometry, const fdata& values);
+  // Nodes and triangles of a grid; above MaxGridNodes depths are dropped from the bottom, and the
+  // picture still spans the whole depth given.
   void SetGridData(const std::vector<double>& x, const std::vector<double>& depths, const std::vector<double>& relief,
                    const std::vector<std::vector<double>>& values, bool retriangulate);
 

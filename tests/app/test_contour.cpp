@@ -1,6 +1,7 @@
 // Section nodes, triangulation, adjacency, gridded input, level range and levels.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <random>
@@ -529,6 +530,34 @@ TEST(ContourGrid, ReliefStretchAndThinning)
   EXPECT_EQ(big.TriangleCount, 2 * 199 * 99);
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_EQ(messages[0], "Very large nodes number!");
+}
+
+// A grid thinned from the bottom keeps the whole section's frame: its nodes lie where the whole
+// grid puts them (the relief stretch by the deepest depth) and the picture spans the whole depth, so
+// the contoured top stays at its depths on the section's panel instead of being stretched over it.
+TEST(ContourGrid, AThinnedGridKeepsTheWholeSectionsFrame)
+{
+  TPseudoSectionContour c(500, 500);
+  c.ReliefFactor = 1;
+  std::vector<double> x(400), d(60), relief(400);
+  for (int i = 0; i < 400; ++i) {
+    x[i] = 2.0 * i;
+    relief[i] = 10.0 + 5.0 * std::sin(i / 40.0);
+  }
+  for (int j = 0; j < 60; ++j) d[j] = 1.5 * j;
+  const std::vector<std::vector<double>> v(400, std::vector<double>(60, 3.0));
+  c.SetGridData(x, d, relief, v, true);
+  ASSERT_EQ(c.NextNode - 1, 400 * 50);
+  const double relMax = *std::max_element(relief.begin(), relief.end());
+  const double relMin = *std::min_element(relief.begin(), relief.end());
+  for (int i = 0; i < 400; i += 57)
+    for (int j = 0; j < 50; j += 7)
+      EXPECT_DOUBLE_EQ(c.NodeTable[i * 50 + j + 1].y,
+                       std::min(relief[i] + d[j] * (1.0 + (relMax - relief[i]) / d.back()), relMax + d[j]))
+          << i << " " << j;
+  EXPECT_DOUBLE_EQ(c.PlotYMin, relMin);
+  EXPECT_DOUBLE_EQ(c.PlotYMax, d.back() + relMax);
+  EXPECT_EQ(c.TriangleCount, 2 * 399 * 49);
 }
 
 TEST(ContourGrid, DegenerateInputGivesNoTrianglesAndAnEmptyPicture)
