@@ -414,6 +414,7 @@ void TPseudoSection2d::UpdateLayout()
   // empty, as any section that cannot be drawn does.
   if (placeable) {
     c.UpdatePlotTransform();
+    if (c.GridMode) c.ExtendPlotBottom(AxisPlotValue(left, c.ThinnedGridBottom));
     c.RenderPicture();
   } else {
     c.SectionPicture()->Clear();

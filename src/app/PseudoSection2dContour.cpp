@@ -1118,6 +1118,11 @@ void TPseudoSectionContour::SetPlotRange(double xmin, double xmax, double ymin, 
   XScale = PlotXSpan != 0.0 ? PictureWidth / PlotXSpan : 0.0;
 }
 
+void TPseudoSectionContour::ExtendPlotBottom(double y)
+{
+  if (std::isfinite(y) && y > PlotYMax) SetPlotRange(PlotXMin, PlotXMax, PlotYMin, y);
+}
+
 void TPseudoSectionContour::UpdatePlotTransform()
 {
   if (NextNode - 1 < 2) return;
@@ -1163,6 +1168,7 @@ void TPseudoSectionContour::SetGridData(const std::vector<double>& xIn, const st
   // extent come from the deepest depth given, so the contoured top lies at its own depths on the
   // section's panel.
   const double lastDepth = nd > 0 ? depthsIn.back() : 0.0;
+  ThinnedGridBottom = nd < depthsIn.size() ? lastDepth + relMax : std::numeric_limits<double>::quiet_NaN();
   DataMax = -std::numeric_limits<double>::max();
   DataMin = std::numeric_limits<double>::max();
   for (size_t i = 0; i < nx; ++i) {

@@ -4,6 +4,7 @@
 // colour bar. The section chart owns one of these and forwards to it.
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -127,6 +128,11 @@ public:
   std::vector<double> GridX, GridDepths, GridRelief;
   std::vector<std::vector<double>> GridValues;
   double ReliefFactor = 0.0;
+  // The input y of the whole grid's bottom when SetGridData thinned it, else NaN: the picture
+  // spans it, so the rows kept lie at their own depths.
+  double ThinnedGridBottom = std::numeric_limits<double>::quiet_NaN();
+  // Widens the plot transform down to Y (a plot y), when Y lies below it.
+  void ExtendPlotBottom(double y);
 
   std::unique_ptr<TFont> LabelFont;  // "Small fonts", size 7
   std::string ColorBarTitle;

@@ -358,9 +358,13 @@ TEST(ModelFile, LongSurveyModelsAreReadWholeAndContoured)
     EXPECT_DOUBLE_EQ(last.inputX, res.X.back());
     EXPECT_DOUBLE_EQ(last.inputValue, res.Values[c.nx - 1][c.keptDepths - 1]);
     ASSERT_NE(chart.SectionPicture(), nullptr);
-    // One depth left gives no triangles and so an empty picture; otherwise it holds the bands.
-    if (c.keptDepths > 1)
+    // One depth left gives no triangles and so an empty picture; otherwise it holds the bands, and
+    // it spans the whole depth, so the rows kept lie at their own depths on the section's panel.
+    if (c.keptDepths > 1) {
       EXPECT_GT(chart.SectionPicture()->RecordCount(), 100u);
+      EXPECT_DOUBLE_EQ(contour.PlotYMin, res.Z.front());
+      EXPECT_DOUBLE_EQ(contour.PlotYMax, res.Z.back());
+    }
     else
       EXPECT_EQ(chart.SectionPicture()->RecordCount(), 0u);
   }
