@@ -66,6 +66,19 @@ protected:
     return *form;
   }
 
+  // Every file dialog is cancelled and every modal form answered OK, each counted.
+  static void CountDialogs(int& dialogs, int& modals)
+  {
+    TOpenDialog::TestAnswer = [&dialogs](TOpenDialog*) {
+      ++dialogs;
+      return false;
+    };
+    TForm::ModalAnswer = [&modals](TForm*) {
+      ++modals;
+      return mrOk;
+    };
+  }
+
   TForm1& Loaded()
   {
     TForm1& f = Make();
@@ -214,14 +227,7 @@ TEST_F(MainWindow, CommandsThatNeedASectionAreInertBeforeOne)
 {
   TForm1& f = Make();
   int dialogs = 0, modals = 0;
-  TOpenDialog::TestAnswer = [&](TOpenDialog*) {
-    ++dialogs;
-    return false;
-  };
-  TForm::ModalAnswer = [&](TForm*) {
-    ++modals;
-    return mrOk;
-  };
+  CountDialogs(dialogs, modals);
   const std::string line = f.PseudoSection2d1->GetSettings();
   testinput::ClickCenter(f.SpeedButton5);  // save
   testinput::ClickCenter(f.SpeedButton7);  // polarizability
@@ -614,14 +620,7 @@ TEST_F(MainWindow, RowsOfFilesThatCannotBeReadStayAndWorkAsEmptyRows)
   // No section: the commands that need one do nothing, and the mode is resistivity.
   EXPECT_EQ(f.State.DisplayMode, 0);
   int dialogs = 0, modals = 0;
-  TOpenDialog::TestAnswer = [&](TOpenDialog*) {
-    ++dialogs;
-    return false;
-  };
-  TForm::ModalAnswer = [&](TForm*) {
-    ++modals;
-    return mrOk;
-  };
+  CountDialogs(dialogs, modals);
   testinput::ClickCenter(f.SpeedButton5);
   testinput::ClickCenter(f.SpeedButton7);
   testinput::ClickCenter(f.SpeedButton2);
