@@ -91,8 +91,8 @@ void BM_RotatingFrame50Textured(benchmark::State& state)
 }
 BENCHMARK(BM_RotatingFrame50Textured)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
-// The same with the slice at 450 shown: 51 textures for a cache of 50, so each frame makes room
-// for every one of them again.
+// The same with the slice at 450 shown: 51 textures for a cache of 50, so each frame makes one or
+// two of them again.
 void BM_RotatingFrame50TexturedWithSlice(benchmark::State& state)
 {
   TForm1& f = Sections50();

@@ -9,6 +9,7 @@
 #include <set>
 #include <sstream>
 
+#include "GLTextureMakes.h"
 #include "TestSupport.h"
 #include "app/SceneChart.h"
 #include "app/SceneDrawing.h"
@@ -551,6 +552,29 @@ TEST_F(MainScene, TheSliceIsColouredWithFiftyAndWithAHundredSectionsShown)
     EXPECT_GT(sheet, 200) << project;
     EXPECT_GE(coloured, sheet / 2) << project << ": " << coloured << " of " << sheet;
   }
+}
+
+// Fifty panels and the slice are one texture more than the cache holds: while the view turns
+// (panels nearest first, the selected one and the slice last), a frame makes one or two of them
+// again, not all.
+TEST_F(MainScene, TurningFiftySectionsAndTheSliceRemakesAtMostTwoTexturesAFrame)
+{
+  TMessageCapture messages;
+  TForm1& f = Open(testsupport::FieldPath("../sections50/sections50.prj"));
+  bool can = true;
+  f.GridSelectCell(1, 7, can);
+  f.State.PlaneDepth = 450;
+  f.PlaneClick();
+  ASSERT_EQ(f.State.PlaneReady, 1);
+  Frame();
+  ASSERT_GE(f.State.Profiles.size(), static_cast<size_t>(MaxTextureRecords));
+  testsupport::TextureMakes makes;
+  for (int frame = 1; frame <= 12; ++frame) {
+    for (int step = 0; step < 5; ++step) f.Timer2Timer();  // 20 degrees a frame
+    Frame();
+    EXPECT_LE(makes.Take(), 2) << "frame " << frame;
+  }
+  EXPECT_EQ(TextureCacheCount(f.NuvOpenGL1->GetGLCanvas()->GetRC()), MaxTextureRecords);
 }
 
 TEST_F(MainScene, TheChartHoldsTheSurfaceSeriesAndTheRotateTool)

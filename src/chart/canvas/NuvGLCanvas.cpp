@@ -156,6 +156,7 @@ TRect TGLCanvas::InitWindow(TCanvas* destCanvas, TView3DOptions* view3DOptions, 
   // size decides the framebuffer's.
   if (!ActivateRenderingContext(dc_, rc_)) return rect;
   glcanvas::PurgeTextures(rc_, false);
+  glcanvas::BeginTextureFrame(rc_);
   return rect;
 }
 

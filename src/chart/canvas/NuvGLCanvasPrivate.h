@@ -13,9 +13,12 @@ namespace glcanvas {
 bool EntriesComplete();
 
 // Texture name of the bitmap in the current context rc, made on first use (the picture in the
-// top-left corner of a padTo x padTo texture when padTo > 0). A full cache drops the texture of
-// rc used least recently.
+// top-left corner of a padTo x padTo texture when padTo > 0). A full cache drops a texture of rc:
+// the least recently used of those the last two frames did not ask for, else the one asked for
+// last.
 GLuint FindOrCreateTexture(HGLRC rc, TBitmap* bitmap, int32_t padTo);
+// A new frame begins in rc.
+void BeginTextureFrame(HGLRC rc);
 // A texture made for one call only (temporary bitmaps); the caller deletes it.
 GLuint CreateTexture(TBitmap* bitmap, int32_t padTo);
 // Deletes, in the current context rc, the textures of bitmaps that died and those of cleared

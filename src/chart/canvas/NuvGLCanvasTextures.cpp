@@ -19,6 +19,7 @@ struct TextureRecord {
   GLuint name = 0;
   bool dead = false;  // the bitmap was destroyed
   uint64_t lastUse = 0;  // when the texture was last asked for
+  uint64_t frame = 0;  // the context's frame that asked for it last
 };
 
 struct BitmapWatch;
@@ -29,6 +30,8 @@ struct TextureCache {
   // Names to delete when their context is current next.
   std::unordered_map<HGLRC, std::vector<GLuint>> pending;
   std::unordered_map<uint64_t, std::weak_ptr<BitmapWatch>> watches;
+  // Frames painted in each context.
+  std::unordered_map<HGLRC, uint64_t> frames;
   uint64_t uses = 0;
   bool repeat = true;
   double textAngleX = 0, textAngleY = 0;
@@ -131,33 +134,43 @@ GLuint glcanvas::CreateTexture(TBitmap* bitmap, int32_t padTo)
 GLuint glcanvas::FindOrCreateTexture(HGLRC rc, TBitmap* bitmap, int32_t padTo)
 {
   TextureCache& c = Cache();
+  const uint64_t frame = c.frames[rc];
   int32_t count = 0;
-  TextureRecord* oldest = nullptr;
+  TextureRecord* unused = nullptr;  // used least recently of those no recent frame asked for
+  TextureRecord* latest = nullptr;  // used most recently
   for (TextureRecord& r : c.records) {
     if (r.context != rc || r.dead) continue;
     if (r.bitmapId == bitmap->Id()) {
       r.lastUse = ++c.uses;
+      r.frame = frame;
       return r.name;
     }
     ++count;
-    if (!oldest || r.lastUse < oldest->lastUse) oldest = &r;
+    if (r.frame + 1 < frame && (!unused || r.lastUse < unused->lastUse)) unused = &r;
+    if (!latest || r.lastUse > latest->lastUse) latest = &r;
   }
   const GLuint name = CreateTexture(bitmap, padTo);
   if (name == 0) return 0;
-  // A full cache makes room: the texture used least recently goes, so that whatever a frame
-  // draws is bound.
-  if (count >= MaxTextureRecords && oldest) {
-    const GLuint gone = oldest->name;
-    std::erase_if(c.records, [&](const TextureRecord& r) { return &r == oldest; });
+  // A full cache makes room, so that whatever a frame draws is bound. A texture that neither
+  // this frame nor the one before asked for goes first. When every one is in use, the one asked
+  // for last goes: a frame draws each picture once, so that one is wanted again the latest, and
+  // frames of one picture more than the cache holds make one or two textures each, in whatever
+  // order they draw (dropping the least recently used would make every one of them again).
+  TextureRecord* victim = unused ? unused : latest;
+  if (count >= MaxTextureRecords && victim) {
+    const GLuint gone = victim->name;
+    std::erase_if(c.records, [&](const TextureRecord& r) { return &r == victim; });
     if (OpenGLLoaded() && EglCurrentContext() == rc)
       DeleteNames({gone});
     else
       c.pending[rc].push_back(gone);
   }
-  c.records.push_back({bitmap->Id(), rc, name, false, ++c.uses});
+  c.records.push_back({bitmap->Id(), rc, name, false, ++c.uses, frame});
   Watch(bitmap);
   return name;
 }
+
+void glcanvas::BeginTextureFrame(HGLRC rc) { ++Cache().frames[rc]; }
 
 void glcanvas::PurgeTextures(HGLRC rc, bool all)
 {
@@ -180,6 +193,7 @@ void glcanvas::ForgetContext(HGLRC rc)
 {
   TextureCache& c = Cache();
   c.pending.erase(rc);
+  c.frames.erase(rc);
   std::erase_if(c.records, [&](const TextureRecord& r) { return r.context == rc; });
 }
 

@@ -4,10 +4,14 @@
 #include <dlfcn.h>
 #include <link.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
+#include <numeric>
+#include <random>
 #include <vector>
 
+#include "GLTextureMakes.h"
 #include "TestSupport.h"
 #include "chart/canvas/NuvGLCanvas.h"
 
@@ -231,7 +235,7 @@ TEST(GLTextureCache, OneTexturePerBitmapObjectAndContext)
   SetWindowCanvas(g.bmp.Canvas(), false);
 }
 
-TEST(GLTextureCache, AFullCacheMakesRoomByDroppingTheTextureUsedLeastRecently)
+TEST(GLTextureCache, AFullCacheMakesRoomSoThatEveryPictureOfAFrameIsTextured)
 {
   // A hundred pictures in one frame, each in its own colour: every one is drawn textured.
   std::vector<std::unique_ptr<TBitmap>> bitmaps;
@@ -259,6 +263,88 @@ TEST(GLTextureCache, AFullCacheMakesRoomByDroppingTheTextureUsedLeastRecently)
   EXPECT_EQ(TextureCacheCount(f.canvas.GetRC()), MaxTextureRecords);
   EXPECT_EQ(f.At(15, 20), colour(MaxTextureRecords));
   EXPECT_EQ(f.At(45, 20), clLime);
+  SetWindowCanvas(f.bmp.Canvas(), false);
+}
+
+// Cells of 30 x 20 pixels, ten to a row, picture i in cell i with colour i.
+struct PictureCells {
+  std::vector<std::unique_ptr<TBitmap>> bitmaps;
+  explicit PictureCells(int n)
+  {
+    for (int i = 0; i < n; ++i) bitmaps.push_back(Solid(Colour(i)));
+  }
+  static TColor Colour(int i) { return RGB(static_cast<uint8_t>(20 + 2 * i), static_cast<uint8_t>(240 - 2 * i), 60); }
+  static TRect Cell(int i) { return Rect((i % 10) * 30, (i / 10) * 20, (i % 10) * 30 + 30, (i / 10) * 20 + 20); }
+  // One frame drawing the pictures in the given order; every one drawn shows its own colour,
+  // not the brush's white.
+  void Draw(Frame& f, const std::vector<int>& order)
+  {
+    f.Begin();
+    for (int i : order) FillWithBrushBitmap(f, bitmaps[static_cast<size_t>(i)].get(), clWhite, Cell(i));
+    f.End();
+    for (int i : order) {
+      const TRect r = Cell(i);
+      EXPECT_EQ(f.At(r.Left + 15, r.Top + 10), Colour(i)) << "picture " << i;
+    }
+  }
+};
+
+TEST(GLTextureCache, FramesOfOnePictureMoreThanTheCacheHoldsRemakeOneOrTwoTextures)
+{
+  constexpr int n = MaxTextureRecords + 1;
+  PictureCells pictures(n);
+  Frame f(300, 120);
+  SetWindowCanvas(f.bmp.Canvas(), true);
+  testsupport::TextureMakes makes;
+  std::vector<int> order(n);
+  std::iota(order.begin(), order.end(), 0);
+  pictures.Draw(f, order);
+  EXPECT_EQ(makes.Take(), n);
+  // The same order frame after frame.
+  for (int frame = 1; frame <= 4; ++frame) {
+    pictures.Draw(f, order);
+    EXPECT_LE(makes.Take(), 2) << "same order, frame " << frame;
+  }
+  // An order that changes from frame to frame, as a turning view's nearest-first order does,
+  // with one picture always last (the slice over the sections).
+  std::mt19937 random(26);
+  for (int frame = 1; frame <= 12; ++frame) {
+    if (frame % 3 == 0)
+      std::reverse(order.begin(), order.end() - 1);
+    else
+      std::shuffle(order.begin(), order.end() - 1, random);
+    pictures.Draw(f, order);
+    EXPECT_LE(makes.Take(), 2) << "changing order, frame " << frame;
+  }
+  // And with the last picture anywhere.
+  for (int frame = 1; frame <= 6; ++frame) {
+    std::shuffle(order.begin(), order.end(), random);
+    pictures.Draw(f, order);
+    EXPECT_LE(makes.Take(), 2) << "any order, frame " << frame;
+  }
+  EXPECT_EQ(TextureCacheCount(f.canvas.GetRC()), MaxTextureRecords);
+  SetWindowCanvas(f.bmp.Canvas(), false);
+}
+
+TEST(GLTextureCache, PicturesNoLongerDrawnMakeRoomForThoseDrawnNow)
+{
+  // Fifty pictures fill the cache; then frames draw fifty others while the first stay alive.
+  PictureCells pictures(2 * MaxTextureRecords);
+  Frame f(300, 200);
+  SetWindowCanvas(f.bmp.Canvas(), true);
+  testsupport::TextureMakes makes;
+  std::vector<int> first(MaxTextureRecords), second(MaxTextureRecords);
+  std::iota(first.begin(), first.end(), 0);
+  std::iota(second.begin(), second.end(), MaxTextureRecords);
+  pictures.Draw(f, first);
+  EXPECT_EQ(makes.Take(), MaxTextureRecords);
+  pictures.Draw(f, second);
+  pictures.Draw(f, second);
+  makes.Take();
+  for (int frame = 3; frame <= 5; ++frame) {
+    pictures.Draw(f, second);
+    EXPECT_EQ(makes.Take(), 0) << "frame " << frame << " of the second pictures";
+  }
   SetWindowCanvas(f.bmp.Canvas(), false);
 }
 
