@@ -194,16 +194,34 @@ protected:
     return *form;
   }
 
+  // The script met what it expected, and nothing else, while the command ran.
+  static void ExpectPlayed(const ModalScript& script)
+  {
+    EXPECT_TRUE(script.Finished());
+    EXPECT_TRUE(script.Errors.empty()) << script.Errors.front();
+    EXPECT_TRUE(script.Unexpected.empty()) << script.Unexpected.front();
+  }
+
   // Runs the save command with the script answering what it opens.
   void SaveData(ModalScript& script)
   {
     testinput::ClickCenter(form->SpeedButton5);
-    EXPECT_TRUE(script.Finished());
-    EXPECT_TRUE(script.Errors.empty()) << script.Errors.front();
-    EXPECT_TRUE(script.Unexpected.empty()) << script.Unexpected.front();
+    ExpectPlayed(script);
     if (!script.Folder.empty()) {
       EXPECT_TRUE(fs::equivalent(script.Folder, dir.path()));
     }
+  }
+
+  // Saves under the typed Name (of Kind when above 0), answering the question with Answer; Cancel
+  // then closes the file dialog, which stays when its own question was answered No. The questions.
+  std::vector<std::string> SaveAnswering(const std::string& name, QMessageBox::StandardButton answer, bool cancel,
+                                         int kind = 0)
+  {
+    ModalScript script;
+    script.Save(name, kind).Answer(answer);
+    if (cancel) script.Cancel();
+    SaveData(script);
+    return script.Questions;
   }
 
   // The file still holds what the test put there.
@@ -232,17 +250,13 @@ TEST_F(SaveDialogs, TheProjectKindAsksAboutTheNameWithItsExtension)
   }
   testsupport::WriteAll(dir.file("mine.prj"), "kept");
   {
-    ModalScript script;
-    script.Save("mine").Answer(QMessageBox::No).Cancel();
-    SaveData(script);
-    EXPECT_TRUE(Mentions(script.Questions, "mine.prj"));
+    const std::vector<std::string> questions = SaveAnswering("mine", QMessageBox::No, true);
+    EXPECT_TRUE(Mentions(questions, "mine.prj"));
     EXPECT_TRUE(Kept("mine.prj"));
   }
   {
-    ModalScript script;
-    script.Save("mine").Answer(QMessageBox::Yes);
-    SaveData(script);
-    EXPECT_TRUE(Mentions(script.Questions, "mine.prj"));
+    const std::vector<std::string> questions = SaveAnswering("mine", QMessageBox::Yes, false);
+    EXPECT_TRUE(Mentions(questions, "mine.prj"));
     EXPECT_TRUE(IsProject("mine.prj"));
   }
   EXPECT_FALSE(fs::exists(dir.file("mine")));
@@ -256,27 +270,21 @@ TEST_F(SaveDialogs, AnExtensionThatNamesNoKindAsksAboutTheFileWritten)
   f.SaveDialog1->FilterIndex = 1;
   testsupport::WriteAll(dir.file("pic.prj"), "kept");
   {
-    ModalScript script;
-    script.Save("pic.wmf").Answer(QMessageBox::No);
-    SaveData(script);
-    EXPECT_TRUE(Mentions(script.Questions, "pic.prj"));
+    const std::vector<std::string> questions = SaveAnswering("pic.wmf", QMessageBox::No, false);
+    EXPECT_TRUE(Mentions(questions, "pic.prj"));
     EXPECT_TRUE(Kept("pic.prj"));
   }
   {
-    ModalScript script;
-    script.Save("pic.wmf").Answer(QMessageBox::Yes);
-    SaveData(script);
-    EXPECT_TRUE(Mentions(script.Questions, "pic.prj"));
+    const std::vector<std::string> questions = SaveAnswering("pic.wmf", QMessageBox::Yes, false);
+    EXPECT_TRUE(Mentions(questions, "pic.prj"));
     EXPECT_TRUE(IsProject("pic.prj"));
   }
   EXPECT_FALSE(fs::exists(dir.file("pic.wmf")));
   // A typed extension of a kind chooses it and is the name the dialog asked about: one question.
   testsupport::WriteAll(dir.file("shot.bmp"), "kept");
   {
-    ModalScript script;
-    script.Save("shot.bmp").Answer(QMessageBox::No).Cancel();
-    SaveData(script);
-    EXPECT_TRUE(Mentions(script.Questions, "shot.bmp"));
+    const std::vector<std::string> questions = SaveAnswering("shot.bmp", QMessageBox::No, true);
+    EXPECT_TRUE(Mentions(questions, "shot.bmp"));
     EXPECT_TRUE(Kept("shot.bmp"));
     EXPECT_FALSE(fs::exists(dir.file("shot.prj")));
   }
@@ -293,18 +301,14 @@ TEST_F(SaveDialogs, TheKindChosenInTheDialogGivesTheExtensionAskedAbout)
     const std::string written = name + std::string(kind == 2 ? ".bmp" : ".dat");
     f.SaveDialog1->FilterIndex = 1;
     {
-      ModalScript script;
-      script.Save(name, kind).Answer(QMessageBox::No).Cancel();
-      SaveData(script);
-      EXPECT_TRUE(Mentions(script.Questions, written)) << written;
+      const std::vector<std::string> questions = SaveAnswering(name, QMessageBox::No, true, kind);
+      EXPECT_TRUE(Mentions(questions, written)) << written;
       EXPECT_TRUE(Kept(written)) << written;
     }
     f.SaveDialog1->FilterIndex = 1;
     {
-      ModalScript script;
-      script.Save(name, kind).Answer(QMessageBox::Yes);
-      SaveData(script);
-      EXPECT_TRUE(Mentions(script.Questions, written)) << written;
+      const std::vector<std::string> questions = SaveAnswering(name, QMessageBox::Yes, false, kind);
+      EXPECT_TRUE(Mentions(questions, written)) << written;
     }
     EXPECT_FALSE(fs::exists(dir.file(name))) << name;
   }
@@ -328,38 +332,23 @@ TEST_F(SaveDialogs, TheSectionChartsSavesAskBeforeReplacing)
   TOpenDialog::SetLastFolder(dir.path().string() + "/");
   auto run = [&](ModalScript& script, int command) {
     chart.PopupCommand(command);
-    EXPECT_TRUE(script.Finished());
-    EXPECT_TRUE(script.Errors.empty()) << script.Errors.front();
-    EXPECT_TRUE(script.Unexpected.empty()) << script.Unexpected.front();
+    ExpectPlayed(script);
+  };
+  // The questions of a save under the typed Name answered No; Cancel as in SaveAnswering.
+  auto refuse = [&](const std::string& name, bool cancel, int command) {
+    ModalScript script;
+    script.Save(name).Answer(QMessageBox::No);
+    if (cancel) script.Cancel();
+    run(script, command);
+    return script.Questions;
   };
   testsupport::WriteAll(dir.file("sec.emf"), "kept");
   testsupport::WriteAll(dir.file("nodes.dat"), "kept");
-  {
-    // The dialog's own kind.
-    ModalScript script;
-    script.Save("sec").Answer(QMessageBox::No).Cancel();
-    run(script, scSavePicture);
-    EXPECT_TRUE(Mentions(script.Questions, "sec.emf"));
-  }
-  {
-    // An extension the picture save does not write.
-    ModalScript script;
-    script.Save("sec.png").Answer(QMessageBox::No);
-    run(script, scSavePicture);
-    EXPECT_TRUE(Mentions(script.Questions, "sec.emf"));
-  }
-  {
-    ModalScript script;
-    script.Save("nodes").Answer(QMessageBox::No).Cancel();
-    run(script, scSaveXYZ);
-    EXPECT_TRUE(Mentions(script.Questions, "nodes.dat"));
-  }
-  {
-    ModalScript script;
-    script.Save("nodes.txt").Answer(QMessageBox::No);
-    run(script, scSaveXYZ);
-    EXPECT_TRUE(Mentions(script.Questions, "nodes.dat"));
-  }
+  // The dialog's own kind, and an extension the save does not write.
+  EXPECT_TRUE(Mentions(refuse("sec", true, scSavePicture), "sec.emf"));
+  EXPECT_TRUE(Mentions(refuse("sec.png", false, scSavePicture), "sec.emf"));
+  EXPECT_TRUE(Mentions(refuse("nodes", true, scSaveXYZ), "nodes.dat"));
+  EXPECT_TRUE(Mentions(refuse("nodes.txt", false, scSaveXYZ), "nodes.dat"));
   EXPECT_TRUE(Kept("sec.emf"));
   EXPECT_TRUE(Kept("nodes.dat"));
   EXPECT_FALSE(fs::exists(dir.file("sec.png")));
