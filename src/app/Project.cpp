@@ -56,10 +56,11 @@ void TakeView(TProjectState& state, ISceneHost* host)
 // Reads a project's five header lines and, two lines per entry, as many entries as line 5 counts
 // and the file holds, keeping only the header; lines after the last entry are not read. "" when it
 // is a project (Count then holds its number of entries), else why not: not text, fewer than the five
-// header lines, no integer display mode, no view numbers, no entry count, or a count the file cannot
-// hold.
-std::string CheckProjectLines(TTextReader& in, std::array<std::string, 5>& header, int64_t& count)
+// header lines, no integer display mode, no view numbers, no entry count, a count above
+// MaxProjectSections (TooMany; said before any entry is read), or a count the file cannot hold.
+std::string CheckProjectLines(TTextReader& in, std::array<std::string, 5>& header, int64_t& count, bool& tooMany)
 {
+  tooMany = false;
   auto next = [&in](std::string& line) {
     line = in.ReadLn();
     if (in.Failed())
@@ -86,6 +87,10 @@ std::string CheckProjectLines(TTextReader& in, std::array<std::string, 5>& heade
   if (number < -1)
     return "line 5 holds a negative number of sections";
   count = static_cast<int64_t>(number) + 1;
+  if (count > MaxProjectSections) {
+    tooMany = true;
+    return "it lists " + IntToStr(count) + " sections, and the viewer opens at most " + IntToStr(MaxProjectSections);
+  }
   // Two lines per entry; the last position line may be missing.
   int64_t held = 0;
   std::string path, position;
@@ -203,6 +208,27 @@ TProjectState::TProjectState()
   Profiles[0][0].Shown = 1;
 }
 
+std::pair<bool, bool> ApplyPositionLine(fdata& d, const std::string& line)
+{
+  // Each number in its place: a word that is no number leaves its field unread, never shifts
+  // the words after it.
+  const arofdouble v = SplitFloatsInPlace(line);
+  // Ends too far apart for their distance to be a number are ignored with the rest of the line.
+  const bool ends = v.size() >= 4 && std::isfinite(v[2] - v[0]) && std::isfinite(v[3] - v[1]);
+  const bool stretch = ends && v.size() >= 6 && std::isfinite(v[4]) && std::isfinite(v[5]);
+  if (ends) {
+    d.X0 = v[0];
+    d.Y0 = v[1];
+    d.X1 = v[2];
+    d.Y1 = v[3];
+    if (stretch) {
+      d.st = v[4];
+      d.en = v[5];
+    }
+  }
+  return {ends, stretch};
+}
+
 bool LoadProject(TProjectState& state, ISceneHost* host, const std::string& fileName)
 {
   // The whole project is checked before anything of the open project changes; then it is read
@@ -219,13 +245,9 @@ bool LoadProject(TProjectState& state, ISceneHost* host, const std::string& file
     ShowMessage("File not found " + ExtractFileName(fileName));
     return false;
   }
-  if (const std::string fault = CheckProjectLines(in, header, count); !fault.empty()) {
-    ShowMessage(ExtractFileName(fileName) + ": not a project file: " + fault);
-    return false;
-  }
-  if (count > MaxProjectSections) {
-    ShowMessage(ExtractFileName(fileName) + " was not opened: it lists " + IntToStr(count) +
-                " sections, and the viewer opens at most " + IntToStr(MaxProjectSections));
+  bool tooMany = false;
+  if (const std::string fault = CheckProjectLines(in, header, count, tooMany); !fault.empty()) {
+    ShowMessage(ExtractFileName(fileName) + (tooMany ? " was not opened: " : ": not a project file: ") + fault);
     return false;
   }
   // A file changed since it was checked ends its entries where it changed.
@@ -298,20 +320,7 @@ bool LoadProject(TProjectState& state, ISceneHost* host, const std::string& file
     cells.HasCheckBox = true;
     cells.Checked = read;
 
-    const arofdouble v = SplitFloats(position, 0);
-    // Ends too far apart for their distance to be a number are ignored with the rest of the line.
-    const bool ends = v.size() >= 4 && std::isfinite(v[2] - v[0]) && std::isfinite(v[3] - v[1]);
-    const bool stretch = ends && v.size() >= 6;
-    if (ends) {
-      d.X0 = v[0];
-      d.Y0 = v[1];
-      d.X1 = v[2];
-      d.Y1 = v[3];
-      if (stretch) {
-        d.st = v[4];
-        d.en = v[5];
-      }
-    }
+    const auto [ends, stretch] = ApplyPositionLine(d, position);
     // A row without a model shows what its line holds; one with a model, its placement.
     if (read || ends) {
       cells.Cells[2] = FloatToStrDec(0, true, d.X0);
@@ -330,13 +339,11 @@ bool LoadProject(TProjectState& state, ISceneHost* host, const std::string& file
   if (state.Profiles.empty())
     // The one empty data row keeps its number.
     state.Grid.SetCell(0, 1, "1");
-  if (!AnySectionPresent(state)) {
-    state.DisplayMode = 0;
-  } else {
-    state.DisplayMode = mode;
-    if (host)
-      host->SetSectionSettings(state.SettingsLines[mode]);
-  }
+  // The project's mode and its settings take effect also when no section could be read, so that
+  // a section loaded into a kept row later is drawn, and saved, as the project says.
+  state.DisplayMode = mode;
+  if (host)
+    host->SetSectionSettings(state.SettingsLines[mode]);
   if (host) {
     host->GridChanged();
     host->DisplayModeChanged();

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/ProfileModel.h"
@@ -77,11 +78,16 @@ constexpr int64_t MaxProjectSections = 10000;
 // keeps its row, not present, with its two lines as read (fdata::ProjectLines). Such files, and
 // those whose polarizability block was cut short, are reported in one message after the grid shows
 // the project: for one file "File not found " + name, or why it could not be read; for several, how
-// many and the first few by name; then that their rows are kept. False when the project file cannot
+// many and the first few by name; then that their rows are kept. The display mode read and its
+// settings line take effect, also when no section could be read. False when the project file cannot
 // be read, is not a project (not text, too short, no number where one belongs, more entries than
 // lines) or lists more than MaxProjectSections: reported, and the state is then unchanged. The
 // file is read line by line, no further than its last entry. Host may be null.
 bool LoadProject(TProjectState& state, ISceneHost* host, const std::string& fileName);
+// Takes the plan ends X0, Y0, X1, Y1 of an entry's position line into D when its first four words
+// are numbers (finite apart), and st, en when its fifth and sixth are too; PlaceSection is left to
+// the caller. Whether the ends, and the stretch, were taken.
+std::pair<bool, bool> ApplyPositionLine(fdata& d, const std::string& line);
 // Stores the section chart's settings line of the current mode and the 3-D view, then writes the
 // project through a temporary file renamed over the old one; an entry kept from a load without its
 // model is written as it was read. A failure (also a model path holding

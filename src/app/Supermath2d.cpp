@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "platform/SysUtils.h"
 
@@ -93,6 +94,16 @@ arofdouble SplitFloats(const std::string& line, int skip)
     double v = 0.0;
     if (ParseWithComma(token, v) && index >= skip)
       r.push_back(v);
+  });
+  return r;
+}
+
+arofdouble SplitFloatsInPlace(const std::string& line)
+{
+  arofdouble r;
+  ForEachToken(line, [&](int, const std::string& token) {
+    double v = 0.0;
+    r.push_back(ParseWithComma(token, v) ? v : std::numeric_limits<double>::quiet_NaN());
   });
   return r;
 }

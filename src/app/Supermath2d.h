@@ -35,6 +35,8 @@ std::string FloatToStrDec(int decimals, bool adaptive, double value);
 std::string JoinFloats(const arofdouble& values, const std::string& prefix, int decimals, bool adaptive);
 // The numbers of a line (tokens split at blanks and tabs), from token number Skip on; other tokens dropped.
 arofdouble SplitFloats(const std::string& line, int skip);
+// Every token of a line in its place: the number it reads as, or NaN for a token that is none.
+arofdouble SplitFloatsInPlace(const std::string& line);
 // The tokens of a line from token number Skip on.
 std::vector<std::string> SplitWords(const std::string& line, int skip);
 

@@ -151,6 +151,14 @@ std::string FloatToStrSci(double value)
   auto [ptr, ec] = std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::scientific, 14);
   if (ec != std::errc())
     return std::string(23, ' ');
+  // Rounded up past the largest double, the text would read as no number at all.
+  double back = 0.0;
+  if (std::from_chars(buf, ptr, back).ec != std::errc()) {
+    const std::to_chars_result wider = std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::scientific, 16);
+    if (wider.ec != std::errc())
+      return std::string(23, ' ');
+    ptr = wider.ptr;
+  }
   std::string s(buf, ptr);  // d.ddddddddddddddde[+-]xx
   size_t e = s.find('e');
   std::string mantissa = s.substr(0, e);

@@ -11,7 +11,8 @@ double StrToFloat(const std::string& text);
 bool TryStrToInt(const std::string& text, int32_t& value);
 std::string IntToStr(int64_t value);
 // The default scientific form of width 23: a blank or "-", one digit, ".", 14 digits, "E",
-// a sign and four exponent digits (1250 gives " 1.25000000000000E+0003").
+// a sign and four exponent digits (1250 gives " 1.25000000000000E+0003"). A number whose 15 digits
+// would round past the largest double gets the 17 that read back as it (width 25).
 std::string FloatToStrSci(double value);
 // Fixed-point text with the given number of decimals ("." separator, "-" for negatives).
 std::string FloatToStrFixed(double value, int decimals);

@@ -19,6 +19,7 @@
 #include "app/Supermath2d.h"
 #include "app/Unit1.h"
 #include "platform/MessageBox.h"
+#include "platform/SysUtils.h"
 #include "platform/TestInput.h"
 
 namespace fs = std::filesystem;
@@ -617,8 +618,8 @@ TEST_F(MainWindow, RowsOfFilesThatCannotBeReadStayAndWorkAsEmptyRows)
   EXPECT_EQ(f.State.SelectedRow, 1);
   f.Chart3->PaintBuffer();
   EXPECT_TRUE(messages.Messages().empty());
-  // No section: the commands that need one do nothing, and the mode is resistivity.
-  EXPECT_EQ(f.State.DisplayMode, 0);
+  // No section: the commands that need one do nothing; the project's mode stays.
+  EXPECT_EQ(f.State.DisplayMode, 1);
   int dialogs = 0, modals = 0;
   CountDialogs(dialogs, modals);
   testinput::ClickCenter(f.SpeedButton5);
@@ -627,23 +628,28 @@ TEST_F(MainWindow, RowsOfFilesThatCannotBeReadStayAndWorkAsEmptyRows)
   testinput::ClickCenter(f.SpeedButton10);
   EXPECT_EQ(dialogs, 0);
   EXPECT_EQ(modals, 0);
-  EXPECT_EQ(f.State.DisplayMode, 0);
+  EXPECT_EQ(f.State.DisplayMode, 1);
   EXPECT_EQ(f.State.EqualScale, 0);
-  // A right-click load into the kept row.
+  // A right-click load into the kept row places the file as the project placed the one it lost.
   AnswerFile("demo-north.cht", 1, f.OpenDialog1);
   ClickCell(1, 1, mbRight);
   const fdata& d = f.State.Profiles[0][0];
   EXPECT_EQ(f.State.Loaded, (std::vector<uint8_t>{1, 0}));
   EXPECT_EQ(d.Present, 1);
   EXPECT_EQ(Cell(1, 1), "demo-north.cht");
-  EXPECT_EQ(Cell(2, 1), FloatToStrDec(1, true, d.X0));
+  EXPECT_EQ(std::vector<double>({d.X0, d.Y0, d.X1, d.Y1, d.st, d.en}), std::vector<double>({0, 0, 1, 1, 0, 1}));
+  EXPECT_EQ(Cell(4, 1), FloatToStrDec(1, true, 1));
   EXPECT_TRUE(g->GetCheckBoxState(6, 1));
-  // Now a save writes the new file and the empty row as it was read.
+  // Now a save writes the new file, its placement, the project's lines and the empty row as read.
   AnswerFile("saved", 1, f.SaveDialog1);
   testinput::ClickCenter(f.SpeedButton5);
   const auto lines = testsupport::ReadLines(dir.file("saved.prj"));
   ASSERT_EQ(lines.size(), 9u);
+  EXPECT_EQ(lines[0], " a");
+  EXPECT_EQ(lines[2], "1");
   EXPECT_EQ(lines[5], dir.file("demo-north.cht"));
+  EXPECT_EQ(lines[6], FloatToStrSci(0) + " " + FloatToStrSci(0) + " " + FloatToStrSci(1) + " " + FloatToStrSci(1) +
+                          " " + FloatToStrSci(0) + " " + FloatToStrSci(1));
   EXPECT_EQ(lines[7], "");
   EXPECT_EQ(lines[8], "0 0 0 0 0 0");
   // Dropping takes the last row.

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <limits>
 #include <sstream>
 
 #include <sys/resource.h>
@@ -193,7 +194,7 @@ TEST(LoadProject, NotAProjectKeepsTheOpenProject)
       {Project("many", {entry, "1 2 3"}), "line 5"},
       {Project("-5", {entry, "0 0 50 0"}), "negative"},
       {Project("12", {entry}), "lists 13 sections but holds 1"},
-      {Project("2147483647", {entry, "0 0 50 0", "", "0 0 1 1", "/gone.k2d"}), "but holds 3"},
+      {Project("9999", {entry, "0 0 50 0", "", "0 0 1 1", "/gone.k2d"}), "lists 10000 sections but holds 3"},
       {Project("0", {entry, "0 0 50 0"}, "0", "zoom"), "line 4"},
       {std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0", 18) + Project("0", {entry, "0 0 50 0"}), "binary"},
   };
@@ -375,14 +376,15 @@ TEST(KeptEntries, RowsOfFilesThatCannotBeReadStayAndSaveAsRead)
   EXPECT_EQ(ReadAll(dir.file("again.prj")), ReadAll(dir.file("saved.prj")));
 }
 
-// A project whose files all cannot be read keeps their rows; with no section present it shows
-// resistivity and applies no settings line. One file kept is said in the singular.
+// A project whose files all cannot be read keeps their rows, its display mode and that mode's
+// settings line, so that a save writes back the lines read. One file kept is said in the singular.
 TEST(KeptEntries, AProjectWithNoReadableFileKeepsItsRows)
 {
   TempDir dir;
   WriteAll(dir.file("p.prj"), Project("1", {"/gone/x.k2d", "0 0 1 1 0 1", "C:\\data\\y.k2d", "2 2 3 3"}, "1"));
   TMessageCapture messages;
   FakeSceneHost host;
+  host.settings = "stale";
   TProjectState s;
   ASSERT_TRUE(LoadProject(s, &host, dir.file("p.prj")));
   EXPECT_EQ(messages.Messages(), (std::vector<std::string>{"2 files not found: x.k2d, y.k2d\n"
@@ -390,8 +392,10 @@ TEST(KeptEntries, AProjectWithNoReadableFileKeepsItsRows)
   ASSERT_EQ(s.Profiles.size(), 2u);
   EXPECT_EQ(s.Loaded, (std::vector<uint8_t>{0, 0}));
   EXPECT_FALSE(AnySectionPresent(s));
-  EXPECT_EQ(s.DisplayMode, 0);
-  EXPECT_EQ(std::count(host.calls.begin(), host.calls.end(), "settings"), 0);
+  EXPECT_EQ(s.DisplayMode, 1);
+  EXPECT_EQ(host.settings, "pol line");
+  ASSERT_TRUE(SaveProject(s, &host, dir.file("saved.prj")));
+  EXPECT_EQ(ReadAll(dir.file("saved.prj")), ReadAll(dir.file("p.prj")));
   ASSERT_EQ(s.Grid.RowCount(), 3);
   EXPECT_EQ(s.Grid.Cell(1, 2), "y.k2d");
   EXPECT_EQ(s.Grid.Cell(4, 2), FloatToStrDec(0, true, 3));
@@ -545,6 +549,13 @@ TEST(LoadProject, MoreSectionsThanTheViewerOpensAreRefused)
                                         std::to_string(MaxProjectSections)}));
     EXPECT_EQ(s.Profiles.size(), 3u);
     EXPECT_EQ(s.Grid.RowCount(), 4);
+    // A count above the limit is refused as soon as it is read, whatever the lines after it hold.
+    messages.Clear();
+    WriteAll(dir.file("p.prj"), "a\r\nb\r\n0\r\n42 360 360\r\n2000000000\r\n\x01\r\n");
+    EXPECT_FALSE(LoadProject(s, nullptr, dir.file("p.prj")));
+    EXPECT_EQ(messages.Messages(), (std::vector<std::string>{"p.prj was not opened: it lists 2000000001 sections, and "
+                                                             "the viewer opens at most " +
+                                                             std::to_string(MaxProjectSections)}));
   }
   WriteAll(dir.file("p.prj"), empties(200000));
   const TChildRun run = RunInChild([&] {
@@ -581,7 +592,7 @@ TEST(SaveProject, SaveThenLoadGivesBackEveryNumber)
   d.X0 = 653737.123456789;
   d.Y0 = -5547507.5;
   d.X1 = 1e-7;
-  d.Y1 = 0.1;
+  d.Y1 = -std::numeric_limits<double>::max();  // its 15 digits would round past the largest double
   d.st = 12.25;
   d.en = 1.0 / 3.0;
   s.SettingsLines[0] = "resistivity settings";
@@ -603,7 +614,7 @@ TEST(SaveProject, SaveThenLoadGivesBackEveryNumber)
   EXPECT_EQ(lines[1], "current polarizability settings");  // the active mode's current line
   EXPECT_EQ(lines[5], dir.file("a.k2d"));
   EXPECT_EQ(lines[6].substr(0, 24), " 6.53737123456789E+0005 ");
-  EXPECT_EQ(lines[6].size(), 6u * 23 + 5);
+  EXPECT_EQ(lines[6].size(), 5u * 23 + 25 + 5);
   EXPECT_EQ(lines[7], "");
 
   TProjectState t;
@@ -626,6 +637,12 @@ TEST(SaveProject, SaveThenLoadGivesBackEveryNumber)
   EXPECT_EQ(other.zoom, 37);
   EXPECT_EQ(other.rotation, -15);
   EXPECT_EQ(other.elevation, 300);
+
+  // A word that reads as no number moves none of the others: the model's own placement stays.
+  WriteAll(dir.file("p.prj"), Project("0", {dir.file("a.k2d"), " 1.79769313486232E+0308 0 -1 0 0 100"}));
+  ASSERT_TRUE(LoadProject(t, &other, dir.file("p.prj")));
+  const fdata& f = t.Profiles[0][0];
+  EXPECT_EQ(std::vector<double>({f.X0, f.Y0, f.X1, f.Y1, f.st, f.en}), std::vector<double>({0, 0, 100, 0, 0, 100}));
 }
 
 TEST(SaveProject, FailureIsReportedAndKeepsTheOldFile)
