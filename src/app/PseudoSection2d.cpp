@@ -514,6 +514,10 @@ void TPseudoSection2d::SavePicture()
 {
   auto dialog = std::make_unique<TSaveDialog>(this);
   dialog->Filter = "Meta files [*.emf]|*.emf";
+  dialog->NameToWrite = [](std::string name, int) {
+    SectionPictureFormat(name);
+    return name;
+  };
   if (!dialog->Execute()) return;
   std::string fileName = dialog->FileName;
   const TSectionPictureFormat format = SectionPictureFormat(fileName);
@@ -533,6 +537,7 @@ void TPseudoSection2d::SaveXYZ()
 {
   auto dialog = std::make_unique<TSaveDialog>(this);
   dialog->Filter = "XYZ files [*.dat]|*.dat";
+  dialog->NameToWrite = [](const std::string& name, int) { return ChangeFileExt(name, ".dat"); };
   if (!dialog->Execute()) return;
   const std::string fileName = ChangeFileExt(dialog->FileName, ".dat");
   if (!dialog->MayReplace(fileName)) return;

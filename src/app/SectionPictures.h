@@ -19,11 +19,16 @@ void ContourSectionPictures(TProjectState& state, TPseudoSection2d& chart);
 
 // While alive, what the section chart reports is gathered instead of shown. Show passes each text
 // on once, in the order first reported, to the chart's own handler; a text that several sections
-// reported names how many: "Very large nodes number! (6 sections)". Lives around one rebuild of the
-// section pictures and the slice after them.
+// reported names how many: "Very large nodes number! (6 sections)". A Rebuild scope lives around one
+// rebuild of the section pictures and the slice after them, and counts every report. A Session
+// scope lives around several rebuilds (an options dialog's Applies and the rebuild after it): each
+// of them reports the sections it built, so a text counts as often as the most one of them said it.
+// A scope opened inside another passes what it gathered to the outer one. A scope left without
+// Show (an exception) shows what it gathered all the same.
 class TSectionMessages {
 public:
-  explicit TSectionMessages(TPseudoSectionContour& contour);
+  enum TScope { Rebuild, Session };
+  explicit TSectionMessages(TPseudoSectionContour& contour, TScope scope = Rebuild);
   ~TSectionMessages();
   TSectionMessages(const TSectionMessages&) = delete;
   TSectionMessages& operator=(const TSectionMessages&) = delete;
@@ -32,7 +37,10 @@ public:
 
 private:
   void Restore();
+  void Add(const std::string& text, size_t count);
   TPseudoSectionContour& contour_;
+  TScope scope_;
+  TSectionMessages* outer_ = nullptr;
   std::function<void(const std::string&)> handler_;
   std::vector<std::pair<std::string, size_t>> gathered_;
   bool restored_ = false;

@@ -28,6 +28,17 @@ namespace {
 constexpr int kColCount = 9;
 const char* const kHeaders[kColCount] = {"N", "File Name", "X0", "Y0", "X1", "Y1", "v", "st", "en"};
 const int32_t kColWidths[kColCount] = {20, 133, 40, 40, 40, 37, 31, 40, 40};
+
+// What "Save data" writes of a name chosen with the dialog's kind Index: the kind (1 project,
+// 2 scene picture, 3 point table; 0 nothing) and the file, which takes the kind's extension. A
+// typed extension that names one of the kinds chooses it.
+std::pair<int, std::string> SaveDataTarget(const std::string& filter, const std::string& fileName, int index)
+{
+  if (const int typed = FilterIndexOfFileName(filter, fileName)) index = typed;
+  if (index < 1 || index > 3) return {0, fileName};
+  static const char* const extensions[] = {".prj", ".bmp", ".dat"};
+  return {index, ChangeFileExt(fileName, extensions[index - 1])};
+}
 }  // namespace
 
 TForm1* Form1 = nullptr;
@@ -215,6 +226,9 @@ void TForm1::CreateComponents()
   OpenDialog1->FilterIndex = 1;
   SaveDialog1 = new TSaveDialog(this);
   SaveDialog1->Filter = "Project file|*.prj|Picture|*.bmp|Base|*.dat";
+  SaveDialog1->NameToWrite = [this](const std::string& name, int index) {
+    return SaveDataTarget(SaveDialog1->Filter, name, index).second;
+  };
   OpenDialog2 = new TOpenDialog(this);
   OpenDialog2->Filter = "Project file|*.prj";
 
@@ -541,13 +555,10 @@ void TForm1::SaveDataClick()
 {
   if (!SectionPresent()) return;
   if (!SaveDialog1->Execute()) return;
-  // A typed extension that names one of the kinds chooses it; otherwise the filter does.
-  if (const int typed = FilterIndexOfFileName(SaveDialog1->Filter, SaveDialog1->FileName)) SaveDialog1->FilterIndex = typed;
-  const int kind = SaveDialog1->FilterIndex;
-  if (kind < 1 || kind > 3) return;
-  static const char* const extensions[] = {".prj", ".bmp", ".dat"};
-  SaveDialog1->FileName = ChangeFileExt(SaveDialog1->FileName, extensions[kind - 1]);
-  // A name changed here was not the one the dialog asked about.
+  const auto [kind, target] = SaveDataTarget(SaveDialog1->Filter, SaveDialog1->FileName, SaveDialog1->FilterIndex);
+  if (kind == 0) return;
+  SaveDialog1->FilterIndex = kind;
+  SaveDialog1->FileName = target;
   if (!SaveDialog1->MayReplace(SaveDialog1->FileName)) return;
   switch (kind) {
     case 1: SaveProject(State, host_.get(), SaveDialog1->FileName); break;
@@ -624,9 +635,12 @@ void TForm1::GraphicsOptionsClick()
 {
   if (!SectionPresent()) return;
   if (!SetupForm) SetupForm = new TPseudosetupForm(ApplicationOwner());
+  // What the Applies and the rebuild after the dialog report is said once, when all is done.
+  TSectionMessages messages(PseudoSection2d1->Contour(), TSectionMessages::Session);
   SetupForm->LoadFromSection(PseudoSection2d1);
   SetupForm->ShowModal();
   Rebuild();
+  messages.Show();
 }
 
 void TForm1::CellModeClick()
@@ -826,6 +840,13 @@ void TForm1::LoadFileIntoRow(int32_t row)
     State.Loaded.push_back(0);
   }
   TProfileEntry& e = State.Profiles[static_cast<size_t>(row - 1)];
+  // A row kept from a project for a file it could not read stands for that file moved: the new
+  // one is placed as the project placed it.
+  const std::vector<std::string> kept = e[0].ProjectLines;
+  if (kept.size() == 2 && !Trim(ExtractFileName(kept[0])).empty()) {
+    ApplyPositionLine(res, kept[1]);
+    PlaceSection(res);
+  }
   e[0] = std::move(res);
   e[1] = std::move(pol);
   State.Loaded[static_cast<size_t>(row - 1)] = 1;

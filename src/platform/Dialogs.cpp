@@ -7,6 +7,7 @@
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QFileIconProvider>
+#include <QFileInfo>
 #include <QHash>
 #include <QMimeDatabase>
 #include <QStringList>
@@ -112,14 +113,24 @@ QStringList KindExtensions(const std::string& filter)
   return extensions;
 }
 
-// A save dialog whose default suffix follows the chosen kind, up to the moment it checks the name
-// (and asks whether to replace an existing file).
+// Whether the user lets a save replace the existing file Name.
+bool AskReplace(const std::string& fileName)
+{
+  return MessageDlg(std::filesystem::path(fileName).filename().string() + " already exists. Do you want to replace it?",
+                    TMsgDlgType::mtConfirmation, mbYes | mbNo) == mrYes;
+}
+
+// A save dialog whose default suffix follows the chosen kind, up to the moment it checks the name.
+// It then asks whether to replace the file that will be written (Target of the chosen name and
+// kind), and stays open on No.
 class KindSuffixDialog : public QFileDialog {
 public:
-  KindSuffixDialog(const QString& caption, const QString& dir, const QString& filter, bool save)
-      : QFileDialog(nullptr, caption, dir, filter), save_(save)
+  using TTarget = std::function<std::string(const std::string&, int)>;
+  KindSuffixDialog(const QString& caption, const QString& dir, const QString& filter, bool save, TTarget target)
+      : QFileDialog(nullptr, caption, dir, filter), save_(save), target_(std::move(target))
   {
     connect(this, &QFileDialog::filterSelected, this, [this] { FollowKind(); });
+    if (save_) setOption(QFileDialog::DontConfirmOverwrite);
   }
   void SetKindExtensions(const QStringList& extensions)
   {
@@ -134,11 +145,18 @@ public:
   void accept() override
   {
     FollowKind();
+    const QStringList files = selectedFiles();
+    if (save_ && files.size() == 1 && !QFileInfo(files.first()).isDir()) {
+      const std::string target = target_(S(files.first()), static_cast<int>(nameFilters().indexOf(selectedNameFilter())) + 1);
+      std::error_code error;
+      if (std::filesystem::exists(target, error) && !AskReplace(target)) return;
+    }
     QFileDialog::accept();
   }
 
 private:
   bool save_;
+  TTarget target_;
   QHash<QString, QString> suffixes_;
 };
 
@@ -172,7 +190,7 @@ bool TOpenDialog::Execute()
   if (TestAnswer) {
     const bool chosen = TestAnswer(this);
     if (chosen && !FolderOf(FileName).empty()) g_lastFolder = FolderOf(FileName);
-    chosen_ = FileName;
+    chosen_ = Target(FileName, FilterIndex);
     return chosen;
   }
   const QString native = Q(DialogFilterToNative(Filter));
@@ -186,7 +204,8 @@ bool TOpenDialog::Execute()
   // system's naming reads the start of each file, and a file of a system folder (/proc, /sys) can
   // block that read for good. The namer outlives the dialog.
   ExtensionIconProvider icons;
-  KindSuffixDialog dialog(Q(Title), dir, native, IsSave());
+  KindSuffixDialog dialog(Q(Title), dir, native, IsSave(),
+                         [this](const std::string& name, int index) { return Target(name, index); });
   dialog.setIconProvider(&icons);
   dialog.setAcceptMode(IsSave() ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
   if (!IsSave()) dialog.setFileMode(QFileDialog::ExistingFile);
@@ -197,10 +216,10 @@ bool TOpenDialog::Execute()
   selected = dialog.selectedNameFilter();
   if (chosen.isEmpty()) return false;
   FileName = S(chosen);
-  chosen_ = FileName;
   g_lastFolder = FolderOf(FileName);
   const int idx = filters.indexOf(selected);
   if (idx >= 0) FilterIndex = idx + 1;
+  chosen_ = Target(FileName, FilterIndex);
   return true;
 }
 
@@ -208,8 +227,7 @@ bool TSaveDialog::MayReplace(const std::string& fileName) const
 {
   std::error_code error;
   if (fileName == chosen_ || !std::filesystem::exists(fileName, error)) return true;
-  return MessageDlg(std::filesystem::path(fileName).filename().string() + " already exists. Do you want to replace it?",
-                    TMsgDlgType::mtConfirmation, mbYes | mbNo) == mrYes;
+  return AskReplace(fileName);
 }
 
 bool TColorDialog::Execute()

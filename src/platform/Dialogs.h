@@ -34,23 +34,32 @@ public:
 
 protected:
   virtual bool IsSave() const { return false; }
-  // The name the last Execute returned.
+  // The name a save of the chosen one writes.
+  virtual std::string Target(const std::string& fileName, int) const { return fileName; }
+  // The name the last Execute asked about: what a save of the chosen name writes.
   std::string chosen_;
 };
 
 // A save dialog adds the chosen kind's extension (the first "*.ext" of its filter) to a name typed
-// without one, so that its own replace question covers that name.
+// without one. Before it closes it asks whether to replace the file the caller will write, once:
+// the name NameToWrite makes of the chosen one, when that file exists.
 class TSaveDialog : public TOpenDialog {
 public:
   explicit TSaveDialog(TComponent* owner) : TOpenDialog(owner) {}
 
-  // Whether the caller may write FileName, the name it made of the chosen one after Execute:
-  // true when it is the name the dialog returned (the dialog asked about that one), when no such
-  // file exists, or when the user answers Yes to replacing it.
+  // The file a save of the chosen name and kind (FilterIndex) writes; unset: the chosen name.
+  std::function<std::string(const std::string& fileName, int filterIndex)> NameToWrite;
+
+  // Whether the caller may write FileName after Execute: true when it is the name the dialog
+  // asked about, when no such file exists, or when the user answers Yes to replacing it.
   bool MayReplace(const std::string& fileName) const;
 
 protected:
   bool IsSave() const override { return true; }
+  std::string Target(const std::string& fileName, int filterIndex) const override
+  {
+    return NameToWrite ? NameToWrite(fileName, filterIndex) : fileName;
+  }
 };
 
 class TColorDialog : public TComponent {

@@ -262,15 +262,16 @@ TEST_F(SaveDialogs, TheProjectKindAsksAboutTheNameWithItsExtension)
   EXPECT_FALSE(fs::exists(dir.file("mine")));
 }
 
-// An extension that names none of the dialog's kinds is replaced by the kind's after the dialog:
-// the file so named is asked about.
+// An extension that names none of the dialog's kinds is replaced by the kind's: the file so named
+// is asked about, once, and a file of the name typed is neither asked about nor touched.
 TEST_F(SaveDialogs, AnExtensionThatNamesNoKindAsksAboutTheFileWritten)
 {
   TForm1& f = Loaded();
   f.SaveDialog1->FilterIndex = 1;
   testsupport::WriteAll(dir.file("pic.prj"), "kept");
+  testsupport::WriteAll(dir.file("pic.wmf"), "kept");
   {
-    const std::vector<std::string> questions = SaveAnswering("pic.wmf", QMessageBox::No, false);
+    const std::vector<std::string> questions = SaveAnswering("pic.wmf", QMessageBox::No, true);
     EXPECT_TRUE(Mentions(questions, "pic.prj"));
     EXPECT_TRUE(Kept("pic.prj"));
   }
@@ -279,7 +280,7 @@ TEST_F(SaveDialogs, AnExtensionThatNamesNoKindAsksAboutTheFileWritten)
     EXPECT_TRUE(Mentions(questions, "pic.prj"));
     EXPECT_TRUE(IsProject("pic.prj"));
   }
-  EXPECT_FALSE(fs::exists(dir.file("pic.wmf")));
+  EXPECT_TRUE(Kept("pic.wmf"));
   // A typed extension of a kind chooses it and is the name the dialog asked about: one question.
   testsupport::WriteAll(dir.file("shot.bmp"), "kept");
   {
@@ -334,21 +335,20 @@ TEST_F(SaveDialogs, TheSectionChartsSavesAskBeforeReplacing)
     chart.PopupCommand(command);
     ExpectPlayed(script);
   };
-  // The questions of a save under the typed Name answered No; Cancel as in SaveAnswering.
-  auto refuse = [&](const std::string& name, bool cancel, int command) {
+  // The questions of a save under the typed Name answered No; the dialog then stays and is cancelled.
+  auto refuse = [&](const std::string& name, int command) {
     ModalScript script;
-    script.Save(name).Answer(QMessageBox::No);
-    if (cancel) script.Cancel();
+    script.Save(name).Answer(QMessageBox::No).Cancel();
     run(script, command);
     return script.Questions;
   };
   testsupport::WriteAll(dir.file("sec.emf"), "kept");
   testsupport::WriteAll(dir.file("nodes.dat"), "kept");
   // The dialog's own kind, and an extension the save does not write.
-  EXPECT_TRUE(Mentions(refuse("sec", true, scSavePicture), "sec.emf"));
-  EXPECT_TRUE(Mentions(refuse("sec.png", false, scSavePicture), "sec.emf"));
-  EXPECT_TRUE(Mentions(refuse("nodes", true, scSaveXYZ), "nodes.dat"));
-  EXPECT_TRUE(Mentions(refuse("nodes.txt", false, scSaveXYZ), "nodes.dat"));
+  EXPECT_TRUE(Mentions(refuse("sec", scSavePicture), "sec.emf"));
+  EXPECT_TRUE(Mentions(refuse("sec.png", scSavePicture), "sec.emf"));
+  EXPECT_TRUE(Mentions(refuse("nodes", scSaveXYZ), "nodes.dat"));
+  EXPECT_TRUE(Mentions(refuse("nodes.txt", scSaveXYZ), "nodes.dat"));
   EXPECT_TRUE(Kept("sec.emf"));
   EXPECT_TRUE(Kept("nodes.dat"));
   EXPECT_FALSE(fs::exists(dir.file("sec.png")));

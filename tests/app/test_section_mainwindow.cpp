@@ -7,10 +7,12 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <stdexcept>
 
 #include "TestSupport.h"
 #include "app/PseudoSection2d.h"
 #include "app/PseudoSetup.h"
+#include "app/SectionPictures.h"
 #include "app/Supermath2d.h"
 #include "app/Unit1.h"
 #include "platform/MessageBox.h"
@@ -235,18 +237,22 @@ TEST_F(SectionMainWindow, LargeSectionsAreReportedOncePerRebuild)
   ASSERT_EQ(f->State.PlaneReady, 1);
   EXPECT_EQ(messages.Messages(), std::vector<std::string>{slice});
 
-  // A rebuild through the graphics options, the slice hidden.
+  // Dropping a row rebuilds, the slice hidden: five sections.
   testinput::ClickCenter(f->SpeedButton9);
   ASSERT_EQ(f->State.PlaneShown, 0);
   messages.Clear();
-  TForm::ModalAnswer = [](TForm*) { return mrCancel; };
-  testinput::ClickCenter(f->SpeedButton2);
-  EXPECT_EQ(messages.Messages(), std::vector<std::string>{six});
-
-  // Dropping a row rebuilds: five sections.
-  messages.Clear();
   testinput::ClickCenter(f->SpeedButton6);
-  EXPECT_EQ(messages.Messages(), std::vector<std::string>{"Very large nodes number! (5 sections)"});
+  const std::vector<std::string> five = {"Very large nodes number! (5 sections)"};
+  EXPECT_EQ(messages.Messages(), five);
+
+  // The graphics options: three Applies and the rebuild after the dialog say it once.
+  messages.Clear();
+  TForm::ModalAnswer = [](TForm* form) {
+    for (int i = 0; i < 3; ++i) static_cast<TPseudosetupForm*>(form)->ApplyClick();
+    return mrOk;
+  };
+  testinput::ClickCenter(f->SpeedButton2);
+  EXPECT_EQ(messages.Messages(), five);
 
   // One large section among small ones: the words alone.
   messages.Clear();
@@ -255,4 +261,21 @@ TEST_F(SectionMainWindow, LargeSectionsAreReportedOncePerRebuild)
   auto g = Open(dir.file("one.prj"));
   ASSERT_EQ(g->State.Profiles.size(), 3u);
   EXPECT_EQ(messages.Messages(), std::vector<std::string>{"Very large nodes number!"});
+}
+
+// A rebuild that ends in an exception still says what was reported before it.
+TEST(SectionMessages, WhatWasGatheredIsSaidWhenTheRebuildFails)
+{
+  TMessageCapture messages;
+  TPseudoSection2d chart(nullptr);
+  TPseudoSectionContour& contour = chart.Contour();
+  EXPECT_THROW(
+      {
+        TSectionMessages gathered(contour);
+        contour.OnMessage("Very large nodes number!");
+        contour.OnMessage("Very large nodes number!");
+        throw std::runtime_error("the rebuild failed");
+      },
+      std::runtime_error);
+  EXPECT_EQ(messages.Messages(), std::vector<std::string>{"Very large nodes number! (2 sections)"});
 }
