@@ -26,6 +26,7 @@ void BM_ReadModelFileLine1(benchmark::State& state)
     if (!ok)
       state.SkipWithError("line1.k2d did not load");
   }
+  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(std::filesystem::file_size(kField + "/line1.k2d")));
 }
 BENCHMARK(BM_ReadModelFileLine1)->Unit(benchmark::kMillisecond);
 
@@ -130,6 +131,42 @@ void BM_LoadProjectOfMissingFiles(benchmark::State& state)
   state.counters["messages"] = static_cast<double>(shown);
 }
 BENCHMARK(BM_LoadProjectOfMissingFiles)->Arg(10000)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// A model file just under the largest a model file may be, of nothing but empty lines ending in
+// CR LF (0), in LF (1), or of lines of 30 blanks (2): refused for want of a "topo" or "model" line,
+// at a cost per byte to compare with reading line1.k2d.
+void BM_RefuseBlankLineModel(benchmark::State& state)
+{
+  const std::string line = state.range(0) == 0 ? "\r\n" : state.range(0) == 1 ? "\n" : std::string(30, ' ') + "\r\n";
+  TBenchFolder folder;
+  const std::string file = folder.File("blank.k2d");
+  {
+    const std::string block = [&] {
+      std::string b;
+      while (b.size() + line.size() <= (size_t{1} << 20)) b += line;
+      return b;
+    }();
+    std::ofstream out(file, std::ios::binary);
+    out << "x\r\n";
+    uint64_t size = 3;
+    while (size + block.size() <= MaxModelFileBytes) {
+      out << block;
+      size += block.size();
+    }
+    while (size + line.size() <= MaxModelFileBytes) {
+      out << line;
+      size += line.size();
+    }
+  }
+  for (auto _ : state) {
+    fdata res, pol;
+    std::string error;
+    if (ReadModelFile(file, res, pol, &error) || error != "no \"topo\" or \"model\" line")
+      state.SkipWithError("the blank file was not refused for its keywords");
+  }
+  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(std::filesystem::file_size(file)));
+}
+BENCHMARK(BM_RefuseBlankLineModel)->DenseRange(0, 2)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 // A project naming a 512 MB file of zero bytes (sparse: it costs no disk). Run it alone for its
 // peak memory.

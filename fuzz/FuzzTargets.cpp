@@ -298,9 +298,10 @@ std::vector<TColor> BitmapPixels(TBitmap& b)
 }
 
 // The pixel data of a bitmap file fills a width x height image: uncompressed rows of the header's
-// bit count (all but the last), or run-length codes of at most 255 pixels per two bytes (the
-// end-of-picture escape may leave up to 65536 pixels). The 12-byte core header holds its bit count
-// at offset 24 and no compression; later headers hold them at 28 and 30.
+// bit count (all but the last of two or more; a single row whole), or run-length codes of at most
+// 255 pixels per two bytes (the end-of-picture escape may leave up to 65536 pixels). The 12-byte
+// core header holds its bit count at offset 24 and no compression; later headers hold them at 28
+// and 30.
 bool BitmapDataFills(const uint8_t* data, size_t size, uint64_t width, uint64_t height)
 {
   auto le = [&](size_t at, int n) {
@@ -320,7 +321,8 @@ bool BitmapDataFills(const uint8_t* data, size_t size, uint64_t width, uint64_t 
   const uint64_t compression = core ? 0 : le(30, 4);
   if (compression != 0 && compression != 3) return width * height <= 128 * (available + 2) + 65536;
   const uint64_t stride = (width * bits + 31) / 32 * 4;
-  return height <= 1 || stride <= available / (height - 1);
+  const uint64_t rows = height > 1 ? height - 1 : height;
+  return rows == 0 || stride <= available / rows;
 }
 
 // A refused bitmap leaves the bitmap as it was; an accepted one's data fills its size, and saved

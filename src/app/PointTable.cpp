@@ -37,6 +37,9 @@ bool ConvertPointTable(const std::string& fileName)
   // Line by line; only the points are kept, and no more than the largest model the viewer reads has
   // nodes: (Length(X) - 1) x (Length(Z) - 1) cells have Length(X) x Length(Z) nodes.
   const size_t maxPoints = MaxModelCells + 2 * MaxModelBoundaries;
+  // No table is larger than the model it makes may be; a larger one is refused unread.
+  if (const std::string why = ModelFileSizeFault(fileName); !why.empty())
+    return refuse(why);
   TTextReader in;
   if (!in.Open(fileName))
     return refuse("the file cannot be read: " + in.Error());

@@ -215,8 +215,10 @@ bool ReadModelFile(const std::string& fileName, fdata& resOut, fdata& polOut, st
   // The first line names "eta" when the file carries polarizability values.
   const bool eta = ContainsText(in.ReadLn(), "eta");
 
+  // Blank lines hold neither keyword nor relief point: they are passed over in bulk.
   std::string line;
   for (;;) {
+    in.SkipBlankLines();
     line = in.ReadLn();
     if (in.Eof())
       return fail("no \"topo\" or \"model\" line");
@@ -225,6 +227,7 @@ bool ReadModelFile(const std::string& fileName, fdata& resOut, fdata& polOut, st
   }
   if (ContainsText(line, "topo")) {
     for (;;) {
+      in.SkipBlankLines();
       if (in.Eof())
         return fail("no \"model\" line after the relief");
       line = in.ReadLn();

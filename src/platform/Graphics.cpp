@@ -2437,8 +2437,9 @@ void TBitmap::LoadFromBytes(const std::string& data)
     uint32_t offset = Get32(data, 10);
     if (offset > data.size()) throw EInvalidGraphic("Bitmap image is not valid");
     // A size the pixel data cannot fill is refused before the decoder allocates the image:
-    // uncompressed rows must be present (one row short is tolerated), and a run-length code
-    // expands at most 255 pixels per two bytes (the end-of-picture escape may leave the rest).
+    // uncompressed rows must be present (one row short is tolerated when there are two or more;
+    // a single row must be whole), and a run-length code expands at most 255 pixels per two
+    // bytes (the end-of-picture escape may leave the rest).
     const int64_t width = core ? int64_t{static_cast<int16_t>(Get16(data, 18))}
                                : int64_t{static_cast<int32_t>(Get32(data, 18))};
     const int64_t height = core ? int64_t{static_cast<int16_t>(Get16(data, 20))}
@@ -2449,7 +2450,8 @@ void TBitmap::LoadFromBytes(const std::string& data)
     const uint64_t available = data.size() - offset;
     if (compression == 0 || compression == 3) {
       const uint64_t stride = (w * std::max<uint16_t>(bits, 1) + 31) / 32 * 4;
-      if (h > 1 && stride > available / (h - 1)) throw EInvalidGraphic("Bitmap image is not valid");
+      const uint64_t rows = h > 1 ? h - 1 : h;
+      if (rows > 0 && stride > available / rows) throw EInvalidGraphic("Bitmap image is not valid");
     } else if (w * h > 128 * (available + 2) + 65536) {
       throw EInvalidGraphic("Bitmap image is not valid");
     }

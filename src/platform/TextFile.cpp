@@ -230,3 +230,25 @@ std::string TTextReader::ReadLn()
   }
   return line;
 }
+
+void TTextReader::SkipBlankLines()
+{
+  while (!Eof()) {
+    const char* const start = block_.data() + pos_;
+    const char* const end = block_.data() + size_;
+    const char* p = start;
+    // Whole lines of this block only: a line shorter than a block is no overlong line.
+    for (;;) {
+      const char* q = p;
+      while (q < end && (*q == ' ' || *q == '\t' || *q == '\r'))
+        ++q;
+      if (q == end || *q != '\n')
+        break;
+      p = q + 1;
+      ++line_;
+    }
+    pos_ += static_cast<size_t>(p - start);
+    if (pos_ < size_)
+      return;
+  }
+}

@@ -44,6 +44,10 @@ public:
   bool Eof();
   // The next line without its line end; "" past the end or after a fault.
   std::string ReadLn();
+  // Passes over the lines ahead that hold nothing but blanks (spaces, tabs, CRs), counting them as
+  // ReadLn would, without making them strings. Stops before any other line, and before a blank
+  // line that runs on past the block at hand, which ReadLn then reads (and refuses) as ever.
+  void SkipBlankLines();
   // Why reading stopped before the end of the file, or "".
   const std::string& Error() const { return error_; }
   bool Failed() const { return !error_.empty(); }

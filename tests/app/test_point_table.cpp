@@ -229,3 +229,20 @@ TEST(ConvertPointTable, RefusesWhatIsNotTextOrLargerThanTheViewerDraws)
   fdata res, pol;
   EXPECT_TRUE(ReadModelFile(dir.file("largest.out"), res, pol));
 }
+
+// A table larger than a model file may be (320 MB) is refused before any of it is read, with that
+// bound. The file is sparse: no disk.
+TEST(ConvertPointTable, RefusesTablesLargerThanAModelFileUnread)
+{
+  TempDir dir;
+  TMessageCapture messages;
+  const std::string table = dir.file("big.dat");
+  WriteAll(table, "0 0 1\n0 10 3\n100 0 5\n100 10 7\n");
+  fs::resize_file(table, (uint64_t{320} << 20) + 1);
+  const uint64_t before = testsupport::BytesReadByProcess();
+  EXPECT_FALSE(ConvertPointTable(table));
+  EXPECT_LT(testsupport::BytesReadByProcess() - before, 4096u);
+  EXPECT_FALSE(fs::exists(dir.file("big.out")));
+  EXPECT_EQ(messages.Messages(), (std::vector<std::string>{"The table " + table + " was not converted: it is larger "
+                                                           "than a model or project file may be (at most 320 MB)"}));
+}

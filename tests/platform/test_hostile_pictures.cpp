@@ -316,6 +316,29 @@ TEST(HostilePictures, BitmapOfEveryHeaderSizeIsRefusedWhenItsDataCannotFillIt)
   EXPECT_EQ(r.GetWidth(), 9);
 }
 
+// A one-row bitmap has no row to spare: its only row must be there, whatever its width.
+TEST(HostilePictures, OneRowBitmapMustHoldItsRow)
+{
+  TBitmap r;
+  r.LoadFromBytes(CoreBitmap(40, 1, 24, '\x40'));
+  EXPECT_EQ(r.GetWidth(), 40);
+  EXPECT_THROW(r.LoadFromBytes(CoreBitmap(40, 1, 24, '\x40', 1)), EInvalidGraphic);
+  // 16 000 000 pixels of one bit in a row (two colours), over 12 bytes.
+  std::string wide(62, '\0');
+  wide += std::string(12, '\x75');
+  wide[0] = 'B';
+  wide[1] = 'M';
+  Set32(wide, 2, 74);
+  Set32(wide, 10, 62);
+  Set32(wide, 14, 40);
+  Set32(wide, 18, 16000000);
+  Set32(wide, 22, 1);
+  wide[26] = 1;
+  wide[28] = 1;
+  EXPECT_THROW(r.LoadFromBytes(wide), EInvalidGraphic);
+  EXPECT_EQ(r.GetWidth(), 40);
+}
+
 // A solid fill stretched to the held coordinates +-2^30 fills the picture without overflowing.
 TEST(HostilePictures, FillsStretchedToTheHeldCoordinates)
 {
