@@ -1153,13 +1153,32 @@ void TPseudoSectionContour::SetGridData(const std::vector<double>& xIn, const st
 {
   std::vector<double> x = xIn, depths = depthsIn, relief = reliefIn;
   if (relief.size() != x.size()) relief.assign(x.size(), 0.0);
+  const size_t limit = static_cast<size_t>(MaxGridNodes);
   const size_t total0 = x.size() * depths.size();
-  while (x.size() * depths.size() > static_cast<size_t>(MaxGridNodes) && depths.size() > 1) depths.pop_back();
-  if (total0 > static_cast<size_t>(MaxGridNodes) && OnMessage) OnMessage("Very large nodes number!");
+  // The frame is the whole line's, however the grid is thinned.
+  const double relMax = MaxValueMode(relief, 0), relMin = MinValueMode(relief, 0);
+  while (x.size() * depths.size() > limit && depths.size() > 2) depths.pop_back();
+  // Column of the values for each position kept.
+  std::vector<size_t> column(x.size());
+  for (size_t i = 0; i < column.size(); ++i) column[i] = i;
+  if (x.size() * depths.size() > limit && depths.size() == 2) {
+    // Two depths over the line's whole length: the first and last positions and evenly spaced
+    // ones between them.
+    const size_t n = x.size(), m = limit / 2;
+    column.resize(m);
+    std::vector<double> keptX(m), keptRelief(m);
+    for (size_t i = 0; i < m; ++i) {
+      column[i] = (i * (n - 1) + (m - 1) / 2) / (m - 1);
+      keptX[i] = x[column[i]];
+      keptRelief[i] = relief[column[i]];
+    }
+    x = std::move(keptX);
+    relief = std::move(keptRelief);
+  }
+  if (total0 > limit && OnMessage) OnMessage("Very large nodes number!");
 
   const size_t nx = x.size(), nd = depths.size();
   const size_t nodes = nx * nd;
-  const double relMax = MaxValueMode(relief, 0), relMin = MinValueMode(relief, 0);
   EnsureNodeCapacity(std::max(nodes + 1, MinNodeEntries));
   EnsureTriangleCapacity(std::max(2 * nodes + 1, MinTriangleEntries));
 
@@ -1178,7 +1197,8 @@ void TPseudoSectionContour::SetGridData(const std::vector<double>& xIn, const st
       dVertex3d& v = NodeTable[i * nd + j + 1];
       v.x = v.inputX = x[i];
       v.y = v.inputY = std::min(relief[i] + depths[j] * stretch, relMax + depths[j]);
-      v.value = (i < values.size() && j < values[i].size()) ? values[i][j] : 0.0;
+      const size_t c = column[i];
+      v.value = (c < values.size() && j < values[c].size()) ? values[c][j] : 0.0;
       v.flag = 0;
       v.inputValue = v.value;
       DataMax = std::max(DataMax, v.value);

@@ -69,7 +69,8 @@ public:
   // the values and their scale of `values` (the resistivity or polarizability half of that section).
   void SetGridInput(const fdata& geometry, const fdata& values);
   // Nodes and triangles of a grid; above MaxGridNodes depths are dropped from the bottom, and the
-  // picture still spans the whole depth given.
+  // picture still spans the whole depth given. Where that would leave fewer than two depths, two
+  // are kept and positions are dropped instead, evenly along the line, its ends kept.
   void SetGridData(const std::vector<double>& x, const std::vector<double>& depths, const std::vector<double>& relief,
                    const std::vector<std::vector<double>>& values, bool retriangulate);
 

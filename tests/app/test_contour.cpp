@@ -560,6 +560,37 @@ TEST(ContourGrid, AThinnedGridKeepsTheWholeSectionsFrame)
   EXPECT_EQ(c.TriangleCount, 2 * 399 * 49);
 }
 
+// A line too long for two depths keeps two, and positions evenly along it with both ends, each with
+// its own relief and values.
+TEST(ContourGrid, ALongLineKeepsTwoDepthsAndThinsAlongTheLine)
+{
+  std::vector<std::string> messages;
+  TPseudoSectionContour c(500, 500);
+  c.OnMessage = [&](const std::string& m) { messages.push_back(m); };
+  std::vector<double> x(12000), d{0, 1, 2, 3, 4, 5, 6, 7}, relief(12000);
+  std::vector<std::vector<double>> v(12000, std::vector<double>(8));
+  for (int i = 0; i < 12000; ++i) {
+    x[i] = 2.0 * i;
+    relief[i] = i % 5;
+    for (int j = 0; j < 8; ++j) v[i][j] = i + 0.5 * j;
+  }
+  c.SetGridData(x, d, relief, v, true);
+  ASSERT_EQ(c.NextNode - 1, 2 * 10000);
+  EXPECT_EQ(c.TriangleCount, 2 * 9999);
+  EXPECT_EQ(c.NodeTable[1].x, 0);
+  EXPECT_EQ(c.NodeTable[2 * 10000].x, 2.0 * 11999);
+  for (int i = 0; i < 10000; ++i) {
+    const dVertex3d& top = c.NodeTable[2 * i + 1];
+    const int column = static_cast<int>(top.x / 2);
+    ASSERT_EQ(top.value, column);
+    ASSERT_EQ(top.y, column % 5);
+    ASSERT_EQ(c.NodeTable[2 * i + 2].value, column + 0.5);
+    const double step = i > 0 ? top.x - c.NodeTable[2 * i - 1].x : 2;
+    ASSERT_TRUE(step == 2 || step == 4) << i;
+  }
+  EXPECT_EQ(messages, std::vector<std::string>{"Very large nodes number!"});
+}
+
 TEST(ContourGrid, DegenerateInputGivesNoTrianglesAndAnEmptyPicture)
 {
   TPseudoSectionContour c(500, 500);
