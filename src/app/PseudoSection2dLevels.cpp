@@ -17,8 +17,7 @@ double RoundEven(double v)
 
 void TPseudoSectionContour::UpdateLevels()
 {
-  // Made without triangles too: cell mode colours a section by them whatever its picture holds.
-  if (LevelCount <= 0 || NextNode - 1 < 2) return;
+  if (LevelCount <= 0 || TriangleCount < 3 || NextNode - 1 < 2) return;
   const int32_t n = LevelCount;
   const bool logMode = LogData && RangeMin > 0;
   double lo = logMode ? std::log(RangeMin) : RangeMin;
