@@ -395,46 +395,6 @@ TEST_F(MainScene, TheSliceAppearsAtItsDepthInTextureModeAndNotInCellMode)
   EXPECT_EQ(At(at), behind);
 }
 
-// A lone section too long for its picture's node limit: in cell mode its cells take the colours of
-// their values, the low ones (red) at one end of the line and the high ones (blue) at the other.
-TEST_F(MainScene, CellModeColoursTheCellsOfALoneLongSection)
-{
-  const size_t nx = 12000, nz = 8;
-  std::string text = "long\r\nmodel\r\n\r\n";
-  for (size_t i = 0; i < nx; ++i) text += std::to_string(i) + " ";
-  text += "\r\n";
-  for (size_t k = 0; k < nz; ++k) text += std::to_string(10 * k) + " ";
-  text += "\r\ncells\r\n";
-  for (size_t i = 0; i + 1 < nx; ++i) {
-    for (size_t k = 0; k + 1 < nz; ++k) text += std::to_string(10 + i / 100) + " ";
-    text += "\r\n";
-  }
-  testsupport::WriteAll(dir.file("long.k2d"), text);
-  testsupport::WriteAll(dir.file("long.prj"),
-                        " 255 16711680 16711680 255 65535 32768 15 25 70 1 20 0 0 1 1 1 * *\r\n"
-                        " 255 16711680 16711680 255 65535 32768 15 25 70 1 20 0 0 0 1 1 * *\r\n0\r\n42 20 340\r\n0\r\n" +
-                            dir.file("long.k2d") + "\r\n0 0 11999 0 0 11999\r\n");
-  TMessageCapture messages;
-  TForm1& f = Open(dir.file("long.prj"));
-  ASSERT_EQ(f.State.Profiles.size(), 1u);
-  EXPECT_EQ(messages.Messages(), std::vector<std::string>{"Very large nodes number!"});
-  f.CellModeClick();
-  f.SetView3D(60, 330, 340);
-  const fdata& d = f.State.Profiles[0][0];
-  auto at = [&](size_t j) {
-    const TComplex p = SectionPlanPoint(d, d.X[j]);
-    return MakePoint3D(p.x, p.y, SectionDepthToScene(d, d.ReliefAtX[j], d.Z.back() / 2));
-  };
-  TPoint low, high;
-  Frame([&] {
-    low = Project(at(1000));
-    high = Project(at(11000));
-  });
-  const TColor l = At(low), h = At(high);
-  EXPECT_GT(GetRValue(l), 2 * GetBValue(l)) << std::hex << l;
-  EXPECT_GT(GetBValue(h), 2 * GetRValue(h)) << std::hex << h;
-}
-
 namespace {
 
 // A reference cut of the sections at model depth level: per entry, the plan position and value of
