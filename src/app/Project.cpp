@@ -229,6 +229,11 @@ std::pair<bool, bool> ApplyPositionLine(fdata& d, const std::string& line)
   return {ends, stretch};
 }
 
+bool KeptForLostFile(const fdata& d)
+{
+  return d.ProjectLines.size() == 2 && !Trim(StoredFileName(d.ProjectLines[0])).empty();
+}
+
 bool LoadProject(TProjectState& state, ISceneHost* host, const std::string& fileName)
 {
   // The whole project is checked before anything of the open project changes; then it is read

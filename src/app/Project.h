@@ -88,6 +88,8 @@ bool LoadProject(TProjectState& state, ISceneHost* host, const std::string& file
 // are numbers (finite apart), and st, en when its fifth and sixth are too; PlaceSection is left to
 // the caller. Whether the ends, and the stretch, were taken.
 std::pair<bool, bool> ApplyPositionLine(fdata& d, const std::string& line);
+// Whether D was kept from a project for a file the project names but could not read.
+bool KeptForLostFile(const fdata& d);
 // Stores the section chart's settings line of the current mode and the 3-D view, then writes the
 // project through a temporary file renamed over the old one; an entry kept from a load without its
 // model is written as it was read. A failure (also a model path holding

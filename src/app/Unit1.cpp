@@ -842,9 +842,8 @@ void TForm1::LoadFileIntoRow(int32_t row)
   TProfileEntry& e = State.Profiles[static_cast<size_t>(row - 1)];
   // A row kept from a project for a file it could not read stands for that file moved: the new
   // one is placed as the project placed it.
-  const std::vector<std::string> kept = e[0].ProjectLines;
-  if (kept.size() == 2 && !Trim(ExtractFileName(kept[0])).empty()) {
-    ApplyPositionLine(res, kept[1]);
+  if (KeptForLostFile(e[0])) {
+    ApplyPositionLine(res, e[0].ProjectLines[1]);
     PlaceSection(res);
   }
   e[0] = std::move(res);

@@ -153,7 +153,7 @@ std::string FloatToStrSci(double value)
     return std::string(23, ' ');
   // Rounded up past the largest double, the text would read as no number at all.
   double back = 0.0;
-  if (std::from_chars(buf, ptr, back).ec != std::errc()) {
+  if (std::fabs(value) > 1.7976931348623e308 && std::from_chars(buf, ptr, back).ec != std::errc()) {
     const std::to_chars_result wider = std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::scientific, 16);
     if (wider.ec != std::errc())
       return std::string(23, ' ');
