@@ -212,16 +212,23 @@ protected:
     }
   }
 
-  // Saves under the typed Name (of Kind when above 0), answering the question with Answer; Cancel
-  // then closes the file dialog, which stays when its own question was answered No. The questions.
-  std::vector<std::string> SaveAnswering(const std::string& name, QMessageBox::StandardButton answer, bool cancel,
-                                         int kind = 0)
+  // Saves under the typed name (of Kind when above 0) over the existing Written, with the dialog
+  // showing the first kind: each time one question, about Written. Answered No, the file is kept
+  // and the dialog, which stays, is cancelled; then, when Replace, answered Yes.
+  void RefuseThenReplace(const std::string& typed, const std::string& written, int kind = 0, bool replace = true)
   {
-    ModalScript script;
-    script.Save(name, kind).Answer(answer);
-    if (cancel) script.Cancel();
-    SaveData(script);
-    return script.Questions;
+    for (const bool yes : {false, true}) {
+      if (yes && !replace) break;
+      form->SaveDialog1->FilterIndex = 1;
+      ModalScript script;
+      script.Save(typed, kind).Answer(yes ? QMessageBox::Yes : QMessageBox::No);
+      if (!yes) script.Cancel();
+      SaveData(script);
+      EXPECT_TRUE(Mentions(script.Questions, written)) << written;
+      if (!yes) {
+        EXPECT_TRUE(Kept(written)) << written;
+      }
+    }
   }
 
   // The file still holds what the test put there.
@@ -249,16 +256,8 @@ TEST_F(SaveDialogs, TheProjectKindAsksAboutTheNameWithItsExtension)
     EXPECT_FALSE(fs::exists(dir.file("mine")));
   }
   testsupport::WriteAll(dir.file("mine.prj"), "kept");
-  {
-    const std::vector<std::string> questions = SaveAnswering("mine", QMessageBox::No, true);
-    EXPECT_TRUE(Mentions(questions, "mine.prj"));
-    EXPECT_TRUE(Kept("mine.prj"));
-  }
-  {
-    const std::vector<std::string> questions = SaveAnswering("mine", QMessageBox::Yes, false);
-    EXPECT_TRUE(Mentions(questions, "mine.prj"));
-    EXPECT_TRUE(IsProject("mine.prj"));
-  }
+  RefuseThenReplace("mine", "mine.prj");
+  EXPECT_TRUE(IsProject("mine.prj"));
   EXPECT_FALSE(fs::exists(dir.file("mine")));
 }
 
@@ -270,47 +269,24 @@ TEST_F(SaveDialogs, AnExtensionThatNamesNoKindAsksAboutTheFileWritten)
   f.SaveDialog1->FilterIndex = 1;
   testsupport::WriteAll(dir.file("pic.prj"), "kept");
   testsupport::WriteAll(dir.file("pic.wmf"), "kept");
-  {
-    const std::vector<std::string> questions = SaveAnswering("pic.wmf", QMessageBox::No, true);
-    EXPECT_TRUE(Mentions(questions, "pic.prj"));
-    EXPECT_TRUE(Kept("pic.prj"));
-  }
-  {
-    const std::vector<std::string> questions = SaveAnswering("pic.wmf", QMessageBox::Yes, false);
-    EXPECT_TRUE(Mentions(questions, "pic.prj"));
-    EXPECT_TRUE(IsProject("pic.prj"));
-  }
+  RefuseThenReplace("pic.wmf", "pic.prj");
+  EXPECT_TRUE(IsProject("pic.prj"));
   EXPECT_TRUE(Kept("pic.wmf"));
   // A typed extension of a kind chooses it and is the name the dialog asked about: one question.
   testsupport::WriteAll(dir.file("shot.bmp"), "kept");
-  {
-    const std::vector<std::string> questions = SaveAnswering("shot.bmp", QMessageBox::No, true);
-    EXPECT_TRUE(Mentions(questions, "shot.bmp"));
-    EXPECT_TRUE(Kept("shot.bmp"));
-    EXPECT_FALSE(fs::exists(dir.file("shot.prj")));
-  }
+  RefuseThenReplace("shot.bmp", "shot.bmp", 0, false);
+  EXPECT_FALSE(fs::exists(dir.file("shot.prj")));
 }
 
 // The kind chosen in the dialog names the extension its question covers: the scene picture and
 // the point table.
 TEST_F(SaveDialogs, TheKindChosenInTheDialogGivesTheExtensionAskedAbout)
 {
-  TForm1& f = Loaded();
+  Loaded();
   testsupport::WriteAll(dir.file("scene1.bmp"), "kept");
   testsupport::WriteAll(dir.file("points.dat"), "kept");
   for (const auto& [kind, name] : {std::pair{2, "scene1"}, std::pair{3, "points"}}) {
-    const std::string written = name + std::string(kind == 2 ? ".bmp" : ".dat");
-    f.SaveDialog1->FilterIndex = 1;
-    {
-      const std::vector<std::string> questions = SaveAnswering(name, QMessageBox::No, true, kind);
-      EXPECT_TRUE(Mentions(questions, written)) << written;
-      EXPECT_TRUE(Kept(written)) << written;
-    }
-    f.SaveDialog1->FilterIndex = 1;
-    {
-      const std::vector<std::string> questions = SaveAnswering(name, QMessageBox::Yes, false, kind);
-      EXPECT_TRUE(Mentions(questions, written)) << written;
-    }
+    RefuseThenReplace(name, name + std::string(kind == 2 ? ".bmp" : ".dat"), kind);
     EXPECT_FALSE(fs::exists(dir.file(name))) << name;
   }
   EXPECT_EQ(testsupport::ReadAll(dir.file("scene1.bmp")).substr(0, 2), "BM");

@@ -66,6 +66,16 @@ Loaded Read(const TempDir& dir, const std::string& name, const std::string& text
   return l;
 }
 
+// Why the reader refuses the text written as Name (expected to be refused).
+std::string Refusal(const TempDir& dir, const std::string& name, const std::string& text)
+{
+  WriteAll(dir.file(name), text);
+  fdata res, pol;
+  std::string error;
+  EXPECT_FALSE(ReadModelFile(dir.file(name), res, pol, &error)) << name;
+  return error;
+}
+
 }  // namespace
 
 TEST(ModelFile, EtaFlagReliefAndHeader)
@@ -274,13 +284,7 @@ TEST(ModelFile, RefusesWhatIsNotTextWhereItIsMet)
   TempDir dir;
   const std::string good = K2d("x", "", "", "4\r\n16\r\n");
   ASSERT_TRUE(Read(dir, "good.k2d", good).ok);
-  auto reason = [&](const std::string& name, const std::string& text) {
-    WriteAll(dir.file(name), text);
-    fdata res, pol;
-    std::string error;
-    EXPECT_FALSE(ReadModelFile(dir.file(name), res, pol, &error)) << name;
-    return error;
-  };
+  auto reason = [&](const std::string& name, const std::string& text) { return Refusal(dir, name, text); };
   // A zero byte in a cell row, and in a line the reader only skips.
   EXPECT_NE(reason("zero.k2d", K2d("x", "", "", std::string("4\r\n1", 4) + std::string(1, '\0') + "6\r\n"))
                 .find("zero byte in line 8"),
@@ -410,13 +414,7 @@ TEST(ModelFile, ModelsAreBoundedByTheirCells)
     return "x\r\nmodel\r\n\r\n" + boundaries(nx) + "\r\n" + boundaries(nz) + "\r\n\r\n" + cells;
   };
   const std::string limit = "(at most 4194304 cells and 65536 boundaries each way)";
-  auto refused = [&](const std::string& name, const std::string& text) {
-    WriteAll(dir.file(name), text);
-    fdata res, pol;
-    std::string error;
-    EXPECT_FALSE(ReadModelFile(dir.file(name), res, pol, &error)) << name;
-    return error;
-  };
+  auto refused = [&](const std::string& name, const std::string& text) { return Refusal(dir, name, text); };
 
   // 2049 x 2049 boundaries are 2^22 cells: read whole.
   {

@@ -469,52 +469,35 @@ TChildRun RunInChild(const std::function<std::string()>& work)
 
 }  // namespace
 
-// A project naming 512 MB of zero bytes (a sparse file: no disk) is refused by its size, reading
-// none of the file, with the reason, and in bounded memory.
+// A project naming a file of zero bytes (a sparse file: no disk): at 512 MB it is refused by its
+// size, reading none of it; just as large as a model file may be (320 MB) it is read and refused
+// where its content is met. Both with the reason, and in bounded memory.
 TEST(LoadProject, NamingALargeZeroFileIsRefusedInBoundedMemory)
 {
   TempDir dir;
   const std::string zero = dir.file("zero.k2d");
-  { std::ofstream create(zero); }
-  fs::resize_file(zero, uint64_t{512} << 20);
   WriteAll(dir.file("p.prj"), Project("0", {zero, "0 0 100 0"}));
-  const TChildRun run = RunInChild([&] {
-    TMessageCapture messages;
-    TProjectState s;
-    const bool loaded = LoadProject(s, nullptr, dir.file("p.prj"));
-    std::string report = std::to_string(loaded) + " " + std::to_string(s.Profiles.size()) + "\n";
-    for (const std::string& m : messages.Messages()) report += m + "\n";
-    return report;
-  });
-  EXPECT_EQ(run.Report,
+  auto load = [&](uint64_t megabytes) {
+    { std::ofstream create(zero); }
+    fs::resize_file(zero, megabytes << 20);
+    const TChildRun run = RunInChild([&] {
+      TMessageCapture messages;
+      TProjectState s;
+      const bool loaded = LoadProject(s, nullptr, dir.file("p.prj"));
+      std::string report = std::to_string(loaded) + " " + std::to_string(s.Profiles.size()) + "\n";
+      for (const std::string& m : messages.Messages()) report += m + "\n";
+      return report;
+    });
+    EXPECT_LT(run.BytesRead, uint64_t{4} << 20) << megabytes;
+    EXPECT_LT(run.PeakKB, 400 * 1024) << megabytes;
+    return run.Report;
+  };
+  EXPECT_EQ(load(512),
             "1 1\nThe file zero.k2d could not be read: it is larger than a model or project file may be (at most "
             "320 MB)\nIts row is kept and saved as it was read.\n");
-  EXPECT_LT(run.BytesRead, uint64_t{4} << 20);
-  EXPECT_LT(run.PeakKB, 400 * 1024);
-}
-
-// Just as large as a model file may be (320 MB), the zero file is read, and refused where its
-// content is met, in bounded memory.
-TEST(LoadProject, NamingAZeroFileOfTheLargestModelSizeIsRefusedInBoundedMemory)
-{
-  TempDir dir;
-  const std::string zero = dir.file("zero.k2d");
-  { std::ofstream create(zero); }
-  fs::resize_file(zero, uint64_t{320} << 20);
-  WriteAll(dir.file("p.prj"), Project("0", {zero, "0 0 100 0"}));
-  const TChildRun run = RunInChild([&] {
-    TMessageCapture messages;
-    TProjectState s;
-    LoadProject(s, nullptr, dir.file("p.prj"));
-    std::string report;
-    for (const std::string& m : messages.Messages()) report += m + "\n";
-    return report;
-  });
-  EXPECT_NE(run.Report.find("zero.k2d could not be read: it holds binary data (a zero byte in line 1)"),
-            std::string::npos)
-      << run.Report;
-  EXPECT_LT(run.BytesRead, uint64_t{4} << 20);
-  EXPECT_LT(run.PeakKB, 400 * 1024);
+  const std::string report = load(320);
+  EXPECT_NE(report.find("zero.k2d could not be read: it holds binary data (a zero byte in line 1)"), std::string::npos)
+      << report;
 }
 
 // Every entry keeps a row, however short its two lines: a project listing more sections than the
